@@ -1,0 +1,25 @@
+include(GoogleTest)
+
+# quorva_add_test(<name> SOURCES ... LIBS ... [GUI])
+# One GoogleTest program per folder; every test case is its own CTest test.
+# GUI tests need Qt Widgets; they run headless on the offscreen platform and are
+# left out of the sanitizer build.
+function(quorva_add_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  if(T_GUI AND NOT QUORVA_GUI_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  set(labels unit)
+  set(testmain quorva_testmain)
+  if(T_GUI)
+    set(labels gui)
+    set(testmain quorva_guitestmain)
+  endif()
+  target_link_libraries(${name} PRIVATE ${T_LIBS} quorva_testsupport ${testmain} GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVA_TEST_DATA=${PROJECT_SOURCE_DIR}"
+               LABELS "${labels}"
+               TIMEOUT 300)
+endfunction()

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The "ANSI code page" of the original program: widths in CP936 bytes (which match display
+// widths of Chinese text), and the decoding of text files that may come from either world.
+class AnsiText
+{
+public:
+    // Bytes the text takes in CP936: ASCII 1, a character CP936 holds 2, anything else 1.
+    static int byteLength(const QString &text);
+    static int charByteLength(char32_t ch);
+
+    // Decodes a text file: UTF-8 when it has a BOM or is valid UTF-8, else GB18030.
+    static QString decode(const QByteArray &bytes);
+    // Text files are written as UTF-8 without a BOM.
+    static QByteArray encode(const QString &text) { return text.toUtf8(); }
+    static bool isValidUtf8(const QByteArray &bytes);
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+// A runtime error of the Basic runtime that reaches the caller: it carries the runtime's error
+// number (5 invalid argument, 6 overflow, 9 subscript out of range, 13 type mismatch, ...) and a
+// description, so that callers can test numbers exactly as the original code did.
+class BasicError : public std::exception
+{
+public:
+    enum Number {
+        InvalidCall = 5,
+        Overflow = 6,
+        OutOfMemory = 7,
+        SubscriptOutOfRange = 9,
+        DivisionByZero = 11,
+        TypeMismatch = 13,
+        OutOfStringSpace = 14,
+        FileNotFound = 53,
+        PathNotFound = 76,
+        ObjectRequired = 424,
+        InvalidUseOfNull = 94,
+        ObjectVariableNotSet = 91,
+        ObjectDoesNotSupport = 438,
+    };
+
+    explicit BasicError(int number, const QString &description = QString(),
+                        const QString &source = QString());
+
+    int number() const { return m_number; }
+    const QString &description() const { return m_description; }
+    const QString &source() const { return m_source; }
+    const char *what() const noexcept override { return m_what.c_str(); }
+
+    // The runtime's standard description of an error number ("Type mismatch" for 13).
+    static QString standardDescription(int number);
+
+private:
+    int m_number;
+    QString m_description;
+    QString m_source;
+    std::string m_what;
+};

@@ -1,0 +1,101 @@
+#include "platform/text/BasicText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DoubleCase
+{
+    double value;
+    const char *text;
+};
+
+class DoubleText : public ::testing::TestWithParam<DoubleCase>
+{};
+
+TEST_P(DoubleText, FollowsRuntimeLayout)
+{
+    EXPECT_EQ(BasicText::fromDouble(GetParam().value).toStdString(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, DoubleText,
+    ::testing::Values(DoubleCase{0, "0"}, DoubleCase{-0.0, "0"}, DoubleCase{1, "1"},
+                      DoubleCase{-1.5, "-1.5"}, DoubleCase{0.1 + 0.2, "0.3"},
+                      DoubleCase{123456789012345.0, "123456789012345"},
+                      DoubleCase{1e15, "1E+15"}, DoubleCase{1234567890123456.0, "1.23456789012346E+15"},
+                      DoubleCase{0.00001, "0.00001"}, DoubleCase{0.000001, "1E-06"},
+                      DoubleCase{-0.0000012345, "-1.2345E-06"}, DoubleCase{100, "100"},
+                      DoubleCase{1.0 / 3, "0.333333333333333"}, DoubleCase{2.5e-5, "0.000025"},
+                      DoubleCase{1e100, "1E+100"}));
+
+TEST(BasicText, RoundHalfEven)
+{
+    struct
+    {
+        double in, out;
+    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, -0}, {-1.5, -2}, {3.49, 3}, {3.51, 4}};
+    for (auto c : cases)
+        EXPECT_EQ(BasicText::roundHalfEven(c.in), c.out) << c.in;
+    EXPECT_DOUBLE_EQ(BasicText::roundHalfEven(0.125, 2), 0.12);
+    EXPECT_DOUBLE_EQ(BasicText::roundHalfEven(0.375, 2), 0.38);
+}
+
+TEST(BasicText, NumericGrammar)
+{
+    struct
+    {
+        const char *text;
+        bool ok;
+        double value;
+    } cases[] = {
+        {"12", true, 12},     {" 12 ", true, 12},   {"-3.5", true, -3.5},  {"+7", true, 7},
+        {"1,000", true, 1000}, {"1e3", true, 1000}, {"1D2", true, 100},    {".5", true, 0.5},
+        {"&H10", true, 16},   {"&HFFFF", true, -1}, {"&O17", true, 15},    {"", false, 0},
+        {"  ", false, 0},     {"abc", false, 0},    {"12a", false, 0},     {"1e", false, 0},
+        {"1.2.3", false, 0},  {"A1", false, 0},     {"- 4", true, -4},     {",5", false, 0},
+    };
+    for (auto c : cases) {
+        double v = 0;
+        bool ok = BasicText::tryParseNumber(QString::fromUtf8(c.text), &v);
+        EXPECT_EQ(ok, c.ok) << c.text;
+        if (ok && c.ok) {
+            EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+        }
+    }
+}
+
+TEST(BasicText, Val)
+{
+    struct
+    {
+        const char *text;
+        double value;
+    } cases[] = {{"12abc", 12}, {" 1 2 3", 123}, {"abc", 0}, {"-4.5e1x", -45},
+                 {"&H1F", 31},  {"", 0},         {".", 0},   {"3.", 3}};
+    for (auto c : cases)
+        EXPECT_DOUBLE_EQ(BasicText::val(QString::fromUtf8(c.text)), c.value) << c.text;
+}
+
+TEST(BasicText, DatesInOneFixedForm)
+{
+    EXPECT_EQ(BasicText::fromDate(BasicText::makeDate(2024, 3, 5)), QStringLiteral("2024-03-05"));
+    EXPECT_EQ(BasicText::fromDate(BasicText::makeDate(2024, 3, 5, 13, 4, 9)),
+              QStringLiteral("2024-03-05 13:04:09"));
+    EXPECT_EQ(BasicText::fromDate(0.5), QStringLiteral("12:00:00"));
+    EXPECT_EQ(BasicText::makeDate(1900, 1, 1), 2);
+    double d = 0;
+    ASSERT_TRUE(BasicText::tryParseDate(QStringLiteral("2024/3/5 1:02:03"), &d));
+    EXPECT_EQ(BasicText::fromDate(d), QStringLiteral("2024-03-05 01:02:03"));
+    EXPECT_FALSE(BasicText::tryParseDate(QStringLiteral("2024-02-30"), &d));
+}
+
+TEST(BasicText, TextComparisonIgnoresCase)
+{
+    EXPECT_EQ(BasicText::compareText(QStringLiteral("abc"), QStringLiteral("ABC")), 0);
+    EXPECT_EQ(BasicText::compareText(QStringLiteral("abc"), QStringLiteral("ABD")), -1);
+    EXPECT_EQ(BasicText::compareBinary(QStringLiteral("abc"), QStringLiteral("ABC")), 1);
+    EXPECT_EQ(BasicText::foldCase(QStringLiteral("AbC")), BasicText::foldCase(QStringLiteral("aBc")));
+}
+
+} // namespace

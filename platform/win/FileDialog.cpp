@@ -1,0 +1,31 @@
+#include "platform/win/FileDialog.h"
+
+namespace win {
+
+namespace {
+FileDialogSeam *g_dialogs = nullptr;
+}
+
+void FileDialogSeam::install(FileDialogSeam *seam)
+{
+    g_dialogs = seam;
+}
+
+FileDialogSeam *FileDialogSeam::installed()
+{
+    return g_dialogs;
+}
+
+QString GetOpenFileName(const QString &title, const QString &filter, const QString &folder,
+                        const QString &fileName)
+{
+    return g_dialogs ? g_dialogs->openFile(title, filter, folder, fileName) : QString();
+}
+
+QString GetSaveFileName(const QString &title, const QString &filter, const QString &folder,
+                        const QString &fileName)
+{
+    return g_dialogs ? g_dialogs->saveFile(title, filter, folder, fileName) : QString();
+}
+
+} // namespace win

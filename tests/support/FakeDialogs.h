@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/shell/ShellExecute.h"
+#include "platform/win/FileDialog.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+// Answers open and save dialogs with queued paths ("" = cancelled); an unqueued dialog fails.
+class FakeFileDialog : public win::FileDialogSeam
+{
+public:
+    FakeFileDialog();
+    ~FakeFileDialog() override;
+    void answer(const QString &path) { m_answers.push_back(path); }
+    QString openFile(const QString &title, const QString &filter, const QString &folder,
+                     const QString &fileName) override;
+    QString saveFile(const QString &title, const QString &filter, const QString &folder,
+                     const QString &fileName) override;
+    struct Asked
+    {
+        QString title, filter, folder, fileName;
+        bool save;
+    };
+    std::vector<Asked> asked;
+
+private:
+    QString next();
+    std::deque<QString> m_answers;
+    win::FileDialogSeam *m_previous;
+};
+
+// Records the documents and programs the shell was asked to open or start.
+class FakeShell : public shell::ShellSeam
+{
+public:
+    FakeShell();
+    ~FakeShell() override;
+    bool openDocument(const QString &path) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
+    QStringList opened;
+    std::vector<QStringList> started; // program first, then its arguments
+
+private:
+    shell::ShellSeam *m_previous;
+};

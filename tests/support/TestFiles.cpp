@@ -1,0 +1,45 @@
+#include "tests/support/TestFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+
+QString TestFiles::sourceRoot()
+{
+    QByteArray root = qgetenv("QUORVA_TEST_DATA");
+    return root.isEmpty() ? QStringLiteral(".") : QString::fromLocal8Bit(root);
+}
+
+QByteArray TestFiles::read(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+bool TestFiles::write(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+int TestFiles::runPython(const QString &script, const QStringList &arguments, QString *output)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + arguments);
+    if (!p.waitForFinished(120000))
+        return -1;
+    if (output)
+        *output = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool TestFiles::haveOpenpyxl()
+{
+    static int ok = runPython(QStringLiteral("import openpyxl")) == 0 ? 1 : 0;
+    return ok == 1;
+}
