@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/excel/Cell.h"
+
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace excel {
+
+// A rectangle of cells, 1-based and inclusive.
+struct CellRect
+{
+    int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
+};
+
+// A cell comment.
+struct CellComment
+{
+    QString text;
+    QString author;
+};
+
+// The cells and sheet-level facts of one worksheet as read from a file. Rows are kept densely
+// by number (index = row - 1), each row's cells sorted by column.
+struct SheetData
+{
+    QString name;
+    int visible = -1; // -1 visible, 0 hidden, 2 very hidden
+    std::vector<std::vector<Cell>> rows;
+    std::vector<QString> formulas;           // "=..." texts in A1 style
+    std::map<std::uint64_t, CellComment> comments; // key: (row << 16) | column
+    std::vector<CellRect> merges;
+    std::map<int, double> rowHeights; // points, for rows with their own height
+    double defaultRowHeight = 15.0;
+
+    static std::uint64_t commentKey(int row, int column)
+    {
+        return (std::uint64_t(row) << 16) | std::uint64_t(column);
+    }
+};
+
+} // namespace excel
