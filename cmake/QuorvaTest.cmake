@@ -23,3 +23,18 @@ function(quorva_add_test name)
                LABELS "${labels}"
                TIMEOUT 300)
 endfunction()
+
+# quorva_glob_test(<name> LIBS ... [GUI]): one test program from every .cpp of the calling
+# tests/ folder; nothing when the folder has none yet.
+function(quorva_glob_test name)
+  cmake_parse_arguments(T "GUI" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  if(T_GUI)
+    quorva_add_test(${name} SOURCES ${sources} LIBS ${T_LIBS} GUI)
+  else()
+    quorva_add_test(${name} SOURCES ${sources} LIBS ${T_LIBS})
+  endif()
+endfunction()
