@@ -35,6 +35,12 @@ struct SheetData
     std::map<int, double> rowHeights; // points, for rows with their own height
     double defaultRowHeight = 15.0;
 
+    // Where the sheet came from in its file ("xl/worksheets/sheet1.xml"); empty for a new sheet.
+    QString partName;
+    // Set by every change to cells, comments, merges or row heights, so that a save rewrites
+    // only the sheets that changed.
+    bool modified = false;
+
     static std::uint64_t commentKey(int row, int column)
     {
         return (std::uint64_t(row) << 16) | std::uint64_t(column);

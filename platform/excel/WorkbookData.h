@@ -20,6 +20,8 @@ struct WorkbookData
     std::vector<QString> strings;
     std::vector<CellStyle> styles{CellStyle{}};
     std::vector<std::unique_ptr<SheetData>> sheets;
+    // Set when sheets were added, removed, renamed, moved or shown/hidden.
+    bool structureModified = false;
 };
 
 } // namespace excel
