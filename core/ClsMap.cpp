@@ -1,5 +1,7 @@
 #include "core/ClsMap.h"
 
+#include "core/TextRules.h"
+
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
 
@@ -35,13 +37,8 @@ int ClsMap::count() const
 
 void ClsMap::Remove(const QString &key)
 {
-    // Only blanks are trimmed, as the runtime's Trim does; tabs and line ends stay.
-    qsizetype b = 0, e = key.size();
-    while (b < e && key.at(b) == QLatin1Char(' '))
-        ++b;
-    while (e > b && key.at(e - 1) == QLatin1Char(' '))
-        --e;
-    m_store.remove(key.mid(b, e - b));
+    // Only blanks are trimmed; tabs and line ends stay part of the key.
+    m_store.remove(TextRules::trimBlanks(key));
 }
 
 void ClsMap::Remove(int key)
