@@ -24,8 +24,8 @@ public:
     ClsSessionOption(const ClsSessionOption &) = delete;
     ClsSessionOption &operator=(const ClsSessionOption &) = delete;
 
-    // The project file (not owned) and the session window's two sheet lists (not owned).
-    void SetRecorder(ClsIni *recorder);
+    // The project file (shared with the session window) and its two sheet lists (not owned).
+    void SetRecorder(std::shared_ptr<ClsIni> recorder);
     void SetLeftSheetsOwner(SheetListView *list);
     void SetRightSheetsOwner(SheetListView *list);
 
@@ -135,7 +135,7 @@ private:
     void problem(const QString &section, const QString &key, const QString &value,
                  const QString &why);
 
-    ClsIni *m_recorder = nullptr;
+    std::shared_ptr<ClsIni> m_recorder;
     SheetListView *m_leftList = nullptr;
     SheetListView *m_rightList = nullptr;
     std::unique_ptr<ClsMap> m_leftSelected;

@@ -1,8 +1,11 @@
 #include "engine/ModCompare.h"
 
+#include "core/ClsArrayMap.h"
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
+#include "engine/ClsSessionOption.h"
+#include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 
 #include <utility>
@@ -31,6 +34,41 @@ bool addColumn(ClsMap &columns, int column)
     if (columns.Exists(key)) return false;
     columns.Add(key, QString());
     return true;
+}
+
+ModCompare::BlockCellText blockOf(const com::VariantArray &block)
+{
+    return [&block](int row, int column) { return block.at(row, column).toText(); };
+}
+
+// The loading loop shared by the sheet and the block readers.
+void loadKeyRows(int firstRow, int lastRow, ClsArrayMap &keyMap,
+                 const std::function<void(int row, QStringList &keyRow)> &readRow)
+{
+    QStringList keyRow;
+    int emptyRun = 0;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        readRow(row, keyRow);
+        if (!ModCommon::IsStrArrayEmpty(keyRow)) {
+            emptyRun = 0;
+            keyMap.Add(keyRow, QString::number(row));
+            continue;
+        }
+        // Ten blank key rows in a row usually mean the data has ended; but a sheet may hold
+        // blocks of keys with gaps between them, so look on for a key row before stopping.
+        if (++emptyRun >= 10) {
+            int next = row + 1;
+            for (; next <= lastRow; ++next) {
+                readRow(next, keyRow);
+                if (!ModCommon::IsStrArrayEmpty(keyRow)) break;
+            }
+            if (next > lastRow) break;
+            emptyRun = 0;
+            row = next - 1; // read again at the top of the loop
+            continue;
+        }
+        keyMap.Add(keyRow, QString::number(row));
+    }
 }
 
 } // namespace
@@ -98,6 +136,42 @@ bool ParseColumnList(const QString &list, const QString &separator, ClsMap &colu
         }
     }
     return true;
+}
+
+void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options)
+{
+    keyRow.clear();
+    keyRow.reserve(columns.size());
+    const bool trim = options.UseTrimForKey();
+    for (int column : columns) {
+        QString text = block(row, column);
+        keyRow.append(trim ? text.trimmed() : text);
+    }
+}
+
+void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options)
+{
+    ReadArrayRowCells(blockOf(block), row, columns, keyRow, options);
+}
+
+void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options)
+{
+    QList<int> columns;
+    keyColumns.ToArray(columns);
+    loadKeyRows(firstRow, lastRow, keyMap, [&](int row, QStringList &keyRow) {
+        ReadArrayRowCells(block, row, columns, keyRow, options);
+    });
+}
+
+void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options)
+{
+    LoadKeyRowsFromArray(blockOf(block), firstRow, lastRow, keyColumns, keyMap, options);
 }
 
 QString GetRelativeFileName(const QString &folder, const QString &path)

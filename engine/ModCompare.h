@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
+class ClsArrayMap;
 class ClsMap;
+class ClsSessionOption;
+
+namespace com {
+class VariantArray;
+}
 
 // Free procedures of the comparison that belong to no one object: the process-wide cancel flag,
 // sheet pairing, the column-list grammar and the path helpers of the session window.
@@ -30,6 +37,26 @@ constexpr int MaxListColumn = 702;
 // False when a column is named twice, is 0 or out of range, or an item is empty; the columns
 // added before the failure stay in the map. An empty list names no column and is valid.
 bool ParseColumnList(const QString &list, const QString &separator, ClsMap &columns);
+
+// The text of one cell of an in-memory block, by the block's row and column (from 1).
+using BlockCellText = std::function<QString(int row, int column)>;
+
+// One row's key texts, one per key column in order, from an in-memory block (a range's Value,
+// indexed from 1) or any other block; trimmed when the session's UseTrimForKey is on.
+void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options);
+void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options);
+
+// Loads the key rows firstRow..lastRow of a block into the key map (key row -> row number as
+// text; a repeated key keeps its first row). Blank key rows do not end the loading while key
+// rows follow them.
+void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options);
+void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options);
 
 // The file name alone when the path lies in the folder (compared ignoring case), else the path.
 QString GetRelativeFileName(const QString &folder, const QString &path);
