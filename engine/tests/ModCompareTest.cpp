@@ -1,5 +1,6 @@
 #include "engine/ModCompare.h"
 #include "core/ClsMap.h"
+#include "engine/ModExcelColumnList.h"
 
 #include <gtest/gtest.h>
 
@@ -163,4 +164,23 @@ TEST(ModCompareCancel, FlagAndListener)
     EXPECT_FALSE(ModCompare::IsCancelCompare());
     EXPECT_EQ(hidden, 1);
     ModCompare::SetCancelListener(nullptr);
+}
+
+TEST(ModCompareColumns, IsValidColumnListTable)
+{
+    const struct
+    {
+        const char *list;
+        bool valid;
+    } cases[] = {
+        {"", true},      {"A", true},     {"a,B", true},   {"A-C,E", true}, {"C-A", true},
+        {"IV", true},    {"256", true},   {"1,A", true},   {"A,A", true},   {" b ", true},
+        {"IW", false},   {"257", false},  {"0", false},    {"ABC", false},  {"A1", false},
+        {"A,,B", false}, {"A,", false},   {",A", false},   {"A-", false},   {"-A", false},
+        {"A--B", false}, {"A，B", false}, {"1e10", false}, {"A B", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ModExcel::IsValidColumnList(QString::fromUtf8(c.list)), c.valid) << c.list;
+    EXPECT_TRUE(ModExcel::IsValidColumn(QStringLiteral("iv")));
+    EXPECT_FALSE(ModExcel::IsValidColumn(QString()));
 }
