@@ -65,8 +65,8 @@ QString formatPiece(const FormulaText::Ref &r, bool hasColumn, bool hasRow)
 
 } // namespace
 
-QString FormulaText::moveReferences(const QString &f, const Mover &mover,
-                                    const QString &sheetFilter, bool filter)
+QString FormulaText::moveReferences(const QString &f, const Mover &mover, Scope scope,
+                                    const QString &sheetName)
 {
     QString out;
     out.reserve(f.size() + 8);
@@ -155,8 +155,9 @@ QString FormulaText::moveReferences(const QString &f, const Mover &mover,
             i = j;
             continue;
         }
-        bool touch =
-            !filter || !havePrefix || pendingSheet.compare(sheetFilter, Qt::CaseInsensitive) == 0;
+        bool touch = scope == Scope::All ||
+                     (havePrefix ? pendingSheet.compare(sheetName, Qt::CaseInsensitive) == 0
+                                 : scope == Scope::OwnSheet);
         havePrefix = false;
         Ref a;
         bool ac, ar;
@@ -218,7 +219,7 @@ QString FormulaText::shift(const QString &formula, int dRows, int dColumns)
     });
 }
 
-QString FormulaText::insertRows(const QString &formula, int row, int count,
+QString FormulaText::insertRows(const QString &formula, int row, int count, Scope scope,
                                 const QString &sheetName)
 {
     return moveReferences(
@@ -236,7 +237,7 @@ QString FormulaText::insertRows(const QString &formula, int row, int count,
             }
             return m;
         },
-        sheetName, true);
+        scope, sheetName);
 }
 
 } // namespace excel

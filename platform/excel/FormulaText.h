@@ -21,19 +21,27 @@ public:
     };
     using Mover = std::function<Ref(const Ref &ref, bool *ok)>;
 
+    // Which references a move applies to.
+    enum class Scope {
+        All,        // every reference
+        OwnSheet,   // references without a sheet prefix or with the given sheet's name
+        OtherSheet, // only references prefixed with the given sheet's name
+    };
+
     // Applies the mover to every cell, row and column reference outside string literals and
-    // quoted sheet names; a range whose end falls off becomes #REF!. With sheetFilter set only
-    // references without a sheet prefix, or with that sheet's name, are moved.
+    // quoted sheet names; a range whose end falls off becomes #REF!.
     static QString moveReferences(const QString &formula, const Mover &mover,
-                                  const QString &sheetFilter = QString(), bool filter = false);
+                                  Scope scope = Scope::All, const QString &sheetName = QString());
 
     // A shared formula's text as seen from a cell dRows rows and dColumns columns away from the
     // cell that holds the text: relative references move, absolute ones stay.
     static QString shift(const QString &formula, int dRows, int dColumns);
 
     // References into rows at or after `row` move by `count` (negative: deleted rows; a
-    // reference into a deleted row becomes #REF!, a range loses its deleted rows).
-    static QString insertRows(const QString &formula, int row, int count, const QString &sheetName);
+    // reference into a deleted row becomes #REF!). The scope says whether the formula lives on
+    // the sheet whose rows move (OwnSheet) or on another sheet (OtherSheet).
+    static QString insertRows(const QString &formula, int row, int count, Scope scope,
+                              const QString &sheetName);
 };
 
 } // namespace excel
