@@ -1,5 +1,6 @@
 #include "engine/SheetBlock.h"
 
+#include "platform/excel/CellStore.h"
 #include "platform/excel/WorkbookData.h"
 
 #include <algorithm>
@@ -19,35 +20,8 @@ bool SheetBlock::contains(int row, int column) const
 
 const excel::Cell *SheetBlock::find(int row, int column) const
 {
-    if (!m_sheet || row < 1 || column < 1 || std::size_t(row) > m_sheet->rows.size())
-        return nullptr;
-    const std::vector<excel::Cell> &cells = m_sheet->rows[std::size_t(row) - 1];
-    // Rows are short and sorted by column: a binary search beats anything fancier.
-    auto it = std::lower_bound(cells.begin(), cells.end(), column,
-                               [](const excel::Cell &c, int col) { return c.column < col; });
-    if (it == cells.end() || it->column != column) return nullptr;
-    return &*it;
-}
-
-com::Variant SheetBlock::cellValue(const excel::Cell &cell) const
-{
-    switch (cell.kind) {
-    case excel::CellKind::Blank:
-        return {};
-    case excel::CellKind::Number:
-        if (cell.style < m_workbook->styles.size() && m_workbook->styles[cell.style].isDate)
-            return com::Variant::fromDate(cell.value.number);
-        return com::Variant(cell.value.number);
-    case excel::CellKind::String:
-        if (cell.value.string < m_workbook->strings.size())
-            return com::Variant(m_workbook->strings[cell.value.string]);
-        return com::Variant(QString());
-    case excel::CellKind::Boolean:
-        return com::Variant(cell.value.boolean);
-    case excel::CellKind::Error:
-        return com::Variant::fromError(cell.value.error);
-    }
-    return {};
+    if (!m_sheet || row < 1 || column < 1) return nullptr;
+    return excel::CellStore::find(*m_sheet, row, column);
 }
 
 bool SheetBlock::cellIsEmpty(const excel::Cell &cell) const
@@ -66,7 +40,7 @@ bool SheetBlock::cellIsEmpty(const excel::Cell &cell) const
 com::Variant SheetBlock::value(int row, int column) const
 {
     const excel::Cell *cell = find(row, column);
-    return cell ? cellValue(*cell) : com::Variant();
+    return cell ? excel::CellStore::value(*m_workbook, *cell) : com::Variant();
 }
 
 QString SheetBlock::text(int row, int column) const
@@ -77,7 +51,7 @@ QString SheetBlock::text(int row, int column) const
         return cell->value.string < m_workbook->strings.size()
                    ? m_workbook->strings[cell->value.string]
                    : QString();
-    return cellValue(*cell).toText();
+    return excel::CellStore::value(*m_workbook, *cell).toText();
 }
 
 bool SheetBlock::isEmpty(int row, int column) const
@@ -86,7 +60,7 @@ bool SheetBlock::isEmpty(int row, int column) const
     return !cell || cellIsEmpty(*cell);
 }
 
-bool SheetBlock::isRowEmptyInCols(int row, const std::vector<int> &columns) const
+bool SheetBlock::isRowEmptyInCols(int row, const QList<int> &columns) const
 {
     for (int column : columns) {
         if (!isEmpty(row, column)) return false;

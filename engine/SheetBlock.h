@@ -2,8 +2,8 @@
 
 #include "platform/com/Variant.h"
 
+#include <QList>
 #include <QString>
-#include <vector>
 
 namespace excel {
 struct SheetData;
@@ -43,7 +43,7 @@ public:
     bool isEmpty(int row, int column) const;
 
     // True when every listed column of the row is empty.
-    bool isRowEmptyInCols(int row, const std::vector<int> &columns) const;
+    bool isRowEmptyInCols(int row, const QList<int> &columns) const;
     // The first row from firstRow to lastRow with a non-empty cell in columns 1..lastColumn;
     // firstRow itself when there is none.
     int nextNonEmptyRow(int firstRow, int lastRow, int lastColumn) const;
@@ -51,7 +51,6 @@ public:
 private:
     const excel::Cell *find(int row, int column) const;
     bool cellIsEmpty(const excel::Cell &cell) const;
-    com::Variant cellValue(const excel::Cell &cell) const;
 
     const excel::WorkbookData *m_workbook = nullptr;
     const excel::SheetData *m_sheet = nullptr;
