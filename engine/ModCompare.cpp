@@ -1,0 +1,196 @@
+#include "engine/ModCompare.h"
+
+#include "core/ClsArrayMap.h"
+#include "core/ClsMap.h"
+#include "core/ModCommon.h"
+#include "core/ModFile.h"
+#include "engine/ClsSessionOption.h"
+#include "platform/com/VariantArray.h"
+#include "platform/text/BasicError.h"
+
+#include <utility>
+
+namespace {
+
+// Held as the runtime's 16-bit Boolean would be, read and written on the UI thread only.
+bool g_cancelCompare = false;
+std::function<void()> g_cancelListener;
+
+// A column of a list: a number or one or two letters; 0 for anything else (an empty text,
+// three letters, a number that does not fit).
+int columnOf(const QString &text)
+{
+    try {
+        return ModCommon::ParseColumn(text);
+    } catch (const BasicError &) {
+        return 0;
+    }
+}
+
+bool addColumn(ClsMap &columns, int column)
+{
+    if (column < 1 || column > ModCompare::MaxListColumn) return false;
+    const QString key = QString::number(column);
+    if (columns.Exists(key)) return false;
+    columns.Add(key, QString());
+    return true;
+}
+
+ModCompare::BlockCellText blockOf(const com::VariantArray &block)
+{
+    return [&block](int row, int column) { return block.at(row, column).toText(); };
+}
+
+// The loading loop shared by the sheet and the block readers.
+void loadKeyRows(int firstRow, int lastRow, ClsArrayMap &keyMap,
+                 const std::function<void(int row, QStringList &keyRow)> &readRow)
+{
+    QStringList keyRow;
+    int emptyRun = 0;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        readRow(row, keyRow);
+        if (!ModCommon::IsStrArrayEmpty(keyRow)) {
+            emptyRun = 0;
+            keyMap.Add(keyRow, QString::number(row));
+            continue;
+        }
+        // Ten blank key rows in a row usually mean the data has ended; but a sheet may hold
+        // blocks of keys with gaps between them, so look on for a key row before stopping.
+        if (++emptyRun >= 10) {
+            int next = row + 1;
+            for (; next <= lastRow; ++next) {
+                readRow(next, keyRow);
+                if (!ModCommon::IsStrArrayEmpty(keyRow)) break;
+            }
+            if (next > lastRow) break;
+            emptyRun = 0;
+            row = next - 1; // read again at the top of the loop
+            continue;
+        }
+        keyMap.Add(keyRow, QString::number(row));
+    }
+}
+
+} // namespace
+
+namespace ModCompare {
+
+void SetCancelCompare(bool cancel)
+{
+    g_cancelCompare = cancel;
+    if (cancel && g_cancelListener) g_cancelListener();
+}
+
+bool IsCancelCompare()
+{
+    return g_cancelCompare;
+}
+
+void SetCancelListener(std::function<void()> listener)
+{
+    g_cancelListener = std::move(listener);
+}
+
+void PairByName(const QStringList &leftNames, const QStringList &rightNames, ClsMap &pairs)
+{
+    pairs.RemoveAll();
+    ClsMap rightLeft; // case-insensitive, the map's default
+    for (const QString &name : rightNames)
+        rightLeft.Add(name, QString());
+    QStringList leftovers;
+    for (const QString &name : leftNames) {
+        if (rightLeft.Exists(name)) {
+            pairs.Add(name, name);
+            rightLeft.Remove(name);
+        } else {
+            leftovers.append(name);
+        }
+    }
+    for (int k = 0; k < leftovers.size() && k < rightLeft.count(); ++k)
+        pairs.Add(leftovers.at(k), rightLeft.GetKey(k));
+}
+
+void PairByPosition(const QStringList &leftNames, const QStringList &rightNames, ClsMap &pairs)
+{
+    pairs.RemoveAll();
+    const qsizetype n = std::min(leftNames.size(), rightNames.size());
+    for (qsizetype i = 0; i < n; ++i)
+        pairs.Add(leftNames.at(i), rightNames.at(i));
+}
+
+bool ParseColumnList(const QString &list, const QString &separator, ClsMap &columns)
+{
+    if (list.isEmpty()) return true;
+    const QStringList items = list.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+    for (const QString &item : items) {
+        const qsizetype dash = item.indexOf(QLatin1Char('-'));
+        if (dash < 0) {
+            if (!addColumn(columns, columnOf(item))) return false;
+            continue;
+        }
+        const int a = columnOf(item.left(dash).toUpper());
+        const int b = columnOf(item.mid(dash + 1).toUpper());
+        if (a < 1 || b < 1 || a > MaxListColumn || b > MaxListColumn) return false;
+        for (int c = std::min(a, b); c <= std::max(a, b); ++c) {
+            if (!addColumn(columns, c)) return false;
+        }
+    }
+    return true;
+}
+
+void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options)
+{
+    keyRow.clear();
+    keyRow.reserve(columns.size());
+    const bool trim = options.UseTrimForKey();
+    for (int column : columns) {
+        QString text = block(row, column);
+        keyRow.append(trim ? text.trimmed() : text);
+    }
+}
+
+void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options)
+{
+    ReadArrayRowCells(blockOf(block), row, columns, keyRow, options);
+}
+
+void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options)
+{
+    QList<int> columns;
+    keyColumns.ToArray(columns);
+    loadKeyRows(firstRow, lastRow, keyMap, [&](int row, QStringList &keyRow) {
+        ReadArrayRowCells(block, row, columns, keyRow, options);
+    });
+}
+
+void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options)
+{
+    LoadKeyRowsFromArray(blockOf(block), firstRow, lastRow, keyColumns, keyMap, options);
+}
+
+QString GetRelativeFileName(const QString &folder, const QString &path)
+{
+    QString pathFolder;
+    const QString name = ModFile::SplitFilePath(path, pathFolder);
+    QString base = folder;
+    if (!base.isEmpty() && !base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
+    // Linux file names keep their case: /Data/x.xlsx does not lie in /data/.
+    if (!pathFolder.isEmpty() && pathFolder == base) return name;
+    return path;
+}
+
+QString GetAbsolutePath(const QString &folder, const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/'))) return path;
+    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
+        return folder + QLatin1Char('/') + path;
+    return folder + path;
+}
+
+} // namespace ModCompare

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class ClsArrayMap;
+class ClsMap;
+class ClsSessionOption;
+
+namespace com {
+class VariantArray;
+}
+
+// Free procedures of the comparison that belong to no one object: the process-wide cancel flag,
+// sheet pairing, the column-list grammar and the path helpers of the session window.
+namespace ModCompare {
+
+// The cancel flag. Setting it to true also tells the listener (the main window hides its
+// progress bar); false only stores it.
+void SetCancelCompare(bool cancel);
+bool IsCancelCompare();
+void SetCancelListener(std::function<void()> listener);
+
+// Pairs the selected sheets into the pair map (left name -> right name), emptying it first.
+// By name: equal names first (ignoring case; the left name is stored for the right sheet),
+// then the leftovers in order. By position: the i-th left with the i-th right.
+void PairByName(const QStringList &leftNames, const QStringList &rightNames, ClsMap &pairs);
+void PairByPosition(const QStringList &leftNames, const QStringList &rightNames, ClsMap &pairs);
+
+// The largest column a list may name through ParseColumnList: the last one two letters can
+// write. It keeps a range such as 1-99999999 from expanding without bound.
+constexpr int MaxListColumn = 702;
+
+// Adds the columns of a column list to the map (keys are column numbers as decimal text).
+// False when a column is named twice, is 0 or out of range, or an item is empty; the columns
+// added before the failure stay in the map. An empty list names no column and is valid.
+bool ParseColumnList(const QString &list, const QString &separator, ClsMap &columns);
+
+// The text of one cell of an in-memory block, by the block's row and column (from 1).
+using BlockCellText = std::function<QString(int row, int column)>;
+
+// One row's key texts, one per key column in order, from an in-memory block (a range's Value,
+// indexed from 1) or any other block; trimmed when the session's UseTrimForKey is on.
+void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options);
+void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
+                       QStringList &keyRow, const ClsSessionOption &options);
+
+// Loads the key rows firstRow..lastRow of a block into the key map (key row -> row number as
+// text; a repeated key keeps its first row). Blank key rows do not end the loading while key
+// rows follow them.
+void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options);
+void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          const ClsSessionOption &options);
+
+// The file name alone when the path lies in the folder (compared ignoring case), else the path.
+QString GetRelativeFileName(const QString &folder, const QString &path);
+// A relative path is resolved against the folder; an absolute one (starting with "/") is kept.
+QString GetAbsolutePath(const QString &folder, const QString &path);
+
+} // namespace ModCompare
