@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -204,6 +205,12 @@ bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXm
             }
         }
     }
+    m_indexed.clear();
+    pugi::xml_node colors = child(child(root, "colors"), "indexedColors");
+    for (pugi::xml_node c = colors.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element)
+            m_indexed.push_back(
+                std::int32_t(std::strtoul(c.attribute("rgb").value(), nullptr, 16) & 0xFFFFFF));
     m_map.clear();
     m_derived.clear();
     m_fills.clear();
@@ -240,6 +247,7 @@ std::int32_t XlsxStyleTable::decodeColor(const pugi::xml_node &color) const
     if (color.attribute("tint").as_double() != 0.0) return -2;
     if (pugi::xml_attribute ix = color.attribute("indexed")) {
         int i = ix.as_int();
+        if (i >= 0 && size_t(i) < m_indexed.size()) return m_indexed[size_t(i)];
         if (i >= 8 && i <= 63) return palette[i - 8];
         if (i >= 0 && i < 8) return palette[i];
         return -1; // system colours: automatic
@@ -258,7 +266,10 @@ XlsxStyleTable::Decoded XlsxStyleTable::decode(int xf) const
     pugi::xml_node x = nth(child(root, "cellXfs"), "xf", xf);
     d.numFmtId = x.attribute("numFmtId").as_int();
     pugi::xml_node font = nth(child(root, "fonts"), "font", x.attribute("fontId").as_int());
-    d.fontColor = decodeColor(child(font, "color"));
+    pugi::xml_node fontColor = child(font, "color");
+    d.fontColor = decodeColor(fontColor);
+    d.fontIsText = fontColor && std::strcmp(fontColor.attribute("theme").value(), "1") == 0 &&
+                   fontColor.attribute("tint").as_double() == 0.0;
     pugi::xml_node fill = nth(child(root, "fills"), "fill", x.attribute("fillId").as_int());
     pugi::xml_node pf = child(fill, "patternFill");
     if (!pf) {
@@ -318,11 +329,16 @@ int XlsxStyleTable::wantedNumFmt(const CellStyle &style, bool add)
     return newId;
 }
 
+bool XlsxStyleTable::fontMatches(const Decoded &d, std::int32_t wanted)
+{
+    return d.fontColor == wanted || (wanted == -1 && d.fontIsText);
+}
+
 bool XlsxStyleTable::matches(const CellStyle &style, int xf)
 {
     Decoded d = decode(xf);
     if (wantedNumFmt(style, false) != d.numFmtId) return false;
-    if (d.fontColor != wantedColor(style.fontColor, style.fontColorIndex)) return false;
+    if (!fontMatches(d, wantedColor(style.fontColor, style.fontColorIndex))) return false;
     QString pattern = wantedPattern(style);
     if (pattern != d.pattern) return false;
     if (pattern == QLatin1String("none")) return true;
@@ -367,7 +383,7 @@ int XlsxStyleTable::derive(const CellStyle &style, int baseXf)
 
     int numFmtId = wantedNumFmt(style, true);
     int fontId = base.attribute("fontId").as_int();
-    if (d.fontColor != wantedColor(style.fontColor, style.fontColorIndex))
+    if (!fontMatches(d, wantedColor(style.fontColor, style.fontColorIndex)))
         fontId = addFont(fontId, style);
     int fillId = base.attribute("fillId").as_int();
     {

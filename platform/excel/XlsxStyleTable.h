@@ -44,6 +44,7 @@ private:
     {
         int numFmtId = 0;
         std::int32_t fontColor = -1; // -2: cannot tell
+        bool fontIsText = false;     // the theme's text colour, which reads as automatic too
         QString pattern;             // patternType, "none" when absent
         std::int32_t fillColor = -1; // -2: cannot tell
     };
@@ -54,13 +55,15 @@ private:
     int wantedNumFmt(const CellStyle &style, bool add);
     static QString wantedPattern(const CellStyle &style);
     static std::int32_t wantedColor(std::int32_t color, int colorIndex);
+    static bool fontMatches(const Decoded &d, std::int32_t wanted);
     bool matches(const CellStyle &style, int xf);
     int derive(const CellStyle &style, int baseXf);
     int addFont(int baseFont, const CellStyle &style);
     int addFill(const CellStyle &style);
 
     std::unique_ptr<pugi::xml_document> m_doc;
-    std::vector<std::int32_t> m_theme; // theme colour index -> 0xRRGGBB
+    std::vector<std::int32_t> m_theme;   // theme colour index -> 0xRRGGBB
+    std::vector<std::int32_t> m_indexed; // the file's own palette, when it has one
     QHash<int, QString> m_customFormats;
     QHash<QString, int> m_formatIds;
     QHash<QString, int> m_derived; // key -> xf
