@@ -3,6 +3,7 @@
 #include "platform/excel/WorkbookData.h"
 #include "tests/support/TestFiles.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
