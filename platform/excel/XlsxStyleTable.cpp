@@ -205,12 +205,6 @@ bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXm
             }
         }
     }
-    m_indexed.clear();
-    pugi::xml_node colors = child(child(root, "colors"), "indexedColors");
-    for (pugi::xml_node c = colors.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element)
-            m_indexed.push_back(
-                std::int32_t(std::strtoul(c.attribute("rgb").value(), nullptr, 16) & 0xFFFFFF));
     m_map.clear();
     m_derived.clear();
     m_fills.clear();
@@ -247,7 +241,6 @@ std::int32_t XlsxStyleTable::decodeColor(const pugi::xml_node &color) const
     if (color.attribute("tint").as_double() != 0.0) return -2;
     if (pugi::xml_attribute ix = color.attribute("indexed")) {
         int i = ix.as_int();
-        if (i >= 0 && size_t(i) < m_indexed.size()) return m_indexed[size_t(i)];
         if (i >= 8 && i <= 63) return palette[i - 8];
         if (i >= 0 && i < 8) return palette[i];
         return -1; // system colours: automatic
@@ -273,9 +266,9 @@ XlsxStyleTable::Decoded XlsxStyleTable::decode(int xf) const
     pugi::xml_node fill = nth(child(root, "fills"), "fill", x.attribute("fillId").as_int());
     pugi::xml_node pf = child(fill, "patternFill");
     if (!pf) {
-        d.pattern = fill ? QStringLiteral("?") : QStringLiteral("none");
-        d.fillColor = -2;
-        return d;
+        // A gradient reads as a solid fill of no particular colour.
+        d.pattern = child(fill, "gradientFill") ? QStringLiteral("solid") : QStringLiteral("none");
+        d.fillColor = decodeColor(child(pf, "fgColor"));
     }
     d.pattern = QString::fromUtf8(pf.attribute("patternType").value());
     if (d.pattern.isEmpty()) d.pattern = QStringLiteral("none");
@@ -353,7 +346,13 @@ int XlsxStyleTable::formatIndex(const std::vector<CellStyle> &styles, std::uint3
     if (cached >= 0) return cached;
     const CellStyle &style = styles[styleIndex];
     int xfCount = countOf(child(m_doc->document_element(), "cellXfs"));
-    int base = style.sourceIndex >= 0 && style.sourceIndex < xfCount ? style.sourceIndex : 0;
+    // A changed style builds on the file's format it was changed from, keeping its borders,
+    // alignment and font face.
+    int base = 0;
+    if (style.sourceIndex >= 0 && style.sourceIndex < xfCount)
+        base = style.sourceIndex;
+    else if (style.derivedFrom >= 0 && style.derivedFrom < xfCount)
+        base = style.derivedFrom;
     if (matches(style, base)) {
         cached = base;
     } else {
@@ -470,26 +469,17 @@ int XlsxStyleTable::addFill(const CellStyle &style)
         int indexed = rgb < 0 && style.fillColorIndex >= 1 && style.fillColorIndex <= 56
                           ? style.fillColorIndex + 7
                           : -1;
-        bool solid = pattern == QLatin1String("solid");
-        // A solid fill's colour is its foreground; a pattern's cell colour is its background.
-        if (!solid)
-            pf.append_child((p + QStringLiteral("fgColor")).toUtf8().constData())
-                .append_attribute("indexed")
-                .set_value(64);
-        pugi::xml_node c =
-            pf.append_child((p + (solid ? QStringLiteral("fgColor") : QStringLiteral("bgColor")))
-                                .toUtf8()
-                                .constData());
+        // The reader takes a fill's colour from its foreground, whatever the pattern.
+        pugi::xml_node c = pf.append_child((p + QStringLiteral("fgColor")).toUtf8().constData());
         if (rgb >= 0)
             c.append_attribute("rgb").set_value(rgbText(rgb).constData());
         else if (indexed >= 0)
             c.append_attribute("indexed").set_value(indexed);
         else
             c.append_attribute("indexed").set_value(64);
-        if (solid)
-            pf.append_child((p + QStringLiteral("bgColor")).toUtf8().constData())
-                .append_attribute("indexed")
-                .set_value(64);
+        pf.append_child((p + QStringLiteral("bgColor")).toUtf8().constData())
+            .append_attribute("indexed")
+            .set_value(64);
     }
     setCount(fills);
     int id = countOf(fills) - 1;

@@ -62,8 +62,7 @@ private:
     int addFill(const CellStyle &style);
 
     std::unique_ptr<pugi::xml_document> m_doc;
-    std::vector<std::int32_t> m_theme;   // theme colour index -> 0xRRGGBB
-    std::vector<std::int32_t> m_indexed; // the file's own palette, when it has one
+    std::vector<std::int32_t> m_theme; // theme colour index -> 0xRRGGBB
     QHash<int, QString> m_customFormats;
     QHash<QString, int> m_formatIds;
     QHash<QString, int> m_derived; // key -> xf

@@ -1082,6 +1082,12 @@ bool Save::writeWorkbook()
         }
     }
 
+    if (!m_source && m_data.date1904) {
+        pugi::xml_node pr = child(root, "workbookPr");
+        if (!pr) pr = root.prepend_child((p + "workbookPr").constData());
+        pr.append_attribute("date1904").set_value("1");
+    }
+
     // No calculation engine here: let the spreadsheet program recalculate on open.
     pugi::xml_node calc = child(root, "calcPr");
     if (!calc) {
