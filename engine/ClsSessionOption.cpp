@@ -232,46 +232,52 @@ void ClsSessionOption::ReadFromFile()
                 QStringLiteral("a script must lie in the Script folder; refused"));
 }
 
-void ClsSessionOption::writeSheets(const QString &section, SheetListView *list)
+bool ClsSessionOption::writeSheets(const QString &section, SheetListView *list)
 {
-    if (!list) return;
+    if (!list) return true;
     m_recorder->DelSection(section);
+    bool ok = true;
     int n = 0;
     for (int i = 1; i <= list->count(); ++i) {
         if (!list->isSelected(i)) continue;
         // Written as text: a number would get a leading blank.
-        m_recorder->WriteString(section, QStringLiteral("sheet") + QString::number(n),
-                                QString::number(i));
+        ok &= m_recorder->WriteString(section, QStringLiteral("sheet") + QString::number(n),
+                                      QString::number(i));
         ++n;
     }
+    return ok;
 }
 
-void ClsSessionOption::Save2File()
+bool ClsSessionOption::Save2File()
 {
-    if (!m_recorder) return;
+    if (!m_recorder) return false;
     ClsIni &ini = *m_recorder;
-    ini.WriteNum(kOption, QStringLiteral("IgnoreCase_Key"), boolNum(m_ignoreCaseKey));
-    ini.WriteNum(kOption, QStringLiteral("IgnoreCase_Text"), boolNum(m_ignoreCaseText));
-    ini.WriteNum(kOption, QStringLiteral("DealMerge"), boolNum(m_dealMerge));
-    ini.WriteNum(kOption, QStringLiteral("TabIndex"), m_tabIndex);
-    ini.WriteNum(kOption, QStringLiteral("CompareMethod"), m_compareMethod);
-    ini.WriteNum(kOption, QStringLiteral("CompareItem"), m_compareItem);
-    ini.WriteNum(kOption, QStringLiteral("UseTrimForKey"), boolNum(m_useTrimForKey));
-    ini.WriteNum(kOption, QStringLiteral("SameToLeft"), boolNum(m_sameToLeft));
-    ini.WriteString(kOption, QStringLiteral("LeftName"), m_leftName);
-    ini.WriteString(kOption, QStringLiteral("RightName"), m_rightName);
-    ini.WriteString(kOption, QStringLiteral("CompareAllCol"), BasicText::fromBool(m_compareAllCol));
-    ini.WriteString(kOption, QStringLiteral("CreatePairMethod"),
-                    QString::number(m_createPairMethod));
-    ini.WriteString(kReport, QStringLiteral("ReportPath"), m_reportPath);
-    ini.WriteNum(kXlsReport, QStringLiteral("ModifyRowHeight"), boolNum(m_modifyRowHeight));
-    ini.WriteNum(kXlsReport, QStringLiteral("RowHeight"), m_rowHeight);
-    ini.WriteNum(kXlsReport, QStringLiteral("ColorDiffCell"), boolNum(m_colorDiffCell));
-    writeSheets(kLeftSheets, m_leftList);
-    writeSheets(kRightSheets, m_rightList);
-    ini.WriteString(kXlsReport, QStringLiteral("DiffSheetName"), m_diffSheetName);
-    ini.WriteString(kXlsReport, QStringLiteral("LeftSingleSheetName"), m_leftSingleSheetName);
-    ini.WriteString(kXlsReport, QStringLiteral("RightSingleSheetName"), m_rightSingleSheetName);
-    ini.WriteNum(kScript, QStringLiteral("UseScript"), boolNum(m_useScript));
-    ini.WriteString(kScript, QStringLiteral("ScriptFileName"), m_scriptFileName);
+    bool ok = true;
+    ok &= ini.WriteNum(kOption, QStringLiteral("IgnoreCase_Key"), boolNum(m_ignoreCaseKey));
+    ok &= ini.WriteNum(kOption, QStringLiteral("IgnoreCase_Text"), boolNum(m_ignoreCaseText));
+    ok &= ini.WriteNum(kOption, QStringLiteral("DealMerge"), boolNum(m_dealMerge));
+    ok &= ini.WriteNum(kOption, QStringLiteral("TabIndex"), m_tabIndex);
+    ok &= ini.WriteNum(kOption, QStringLiteral("CompareMethod"), m_compareMethod);
+    ok &= ini.WriteNum(kOption, QStringLiteral("CompareItem"), m_compareItem);
+    ok &= ini.WriteNum(kOption, QStringLiteral("UseTrimForKey"), boolNum(m_useTrimForKey));
+    ok &= ini.WriteNum(kOption, QStringLiteral("SameToLeft"), boolNum(m_sameToLeft));
+    ok &= ini.WriteString(kOption, QStringLiteral("LeftName"), m_leftName);
+    ok &= ini.WriteString(kOption, QStringLiteral("RightName"), m_rightName);
+    ok &= ini.WriteString(kOption, QStringLiteral("CompareAllCol"),
+                          BasicText::fromBool(m_compareAllCol));
+    ok &= ini.WriteString(kOption, QStringLiteral("CreatePairMethod"),
+                          QString::number(m_createPairMethod));
+    ok &= ini.WriteString(kReport, QStringLiteral("ReportPath"), m_reportPath);
+    ok &= ini.WriteNum(kXlsReport, QStringLiteral("ModifyRowHeight"), boolNum(m_modifyRowHeight));
+    ok &= ini.WriteNum(kXlsReport, QStringLiteral("RowHeight"), m_rowHeight);
+    ok &= ini.WriteNum(kXlsReport, QStringLiteral("ColorDiffCell"), boolNum(m_colorDiffCell));
+    ok &= writeSheets(kLeftSheets, m_leftList);
+    ok &= writeSheets(kRightSheets, m_rightList);
+    ok &= ini.WriteString(kXlsReport, QStringLiteral("DiffSheetName"), m_diffSheetName);
+    ok &= ini.WriteString(kXlsReport, QStringLiteral("LeftSingleSheetName"), m_leftSingleSheetName);
+    ok &=
+        ini.WriteString(kXlsReport, QStringLiteral("RightSingleSheetName"), m_rightSingleSheetName);
+    ok &= ini.WriteNum(kScript, QStringLiteral("UseScript"), boolNum(m_useScript));
+    ok &= ini.WriteString(kScript, QStringLiteral("ScriptFileName"), m_scriptFileName);
+    return ok;
 }

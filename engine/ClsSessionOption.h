@@ -92,7 +92,9 @@ public:
     void SetSelected();
     bool IsSelectedOk() const;
     void ReadFromFile();
-    void Save2File();
+    // False when any write failed (a read-only file, a full disk, a value with a line break),
+    // so that the caller can tell the user; the writes after a failure are still tried.
+    bool Save2File();
     void ShowSelected();
     void CreateComparePair();
     ClsMap &GetComparePair();
@@ -128,7 +130,7 @@ public:
 
 private:
     void readSheets(const QString &section, ClsMap &map);
-    void writeSheets(const QString &section, SheetListView *list);
+    bool writeSheets(const QString &section, SheetListView *list);
     static void fillSelected(SheetListView *list, ClsMap &map);
     static void showSelected(SheetListView *list, ClsMap &map);
     bool readBool(const QString &section, const QString &key, bool current);

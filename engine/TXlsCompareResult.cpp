@@ -72,10 +72,13 @@ void TXlsCompareResult::EndWrite(const SheetBlock *firstDataSource,
 {
     m_rowsWritten = m_rowCount;
     if (m_rowsWritten == 0) return;
-    if (!m_OutSheet) // rows were queued for a sheet nobody made: a caller's fault, never silent
+    if (!m_OutSheet) {
+        if (m_firstQueue.count() == 0 && m_secondQueue.count() == 0) return;
+        // Rows were queued for a sheet nobody made: a caller's fault, never lost silently.
         throw BasicError(
             BasicError::ObjectVariableNotSet,
             QStringLiteral("The report sheet \"%1\" was not created.").arg(m_outSheetName));
+    }
     m_useMemory = true;
     if (m_firstSheet) writeSide(m_firstQueue, firstDataSource, m_firstSheet, m_leftName);
     if (m_secondSheet) writeSide(m_secondQueue, secondDataSource, m_secondSheet, m_rightName);

@@ -167,7 +167,7 @@ TEST(ClsSessionOption, ProjectFileRoundTrip)
     o.setRightSingleSheetName(QStringLiteral("R"));
     o.setUseScript(true);
     o.setScriptFileName(QStringLiteral("trim.vbs"));
-    o.Save2File();
+    EXPECT_TRUE(o.Save2File());
 
     const QString text = fileText(path);
     for (const char *line :
@@ -294,4 +294,19 @@ TEST(ClsSessionOption, UntrustedValuesAreRefusedAndNamed)
         s.ReadFromFile();
         EXPECT_EQ(s.CompareAllCol(), b.value) << b.text;
     }
+}
+
+TEST(ClsSessionOption, FailedSaveIsReported)
+{
+    QTemporaryDir dir;
+    auto ini = std::make_shared<ClsIni>();
+    ini->setIniFileName(dir.filePath(QStringLiteral("no/such/folder/x.vrk")));
+    ClsSessionOption o;
+    o.SetRecorder(ini);
+    EXPECT_FALSE(o.Save2File());
+
+    ini->setIniFileName(dir.filePath(QStringLiteral("x.vrk")));
+    EXPECT_TRUE(o.Save2File());
+    o.setRightName(QStringLiteral("two\nlines"));
+    EXPECT_FALSE(o.Save2File());
 }

@@ -69,7 +69,6 @@ bool SessionWorkbooks::make(const QString &folder, QString *error)
 {
     QString output;
     const int rc = TestFiles::runPython(QString::fromUtf8(kScript), {folder}, &output);
-    if (rc != 0 && error)
-        *error = output;
+    if (rc != 0 && error) *error = output;
     return rc == 0;
 }
