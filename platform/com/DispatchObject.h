@@ -18,6 +18,12 @@ public:
     virtual void put(const QString &member, const std::vector<Variant> &args, const Variant &value);
     // The default member's name, empty when the object has none.
     virtual QString defaultMember() const { return QString(); }
+    // For Each over the object: fills the items and returns true when it is a collection.
+    virtual bool enumerate(std::vector<Variant> *items) const
+    {
+        (void)items;
+        return false;
+    }
 };
 
 } // namespace com

@@ -82,6 +82,9 @@ public:
     const QString &stringValue() const { return m_string; }
     std::shared_ptr<VariantArray> array() const;
     std::shared_ptr<DispatchObject> object() const; // null for Nothing
+    // True when another Variant holds the same array or object (scripts copy arrays on
+    // assignment only when the source is still referenced elsewhere).
+    bool isShared() const { return m_box && m_box.use_count() > 1; }
 
     // Numeric value of any number kind, a Date or a Boolean (-1/0); 0 for other kinds.
     double numberValue() const;

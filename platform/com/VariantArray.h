@@ -45,9 +45,14 @@ public:
     void redim(std::vector<Bound> bounds, bool preserve);
     std::shared_ptr<VariantArray> clone() const;
 
+    // A fixed-size array (declared with bounds) cannot be re-dimensioned (error 10).
+    bool isFixed() const { return m_fixed; }
+    void setFixed(bool fixed) { m_fixed = fixed; }
+
 private:
     std::vector<Bound> m_bounds;
     std::vector<Variant> m_data;
+    bool m_fixed = false;
 };
 
 } // namespace com

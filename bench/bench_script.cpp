@@ -1,0 +1,111 @@
+// Calls a typical user IsEqual a million times through the script control, for a few kinds of
+// script, against the same rule written in C++ (the floor). Prints "<figure> <value> <unit>".
+#include "platform/vbscript/ScriptControl.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kCalls = 1000000;
+constexpr int kPairs = 4096;
+
+struct Pair
+{
+    QString a;
+    QString b;
+};
+
+std::vector<Pair> makePairs(bool numeric)
+{
+    std::vector<Pair> pairs;
+    for (int i = 0; i < kPairs; ++i) {
+        if (numeric) {
+            double v = i * 1.25;
+            pairs.push_back({QString::number(v), QString::number(v + (i % 3) * 0.0005)});
+        } else {
+            QString s = QStringLiteral("Item-%1 部门").arg(i * 7919 % 10007);
+            pairs.push_back({QStringLiteral("  ") + s, i % 2 ? s.toUpper() : s + QLatin1Char('x')});
+        }
+    }
+    return pairs;
+}
+
+void benchScript(const char *name, const char *code, bool numeric)
+{
+    std::vector<Pair> pairs = makePairs(numeric);
+    vbs::ScriptControl sc;
+    sc.AddCode(QString::fromUtf8(code));
+    int equal = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kCalls; ++i) {
+        const Pair &p = pairs[std::size_t(i % kPairs)];
+        equal += sc.Run(QStringLiteral("IsEqual"), {com::Variant(p.a), com::Variant(p.b)}).toBool();
+    }
+    double secs = t.nsecsElapsed() / 1e9;
+    std::printf("isequal_%s %.3g calls/s\n", name, kCalls / secs);
+    std::fprintf(stderr, "isequal_%s equal pairs: %d\n", name, equal);
+}
+
+template <typename F> void benchNative(const char *name, bool numeric, F rule)
+{
+    std::vector<Pair> pairs = makePairs(numeric);
+    int equal = 0;
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < kCalls; ++i) {
+        const Pair &p = pairs[std::size_t(i % kPairs)];
+        equal += rule(p.a, p.b);
+    }
+    double secs = t.nsecsElapsed() / 1e9;
+    std::printf("native_%s %.3g calls/s\n", name, kCalls / secs);
+    std::fprintf(stderr, "native_%s equal pairs: %d\n", name, equal);
+}
+
+} // namespace
+
+int main()
+{
+    benchScript("trimcase",
+                "Function IsEqual(a, b)\n"
+                "    IsEqual = (LCase(Trim(a)) = LCase(Trim(b)))\n"
+                "End Function\n",
+                false);
+    benchScript("strcomp",
+                "Function IsEqual(a, b)\n"
+                "    IsEqual = StrComp(Trim(a), Trim(b), vbTextCompare) = 0\n"
+                "End Function\n",
+                false);
+    benchScript("tolerance",
+                "Const Tolerance = 0.001\n"
+                "Function IsEqual(a, b)\n"
+                "    If IsNumeric(a) And IsNumeric(b) Then\n"
+                "        IsEqual = Abs(CDbl(a) - CDbl(b)) < Tolerance\n"
+                "    Else\n"
+                "        IsEqual = (a = b)\n"
+                "    End If\n"
+                "End Function\n",
+                true);
+    benchScript(
+        "regexp",
+        "Dim re\n"
+        "Set re = New RegExp\n"
+        "re.Pattern = \"\\s+\"\n"
+        "re.Global = True\n"
+        "Function IsEqual(a, b)\n"
+        "    IsEqual = StrComp(re.Replace(a, \"\"), re.Replace(b, \"\"), vbTextCompare) = 0\n"
+        "End Function\n",
+        false);
+    benchNative("trimcase", false, [](const QString &a, const QString &b) {
+        return a.trimmed().toLower() == b.trimmed().toLower();
+    });
+    benchNative("tolerance", true, [](const QString &a, const QString &b) {
+        bool okA, okB;
+        double x = a.toDouble(&okA), y = b.toDouble(&okB);
+        return okA && okB ? std::abs(x - y) < 0.001 : a == b;
+    });
+    return 0;
+}

@@ -1,0 +1,178 @@
+#include "engine/ClsScript.h"
+
+#include "core/ModCommon.h"
+#include "platform/text/AnsiText.h"
+#include "platform/vbscript/Parser.h"
+#include "platform/vbscript/ScriptControl.h"
+#include "platform/win/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+bool g_fallbackCancel = false;
+ClsScript::IsCancelFn g_isCancel = nullptr;
+ClsScript::SetCancelFn g_setCancel = nullptr;
+
+// Script text may be a few bytes per character in either encoding.
+constexpr qint64 kMaxScriptFileBytes = qint64(vbs::Parser::kMaxSourceLength) * 4;
+// While a script runs long, the event loop gets a turn this often so that Cancel can be pressed.
+constexpr qint64 kYieldIntervalMs = 50;
+
+struct LoadError
+{
+    int number;
+    QString description;
+};
+
+} // namespace
+
+ClsScript::ClsScript() : m_control(std::make_unique<vbs::ScriptControl>())
+{
+    m_control->setLanguage(QStringLiteral("VBScript"));
+    m_control->setAllowUI(true);
+    m_control->setCancelCheck([this] { return pollCancel(); });
+    QString appDir =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    setScriptFolder(appDir + QStringLiteral("/Script/"));
+}
+
+ClsScript::~ClsScript() = default;
+
+void ClsScript::setScriptFolder(const QString &folder)
+{
+    m_scriptFolder = QDir::cleanPath(folder) + QLatin1Char('/');
+}
+
+void ClsScript::setCancelFlag(IsCancelFn isCancel, SetCancelFn setCancel)
+{
+    g_isCancel = isCancel;
+    g_setCancel = setCancel;
+}
+
+bool ClsScript::isCancelCompare()
+{
+    return g_isCancel ? g_isCancel() : g_fallbackCancel;
+}
+
+void ClsScript::setCancelCompare(bool cancel)
+{
+    if (g_setCancel)
+        g_setCancel(cancel);
+    else
+        g_fallbackCancel = cancel;
+}
+
+bool ClsScript::IsSafeScriptFileName(const QString &scriptFileName, QString *why)
+{
+    auto refuse = [why](const QString &reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    if (scriptFileName.isEmpty()) return refuse(QStringLiteral("no script file name is given"));
+    if (scriptFileName.contains(QLatin1Char('/')) || scriptFileName.contains(QLatin1Char('\\')))
+        return refuse(QStringLiteral("the name holds a path separator"));
+    if (scriptFileName.contains(QLatin1Char(':')))
+        return refuse(QStringLiteral("the name holds a drive or device"));
+    if (scriptFileName == QLatin1String(".") || scriptFileName == QLatin1String(".."))
+        return refuse(QStringLiteral("the name is not a file name"));
+    if (scriptFileName.contains(QChar(0)))
+        return refuse(QStringLiteral("the name holds a NUL character"));
+    return true;
+}
+
+bool ClsScript::pollCancel()
+{
+    if (m_callClock.isValid() && m_callClock.elapsed() >= m_nextYieldMs) {
+        m_nextYieldMs = m_callClock.elapsed() + kYieldIntervalMs;
+        if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    }
+    return isCancelCompare();
+}
+
+void ClsScript::fail(const QString &prefix, int number, const QString &description)
+{
+    ModCommon::ShowMsg(prefix + QString::number(number) + QLatin1Char(',') + description,
+                       win::vbCritical, QStringLiteral("Quorva"));
+    setCancelCompare(true);
+}
+
+bool ClsScript::AddCode(const QString &strFileName)
+{
+    // Each load starts from an empty scope: a second run must behave like the first.
+    m_control->Reset();
+    try {
+        // The file name comes from a project file: it must name a file directly inside the
+        // Script folder, never a path that leaves it.
+        QString why;
+        if (!strFileName.startsWith(m_scriptFolder))
+            why = QStringLiteral("it is not inside the folder %1").arg(m_scriptFolder);
+        else
+            IsSafeScriptFileName(strFileName.mid(m_scriptFolder.size()), &why);
+        if (!why.isEmpty())
+            throw LoadError{75, QStringLiteral("Path/File access error: the script file \"%1\" "
+                                               "is refused, since %2; only a file directly "
+                                               "inside %3 may be used")
+                                    .arg(strFileName, why, m_scriptFolder)};
+        QFile file(strFileName);
+        if (!QFileInfo(strFileName).isFile() || !file.open(QIODevice::ReadOnly))
+            throw LoadError{53, QStringLiteral("File not found: %1").arg(strFileName)};
+        if (file.size() > kMaxScriptFileBytes)
+            throw LoadError{7, QStringLiteral("Out of memory: the script file %1 is larger than "
+                                              "%2 bytes")
+                                   .arg(strFileName)
+                                   .arg(kMaxScriptFileBytes)};
+        QString content = AnsiText::decode(file.read(kMaxScriptFileBytes + 1));
+        // Every line, the last one too when it has no line end, is added with CR LF after it.
+        QString text;
+        if (!content.isEmpty()) {
+            QStringList lines = content.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+            if (lines.last().isEmpty()) lines.removeLast();
+            for (const QString &line : lines) {
+                text += line;
+                text += QLatin1String("\r\n");
+            }
+        }
+        m_control->AddCode(text);
+    } catch (const LoadError &e) {
+        fail(QStringLiteral("AddCode::err="), e.number, e.description);
+        return false;
+    } catch (const vbs::ScriptError &e) {
+        QString where = e.column() > 0
+                            ? QStringLiteral(" (line %1, column %2)").arg(e.line()).arg(e.column())
+                            : QStringLiteral(" (line %1)").arg(e.line());
+        fail(QStringLiteral("AddCode::err="), e.number(), e.description() + where);
+        return false;
+    } catch (const BasicError &e) {
+        fail(QStringLiteral("AddCode::err="), e.number(), e.description());
+        return false;
+    }
+    return true;
+}
+
+bool ClsScript::IsEqual(const QString &str1, const QString &str2)
+{
+    m_callClock.start();
+    m_nextYieldMs = kYieldIntervalMs;
+    try {
+        com::Variant result =
+            m_control->Run(QStringLiteral("IsEqual"), {com::Variant(str1), com::Variant(str2)});
+        if (result.isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+        if (result.isObject() || result.isArray() || result.isError())
+            throw BasicError(BasicError::TypeMismatch);
+        return result.toBool();
+    } catch (const vbs::ScriptError &e) {
+        // A script stopped by the Cancel button needs no message: the user asked for it.
+        if (e.number() == 18 && !e.catchable() && isCancelCompare()) return true;
+        QString where = e.line() > 0 ? QStringLiteral(" (line %1)").arg(e.line()) : QString();
+        fail(QStringLiteral("IsEqual::err="), e.number(), e.description() + where);
+        return true;
+    } catch (const BasicError &e) {
+        fail(QStringLiteral("IsEqual::err="), e.number(), e.description());
+        return true;
+    }
+}

@@ -1,0 +1,761 @@
+#include "platform/vbscript/Interpreter.h"
+
+#include "platform/com/DispatchObject.h"
+#include "platform/com/VariantArray.h"
+#include "platform/vbscript/Builtins.h"
+#include "platform/vbscript/ErrObject.h"
+#include "platform/vbscript/Operators.h"
+#include "platform/vbscript/Parser.h"
+#include "platform/vbscript/RegExpObject.h"
+#include "platform/vbscript/Resolver.h"
+
+#include <cmath>
+#include <new>
+
+namespace vbs {
+
+using com::Variant;
+
+namespace {
+
+bool isHard(const Expr &e)
+{
+    if (e.kind == Expr::Literal) return static_cast<const LiteralExpr &>(e).hard;
+    if (e.kind == Expr::Name) return static_cast<const NameExpr &>(e).binding == NameExpr::Constant;
+    if (e.kind == Expr::Paren) return isHard(*static_cast<const ParenExpr &>(e).inner);
+    return false;
+}
+
+QString quoted(const QString &description, const QString &name)
+{
+    return QStringLiteral("%1: '%2'").arg(description, name);
+}
+
+} // namespace
+
+Interpreter::Interpreter() : m_err(std::make_shared<ErrObject>())
+{
+    m_errVariant = Variant(std::static_pointer_cast<com::DispatchObject>(m_err));
+}
+
+Interpreter::~Interpreter() = default;
+
+void Interpreter::reset()
+{
+    m_programs.clear();
+    m_procedures.clear();
+    m_globalIndex.clear();
+    m_globals.clear();
+    m_framePool.clear();
+    m_err->clear();
+    m_depth = 0;
+    m_line = 0;
+}
+
+int Interpreter::findGlobal(const QString &name) const
+{
+    return m_globalIndex.value(name.toLower(), -1);
+}
+
+int Interpreter::declareGlobal(const QString &name)
+{
+    QString k = name.toLower();
+    auto it = m_globalIndex.constFind(k);
+    if (it != m_globalIndex.constEnd()) return *it;
+    int slot = int(m_globals.size());
+    m_globals.emplace_back();
+    m_globalIndex.insert(k, slot);
+    return slot;
+}
+
+Procedure *Interpreter::findProcedure(const QString &name) const
+{
+    return m_procedures.value(name.toLower(), nullptr);
+}
+
+double Interpreter::random(double n)
+{
+    if (n == 0) return m_lastRandom;
+    if (n < 0) m_seed = std::uint32_t(std::int64_t(n * 16777216.0)) & 0xFFFFFF;
+    m_seed = (m_seed * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFF;
+    m_lastRandom = double(m_seed) / 16777216.0;
+    return m_lastRandom;
+}
+
+void Interpreter::startClock()
+{
+    if (m_depth == 0) {
+        m_clock.start();
+        m_nextPoll = m_steps + kPollInterval;
+    }
+}
+
+void Interpreter::addCode(const QString &text)
+{
+    std::unique_ptr<Program> program = Parser::parse(text);
+    Resolver(*this, *program).resolve();
+    for (auto &p : program->procedures)
+        m_procedures.insert(p->name.toLower(), p.get());
+    m_programs.push_back(std::move(program));
+    runProgram(*m_programs.back());
+}
+
+void Interpreter::runProgram(Program &program)
+{
+    startClock();
+    Frame f;
+    f.optionExplicit = program.optionExplicit;
+    int savedLine = m_line;
+    try {
+        execBlock(program.body, f);
+    } catch (const ScriptError &) {
+        m_line = savedLine;
+        throw;
+    }
+    m_line = savedLine;
+}
+
+Variant Interpreter::call(Procedure &proc, std::vector<Variant> &args)
+{
+    if (args.size() != proc.params.size())
+        throw ScriptError(450, quoted(BasicError::standardDescription(450), proc.name), proc.line);
+    startClock();
+    return invoke(proc, args.data(), int(args.size()));
+}
+
+void Interpreter::poll()
+{
+    m_nextPoll = m_steps + kPollInterval;
+    if (m_cancelCheck && m_cancelCheck()) {
+        ScriptError e(18,
+                      QStringLiteral("User interrupt occurred: the script was stopped "
+                                     "because the comparison was cancelled"),
+                      m_line);
+        e.setCatchable(false);
+        throw e;
+    }
+    if (m_timeoutMs > 0 && m_clock.isValid() && m_clock.elapsed() > m_timeoutMs) {
+        ScriptError e(18,
+                      QStringLiteral("User interrupt occurred: the script ran longer than "
+                                     "its time limit of %1 ms")
+                          .arg(m_timeoutMs),
+                      m_line);
+        e.setCatchable(false);
+        throw e;
+    }
+}
+
+void Interpreter::raise(int number, const QString &description)
+{
+    throw ScriptError(number, description, m_line);
+}
+
+ScriptError Interpreter::located(const BasicError &e) const
+{
+    QString description = e.description();
+    // Members that an object lacks are named in the message.
+    if (e.number() == BasicError::ObjectDoesNotSupport && !e.source().isEmpty())
+        description = quoted(description, e.source());
+    return ScriptError(e.number(), description, m_line);
+}
+
+void Interpreter::recordError(const ScriptError &e)
+{
+    m_err->set(e.number(), e.description(), e.source());
+}
+
+Interpreter::Flow Interpreter::execBlock(const Block &block, Frame &f)
+{
+    for (const StmtPtr &sp : block) {
+        const Stmt &s = *sp;
+        m_line = s.line;
+        if (++m_steps >= m_nextPoll) poll();
+        try {
+            Flow flow = execStmt(s, f);
+            if (flow != Flow::Normal) return flow;
+        } catch (ScriptError &e) {
+            if (e.line() == 0) e.setLine(m_line);
+            if (!f.resumeNext || !e.catchable()) throw;
+            recordError(e);
+        } catch (const BasicError &e) {
+            ScriptError located = this->located(e);
+            if (!f.resumeNext) throw located;
+            recordError(located);
+        } catch (const std::bad_alloc &) {
+            ScriptError located(7, QString(), m_line);
+            if (!f.resumeNext) throw located;
+            recordError(located);
+        }
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execStmt(const Stmt &s, Frame &f)
+{
+    switch (s.kind) {
+    case Stmt::Assign: {
+        const auto &a = static_cast<const AssignStmt &>(s);
+        Variant v = eval(*a.value, f);
+        if (a.isSet) {
+            if (!v.isObject()) raise(BasicError::ObjectRequired);
+        } else if (v.isObject()) {
+            v = Operators::deref(v);
+        }
+        assign(*a.target, std::move(v), f, a.isSet);
+        return Flow::Normal;
+    }
+    case Stmt::Call: {
+        const Expr &c = *static_cast<const CallStmt &>(s).call;
+        if (c.kind == Expr::Name) {
+            const auto &n = static_cast<const NameExpr &>(c);
+            if (n.binding == NameExpr::Constant)
+                raise(13, quoted(BasicError::standardDescription(13), n.name));
+        }
+        eval(c, f);
+        return Flow::Normal;
+    }
+    case Stmt::Dim:
+        execDim(static_cast<const DimStmt &>(s), f);
+        return Flow::Normal;
+    case Stmt::ReDim:
+        execReDim(static_cast<const ReDimStmt &>(s), f);
+        return Flow::Normal;
+    case Stmt::If:
+        return execIf(static_cast<const IfStmt &>(s), f);
+    case Stmt::Select:
+        return execSelect(static_cast<const SelectStmt &>(s), f);
+    case Stmt::For:
+        return execFor(static_cast<const ForStmt &>(s), f);
+    case Stmt::ForEach:
+        return execForEach(static_cast<const ForEachStmt &>(s), f);
+    case Stmt::Do:
+        return execDo(static_cast<const DoStmt &>(s), f);
+    case Stmt::Exit:
+        switch (static_cast<const ExitStmt &>(s).what) {
+        case ExitStmt::Do:
+            return Flow::ExitDo;
+        case ExitStmt::For:
+            return Flow::ExitFor;
+        default:
+            m_err->clear();
+            return Flow::ExitProc;
+        }
+    case Stmt::OnError:
+        f.resumeNext = static_cast<const OnErrorStmt &>(s).resumeNext;
+        m_err->clear();
+        return Flow::Normal;
+    case Stmt::Erase:
+        execErase(static_cast<const EraseStmt &>(s), f);
+        return Flow::Normal;
+    case Stmt::Const:
+    case Stmt::Nop:
+        return Flow::Normal;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execIf(const IfStmt &s, Frame &f)
+{
+    for (const auto &b : s.branches) {
+        bool c;
+        if (f.resumeNext) {
+            // An error in the condition resumes with the next statement: the branch's first.
+            try {
+                c = Operators::truth(eval(*b.cond, f));
+            } catch (ScriptError &e) {
+                if (!e.catchable()) throw;
+                if (e.line() == 0) e.setLine(m_line);
+                recordError(e);
+                c = true;
+            } catch (const BasicError &e) {
+                recordError(located(e));
+                c = true;
+            }
+        } else {
+            c = Operators::truth(eval(*b.cond, f));
+        }
+        if (c) return execBlock(b.body, f);
+    }
+    return execBlock(s.elseBody, f);
+}
+
+Interpreter::Flow Interpreter::execSelect(const SelectStmt &s, Frame &f)
+{
+    Variant test = eval(*s.test, f);
+    bool hardTest = isHard(*s.test);
+    for (const auto &c : s.cases) {
+        for (const auto &item : c.items) {
+            Variant a = eval(*item.a, f);
+            bool hardA = isHard(*item.a);
+            bool match = false;
+            if (item.kind == SelectStmt::Item::Value) {
+                match = Operators::compare(test, a, hardTest, hardA) == 0;
+            } else if (item.kind == SelectStmt::Item::Range) {
+                Variant b = eval(*item.b, f);
+                int lo = Operators::compare(test, a, hardTest, hardA);
+                int hi = Operators::compare(test, b, hardTest, isHard(*item.b));
+                match = lo != Operators::kNullResult && hi != Operators::kNullResult && lo >= 0 &&
+                        hi <= 0;
+            } else {
+                Variant r = Operators::binary(item.op, test, a, hardTest, hardA);
+                match = r.isBoolean() && r.boolValue();
+            }
+            if (match) return execBlock(c.body, f);
+        }
+    }
+    return execBlock(s.elseBody, f);
+}
+
+Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
+{
+    Variant from = Operators::deref(eval(*s.from, f));
+    Variant to = Operators::deref(eval(*s.to, f));
+    Variant step = s.step ? Operators::deref(eval(*s.step, f)) : Variant::fromInteger(1);
+    for (const Variant *v : {&from, &to, &step})
+        if (v->isNull()) raise(BasicError::InvalidUseOfNull);
+    double limit = to.toDouble();
+    double increment = step.toDouble();
+    if (from.isString()) from = Variant(from.toDouble());
+    assign(*s.var, from, f, false);
+    for (;;) {
+        Variant current = evalName(*s.var, f);
+        double c = Operators::deref(current).toDouble();
+        if (increment >= 0 ? c > limit : c < limit) break;
+        if (++m_steps >= m_nextPoll) poll();
+        Flow flow = execBlock(s.body, f);
+        if (flow == Flow::ExitFor) break;
+        if (flow != Flow::Normal) return flow;
+        assign(*s.var, Operators::add(evalName(*s.var, f), step), f, false);
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execForEach(const ForEachStmt &s, Frame &f)
+{
+    Variant collection = eval(*s.collection, f);
+    std::vector<Variant> items;
+    if (auto arr = collection.array()) {
+        for (std::size_t i = 0; i < arr->size(); ++i) {
+            assign(*s.var, arr->flat(i), f, false);
+            if (++m_steps >= m_nextPoll) poll();
+            Flow flow = execBlock(s.body, f);
+            if (flow == Flow::ExitFor) break;
+            if (flow != Flow::Normal) return flow;
+        }
+        return Flow::Normal;
+    }
+    auto object = collection.object();
+    if (!object || !object->enumerate(&items))
+        raise(451, QStringLiteral("Object not a collection"));
+    for (Variant &item : items) {
+        assign(*s.var, item, f, item.isObject());
+        if (++m_steps >= m_nextPoll) poll();
+        Flow flow = execBlock(s.body, f);
+        if (flow == Flow::ExitFor) break;
+        if (flow != Flow::Normal) return flow;
+    }
+    return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
+{
+    for (;;) {
+        if (s.condKind == DoStmt::PreWhile || s.condKind == DoStmt::PreUntil) {
+            bool c = Operators::truth(eval(*s.cond, f));
+            if (c != (s.condKind == DoStmt::PreWhile)) break;
+        }
+        if (++m_steps >= m_nextPoll) poll();
+        Flow flow = execBlock(s.body, f);
+        if (flow == Flow::ExitDo) break;
+        if (flow != Flow::Normal) return flow;
+        if (s.condKind == DoStmt::PostWhile || s.condKind == DoStmt::PostUntil) {
+            m_line = s.line;
+            bool c = Operators::truth(eval(*s.cond, f));
+            if (c != (s.condKind == DoStmt::PostWhile)) break;
+        }
+    }
+    return Flow::Normal;
+}
+
+namespace {
+
+std::vector<com::VariantArray::Bound> boundsOf(const std::vector<Variant> &uppers)
+{
+    std::vector<com::VariantArray::Bound> bounds;
+    std::int64_t total = 1;
+    for (const Variant &u : uppers) {
+        std::int32_t upper = Operators::toLong(u);
+        if (upper < -1) throw BasicError(BasicError::SubscriptOutOfRange);
+        bounds.push_back({0, upper + 1});
+        total *= std::int64_t(upper) + 1;
+        if (total > Interpreter::kMaxArrayElements)
+            throw BasicError(7, QStringLiteral("Out of memory (an array may hold at most %1 "
+                                               "elements)")
+                                    .arg(Interpreter::kMaxArrayElements));
+    }
+    return bounds;
+}
+
+} // namespace
+
+void Interpreter::execDim(const DimStmt &s, Frame &f)
+{
+    for (const DimItem &item : s.items) {
+        if (!item.isArray) continue;
+        Variant *slot = variable(*item.var, f);
+        if (!slot || slot->isArray()) continue;
+        std::shared_ptr<com::VariantArray> arr;
+        if (item.bounds.empty()) {
+            arr = std::make_shared<com::VariantArray>();
+        } else {
+            arr = std::make_shared<com::VariantArray>(boundsOf(evalArgs(item.bounds, f)));
+            arr->setFixed(true);
+        }
+        *slot = Variant(arr);
+    }
+}
+
+void Interpreter::execReDim(const ReDimStmt &s, Frame &f)
+{
+    for (const DimItem &item : s.items) {
+        Variant *slot = variable(*item.var, f);
+        if (!slot) raise(501, quoted(BasicError::standardDescription(501), item.var->name));
+        auto bounds = boundsOf(evalArgs(item.bounds, f));
+        auto arr = slot->array();
+        if (arr && arr->isFixed()) raise(10);
+        if (s.preserve && arr && arr->dimensions() > 0) {
+            if (slot->isShared()) {
+                arr = arr->clone();
+                *slot = Variant(arr);
+            }
+            arr->redim(std::move(bounds), true);
+        } else {
+            *slot = Variant(std::make_shared<com::VariantArray>(std::move(bounds)));
+        }
+    }
+}
+
+void Interpreter::execErase(const EraseStmt &s, Frame &f)
+{
+    for (const auto &var : s.vars) {
+        Variant *slot = variable(*var, f);
+        auto arr = slot ? slot->array() : nullptr;
+        if (!arr) raise(BasicError::TypeMismatch);
+        if (arr->isFixed()) {
+            auto fresh = arr->clone();
+            for (std::size_t i = 0; i < fresh->size(); ++i)
+                fresh->flat(i) = Variant();
+            *slot = Variant(fresh);
+        } else {
+            *slot = Variant(std::make_shared<com::VariantArray>());
+        }
+    }
+}
+
+Variant Interpreter::eval(const Expr &e, Frame &f)
+{
+    switch (e.kind) {
+    case Expr::Literal:
+        return static_cast<const LiteralExpr &>(e).value;
+    case Expr::Name:
+        return evalName(static_cast<const NameExpr &>(e), f);
+    case Expr::Member:
+        return evalMember(static_cast<const MemberExpr &>(e), f);
+    case Expr::Unary: {
+        const auto &u = static_cast<const UnaryExpr &>(e);
+        return Operators::unary(u.op, eval(*u.operand, f));
+    }
+    case Expr::Binary: {
+        const auto &b = static_cast<const BinaryExpr &>(e);
+        Variant x = eval(*b.lhs, f);
+        Variant y = eval(*b.rhs, f);
+        if (b.op >= Op::Eq && b.op <= Op::Ge)
+            return Operators::binary(b.op, x, y, isHard(*b.lhs), isHard(*b.rhs));
+        return Operators::binary(b.op, x, y);
+    }
+    case Expr::Paren:
+        return eval(*static_cast<const ParenExpr &>(e).inner, f);
+    case Expr::New:
+        return evalNew(static_cast<const NewExpr &>(e));
+    }
+    return Variant();
+}
+
+void Interpreter::bindDynamic(const NameExpr &n, Frame &f)
+{
+    auto &m = const_cast<NameExpr &>(n);
+    if (Procedure *p = findProcedure(n.name)) {
+        m.binding = NameExpr::Proc;
+        m.proc = p;
+        return;
+    }
+    int slot = findGlobal(n.name);
+    if (slot >= 0) {
+        m.binding = NameExpr::Global;
+        m.slot = slot;
+        return;
+    }
+    if (f.optionExplicit || !n.hasArgs)
+        raise(500, quoted(BasicError::standardDescription(500), n.name));
+    raise(13, quoted(BasicError::standardDescription(13), n.name));
+}
+
+Variant Interpreter::evalName(const NameExpr &n, Frame &f)
+{
+    switch (n.binding) {
+    case NameExpr::Local:
+        if (!n.hasArgs) return f.vars[n.slot];
+        return index(f.vars[n.slot], n.args, f, n.name);
+    case NameExpr::Global:
+        if (!n.hasArgs) return m_globals[std::size_t(n.slot)];
+        return index(m_globals[std::size_t(n.slot)], n.args, f, n.name);
+    case NameExpr::Constant:
+        if (n.hasArgs) raise(13, quoted(BasicError::standardDescription(13), n.name));
+        return n.constant;
+    case NameExpr::Proc:
+        return callProc(*n.proc, n, f);
+    case NameExpr::Builtin:
+        return callBuiltin(n, f);
+    case NameExpr::ErrObject:
+        if (n.hasArgs) return index(m_errVariant, n.args, f, n.name);
+        return m_errVariant;
+    case NameExpr::Dynamic:
+        bindDynamic(n, f);
+        return evalName(n, f);
+    case NameExpr::Unbound:
+        break;
+    }
+    raise(500, quoted(BasicError::standardDescription(500), n.name));
+}
+
+std::vector<Variant> Interpreter::evalArgs(const std::vector<ExprPtr> &args, Frame &f)
+{
+    std::vector<Variant> out;
+    out.reserve(args.size());
+    for (const auto &a : args)
+        out.push_back(eval(*a, f));
+    return out;
+}
+
+Variant Interpreter::index(const Variant &base, const std::vector<ExprPtr> &args, Frame &f,
+                           const QString &name)
+{
+    if (base.isArray()) {
+        Variant copy = base;
+        return element(copy, args, f, name);
+    }
+    if (base.isObject()) {
+        auto object = base.object();
+        if (!object) raise(BasicError::ObjectVariableNotSet);
+        std::vector<Variant> values = evalArgs(args, f);
+        QString member = object->defaultMember();
+        if (member.isEmpty())
+            raise(BasicError::ObjectDoesNotSupport,
+                  quoted(BasicError::standardDescription(438), name));
+        return object->invoke(member, values);
+    }
+    raise(13, quoted(BasicError::standardDescription(13), name));
+}
+
+Variant &Interpreter::element(Variant &base, const std::vector<ExprPtr> &args, Frame &f,
+                              const QString &name)
+{
+    auto arr = base.array();
+    if (!arr) raise(13, quoted(BasicError::standardDescription(13), name));
+    if (args.size() == 1) return arr->at(Operators::toLong(eval(*args[0], f)));
+    if (args.size() == 2) {
+        std::int32_t i = Operators::toLong(eval(*args[0], f));
+        std::int32_t j = Operators::toLong(eval(*args[1], f));
+        return arr->at(i, j);
+    }
+    std::vector<int> indexes;
+    for (const auto &a : args)
+        indexes.push_back(Operators::toLong(eval(*a, f)));
+    return arr->at(indexes);
+}
+
+Variant *Interpreter::variable(const NameExpr &n, Frame &f)
+{
+    switch (n.binding) {
+    case NameExpr::Local:
+        return &f.vars[n.slot];
+    case NameExpr::Global:
+        return &m_globals[std::size_t(n.slot)];
+    case NameExpr::Dynamic: {
+        int slot = findGlobal(n.name);
+        if (slot < 0) {
+            if (f.optionExplicit) raise(500, quoted(BasicError::standardDescription(500), n.name));
+            slot = declareGlobal(n.name);
+        }
+        auto &m = const_cast<NameExpr &>(n);
+        m.binding = NameExpr::Global;
+        m.slot = slot;
+        return &m_globals[std::size_t(slot)];
+    }
+    default:
+        return nullptr;
+    }
+}
+
+void Interpreter::store(Variant &slot, Variant value)
+{
+    // Arrays are values: a copy still referenced elsewhere is duplicated.
+    if (value.isArray() && value.isShared()) {
+        auto copy = value.array()->clone();
+        copy->setFixed(false);
+        value = Variant(copy);
+    }
+    slot = std::move(value);
+}
+
+void Interpreter::assign(const Expr &target, Variant value, Frame &f, bool isSet)
+{
+    if (target.kind == Expr::Member) {
+        const auto &m = static_cast<const MemberExpr &>(target);
+        Variant o = eval(*m.object, f);
+        auto object = o.object();
+        if (!o.isObject())
+            raise(BasicError::ObjectRequired, quoted(BasicError::standardDescription(424), m.name));
+        if (!object) raise(BasicError::ObjectVariableNotSet);
+        object->put(m.name, evalArgs(m.args, f), value);
+        return;
+    }
+    const auto &n = static_cast<const NameExpr &>(target);
+    Variant *slot = variable(n, f);
+    if (!slot) {
+        if (n.binding == NameExpr::ErrObject && n.hasArgs == false && !isSet) {
+            m_err->put(QStringLiteral("Number"), {}, value);
+            return;
+        }
+        raise(501, quoted(BasicError::standardDescription(501), n.name));
+    }
+    if (!n.hasArgs) {
+        if (slot->isArray() && slot->array()->isFixed()) raise(10);
+        store(*slot, std::move(value));
+        return;
+    }
+    if (slot->isObject()) {
+        auto object = slot->object();
+        if (!object) raise(BasicError::ObjectVariableNotSet);
+        object->put(object->defaultMember(), evalArgs(n.args, f), value);
+        return;
+    }
+    if (slot->isShared() && slot->isArray()) {
+        auto copy = slot->array()->clone();
+        *slot = Variant(copy);
+    }
+    Variant &e = element(*slot, n.args, f, n.name);
+    store(e, std::move(value));
+}
+
+Variant Interpreter::evalMember(const MemberExpr &m, Frame &f)
+{
+    Variant o = eval(*m.object, f);
+    if (!o.isObject())
+        raise(BasicError::ObjectRequired, quoted(BasicError::standardDescription(424), m.name));
+    auto object = o.object();
+    if (!object) raise(BasicError::ObjectVariableNotSet);
+    std::vector<Variant> args = evalArgs(m.args, f);
+    try {
+        return object->invoke(m.name, args);
+    } catch (const ScriptError &) {
+        throw;
+    } catch (const BasicError &e) {
+        if (e.number() == BasicError::ObjectDoesNotSupport)
+            raise(438, quoted(BasicError::standardDescription(438), m.name));
+        throw;
+    }
+}
+
+Variant Interpreter::evalNew(const NewExpr &n)
+{
+    if (n.className.compare(QLatin1String("RegExp"), Qt::CaseInsensitive) == 0)
+        return Variant(
+            std::static_pointer_cast<com::DispatchObject>(std::make_shared<RegExpObject>()));
+    raise(506, QStringLiteral("Class not defined: '%1'").arg(n.className));
+}
+
+Variant Interpreter::callBuiltin(const NameExpr &n, Frame &f)
+{
+    const BuiltinInfo &b = *n.builtin;
+    int argc = int(n.args.size());
+    if (argc < b.minArgs || argc > b.maxArgs)
+        raise(450, quoted(BasicError::standardDescription(450), n.name));
+    Variant args[Builtins::kMaxArgs];
+    for (int i = 0; i < argc; ++i)
+        args[i] = eval(*n.args[std::size_t(i)], f);
+    return b.fn(*this, args, argc);
+}
+
+Variant Interpreter::callProc(Procedure &proc, const NameExpr &n, Frame &f)
+{
+    const std::size_t argc = n.args.size();
+    if (argc != proc.params.size())
+        raise(450, quoted(BasicError::standardDescription(450), proc.name));
+    constexpr std::size_t kInline = 8;
+    Variant inlineArgs[kInline];
+    std::vector<Variant> heapArgs;
+    Variant *args = inlineArgs;
+    if (argc > kInline) {
+        heapArgs.resize(argc);
+        args = heapArgs.data();
+    }
+    for (std::size_t i = 0; i < argc; ++i) {
+        args[i] = eval(*n.args[i], f);
+        if (!proc.params[i].byRef && args[i].isArray() && args[i].isShared())
+            store(args[i], args[i]);
+    }
+    Variant result = invoke(proc, args, int(argc));
+    // ByRef parameters: plain variables and array elements get the final value back.
+    for (std::size_t i = 0; i < argc; ++i) {
+        if (!proc.params[i].byRef || n.args[i]->kind != Expr::Name) continue;
+        const auto &a = static_cast<const NameExpr &>(*n.args[i]);
+        if (a.binding != NameExpr::Local && a.binding != NameExpr::Global) continue;
+        Variant *slot = variable(a, f);
+        if (!a.hasArgs) {
+            *slot = std::move(args[i]);
+        } else if (slot->isArray()) {
+            element(*slot, a.args, f, a.name) = std::move(args[i]);
+        }
+    }
+    return result;
+}
+
+Variant Interpreter::invoke(Procedure &proc, Variant *args, int argc)
+{
+    if (m_depth >= kMaxCallDepth)
+        raise(28, QStringLiteral("Out of stack space (procedure calls nested deeper than %1)")
+                      .arg(kMaxCallDepth));
+    ++m_depth;
+    if (int(m_framePool.size()) < m_depth) m_framePool.emplace_back();
+    std::vector<Variant> &pool = m_framePool[std::size_t(m_depth - 1)];
+    if (int(pool.size()) < proc.slotCount) pool.resize(std::size_t(proc.slotCount));
+    Variant *vars = pool.data();
+    for (int i = 0; i < argc; ++i)
+        vars[i] = std::move(args[i]);
+    Frame frame;
+    frame.vars = vars;
+    frame.proc = &proc;
+    frame.optionExplicit = proc.optionExplicit;
+    int savedLine = m_line;
+    auto clear = [&] {
+        for (int i = 0; i < proc.slotCount; ++i)
+            vars[i] = Variant();
+        --m_depth;
+        m_line = savedLine;
+    };
+    try {
+        execBlock(proc.body, frame);
+    } catch (...) {
+        clear();
+        throw;
+    }
+    Variant result;
+    if (proc.resultSlot >= 0) result = std::move(vars[proc.resultSlot]);
+    for (int i = 0; i < argc; ++i)
+        args[i] = std::move(vars[i]);
+    clear();
+    return result;
+}
+
+} // namespace vbs

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "platform/com/Variant.h"
+#include "platform/vbscript/ScriptError.h"
+#include "platform/vbscript/SyntaxTree.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vbs {
+
+class ErrObject;
+
+// Runs bound syntax trees. Holds the global variables and procedures of every piece of code
+// added since the last reset, the Err object, and the guards against runaway scripts: a call
+// depth limit and a step counter that asks a cancel callback every few thousand statements.
+class Interpreter
+{
+public:
+    static constexpr int kMaxCallDepth = 1000;
+    static constexpr int kPollInterval = 4096;
+    static constexpr int kMaxArrayElements = 16 * 1024 * 1024;
+
+    Interpreter();
+    ~Interpreter();
+    Interpreter(const Interpreter &) = delete;
+    Interpreter &operator=(const Interpreter &) = delete;
+
+    // Parses, binds and runs the module-level code of `text`; its procedures join the ones
+    // already added. Raises ScriptError.
+    void addCode(const QString &text);
+    // Forgets every procedure and variable.
+    void reset();
+
+    Procedure *findProcedure(const QString &name) const;
+    // Calls a procedure with arguments passed by value; raises ScriptError (450 on a wrong
+    // argument count).
+    com::Variant call(Procedure &proc, std::vector<com::Variant> &args);
+
+    // Polled every kPollInterval statements: returning true stops the script with error 18.
+    void setCancelCheck(std::function<bool()> check) { m_cancelCheck = std::move(check); }
+    // Milliseconds a single AddCode or call may run; <= 0 for no limit.
+    void setTimeout(int ms) { m_timeoutMs = ms; }
+    void setAllowUI(bool allow) { m_allowUI = allow; }
+    bool allowUI() const { return m_allowUI; }
+
+    // For the binder: global variable vars by name (case-insensitive).
+    int findGlobal(const QString &name) const;
+    int declareGlobal(const QString &name);
+    // Random numbers for Rnd.
+    double random(double n);
+
+private:
+    enum class Flow { Normal, ExitFor, ExitDo, ExitProc };
+    struct Frame
+    {
+        com::Variant *vars = nullptr;
+        const Procedure *proc = nullptr;
+        bool resumeNext = false;
+        bool optionExplicit = false;
+    };
+
+    Flow execBlock(const Block &block, Frame &f);
+    Flow execStmt(const Stmt &s, Frame &f);
+    Flow execIf(const IfStmt &s, Frame &f);
+    Flow execSelect(const SelectStmt &s, Frame &f);
+    Flow execFor(const ForStmt &s, Frame &f);
+    Flow execForEach(const ForEachStmt &s, Frame &f);
+    Flow execDo(const DoStmt &s, Frame &f);
+    void execDim(const DimStmt &s, Frame &f);
+    void execReDim(const ReDimStmt &s, Frame &f);
+    void execErase(const EraseStmt &s, Frame &f);
+
+    com::Variant eval(const Expr &e, Frame &f);
+    com::Variant evalName(const NameExpr &n, Frame &f);
+    com::Variant evalMember(const MemberExpr &m, Frame &f);
+    com::Variant evalNew(const NewExpr &n);
+    com::Variant callProc(Procedure &proc, const NameExpr &n, Frame &f);
+    com::Variant callBuiltin(const NameExpr &n, Frame &f);
+    com::Variant invoke(Procedure &proc, com::Variant *args, int argc);
+    com::Variant index(const com::Variant &base, const std::vector<ExprPtr> &args, Frame &f,
+                       const QString &name);
+    com::Variant &element(com::Variant &base, const std::vector<ExprPtr> &args, Frame &f,
+                          const QString &name);
+    std::vector<com::Variant> evalArgs(const std::vector<ExprPtr> &args, Frame &f);
+    // The variable a name stands for; null when it is no variable (a procedure, a constant).
+    com::Variant *variable(const NameExpr &n, Frame &f);
+    void bindDynamic(const NameExpr &n, Frame &f);
+    void assign(const Expr &target, com::Variant value, Frame &f, bool isSet);
+    void store(com::Variant &slot, com::Variant value);
+
+    void poll();
+    [[noreturn]] void raise(int number, const QString &description = QString());
+    ScriptError located(const BasicError &e) const;
+    void recordError(const ScriptError &e);
+    void runProgram(Program &program);
+    void startClock();
+
+    std::vector<std::unique_ptr<Program>> m_programs;
+    QHash<QString, Procedure *> m_procedures;
+    QHash<QString, int> m_globalIndex;
+    std::vector<com::Variant> m_globals;
+    std::shared_ptr<ErrObject> m_err;
+    com::Variant m_errVariant;
+    std::deque<std::vector<com::Variant>> m_framePool;
+    int m_depth = 0;
+    int m_line = 0;
+    std::int64_t m_steps = 0;
+    std::int64_t m_nextPoll = kPollInterval;
+    std::function<bool()> m_cancelCheck;
+    int m_timeoutMs = 0;
+    QElapsedTimer m_clock;
+    bool m_allowUI = true;
+    std::uint32_t m_seed = 0x50000;
+    double m_lastRandom = 0;
+};
+
+} // namespace vbs

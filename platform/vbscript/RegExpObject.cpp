@@ -1,0 +1,209 @@
+#include "platform/vbscript/RegExpObject.h"
+
+#include "platform/text/BasicError.h"
+#include "platform/vbscript/Operators.h"
+
+#include <QRegularExpressionMatchIterator>
+
+namespace vbs {
+
+using com::Variant;
+
+namespace {
+
+bool is(const QString &member, const char *name)
+{
+    return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+QString argText(std::vector<Variant> &args, std::size_t i)
+{
+    if (i >= args.size()) throw BasicError(450);
+    const Variant &v = args[i];
+    if (v.isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+    return Operators::deref(v).toString();
+}
+
+// A read-only list of values with Count and Item (its default member).
+class ValueCollection : public com::DispatchObject
+{
+public:
+    ValueCollection(QString name, std::vector<Variant> items)
+        : m_name(std::move(name)), m_items(std::move(items))
+    {
+    }
+    QString typeName() const override { return m_name; }
+    QString defaultMember() const override { return QStringLiteral("Item"); }
+    bool enumerate(std::vector<Variant> *items) const override
+    {
+        *items = m_items;
+        return true;
+    }
+    Variant invoke(const QString &member, std::vector<Variant> &args) override
+    {
+        if (is(member, "Count")) return Variant(std::int32_t(m_items.size()));
+        if (is(member, "Item")) {
+            if (args.size() != 1) throw BasicError(450);
+            std::int32_t i = Operators::toLong(args[0]);
+            if (i < 0 || std::size_t(i) >= m_items.size())
+                throw BasicError(BasicError::InvalidCall);
+            return m_items[std::size_t(i)];
+        }
+        return DispatchObject::invoke(member, args);
+    }
+
+private:
+    QString m_name;
+    std::vector<Variant> m_items;
+};
+
+class MatchObject : public com::DispatchObject
+{
+public:
+    explicit MatchObject(const QRegularExpressionMatch &m)
+        : m_value(m.captured(0)), m_index(std::int32_t(m.capturedStart(0)))
+    {
+        std::vector<Variant> subs;
+        for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+            subs.push_back(m.capturedStart(i) < 0 ? Variant() : Variant(m.captured(i)));
+        for (int i = m.lastCapturedIndex() + 1; i <= m.regularExpression().captureCount(); ++i)
+            subs.push_back(Variant());
+        m_subMatches = Variant(std::static_pointer_cast<com::DispatchObject>(
+            std::make_shared<ValueCollection>(QStringLiteral("ISubMatches"), std::move(subs))));
+    }
+    QString typeName() const override { return QStringLiteral("IMatch2"); }
+    QString defaultMember() const override { return QStringLiteral("Value"); }
+    Variant invoke(const QString &member, std::vector<Variant> &args) override
+    {
+        if (is(member, "Value")) return Variant(m_value);
+        if (is(member, "FirstIndex")) return Variant(m_index);
+        if (is(member, "Length")) return Variant(std::int32_t(m_value.size()));
+        if (is(member, "SubMatches")) {
+            if (args.empty()) return m_subMatches;
+            return m_subMatches.object()->invoke(QStringLiteral("Item"), args);
+        }
+        return DispatchObject::invoke(member, args);
+    }
+
+private:
+    QString m_value;
+    std::int32_t m_index;
+    Variant m_subMatches;
+};
+
+} // namespace
+
+const QRegularExpression &RegExpObject::compiled()
+{
+    if (m_dirty) {
+        QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption;
+        if (m_ignoreCase) options |= QRegularExpression::CaseInsensitiveOption;
+        if (m_multiLine) options |= QRegularExpression::MultilineOption;
+        m_regex = QRegularExpression(m_pattern, options);
+        m_dirty = false;
+    }
+    if (!m_regex.isValid())
+        throw BasicError(5017, QStringLiteral("Syntax error in regular expression: %1 (pattern "
+                                              "\"%2\")")
+                                   .arg(m_regex.errorString(), m_pattern));
+    return m_regex;
+}
+
+QString RegExpObject::replace(const QString &subject, const QString &replacement)
+{
+    const QRegularExpression &re = compiled();
+    QString out;
+    qsizetype last = 0;
+    QRegularExpressionMatchIterator it = re.globalMatch(subject);
+    while (it.hasNext()) {
+        QRegularExpressionMatch m = it.next();
+        out += QStringView(subject).mid(last, m.capturedStart(0) - last);
+        for (qsizetype i = 0; i < replacement.size(); ++i) {
+            QChar c = replacement[i];
+            if (c != QLatin1Char('$') || i + 1 >= replacement.size()) {
+                out += c;
+                continue;
+            }
+            QChar d = replacement[i + 1];
+            if (d == QLatin1Char('$')) {
+                out += QLatin1Char('$');
+                ++i;
+            } else if (d == QLatin1Char('&')) {
+                out += m.captured(0);
+                ++i;
+            } else if (d == QLatin1Char('`')) {
+                out += QStringView(subject).left(m.capturedStart(0));
+                ++i;
+            } else if (d == QLatin1Char('\'')) {
+                out += QStringView(subject).mid(m.capturedEnd(0));
+                ++i;
+            } else if (d.isDigit()) {
+                int n = d.digitValue();
+                qsizetype used = 1;
+                if (i + 2 < replacement.size() && replacement[i + 2].isDigit() &&
+                    n * 10 + replacement[i + 2].digitValue() <= re.captureCount()) {
+                    n = n * 10 + replacement[i + 2].digitValue();
+                    used = 2;
+                }
+                if (n >= 1 && n <= re.captureCount()) {
+                    out += m.captured(n);
+                    i += used;
+                } else {
+                    out += c;
+                }
+            } else {
+                out += c;
+            }
+        }
+        Operators::checkLength(out.size());
+        last = m.capturedEnd(0);
+        if (!m_global) break;
+    }
+    out += QStringView(subject).mid(last);
+    Operators::checkLength(out.size());
+    return out;
+}
+
+Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
+{
+    if (is(member, "Pattern")) return Variant(m_pattern);
+    if (is(member, "IgnoreCase")) return Variant(m_ignoreCase);
+    if (is(member, "Global")) return Variant(m_global);
+    if (is(member, "MultiLine")) return Variant(m_multiLine);
+    if (is(member, "Test")) return Variant(compiled().match(argText(args, 0)).hasMatch());
+    if (is(member, "Replace")) return Variant(replace(argText(args, 0), argText(args, 1)));
+    if (is(member, "Execute")) {
+        QString subject = argText(args, 0);
+        std::vector<Variant> matches;
+        QRegularExpressionMatchIterator it = compiled().globalMatch(subject);
+        while (it.hasNext()) {
+            matches.push_back(Variant(std::static_pointer_cast<com::DispatchObject>(
+                std::make_shared<MatchObject>(it.next()))));
+            if (!m_global) break;
+        }
+        return Variant(
+            std::static_pointer_cast<com::DispatchObject>(std::make_shared<ValueCollection>(
+                QStringLiteral("IMatchCollection2"), std::move(matches))));
+    }
+    return DispatchObject::invoke(member, args);
+}
+
+void RegExpObject::put(const QString &member, const std::vector<Variant> &args,
+                       const Variant &value)
+{
+    if (is(member, "Pattern")) {
+        m_pattern = Operators::deref(value).toString();
+    } else if (is(member, "IgnoreCase")) {
+        m_ignoreCase = Operators::truth(value);
+    } else if (is(member, "Global")) {
+        m_global = Operators::truth(value);
+    } else if (is(member, "MultiLine")) {
+        m_multiLine = Operators::truth(value);
+    } else {
+        DispatchObject::put(member, args, value);
+        return;
+    }
+    m_dirty = true;
+}
+
+} // namespace vbs

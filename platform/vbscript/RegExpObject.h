@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/com/DispatchObject.h"
+
+#include <QRegularExpression>
+
+namespace vbs {
+
+// The script's RegExp object (New RegExp): Pattern, IgnoreCase, Global, MultiLine, Test,
+// Replace ($1..$99, $&, $`, $', $$) and Execute, which gives a collection of Match objects
+// (Value, FirstIndex, Length, SubMatches).
+class RegExpObject : public com::DispatchObject
+{
+public:
+    QString typeName() const override { return QStringLiteral("IRegExp2"); }
+    com::Variant invoke(const QString &member, std::vector<com::Variant> &args) override;
+    void put(const QString &member, const std::vector<com::Variant> &args,
+             const com::Variant &value) override;
+
+private:
+    const QRegularExpression &compiled();
+    QString replace(const QString &subject, const QString &replacement);
+
+    QString m_pattern;
+    bool m_ignoreCase = false;
+    bool m_global = false;
+    bool m_multiLine = false;
+    QRegularExpression m_regex;
+    bool m_dirty = true;
+};
+
+} // namespace vbs
