@@ -1,0 +1,710 @@
+#include "engine/ClsComparePair.h"
+
+#include "core/ClsArrayMap.h"
+#include "core/ClsLogFile.h"
+#include "core/ModCommon.h"
+#include "core/ModFile.h"
+#include "engine/ClsCompareCore.h"
+#include "engine/ClsScript.h"
+#include "engine/ClsSessionOption.h"
+#include "engine/ClsTxtCompareResult.h"
+#include "engine/ClsWrappedSheet.h"
+#include "engine/CompareProgressBar.h"
+#include "engine/ModCompare.h"
+#include "engine/ModExcel.h"
+#include "engine/TSingleSideConfig.h"
+#include "engine/TXlsCompareResult.h"
+#include "engine/ThrottledYield.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/CellStore.h"
+#include "platform/excel/SheetData.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/WorkbookData.h"
+#include "platform/excel/Worksheet.h"
+#include "platform/shell/ShellExecute.h"
+#include "platform/text/BasicError.h"
+#include "platform/text/BasicText.h"
+#include "platform/win/MessageBox.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Quorva");
+
+// Two paths name the same file (links and ".." resolved when the file exists).
+bool sameFile(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty()) return false;
+    const QFileInfo fa(a), fb(b);
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty()) return ca == cb;
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+QString fullNameOf(const std::shared_ptr<excel::Workbook> &book)
+{
+    if (!book) return QString();
+    try {
+        return book->FullName();
+    } catch (const std::exception &) {
+        return QString();
+    }
+}
+
+} // namespace
+
+// Tells from the cell stores whether two cells certainly read as the same text, without making
+// either text: the common case of a comparison is equal cells, and turning every number into
+// its text would cost more than the whole matching. "No" means "not known": the caller then
+// compares the texts.
+class ClsComparePair::CellProbe
+{
+public:
+    CellProbe(const ClsWrappedSheet &left, const ClsWrappedSheet &right)
+        : m_leftBook(&left.worksheet()->book()), m_rightBook(&right.worksheet()->book()),
+          m_leftSheet(&left.worksheet()->data()), m_rightSheet(&right.worksheet()->data()),
+          m_leftEndRow(left.endRow()), m_rightEndRow(right.endRow())
+    {
+    }
+
+    bool identical(int leftRow, int leftColumn, int rightRow, int rightColumn) const
+    {
+        const excel::Cell *a = leftRow > m_leftEndRow
+                                   ? nullptr
+                                   : excel::CellStore::find(*m_leftSheet, leftRow, leftColumn);
+        const excel::Cell *b = rightRow > m_rightEndRow
+                                   ? nullptr
+                                   : excel::CellStore::find(*m_rightSheet, rightRow, rightColumn);
+        const bool aBlank = !a || a->kind == excel::CellKind::Blank;
+        const bool bBlank = !b || b->kind == excel::CellKind::Blank;
+        if (aBlank || bBlank) return aBlank && bBlank;
+        if (a->kind != b->kind) return false;
+        switch (a->kind) {
+        case excel::CellKind::Number:
+            return std::memcmp(&a->value.number, &b->value.number, sizeof(double)) == 0 &&
+                   isDate(*m_leftBook, *a) == isDate(*m_rightBook, *b) &&
+                   (!isDate(*m_leftBook, *a) || m_leftBook->date1904 == m_rightBook->date1904);
+        case excel::CellKind::String:
+            return text(*m_leftBook, *a) == text(*m_rightBook, *b);
+        case excel::CellKind::Boolean:
+            return a->value.boolean == b->value.boolean;
+        case excel::CellKind::Error:
+            return a->value.error == b->value.error;
+        case excel::CellKind::Blank:
+            break;
+        }
+        return true;
+    }
+
+private:
+    static bool isDate(const excel::WorkbookData &book, const excel::Cell &cell)
+    {
+        return cell.style < book.styles.size() && book.styles[cell.style].isDate;
+    }
+    static const QString &text(const excel::WorkbookData &book, const excel::Cell &cell)
+    {
+        static const QString none;
+        return cell.value.string < book.strings.size() ? book.strings[cell.value.string] : none;
+    }
+
+    const excel::WorkbookData *m_leftBook;
+    const excel::WorkbookData *m_rightBook;
+    const excel::SheetData *m_leftSheet;
+    const excel::SheetData *m_rightSheet;
+    int m_leftEndRow;
+    int m_rightEndRow;
+};
+
+ClsComparePair::ClsComparePair() = default;
+
+ClsComparePair::~ClsComparePair()
+{
+    ClearObjects();
+}
+
+qint64 ClsComparePair::tickCount()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed();
+}
+
+void ClsComparePair::SetAppendOpt(std::shared_ptr<ClsSessionOption> options)
+{
+    m_options = std::move(options);
+}
+
+bool ClsComparePair::bindSheet(const BookRef &workbook, const QString &name, SheetRef &sheet) const
+{
+    sheet = nullptr;
+    if (!workbook)
+        throw BasicError(BasicError::ObjectVariableNotSet,
+                         QStringLiteral("工作表 %1 所在的工作簿没有打开").arg(name));
+    if (!ModExcel::SheetExists(name, workbook))
+        throw BasicError(
+            BasicError::SubscriptOutOfRange,
+            QStringLiteral("工作簿 %1 中没有工作表 %2").arg(fullNameOf(workbook), name));
+    sheet = workbook->Worksheets()->Item(name);
+    return true;
+}
+
+void ClsComparePair::InitLeft(BookRef workbook, const QString &sheetName)
+{
+    m_leftBook = std::move(workbook);
+    if (sheetName.isEmpty() && !m_leftSheetName.isEmpty()) SetLeftSheet(m_leftSheetName);
+}
+
+void ClsComparePair::InitRight(BookRef workbook, const QString &sheetName)
+{
+    m_rightBook = std::move(workbook);
+    if (sheetName.isEmpty() && !m_rightSheetName.isEmpty()) SetRightSheet(m_rightSheetName);
+}
+
+void ClsComparePair::SetLeftSheet(const QString &name)
+{
+    m_leftSheetName = name;
+    bindSheet(m_leftBook, name, m_leftSheet);
+}
+
+void ClsComparePair::SetRightSheet(const QString &name)
+{
+    m_rightSheetName = name;
+    bindSheet(m_rightBook, name, m_rightSheet);
+}
+
+int ClsComparePair::GetKeyCompareMethod() const
+{
+    return m_options && m_options->IgnoreCase_Key() ? 1 : 0;
+}
+
+bool ClsComparePair::DealMerge() const
+{
+    return m_options && m_options->DealMerge();
+}
+
+bool ClsComparePair::isEqual(const QString &leftText, const QString &rightText, bool ignoreCase)
+{
+    if (leftText == rightText) return true;
+    if (m_options->UseScript() && m_core) return m_core->m_script->IsEqual(leftText, rightText);
+    return ignoreCase && BasicText::equalsText(leftText, rightText);
+}
+
+bool ClsComparePair::IsEqua_Key(const QString &leftText, const QString &rightText)
+{
+    return isEqual(leftText, rightText, m_options->IgnoreCase_Key());
+}
+
+bool ClsComparePair::IsEqua_Data(const QString &leftText, const QString &rightText)
+{
+    return isEqual(leftText, rightText, m_options->IgnoreCase_Text());
+}
+
+void ClsComparePair::ClearObjects()
+{
+    m_probe.reset();
+    m_recorder.reset();
+    m_diffSheet.reset();
+    m_leftSingleSheet.reset();
+    m_rightSingleSheet.reset();
+    if (m_logFile) m_logFile->CloseFile();
+    m_logFile.reset();
+    m_leftWrapped.reset();
+    m_rightWrapped.reset();
+}
+
+bool ClsComparePair::refuseReportPath(const QString &path)
+{
+    const QString left = fullNameOf(m_leftBook);
+    const QString right = fullNameOf(m_rightBook);
+    if (!sameFile(path, left) && !sameFile(path, right)) return false;
+    // The report is named after the left sheet and replaces any file of that name: here that
+    // file is a workbook being compared, which must never be deleted.
+    ModCommon::ShowMsg(QStringLiteral("报告文件 %1 就是正在比较的工作簿，不能删除或覆盖它。"
+                                      "请换一个报告目录，或者给工作簿改名。")
+                           .arg(path),
+                       win::vbCritical, kTitle);
+    return true;
+}
+
+void ClsComparePair::InitResultSheets()
+{
+    if (m_options->DiffSheetName().isEmpty()) m_options->setDiffSheetName(QStringLiteral("diff"));
+    if (m_options->LeftSingleSheetName().isEmpty())
+        m_options->setLeftSingleSheetName(QStringLiteral("LeftSingle"));
+    if (m_options->RightSingleSheetName().isEmpty())
+        m_options->setRightSingleSheetName(QStringLiteral("RightSingle"));
+    // Equal names would share one sheet and overwrite each other's rows.
+    const QStringList names = TXlsCompareResult::DistinctSheetNames(
+        {m_options->DiffSheetName(), m_options->LeftSingleSheetName(),
+         m_options->RightSingleSheetName()});
+    m_diffSheet = std::make_unique<TXlsCompareResult>();
+    m_leftSingleSheet = std::make_unique<TXlsCompareResult>();
+    m_rightSingleSheet = std::make_unique<TXlsCompareResult>();
+    m_diffSheet->Initialize(names.at(0));
+    m_leftSingleSheet->Initialize(names.at(1));
+    m_rightSingleSheet->Initialize(names.at(2));
+}
+
+void ClsComparePair::CreateOutSheet(TXlsCompareResult &sheet)
+{
+    if (!m_reportBook || !ModExcel::IsWorkbookAlive(m_reportBook)) {
+        if (!ModExcel::NewWorkbook(m_reportApp, m_reportBook))
+            throw BasicError(BasicError::ObjectVariableNotSet,
+                             QStringLiteral("不能创建报告工作簿"));
+    }
+    m_reportApp->setVisible(true);
+    sheet.m_OutSheet = ModExcel::GetOrAddSheet(m_reportBook, sheet.OutSheetName());
+}
+
+void ClsComparePair::PrepareXlsReport()
+{
+    m_reportOpen = false;
+    if (!m_options->ShowXlsReport() || m_options->CompareInDetail()) return;
+    // A previous report of this pair is replaced when the new one is saved (atomically), so
+    // it is not deleted here: a failed save then still leaves the old report whole.
+    ModExcel::QuitExcel(m_reportApp, m_reportBook);
+    if (m_options->ShowDiffInXls()) CreateOutSheet(*m_diffSheet);
+    if (m_options->ShowLeftSingleInXls()) CreateOutSheet(*m_leftSingleSheet);
+    if (m_options->ShowRightSingleInXls()) CreateOutSheet(*m_rightSingleSheet);
+    m_reportOpen = true;
+    if (m_reportApp) m_reportApp->setScreenUpdating(true);
+}
+
+ClsComparePair::Prepared ClsComparePair::BeforeCompare()
+{
+    if (!m_leftSheet || !m_rightSheet) return Prepared::NoSheet;
+
+    ClearObjects();
+    m_recorder = std::make_shared<ClsTxtCompareResult>();
+    m_leftWrapped = std::make_unique<ClsWrappedSheet>();
+    m_rightWrapped = std::make_unique<ClsWrappedSheet>();
+    m_unmatchedCount = 0;
+    m_matchedCount = 0;
+    m_diffRowCount = 0;
+    m_endRowReached = 0;
+    m_cancelled = false;
+    m_lastPercent = -1;
+    m_matchedRows.clear();
+
+    m_leftEndRow = ModExcel::GetLastUsedRow(m_leftSheet);
+    m_rightEndRow = ModExcel::GetLastUsedRow(m_rightSheet);
+    m_leftEndCol = ModExcel::GetLastUsedColumn(m_leftSheet);
+    m_rightEndCol = ModExcel::GetLastUsedColumn(m_rightSheet);
+
+    InitResultSheets();
+
+    // Both report names come from the LEFT sheet's name. Nothing is deleted or created before
+    // they are known not to be one of the compared workbooks.
+    const QString reportPath = m_options->ReportPath();
+    const QString logPath = reportPath + m_leftSheetName + QStringLiteral(".txt");
+    const QString reportFile = reportPath + m_leftSheetName + QStringLiteral(".xlsx");
+    const bool makesWorkbook = m_options->ShowXlsReport() && !m_options->CompareInDetail();
+    if (refuseReportPath(logPath) || (makesWorkbook && refuseReportPath(reportFile)))
+        return Prepared::ReportRefused;
+
+    PrepareXlsReport();
+
+    m_diffSheet->setMaxCol(std::max(m_leftEndCol, m_rightEndCol) + 2);
+    m_leftSingleSheet->setMaxCol(m_leftEndCol);
+    m_rightSingleSheet->setMaxCol(m_rightEndCol);
+
+    if (m_options->CompareAllCol()) {
+        const int columns = std::min(m_leftEndCol, m_rightEndCol);
+        m_leftSide->InitAllDataCol(columns);
+        m_rightSide->InitAllDataCol(columns);
+    }
+
+    m_logFile = std::make_unique<ClsLogFile>();
+    ModFile::CreateFolderPath(reportPath);
+    QFile::remove(logPath);
+    m_logFileName = ModFile::GetUniqueFileName(logPath);
+    m_reportExcelFileName = reportFile;
+
+    bool ready = m_logFile->SetFileName(m_logFileName);
+    if (!ready)
+        ModCommon::ShowMsg(QStringLiteral("Can't Create log file ") + m_logFileName,
+                           win::vbCritical, QString());
+
+    m_leftHasMerge = false;
+    m_rightHasMerge = false;
+    if (m_options->DealMerge()) {
+        m_leftHasMerge = m_leftSide->IsHasMerge(m_leftSheet);
+        m_rightHasMerge = m_rightSide->IsHasMerge(m_rightSheet);
+    }
+
+    m_diffSheet->InitInputSheet(m_leftSheet, m_rightSheet);
+    m_diffSheet->setLeftName(m_options->LeftName());
+    m_diffSheet->setRightName(m_options->RightName());
+    m_leftSingleSheet->InitInputSheet(m_leftSheet, m_rightSheet);
+    m_rightSingleSheet->InitInputSheet(m_rightSheet, nullptr);
+
+    auto prepare = [this](ClsWrappedSheet &wrapped, int endCol, const SideRef &side,
+                          const SheetRef &sheet, int endRow) {
+        wrapped.setEndCol(endCol);
+        wrapped.SetAppendOpt(m_options);
+        wrapped.SetUserConfigObj(side->StartRow(), side->GetDataCol());
+        wrapped.Init(sheet, endRow);
+    };
+    prepare(*m_leftWrapped, m_leftEndCol, m_leftSide, m_leftSheet, m_leftEndRow);
+    prepare(*m_rightWrapped, m_rightEndCol, m_rightSide, m_rightSheet, m_rightEndRow);
+    if (m_leftWrapped->inMemory() && m_rightWrapped->inMemory())
+        m_probe = std::make_unique<CellProbe>(*m_leftWrapped, *m_rightWrapped);
+
+    return ready ? Prepared::Ready : Prepared::NoLogFile;
+}
+
+int ClsComparePair::BeginCompare()
+{
+    if (m_options->IsCompareNone()) return Done;
+    if (m_options->CompareMethod() == ClsSessionOption::CompareByKey) return BeginCompareByKeyCol();
+    return BeginCompareRowByRow();
+}
+
+void ClsComparePair::markMatched(int leftRow, int rightRow)
+{
+    if (leftRow < 0) return;
+    if (std::size_t(leftRow) >= m_matchedRows.size())
+        m_matchedRows.resize(
+            std::max<std::size_t>(std::size_t(leftRow) + 1, std::size_t(m_leftEndRow) + 2), 0);
+    int &slot = m_matchedRows[std::size_t(leftRow)];
+    if (slot == 0) slot = rightRow; // the first right row matched stays
+}
+
+int ClsComparePair::matchedRightRow(int leftRow) const
+{
+    if (leftRow < 0 || std::size_t(leftRow) >= m_matchedRows.size()) return 0;
+    return m_matchedRows[std::size_t(leftRow)];
+}
+
+void ClsComparePair::setProgress(int row, int start, int end)
+{
+    if (!m_progressBar || end <= start) return;
+    const int percent = int(qint64(row - start) * 100 / (end - start));
+    if (percent == m_lastPercent) return;
+    m_lastPercent = percent;
+    m_progressBar->setValue(percent);
+}
+
+void ClsComparePair::writeMethodLine(const QString &line)
+{
+    if (m_logFile) m_logFile->WriteLine(line);
+}
+
+int ClsComparePair::BeginCompareByKeyCol()
+{
+    const qint64 start = tickCount();
+    if (BeforeCompare() != Prepared::Ready) return Done;
+
+    ClsArrayMap keyMap;
+    keyMap.setCompareMode(GetKeyCompareMethod());
+
+    // Keys of a side with merged key cells are read from the live sheet, through their merged
+    // areas; all others from the side's in-memory view (which reads the live sheet itself when
+    // the view could not be taken). Both are trimmed alike.
+    auto keyReader = [](bool merged, const SheetRef &sheet,
+                        const ClsWrappedSheet &wrapped) -> ModCompare::BlockCellText {
+        if (merged)
+            return
+                [sheet](int row, int column) { return ModExcel::GetCellText(sheet, row, column); };
+        return [&wrapped](int row, int column) { return wrapped.GetCell(row, column); };
+    };
+    const ModCompare::BlockCellText leftKeys =
+        keyReader(m_leftHasMerge, m_leftSheet, *m_leftWrapped);
+    const ModCompare::BlockCellText rightKeys =
+        keyReader(m_rightHasMerge, m_rightSheet, *m_rightWrapped);
+
+    int firstLeftRow = m_leftSide->StartRow();
+    ModCompare::LoadKeyRowsFromArray(leftKeys, firstLeftRow, m_leftEndRow, m_leftSide->GetKeyCol(),
+                                     keyMap, *m_options);
+
+    QList<int> leftKeyCols, rightKeyCols, leftDataCols, rightDataCols;
+    m_leftSide->GetKeyColArray(leftKeyCols);
+    m_rightSide->GetKeyColArray(rightKeyCols);
+    m_leftSide->GetDataColArray(leftDataCols);
+    m_rightSide->GetDataColArray(rightDataCols);
+    const int lastPairIndex = int(std::min(leftDataCols.size(), rightDataCols.size())) - 1;
+
+    ThrottledYield yield;
+    QStringList keyRow;
+    const int first = m_rightSide->StartRow();
+    int i = first;
+    for (; i <= m_rightEndRow; ++i) {
+        if (i > first) setProgress(i, first, m_rightEndRow);
+        if (yield.cancelled()) {
+            m_cancelled = true;
+            break;
+        }
+        ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, *m_options);
+        if (ModCommon::IsStrArrayEmpty(keyRow)) continue;
+        if (keyMap.Exists(keyRow)) {
+            ++m_matchedCount;
+            const int leftRow = keyMap.GetValue(keyRow).toInt();
+            DealDiffRow(leftRow, i, lastPairIndex, leftDataCols, rightDataCols);
+            markMatched(leftRow, i);
+        } else {
+            ++m_unmatchedCount;
+            OnFoundRightSingle(i);
+        }
+    }
+    m_endRowReached = i;
+
+    CreateXlsReport(leftKeyCols);
+    writeMethodLine(QStringLiteral("比较方法：基于关键列的比较"));
+    EndWork(start);
+    return Done;
+}
+
+int ClsComparePair::BeginCompareRowByRow()
+{
+    const qint64 start = tickCount();
+    if (BeforeCompare() != Prepared::Ready) return Done;
+
+    // Pair k compares the k-th data column of each side. A pair whose column lies beyond its
+    // sheet's last used column is dropped as a whole, so that the pairs after it keep their
+    // partners.
+    QList<int> leftListed, rightListed;
+    m_leftSide->GetDataColArray(leftListed);
+    m_rightSide->GetDataColArray(rightListed);
+    QList<int> leftDataCols, rightDataCols;
+    const qsizetype pairs = std::min(leftListed.size(), rightListed.size());
+    for (qsizetype k = 0; k < pairs; ++k) {
+        if (leftListed.at(k) > m_leftEndCol || rightListed.at(k) > m_rightEndCol) continue;
+        leftDataCols.append(leftListed.at(k));
+        rightDataCols.append(rightListed.at(k));
+    }
+    const int n = int(rightDataCols.size()) - 1;
+    if (n < 0) return NoDataColumn;
+
+    // Emptiness is judged over each side's own columns within its sheet.
+    QList<int> leftEmptyCols, rightEmptyCols;
+    m_leftWrapped->GetDataColArray(leftEmptyCols);
+    m_rightWrapped->GetDataColArray(rightEmptyCols);
+
+    ThrottledYield yield;
+    const int first = m_rightSide->StartRow();
+    int i = first;
+    int j = first;
+    while (i <= m_rightEndRow) {
+        if (first < m_rightEndRow) setProgress(i, first, m_rightEndRow);
+        if (yield.cancelled()) {
+            m_cancelled = true;
+            break;
+        }
+        const bool rightEmpty = m_rightWrapped->IsEmptyRow(i, rightEmptyCols);
+        if (j <= m_leftEndRow) {
+            const bool leftEmpty = m_leftWrapped->IsEmptyRow(j, leftEmptyCols);
+            if (!(leftEmpty && rightEmpty)) {
+                j = m_leftWrapped->GetNotEmptyRowFrom(j);
+                const QString leftKey = m_leftWrapped->GetCell(j, 1);
+                const QString rightKey = m_rightWrapped->GetCell(i, 1);
+                if (IsEqua_Key(leftKey, rightKey)) {
+                    DealDiffRow(j, i, n, leftDataCols, rightDataCols);
+                    markMatched(j, i);
+                    ++m_matchedCount;
+                } else if (m_leftWrapped->GetCell(j + 1, 1) == rightKey) {
+                    --i; // row j was inserted on the left: the right row meets the next one
+                } else {
+                    OnFoundRightSingle(i);
+                    ++m_unmatchedCount;
+                }
+            }
+        } else if (!rightEmpty) {
+            OnFoundRightSingle(i);
+            ++m_unmatchedCount;
+        }
+        ++j;
+        ++i;
+    }
+    m_endRowReached = i;
+
+    FindLeftSingleRows(leftEmptyCols);
+    writeMethodLine(QStringLiteral("比较方法：逐行比较"));
+    EndWork(start);
+    return Done;
+}
+
+bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
+                                 const QList<int> &leftDataCols, const QList<int> &rightDataCols)
+{
+    const QString pairKey = ClsTxtCompareResult::PairKey(leftRow, rightRow);
+    const bool values = m_options->IsCompareData();
+    const bool formulas = m_options->IsCompareFormula();
+    const bool comments = m_options->IsComparePostil();
+    const int last =
+        std::min<int>(lastPairIndex, int(std::min(leftDataCols.size(), rightDataCols.size())) - 1);
+
+    bool rowDiffers = false;
+    for (int k = 0; k <= last; ++k) {
+        if (ModCompare::IsCancelCompare()) break;
+        const int lc = leftDataCols.at(k);
+        const int rc = rightDataCols.at(k);
+        bool differs = false;
+        QString leftText, rightText;
+        if (values && !(m_probe && m_probe->identical(leftRow, lc, rightRow, rc))) {
+            leftText = m_leftWrapped->GetCell(leftRow, lc);
+            rightText = m_rightWrapped->GetCell(rightRow, rc);
+            if (!IsEqua_Data(leftText, rightText)) differs = true;
+        }
+        if (formulas || comments) {
+            const excel::Range leftCell = m_leftSheet->Cells(leftRow, lc);
+            const excel::Range rightCell = m_rightSheet->Cells(rightRow, rc);
+            if (formulas) {
+                leftText = leftCell.Formula();
+                rightText = rightCell.Formula();
+                if (!IsEqua_Data(leftText, rightText)) differs = true;
+            }
+            if (comments) {
+                leftText = ModExcel::GetCellCommentText(leftCell);
+                rightText = ModExcel::GetCellCommentText(rightCell);
+                if (!IsEqua_Data(leftText, rightText)) differs = true;
+            }
+        }
+        if (differs) {
+            rowDiffers = true;
+            m_recorder->AddRec(pairKey, leftRow, rightRow, ModCommon::GetColumnLetter(rc),
+                               leftText + QStringLiteral("<->") + rightText);
+        }
+    }
+    if (rowDiffers)
+        ++m_diffRowCount;
+    else
+        m_recorder->AddRec(pairKey, leftRow, rightRow, QString(), QString());
+    SaveOneRowResultInXlsReport(rowDiffers, leftRow, rightRow, pairKey);
+    return rowDiffers;
+}
+
+void ClsComparePair::SaveOneRowResultInXlsReport(bool isDifferent, int leftRow, int rightRow,
+                                                 const QString &pairKey)
+{
+    if (!m_reportOpen || !isDifferent || !m_options->ShowDiffInXls()) return;
+    const QString startColumn = QStringLiteral("C");
+    m_diffSheet->CopyRowFrom(true, nullptr, m_leftSheet, leftRow, startColumn);
+    m_diffSheet->CopyRowFrom(true, nullptr, m_rightSheet, rightRow, startColumn);
+    if (m_options->ColorDiffCell()) {
+        if (std::shared_ptr<ClsMap> fields = m_recorder->GetClsMapByKey(pairKey))
+            m_diffSheet->SetForeColor(*fields);
+    }
+}
+
+void ClsComparePair::CreateXlsReport(const QList<int> &leftKeyCols)
+{
+    // Searched whenever left-only rows are asked for, so that a detail run learns them too.
+    FindLeftSingleRows(leftKeyCols);
+}
+
+void ClsComparePair::CopySingleRow(int row, TXlsCompareResult &resultSheet)
+{
+    const SheetRef side = resultSheet.GetleftInputSheet();
+    const QString startColumn = QStringLiteral("A");
+    if (side == m_leftSheet)
+        resultSheet.CopyRowFrom(true, nullptr, m_leftSheet, row, startColumn);
+    else if (side == m_rightSheet)
+        resultSheet.CopyRowFrom(true, nullptr, m_rightSheet, row, startColumn);
+}
+
+void ClsComparePair::OnFoundRightSingle(int row)
+{
+    if (m_options->ShowRightSingleInXls() && m_reportOpen) CopySingleRow(row, *m_rightSingleSheet);
+    m_recorder->AddRightSingleRow(row);
+}
+
+void ClsComparePair::OnFoundLeftSingle(int row)
+{
+    if (m_options->ShowLeftSingleInXls() && m_reportOpen) CopySingleRow(row, *m_leftSingleSheet);
+    m_recorder->AddLeftSingleRow(row);
+}
+
+void ClsComparePair::FindLeftSingleRows(const QList<int> &columns)
+{
+    if (!m_options->ShowLeftSingleInXls()) return;
+    ThrottledYield yield;
+    for (int r = m_leftSide->StartRow(); r <= m_leftEndRow; ++r) {
+        if (yield.cancelled()) {
+            m_cancelled = true;
+            break;
+        }
+        if (matchedRightRow(r) != 0) continue;
+        if (m_leftWrapped->IsEmptyRow(r, columns)) continue;
+        OnFoundLeftSingle(r);
+    }
+}
+
+void ClsComparePair::SaveXlsReport()
+{
+    if (!m_reportBook) return;
+    try {
+        // Saved under a temporary name and renamed over the old report, so a failure leaves
+        // the old one whole.
+        m_reportBook->SaveAs(m_reportExcelFileName);
+    } catch (const std::exception &e) {
+        const auto *basic = dynamic_cast<const BasicError *>(&e);
+        const QString why = basic ? basic->description() : QString::fromUtf8(e.what());
+        ModCommon::ShowMsg(QStringLiteral("保存报告工作簿 %1 时出错：%2\n报告工作簿仍然打开着，"
+                                          "可以另存到别处。")
+                               .arg(m_reportExcelFileName, why),
+                           win::vbExclamation, kTitle);
+    }
+}
+
+void ClsComparePair::EndWork(qint64 startTick)
+{
+    if (ModCompare::IsCancelCompare()) m_cancelled = true;
+
+    const SheetBlock *leftData = m_leftWrapped->inMemory() ? &m_leftWrapped->m_memData : nullptr;
+    const SheetBlock *rightData = m_rightWrapped->inMemory() ? &m_rightWrapped->m_memData : nullptr;
+    m_diffSheet->EndWrite(leftData, rightData);
+    m_leftSingleSheet->EndWrite(leftData, rightData);
+    m_rightSingleSheet->EndWrite(rightData, nullptr);
+
+    ClsLogFile &log = *m_logFile;
+    log.WriteLine(QStringLiteral("左边：") + fullNameOf(m_leftBook));
+    log.WriteLine(QStringLiteral("工作表：") + m_leftSheet->Name());
+    log.WriteLine(QStringLiteral("关键列：") + m_leftSide->KeyCol());
+    log.WriteLine(QStringLiteral("右边：") + fullNameOf(m_rightBook));
+    log.WriteLine(QStringLiteral("工作表：") + m_rightSheet->Name());
+    log.WriteLine(QStringLiteral("关键列：") + m_rightSide->KeyCol());
+
+    if (m_options->TxtReport()) {
+        log.WriteLine(QStringLiteral("在匹配行内，详细的差异"));
+        log.WriteLine(QString());
+        m_recorder->Print2File(log);
+    }
+
+    log.WriteLine(QString(40, QLatin1Char('-')));
+    log.WriteLine(QStringLiteral("完成比较任务，用时") + QString::number(tickCount() - startTick) +
+                  QStringLiteral("毫秒"));
+    log.WriteLine(QStringLiteral("开始行：") + QString::number(m_rightSide->StartRow()) +
+                  QStringLiteral("，结束行：") + QString::number(m_endRowReached));
+    log.WriteLine(QStringLiteral("不匹配的行数：") + QString::number(m_unmatchedCount));
+    log.WriteLine(QStringLiteral("匹配行数：") + QString::number(m_matchedCount));
+    log.WriteLine(QStringLiteral("在匹配行内，存在差异的行数") + QString::number(m_diffRowCount));
+    if (m_cancelled)
+        log.WriteLine(QStringLiteral("比较已被取消：以上结果只包括取消之前比较过的行"));
+
+    if (m_reportOpen && m_options->ShowDiffInXls() && m_options->ModifyRowHeight() &&
+        m_options->RowHeight() > 0 && ModExcel::IsWorkbookAlive(m_reportBook) &&
+        m_diffSheet->m_OutSheet)
+        m_diffSheet->m_OutSheet->Rows().setRowHeight(std::min(m_options->RowHeight(), 409));
+
+    log.CloseFile();
+    if (log.lostLines() > 0)
+        ModCommon::ShowMsg(QStringLiteral("写入文本报告 %1 时出错，报告不完整（%2 行没有写入）")
+                               .arg(m_logFileName)
+                               .arg(log.lostLines()),
+                           win::vbExclamation, kTitle);
+    SaveXlsReport();
+
+    if (m_options->TxtReport() && !m_options->CompareInDetail()) shell::ShellOpen(m_logFileName);
+
+    if (m_reportOpen && m_reportApp) {
+        m_reportApp->setVisible(true);
+        m_reportApp->setScreenUpdating(true);
+    }
+}
