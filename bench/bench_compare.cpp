@@ -23,10 +23,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -50,11 +50,17 @@ public:
     bool startProgram(const QString &, const QStringList &) override { return true; }
 };
 
+// The process's peak resident memory (VmHWM): unlike getrusage's maximum, it is not carried
+// over from the parent that started this process.
 double peakRssMb()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
 }
 
 void putNumber(std::vector<excel::Cell> &row, int column, double value)
@@ -227,11 +233,14 @@ int main(int argc, char **argv)
     if (args.size() >= 4 && args.at(1) == QLatin1String("--case"))
         return runCase(args.at(2), args.at(3));
 
-    QTemporaryDir dir;
-    if (!dir.isValid()) return 1;
+    // The workbooks go to a temporary folder, or to a folder given as the argument (kept, so
+    // that the reports can be looked at).
+    QTemporaryDir temporary;
+    const QString folder = args.size() >= 2 ? args.at(1) : temporary.path();
+    if (!temporary.isValid() || !QDir().mkpath(folder)) return 1;
     for (int columns : {20, 256}) {
         for (bool right : {false, true}) {
-            if (!writeBook(fileOf(dir.path(), columns, right), columns, right)) return 1;
+            if (!writeBook(fileOf(folder, columns, right), columns, right)) return 1;
         }
     }
     int failures = 0;
@@ -240,7 +249,7 @@ int main(int argc, char **argv)
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(app.applicationFilePath(),
-                    {QStringLiteral("--case"), QLatin1String(name), dir.path()});
+                    {QStringLiteral("--case"), QLatin1String(name), folder});
         child.waitForFinished(-1);
         std::fputs(child.readAllStandardOutput().constData(), stdout);
         std::fflush(stdout);
