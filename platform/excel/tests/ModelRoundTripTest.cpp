@@ -56,7 +56,8 @@ TEST(ModelRoundTrip, EditsSurviveASaveAndUnownedPartsStay)
 {
     REQUIRE_OPENPYXL();
     QTemporaryDir dir;
-    QString path = writeWithOpenpyxl(dir, QStringLiteral("rich.xlsx"), QString::fromUtf8(kRichWorkbook));
+    QString path =
+        writeWithOpenpyxl(dir, QStringLiteral("rich.xlsx"), QString::fromUtf8(kRichWorkbook));
     auto app = Application::create();
     auto book = app->Workbooks()->Open(path);
     auto ws = book->Worksheets()->Item(QStringLiteral("Data"));
@@ -70,12 +71,14 @@ TEST(ModelRoundTrip, EditsSurviveASaveAndUnownedPartsStay)
     EXPECT_TRUE(book->Saved());
 
     QString output;
-    ASSERT_EQ(TestFiles::runPython(QString::fromUtf8(kInspect), {path}, &output), 0) << output.toStdString();
-    const char *facts[] = {"A3 inserted", "A5 4",          "B6 =A6*2",        "C1 edited",
-                           "C4 added",    "C1c new note",  "charts 1",        "validations 1",
-                           "names True",  "styles True",   "other =Data!A6",  "sheets Data,Other"};
+    ASSERT_EQ(TestFiles::runPython(QString::fromUtf8(kInspect), {path}, &output), 0)
+        << output.toStdString();
+    const char *facts[] = {"A3 inserted", "A5 4",         "B6 =A6*2",       "C1 edited",
+                           "C4 added",    "C1c new note", "charts 1",       "validations 1",
+                           "names True",  "styles True",  "other =Data!A6", "sheets Data,Other"};
     for (const char *fact : facts)
-        EXPECT_TRUE(output.contains(QString::fromUtf8(fact) + u'\n')) << fact << "\n" << output.toStdString();
+        EXPECT_TRUE(output.contains(QString::fromUtf8(fact) + u'\n')) << fact << "\n"
+                                                                      << output.toStdString();
 
     // our reader sees the same, also after the workbook is opened afresh
     auto again = Application::create();
@@ -83,13 +86,17 @@ TEST(ModelRoundTrip, EditsSurviveASaveAndUnownedPartsStay)
     auto ws2 = reread->Worksheets()->Item(1);
     EXPECT_EQ(ws2->Range(QStringLiteral("A3")).Value().toText(), QStringLiteral("inserted"));
     EXPECT_EQ(ws2->Range(QStringLiteral("B6")).Formula(), QStringLiteral("=A6*2"));
-    EXPECT_EQ(ws2->Range(QStringLiteral("C4")).Comment()->Text(), QStringLiteral("added")); // moved by the rows
+    EXPECT_EQ(ws2->Range(QStringLiteral("C4")).Comment()->Text(),
+              QStringLiteral("added")); // moved by the rows
 
     // a second save builds on the first
     ws->Range(QStringLiteral("A1")).setValue(Variant(QStringLiteral("second")));
     book->Save();
-    ASSERT_EQ(TestFiles::runPython(QStringLiteral("import sys, openpyxl\nprint(openpyxl.load_workbook(sys.argv[1])['Data']['A1'].value)"),
-                                   {path}, &output),
+    ASSERT_EQ(TestFiles::runPython(
+                  QStringLiteral(
+                      "import sys, "
+                      "openpyxl\nprint(openpyxl.load_workbook(sys.argv[1])['Data']['A1'].value)"),
+                  {path}, &output),
               0);
     EXPECT_EQ(output.trimmed(), QStringLiteral("second"));
 }
@@ -122,23 +129,35 @@ print(ws.title, ws['B2'].value, ws['C1'].font.color.rgb if ws['C1'].font.color e
                                    {path}, &output),
               0)
         << output.toStdString();
-    EXPECT_TRUE(output.startsWith(QStringLiteral("报告 值 FFFF0000 True veryHidden"))) << output.toStdString();
+    EXPECT_TRUE(output.startsWith(QStringLiteral("报告 值 FFFF0000 True veryHidden")))
+        << output.toStdString();
 
     // after SaveAs the workbook is an ordinary file workbook: Save works
     ws->Range(QStringLiteral("A1")).setValue(Variant(1));
     book->Save();
     auto otherApp = Application::create();
-    EXPECT_EQ(otherApp->Workbooks()->Open(path)->Worksheets()->Item(1)->Range(QStringLiteral("A1")).Value().toText(), QStringLiteral("1"));
+    EXPECT_EQ(otherApp->Workbooks()
+                  ->Open(path)
+                  ->Worksheets()
+                  ->Item(1)
+                  ->Range(QStringLiteral("A1"))
+                  .Value()
+                  .toText(),
+              QStringLiteral("1"));
 }
 
 TEST(ModelRoundTrip, FailedSaveRaisesAndKeepsTheOldFile)
 {
     REQUIRE_OPENPYXL();
     QTemporaryDir dir;
-    QString path = writeWithOpenpyxl(dir, QStringLiteral("keep.xlsx"), QStringLiteral("ws['A1'] = 'old'"));
+    QString path =
+        writeWithOpenpyxl(dir, QStringLiteral("keep.xlsx"), QStringLiteral("ws['A1'] = 'old'"));
     auto app = Application::create();
     auto book = app->Workbooks()->Open(path);
-    book->Worksheets()->Item(1)->Range(QStringLiteral("A1")).setValue(Variant(QStringLiteral("new")));
+    book->Worksheets()
+        ->Item(1)
+        ->Range(QStringLiteral("A1"))
+        .setValue(Variant(QStringLiteral("new")));
     // a target in a folder that does not exist, and a target that is a folder
     QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/x.xlsx"));
     QDir(dir.path()).mkdir(QStringLiteral("taken.xlsx"));
@@ -155,8 +174,11 @@ TEST(ModelRoundTrip, FailedSaveRaisesAndKeepsTheOldFile)
     EXPECT_EQ(book->FullName(), QFileInfo(path).absoluteFilePath());
     EXPECT_FALSE(QFile::exists(missingFolder));
     QString output;
-    ASSERT_EQ(TestFiles::runPython(QStringLiteral("import sys, openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).active['A1'].value)"),
-                                   {path}, &output),
+    ASSERT_EQ(TestFiles::runPython(
+                  QStringLiteral(
+                      "import sys, "
+                      "openpyxl\nprint(openpyxl.load_workbook(sys.argv[1]).active['A1'].value)"),
+                  {path}, &output),
               0);
     EXPECT_EQ(output.trimmed(), QStringLiteral("old"));
 }
