@@ -14,7 +14,7 @@ struct Cell
 {
     std::uint16_t column = 0; // 1-based
     CellKind kind = CellKind::Blank;
-    std::uint32_t style = 0;  // index into WorkbookData::styles
+    std::uint32_t style = 0;   // index into WorkbookData::styles
     std::int32_t formula = -1; // index into SheetData::formulas, -1 for a constant
     union {
         double number;

@@ -14,10 +14,10 @@ struct CellStyle
     bool isDate = false;  // a number in this format reads as a Date
     std::int32_t fontColor = -1;
     int fontColorIndex = -4105; // xlColorIndexAutomatic
-    int fillPattern = -4142;     // xlPatternNone; 1 is xlPatternSolid
+    int fillPattern = -4142;    // xlPatternNone; 1 is xlPatternSolid
     std::int32_t fillColor = -1;
-    int fillColorIndex = -4142;  // xlColorIndexNone
-    int sourceIndex = -1;        // the style's index in the file it came from, -1 when new
+    int fillColorIndex = -4142; // xlColorIndexNone
+    int sourceIndex = -1;       // the style's index in the file it came from, -1 when new
 };
 
 } // namespace excel

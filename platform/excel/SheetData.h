@@ -29,7 +29,7 @@ struct SheetData
     QString name;
     int visible = -1; // -1 visible, 0 hidden, 2 very hidden
     std::vector<std::vector<Cell>> rows;
-    std::vector<QString> formulas;           // "=..." texts in A1 style
+    std::vector<QString> formulas;                 // "=..." texts in A1 style
     std::map<std::uint64_t, CellComment> comments; // key: (row << 16) | column
     std::vector<CellRect> merges;
     std::map<int, double> rowHeights; // points, for rows with their own height

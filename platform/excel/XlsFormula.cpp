@@ -396,7 +396,7 @@ bool Decompiler::call(const QString &name, int count)
     for (std::size_t i = first; i < m_stack.size(); ++i) {
         if (i > first) text += QLatin1Char(',');
         // A union inside an argument list must keep its parentheses.
-        text += wrap(m_stack[i], m_stack[i].precedence <= Union);
+        text += wrap(m_stack[i], m_stack[i].precedence == Union);
     }
     text += QLatin1Char(')');
     m_stack.resize(first);
