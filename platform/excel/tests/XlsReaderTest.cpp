@@ -220,7 +220,7 @@ TEST(XlsReaderTest, RandomDamageNeverCrashes)
     const QByteArray good = fixture("gnumeric.xls");
     ASSERT_FALSE(good.isEmpty());
     QRandomGenerator random(8);
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 1000; ++round) {
         QByteArray bytes = good;
         if (round % 4 == 0) {
             bytes.truncate(random.bounded(int(good.size())));
