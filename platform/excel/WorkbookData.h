@@ -22,6 +22,12 @@ struct WorkbookData
     std::vector<std::unique_ptr<SheetData>> sheets;
     // Set when sheets were added, removed, renamed, moved or shown/hidden.
     bool structureModified = false;
+    // Dates count from 1904-01-01 (serial 0) instead of 1899-12-30: add 1462 days to read a
+    // serial as a Date.
+    bool date1904 = false;
+    // Things the reader could open but wants the user told about (cells beyond the comparison
+    // grid, sheets of kinds that are not worksheets), one sentence each.
+    std::vector<QString> warnings;
 };
 
 } // namespace excel

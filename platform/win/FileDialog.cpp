@@ -22,6 +22,11 @@ QString GetOpenFileName(const QString &title, const QString &filter, const QStri
     return g_dialogs ? g_dialogs->openFile(title, filter, folder, fileName) : QString();
 }
 
+QStringList GetOpenFileNames(const QString &title, const QString &filter, const QString &folder)
+{
+    return g_dialogs ? g_dialogs->openFiles(title, filter, folder) : QStringList();
+}
+
 QString GetSaveFileName(const QString &title, const QString &filter, const QString &folder,
                         const QString &fileName)
 {

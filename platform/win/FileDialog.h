@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace win {
 
@@ -14,6 +15,14 @@ public:
                              const QString &fileName) = 0;
     virtual QString saveFile(const QString &title, const QString &filter, const QString &folder,
                              const QString &fileName) = 0;
+    // The open dialog with multiple selection: the chosen paths in the dialog's order, none
+    // when cancelled. A seam that offers no multiple selection answers with one file.
+    virtual QStringList openFiles(const QString &title, const QString &filter,
+                                  const QString &folder)
+    {
+        QString path = openFile(title, filter, folder, QString());
+        return path.isEmpty() ? QStringList() : QStringList{path};
+    }
 
     // Installs a seam (not owned); without one both dialogs answer "cancelled".
     static void install(FileDialogSeam *seam);
@@ -22,6 +31,7 @@ public:
 
 QString GetOpenFileName(const QString &title, const QString &filter, const QString &folder,
                         const QString &fileName = QString());
+QStringList GetOpenFileNames(const QString &title, const QString &filter, const QString &folder);
 QString GetSaveFileName(const QString &title, const QString &filter, const QString &folder,
                         const QString &fileName = QString());
 

@@ -1,0 +1,60 @@
+#include "core/ClsLogFile.h"
+
+#include "platform/text/AnsiText.h"
+
+ClsLogFile::ClsLogFile() = default;
+
+ClsLogFile::~ClsLogFile()
+{
+    CloseFile();
+}
+
+bool ClsLogFile::open(const QString &path, QIODevice::OpenMode mode)
+{
+    CloseFile();
+    m_lostLines = 0;
+    m_pendingLines = 0;
+    if (path.isEmpty()) return false;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(mode)) return false;
+    m_file = std::move(file);
+    return true;
+}
+
+bool ClsLogFile::SetFileName(const QString &path)
+{
+    CloseFile();
+    if (!path.isEmpty()) QFile::remove(path); // a failure shows when the file is created
+    return open(path, QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+bool ClsLogFile::CreateFile(const QString &path)
+{
+    return open(path, QIODevice::WriteOnly | QIODevice::Append);
+}
+
+void ClsLogFile::CloseFile()
+{
+    if (!m_file) return;
+    // Lines still in the buffer are lost when the final flush fails (disk full).
+    if (!m_file->flush()) m_lostLines += m_pendingLines;
+    m_pendingLines = 0;
+    m_file->close();
+    m_file.reset();
+}
+
+void ClsLogFile::WriteLine(const QString &text)
+{
+    if (!m_file) {
+        ++m_lostLines;
+        return;
+    }
+    const QByteArray bytes = AnsiText::encode(text + QStringLiteral("\r\n"));
+    if (m_file->write(bytes) != bytes.size()) {
+        ++m_lostLines;
+        return;
+    }
+    ++m_pendingLines;
+    // QFile writes its buffer out once it is full; keep the count of unconfirmed lines small.
+    if (m_file->bytesToWrite() == 0) m_pendingLines = 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <memory>
+
+// Writes a text file line by line (UTF-8, each line ended by CR LF); the comparison writes its
+// text report through it. Failures answer false or are ignored, as callers expect, but every
+// lost line is counted so that a caller can tell a complete file from a damaged one.
+class ClsLogFile
+{
+public:
+    ClsLogFile();
+    ~ClsLogFile();
+    ClsLogFile(const ClsLogFile &) = delete;
+    ClsLogFile &operator=(const ClsLogFile &) = delete;
+
+    // Closes any open file, deletes the file at the path and creates it anew, open for writing.
+    bool SetFileName(const QString &path);
+    // Closes any open file and opens the path for appending, creating it when missing.
+    bool CreateFile(const QString &path);
+    // Closes the open file, if any.
+    void CloseFile();
+    // Writes the text and CR LF; nothing is written (and nothing raised) while no file is open.
+    void WriteLine(const QString &text);
+
+    bool isOpen() const { return m_file != nullptr; }
+    // Lines lost since the last SetFileName or CreateFile (no open file, or a failed write,
+    // including one found when the file was closed).
+    int lostLines() const { return m_lostLines; }
+
+private:
+    bool open(const QString &path, QIODevice::OpenMode mode);
+
+    std::unique_ptr<QFile> m_file;
+    int m_lostLines = 0;
+    int m_pendingLines = 0; // written to the buffer since the last flush
+};

@@ -1,0 +1,584 @@
+#include "platform/excel/SheetParser.h"
+
+#include "platform/excel/CellAddress.h"
+#include "platform/excel/FormulaText.h"
+#include "platform/excel/WorkbookData.h"
+#include "platform/excel/XmlText.h"
+#include "platform/text/BasicText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace excel {
+
+namespace {
+
+constexpr std::size_t kMaxToken = 64u << 20; // one tag or one text run
+
+inline std::uint32_t nameHash(const char *s, std::size_t n)
+{
+    std::uint32_t h = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i)
+        h = (h ^ std::uint8_t(s[i])) * 16777619u;
+    return h;
+}
+
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+inline bool is(const char *name, std::size_t n, const char (&lit)[2])
+{
+    return n == 1 && name[0] == lit[0];
+}
+
+template <std::size_t N> inline bool is(const char *name, std::size_t n, const char (&lit)[N])
+{
+    return n == N - 1 && std::memcmp(name, lit, N - 1) == 0;
+}
+
+// Calls f(name, nameLength, value, valueLength) for each attribute; false when malformed.
+template <typename F> bool forEachAttribute(const char *p, const char *end, F &&f)
+{
+    while (p < end) {
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p >= end || *p == '/') return true;
+        const char *name = p;
+        while (p < end && *p != '=' && !isSpace(*p))
+            ++p;
+        std::size_t nameLength = std::size_t(p - name);
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p >= end || *p != '=') return false;
+        ++p;
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p >= end || (*p != '"' && *p != '\'')) return false;
+        char quote = *p++;
+        const char *value = p;
+        const void *close = std::memchr(p, quote, std::size_t(end - p));
+        if (!close) return false;
+        p = static_cast<const char *>(close);
+        // attributes are matched by local name: "r:id" and "x:r" read as "id" and "r"
+        const void *colon = std::memchr(name, ':', nameLength);
+        if (colon) {
+            const char *local = static_cast<const char *>(colon) + 1;
+            nameLength -= std::size_t(local - name);
+            name = local;
+        }
+        f(name, nameLength, value, std::size_t(p - value));
+        ++p;
+    }
+    return true;
+}
+
+template <typename T> bool parseInt(const char *s, std::size_t n, T *out)
+{
+    auto r = std::from_chars(s, s + n, *out);
+    return r.ec == std::errc() && r.ptr == s + n;
+}
+
+bool parseDouble(const char *s, std::size_t n, double *out)
+{
+    while (n && isSpace(*s))
+        ++s, --n;
+    while (n && isSpace(s[n - 1]))
+        --n;
+    if (n && *s == '+') ++s, --n;
+    auto r = std::from_chars(s, s + n, *out);
+    return n && r.ec == std::errc() && r.ptr == s + n;
+}
+
+// "2024-01-31T12:30:00" (the optional date type of cells).
+bool parseIsoDate(const std::string &t, double *out)
+{
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+    double s = 0;
+    int n = std::sscanf(t.c_str(), "%d-%d-%dT%d:%d:%lf", &y, &mo, &d, &h, &mi, &s);
+    if (n < 3) {
+        y = 1899, mo = 12, d = 30;
+        n = std::sscanf(t.c_str(), "%d:%d:%lf", &h, &mi, &s);
+        if (n < 2) return false;
+    }
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || y < 100 || y > 9999) return false;
+    *out = BasicText::makeDate(y, mo, d, h, mi, 0) + s / 86400.0;
+    return true;
+}
+
+} // namespace
+
+SheetParser::SheetParser(SheetData *sheet, WorkbookData *book, std::size_t sharedStringCount,
+                         int maxDepth)
+    : m_sheet(sheet), m_book(book), m_sharedCount(sharedStringCount), m_maxDepth(maxDepth)
+{
+}
+
+bool SheetParser::fail(const QString &what, const char *at)
+{
+    if (m_error.isEmpty()) {
+        const char *begin = m_buffer.data();
+        const char *target = at ? at : begin + m_pos;
+        std::int64_t line = m_line;
+        if (target > begin && target <= begin + m_buffer.size())
+            line += std::count(begin, target, '\n');
+        m_error = QStringLiteral("line %1: %2").arg(line).arg(what);
+    }
+    return false;
+}
+
+bool SheetParser::feed(const char *data, std::size_t size)
+{
+    if (!m_error.isEmpty()) return false;
+    if (m_pos > 0) {
+        m_line += std::count(m_buffer.data(), m_buffer.data() + m_pos, '\n');
+        m_buffer.erase(0, m_pos);
+        m_pos = 0;
+    }
+    m_buffer.append(data, size);
+    if (!parse(false)) return false;
+    if (m_buffer.size() - m_pos > kMaxToken)
+        return fail(QStringLiteral("an element or text is longer than %1 bytes").arg(kMaxToken),
+                    nullptr);
+    return true;
+}
+
+bool SheetParser::finish()
+{
+    if (!m_error.isEmpty()) return false;
+    if (!parse(true)) return false;
+    if (!m_stack.empty())
+        return fail(QStringLiteral("the document ends before its elements are closed"), nullptr);
+    if (m_rowCells == nullptr && m_sheet->rows.empty() && !m_inSheetData) {
+        // a worksheet without sheetData is still a worksheet; nothing to store
+    }
+    return true;
+}
+
+bool SheetParser::parse(bool final)
+{
+    const char *begin = m_buffer.data();
+    const char *p = begin + m_pos;
+    const char *end = begin + m_buffer.size();
+    while (p < end) {
+        if (*p != '<') {
+            const char *lt = static_cast<const char *>(std::memchr(p, '<', std::size_t(end - p)));
+            if (!lt) {
+                if (!final) break;
+                lt = end;
+            }
+            if (m_capture != None && (m_capture != T || m_phoneticDepth == 0)) {
+                std::string &target = m_capture == V   ? m_value
+                                      : m_capture == F ? m_formula
+                                                       : m_inlineText;
+                target.append(p, std::size_t(lt - p));
+            }
+            p = lt;
+            continue;
+        }
+        if (end - p < 2) {
+            if (final) return fail(QStringLiteral("the document ends inside a tag"), p);
+            break;
+        }
+        char c1 = p[1];
+        if (c1 == '?' || c1 == '!') {
+            const char *close = nullptr;
+            std::size_t skip = 0;
+            bool cdata = false;
+            if (c1 == '?') {
+                close = std::search(p + 2, end, "?>", "?>" + 2);
+                skip = 2;
+            } else if (end - p >= 4 && std::memcmp(p, "<!--", 4) == 0) {
+                close = std::search(p + 4, end, "-->", "-->" + 3);
+                skip = 3;
+            } else if (end - p >= 9 && std::memcmp(p, "<![CDATA[", 9) == 0) {
+                close = std::search(p + 9, end, "]]>", "]]>" + 3);
+                skip = 3;
+                cdata = true;
+            } else if (end - p >= 9) {
+                return fail(QStringLiteral("document type declarations are not allowed"), p);
+            } else {
+                close = end;
+            }
+            if (close == end) {
+                if (final)
+                    return fail(QStringLiteral("the document ends inside a comment or declaration"),
+                                p);
+                break;
+            }
+            if (cdata && m_capture != None && (m_capture != T || m_phoneticDepth == 0)) {
+                // CDATA text is literal; protect its ampersands from entity decoding
+                std::string &target = m_capture == V   ? m_value
+                                      : m_capture == F ? m_formula
+                                                       : m_inlineText;
+                for (const char *q = p + 9; q < close; ++q) {
+                    if (*q == '&')
+                        target += "&amp;";
+                    else if (*q == '<')
+                        target += "&lt;";
+                    else
+                        target += *q;
+                }
+            }
+            p = close + skip;
+            continue;
+        }
+        // an element tag: find its '>' outside attribute quotes
+        const char *q = p + 1;
+        char quote = 0;
+        for (; q < end; ++q) {
+            char c = *q;
+            if (quote) {
+                if (c == quote) quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            } else if (c == '<') {
+                return fail(QStringLiteral("malformed tag"), p);
+            }
+        }
+        if (q == end) {
+            if (final) return fail(QStringLiteral("the document ends inside a tag"), p);
+            break;
+        }
+        m_pos = std::size_t(p - begin);
+        if (!handleTag(p + 1, q)) return false;
+        p = q + 1;
+    }
+    m_pos = std::size_t(p - begin);
+    return true;
+}
+
+bool SheetParser::handleTag(const char *b, const char *e)
+{
+    bool closing = *b == '/';
+    if (closing) ++b;
+    bool selfClosing = !closing && e > b && e[-1] == '/';
+    const char *nameEnd = b;
+    while (nameEnd < e && !isSpace(*nameEnd) && *nameEnd != '/')
+        ++nameEnd;
+    if (nameEnd == b) return fail(QStringLiteral("a tag without a name"), b);
+    std::uint32_t hash = nameHash(b, std::size_t(nameEnd - b));
+    const char *name = b;
+    if (const void *colon = std::memchr(b, ':', std::size_t(nameEnd - b)))
+        name = static_cast<const char *>(colon) + 1;
+    std::size_t n = std::size_t(nameEnd - name);
+    const char *attrs = nameEnd;
+    const char *attrsEnd = selfClosing ? e - 1 : e;
+
+    if (closing) {
+        if (m_stack.empty() || m_stack.back() != hash)
+            return fail(QStringLiteral("the end tag </%1> does not match its start tag")
+                            .arg(QString::fromUtf8(b, nameEnd - b)),
+                        b);
+        m_stack.pop_back();
+        if (is(name, n, "c")) return m_inCell ? endCell() : true;
+        if (is(name, n, "v") || is(name, n, "f") || is(name, n, "t")) {
+            if (!(is(name, n, "t") && m_phoneticDepth > 0)) m_capture = None;
+        } else if (is(name, n, "rPh")) {
+            --m_phoneticDepth;
+        } else if (is(name, n, "is")) {
+            m_inInline = false;
+        } else if (is(name, n, "row")) {
+            m_rowCells = nullptr;
+        } else if (is(name, n, "sheetData")) {
+            m_inSheetData = false;
+        }
+        return true;
+    }
+
+    if (!selfClosing) {
+        if (int(m_stack.size()) >= m_maxDepth)
+            return fail(QStringLiteral("elements are nested deeper than %1 levels").arg(m_maxDepth),
+                        b);
+        m_stack.push_back(hash);
+    }
+
+    if (m_inCell) {
+        if (is(name, n, "v")) {
+            m_hasValue = true;
+            m_value.clear();
+            if (!selfClosing) m_capture = V;
+        } else if (is(name, n, "f")) {
+            m_hasFormula = true;
+            m_formula.clear();
+            if (!startFormula(attrs, attrsEnd)) return false;
+            if (!selfClosing) m_capture = F;
+        } else if (is(name, n, "is")) {
+            m_inInline = !selfClosing;
+            m_hasValue = true;
+            m_inlineText.clear();
+        } else if (is(name, n, "rPh")) {
+            if (!selfClosing) ++m_phoneticDepth;
+        } else if (is(name, n, "t") && m_inInline) {
+            if (!selfClosing && m_phoneticDepth == 0) m_capture = T;
+        }
+        return true;
+    }
+    if (m_inSheetData) {
+        if (is(name, n, "c")) {
+            if (!startCell(attrs, attrsEnd)) return false;
+            if (selfClosing) return endCell();
+            return true;
+        }
+        if (is(name, n, "row")) {
+            if (!startRow(attrs, attrsEnd)) return false;
+            if (selfClosing) m_rowCells = nullptr;
+            return true;
+        }
+        return true;
+    }
+    if (is(name, n, "sheetData")) {
+        m_inSheetData = !selfClosing;
+    } else if (is(name, n, "mergeCell")) {
+        QString ref;
+        forEachAttribute(attrs, attrsEnd,
+                         [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                             if (is(an, al, "ref")) ref = QString::fromUtf8(v, qsizetype(vl));
+                         });
+        CellRect rect;
+        if (!CellAddress::parseRange(ref, &rect))
+            return fail(QStringLiteral("bad merged range \"%1\"").arg(ref), b);
+        if (rect.firstRow != rect.lastRow || rect.firstColumn != rect.lastColumn)
+            m_sheet->merges.push_back(rect);
+    } else if (is(name, n, "sheetFormatPr")) {
+        forEachAttribute(
+            attrs, attrsEnd, [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                double h;
+                if (is(an, al, "defaultRowHeight") && parseDouble(v, vl, &h) && h > 0 && h < 1000)
+                    m_sheet->defaultRowHeight = h;
+            });
+    }
+    return true;
+}
+
+bool SheetParser::startRow(const char *attrs, const char *end)
+{
+    int row = m_row + 1;
+    double height = -1;
+    bool bad = false;
+    bool ok = forEachAttribute(attrs, end,
+                               [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                                   if (is(an, al, "r")) {
+                                       if (!parseInt(v, vl, &row)) bad = true;
+                                   } else if (is(an, al, "ht")) {
+                                       if (!parseDouble(v, vl, &height)) height = -1;
+                                   }
+                               });
+    if (!ok) return fail(QStringLiteral("malformed attributes of a row"), attrs);
+    if (bad || row < 1 || row > CellAddress::MaxRows)
+        return fail(
+            QStringLiteral("row number out of range: %1")
+                .arg(QString::fromUtf8(attrs, std::min<qsizetype>(end - attrs, 40)).trimmed()),
+            attrs);
+    m_row = row;
+    m_column = 0;
+    if (m_sheet->rows.size() < std::size_t(row)) {
+        if (m_sheet->rows.capacity() < std::size_t(row))
+            m_sheet->rows.reserve(
+                std::max<std::size_t>(std::size_t(row), m_sheet->rows.capacity() * 2));
+        m_sheet->rows.resize(std::size_t(row));
+    }
+    m_rowCells = &m_sheet->rows[std::size_t(row - 1)];
+    if (m_rowCells->capacity() == 0 && m_lastRowSize) m_rowCells->reserve(m_lastRowSize);
+    if (height >= 0 && height < 1000 && height != m_sheet->defaultRowHeight)
+        m_sheet->rowHeights[row] = height;
+    return true;
+}
+
+bool SheetParser::startCell(const char *attrs, const char *end)
+{
+    if (!m_rowCells) return fail(QStringLiteral("a cell outside a row"), attrs);
+    int row = m_row, column = m_column + 1;
+    bool badRef = false, badStyle = false;
+    m_type = 'n';
+    m_style = 0;
+    bool ok = forEachAttribute(attrs, end,
+                               [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                                   if (al != 1) return;
+                                   switch (an[0]) {
+                                   case 'r':
+                                       if (!CellAddress::parseCell(v, vl, &row, &column))
+                                           badRef = true;
+                                       break;
+                                   case 's':
+                                       if (!parseInt(v, vl, &m_style)) badStyle = true;
+                                       break;
+                                   case 't':
+                                       if (vl == 1)
+                                           m_type = v[0] == 's'   ? 's'
+                                                    : v[0] == 'n' ? 'n'
+                                                    : v[0] == 'b' ? 'b'
+                                                    : v[0] == 'e' ? 'e'
+                                                    : v[0] == 'd' ? 'd'
+                                                                  : '?';
+                                       else if (vl == 3 && std::memcmp(v, "str", 3) == 0)
+                                           m_type = 't';
+                                       else if (vl == 9 && std::memcmp(v, "inlineStr", 9) == 0)
+                                           m_type = 'i';
+                                       else
+                                           m_type = '?';
+                                       break;
+                                   }
+                               });
+    if (!ok) return fail(QStringLiteral("malformed attributes of a cell"), attrs);
+    if (badRef || row != m_row || column > CellAddress::MaxColumns)
+        return fail(
+            QStringLiteral("bad cell reference in row %1: %2")
+                .arg(m_row)
+                .arg(QString::fromUtf8(attrs, std::min<qsizetype>(end - attrs, 40)).trimmed()),
+            attrs);
+    if (badStyle || m_style >= m_book->styles.size())
+        return fail(QStringLiteral("cell %1%2 names a style that does not exist")
+                        .arg(CellAddress::columnLetters(column))
+                        .arg(row),
+                    attrs);
+    if (m_type == '?')
+        return fail(QStringLiteral("cell %1%2 has an unknown type")
+                        .arg(CellAddress::columnLetters(column))
+                        .arg(row),
+                    attrs);
+    m_column = column;
+    m_inCell = true;
+    m_hasValue = m_hasFormula = false;
+    m_sharedChild = m_sharedMaster = false;
+    m_sharedIndex = -1;
+    m_capture = None;
+    return true;
+}
+
+bool SheetParser::startFormula(const char *attrs, const char *end)
+{
+    bool shared = false;
+    bool hasRef = false;
+    int si = -1;
+    forEachAttribute(attrs, end,
+                     [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                         if (is(an, al, "t"))
+                             shared = vl == 6 && std::memcmp(v, "shared", 6) == 0;
+                         else if (is(an, al, "si"))
+                             parseInt(v, vl, &si);
+                         else if (is(an, al, "ref"))
+                             hasRef = true;
+                     });
+    if (shared) {
+        m_sharedIndex = si;
+        m_sharedMaster = hasRef;
+        m_sharedChild = !hasRef;
+    }
+    return true;
+}
+
+bool SheetParser::endCell()
+{
+    m_inCell = false;
+    m_capture = None;
+    const int row = m_row, column = m_column;
+    Cell cell;
+    cell.column = std::uint16_t(column);
+    cell.style = m_style;
+    auto where = [&] {
+        return QStringLiteral("cell %1%2").arg(CellAddress::columnLetters(column)).arg(row);
+    };
+
+    if (m_hasFormula) {
+        QString text;
+        if (!XmlText::decode(m_formula.data(), m_formula.size(), &text))
+            return fail(where() + QStringLiteral(": bad character reference in its formula"),
+                        nullptr);
+        if (m_sharedIndex >= 0 &&
+            (m_sharedMaster || (!text.isEmpty() && !m_shared.count(m_sharedIndex)))) {
+            m_shared[m_sharedIndex] = SharedFormula{text, row, column};
+        } else if (m_sharedChild && text.isEmpty()) {
+            auto it = m_shared.find(m_sharedIndex);
+            if (it == m_shared.end())
+                return fail(
+                    where() +
+                        QStringLiteral(": shared formula %1 is not defined").arg(m_sharedIndex),
+                    nullptr);
+            text = FormulaText::shift(it->second.text, row - it->second.row,
+                                      column - it->second.column);
+        }
+        if (!text.isEmpty()) {
+            cell.formula = std::int32_t(m_sheet->formulas.size());
+            m_sheet->formulas.push_back(QLatin1Char('=') + text);
+        }
+    }
+
+    if (m_hasValue) {
+        switch (m_type) {
+        case 'n':
+            if (m_value.empty()) break;
+            if (!parseDouble(m_value.data(), m_value.size(), &cell.value.number))
+                return fail(where() + QStringLiteral(": bad number \"%1\"")
+                                          .arg(QString::fromUtf8(m_value.substr(0, 40))),
+                            nullptr);
+            cell.kind = CellKind::Number;
+            break;
+        case 's': {
+            std::uint32_t index = 0;
+            if (!parseInt(m_value.data(), m_value.size(), &index) || index >= m_sharedCount)
+                return fail(where() + QStringLiteral(": shared string %1 does not exist")
+                                          .arg(QString::fromUtf8(m_value.substr(0, 20))),
+                            nullptr);
+            cell.kind = CellKind::String;
+            cell.value.string = index;
+            break;
+        }
+        case 'b':
+            cell.kind = CellKind::Boolean;
+            cell.value.boolean = m_value == "1" || m_value == "true";
+            break;
+        case 'e': {
+            QString t = QString::fromUtf8(m_value).trimmed();
+            cell.kind = CellKind::Error;
+            cell.value.error = XmlText::errorCode(t);
+            if (!cell.value.error) cell.value.error = 2015;
+            break;
+        }
+        case 'd': {
+            double d;
+            if (!parseIsoDate(m_value, &d))
+                return fail(where() + QStringLiteral(": bad date \"%1\"")
+                                          .arg(QString::fromUtf8(m_value.substr(0, 40))),
+                            nullptr);
+            cell.kind = CellKind::Number;
+            cell.value.number = d;
+            break;
+        }
+        case 't':
+        case 'i': {
+            const std::string &raw = m_type == 'i' ? m_inlineText : m_value;
+            QString text;
+            if (!XmlText::decode(raw.data(), raw.size(), &text))
+                return fail(where() + QStringLiteral(": bad character reference in its text"),
+                            nullptr);
+            cell.kind = CellKind::String;
+            cell.value.string = std::uint32_t(m_book->strings.size());
+            m_book->strings.push_back(XmlText::unescapeStringValue(text));
+            break;
+        }
+        }
+    }
+
+    std::vector<Cell> &cells = *m_rowCells;
+    if (cells.empty() || cells.back().column < cell.column) {
+        cells.push_back(cell);
+    } else {
+        auto it = std::lower_bound(cells.begin(), cells.end(), cell.column,
+                                   [](const Cell &c, std::uint16_t col) { return c.column < col; });
+        if (it != cells.end() && it->column == cell.column)
+            *it = cell;
+        else
+            cells.insert(it, cell);
+    }
+    m_lastRowSize = std::max(m_lastRowSize, cells.size());
+    m_maxRow = std::max(m_maxRow, row);
+    m_maxColumn = std::max(m_maxColumn, column);
+    return true;
+}
+
+} // namespace excel

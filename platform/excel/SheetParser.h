@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/excel/SheetData.h"
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace excel {
+
+struct WorkbookData;
+
+// A streaming tokenizer over one worksheet part: fed the inflated XML in chunks of any size, it
+// stores cells, formulas (shared ones expanded per cell), merged ranges and row heights into
+// the sheet, without building a tree of the document.
+class SheetParser
+{
+public:
+    // sharedStringCount: how many strings of the pool came from the shared-string part (cells
+    // of type "s" must index below it). maxDepth bounds element nesting.
+    SheetParser(SheetData *sheet, WorkbookData *book, std::size_t sharedStringCount,
+                int maxDepth = 64);
+
+    // False on malformed data; error() then says what and where.
+    bool feed(const char *data, std::size_t size);
+    // Call after the last chunk: false when the document ended early.
+    bool finish();
+    QString error() const { return m_error; }
+
+    // Bottom-right corner of the stored cells (0 when none).
+    int maxRow() const { return m_maxRow; }
+    int maxColumn() const { return m_maxColumn; }
+
+private:
+    enum Capture : std::uint8_t { None, V, F, T };
+    struct SharedFormula
+    {
+        QString text;
+        int row = 0;
+        int column = 0;
+    };
+
+    bool parse(bool final);
+    bool handleTag(const char *begin, const char *end);
+    bool startRow(const char *attrs, const char *end);
+    bool startCell(const char *attrs, const char *end);
+    bool startFormula(const char *attrs, const char *end);
+    bool endCell();
+    bool fail(const QString &what, const char *at);
+
+    SheetData *m_sheet;
+    WorkbookData *m_book;
+    std::size_t m_sharedCount;
+    int m_maxDepth;
+
+    std::string m_buffer;
+    std::size_t m_pos = 0;
+    std::int64_t m_line = 1;
+    QString m_error;
+
+    std::vector<std::uint32_t> m_stack; // hashes of the open elements' names
+    bool m_inSheetData = false;
+    bool m_inCell = false;
+    bool m_inInline = false;
+    int m_phoneticDepth = 0;
+    Capture m_capture = None;
+
+    int m_row = 0;
+    int m_column = 0;
+    std::vector<Cell> *m_rowCells = nullptr;
+    int m_maxRow = 0;
+    int m_maxColumn = 0;
+    std::size_t m_lastRowSize = 0;
+
+    // the cell being read
+    char m_type = 'n'; // n s b e i(nline) t(str) d
+    std::uint32_t m_style = 0;
+    bool m_hasValue = false;
+    bool m_hasFormula = false;
+    std::string m_value;
+    std::string m_formula;
+    std::string m_inlineText;
+    bool m_sharedChild = false;
+    int m_sharedIndex = -1;
+    bool m_sharedMaster = false;
+    std::unordered_map<int, SharedFormula> m_shared;
+};
+
+} // namespace excel

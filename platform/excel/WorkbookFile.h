@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/excel/WorkbookData.h"
+
+#include <QString>
+
+namespace excel {
+
+// Reads a workbook file of any format the component knows, telling formats apart by content
+// (a zip package is .xlsx/.xlsm, a compound file is legacy .xls) rather than by extension.
+class WorkbookFile
+{
+public:
+    static bool read(const QString &path, WorkbookData *out, QString *error);
+    // Whether the legacy .xls reader is built in.
+    static bool canReadXls();
+};
+
+} // namespace excel

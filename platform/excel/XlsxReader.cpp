@@ -1,0 +1,547 @@
+#include "platform/excel/XlsxReader.h"
+
+#include "platform/excel/CellAddress.h"
+#include "platform/excel/SheetParser.h"
+#include "platform/excel/StyleCodes.h"
+#include "platform/excel/XmlText.h"
+#include "platform/excel/ZipReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <pugixml.hpp>
+#include <vector>
+
+namespace excel {
+
+namespace {
+
+struct Relationship
+{
+    QString type; // the last segment of the type URI ("worksheet", "sharedStrings", ...)
+    QString target;
+};
+
+class Reader
+{
+public:
+    Reader(ZipReader &zip, const QString &name, WorkbookData *out, const XlsxReader::Limits &limits)
+        : m_zip(zip), m_name(name), m_out(out), m_limits(limits)
+    {
+    }
+
+    bool run();
+    QString error() const { return m_error; }
+
+private:
+    bool fail(const QString &part, const QString &what)
+    {
+        m_error = QStringLiteral("Cannot read \"%1\": %2: %3").arg(m_name, part, what);
+        return false;
+    }
+    bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true);
+    bool readRelationships(const QString &part, QHash<QString, Relationship> *rels);
+    bool readSharedStrings(const QString &part);
+    bool readStyles(const QString &part);
+    void readTheme(const QString &part);
+    bool readSheet(const QString &part, SheetData *sheet);
+    bool readComments(const QString &part, SheetData *sheet);
+    std::int32_t colorOf(const pugi::xml_node &color, int *colorIndex) const;
+
+    ZipReader &m_zip;
+    QString m_name;
+    WorkbookData *m_out;
+    XlsxReader::Limits m_limits;
+    QString m_error;
+    std::vector<std::int32_t> m_theme;
+    std::size_t m_sharedCount = 0;
+    std::int64_t m_cells = 0;
+};
+
+QString folderOf(const QString &part)
+{
+    int slash = part.lastIndexOf(u'/');
+    return slash < 0 ? QString() : part.left(slash + 1);
+}
+
+QString relsPartOf(const QString &part)
+{
+    return folderOf(part) + QStringLiteral("_rels/") + part.mid(part.lastIndexOf(u'/') + 1) +
+           QStringLiteral(".rels");
+}
+
+QString resolveTarget(const QString &base, const QString &target)
+{
+    if (target.startsWith(u'/')) return QDir::cleanPath(target.mid(1));
+    return QDir::cleanPath(folderOf(base) + target);
+}
+
+QString lastSegment(const char *uri)
+{
+    QString s = QString::fromUtf8(uri);
+    return s.mid(s.lastIndexOf(u'/') + 1);
+}
+
+// Local name of a node ("x:sheet" -> "sheet").
+const char *localName(const pugi::xml_node &n)
+{
+    const char *name = n.name();
+    const char *colon = std::strrchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+bool named(const pugi::xml_node &n, const char *name)
+{
+    return std::strcmp(localName(n), name) == 0;
+}
+
+pugi::xml_node child(const pugi::xml_node &n, const char *name)
+{
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && named(c, name)) return c;
+    return pugi::xml_node();
+}
+
+pugi::xml_attribute attribute(const pugi::xml_node &n, const char *name)
+{
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+        const char *an = a.name();
+        const char *colon = std::strrchr(an, ':');
+        if (std::strcmp(colon ? colon + 1 : an, name) == 0) return a;
+    }
+    return pugi::xml_attribute();
+}
+
+template <typename F> void forChildren(const pugi::xml_node &n, const char *name, F &&f)
+{
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && named(c, name)) f(c);
+}
+
+// The text of a string item: plain <t>, or the <t> of each rich-text run; phonetic runs are
+// left out.
+QString itemText(const pugi::xml_node &si)
+{
+    QString text;
+    for (pugi::xml_node c = si.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        if (named(c, "t"))
+            text += QString::fromUtf8(c.child_value());
+        else if (named(c, "r"))
+            text += QString::fromUtf8(child(c, "t").child_value());
+    }
+    return XmlText::unescapeStringValue(text);
+}
+
+int lineOf(const QByteArray &data, std::ptrdiff_t offset)
+{
+    offset = std::clamp<std::ptrdiff_t>(offset, 0, data.size());
+    return int(std::count(data.constData(), data.constData() + offset, '\n')) + 1;
+}
+
+std::int32_t applyTint(std::int32_t rgb, double tint)
+{
+    if (tint == 0 || rgb < 0) return rgb;
+    double r = ((rgb >> 16) & 0xFF) / 255.0, g = ((rgb >> 8) & 0xFF) / 255.0,
+           b = (rgb & 0xFF) / 255.0;
+    double mx = std::max({r, g, b}), mn = std::min({r, g, b});
+    double l = (mx + mn) / 2, h = 0, s = 0;
+    if (mx != mn) {
+        double d = mx - mn;
+        s = l > 0.5 ? d / (2 - mx - mn) : d / (mx + mn);
+        h = mx == r ? (g - b) / d + (g < b ? 6 : 0) : mx == g ? (b - r) / d + 2 : (r - g) / d + 4;
+        h /= 6;
+    }
+    l = tint < 0 ? l * (1 + tint) : l * (1 - tint) + tint;
+    auto hue = [](double p, double q, double t) {
+        if (t < 0) t += 1;
+        if (t > 1) t -= 1;
+        if (t < 1.0 / 6) return p + (q - p) * 6 * t;
+        if (t < 0.5) return q;
+        if (t < 2.0 / 3) return p + (q - p) * (2.0 / 3 - t) * 6;
+        return p;
+    };
+    if (s == 0) {
+        r = g = b = l;
+    } else {
+        double q = l < 0.5 ? l * (1 + s) : l + s - l * s, p = 2 * l - q;
+        r = hue(p, q, h + 1.0 / 3);
+        g = hue(p, q, h);
+        b = hue(p, q, h - 1.0 / 3);
+    }
+    auto c = [](double v) { return std::int32_t(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    return (c(r) << 16) | (c(g) << 8) | c(b);
+}
+
+} // namespace
+
+bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required)
+{
+    if (!m_zip.contains(part)) {
+        if (required) return fail(part, QStringLiteral("the part is missing"));
+        return true;
+    }
+    QByteArray data;
+    if (!m_zip.read(part, &data, m_limits.maxPartBytes)) return fail(part, m_zip.errorString());
+    pugi::xml_parse_result r = doc->load_buffer(data.constData(), std::size_t(data.size()),
+                                                pugi::parse_default, pugi::encoding_auto);
+    if (!r)
+        return fail(part, QStringLiteral("malformed XML at line %1: %2")
+                              .arg(lineOf(data, r.offset))
+                              .arg(QString::fromUtf8(r.description())));
+    // pugixml builds the tree without recursion; bound the nesting before walking it.
+    std::vector<std::pair<pugi::xml_node, int>> stack{{doc->document_element(), 1}};
+    while (!stack.empty()) {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        if (depth > m_limits.maxXmlDepth)
+            return fail(part, QStringLiteral("elements are nested deeper than %1 levels")
+                                  .arg(m_limits.maxXmlDepth));
+        for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element) stack.push_back({c, depth + 1});
+    }
+    return true;
+}
+
+bool Reader::readRelationships(const QString &part, QHash<QString, Relationship> *rels)
+{
+    pugi::xml_document doc;
+    if (!loadXml(part, &doc, false)) return false;
+    forChildren(doc.document_element(), "Relationship", [&](const pugi::xml_node &r) {
+        if (QString::fromUtf8(r.attribute("TargetMode").value())
+                .compare(QLatin1String("External"), Qt::CaseInsensitive) == 0)
+            return;
+        QString source = part.left(part.indexOf(QLatin1String("_rels/")));
+        QString owner = source + part.mid(part.lastIndexOf(u'/') + 1).chopped(5);
+        rels->insert(
+            QString::fromUtf8(r.attribute("Id").value()),
+            Relationship{lastSegment(r.attribute("Type").value()),
+                         resolveTarget(owner, QString::fromUtf8(r.attribute("Target").value()))});
+    });
+    return true;
+}
+
+bool Reader::readSharedStrings(const QString &part)
+{
+    pugi::xml_document doc;
+    if (!loadXml(part, &doc)) return false;
+    pugi::xml_node sst = doc.document_element();
+    forChildren(sst, "si",
+                [&](const pugi::xml_node &si) { m_out->strings.push_back(itemText(si)); });
+    m_sharedCount = m_out->strings.size();
+    return true;
+}
+
+void Reader::readTheme(const QString &part)
+{
+    pugi::xml_document doc;
+    if (!loadXml(part, &doc, false)) return;
+    pugi::xml_node scheme = child(child(doc.document_element(), "themeElements"), "clrScheme");
+    std::vector<std::int32_t> colors;
+    for (pugi::xml_node c = scheme.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        pugi::xml_node v = c.first_child();
+        while (v && v.type() != pugi::node_element)
+            v = v.next_sibling();
+        const char *hex =
+            named(v, "sysClr") ? attribute(v, "lastClr").value() : attribute(v, "val").value();
+        bool ok = false;
+        int rgb = QString::fromUtf8(hex).toInt(&ok, 16);
+        colors.push_back(ok ? rgb : -1);
+    }
+    // theme colour numbers swap the first two pairs (light 1 is 0, dark 1 is 1)
+    if (colors.size() >= 4) {
+        std::swap(colors[0], colors[1]);
+        std::swap(colors[2], colors[3]);
+    }
+    m_theme = colors;
+}
+
+std::int32_t Reader::colorOf(const pugi::xml_node &color, int *colorIndex) const
+{
+    *colorIndex = 0;
+    if (!color || attribute(color, "auto").as_bool()) return -1;
+    std::int32_t rgb = -1;
+    if (pugi::xml_attribute a = attribute(color, "rgb")) {
+        bool ok = false;
+        rgb = int(QString::fromUtf8(a.value()).toUInt(&ok, 16) & 0xFFFFFF);
+        if (!ok) rgb = -1;
+    } else if (pugi::xml_attribute i = attribute(color, "indexed")) {
+        int idx = i.as_int(-1);
+        rgb = StyleCodes::indexedColor(idx);
+        if (idx >= 8 && idx < 64)
+            *colorIndex = idx - 7;
+        else if (idx >= 0 && idx < 8)
+            *colorIndex = idx + 1;
+    } else if (pugi::xml_attribute t = attribute(color, "theme")) {
+        unsigned idx = t.as_uint(1000);
+        if (idx < m_theme.size()) rgb = m_theme[idx];
+    }
+    if (rgb >= 0) rgb = applyTint(rgb, attribute(color, "tint").as_double(0));
+    if (rgb >= 0 && *colorIndex == 0) *colorIndex = StyleCodes::nearestColorIndex(rgb);
+    return rgb;
+}
+
+bool Reader::readStyles(const QString &part)
+{
+    pugi::xml_document doc;
+    if (!loadXml(part, &doc)) return false;
+    pugi::xml_node ss = doc.document_element();
+    QHash<int, QString> formats;
+    forChildren(child(ss, "numFmts"), "numFmt", [&](const pugi::xml_node &f) {
+        formats.insert(attribute(f, "numFmtId").as_int(),
+                       QString::fromUtf8(attribute(f, "formatCode").value()));
+    });
+    struct Font
+    {
+        std::int32_t color;
+        int index;
+    };
+    std::vector<Font> fonts;
+    forChildren(child(ss, "fonts"), "font", [&](const pugi::xml_node &f) {
+        int index = 0;
+        std::int32_t color = colorOf(child(f, "color"), &index);
+        fonts.push_back(Font{color, color < 0 ? StyleCodes::ColorIndexAutomatic : index});
+    });
+    struct Fill
+    {
+        int pattern;
+        std::int32_t color;
+        int index;
+    };
+    std::vector<Fill> fills;
+    forChildren(child(ss, "fills"), "fill", [&](const pugi::xml_node &f) {
+        pugi::xml_node p = child(f, "patternFill");
+        Fill fill{StyleCodes::PatternNone, -1, StyleCodes::ColorIndexNone};
+        if (p) {
+            pugi::xml_attribute type = attribute(p, "patternType");
+            fill.pattern = type ? StyleCodes::patternFromName(QString::fromUtf8(type.value()))
+                                : StyleCodes::PatternNone;
+            if (fill.pattern != StyleCodes::PatternNone) {
+                int index = 0;
+                fill.color = colorOf(child(p, "fgColor"), &index);
+                fill.index = fill.color < 0 ? StyleCodes::ColorIndexAutomatic : index;
+            }
+        } else if (child(f, "gradientFill")) {
+            fill.pattern = StyleCodes::PatternSolid;
+        }
+        fills.push_back(fill);
+    });
+    std::vector<CellStyle> styles;
+    int xfIndex = 0;
+    forChildren(child(ss, "cellXfs"), "xf", [&](const pugi::xml_node &xf) {
+        CellStyle s;
+        s.sourceIndex = xfIndex++;
+        s.numberFormatId = attribute(xf, "numFmtId").as_int(0);
+        s.numberFormat = formats.contains(s.numberFormatId)
+                             ? formats.value(s.numberFormatId)
+                             : StyleCodes::builtinFormat(s.numberFormatId);
+        s.isDate = StyleCodes::isDateFormat(s.numberFormatId, s.numberFormat);
+        unsigned font = attribute(xf, "fontId").as_uint(0);
+        if (font < fonts.size()) {
+            s.fontColor = fonts[font].color;
+            s.fontColorIndex = fonts[font].index;
+        }
+        unsigned fill = attribute(xf, "fillId").as_uint(0);
+        if (fill < fills.size()) {
+            s.fillPattern = fills[fill].pattern;
+            s.fillColor = fills[fill].color;
+            s.fillColorIndex = fills[fill].index;
+        }
+        styles.push_back(s);
+    });
+    if (!styles.empty()) m_out->styles = std::move(styles);
+    return true;
+}
+
+bool Reader::readComments(const QString &part, SheetData *sheet)
+{
+    pugi::xml_document doc;
+    if (!loadXml(part, &doc)) return false;
+    pugi::xml_node root = doc.document_element();
+    std::vector<QString> authors;
+    forChildren(child(root, "authors"), "author", [&](const pugi::xml_node &a) {
+        authors.push_back(QString::fromUtf8(a.child_value()));
+    });
+    bool ok = true;
+    forChildren(child(root, "commentList"), "comment", [&](const pugi::xml_node &c) {
+        if (!ok) return;
+        int row = 0, column = 0;
+        QString ref = QString::fromUtf8(attribute(c, "ref").value());
+        if (!CellAddress::parseCell(ref, &row, &column)) {
+            ok = fail(part, QStringLiteral("a comment names the bad cell \"%1\"").arg(ref));
+            return;
+        }
+        CellComment comment;
+        comment.text = itemText(child(c, "text"));
+        unsigned author = attribute(c, "authorId").as_uint(~0u);
+        if (author < authors.size()) comment.author = authors[author];
+        sheet->comments[SheetData::commentKey(row, column)] = comment;
+    });
+    return ok;
+}
+
+bool Reader::readSheet(const QString &part, SheetData *sheet)
+{
+    SheetParser parser(sheet, m_out, m_sharedCount, m_limits.maxXmlDepth);
+    bool parsed =
+        m_zip.stream(part, m_limits.maxSheetBytes,
+                     [&](const char *data, std::size_t size) { return parser.feed(data, size); });
+    if (!parsed || !parser.finish()) {
+        if (!parser.error().isEmpty()) return fail(part, parser.error());
+        return fail(part, m_zip.errorString());
+    }
+    sheet->partName = part;
+    for (const auto &row : sheet->rows)
+        m_cells += std::int64_t(row.size());
+    if (m_cells > m_limits.maxCells)
+        return fail(part,
+                    QStringLiteral("the workbook holds more than %1 cells").arg(m_limits.maxCells));
+    if (parser.maxRow() > CellAddress::GridRows || parser.maxColumn() > CellAddress::GridColumns)
+        m_out->warnings.push_back(
+            QStringLiteral(
+                "Sheet \"%1\" has cells beyond row %2 or column %3 (up to %4): comparisons "
+                "cover rows 1-%2 and columns A-%3 only.")
+                .arg(sheet->name)
+                .arg(CellAddress::GridRows)
+                .arg(CellAddress::columnLetters(CellAddress::GridColumns))
+                .arg(CellAddress::address(CellRect{parser.maxRow(), parser.maxColumn(),
+                                                   parser.maxRow(), parser.maxColumn()},
+                                          CellAddress::Kind::Cells, false, false)));
+
+    QHash<QString, Relationship> rels;
+    if (!readRelationships(relsPartOf(part), &rels)) return false;
+    for (const Relationship &r : std::as_const(rels))
+        if (r.type == QLatin1String("comments") && !readComments(r.target, sheet)) return false;
+    return true;
+}
+
+bool Reader::run()
+{
+    m_zip.setMaxTotalBytes(m_limits.maxTotalBytes);
+    m_zip.setMaxCompressionRatio(m_limits.maxCompressionRatio);
+    if (!m_zip.contains(QStringLiteral("[Content_Types].xml")))
+        return fail(QStringLiteral("[Content_Types].xml"),
+                    QStringLiteral("the part is missing; this is no Office Open XML package"));
+
+    QString workbookPart = QStringLiteral("xl/workbook.xml");
+    QHash<QString, Relationship> rootRels;
+    if (!readRelationships(QStringLiteral("_rels/.rels"), &rootRels)) return false;
+    for (const Relationship &r : std::as_const(rootRels))
+        if (r.type == QLatin1String("officeDocument")) workbookPart = r.target;
+
+    pugi::xml_document wb;
+    if (!loadXml(workbookPart, &wb)) return false;
+    pugi::xml_node root = wb.document_element();
+    if (!named(root, "workbook"))
+        return fail(workbookPart, QStringLiteral("the document is not a workbook"));
+    m_out->date1904 = attribute(child(root, "workbookPr"), "date1904").as_bool();
+
+    QHash<QString, Relationship> rels;
+    if (!readRelationships(relsPartOf(workbookPart), &rels)) return false;
+    QString stylesPart, stringsPart;
+    for (const Relationship &r : std::as_const(rels)) {
+        if (r.type == QLatin1String("styles"))
+            stylesPart = r.target;
+        else if (r.type == QLatin1String("sharedStrings"))
+            stringsPart = r.target;
+        else if (r.type == QLatin1String("theme"))
+            readTheme(r.target);
+    }
+    if (!stylesPart.isEmpty() && !readStyles(stylesPart)) return false;
+    if (!stringsPart.isEmpty() && !readSharedStrings(stringsPart)) return false;
+
+    int count = 0;
+    bool ok = true;
+    forChildren(child(root, "sheets"), "sheet", [&](const pugi::xml_node &s) {
+        if (!ok) return;
+        QString name = QString::fromUtf8(attribute(s, "name").value());
+        if (++count > m_limits.maxSheets) {
+            ok = fail(workbookPart, QStringLiteral("more than %1 sheets").arg(m_limits.maxSheets));
+            return;
+        }
+        QString id = QString::fromUtf8(attribute(s, "id").value());
+        auto rel = rels.constFind(id);
+        if (rel == rels.constEnd()) {
+            ok = fail(workbookPart,
+                      QStringLiteral("sheet \"%1\" has no relationship \"%2\"").arg(name, id));
+            return;
+        }
+        if (rel->type != QLatin1String("worksheet")) {
+            m_out->warnings.push_back(
+                QStringLiteral("Sheet \"%1\" is a %2, not a worksheet; it is not shown.")
+                    .arg(name, rel->type));
+            return;
+        }
+        auto sheet = std::make_unique<SheetData>();
+        sheet->name = name;
+        QString state = QString::fromUtf8(attribute(s, "state").value());
+        sheet->visible = state == QLatin1String("hidden")       ? 0
+                         : state == QLatin1String("veryHidden") ? 2
+                                                                : -1;
+        if (!readSheet(rel->target, sheet.get())) {
+            ok = false;
+            return;
+        }
+        m_out->sheets.push_back(std::move(sheet));
+    });
+    if (!ok) return false;
+    if (m_out->sheets.empty())
+        return fail(workbookPart, QStringLiteral("the workbook has no worksheet"));
+    return true;
+}
+
+bool XlsxReader::read(const QString &path, WorkbookData *out, QString *error, const Limits &limits)
+{
+    ZipReader zip;
+    if (!zip.open(path)) {
+        QFile f(path);
+        QByteArray head;
+        if (f.open(QIODevice::ReadOnly)) head = f.read(8);
+        QString why =
+            head.startsWith("\xD0\xCF\x11\xE0")
+                ? QStringLiteral(
+                      "it is a legacy .xls workbook or an encrypted workbook, not an .xlsx package")
+                : zip.errorString();
+        if (error)
+            *error =
+                QStringLiteral("Cannot read \"%1\": %2").arg(QDir::toNativeSeparators(path), why);
+        return false;
+    }
+    WorkbookData data;
+    Reader reader(zip, QDir::toNativeSeparators(path), &data, limits);
+    if (!reader.run()) {
+        if (error) *error = reader.error();
+        return false;
+    }
+    data.path = QFileInfo(path).absoluteFilePath();
+    data.format = path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive)
+                      ? WorkbookData::Format::Xlsm
+                      : WorkbookData::Format::Xlsx;
+    *out = std::move(data);
+    return true;
+}
+
+bool XlsxReader::readBytes(const QByteArray &bytes, const QString &name, WorkbookData *out,
+                           QString *error, const Limits &limits)
+{
+    ZipReader zip;
+    if (!zip.openBytes(bytes)) {
+        if (error) *error = QStringLiteral("Cannot read \"%1\": %2").arg(name, zip.errorString());
+        return false;
+    }
+    WorkbookData data;
+    Reader reader(zip, name, &data, limits);
+    if (!reader.run()) {
+        if (error) *error = reader.error();
+        return false;
+    }
+    data.format = WorkbookData::Format::Xlsx;
+    *out = std::move(data);
+    return true;
+}
+
+} // namespace excel

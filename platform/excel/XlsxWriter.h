@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/excel/WorkbookData.h"
+
+#include <QString>
+
+namespace excel {
+
+// Writes a workbook to an .xlsx/.xlsm file.
+//
+// A new workbook (no source path, Format::New, or a source file that is gone) is written whole
+// from the store. A workbook read from an .xlsx/.xlsm keeps every part and element the store
+// does not model: untouched parts are copied byte for byte and only the sheets marked modified
+// get new cell data spliced into their original XML.
+//
+// The save is atomic: the file is written next to the target under a temporary name, flushed
+// to disk and renamed over the target, so a failed save leaves the old file whole. Paths ending
+// in .xls are refused.
+class XlsxWriter
+{
+public:
+    // Returns false and sets *error (when given) to a message naming the file on failure.
+    static bool save(const WorkbookData &data, const QString &path, QString *error);
+};
+
+} // namespace excel

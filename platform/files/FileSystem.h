@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Files and folders as the original program asked its system about them, on POSIX paths.
+// Names that hold "*" or "?" are plain names here: only the listing takes patterns.
+namespace files {
+
+// A file (or a link to one) exists at the path; folders do not count.
+bool isFile(const QString &path);
+// A folder (or a link to one) exists at the path.
+bool isFolder(const QString &path);
+// Creates one folder whose parent exists; false when it cannot be created.
+bool createFolder(const QString &path);
+bool removeFile(const QString &path);
+// Read-only means the owner-write bit is clear (root may write anyway, so access() cannot
+// tell). False when the path cannot be examined.
+bool isReadOnly(const QString &path);
+
+// A file-name pattern with "*" (any run) and "?" (one character), ignoring case; "*.*" matches
+// every name, also one without a ".".
+bool matchesPattern(const QString &name, const QString &pattern);
+// The names of the entries of a folder that are not folders (hidden files included) and match
+// the pattern, sorted without regard to case (ties by code unit) so that lists are stable.
+QStringList listFiles(const QString &folder, const QString &pattern);
+
+// The temporary folder ($TMPDIR, else /tmp), without a trailing "/"; "" when there is none.
+QString tempFolder();
+
+} // namespace files
