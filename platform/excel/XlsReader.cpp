@@ -3,6 +3,7 @@
 #include "platform/excel/BiffRecord.h"
 #include "platform/excel/BiffStream.h"
 #include "platform/excel/CompoundFile.h"
+#include "platform/excel/StyleCodes.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -18,6 +19,7 @@ enum RecordType : std::uint16_t {
     kEof = 0x000A,
     kNote = 0x001C,
     kExternSheet = 0x0017,
+    kDateMode = 0x0022,
     kName = 0x0018,
     kExternName = 0x0023,
     kFilePass = 0x002F,
@@ -262,6 +264,9 @@ bool XlsReader::readGlobals(BiffStream &stream)
                                          .arg(unique));
             break;
         }
+        case kDateMode:
+            m_out->date1904 = r.u16() != 0;
+            break;
         case kFormat: {
             const int id = r.u16();
             const QString code = r.readUnicodeString();
@@ -361,9 +366,9 @@ void XlsReader::buildStyles()
         s.sourceIndex = int(i);
         s.numberFormatId = xf.format;
         const auto format = m_formats.find(xf.format);
-        s.numberFormat = format != m_formats.end() ? format->second : builtInFormat(xf.format);
-        s.isDate = format != m_formats.end() ? isDateFormatCode(format->second)
-                                             : isDateFormatId(xf.format);
+        s.numberFormat =
+            format != m_formats.end() ? format->second : StyleCodes::builtinFormat(xf.format);
+        s.isDate = StyleCodes::isDateFormat(xf.format, s.numberFormat);
         // Font index 4 does not exist in the file: fonts after it are numbered one higher.
         const int font = xf.font > 4 ? xf.font - 1 : (xf.font == 4 ? -1 : xf.font);
         const int icv = font >= 0 && std::size_t(font) < m_fonts.size()
@@ -752,117 +757,6 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
     return fail(cutShort
                     ? QStringLiteral("sheet \"%1\" is cut short").arg(bound.name)
                     : QStringLiteral("sheet \"%1\" ends without an EOF record").arg(bound.name));
-}
-
-QString XlsReader::builtInFormat(int id)
-{
-    switch (id) {
-    case 0:
-        return QStringLiteral("General");
-    case 1:
-        return QStringLiteral("0");
-    case 2:
-        return QStringLiteral("0.00");
-    case 3:
-        return QStringLiteral("#,##0");
-    case 4:
-        return QStringLiteral("#,##0.00");
-    case 5:
-        return QStringLiteral("\"$\"#,##0_);(\"$\"#,##0)");
-    case 6:
-        return QStringLiteral("\"$\"#,##0_);[Red](\"$\"#,##0)");
-    case 7:
-        return QStringLiteral("\"$\"#,##0.00_);(\"$\"#,##0.00)");
-    case 8:
-        return QStringLiteral("\"$\"#,##0.00_);[Red](\"$\"#,##0.00)");
-    case 9:
-        return QStringLiteral("0%");
-    case 10:
-        return QStringLiteral("0.00%");
-    case 11:
-        return QStringLiteral("0.00E+00");
-    case 12:
-        return QStringLiteral("# ?/?");
-    case 13:
-        return QStringLiteral("# ?\?/?\?");
-    case 14:
-        return QStringLiteral("mm-dd-yy");
-    case 15:
-        return QStringLiteral("d-mmm-yy");
-    case 16:
-        return QStringLiteral("d-mmm");
-    case 17:
-        return QStringLiteral("mmm-yy");
-    case 18:
-        return QStringLiteral("h:mm AM/PM");
-    case 19:
-        return QStringLiteral("h:mm:ss AM/PM");
-    case 20:
-        return QStringLiteral("h:mm");
-    case 21:
-        return QStringLiteral("h:mm:ss");
-    case 22:
-        return QStringLiteral("m/d/yy h:mm");
-    case 37:
-        return QStringLiteral("#,##0_);(#,##0)");
-    case 38:
-        return QStringLiteral("#,##0_);[Red](#,##0)");
-    case 39:
-        return QStringLiteral("#,##0.00_);(#,##0.00)");
-    case 40:
-        return QStringLiteral("#,##0.00_);[Red](#,##0.00)");
-    case 45:
-        return QStringLiteral("mm:ss");
-    case 46:
-        return QStringLiteral("[h]:mm:ss");
-    case 47:
-        return QStringLiteral("mmss.0");
-    case 48:
-        return QStringLiteral("##0.0E+0");
-    case 49:
-        return QStringLiteral("@");
-    default:
-        return QStringLiteral("General");
-    }
-}
-
-bool XlsReader::isDateFormatCode(const QString &code)
-{
-    const int n = int(code.size());
-    for (int i = 0; i < n; ++i) {
-        const QChar c = code[i];
-        switch (c.unicode()) {
-        case '"': {
-            const int close = int(code.indexOf(QLatin1Char('"'), i + 1));
-            if (close < 0) return false;
-            i = close;
-            break;
-        }
-        case '\\':
-        case '_':
-        case '*':
-            ++i; // the next character is shown or padded, not a code
-            break;
-        case '[': {
-            const int close = int(code.indexOf(QLatin1Char(']'), i + 1));
-            if (close < 0) return false;
-            const QString inside = code.mid(i + 1, close - i - 1).toLower();
-            if (!inside.isEmpty() && std::all_of(inside.begin(), inside.end(), [](QChar ch) {
-                    return ch == QLatin1Char('h') || ch == QLatin1Char('m') ||
-                           ch == QLatin1Char('s');
-                }))
-                return true; // elapsed time
-            i = close;
-            break;
-        }
-        default: {
-            const char16_t lower = c.toLower().unicode();
-            if (lower == 'd' || lower == 'm' || lower == 'y' || lower == 'h' || lower == 's')
-                return true;
-        }
-        }
-    }
-    return false;
 }
 
 } // namespace excel

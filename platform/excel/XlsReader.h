@@ -32,12 +32,6 @@ public:
     static constexpr int kMaxRows = 65536;
     static constexpr int kMaxColumns = 16384;
 
-    // Whether a number format code shows dates or times (letters d m y h s outside quotes,
-    // escapes and colour or locale brackets; [h] [m] [s] elapsed times).
-    static bool isDateFormatCode(const QString &code);
-    static bool isDateFormatId(int id) { return (id >= 14 && id <= 22) || (id >= 45 && id <= 47); }
-    static QString builtInFormat(int id);
-
 private:
     struct Font
     {

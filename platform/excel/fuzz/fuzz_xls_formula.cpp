@@ -7,8 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size < 1)
-        return 0;
+    if (size < 1) return 0;
     const std::size_t split = std::min<std::size_t>(data[0], size - 1);
     const char *p = reinterpret_cast<const char *>(data + 1);
     const QByteArray tokens = QByteArray::fromRawData(p, qsizetype(split));

@@ -275,22 +275,4 @@ TEST(XlsReaderTest, ReadsFormatsCommentsAndRows)
     EXPECT_EQ(cell(3, 5).value.error, 2007);
 }
 
-TEST(XlsReaderTest, DateFormatCodes)
-{
-    const std::pair<const char *, bool> codes[] = {
-        {"yyyy-mm-dd", true},  {"General", false},
-        {"0.00%", false},      {"[h]:mm:ss", true},
-        {"[Red]0.00", false},  {"\"day\" 0", false},
-        {"0\\d", false},       {"_m0", false},
-        {"[$-409]dddd", true}, {"#,##0;[Red]-#,##0", false},
-        {"h:mm AM/PM", true},  {"@", false},
-        {"0.00E+00", false},   {"YYYY\"年\"M\"月\"", true}};
-    for (const auto &[code, date] : codes)
-        EXPECT_EQ(XlsReader::isDateFormatCode(QString::fromUtf8(code)), date) << code;
-    for (int id : {14, 17, 22, 45, 47})
-        EXPECT_TRUE(XlsReader::isDateFormatId(id)) << id;
-    for (int id : {0, 9, 13, 23, 44, 48, 49})
-        EXPECT_FALSE(XlsReader::isDateFormatId(id)) << id;
-}
-
 } // namespace
