@@ -5,6 +5,7 @@
 #include "platform/excel/CompoundFile.h"
 #include "platform/excel/StyleCodes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
@@ -114,26 +115,27 @@ QString bytesFrom(const BiffRecord &record, int from, int count, QByteArray *out
 
 bool XlsReader::read(const QString &path, WorkbookData *out, QString *error)
 {
+    const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("%1: cannot open the file (%2)").arg(path, file.errorString());
+            *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
         return false;
     }
     if (file.size() > CompoundFile::kMaxSize) {
         if (error)
-            *error = QStringLiteral("%1: the file is too large to be read (%2 bytes)")
-                         .arg(path)
+            *error = QStringLiteral("Cannot read \"%1\": the file is too large (%2 bytes)")
+                         .arg(shown)
                          .arg(file.size());
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size()) {
         if (error)
-            *error = QStringLiteral("%1: cannot read the file (%2)").arg(path, file.errorString());
+            *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
         return false;
     }
-    return readBytes(bytes, out, error, path);
+    return readBytes(bytes, out, error, shown);
 }
 
 bool XlsReader::readBytes(const QByteArray &bytes, WorkbookData *out, QString *error,
@@ -153,7 +155,7 @@ bool XlsReader::readBytes(const QByteArray &bytes, WorkbookData *out, QString *e
 
 bool XlsReader::fail(const QString &message)
 {
-    m_error = m_fileName + QStringLiteral(": ") + message;
+    m_error = QStringLiteral("Cannot read \"%1\": %2").arg(m_fileName, message);
     return false;
 }
 

@@ -197,7 +197,7 @@ TEST(XlsReaderTest, BrokenFilesGiveAClearError)
         QString error;
         EXPECT_FALSE(XlsReader::readBytes(c.bytes, &book, &error, QStringLiteral("broken.xls")))
             << b.name;
-        EXPECT_TRUE(error.startsWith(QStringLiteral("broken.xls: "))) << b.name;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"broken.xls\": "))) << b.name;
         EXPECT_TRUE(error.contains(QLatin1String(b.message)))
             << b.name << ": " << error.toStdString();
         EXPECT_TRUE(book.sheets.empty()) << b.name;
@@ -209,7 +209,7 @@ TEST(XlsReaderTest, MissingFileNamesIt)
     WorkbookData book;
     QString error;
     EXPECT_FALSE(XlsReader::read(QStringLiteral("/nonexistent/dir/a.xls"), &book, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("/nonexistent/dir/a.xls: ")))
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"/nonexistent/dir/a.xls\": ")))
         << error.toStdString();
 }
 
@@ -235,7 +235,7 @@ TEST(XlsReaderTest, RandomDamageNeverCrashes)
         WorkbookData book;
         QString error;
         if (!XlsReader::readBytes(bytes, &book, &error, QStringLiteral("damaged.xls"))) {
-            EXPECT_TRUE(error.startsWith(QStringLiteral("damaged.xls: "))) << error.toStdString();
+            EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"damaged.xls\": "))) << error.toStdString();
         }
     }
 }
