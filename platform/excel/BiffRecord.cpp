@@ -117,7 +117,17 @@ QString BiffRecord::readChars(int count, bool highByte)
         const Segment &s = segments[std::size_t(m_segment)];
         if (m_position >= s.size) {
             // A text split over records: the next part restarts with its own option byte.
+            // Some writers leave that byte out; then the rest of the record holds exactly the
+            // remaining characters in the current width.
             if (!nextSegment()) break;
+            qint64 rest = 0;
+            for (std::size_t i = std::size_t(m_segment); i < segments.size(); ++i)
+                rest += segments[i].size;
+            const int width = highByte ? 2 : 1;
+            const Segment &next = segments[std::size_t(m_segment)];
+            const std::uint8_t first = next.size > 0 ? std::uint8_t(next.data[0]) : 0xFF;
+            const bool optionByte = first <= 1 && rest == 1 + qint64(count) * (first ? 2 : 1);
+            if (rest == qint64(count) * width && !optionByte) continue;
             highByte = (u8() & 0x01) != 0;
             continue;
         }
@@ -125,8 +135,16 @@ QString BiffRecord::readChars(int count, bool highByte)
         if (highByte) {
             const int n = std::min(count, (s.size - m_position) / 2);
             if (n == 0) {
-                m_failed = true;
-                break;
+                // One byte left: a writer that leaves out the option byte may also split a
+                // character over two records.
+                qint64 rest = s.size - m_position;
+                for (std::size_t i = std::size_t(m_segment) + 1; i < segments.size(); ++i)
+                    rest += segments[i].size;
+                char pair[2];
+                if (rest != 2 * qint64(count) || !take(pair, 2)) break;
+                text.append(QChar(qFromLittleEndian<std::uint16_t>(pair)));
+                --count;
+                continue;
             }
             for (int i = 0; i < n; ++i)
                 text.append(QChar(qFromLittleEndian<std::uint16_t>(p + 2 * i)));
