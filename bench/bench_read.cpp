@@ -2,11 +2,10 @@
 // both made here in memory, and prints the cells read per second by each reader (best of three).
 #include "platform/excel/XlsReader.h"
 #include "platform/excel/XlsxReader.h"
+#include "platform/excel/tests/XlsBuilder.h"
 
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <zip.h>
 
@@ -26,154 +25,27 @@ QByteArray stringAt(int index)
     return "s" + QByteArray::number(index).rightJustified(3, '0');
 }
 
-// --- .xls: BIFF8 records in a version-4 compound file ---------------------------------------
+// --- .xls -------------------------------------------------------------------------------------
 
-void put16(QByteArray &b, std::uint16_t v)
+QByteArray xlsFile()
 {
-    char c[2];
-    qToLittleEndian(v, c);
-    b.append(c, 2);
-}
-
-void put32(QByteArray &b, std::uint32_t v)
-{
-    char c[4];
-    qToLittleEndian(v, c);
-    b.append(c, 4);
-}
-
-void record(QByteArray &out, std::uint16_t type, const QByteArray &body)
-{
-    put16(out, type);
-    put16(out, std::uint16_t(body.size()));
-    out += body;
-}
-
-QByteArray bof(std::uint16_t kind)
-{
-    QByteArray b;
-    put16(b, 0x0600);
-    put16(b, kind);
-    b.append(12, '\0');
-    return b;
-}
-
-QByteArray workbookStream()
-{
-    QByteArray globals;
-    record(globals, 0x0809, bof(0x0005));
-    QByteArray sheetEntry;
-    put32(sheetEntry, 0); // position, set below
-    sheetEntry.append(2, '\0');
-    sheetEntry.append(char(6));
-    sheetEntry.append('\0');
-    sheetEntry.append("Sheet1");
-    const int positionAt = int(globals.size()) + 4;
-    record(globals, 0x0085, sheetEntry);
-    QByteArray sst;
-    put32(sst, kRows * kColumns / 2);
-    put32(sst, kStrings);
-    for (int i = 0; i < kStrings; ++i) {
-        const QByteArray s = stringAt(i);
-        put16(sst, std::uint16_t(s.size()));
-        sst.append('\0');
-        sst += s;
-    }
-    record(globals, 0x00FC, sst);
-    record(globals, 0x000A, QByteArray());
-    qToLittleEndian(std::uint32_t(globals.size()), globals.data() + positionAt);
-
-    QByteArray sheet;
-    sheet.reserve(kRows * kColumns * 18);
-    record(sheet, 0x0809, bof(0x0010));
+    using B = XlsBuilder;
+    QByteArray sst = B::u32(kRows * kColumns / 2) + B::u32(kStrings);
+    for (int i = 0; i < kStrings; ++i)
+        sst += B::text(QString::fromLatin1(stringAt(i)));
+    QByteArray cells;
+    cells.reserve(kRows * kColumns * 18);
     for (int r = 0; r < kRows; ++r) {
         for (int c = 0; c < kColumns; ++c) {
-            QByteArray body;
-            put16(body, std::uint16_t(r));
-            put16(body, std::uint16_t(c));
-            put16(body, 0);
-            if (c < kColumns / 2) {
-                const double d = numberAt(r, c);
-                std::uint64_t bits;
-                std::memcpy(&bits, &d, 8);
-                char b[8];
-                qToLittleEndian(bits, b);
-                body.append(b, 8);
-                record(sheet, 0x0203, body);
-            } else {
-                put32(body, std::uint32_t((r * 7 + c) % kStrings));
-                record(sheet, 0x00FD, body);
-            }
+            if (c < kColumns / 2)
+                cells += B::record(0x0203, B::cell(r, c) + B::f64(numberAt(r, c)));
+            else
+                cells += B::record(0x00FD,
+                                   B::cell(r, c) + B::u32(std::uint32_t((r * 7 + c) % kStrings)));
         }
     }
-    record(sheet, 0x000A, QByteArray());
-    return globals + sheet;
-}
-
-QByteArray compoundFile(const QByteArray &stream)
-{
-    const std::uint32_t sector = 4096, perFat = sector / 4;
-    const std::uint32_t streamSectors = std::uint32_t((stream.size() + sector - 1) / sector);
-    std::uint32_t fatSectors = 1;
-    while (fatSectors * perFat < fatSectors + 1 + streamSectors)
-        ++fatSectors;
-    QByteArray out;
-    out.append("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-    out.append(16, '\0');
-    put16(out, 0x003E);
-    put16(out, 4);
-    put16(out, 0xFFFE);
-    put16(out, 12);
-    put16(out, 6);
-    out.append(6, '\0');
-    put32(out, 1);          // directory sectors
-    put32(out, fatSectors); // FAT sectors
-    put32(out, fatSectors); // first directory sector
-    put32(out, 0);          // transaction
-    put32(out, 4096);       // mini stream cutoff
-    put32(out, 0xFFFFFFFE); // mini FAT
-    put32(out, 0);
-    put32(out, 0xFFFFFFFE); // DIFAT
-    put32(out, 0);
-    for (std::uint32_t i = 0; i < 109; ++i)
-        put32(out, i < fatSectors ? i : 0xFFFFFFFF);
-    out.append(int(sector) - int(out.size()), '\0');
-    QByteArray fat;
-    for (std::uint32_t i = 0; i < fatSectors; ++i)
-        put32(fat, 0xFFFFFFFD);
-    put32(fat, 0xFFFFFFFE); // directory
-    for (std::uint32_t i = 0; i < streamSectors; ++i)
-        put32(fat, i + 1 == streamSectors ? 0xFFFFFFFE : fatSectors + 2 + i);
-    while (fat.size() < qsizetype(fatSectors * sector))
-        put32(fat, 0xFFFFFFFF);
-    out += fat;
-    const auto entry = [](const QString &name, int type, std::uint32_t child, std::uint32_t start,
-                          std::uint32_t size) {
-        QByteArray e;
-        for (QChar c : name)
-            put16(e, c.unicode());
-        e.append(64 - int(e.size()), '\0');
-        put16(e, std::uint16_t(name.isEmpty() ? 0 : 2 * name.size() + 2));
-        e.append(char(type));
-        e.append(char(1));
-        put32(e, 0xFFFFFFFF);
-        put32(e, 0xFFFFFFFF);
-        put32(e, child);
-        e.append(36, '\0');
-        put32(e, start);
-        put32(e, size);
-        put32(e, 0);
-        return e;
-    };
-    QByteArray dir = entry(QStringLiteral("Root Entry"), 5, 1, 0xFFFFFFFE, 0) +
-                     entry(QStringLiteral("Workbook"), 2, 0xFFFFFFFF, fatSectors + 1,
-                           std::uint32_t(stream.size()));
-    while (dir.size() < qsizetype(sector))
-        dir += entry(QString(), 0, 0xFFFFFFFF, 0, 0);
-    out += dir;
-    out += stream;
-    out.append(int(streamSectors * sector - stream.size()), '\0');
-    return out;
+    return B::container(
+        B::workbook(B::record(0x00FC, sst), {{QStringLiteral("Sheet1"), cells}}));
 }
 
 // --- .xlsx -----------------------------------------------------------------------------------
@@ -275,7 +147,7 @@ int main()
 {
     const double cells = double(kRows) * kColumns;
     const QByteArray xlsx = xlsxFile();
-    const QByteArray xls = compoundFile(workbookStream());
+    const QByteArray xls = xlsFile();
     QString error;
     const double xlsxSeconds = best([&] {
         excel::WorkbookData book;
