@@ -44,8 +44,7 @@ QByteArray xlsFile()
                                    B::cell(r, c) + B::u32(std::uint32_t((r * 7 + c) % kStrings)));
         }
     }
-    return B::container(
-        B::workbook(B::record(0x00FC, sst), {{QStringLiteral("Sheet1"), cells}}));
+    return B::container(B::workbook(B::record(0x00FC, sst), {{QStringLiteral("Sheet1"), cells}}));
 }
 
 // --- .xlsx -----------------------------------------------------------------------------------

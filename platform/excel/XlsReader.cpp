@@ -118,8 +118,7 @@ bool XlsReader::read(const QString &path, WorkbookData *out, QString *error)
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
+        if (error) *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
         return false;
     }
     if (file.size() > CompoundFile::kMaxSize) {
@@ -131,8 +130,7 @@ bool XlsReader::read(const QString &path, WorkbookData *out, QString *error)
     }
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size()) {
-        if (error)
-            *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
+        if (error) *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
         return false;
     }
     return readBytes(bytes, out, error, shown);
@@ -201,7 +199,15 @@ bool XlsReader::run(const QByteArray &bytes)
     if (!readGlobals(stream)) return false;
     buildStyles();
     for (const BoundSheet &bound : m_boundSheets) {
-        if (bound.type != 0) continue; // charts, macro sheets and modules are not worksheets
+        if (bound.type != 0) {
+            const QString kind = bound.type == 2   ? QStringLiteral("chart sheet")
+                                 : bound.type == 1 ? QStringLiteral("macro sheet")
+                                                   : QStringLiteral("module");
+            m_out->warnings.push_back(
+                QStringLiteral("Sheet \"%1\" is a %2, not a worksheet; it is not shown.")
+                    .arg(bound.name, kind));
+            continue;
+        }
         if (!readSheet(stream, bound)) return false;
     }
     return true;

@@ -52,8 +52,7 @@ QByteArray XlsBuilder::chars(const QString &s, bool wide)
 static bool needsWide(const QString &s)
 {
     for (QChar c : s) {
-        if (c.unicode() > 0xFF)
-            return true;
+        if (c.unicode() > 0xFF) return true;
     }
     return false;
 }
@@ -76,8 +75,8 @@ QByteArray XlsBuilder::workbook(const QByteArray &globals, const std::vector<She
     std::vector<qsizetype> positions;
     for (const Sheet &s : sheets) {
         positions.push_back(head.size() + 4);
-        head += record(0x0085, u32(0) + QByteArray(1, char(s.state)) +
-                                   QByteArray(1, char(s.kind)) + shortText(s.name));
+        head += record(0x0085, u32(0) + QByteArray(1, char(s.state)) + QByteArray(1, char(s.kind)) +
+                                   shortText(s.name));
     }
     head += globals + record(0x000A, QByteArray());
     QByteArray body;
@@ -91,8 +90,7 @@ QByteArray XlsBuilder::workbook(const QByteArray &globals, const std::vector<She
 
 QByteArray XlsBuilder::container(QByteArray stream, const QString &streamName)
 {
-    if (stream.size() < 4096)
-        stream.append(4096 - stream.size(), '\0');
+    if (stream.size() < 4096) stream.append(4096 - stream.size(), '\0');
     const std::uint32_t sector = 4096, perFat = sector / 4;
     const std::uint32_t streamSectors = std::uint32_t((stream.size() + sector - 1) / sector);
     std::uint32_t fatSectors = 1;

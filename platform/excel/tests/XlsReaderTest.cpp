@@ -235,7 +235,8 @@ TEST(XlsReaderTest, RandomDamageNeverCrashes)
         WorkbookData book;
         QString error;
         if (!XlsReader::readBytes(bytes, &book, &error, QStringLiteral("damaged.xls"))) {
-            EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"damaged.xls\": "))) << error.toStdString();
+            EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"damaged.xls\": ")))
+                << error.toStdString();
         }
     }
 }
