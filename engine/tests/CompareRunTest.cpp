@@ -648,3 +648,61 @@ TEST_F(CompareRunTest, ReportSheetNamesDefaultAndStayDistinct)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, MergedKeyCellsAreReadThroughTheirAreaWhenAskedFor)
+{
+    // Right A1:A2 is one merged cell holding " k1". Its trimmed key matches k1 (its value, not
+    // trimmed, differs); with merged keys resolved, right row 2 also has the key k1 and differs
+    // from left row 1 in A and B.
+    makeBooks(R"(
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 3]])])
+def merge(wb):
+    wb['Data'].merge_cells('A1:A2')
+book('R.xlsx', [('Data', [[' k1', 1], [None, 2], ['k2', 3]])], merge)
+)");
+    for (bool dealMerge : {false, true}) {
+        SCOPED_TRACE(dealMerge);
+        m_options->setDealMerge(dealMerge);
+        auto core = newCore();
+        ASSERT_TRUE(run(*core));
+        EXPECT_EQ(counts(report()), dealMerge ? (QList<int>{0, 3, 2}) : (QList<int>{0, 2, 1}));
+    }
+}
+
+TEST_F(CompareRunTest, ReportFilesThatCannotBeWrittenAreReported)
+{
+    makeBooks(FruitBooks);
+    // The report folder is a file: the text report cannot be made, nothing is compared.
+    TestFiles::write(file(QStringLiteral("blocked")), "x");
+    m_options->setReportPath(file(QStringLiteral("blocked")));
+    m_boxes.expect(win::vbOK);
+    {
+        auto core = newCore();
+        ASSERT_TRUE(run(*core));
+    }
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_TEXT(m_boxes.shown()[0].prompt, QStringLiteral("Can't Create log file ") +
+                                               file(QStringLiteral("blocked/Data.txt")));
+    EXPECT_TEXT(m_boxes.shown()[0].title, QString());
+
+    // A folder stands where the report workbook goes: the save fails with a message, the old
+    // content stays, and the text report is written all the same.
+    m_boxes.clear();
+    m_options->setReportPath(m_report);
+    QDir().mkpath(m_report + QStringLiteral("Data.xlsx"));
+    m_options->setShowXlsReport(true);
+    m_options->setShowDiffInXls(true);
+    m_boxes.expect(win::vbOK);
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_TRUE(m_boxes.shown()[0].prompt.startsWith(QStringLiteral("保存报告工作簿 ") + m_report +
+                                                     QStringLiteral("Data.xlsx 时出错：")))
+        << m_boxes.shown()[0].prompt.toStdString();
+    EXPECT_TRUE(QFileInfo(m_report + QStringLiteral("Data.xlsx")).isDir());
+    EXPECT_EQ(counts(report()), (QList<int>{1, 4, 1}));
+}
+
+} // namespace
