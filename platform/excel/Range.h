@@ -1,7 +1,11 @@
 #pragma once
 
 #include "platform/com/Variant.h"
+#include "platform/com/VariantArray.h"
 #include "platform/excel/CellAddress.h"
+#include "platform/excel/Comment.h"
+#include "platform/excel/Font.h"
+#include "platform/excel/Interior.h"
 #include "platform/excel/SheetData.h"
 
 #include <QString>
@@ -10,9 +14,6 @@
 namespace excel {
 
 class Worksheet;
-class Comment;
-class Font;
-class Interior;
 
 // A rectangle of cells on a worksheet. Ranges are values; they read and write the worksheet's
 // cell store when their members are called, so they see later changes.
