@@ -4,10 +4,13 @@
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
+#include "core/ProcessGlobals.h"
 #include "engine/ClsSessionOption.h"
+#include "engine/ModExcel.h"
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -136,6 +139,32 @@ bool ParseColumnList(const QString &list, const QString &separator, ClsMap &colu
         }
     }
     return true;
+}
+
+void ReadSheetRowCells(const std::shared_ptr<excel::Worksheet> &sheet, int row,
+                       const QList<int> &columns, QStringList &keyRow, bool mergeAware, bool trim)
+{
+    keyRow.clear();
+    keyRow.reserve(columns.size());
+    for (int column : columns) {
+        QString text = mergeAware ? ModExcel::GetCellText(sheet, row, column)
+                                  : sheet->Cells(row, column).Value().toText();
+        keyRow.append(trim ? text.trimmed() : text);
+    }
+}
+
+void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &firstRow,
+                          int &rowCount, const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          bool mergeAware, bool trim)
+{
+    QList<int> columns;
+    keyColumns.ToArray(columns);
+    const qint64 byCount = qint64(firstRow) + rowCount;
+    const qint64 last = std::min<qint64>(std::max<qint64>(byCount, ModExcel::GetLastUsedRow(sheet)),
+                                         CurrentOptions().MaxRowNum());
+    loadKeyRows(firstRow, int(last), keyMap, [&](int row, QStringList &keyRow) {
+        ReadSheetRowCells(sheet, row, columns, keyRow, mergeAware, trim);
+    });
 }
 
 void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
