@@ -158,7 +158,7 @@ void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &f
                           bool mergeAware, bool trim)
 {
     QList<int> columns;
-    keyColumns.ToArray(columns);
+    if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
     const qint64 byCount = qint64(firstRow) + rowCount;
     const qint64 last = std::min<qint64>(std::max<qint64>(byCount, ModExcel::GetLastUsedRow(sheet)),
                                          CurrentOptions().MaxRowNum());
@@ -190,7 +190,7 @@ void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow
                           const ClsSessionOption &options)
 {
     QList<int> columns;
-    keyColumns.ToArray(columns);
+    if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
     loadKeyRows(firstRow, lastRow, keyMap, [&](int row, QStringList &keyRow) {
         ReadArrayRowCells(block, row, columns, keyRow, options);
     });
