@@ -1,15 +1,11 @@
 #include "core/ClsCmdParaParse.h"
 
+#include "core/ModFile.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
-
-bool normalFileExists(const QString &path)
-{
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.isFile() && !info.isHidden();
-}
 
 // Where the switch part begins: a blank, "/" and letters, then a blank or the end. Paths here
 // start with "/", so a bare " /" may well be part of a path ("/data/q /x.vrk").
@@ -41,7 +37,7 @@ void ClsCmdParaParse::Initialize(const QString &commandLine)
         // A pair; its paths are taken as given (quotes stay, so quoted paths name no file).
         m_LeftFileName = filePart.left(question);
         m_RightFileName = filePart.mid(question + 1);
-        if (!normalFileExists(m_LeftFileName) || !normalFileExists(m_RightFileName)) {
+        if (!ModFile::FileExists(m_LeftFileName) || !ModFile::FileExists(m_RightFileName)) {
             m_LeftFileName.clear();
             m_RightFileName.clear();
         }

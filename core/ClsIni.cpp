@@ -1,5 +1,7 @@
 #include "core/ClsIni.h"
 
+#include "core/ModFile.h"
+
 #include "platform/ini/Profile.h"
 #include "platform/ini/ProfileFile.h"
 #include "platform/text/AnsiText.h"
@@ -8,19 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-bool normalFileExists(const QString &path)
-{
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.isFile() && !info.isHidden();
-}
-
-} // namespace
-
 bool ClsIni::IsValid() const
 {
-    return normalFileExists(m_IniFileName);
+    return ModFile::FileExists(m_IniFileName);
 }
 
 void ClsIni::CreateIni(const QString &folder, const QString &name)
@@ -99,7 +91,7 @@ int ClsIni::GetKeys(const QString &section, QStringList &out) const
 int ClsIni::GetKeys2(const QString &section, QStringList &out) const
 {
     out.clear();
-    if (!normalFileExists(m_IniFileName)) return 0;
+    if (!ModFile::FileExists(m_IniFileName)) return 0;
     QFile file(m_IniFileName);
     if (!file.open(QIODevice::ReadOnly))
         throw BasicError(75, QStringLiteral("%1: %2").arg(m_IniFileName, file.errorString()));

@@ -16,7 +16,7 @@ public:
     QString IniFileName() const { return m_IniFileName; }
     void setIniFileName(const QString &path) { m_IniFileName = path; }
 
-    // True when a normal, non-hidden file exists at the path.
+    // True when a file (not a folder) exists at the path (ModFile::FileExists).
     bool IsValid() const;
     // Sets the path to the folder and the name joined by one "/"; creates nothing.
     void CreateIni(const QString &folder, const QString &name);

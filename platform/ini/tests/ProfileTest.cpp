@@ -150,6 +150,15 @@ TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)
     EXPECT_TRUE(WritePrivateProfileString("A", "x", "2", file));
     EXPECT_EQ(bytes(), "\xEF\xBB\xBF[A]\r\nx=2\r\n");
 
+    // A rewrite keeps the file's permissions.
+    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(file, perms));
+    EXPECT_TRUE(WritePrivateProfileString("A", "x", "2 ", file));
+    const auto unixBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFile::permissions(file) & unixBits, perms);
+
     QFile::setPermissions(file, QFileDevice::ReadOwner);
     EXPECT_FALSE(WritePrivateProfileString("A", "x", "3", file));
     EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "2");

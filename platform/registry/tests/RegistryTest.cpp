@@ -213,7 +213,7 @@ TEST_F(Registry, DamagedStoreIsReportedAndNeverOverwritten)
 
 TEST_F(Registry, TwoWritingProcessesLoseNothing)
 {
-    const int count = 150;
+    const int count = 100;
     QProcess a, b;
     const QString writer = QStringLiteral(QUORVA_REGISTRY_WRITER);
     a.start(writer, {"left", QString::number(count)});
@@ -225,8 +225,8 @@ TEST_F(Registry, TwoWritingProcessesLoseNothing)
         RegistryTree tree;
         ASSERT_EQ(RegistryStore::read(tree), ERROR_SUCCESS);
         ++reads;
-        a.waitForFinished(1);
-        b.waitForFinished(1);
+        a.waitForFinished(5);
+        b.waitForFinished(5);
     }
     ASSERT_EQ(a.exitStatus(), QProcess::NormalExit);
     ASSERT_EQ(b.exitStatus(), QProcess::NormalExit);
