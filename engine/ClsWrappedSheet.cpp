@@ -3,6 +3,7 @@
 #include "core/ModCommon.h"
 #include "core/ModStl.h"
 #include "engine/ClsSessionOption.h"
+#include "engine/ModExcel.h"
 #include "platform/excel/Worksheet.h"
 
 #include <algorithm>
@@ -11,11 +12,6 @@
 namespace {
 
 constexpr int GridColumns = 256; // the copy never goes beyond column IV
-
-bool liveCellEmpty(const excel::Worksheet &sheet, int row, int column)
-{
-    return sheet.Cells(row, column).Value().toText().isEmpty();
-}
 
 } // namespace
 
@@ -73,14 +69,10 @@ QString ClsWrappedSheet::GetCell(int row, int column) const
 bool ClsWrappedSheet::IsEmptyRow(int row, const QList<int> &columns) const
 {
     if (m_inMemory) {
-        if (row > m_endRow) // past the copy, as GetCell reads it
-            return true;
+        if (row > m_endRow) return true; // past the copy, as GetCell reads it
         return m_memData.isRowEmptyInCols(row, columns);
     }
-    for (int column : columns) {
-        if (!liveCellEmpty(*m_sheet, row, column)) return false;
-    }
-    return true;
+    return ModExcel::IsSheetRowEmptyInCols(m_sheet, row, columns);
 }
 
 int ClsWrappedSheet::GetDataColArray(QList<int> &columns) const
@@ -91,14 +83,5 @@ int ClsWrappedSheet::GetDataColArray(QList<int> &columns) const
 int ClsWrappedSheet::GetNotEmptyRowFrom(int row) const
 {
     if (m_inMemory) return m_memData.nextNonEmptyRow(row, m_endRow, m_endCol);
-    // Up to the used range's row count, over its columns, as the live search always did.
-    const excel::Range used = m_sheet->UsedRange();
-    const int lastRow = used.Rows().Count();
-    const int lastColumn = used.Columns().Count();
-    for (int r = row; r <= lastRow; ++r) {
-        for (int c = 1; c <= lastColumn; ++c) {
-            if (!liveCellEmpty(*m_sheet, r, c)) return r;
-        }
-    }
-    return row;
+    return ModExcel::GetNextNonEmptySheetRow(m_sheet, row);
 }
