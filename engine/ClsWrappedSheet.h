@@ -53,6 +53,8 @@ public:
                       SheetBlock &data) const;
 
     bool inMemory() const { return m_inMemory; }
+    // The in-memory copy when it was taken, else null (what the report sheets are given).
+    const SheetBlock *memoryCopy() const { return m_inMemory ? &m_memData : nullptr; }
     // Reads through the live sheet from now on, as after a failed load.
     void useLiveSheet() { m_inMemory = false; }
     int endRow() const { return m_endRow; }

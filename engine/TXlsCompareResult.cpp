@@ -173,6 +173,7 @@ void TXlsCompareResult::WriteRowsToSheet(const ClsMap &queue, const SheetRef &so
 
 void TXlsCompareResult::SetForeColor(const ClsMap &fieldMap)
 {
+    if (m_rowCount < 2 || !m_OutSheet) return; // no row pair queued yet: nothing to colour
     ThrottledYield yield;
     const QStringList columns = fieldMap.GetObject().keys();
     for (const QString &letters : columns) {

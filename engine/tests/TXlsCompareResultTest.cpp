@@ -146,12 +146,13 @@ TEST_F(ReportSheetTest, ColoursSurviveTheLaterWrite)
     diff.m_OutSheet = m_out;
     diff.InitInputSheet(m_left, m_right);
     diff.setMaxCol(6);
-    diff.CopyRowFrom(true, nullptr, m_left, 3, QStringLiteral("C"));
-    diff.CopyRowFrom(true, nullptr, m_right, 4, QStringLiteral("C"));
     ClsMap fields;
     fields.Add(QStringLiteral("D"), QStringLiteral("<->x"));
+    diff.SetForeColor(fields); // before any pair: nothing to colour, and no error
+    diff.CopyRowFrom(true, nullptr, m_left, 3, QStringLiteral("C"));
+    diff.CopyRowFrom(true, nullptr, m_right, 4, QStringLiteral("C"));
     diff.SetForeColor(fields);
-    diff.EndWrite(&left.m_memData, &right.m_memData);
+    diff.EndWrite(left.memoryCopy(), right.memoryCopy());
     EXPECT_EQ(m_out->Cells(1, 6).Font().ColorIndex().toLong(), 3);
     EXPECT_EQ(m_out->Cells(2, 6).Font().ColorIndex().toLong(), 5);
     EXPECT_EQ(out(2, 6), QStringLiteral("x"));
