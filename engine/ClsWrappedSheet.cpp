@@ -53,7 +53,8 @@ bool ClsWrappedSheet::Sheet2Memory(const std::shared_ptr<excel::Worksheet> &shee
     try {
         const int used = sheet->UsedRange().Columns().Count();
         const int lastColumn = std::min(used + 2, GridColumns);
-        data = SheetBlock(&sheet->book(), &sheet->data(), m_startRow, endRow, lastColumn);
+        data = SheetBlock(&sheet->book(), &sheet->data(), m_startRow, endRow, lastColumn,
+                          sheet->workbook());
         return true;
     } catch (const std::exception &) {
         return false;

@@ -7,6 +7,7 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/text/BasicError.h"
 #include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -179,4 +180,17 @@ TEST_F(WrappedSheetTest, ClosedWorkbookFallsBackToTheLiveSheet)
     w.Init(data, 8);
     EXPECT_FALSE(w.inMemory());
     EXPECT_TRUE(w.m_memData.isNull());
+}
+
+// A workbook closed while the comparison runs: reads raise instead of touching freed cells.
+TEST_F(WrappedSheetTest, ReadsAfterTheWorkbookClosedRaise)
+{
+    ClsWrappedSheet w;
+    setUp(w, "Data", 1, 8, 6);
+    ASSERT_TRUE(w.inMemory());
+    EXPECT_EQ(w.GetCell(3, 1), QStringLiteral("a"));
+    m_book->Close();
+    EXPECT_THROW(w.GetCell(3, 1), BasicError);
+    EXPECT_THROW(w.IsEmptyRow(3, {1}), BasicError);
+    EXPECT_THROW(w.GetNotEmptyRowFrom(1), BasicError);
 }
