@@ -41,6 +41,7 @@ public:
 private:
     void writeRow(QByteArray &out, int row);
     void writeCell(QByteArray &out, int row, const Cell &cell);
+    void writeFormulaCell(QByteArray &out, int row, const Cell &cell);
 
     const SheetData &m_sheet;
     const std::vector<QString> &m_strings;
