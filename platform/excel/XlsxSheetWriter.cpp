@@ -383,38 +383,41 @@ QByteArray XlsxSheetWriter::newSheetTail(const SheetData &sheet, const QByteArra
 }
 
 std::map<int, QByteArray> XlsxSheetWriter::keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                             qsizetype end)
+                                                             qsizetype end,
+                                                             const QByteArray &prefix)
 {
     std::map<int, QByteArray> kept;
     const char *d = xml.constData();
+    const QByteArray rowName = '<' + prefix + "row";
+    const size_t nameLength = size_t(rowName.size());
     qsizetype pos = begin;
     int implicitRow = 0;
     while (pos < end) {
-        qsizetype lt = xml.indexOf('<', pos);
-        if (lt < 0 || lt >= end) break;
-        qsizetype nameEnd = lt + 1;
-        while (nameEnd < end && d[nameEnd] != ' ' && d[nameEnd] != '>' && d[nameEnd] != '/' &&
-               d[nameEnd] != '\t' && d[nameEnd] != '\r' && d[nameEnd] != '\n')
-            ++nameEnd;
-        QByteArray name(d + lt + 1, nameEnd - lt - 1);
+        const void *hit = memmem(d + pos, size_t(end - pos), rowName.constData(), nameLength);
+        if (!hit) break;
+        const qsizetype lt = static_cast<const char *>(hit) - d;
+        pos = lt + 1;
+        if (lt + qsizetype(nameLength) >= end) break;
+        const char after = d[lt + qsizetype(nameLength)];
+        if (after != ' ' && after != '>' && after != '/' && after != '\t' && after != '\r' &&
+            after != '\n')
+            continue;
         qsizetype gt = xml.indexOf('>', lt);
         if (gt < 0 || gt >= end) break;
-        if (name == "row" || name.endsWith(":row")) {
-            QByteArray tag(d + lt, gt - lt + 1);
-            QByteArray keep;
-            int r = 0;
-            for (const auto &[attr, value] : XlsxXml::attributes(tag)) {
-                if (attr == "r") {
-                    r = value.toInt();
-                } else if (attr != "spans" && attr != "ht" && attr != "customHeight" &&
-                           !attr.endsWith("dyDescent")) {
-                    keep += ' ' + attr + "=\"" + value + '"';
-                }
+        QByteArray keep;
+        int r = 0;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(lt, gt - lt + 1))) {
+            if (attr == "r") {
+                r = value.toInt();
+            } else if (attr != "spans" && attr != "ht" && attr != "customHeight" &&
+                       !attr.endsWith("dyDescent")) {
+                QByteArray v = value;
+                keep += ' ' + attr + "=\"" + v.replace('"', "&quot;") + '"';
             }
-            r = r > 0 ? r : implicitRow + 1;
-            implicitRow = r;
-            if (!keep.isEmpty()) kept[r] = keep;
         }
+        r = r > 0 ? r : implicitRow + 1;
+        implicitRow = r;
+        if (!keep.isEmpty()) kept[r] = keep;
         pos = gt + 1;
     }
     return kept;

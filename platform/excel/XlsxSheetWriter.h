@@ -35,7 +35,7 @@ public:
     static QByteArray mergeCellsXml(const SheetData &sheet, const QByteArray &prefix);
     // Row attributes worth keeping from an original <sheetData> (the byte span given).
     static std::map<int, QByteArray> keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                       qsizetype end);
+                                                       qsizetype end, const QByteArray &prefix);
     static const char *errorText(std::int32_t error);
 
 private:

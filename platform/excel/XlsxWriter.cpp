@@ -39,8 +39,9 @@ const char *const relNs = "http://schemas.openxmlformats.org/officeDocument/2006
 const QString relBase =
     QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
 
-// A part larger than this is refused rather than inflated into memory.
-const zip_uint64_t maxPartSize = zip_uint64_t(1) << 30;
+// Parts larger than these are refused rather than inflated into memory.
+const zip_uint64_t maxPartSize = zip_uint64_t(256) << 20;
+const zip_uint64_t maxSheetPartSize = zip_uint64_t(2) << 30;
 
 const char newContentTypes[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -312,7 +313,7 @@ private:
     }
     bool openSource();
     void startNew();
-    bool readPart(const QString &name, QByteArray *out);
+    bool readPart(const QString &name, QByteArray *out, zip_uint64_t limit = maxPartSize);
     bool readXml(const QString &name, pugi::xml_document &doc);
     bool loadRels(const QString &part, Rels &rels);
     Part *part(const QString &name);
@@ -327,7 +328,7 @@ private:
     bool prepareStyles();
     bool writeSheets();
     bool writeSheet(size_t index, const QString &partName, bool isNew);
-    bool writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId);
+    bool writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId);
     bool writeWorkbook();
     bool writeFile();
 
@@ -433,7 +434,7 @@ QString Save::unusedName(const QString &pattern)
     }
 }
 
-bool Save::readPart(const QString &name, QByteArray *out)
+bool Save::readPart(const QString &name, QByteArray *out, zip_uint64_t limit)
 {
     Part *p = part(name);
     if (!p) return false;
@@ -444,7 +445,7 @@ bool Save::readPart(const QString &name, QByteArray *out)
     if (p->kind != Part::Copy || !m_source) return false;
     zip_stat_t st;
     if (zip_stat_index(m_source, p->sourceIndex, 0, &st) != 0) return false;
-    if (!(st.valid & ZIP_STAT_SIZE) || st.size > maxPartSize)
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > limit)
         return fail(QStringLiteral("the part %1 of \"%2\" is too large").arg(name, m_data.path));
     zip_file_t *f = zip_fopen_index(m_source, p->sourceIndex, 0);
     if (!f)
@@ -777,12 +778,6 @@ bool Save::writeSheets()
 bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
 {
     const SheetData &sheet = *m_data.sheets[index];
-    Rels sheetRels;
-    if (!loadRels(partName, sheetRels)) return false;
-    QString vmlId;
-    if (!writeComments(index, partName, sheetRels, &vmlId)) return false;
-    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
-
     for (const auto &row : sheet.rows)
         for (const Cell &c : row)
             if (c.column < 1 || c.column > 16384)
@@ -797,6 +792,28 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
                 .arg(sheet.name)
                 .arg(sheet.rows.size()));
 
+    // The original part, read once: its layout, and the legacy drawing it already names.
+    QByteArray xml;
+    XlsxXml::Layout layout;
+    QString legacyId;
+    if (!isNew) {
+        if (!readPart(partName, &xml, maxSheetPartSize)) return false;
+        QString why;
+        if (!XlsxXml::scan(xml, &layout, &why))
+            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
+                            .arg(partName, m_data.path, why));
+        for (const auto &c : layout.children) {
+            if (c.localName != "legacyDrawing") continue;
+            for (const auto &[name, value] : XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin)))
+                if (name == "id" || name.endsWith(":id")) legacyId = QString::fromUtf8(value);
+        }
+    }
+    Rels sheetRels;
+    if (!loadRels(partName, sheetRels)) return false;
+    QString vmlId;
+    if (!writeComments(index, sheetRels, legacyId, &vmlId)) return false;
+    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
+
     QByteArray head, tail, prefix;
     std::map<int, QByteArray> keptRows;
     if (isNew) {
@@ -807,13 +824,6 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         head = XlsxSheetWriter::newSheetHead(sheet, selected);
         tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
     } else {
-        QByteArray xml;
-        if (!readPart(partName, &xml)) return false;
-        XlsxXml::Layout layout;
-        QString why;
-        if (!XlsxXml::scan(xml, &layout, &why))
-            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
-                            .arg(partName, m_data.path, why));
         prefix = layout.prefix;
         const XlsxXml::Child *data = nullptr;
         for (const auto &c : layout.children)
@@ -821,7 +831,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         if (!data)
             return fail(QStringLiteral("the part %1 of \"%2\" has no cell data")
                             .arg(partName, m_data.path));
-        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end);
+        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end, prefix);
 
         // Elements that come after these in a worksheet, by the schema's order.
         static const QSet<QByteArray> afterMerges = {"phoneticPr",       "conditionalFormatting",
@@ -895,7 +905,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     return true;
 }
 
-bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId)
+bool Save::writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId)
 {
     const SheetData &sheet = *m_data.sheets[index];
     pugi::xml_node commentsRel = sheetRels.byKind(QStringLiteral("comments"));
@@ -913,24 +923,9 @@ bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels
 
     // The drawing the sheet already names, else a new one.
     QString vmlPart;
-    QByteArray xml;
-    if (m_source && part(sheetPart) && readPart(sheetPart, &xml)) {
-        XlsxXml::Layout layout;
-        if (XlsxXml::scan(xml, &layout, nullptr)) {
-            for (const auto &c : layout.children) {
-                if (c.localName != "legacyDrawing") continue;
-                for (const auto &[name, value] :
-                     XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin))) {
-                    if (name == "id" || name.endsWith(":id")) {
-                        pugi::xml_node r = sheetRels.byId(QString::fromUtf8(value));
-                        if (r) {
-                            vmlPart = sheetRels.targetOf(r);
-                            *vmlId = QString::fromUtf8(value);
-                        }
-                    }
-                }
-            }
-        }
+    if (pugi::xml_node r = legacyId.isEmpty() ? pugi::xml_node() : sheetRels.byId(legacyId)) {
+        vmlPart = sheetRels.targetOf(r);
+        *vmlId = legacyId;
     }
     if (vmlPart.isEmpty()) {
         pugi::xml_node r = sheetRels.byKind(QStringLiteral("vmlDrawing"));
