@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <pugixml.hpp>
@@ -66,6 +67,17 @@ const char newWorkbook[] =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
     "<workbookPr/><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/>"
     "<calcPr calcId=\"0\"/></workbook>";
+
+// A sheet entry's relationship id: its prefixed "id" attribute, whatever prefix it uses.
+QString relIdOf(const pugi::xml_node &node)
+{
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        const char *colon = std::strchr(a.name(), ':');
+        if (colon && std::strcmp(colon + 1, "id") == 0 && std::strncmp(a.name(), "xmlns", 5) != 0)
+            return QString::fromUtf8(a.value());
+    }
+    return QString();
+}
 
 QString localName(const char *name)
 {
@@ -176,6 +188,62 @@ void appendText(const pugi::xml_node &node, QString &out)
         else if (name == QLatin1String("r"))
             appendText(c, out);
     }
+}
+
+// A sheet name as a formula writes it before "!".
+QString quotedSheetName(const QString &name)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("^[A-Za-z_\\x{80}-\\x{FFFF}][A-Za-z0-9_.\\x{80}-\\x{FFFF}]*$"));
+    static const QRegularExpression cellLike(
+        QStringLiteral("^[A-Za-z]{1,3}[0-9]+$|^[Rr][0-9]*[Cc][0-9]*$"));
+    if (plain.match(name).hasMatch() && !cellLike.match(name).hasMatch()) return name;
+    QString quoted = name;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// Rewrites "Old!A1" and "'Old name'!A1" to the new name (to "#REF!A1" for a deleted sheet),
+// outside string literals.
+QString renameSheetReferences(const QString &formula, const QString &from, const QString &to)
+{
+    QString quotedFrom = from;
+    quotedFrom.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString forms[] = {QLatin1Char('\'') + quotedFrom + QStringLiteral("'!"),
+                             from + QLatin1Char('!')};
+    const QString target =
+        to.isEmpty() ? QStringLiteral("#REF!") : quotedSheetName(to) + QLatin1Char('!');
+    QString out;
+    bool inString = false;
+    for (qsizetype i = 0; i < formula.size();) {
+        const QChar c = formula[i];
+        if (c == QLatin1Char('"')) {
+            inString = !inString;
+            out += c;
+            ++i;
+            continue;
+        }
+        if (!inString) {
+            bool replaced = false;
+            for (const QString &form : forms) {
+                const bool atStart =
+                    i == 0 ||
+                    !(formula[i - 1].isLetterOrNumber() || formula[i - 1] == QLatin1Char('_') ||
+                      formula[i - 1] == QLatin1Char('.') || formula[i - 1] == QLatin1Char('\''));
+                if (atStart &&
+                    formula.mid(i, form.size()).compare(form, Qt::CaseInsensitive) == 0) {
+                    out += target;
+                    i += form.size();
+                    replaced = true;
+                    break;
+                }
+            }
+            if (replaced) continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
 }
 
 // A relationships part held as a tree.
@@ -548,6 +616,9 @@ bool Save::run(QString *error)
     if (m_path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return report(QStringLiteral("workbooks are saved as .xlsx, never in the old .xls format; "
                                      "choose a name ending in .xlsx"));
+    // Saving through a link replaces the file it points to, not the link.
+    if (QFileInfo(m_path).isSymLink() && QFileInfo::exists(m_path))
+        m_path = QFileInfo(m_path).canonicalFilePath();
     QFileInfo target(m_path);
     if (target.isDir()) return report(QStringLiteral("a folder has that name"));
     if (!target.absoluteDir().exists())
@@ -559,6 +630,18 @@ bool Save::run(QString *error)
         anyVisible = anyVisible || sheet->visible == -1;
     if (!anyVisible)
         return report(QStringLiteral("every sheet is hidden; at least one must be visible"));
+    // Spreadsheet programs refuse a whole file for one bad sheet name.
+    QSet<QString> names;
+    for (const auto &sheet : m_data.sheets) {
+        const QString &name = sheet->name;
+        if (name.isEmpty() || name.size() > 31 ||
+            name.contains(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]"))) ||
+            name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+            return report(QStringLiteral("the sheet name \"%1\" is not allowed").arg(name));
+        if (names.contains(name.toCaseFolded()))
+            return report(QStringLiteral("two sheets are named \"%1\"").arg(name));
+        names.insert(name.toCaseFolded());
+    }
 
     const bool fromFile = !m_data.path.isEmpty() && m_data.format != WorkbookData::Format::New &&
                           m_data.format != WorkbookData::Format::Xls &&
@@ -986,15 +1069,13 @@ bool Save::writeWorkbook()
     std::vector<int> storeOldPos(m_data.sheets.size(), -1);
     for (size_t k = 0; k < old.size(); ++k) {
         maxSheetId = std::max(maxSheetId, old[k].attribute("sheetId").as_uint());
-        pugi::xml_node rel =
-            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString target = rel ? m_workbookRels.targetOf(rel) : QString();
         auto it = storeByPart.constFind(target);
         if (it != storeByPart.constEnd()) storeOldPos[it.value()] = int(k);
     }
     for (size_t k = 0; k < old.size(); ++k) {
-        pugi::xml_node rel =
-            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString kind = rel ? relKind(rel.attribute("Type").value()) : QString();
         if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel) : QString())) {
             while (nextStore < placed.size() && placed[nextStore])
@@ -1012,6 +1093,7 @@ bool Save::writeWorkbook()
 
     std::vector<int> newPosOfOld(old.size(), -1);
     std::vector<pugi::xml_node> fresh;
+    std::vector<std::pair<QString, QString>> renamed;
     for (size_t n = 0; n < entries.size(); ++n) {
         const Entry &e = entries[n];
         pugi::xml_node s;
@@ -1029,12 +1111,25 @@ bool Save::writeWorkbook()
             const SheetData &sheet = *m_data.sheets[size_t(e.storeIndex)];
             s.attribute("name").set_value(sheet.name.toUtf8().constData());
             s.remove_attribute("state");
-            if (sheet.visible != -1)
-                s.insert_attribute_after("state", s.attribute("sheetId"))
-                    .set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+            if (sheet.visible != -1) {
+                pugi::xml_attribute state =
+                    s.attribute("sheetId")
+                        ? s.insert_attribute_after("state", s.attribute("sheetId"))
+                        : s.append_attribute("state");
+                state.set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+            }
+            if (e.oldPos >= 0) {
+                const QString oldName =
+                    QString::fromUtf8(old[size_t(e.oldPos)].attribute("name").value());
+                if (oldName != sheet.name) renamed.emplace_back(oldName, sheet.name);
+            }
         }
         fresh.push_back(s);
     }
+    // Sheets that are gone (their relationships were dropped with them).
+    for (size_t k = 0; k < old.size(); ++k)
+        if (newPosOfOld[k] < 0)
+            renamed.emplace_back(QString::fromUtf8(old[k].attribute("name").value()), QString());
     for (auto &o : old)
         sheets.remove_child(o);
 
@@ -1059,6 +1154,17 @@ bool Save::writeWorkbook()
                 drop.push_back(n);
             else
                 local.set_value(now);
+        }
+        // References to a renamed sheet follow it, as they do when a sheet is renamed by hand.
+        if (!renamed.empty()) {
+            for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+                if (n.type() != pugi::node_element) continue;
+                QString text = QString::fromUtf8(n.child_value());
+                const QString before = text;
+                for (const auto &[from, to] : renamed)
+                    text = renameSheetReferences(text, from, to);
+                if (text != before) n.text().set(text.toUtf8().constData());
+            }
         }
         for (auto &n : drop)
             names.remove_child(n);
@@ -1150,7 +1256,8 @@ bool Save::writeFile()
     // Keep the permissions of the file being replaced.
     struct stat st;
     mode_t mode;
-    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+    const bool replacing = ::stat(QFile::encodeName(m_path).constData(), &st) == 0;
+    if (replacing) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -1163,6 +1270,9 @@ bool Save::writeFile()
         if (fd >= 0) ::close(fd);
         return cleanup(QStringLiteral("the written file cannot be flushed to disk (%1)").arg(why));
     }
+    // And its owner, when allowed to (saving as another user's administrator).
+    if (replacing && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        errno = 0; // not allowed: the file stays ours, which loses nothing
     ::close(fd);
     if (::rename(temp.constData(), QFile::encodeName(m_path).constData()) != 0)
         return cleanup(QStringLiteral("the file cannot be replaced (%1)")
