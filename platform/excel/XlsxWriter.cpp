@@ -15,12 +15,16 @@
 #include <zip.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <mutex>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace excel {
@@ -297,15 +301,92 @@ struct Part
     std::function<std::unique_ptr<XlsxSheetWriter>()> makeStream;
 };
 
-// Feeds a sheet writer's pieces to the zip library.
-struct StreamSource
+// Feeds a sheet writer's pieces to the zip library. The pieces are generated on a second
+// thread while the library compresses the previous ones.
+class StreamSource
 {
-    std::function<std::unique_ptr<XlsxSheetWriter>()> make;
-    std::unique_ptr<XlsxSheetWriter> writer;
-    QByteArray buffer;
-    qsizetype offset = 0;
-    bool more = false;
+public:
+    explicit StreamSource(std::function<std::unique_ptr<XlsxSheetWriter>()> make)
+        : m_make(std::move(make))
+    {
+        zip_error_init(&error);
+    }
+    ~StreamSource()
+    {
+        stop();
+        zip_error_fini(&error);
+    }
+
+    void start()
+    {
+        stop();
+        m_queue.clear();
+        m_current.clear();
+        m_offset = 0;
+        m_done = false;
+        m_stop = false;
+        m_worker = std::thread([this, writer = m_make()]() {
+            bool more = true;
+            while (more) {
+                QByteArray piece;
+                more = writer->produce(piece);
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_queue.size() < 4 || m_stop; });
+                if (m_stop) return;
+                m_queue.push_back(std::move(piece));
+                m_wake.notify_all();
+            }
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+            m_wake.notify_all();
+        });
+    }
+
+    void stop()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+            m_wake.notify_all();
+        }
+        if (m_worker.joinable()) m_worker.join();
+    }
+
+    zip_uint64_t read(char *out, zip_uint64_t len)
+    {
+        zip_uint64_t done = 0;
+        while (done < len) {
+            if (m_offset >= m_current.size()) {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (m_queue.empty()) break;
+                m_current = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_offset = 0;
+                m_wake.notify_all();
+                continue;
+            }
+            zip_uint64_t n =
+                std::min<zip_uint64_t>(len - done, zip_uint64_t(m_current.size() - m_offset));
+            std::memcpy(out + done, m_current.constData() + m_offset, n);
+            m_offset += qsizetype(n);
+            done += n;
+        }
+        return done;
+    }
+
     zip_error_t error;
+
+private:
+    std::function<std::unique_ptr<XlsxSheetWriter>()> m_make;
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<QByteArray> m_queue;
+    QByteArray m_current;
+    qsizetype m_offset = 0;
+    bool m_done = false;
+    bool m_stop = false;
 };
 
 zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
@@ -313,33 +394,12 @@ zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
     auto *s = static_cast<StreamSource *>(userdata);
     switch (cmd) {
     case ZIP_SOURCE_OPEN:
-        s->writer = s->make();
-        s->buffer.clear();
-        s->offset = 0;
-        s->more = true;
+        s->start();
         return 0;
-    case ZIP_SOURCE_READ: {
-        zip_uint64_t done = 0;
-        char *out = static_cast<char *>(data);
-        while (done < len) {
-            if (s->offset >= s->buffer.size()) {
-                if (!s->more) break;
-                s->buffer.clear();
-                s->offset = 0;
-                s->more = s->writer->produce(s->buffer);
-                continue;
-            }
-            zip_uint64_t n =
-                std::min<zip_uint64_t>(len - done, zip_uint64_t(s->buffer.size() - s->offset));
-            std::memcpy(out + done, s->buffer.constData() + s->offset, n);
-            s->offset += qsizetype(n);
-            done += n;
-        }
-        return zip_int64_t(done);
-    }
+    case ZIP_SOURCE_READ:
+        return zip_int64_t(s->read(static_cast<char *>(data), len));
     case ZIP_SOURCE_CLOSE:
-        s->writer.reset();
-        s->buffer = QByteArray();
+        s->stop();
         return 0;
     case ZIP_SOURCE_STAT: {
         auto *st = static_cast<zip_stat_t *>(data);
@@ -1230,9 +1290,7 @@ bool Save::writeFile()
         else if (p.kind == Part::Bytes)
             src = zip_source_buffer(out, p.bytes.constData(), zip_uint64_t(p.bytes.size()), 0);
         else {
-            auto s = std::make_unique<StreamSource>();
-            s->make = p.makeStream;
-            zip_error_init(&s->error);
+            auto s = std::make_unique<StreamSource>(p.makeStream);
             src = zip_source_function(out, streamCallback, s.get());
             streams.push_back(std::move(s));
         }
