@@ -4,10 +4,13 @@
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
+#include "core/ProcessGlobals.h"
 #include "engine/ClsSessionOption.h"
+#include "engine/ModExcel.h"
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -138,6 +141,32 @@ bool ParseColumnList(const QString &list, const QString &separator, ClsMap &colu
     return true;
 }
 
+void ReadSheetRowCells(const std::shared_ptr<excel::Worksheet> &sheet, int row,
+                       const QList<int> &columns, QStringList &keyRow, bool mergeAware, bool trim)
+{
+    keyRow.clear();
+    keyRow.reserve(columns.size());
+    for (int column : columns) {
+        QString text = mergeAware ? ModExcel::GetCellText(sheet, row, column)
+                                  : sheet->Cells(row, column).Value().toText();
+        keyRow.append(trim ? text.trimmed() : text);
+    }
+}
+
+void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &firstRow,
+                          int &rowCount, const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          bool mergeAware, bool trim)
+{
+    QList<int> columns;
+    if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
+    const qint64 byCount = qint64(firstRow) + rowCount;
+    const qint64 last = std::min<qint64>(std::max<qint64>(byCount, ModExcel::GetLastUsedRow(sheet)),
+                                         CurrentOptions().MaxRowNum());
+    loadKeyRows(firstRow, int(last), keyMap, [&](int row, QStringList &keyRow) {
+        ReadSheetRowCells(sheet, row, columns, keyRow, mergeAware, trim);
+    });
+}
+
 void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
                        QStringList &keyRow, const ClsSessionOption &options)
 {
@@ -161,7 +190,7 @@ void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow
                           const ClsSessionOption &options)
 {
     QList<int> columns;
-    keyColumns.ToArray(columns);
+    if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
     loadKeyRows(firstRow, lastRow, keyMap, [&](int row, QStringList &keyRow) {
         ReadArrayRowCells(block, row, columns, keyRow, options);
     });

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class ClsArrayMap;
 class ClsMap;
@@ -11,6 +12,9 @@ class ClsSessionOption;
 
 namespace com {
 class VariantArray;
+}
+namespace excel {
+class Worksheet;
 }
 
 // Free procedures of the comparison that belong to no one object: the process-wide cancel flag,
@@ -37,6 +41,18 @@ constexpr int MaxListColumn = 702;
 // False when a column is named twice, is 0 or out of range, or an item is empty; the columns
 // added before the failure stay in the map. An empty list names no column and is valid.
 bool ParseColumnList(const QString &list, const QString &separator, ClsMap &columns);
+
+// One row's key texts from a worksheet, one per key column in order. Merged-cell aware: an
+// empty cell of a merged area reads as the area's first cell. Trimmed when `trim` is on (the
+// session's UseTrimForKey), as the block reader trims, so that both paths match alike.
+void ReadSheetRowCells(const std::shared_ptr<excel::Worksheet> &sheet, int row,
+                       const QList<int> &columns, QStringList &keyRow, bool mergeAware, bool trim);
+// Loads the key rows from firstRow to firstRow + rowCount, and on to the sheet's last used
+// row when that lies lower (a used range need not start at row 1), never beyond the program's
+// row limit. Blank key rows do not end the loading while key rows follow them.
+void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &firstRow,
+                          int &rowCount, const ClsMap &keyColumns, ClsArrayMap &keyMap,
+                          bool mergeAware, bool trim);
 
 // The text of one cell of an in-memory block, by the block's row and column (from 1).
 using BlockCellText = std::function<QString(int row, int column)>;

@@ -121,3 +121,14 @@ TEST(KeyLoadingArray, ReadArrayRowCellsInColumnOrder)
     ModCompare::ReadArrayRowCells(*block, 1, {2, 3}, row, options);
     EXPECT_EQ(row, (QStringList{QStringLiteral("1.5"), QStringLiteral("c ")}));
 }
+
+TEST(KeyLoadingArray, NoKeyColumnLoadsNothing)
+{
+    ClsSessionOption options;
+    ClsArrayMap keys;
+    ClsMap none;
+    int first = 1;
+    ModCompare::LoadKeyRowsFromArray(*blockOf({{QStringLiteral("a")}, {QString()}}), first, 2, none,
+                                     keys, options);
+    EXPECT_FALSE(keys.Exists({QStringLiteral("a")}));
+}
