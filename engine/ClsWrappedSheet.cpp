@@ -4,6 +4,7 @@
 #include "core/ModStl.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/ModExcel.h"
+#include "engine/TSingleSideConfig.h"
 #include "platform/excel/Worksheet.h"
 
 #include <algorithm>
@@ -21,6 +22,11 @@ ClsWrappedSheet::~ClsWrappedSheet() = default;
 void ClsWrappedSheet::SetAppendOpt(std::shared_ptr<ClsSessionOption> options)
 {
     m_options = std::move(options);
+}
+
+void ClsWrappedSheet::SetUserConfigObj(TSingleSideConfig &side)
+{
+    SetUserConfigObj(side.StartRow(), side.GetDataCol());
 }
 
 void ClsWrappedSheet::SetUserConfigObj(int startRow, const ClsMap &dataColumns)

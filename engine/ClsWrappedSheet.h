@@ -8,6 +8,7 @@
 #include <memory>
 
 class ClsSessionOption;
+class TSingleSideConfig;
 
 namespace excel {
 class Worksheet;
@@ -32,8 +33,8 @@ public:
     // Keeps the side and builds the data columns: 1..EndCol when all columns are compared,
     // else the side's own list; columns beyond EndCol are dropped. Set EndCol and the options
     // first.
-    // Takes of the side what it needs: its start row and its data columns (the side's
-    // GetDataCol).
+    void SetUserConfigObj(TSingleSideConfig &side);
+    // The same from what the side gives: its start row and its data columns (GetDataCol).
     void SetUserConfigObj(int startRow, const ClsMap &dataColumns);
     int EndCol() const { return m_endCol; }
     void setEndCol(int column) { m_endCol = column; }
