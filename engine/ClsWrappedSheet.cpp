@@ -3,6 +3,8 @@
 #include "core/ModCommon.h"
 #include "core/ModStl.h"
 #include "engine/ClsSessionOption.h"
+#include "engine/ModExcel.h"
+#include "engine/TSingleSideConfig.h"
 #include "platform/excel/Worksheet.h"
 
 #include <algorithm>
@@ -12,11 +14,6 @@ namespace {
 
 constexpr int GridColumns = 256; // the copy never goes beyond column IV
 
-bool liveCellEmpty(const excel::Worksheet &sheet, int row, int column)
-{
-    return sheet.Cells(row, column).Value().toText().isEmpty();
-}
-
 } // namespace
 
 ClsWrappedSheet::ClsWrappedSheet() = default;
@@ -25,6 +22,11 @@ ClsWrappedSheet::~ClsWrappedSheet() = default;
 void ClsWrappedSheet::SetAppendOpt(std::shared_ptr<ClsSessionOption> options)
 {
     m_options = std::move(options);
+}
+
+void ClsWrappedSheet::SetUserConfigObj(TSingleSideConfig &side)
+{
+    SetUserConfigObj(side.StartRow(), side.GetDataCol());
 }
 
 void ClsWrappedSheet::SetUserConfigObj(int startRow, const ClsMap &dataColumns)
@@ -57,7 +59,8 @@ bool ClsWrappedSheet::Sheet2Memory(const std::shared_ptr<excel::Worksheet> &shee
     try {
         const int used = sheet->UsedRange().Columns().Count();
         const int lastColumn = std::min(used + 2, GridColumns);
-        data = SheetBlock(&sheet->book(), &sheet->data(), m_startRow, endRow, lastColumn);
+        data = SheetBlock(&sheet->book(), &sheet->data(), m_startRow, endRow, lastColumn,
+                          sheet->workbook());
         return true;
     } catch (const std::exception &) {
         return false;
@@ -73,14 +76,10 @@ QString ClsWrappedSheet::GetCell(int row, int column) const
 bool ClsWrappedSheet::IsEmptyRow(int row, const QList<int> &columns) const
 {
     if (m_inMemory) {
-        if (row > m_endRow) // past the copy, as GetCell reads it
-            return true;
+        if (row > m_endRow) return true; // past the copy, as GetCell reads it
         return m_memData.isRowEmptyInCols(row, columns);
     }
-    for (int column : columns) {
-        if (!liveCellEmpty(*m_sheet, row, column)) return false;
-    }
-    return true;
+    return ModExcel::IsSheetRowEmptyInCols(m_sheet, row, columns);
 }
 
 int ClsWrappedSheet::GetDataColArray(QList<int> &columns) const
@@ -91,14 +90,5 @@ int ClsWrappedSheet::GetDataColArray(QList<int> &columns) const
 int ClsWrappedSheet::GetNotEmptyRowFrom(int row) const
 {
     if (m_inMemory) return m_memData.nextNonEmptyRow(row, m_endRow, m_endCol);
-    // Up to the used range's row count, over its columns, as the live search always did.
-    const excel::Range used = m_sheet->UsedRange();
-    const int lastRow = used.Rows().Count();
-    const int lastColumn = used.Columns().Count();
-    for (int r = row; r <= lastRow; ++r) {
-        for (int c = 1; c <= lastColumn; ++c) {
-            if (!liveCellEmpty(*m_sheet, r, c)) return r;
-        }
-    }
-    return row;
+    return ModExcel::GetNextNonEmptySheetRow(m_sheet, row);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class ClsSessionOption;
+class TSingleSideConfig;
 
 namespace excel {
 class Worksheet;
@@ -32,8 +33,8 @@ public:
     // Keeps the side and builds the data columns: 1..EndCol when all columns are compared,
     // else the side's own list; columns beyond EndCol are dropped. Set EndCol and the options
     // first.
-    // Takes of the side what it needs: its start row and its data columns (the side's
-    // GetDataCol).
+    void SetUserConfigObj(TSingleSideConfig &side);
+    // The same from what the side gives: its start row and its data columns (GetDataCol).
     void SetUserConfigObj(int startRow, const ClsMap &dataColumns);
     int EndCol() const { return m_endCol; }
     void setEndCol(int column) { m_endCol = column; }
@@ -53,6 +54,8 @@ public:
                       SheetBlock &data) const;
 
     bool inMemory() const { return m_inMemory; }
+    // The in-memory copy when it was taken, else null (what the report sheets are given).
+    const SheetBlock *memoryCopy() const { return m_inMemory ? &m_memData : nullptr; }
     // Reads through the live sheet from now on, as after a failed load.
     void useLiveSheet() { m_inMemory = false; }
     int endRow() const { return m_endRow; }

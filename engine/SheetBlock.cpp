@@ -1,14 +1,17 @@
 #include "engine/SheetBlock.h"
 
 #include "platform/excel/CellStore.h"
+#include "platform/excel/Workbook.h"
 #include "platform/excel/WorkbookData.h"
+#include "platform/text/BasicError.h"
 
 #include <algorithm>
 
 SheetBlock::SheetBlock(const excel::WorkbookData *workbook, const excel::SheetData *sheet,
-                       int firstRow, int lastRow, int lastColumn)
-    : m_workbook(workbook), m_sheet(sheet), m_firstRow(firstRow), m_lastRow(lastRow),
-      m_lastColumn(lastColumn)
+                       int firstRow, int lastRow, int lastColumn,
+                       std::shared_ptr<const excel::Workbook> owner)
+    : m_workbook(workbook), m_sheet(sheet), m_owner(std::move(owner)), m_firstRow(firstRow),
+      m_lastRow(lastRow), m_lastColumn(lastColumn)
 {
 }
 
@@ -18,8 +21,15 @@ bool SheetBlock::contains(int row, int column) const
            column <= m_lastColumn;
 }
 
+void SheetBlock::checkOpen() const
+{
+    if (m_owner && m_owner->isClosed())
+        throw BasicError(462, QStringLiteral("The compared workbook is no longer available."));
+}
+
 const excel::Cell *SheetBlock::find(int row, int column) const
 {
+    checkOpen();
     if (!m_sheet || row < 1 || column < 1) return nullptr;
     return excel::CellStore::find(*m_sheet, row, column);
 }
@@ -71,6 +81,7 @@ bool SheetBlock::isRowEmptyInCols(int row, const QList<int> &columns) const
 int SheetBlock::nextNonEmptyRow(int firstRow, int lastRow, int lastColumn) const
 {
     if (!m_sheet) return firstRow;
+    checkOpen();
     const int stored = int(m_sheet->rows.size());
     for (int row = std::max(firstRow, 1); row <= lastRow && row <= stored; ++row) {
         // Walk the stored cells of the row rather than probing every column.

@@ -4,8 +4,10 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 
 namespace excel {
+class Workbook;
 struct SheetData;
 struct WorkbookData;
 struct Cell;
@@ -25,7 +27,7 @@ class SheetBlock
 public:
     SheetBlock() = default;
     SheetBlock(const excel::WorkbookData *workbook, const excel::SheetData *sheet, int firstRow,
-               int lastRow, int lastColumn);
+               int lastRow, int lastColumn, std::shared_ptr<const excel::Workbook> owner = nullptr);
 
     bool isNull() const { return m_sheet == nullptr; }
     int firstRow() const { return m_firstRow; }
@@ -50,10 +52,12 @@ public:
 
 private:
     const excel::Cell *find(int row, int column) const;
+    void checkOpen() const;
     bool cellIsEmpty(const excel::Cell &cell) const;
 
     const excel::WorkbookData *m_workbook = nullptr;
     const excel::SheetData *m_sheet = nullptr;
+    std::shared_ptr<const excel::Workbook> m_owner;
     int m_firstRow = 1;
     int m_lastRow = 0;
     int m_lastColumn = 0;

@@ -1,6 +1,7 @@
 #include "engine/TXlsCompareResult.h"
 
 #include "core/ModCommon.h"
+#include "engine/ModExcel.h"
 #include "engine/SheetBlock.h"
 #include "engine/ThrottledYield.h"
 #include "platform/com/VariantArray.h"
@@ -100,18 +101,12 @@ void TXlsCompareResult::writeSide(const ClsMap &queue, const SheetBlock *dataSou
     WriteRowsToSheet(queue, sourceSheet, label);
 }
 
-int TXlsCompareResult::lastUsedColumn(const SheetRef &sheet)
-{
-    const excel::Range used = sheet->UsedRange();
-    return used.Column() + used.Columns().Count() - 1;
-}
-
 void TXlsCompareResult::WriteRowsToBuffer(const ClsMap &queue, const SheetBlock &dataSource,
                                           const SheetRef &sourceSheet, const QString &label)
 {
     // One write per output row: the whole output range at once would need a Variant per cell
     // of it, which is what the cell store exists to avoid.
-    const int lastColumn = lastUsedColumn(sourceSheet);
+    const int lastColumn = ModExcel::GetLastUsedColumn(sourceSheet);
     const bool labels = m_startColumn > 2;
     const int firstOut = labels ? 1 : m_startColumn;
     const int lastOut = std::min(m_startColumn + lastColumn - 1, GridColumns);
@@ -141,7 +136,7 @@ void TXlsCompareResult::WriteRowsToBuffer(const ClsMap &queue, const SheetBlock 
 void TXlsCompareResult::WriteRowsToSheet(const ClsMap &queue, const SheetRef &sourceSheet,
                                          const QString &label)
 {
-    const int lastColumn = lastUsedColumn(sourceSheet);
+    const int lastColumn = ModExcel::GetLastUsedColumn(sourceSheet);
     ThrottledYield yield;
     const ClsMap::Store &store = queue.GetObject();
     for (int i = 0; i < store.count(); ++i) {
@@ -178,6 +173,7 @@ void TXlsCompareResult::WriteRowsToSheet(const ClsMap &queue, const SheetRef &so
 
 void TXlsCompareResult::SetForeColor(const ClsMap &fieldMap)
 {
+    if (m_rowCount < 2 || !m_OutSheet) return; // no row pair queued yet: nothing to colour
     ThrottledYield yield;
     const QStringList columns = fieldMap.GetObject().keys();
     for (const QString &letters : columns) {

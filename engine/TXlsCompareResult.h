@@ -75,7 +75,6 @@ private:
     void WriteRowsToSheet(const ClsMap &queue, const SheetRef &sourceSheet, const QString &label);
     void writeSide(const ClsMap &queue, const SheetBlock *dataSource, const SheetRef &sourceSheet,
                    const QString &label);
-    static int lastUsedColumn(const SheetRef &sheet);
 
     QString m_outSheetName;
     int m_rowCount = 0;

@@ -2,11 +2,13 @@
 
 #include "core/ClsMap.h"
 #include "engine/ClsSessionOption.h"
+#include "engine/TSingleSideConfig.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Sheets.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/text/BasicError.h"
 #include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -43,12 +45,12 @@ protected:
     {
         if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
         ASSERT_TRUE(m_dir.isValid());
-        const QString path = m_dir.filePath(QStringLiteral("data.xlsx"));
+        m_path = m_dir.filePath(QStringLiteral("data.xlsx"));
         QString output;
-        ASSERT_EQ(TestFiles::runPython(QString::fromUtf8(DataScript), {path}, &output), 0)
+        ASSERT_EQ(TestFiles::runPython(QString::fromUtf8(DataScript), {m_path}, &output), 0)
             << output.toStdString();
         m_app = excel::Application::create();
-        m_book = m_app->Workbooks()->Open(path);
+        m_book = m_app->Workbooks()->Open(m_path);
         ASSERT_TRUE(m_book);
         m_options = std::make_shared<ClsSessionOption>();
     }
@@ -73,6 +75,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    QString m_path;
     std::shared_ptr<excel::Application> m_app;
     std::shared_ptr<excel::Workbook> m_book;
     std::shared_ptr<ClsSessionOption> m_options;
@@ -179,4 +182,38 @@ TEST_F(WrappedSheetTest, ClosedWorkbookFallsBackToTheLiveSheet)
     w.Init(data, 8);
     EXPECT_FALSE(w.inMemory());
     EXPECT_TRUE(w.m_memData.isNull());
+}
+
+// A workbook closed while the comparison runs: reads raise instead of touching freed cells.
+TEST_F(WrappedSheetTest, ReadsAfterTheWorkbookClosedRaise)
+{
+    ClsWrappedSheet w;
+    setUp(w, "Data", 1, 8, 6);
+    ASSERT_TRUE(w.inMemory());
+    EXPECT_EQ(w.GetCell(3, 1), QStringLiteral("a"));
+    m_book->Close();
+    EXPECT_THROW(w.GetCell(3, 1), BasicError);
+    EXPECT_THROW(w.IsEmptyRow(3, {1}), BasicError);
+    EXPECT_THROW(w.GetNotEmptyRowFrom(1), BasicError);
+}
+
+TEST_F(WrappedSheetTest, TakesStartRowAndColumnsFromTheSide)
+{
+    m_options->setCompareAllCol(false);
+    TSingleSideConfig side;
+    side.setFileName(m_path);
+    side.setStartRow(3);
+    side.setDataCol(QStringLiteral("F,B,H"));
+    ASSERT_TRUE(side.CheckOpt(*m_options));
+    ClsWrappedSheet w;
+    w.setEndCol(6);
+    w.SetAppendOpt(m_options);
+    w.SetUserConfigObj(side);
+    w.Init(side.GetDoc()->Worksheets()->Item(QStringLiteral("Data")), 8);
+    EXPECT_EQ(w.startRow(), 3);
+    EXPECT_EQ(w.m_memData.firstRow(), 3);
+    QList<int> columns;
+    w.GetDataColArray(columns);
+    EXPECT_EQ(columns, (QList<int>{6, 2}));
+    EXPECT_EQ(side.GetDataCol().count(), 3); // the side's own list stays whole
 }

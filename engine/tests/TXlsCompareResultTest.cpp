@@ -2,6 +2,7 @@
 
 #include "engine/ClsWrappedSheet.h"
 #include "engine/ModCompare.h"
+#include "engine/ModExcel.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Comment.h"
 #include "platform/excel/Font.h"
@@ -145,12 +146,13 @@ TEST_F(ReportSheetTest, ColoursSurviveTheLaterWrite)
     diff.m_OutSheet = m_out;
     diff.InitInputSheet(m_left, m_right);
     diff.setMaxCol(6);
-    diff.CopyRowFrom(true, nullptr, m_left, 3, QStringLiteral("C"));
-    diff.CopyRowFrom(true, nullptr, m_right, 4, QStringLiteral("C"));
     ClsMap fields;
     fields.Add(QStringLiteral("D"), QStringLiteral("<->x"));
+    diff.SetForeColor(fields); // before any pair: nothing to colour, and no error
+    diff.CopyRowFrom(true, nullptr, m_left, 3, QStringLiteral("C"));
+    diff.CopyRowFrom(true, nullptr, m_right, 4, QStringLiteral("C"));
     diff.SetForeColor(fields);
-    diff.EndWrite(&left.m_memData, &right.m_memData);
+    diff.EndWrite(left.memoryCopy(), right.memoryCopy());
     EXPECT_EQ(m_out->Cells(1, 6).Font().ColorIndex().toLong(), 3);
     EXPECT_EQ(m_out->Cells(2, 6).Font().ColorIndex().toLong(), 5);
     EXPECT_EQ(out(2, 6), QStringLiteral("x"));
@@ -242,4 +244,72 @@ TEST(TXlsCompareResult, DistinctSheetNames)
     };
     for (const Case &c : cases)
         EXPECT_EQ(TXlsCompareResult::DistinctSheetNames(c.in), c.out);
+}
+
+// The three sheets as a pair makes them, saved, and read back by openpyxl.
+TEST_F(ReportSheetTest, SavedReportReadsBackInAnotherReader)
+{
+    ClsWrappedSheet left, right;
+    wrap(left, m_left, 4);
+    wrap(right, m_right, 4);
+    const QStringList names = TXlsCompareResult::DistinctSheetNames(
+        {QStringLiteral("差异的行"), QStringLiteral("差异的行"), QStringLiteral("右边孤立的行")});
+    TXlsCompareResult diff, leftOnly, rightOnly;
+    diff.Initialize(names[0]);
+    leftOnly.Initialize(names[1]);
+    rightOnly.Initialize(names[2]);
+    diff.m_OutSheet = ModExcel::GetOrAddSheet(m_report, names[0]);
+    leftOnly.m_OutSheet = ModExcel::GetOrAddSheet(m_report, names[1]);
+    rightOnly.m_OutSheet = ModExcel::GetOrAddSheet(m_report, names[2]);
+    ASSERT_NE(diff.m_OutSheet, leftOnly.m_OutSheet);
+    diff.InitInputSheet(m_left, m_right);
+    leftOnly.InitInputSheet(m_left, m_right);
+    rightOnly.InitInputSheet(m_right, nullptr);
+    diff.setLeftName(QStringLiteral("旧"));
+    diff.setRightName(QStringLiteral("新"));
+    diff.setMaxCol(6);
+    leftOnly.setMaxCol(4);
+    rightOnly.setMaxCol(4);
+
+    diff.CopyRowFrom(true, nullptr, m_left, 3, QStringLiteral("C"));
+    diff.CopyRowFrom(true, nullptr, m_right, 4, QStringLiteral("C"));
+    ClsMap fields;
+    fields.Add(QStringLiteral("B"), QString());
+    diff.SetForeColor(fields);
+    leftOnly.CopyRowFrom(true, nullptr, m_left, 12, QStringLiteral("A"));
+    rightOnly.CopyRowFrom(true, nullptr, m_right, 2, QStringLiteral("A"));
+    diff.EndWrite(&left.m_memData, &right.m_memData);
+    leftOnly.EndWrite(&left.m_memData, &right.m_memData);
+    rightOnly.EndWrite(&right.m_memData, nullptr);
+
+    const QString path = m_dir.filePath(QStringLiteral("L.xlsx"));
+    m_report->SaveAs(path);
+    const char *const readBack = R"(
+import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+print('|'.join(wb.sheetnames))
+for ws in wb.worksheets:
+    for row in ws.iter_rows(values_only=True):
+        print(ws.title, [v for v in row if v is not None])
+f = wb[wb.sheetnames[0]]['D1'].font.color
+print('colour', f.indexed if f is not None and f.type == 'indexed' else (f.rgb if f is not None else None))
+f = wb[wb.sheetnames[0]]['D2'].font.color
+print('colour', f.indexed if f is not None and f.type == 'indexed' else (f.rgb if f is not None else None))
+)";
+    QString output;
+    ASSERT_EQ(TestFiles::runPython(QString::fromUtf8(readBack), {path}, &output), 0)
+        << output.toStdString();
+    const QStringList lines = output.trimmed().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 6) << output.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("差异的行|差异的行_1|右边孤立的行"));
+    EXPECT_EQ(lines[1], QStringLiteral("差异的行 ['旧', 'row3', 'k3', 3]"));
+    EXPECT_EQ(lines[2], QStringLiteral("差异的行 ['新', 'row4', 'k4', 40, 'x']"));
+    EXPECT_EQ(lines[3], QStringLiteral("差异的行_1 ['k12', 12]"));
+    EXPECT_EQ(lines[4], QStringLiteral("右边孤立的行 ['k2', 20]"));
+    EXPECT_TRUE(lines[5] == QStringLiteral("colour 3") ||
+                lines[5] == QStringLiteral("colour FFFF0000"))
+        << lines[5].toStdString();
+    EXPECT_TRUE(lines[6] == QStringLiteral("colour 5") ||
+                lines[6] == QStringLiteral("colour FF0000FF"))
+        << lines[6].toStdString();
 }

@@ -3,6 +3,9 @@
 #include "platform/excel/XlsxXml.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace excel {
 
@@ -82,6 +85,7 @@ bool XlsxSheetWriter::produce(QByteArray &out)
     }
     if (m_stage == 1) {
         const qsizetype limit = out.size() + pieceSize;
+        out.reserve(limit + (1 << 16));
         while (m_row <= m_lastRow && out.size() < limit)
             writeRow(out, m_row++);
         if (m_row <= m_lastRow) return true;
@@ -129,7 +133,114 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
     out += "row>";
 }
 
+namespace {
+
+// Column letters for every column a file can hold, built once.
+struct ColumnNames
+{
+    char text[16385][4];
+    std::uint8_t length[16385];
+    ColumnNames()
+    {
+        for (int c = 1; c <= 16384; ++c) {
+            QByteArray name;
+            XlsxXml::appendColumnName(name, c);
+            std::memcpy(text[c], name.constData(), size_t(name.size()));
+            length[c] = std::uint8_t(name.size());
+        }
+    }
+};
+
+const ColumnNames &columnNames()
+{
+    static const ColumnNames names;
+    return names;
+}
+
+} // namespace
+
 void XlsxSheetWriter::writeCell(QByteArray &out, int row, const Cell &cell)
+{
+    const bool hasFormula = cell.formula >= 0 && size_t(cell.formula) < m_sheet.formulas.size();
+    if (!hasFormula && (cell.kind != CellKind::String || cell.value.string < m_strings.size())) {
+        // The common case, written straight into the buffer: a constant cell of bounded size.
+        const QByteArray &pre = m_prefix;
+        const size_t pl = size_t(pre.size());
+        const qsizetype old = out.size();
+        out.resize(old + qsizetype(96 + 4 * pl));
+        char *p = out.data() + old;
+        auto put = [&p](const char *s, size_t n) {
+            std::memcpy(p, s, n);
+            p += n;
+        };
+        const ColumnNames &names = columnNames();
+        *p++ = '<';
+        put(pre.constData(), pl);
+        put("c r=\"", 5);
+        put(names.text[cell.column], names.length[cell.column]);
+        p = std::to_chars(p, p + 12, row).ptr;
+        *p++ = '"';
+        const int style = cell.style < m_styleMap.size() ? m_styleMap[cell.style] : 0;
+        if (style > 0) {
+            put(" s=\"", 4);
+            p = std::to_chars(p, p + 12, style).ptr;
+            *p++ = '"';
+        }
+        if (cell.kind == CellKind::Blank) {
+            put("/>", 2);
+        } else {
+            switch (cell.kind) {
+            case CellKind::String:
+                put(" t=\"s\"", 6);
+                break;
+            case CellKind::Boolean:
+                put(" t=\"b\"", 6);
+                break;
+            case CellKind::Error:
+                put(" t=\"e\"", 6);
+                break;
+            default:
+                break;
+            }
+            *p++ = '>';
+            *p++ = '<';
+            put(pre.constData(), pl);
+            put("v>", 2);
+            switch (cell.kind) {
+            case CellKind::Number: {
+                double v = cell.value.number;
+                if (!std::isfinite(v)) v = 0.0;
+                if (v == 0.0) v = 0.0;
+                p = std::to_chars(p, p + 32, v).ptr;
+                break;
+            }
+            case CellKind::String:
+                p = std::to_chars(p, p + 12, m_stringMap[cell.value.string]).ptr;
+                break;
+            case CellKind::Boolean:
+                *p++ = cell.value.boolean ? '1' : '0';
+                break;
+            case CellKind::Error: {
+                const char *e = errorText(cell.value.error);
+                put(e, std::strlen(e));
+                break;
+            }
+            default:
+                break;
+            }
+            put("</", 2);
+            put(pre.constData(), pl);
+            put("v></", 4);
+            put(pre.constData(), pl);
+            put("c>", 2);
+        }
+        out.resize(p - out.constData());
+        return;
+    }
+    writeFormulaCell(out, row, cell);
+}
+
+void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cell)
 {
     const QByteArray &p = m_prefix;
     out += '<';
@@ -272,38 +383,41 @@ QByteArray XlsxSheetWriter::newSheetTail(const SheetData &sheet, const QByteArra
 }
 
 std::map<int, QByteArray> XlsxSheetWriter::keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                             qsizetype end)
+                                                             qsizetype end,
+                                                             const QByteArray &prefix)
 {
     std::map<int, QByteArray> kept;
     const char *d = xml.constData();
+    const QByteArray rowName = '<' + prefix + "row";
+    const size_t nameLength = size_t(rowName.size());
     qsizetype pos = begin;
     int implicitRow = 0;
     while (pos < end) {
-        qsizetype lt = xml.indexOf('<', pos);
-        if (lt < 0 || lt >= end) break;
-        qsizetype nameEnd = lt + 1;
-        while (nameEnd < end && d[nameEnd] != ' ' && d[nameEnd] != '>' && d[nameEnd] != '/' &&
-               d[nameEnd] != '\t' && d[nameEnd] != '\r' && d[nameEnd] != '\n')
-            ++nameEnd;
-        QByteArray name(d + lt + 1, nameEnd - lt - 1);
+        const void *hit = memmem(d + pos, size_t(end - pos), rowName.constData(), nameLength);
+        if (!hit) break;
+        const qsizetype lt = static_cast<const char *>(hit) - d;
+        pos = lt + 1;
+        if (lt + qsizetype(nameLength) >= end) break;
+        const char after = d[lt + qsizetype(nameLength)];
+        if (after != ' ' && after != '>' && after != '/' && after != '\t' && after != '\r' &&
+            after != '\n')
+            continue;
         qsizetype gt = xml.indexOf('>', lt);
         if (gt < 0 || gt >= end) break;
-        if (name == "row" || name.endsWith(":row")) {
-            QByteArray tag(d + lt, gt - lt + 1);
-            QByteArray keep;
-            int r = 0;
-            for (const auto &[attr, value] : XlsxXml::attributes(tag)) {
-                if (attr == "r") {
-                    r = value.toInt();
-                } else if (attr != "spans" && attr != "ht" && attr != "customHeight" &&
-                           !attr.endsWith("dyDescent")) {
-                    keep += ' ' + attr + "=\"" + value + '"';
-                }
+        QByteArray keep;
+        int r = 0;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(lt, gt - lt + 1))) {
+            if (attr == "r") {
+                r = value.toInt();
+            } else if (attr != "spans" && attr != "ht" && attr != "customHeight" &&
+                       !attr.endsWith("dyDescent")) {
+                QByteArray v = value;
+                keep += ' ' + attr + "=\"" + v.replace('"', "&quot;") + '"';
             }
-            r = r > 0 ? r : implicitRow + 1;
-            implicitRow = r;
-            if (!keep.isEmpty()) kept[r] = keep;
         }
+        r = r > 0 ? r : implicitRow + 1;
+        implicitRow = r;
+        if (!keep.isEmpty()) kept[r] = keep;
         pos = gt + 1;
     }
     return kept;

@@ -35,12 +35,13 @@ public:
     static QByteArray mergeCellsXml(const SheetData &sheet, const QByteArray &prefix);
     // Row attributes worth keeping from an original <sheetData> (the byte span given).
     static std::map<int, QByteArray> keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                       qsizetype end);
+                                                       qsizetype end, const QByteArray &prefix);
     static const char *errorText(std::int32_t error);
 
 private:
     void writeRow(QByteArray &out, int row);
     void writeCell(QByteArray &out, int row, const Cell &cell);
+    void writeFormulaCell(QByteArray &out, int row, const Cell &cell);
 
     const SheetData &m_sheet;
     const std::vector<QString> &m_strings;

@@ -8,18 +8,23 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <pugixml.hpp>
 #include <zip.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <mutex>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace excel {
@@ -39,8 +44,9 @@ const char *const relNs = "http://schemas.openxmlformats.org/officeDocument/2006
 const QString relBase =
     QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
 
-// A part larger than this is refused rather than inflated into memory.
-const zip_uint64_t maxPartSize = zip_uint64_t(1) << 30;
+// Parts larger than these are refused rather than inflated into memory.
+const zip_uint64_t maxPartSize = zip_uint64_t(256) << 20;
+const zip_uint64_t maxSheetPartSize = zip_uint64_t(2) << 30;
 
 const char newContentTypes[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -65,6 +71,17 @@ const char newWorkbook[] =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
     "<workbookPr/><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/>"
     "<calcPr calcId=\"0\"/></workbook>";
+
+// A sheet entry's relationship id: its prefixed "id" attribute, whatever prefix it uses.
+QString relIdOf(const pugi::xml_node &node)
+{
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        const char *colon = std::strchr(a.name(), ':');
+        if (colon && std::strcmp(colon + 1, "id") == 0 && std::strncmp(a.name(), "xmlns", 5) != 0)
+            return QString::fromUtf8(a.value());
+    }
+    return QString();
+}
 
 QString localName(const char *name)
 {
@@ -177,6 +194,62 @@ void appendText(const pugi::xml_node &node, QString &out)
     }
 }
 
+// A sheet name as a formula writes it before "!".
+QString quotedSheetName(const QString &name)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("^[A-Za-z_\\x{80}-\\x{FFFF}][A-Za-z0-9_.\\x{80}-\\x{FFFF}]*$"));
+    static const QRegularExpression cellLike(
+        QStringLiteral("^[A-Za-z]{1,3}[0-9]+$|^[Rr][0-9]*[Cc][0-9]*$"));
+    if (plain.match(name).hasMatch() && !cellLike.match(name).hasMatch()) return name;
+    QString quoted = name;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// Rewrites "Old!A1" and "'Old name'!A1" to the new name (to "#REF!A1" for a deleted sheet),
+// outside string literals.
+QString renameSheetReferences(const QString &formula, const QString &from, const QString &to)
+{
+    QString quotedFrom = from;
+    quotedFrom.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString forms[] = {QLatin1Char('\'') + quotedFrom + QStringLiteral("'!"),
+                             from + QLatin1Char('!')};
+    const QString target =
+        to.isEmpty() ? QStringLiteral("#REF!") : quotedSheetName(to) + QLatin1Char('!');
+    QString out;
+    bool inString = false;
+    for (qsizetype i = 0; i < formula.size();) {
+        const QChar c = formula[i];
+        if (c == QLatin1Char('"')) {
+            inString = !inString;
+            out += c;
+            ++i;
+            continue;
+        }
+        if (!inString) {
+            bool replaced = false;
+            for (const QString &form : forms) {
+                const bool atStart =
+                    i == 0 ||
+                    !(formula[i - 1].isLetterOrNumber() || formula[i - 1] == QLatin1Char('_') ||
+                      formula[i - 1] == QLatin1Char('.') || formula[i - 1] == QLatin1Char('\''));
+                if (atStart &&
+                    formula.mid(i, form.size()).compare(form, Qt::CaseInsensitive) == 0) {
+                    out += target;
+                    i += form.size();
+                    replaced = true;
+                    break;
+                }
+            }
+            if (replaced) continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
 // A relationships part held as a tree.
 struct Rels
 {
@@ -228,15 +301,92 @@ struct Part
     std::function<std::unique_ptr<XlsxSheetWriter>()> makeStream;
 };
 
-// Feeds a sheet writer's pieces to the zip library.
-struct StreamSource
+// Feeds a sheet writer's pieces to the zip library. The pieces are generated on a second
+// thread while the library compresses the previous ones.
+class StreamSource
 {
-    std::function<std::unique_ptr<XlsxSheetWriter>()> make;
-    std::unique_ptr<XlsxSheetWriter> writer;
-    QByteArray buffer;
-    qsizetype offset = 0;
-    bool more = false;
+public:
+    explicit StreamSource(std::function<std::unique_ptr<XlsxSheetWriter>()> make)
+        : m_make(std::move(make))
+    {
+        zip_error_init(&error);
+    }
+    ~StreamSource()
+    {
+        stop();
+        zip_error_fini(&error);
+    }
+
+    void start()
+    {
+        stop();
+        m_queue.clear();
+        m_current.clear();
+        m_offset = 0;
+        m_done = false;
+        m_stop = false;
+        m_worker = std::thread([this, writer = m_make()]() {
+            bool more = true;
+            while (more) {
+                QByteArray piece;
+                more = writer->produce(piece);
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_queue.size() < 4 || m_stop; });
+                if (m_stop) return;
+                m_queue.push_back(std::move(piece));
+                m_wake.notify_all();
+            }
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+            m_wake.notify_all();
+        });
+    }
+
+    void stop()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+            m_wake.notify_all();
+        }
+        if (m_worker.joinable()) m_worker.join();
+    }
+
+    zip_uint64_t read(char *out, zip_uint64_t len)
+    {
+        zip_uint64_t done = 0;
+        while (done < len) {
+            if (m_offset >= m_current.size()) {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (m_queue.empty()) break;
+                m_current = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_offset = 0;
+                m_wake.notify_all();
+                continue;
+            }
+            zip_uint64_t n =
+                std::min<zip_uint64_t>(len - done, zip_uint64_t(m_current.size() - m_offset));
+            std::memcpy(out + done, m_current.constData() + m_offset, n);
+            m_offset += qsizetype(n);
+            done += n;
+        }
+        return done;
+    }
+
     zip_error_t error;
+
+private:
+    std::function<std::unique_ptr<XlsxSheetWriter>()> m_make;
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<QByteArray> m_queue;
+    QByteArray m_current;
+    qsizetype m_offset = 0;
+    bool m_done = false;
+    bool m_stop = false;
 };
 
 zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
@@ -244,33 +394,12 @@ zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
     auto *s = static_cast<StreamSource *>(userdata);
     switch (cmd) {
     case ZIP_SOURCE_OPEN:
-        s->writer = s->make();
-        s->buffer.clear();
-        s->offset = 0;
-        s->more = true;
+        s->start();
         return 0;
-    case ZIP_SOURCE_READ: {
-        zip_uint64_t done = 0;
-        char *out = static_cast<char *>(data);
-        while (done < len) {
-            if (s->offset >= s->buffer.size()) {
-                if (!s->more) break;
-                s->buffer.clear();
-                s->offset = 0;
-                s->more = s->writer->produce(s->buffer);
-                continue;
-            }
-            zip_uint64_t n =
-                std::min<zip_uint64_t>(len - done, zip_uint64_t(s->buffer.size() - s->offset));
-            std::memcpy(out + done, s->buffer.constData() + s->offset, n);
-            s->offset += qsizetype(n);
-            done += n;
-        }
-        return zip_int64_t(done);
-    }
+    case ZIP_SOURCE_READ:
+        return zip_int64_t(s->read(static_cast<char *>(data), len));
     case ZIP_SOURCE_CLOSE:
-        s->writer.reset();
-        s->buffer = QByteArray();
+        s->stop();
         return 0;
     case ZIP_SOURCE_STAT: {
         auto *st = static_cast<zip_stat_t *>(data);
@@ -312,7 +441,7 @@ private:
     }
     bool openSource();
     void startNew();
-    bool readPart(const QString &name, QByteArray *out);
+    bool readPart(const QString &name, QByteArray *out, zip_uint64_t limit = maxPartSize);
     bool readXml(const QString &name, pugi::xml_document &doc);
     bool loadRels(const QString &part, Rels &rels);
     Part *part(const QString &name);
@@ -327,7 +456,7 @@ private:
     bool prepareStyles();
     bool writeSheets();
     bool writeSheet(size_t index, const QString &partName, bool isNew);
-    bool writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId);
+    bool writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId);
     bool writeWorkbook();
     bool writeFile();
 
@@ -433,7 +562,7 @@ QString Save::unusedName(const QString &pattern)
     }
 }
 
-bool Save::readPart(const QString &name, QByteArray *out)
+bool Save::readPart(const QString &name, QByteArray *out, zip_uint64_t limit)
 {
     Part *p = part(name);
     if (!p) return false;
@@ -444,7 +573,7 @@ bool Save::readPart(const QString &name, QByteArray *out)
     if (p->kind != Part::Copy || !m_source) return false;
     zip_stat_t st;
     if (zip_stat_index(m_source, p->sourceIndex, 0, &st) != 0) return false;
-    if (!(st.valid & ZIP_STAT_SIZE) || st.size > maxPartSize)
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > limit)
         return fail(QStringLiteral("the part %1 of \"%2\" is too large").arg(name, m_data.path));
     zip_file_t *f = zip_fopen_index(m_source, p->sourceIndex, 0);
     if (!f)
@@ -547,6 +676,9 @@ bool Save::run(QString *error)
     if (m_path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return report(QStringLiteral("workbooks are saved as .xlsx, never in the old .xls format; "
                                      "choose a name ending in .xlsx"));
+    // Saving through a link replaces the file it points to, not the link.
+    if (QFileInfo(m_path).isSymLink() && QFileInfo::exists(m_path))
+        m_path = QFileInfo(m_path).canonicalFilePath();
     QFileInfo target(m_path);
     if (target.isDir()) return report(QStringLiteral("a folder has that name"));
     if (!target.absoluteDir().exists())
@@ -558,6 +690,18 @@ bool Save::run(QString *error)
         anyVisible = anyVisible || sheet->visible == -1;
     if (!anyVisible)
         return report(QStringLiteral("every sheet is hidden; at least one must be visible"));
+    // Spreadsheet programs refuse a whole file for one bad sheet name.
+    QSet<QString> names;
+    for (const auto &sheet : m_data.sheets) {
+        const QString &name = sheet->name;
+        if (name.isEmpty() || name.size() > 31 ||
+            name.contains(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]"))) ||
+            name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+            return report(QStringLiteral("the sheet name \"%1\" is not allowed").arg(name));
+        if (names.contains(name.toCaseFolded()))
+            return report(QStringLiteral("two sheets are named \"%1\"").arg(name));
+        names.insert(name.toCaseFolded());
+    }
 
     const bool fromFile = !m_data.path.isEmpty() && m_data.format != WorkbookData::Format::New &&
                           m_data.format != WorkbookData::Format::Xls &&
@@ -777,12 +921,6 @@ bool Save::writeSheets()
 bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
 {
     const SheetData &sheet = *m_data.sheets[index];
-    Rels sheetRels;
-    if (!loadRels(partName, sheetRels)) return false;
-    QString vmlId;
-    if (!writeComments(index, partName, sheetRels, &vmlId)) return false;
-    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
-
     for (const auto &row : sheet.rows)
         for (const Cell &c : row)
             if (c.column < 1 || c.column > 16384)
@@ -797,6 +935,28 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
                 .arg(sheet.name)
                 .arg(sheet.rows.size()));
 
+    // The original part, read once: its layout, and the legacy drawing it already names.
+    QByteArray xml;
+    XlsxXml::Layout layout;
+    QString legacyId;
+    if (!isNew) {
+        if (!readPart(partName, &xml, maxSheetPartSize)) return false;
+        QString why;
+        if (!XlsxXml::scan(xml, &layout, &why))
+            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
+                            .arg(partName, m_data.path, why));
+        for (const auto &c : layout.children) {
+            if (c.localName != "legacyDrawing") continue;
+            for (const auto &[name, value] : XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin)))
+                if (name == "id" || name.endsWith(":id")) legacyId = QString::fromUtf8(value);
+        }
+    }
+    Rels sheetRels;
+    if (!loadRels(partName, sheetRels)) return false;
+    QString vmlId;
+    if (!writeComments(index, sheetRels, legacyId, &vmlId)) return false;
+    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
+
     QByteArray head, tail, prefix;
     std::map<int, QByteArray> keptRows;
     if (isNew) {
@@ -807,13 +967,6 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         head = XlsxSheetWriter::newSheetHead(sheet, selected);
         tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
     } else {
-        QByteArray xml;
-        if (!readPart(partName, &xml)) return false;
-        XlsxXml::Layout layout;
-        QString why;
-        if (!XlsxXml::scan(xml, &layout, &why))
-            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
-                            .arg(partName, m_data.path, why));
         prefix = layout.prefix;
         const XlsxXml::Child *data = nullptr;
         for (const auto &c : layout.children)
@@ -821,7 +974,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         if (!data)
             return fail(QStringLiteral("the part %1 of \"%2\" has no cell data")
                             .arg(partName, m_data.path));
-        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end);
+        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end, prefix);
 
         // Elements that come after these in a worksheet, by the schema's order.
         static const QSet<QByteArray> afterMerges = {"phoneticPr",       "conditionalFormatting",
@@ -895,7 +1048,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     return true;
 }
 
-bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId)
+bool Save::writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId)
 {
     const SheetData &sheet = *m_data.sheets[index];
     pugi::xml_node commentsRel = sheetRels.byKind(QStringLiteral("comments"));
@@ -913,24 +1066,9 @@ bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels
 
     // The drawing the sheet already names, else a new one.
     QString vmlPart;
-    QByteArray xml;
-    if (m_source && part(sheetPart) && readPart(sheetPart, &xml)) {
-        XlsxXml::Layout layout;
-        if (XlsxXml::scan(xml, &layout, nullptr)) {
-            for (const auto &c : layout.children) {
-                if (c.localName != "legacyDrawing") continue;
-                for (const auto &[name, value] :
-                     XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin))) {
-                    if (name == "id" || name.endsWith(":id")) {
-                        pugi::xml_node r = sheetRels.byId(QString::fromUtf8(value));
-                        if (r) {
-                            vmlPart = sheetRels.targetOf(r);
-                            *vmlId = QString::fromUtf8(value);
-                        }
-                    }
-                }
-            }
-        }
+    if (pugi::xml_node r = legacyId.isEmpty() ? pugi::xml_node() : sheetRels.byId(legacyId)) {
+        vmlPart = sheetRels.targetOf(r);
+        *vmlId = legacyId;
     }
     if (vmlPart.isEmpty()) {
         pugi::xml_node r = sheetRels.byKind(QStringLiteral("vmlDrawing"));
@@ -991,15 +1129,13 @@ bool Save::writeWorkbook()
     std::vector<int> storeOldPos(m_data.sheets.size(), -1);
     for (size_t k = 0; k < old.size(); ++k) {
         maxSheetId = std::max(maxSheetId, old[k].attribute("sheetId").as_uint());
-        pugi::xml_node rel =
-            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString target = rel ? m_workbookRels.targetOf(rel) : QString();
         auto it = storeByPart.constFind(target);
         if (it != storeByPart.constEnd()) storeOldPos[it.value()] = int(k);
     }
     for (size_t k = 0; k < old.size(); ++k) {
-        pugi::xml_node rel =
-            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString kind = rel ? relKind(rel.attribute("Type").value()) : QString();
         if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel) : QString())) {
             while (nextStore < placed.size() && placed[nextStore])
@@ -1017,6 +1153,7 @@ bool Save::writeWorkbook()
 
     std::vector<int> newPosOfOld(old.size(), -1);
     std::vector<pugi::xml_node> fresh;
+    std::vector<std::pair<QString, QString>> renamed;
     for (size_t n = 0; n < entries.size(); ++n) {
         const Entry &e = entries[n];
         pugi::xml_node s;
@@ -1034,12 +1171,25 @@ bool Save::writeWorkbook()
             const SheetData &sheet = *m_data.sheets[size_t(e.storeIndex)];
             s.attribute("name").set_value(sheet.name.toUtf8().constData());
             s.remove_attribute("state");
-            if (sheet.visible != -1)
-                s.insert_attribute_after("state", s.attribute("sheetId"))
-                    .set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+            if (sheet.visible != -1) {
+                pugi::xml_attribute state =
+                    s.attribute("sheetId")
+                        ? s.insert_attribute_after("state", s.attribute("sheetId"))
+                        : s.append_attribute("state");
+                state.set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+            }
+            if (e.oldPos >= 0) {
+                const QString oldName =
+                    QString::fromUtf8(old[size_t(e.oldPos)].attribute("name").value());
+                if (oldName != sheet.name) renamed.emplace_back(oldName, sheet.name);
+            }
         }
         fresh.push_back(s);
     }
+    // Sheets that are gone (their relationships were dropped with them).
+    for (size_t k = 0; k < old.size(); ++k)
+        if (newPosOfOld[k] < 0)
+            renamed.emplace_back(QString::fromUtf8(old[k].attribute("name").value()), QString());
     for (auto &o : old)
         sheets.remove_child(o);
 
@@ -1064,6 +1214,17 @@ bool Save::writeWorkbook()
                 drop.push_back(n);
             else
                 local.set_value(now);
+        }
+        // References to a renamed sheet follow it, as they do when a sheet is renamed by hand.
+        if (!renamed.empty()) {
+            for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+                if (n.type() != pugi::node_element) continue;
+                QString text = QString::fromUtf8(n.child_value());
+                const QString before = text;
+                for (const auto &[from, to] : renamed)
+                    text = renameSheetReferences(text, from, to);
+                if (text != before) n.text().set(text.toUtf8().constData());
+            }
         }
         for (auto &n : drop)
             names.remove_child(n);
@@ -1129,9 +1290,7 @@ bool Save::writeFile()
         else if (p.kind == Part::Bytes)
             src = zip_source_buffer(out, p.bytes.constData(), zip_uint64_t(p.bytes.size()), 0);
         else {
-            auto s = std::make_unique<StreamSource>();
-            s->make = p.makeStream;
-            zip_error_init(&s->error);
+            auto s = std::make_unique<StreamSource>(p.makeStream);
             src = zip_source_function(out, streamCallback, s.get());
             streams.push_back(std::move(s));
         }
@@ -1155,7 +1314,8 @@ bool Save::writeFile()
     // Keep the permissions of the file being replaced.
     struct stat st;
     mode_t mode;
-    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+    const bool replacing = ::stat(QFile::encodeName(m_path).constData(), &st) == 0;
+    if (replacing) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -1168,6 +1328,9 @@ bool Save::writeFile()
         if (fd >= 0) ::close(fd);
         return cleanup(QStringLiteral("the written file cannot be flushed to disk (%1)").arg(why));
     }
+    // And its owner, when allowed to (saving as another user's administrator).
+    if (replacing && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        errno = 0; // not allowed: the file stays ours, which loses nothing
     ::close(fd);
     if (::rename(temp.constData(), QFile::encodeName(m_path).constData()) != 0)
         return cleanup(QStringLiteral("the file cannot be replaced (%1)")

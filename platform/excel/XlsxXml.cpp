@@ -112,6 +112,19 @@ bool XlsxXml::scan(const QByteArray &xml, Layout *layout, QString *error)
             } else if (depth == 1) {
                 if (selfClosing) {
                     layout->children.push_back({local, pos, end});
+                } else if (local == "sheetData") {
+                    // Cell data cannot nest and is by far the largest element: jump to its end.
+                    const QByteArray close = "</" + qname + '>';
+                    const void *hit =
+                        memmem(d + end, size_t(n - end), close.constData(), size_t(close.size()));
+                    if (!hit) {
+                        if (error) *error = QStringLiteral("the cell data is not closed");
+                        return false;
+                    }
+                    qsizetype closeAt = static_cast<const char *>(hit) - d;
+                    layout->children.push_back({local, pos, closeAt + close.size()});
+                    pos = closeAt + close.size();
+                    continue;
                 } else {
                     childBegin = pos;
                     childName = local;

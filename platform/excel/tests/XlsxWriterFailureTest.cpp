@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -73,6 +74,26 @@ TEST_F(XlsxWriterFailureTest, WorkbooksThatCannotBeWrittenAreRefused)
     EXPECT_TRUE(error.contains(QLatin1String("hidden"))) << error.toStdString();
     m_wb.sheets[0]->visible = -1;
 
+    const struct
+    {
+        const char *first;
+        const char *second;
+    } names[] = {{"a/b", "ok"},
+                 {"", "ok"},
+                 {"[x]", "ok"},
+                 {"'quoted'", "ok"},
+                 {"abcdefghijklmnopqrstuvwxyz123456", "ok"},
+                 {"Same", "SAME"}};
+    SheetData &second = addSheet(m_wb, QStringLiteral("ok"));
+    for (const auto &n : names) {
+        m_wb.sheets[0]->name = QString::fromUtf8(n.first);
+        second.name = QString::fromUtf8(n.second);
+        EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error)) << n.first;
+        EXPECT_TRUE(error.contains(QLatin1String("sheet"))) << error.toStdString();
+    }
+    m_wb.sheets.pop_back();
+    m_wb.sheets[0]->name = QStringLiteral("Sheet1");
+
     setNumber(*m_wb.sheets[0], 2, 20000, 1);
     EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
     EXPECT_TRUE(error.contains(QLatin1String("column 20000"))) << error.toStdString();
@@ -125,6 +146,21 @@ TEST_F(XlsxWriterFailureTest, FailedSaveLeavesTheOldFileWhole)
     EXPECT_EQ(QFile::permissions(path), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                             QFileDevice::ReadUser | QFileDevice::WriteUser);
     EXPECT_NE(TestFiles::read(path), before);
+}
+
+TEST_F(XlsxWriterFailureTest, SavingThroughALinkReplacesWhatItPointsTo)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("real")));
+    const QString real = file(QStringLiteral("real/book.xlsx"));
+    const QString link = file(QStringLiteral("link.xlsx"));
+    ASSERT_TRUE(TestFiles::write(real, "old"));
+    ASSERT_TRUE(QFile::link(real, link));
+    QString error;
+    ASSERT_TRUE(XlsxWriter::save(m_wb, link, &error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(TestFiles::read(real).startsWith("PK"));
+    EXPECT_EQ(QDir(file(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("book.xlsx")});
 }
 
 TEST_F(XlsxWriterFailureTest, DamagedSourceIsNamedAndGoneSourceSavesAsNew)

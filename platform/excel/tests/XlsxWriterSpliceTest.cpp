@@ -269,14 +269,21 @@ TEST_F(XlsxWriterSpliceTest, StructureChangesRewriteTheSheetList)
                   .toArray()[0]
                   .toString(),
               QStringLiteral("on a new sheet"));
-    // The sheet-local name follows its sheet to position 0.
-    bool found = false;
+    // The sheet-local name follows its sheet to position 0 and to its new name; a name on the
+    // deleted sheet reads #REF!, as after deleting a sheet by hand.
+    int found = 0;
     for (const auto &n : o[QStringLiteral("names")].toArray()) {
-        if (n.toArray()[0].toString() != QLatin1String("LocalThird")) continue;
-        found = true;
-        EXPECT_EQ(n.toArray()[2].toInt(), 0);
+        const QJsonArray name = n.toArray();
+        if (name[0].toString() == QLatin1String("LocalThird")) {
+            ++found;
+            EXPECT_EQ(name[1].toString(), QStringLiteral("'Renamed <3>'!$A$1"));
+            EXPECT_EQ(name[2].toInt(), 0);
+        } else if (name[0].toString() == QLatin1String("Total")) {
+            ++found;
+            EXPECT_EQ(name[1].toString(), QStringLiteral("#REF!$B$2:$B$5"));
+        }
     }
-    EXPECT_TRUE(found);
+    EXPECT_EQ(found, 2);
     QStringList changed = changedParts(file(QStringLiteral("src.xlsx")), out);
     EXPECT_FALSE(changed.contains(QStringLiteral("xl/worksheets/sheet3.xml")));
     EXPECT_FALSE(changed.contains(QStringLiteral("xl/worksheets/sheet2.xml")));
@@ -306,6 +313,107 @@ print(openpyxl.load_workbook(sys.argv[1], keep_vba=True)['Other']['B2'].value)
               0)
         << text.toStdString();
     EXPECT_EQ(text.trimmed(), QStringLiteral("True True\n7"));
+}
+
+} // namespace
+
+namespace {
+
+// A package written by hand the way some generators write it: every SpreadsheetML element with
+// an "x:" prefix, shared strings, no comments yet and an empty second sheet.
+const char makePrefixed[] = R"py(
+import sys, zipfile
+M = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'
+R = 'http://schemas.openxmlformats.org/officeDocument/2006/relationships'
+P = 'http://schemas.openxmlformats.org/package/2006/relationships'
+parts = {
+'[Content_Types].xml': '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" ContentType="application/xml"/><Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/><Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/><Override PartName="/xl/worksheets/sheet2.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/><Override PartName="/xl/sharedStrings.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml"/><Override PartName="/xl/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/><Override PartName="/xl/calcChain.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml"/></Types>',
+'_rels/.rels': '<Relationships xmlns="%s"><Relationship Id="r1" Type="%s/officeDocument" Target="xl/workbook.xml"/></Relationships>' % (P, R),
+'xl/workbook.xml': '<x:workbook xmlns:x="%s" xmlns:rel="%s"><x:sheets><x:sheet name="First" sheetId="1" rel:id="a"/><x:sheet name="Empty" sheetId="2" rel:id="b"/></x:sheets></x:workbook>' % (M, R),
+'xl/_rels/workbook.xml.rels': '<Relationships xmlns="%s"><Relationship Id="a" Type="%s/worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="b" Type="%s/worksheet" Target="worksheets/sheet2.xml"/><Relationship Id="c" Type="%s/sharedStrings" Target="sharedStrings.xml"/><Relationship Id="d" Type="%s/styles" Target="styles.xml"/><Relationship Id="e" Type="%s/calcChain" Target="calcChain.xml"/></Relationships>' % (P, R, R, R, R, R),
+'xl/worksheets/sheet1.xml': '<x:worksheet xmlns:x="%s"><x:dimension ref="A1:B1"/><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c><x:c r="B1"><x:v>2</x:v></x:c></x:row></x:sheetData><x:pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></x:worksheet>' % M,
+'xl/worksheets/sheet2.xml': '<x:worksheet xmlns:x="%s"><x:sheetData/></x:worksheet>' % M,
+'xl/calcChain.xml': '<x:calcChain xmlns:x="%s"><x:c r="B1" i="1"/></x:calcChain>' % M,
+'xl/sharedStrings.xml': '<x:sst xmlns:x="%s" count="1" uniqueCount="1"><x:si><x:t>hello</x:t></x:si></x:sst>' % M,
+'xl/styles.xml': '<x:styleSheet xmlns:x="%s"><x:fonts count="1"><x:font><x:sz val="11"/><x:name val="Calibri"/></x:font></x:fonts><x:fills count="2"><x:fill><x:patternFill patternType="none"/></x:fill><x:fill><x:patternFill patternType="gray125"/></x:fill></x:fills><x:borders count="1"><x:border/></x:borders><x:cellStyleXfs count="1"><x:xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></x:cellStyleXfs><x:cellXfs count="1"><x:xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/></x:cellXfs></x:styleSheet>' % M,
+}
+z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED)
+for name, text in parts.items():
+    z.writestr(name, text)
+z.close()
+)py";
+
+TEST(XlsxWriterPrefixedTest, PrefixedPartsAreSplicedInTheirOwnPrefix)
+{
+    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("prefixed.xlsx"));
+    QString out;
+    ASSERT_EQ(TestFiles::runPython(QString::fromLatin1(makePrefixed), {source}, &out), 0)
+        << out.toStdString();
+
+    WorkbookData wb;
+    wb.format = WorkbookData::Format::Xlsx;
+    wb.path = source;
+    wb.styles[0].sourceIndex = 0;
+    wb.styles[0].numberFormat = QStringLiteral("General");
+    SheetData &first = addSheet(wb, QStringLiteral("First"));
+    first.partName = QStringLiteral("xl/worksheets/sheet1.xml");
+    setString(wb, first, 1, 1, QStringLiteral("hello"));
+    setNumber(first, 1, 2, 2);
+    setString(wb, first, 2, 1, QStringLiteral("world"));
+    first.merges.push_back({3, 1, 3, 2});
+    first.comments[SheetData::commentKey(1, 2)] = {QStringLiteral("two"), QStringLiteral("Di")};
+    CellStyle red;
+    red.fontColor = 0xFF0000;
+    wb.styles.push_back(red);
+    setNumber(first, 4, 1, 4, 1);
+    first.modified = true;
+    SheetData &empty = addSheet(wb, QStringLiteral("Empty"));
+    empty.partName = QStringLiteral("xl/worksheets/sheet2.xml");
+    setNumber(empty, 2, 2, 22);
+    empty.modified = true;
+
+    const QString target = dir.filePath(QStringLiteral("out.xlsx"));
+    QString error;
+    ASSERT_TRUE(XlsxWriter::save(wb, target, &error)) << error.toStdString();
+    QString failure;
+    QJsonObject o = dump(target, &failure);
+    ASSERT_FALSE(o.isEmpty()) << failure.toStdString();
+    QJsonObject s = o[QStringLiteral("sheets")].toArray()[0].toObject();
+    QJsonObject cells = s[QStringLiteral("cells")].toObject();
+    EXPECT_EQ(cells[QStringLiteral("A1")].toArray()[0].toString(), QStringLiteral("hello"));
+    EXPECT_EQ(cells[QStringLiteral("A2")].toArray()[0].toString(), QStringLiteral("world"));
+    EXPECT_EQ(s[QStringLiteral("merges")].toArray(), QJsonArray{QStringLiteral("A3:B3")});
+    EXPECT_EQ(
+        s[QStringLiteral("comments")].toObject()[QStringLiteral("B1")].toArray()[0].toString(),
+        QStringLiteral("two"));
+    EXPECT_EQ(s[QStringLiteral("styles")]
+                  .toObject()[QStringLiteral("A4")]
+                  .toObject()[QStringLiteral("font")]
+                  .toString(),
+              QStringLiteral("FFFF0000"));
+    QJsonObject e = o[QStringLiteral("sheets")].toArray()[1].toObject();
+    EXPECT_EQ(e[QStringLiteral("cells")].toObject()[QStringLiteral("B2")].toArray()[0].toString(),
+              QStringLiteral("22"));
+
+    // Every element added to a prefixed part carries the prefix.
+    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+import sys, zipfile, re
+z = zipfile.ZipFile(sys.argv[1])
+for name in ('xl/worksheets/sheet1.xml', 'xl/worksheets/sheet2.xml', 'xl/sharedStrings.xml', 'xl/styles.xml', 'xl/workbook.xml'):
+    xml = z.read(name).decode()
+    print(name, sorted(set(re.findall(r'<(?!/|\?)([A-Za-z]+)[ />]', xml))))
+# A calculation chain may name cells that no longer hold formulas: it goes, with its references.
+print('xl/calcChain.xml' in z.namelist(), 'calcChain' in z.read('[Content_Types].xml').decode() + z.read('xl/_rels/workbook.xml.rels').decode())
+)py"),
+                                   {target}, &out),
+              0)
+        << out.toStdString();
+    EXPECT_EQ(out.trimmed(),
+              QStringLiteral("xl/worksheets/sheet1.xml []\nxl/worksheets/sheet2.xml []\n"
+                             "xl/sharedStrings.xml []\nxl/styles.xml []\nxl/workbook.xml []\n"
+                             "False False"));
 }
 
 } // namespace
