@@ -22,7 +22,6 @@ using com::Variant;
 namespace {
 
 constexpr std::int32_t kParamNotFound = std::int32_t(0x80020004u);
-constexpr int kMaxArrayElements = 16 * 1024 * 1024;
 
 [[noreturn]] void invalid()
 {
@@ -985,7 +984,7 @@ const BuiltinInfo kBuiltins[] = {
     {"Tan", fnTan, 1, 1},
     {"Atn", fnAtn, 1, 1},
     {"Rnd", fnRnd, 0, 1},
-    {"Array", fnArray, 0, Builtins::kMaxArgs},
+    {"Array", fnArray, 0, Builtins::kMaxListArgs},
     {"UBound", fnUBound, 1, 2},
     {"LBound", fnLBound, 1, 2},
     {"Year", fnYear, 1, 1},
@@ -1011,12 +1010,12 @@ const BuiltinInfo kBuiltins[] = {
     {"MsgBox", fnMsgBox, 1, 5},
     {"CreateObject", fnCreateObject, 1, 2},
     {"GetObject", fnGetObject, 0, 2},
-    {"Execute", fnForbidden<0>, 0, Builtins::kMaxArgs},
-    {"ExecuteGlobal", fnForbidden<1>, 0, Builtins::kMaxArgs},
-    {"Eval", fnForbidden<2>, 0, Builtins::kMaxArgs},
-    {"GetRef", fnForbidden<3>, 0, Builtins::kMaxArgs},
-    {"InputBox", fnForbidden<4>, 0, Builtins::kMaxArgs},
-    {"LoadPicture", fnForbidden<5>, 0, Builtins::kMaxArgs},
+    {"Execute", fnForbidden<0>, 0, Builtins::kMaxListArgs},
+    {"ExecuteGlobal", fnForbidden<1>, 0, Builtins::kMaxListArgs},
+    {"Eval", fnForbidden<2>, 0, Builtins::kMaxListArgs},
+    {"GetRef", fnForbidden<3>, 0, Builtins::kMaxListArgs},
+    {"InputBox", fnForbidden<4>, 0, Builtins::kMaxListArgs},
+    {"LoadPicture", fnForbidden<5>, 0, Builtins::kMaxListArgs},
 };
 
 } // namespace

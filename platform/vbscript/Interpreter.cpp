@@ -681,6 +681,10 @@ Variant Interpreter::callBuiltin(const NameExpr &n, Frame &f)
     int argc = int(n.args.size());
     if (argc < b.minArgs || argc > b.maxArgs)
         raise(450, quoted(BasicError::standardDescription(450), n.name));
+    if (argc > Builtins::kMaxArgs) {
+        std::vector<Variant> many = evalArgs(n.args, f);
+        return b.fn(*this, many.data(), argc);
+    }
     Variant args[Builtins::kMaxArgs];
     for (int i = 0; i < argc; ++i)
         args[i] = eval(*n.args[std::size_t(i)], f);
