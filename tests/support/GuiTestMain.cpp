@@ -3,6 +3,9 @@
 
 int main(int argc, char **argv)
 {
+    // CTest lists the tests by running the program without the test environment; window tests
+    // always run headless.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

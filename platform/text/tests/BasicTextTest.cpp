@@ -10,6 +10,11 @@ struct DoubleCase
     const char *text;
 };
 
+void PrintTo(const DoubleCase &c, std::ostream *os)
+{
+    *os << c.text;
+}
+
 class DoubleText : public ::testing::TestWithParam<DoubleCase>
 {};
 
@@ -27,7 +32,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DoubleCase{0.00001, "0.00001"}, DoubleCase{0.000001, "1E-06"},
                       DoubleCase{-0.0000012345, "-1.2345E-06"}, DoubleCase{100, "100"},
                       DoubleCase{1.0 / 3, "0.333333333333333"}, DoubleCase{2.5e-5, "0.000025"},
-                      DoubleCase{1e100, "1E+100"}));
+                      DoubleCase{1e100, "1E+100"}),
+    [](const ::testing::TestParamInfo<DoubleCase> &info) {
+        return "case" + std::to_string(info.index);
+    });
 
 TEST(BasicText, RoundHalfEven)
 {

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+
+// Event filter of a number field: every character that arrives by a key press or as an input
+// method's committed text goes through ModVbControls::FilterNumericKey.
+class NumericKeyFilter : public QObject
+{
+    Q_OBJECT
+public:
+    NumericKeyFilter(int mode, QObject *parent) : QObject(parent), m_mode(mode) {}
+
+    // The text with every character filtered; swallowed characters are dropped.
+    QString filterText(const QString &text) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int m_mode;
+    bool m_forwarding = false;
+};

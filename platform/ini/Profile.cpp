@@ -1,0 +1,134 @@
+#include "platform/ini/Profile.h"
+
+#include "platform/ini/ProfileFile.h"
+
+#include <QStringList>
+#include <limits>
+
+namespace win {
+
+namespace {
+
+bool holdsLineBreak(const QString &text)
+{
+    for (QChar c : text)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0) ||
+            c == QChar(0x2028) || c == QChar(0x2029) || c == QChar(0x85))
+            return true;
+    return false;
+}
+
+bool validSection(const QString &section)
+{
+    return !holdsLineBreak(section) && !section.contains(QLatin1Char(']'));
+}
+
+bool validKey(const QString &key)
+{
+    const QString k = key.trimmed();
+    return !k.isEmpty() && !holdsLineBreak(key) && !k.contains(QLatin1Char('=')) &&
+           !k.startsWith(QLatin1Char('[')) && !k.startsWith(QLatin1Char(';'));
+}
+
+QString packList(const QStringList &items, int bufferSize)
+{
+    QString out;
+    if (bufferSize < 2) return out;
+    for (const QString &item : items) {
+        out += item;
+        out += QChar(0);
+    }
+    if (out.size() + 1 <= bufferSize) {
+        out += QChar(0);
+        return out;
+    }
+    // Cut to fit, the last item ended by two NULs.
+    out.truncate(bufferSize - 2);
+    out += QChar(0);
+    out += QChar(0);
+    return out;
+}
+
+} // namespace
+
+QString GetPrivateProfileString(const QString &section, const QString &key,
+                                const QString &defaultValue, const QString &fileName,
+                                int bufferSize)
+{
+    if (bufferSize <= 0) return QString();
+    QString value = defaultValue;
+    const ProfileFile f = ProfileFile::load(fileName);
+    if (f.state() == ProfileFile::State::Ok) {
+        const int header = f.findSection(section);
+        const int line = header < 0 ? -1 : f.findKey(header, key);
+        if (line >= 0) value = f.valueAt(line);
+    }
+    if (value.size() > bufferSize - 1) value.truncate(bufferSize - 1);
+    return value;
+}
+
+int GetPrivateProfileInt(const QString &section, const QString &key, int defaultValue,
+                         const QString &fileName)
+{
+    const QString text = GetPrivateProfileString(section, key, QString(), fileName);
+    if (text.isEmpty()) return defaultValue;
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && text[i] == QLatin1Char('-')) {
+        negative = true;
+        ++i;
+    }
+    qint64 n = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+        n = n * 10 + (text[i].unicode() - '0');
+        if (n > qint64(std::numeric_limits<int>::max()) + 1)
+            n = qint64(std::numeric_limits<int>::max()) + 1; // saturate, never overflow
+    }
+    if (negative) n = -n;
+    if (n > std::numeric_limits<int>::max()) n = std::numeric_limits<int>::max();
+    return int(n);
+}
+
+QString GetPrivateProfileSectionNames(const QString &fileName, int bufferSize)
+{
+    const ProfileFile f = ProfileFile::load(fileName);
+    if (f.state() != ProfileFile::State::Ok) return packList({}, bufferSize);
+    return packList(f.sectionNames(), bufferSize);
+}
+
+QString GetPrivateProfileSection(const QString &section, const QString &fileName, int bufferSize)
+{
+    const ProfileFile f = ProfileFile::load(fileName);
+    if (f.state() != ProfileFile::State::Ok) return packList({}, bufferSize);
+    return packList(f.sectionLines(section), bufferSize);
+}
+
+bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
+                               const QString &fileName)
+{
+    if (!validSection(section) || !validKey(key) || holdsLineBreak(value)) return false;
+    ProfileFile f = ProfileFile::load(fileName);
+    if (!f.usable()) return false;
+    if (!f.setValue(section, key, value) && f.state() == ProfileFile::State::Ok) return true;
+    return f.save();
+}
+
+bool DeletePrivateProfileKey(const QString &section, const QString &key, const QString &fileName)
+{
+    ProfileFile f = ProfileFile::load(fileName);
+    if (!f.usable()) return false;
+    if (!f.removeKey(section, key)) return true;
+    return f.save();
+}
+
+bool DeletePrivateProfileSection(const QString &section, const QString &fileName)
+{
+    ProfileFile f = ProfileFile::load(fileName);
+    if (!f.usable()) return false;
+    if (!f.removeSection(section)) return true;
+    return f.save();
+}
+
+} // namespace win

@@ -1,0 +1,237 @@
+#include "platform/ini/ProfileFile.h"
+
+#include "platform/text/AnsiText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace win {
+
+namespace {
+
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+bool sameName(const QString &a, const QString &b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool ProfileFile::isHeader(const QString &trimmedLine)
+{
+    return trimmedLine.startsWith(QLatin1Char('['));
+}
+
+QString ProfileFile::headerName(const QString &trimmedLine)
+{
+    int close = trimmedLine.indexOf(QLatin1Char(']'));
+    QString name = close < 0 ? trimmedLine.mid(1) : trimmedLine.mid(1, close - 1);
+    return name.trimmed();
+}
+
+QString ProfileFile::entryKey(const QString &trimmedLine)
+{
+    if (trimmedLine.isEmpty() || trimmedLine.startsWith(QLatin1Char(';')) || isHeader(trimmedLine))
+        return QString();
+    int eq = trimmedLine.indexOf(QLatin1Char('='));
+    if (eq < 0) return QString();
+    QString key = trimmedLine.left(eq).trimmed();
+    return key.isNull() ? QString(QLatin1String("")) : key;
+}
+
+ProfileFile ProfileFile::load(const QString &path)
+{
+    ProfileFile f;
+    f.m_path = path;
+    QFileInfo info(path);
+    if (!info.exists()) {
+        f.m_state = State::Missing;
+        return f;
+    }
+    if (info.size() > MaxFileSize) {
+        f.m_state = State::TooLarge;
+        return f;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        f.m_state = State::Unreadable;
+        return f;
+    }
+    QByteArray bytes = file.read(MaxFileSize + 1);
+    if (bytes.size() > MaxFileSize) {
+        f.m_state = State::TooLarge;
+        return f;
+    }
+    f.m_state = State::Ok;
+    f.m_bom = bytes.startsWith(Utf8Bom);
+    const QString text = AnsiText::decode(bytes);
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        qsizetype i = start;
+        while (i < n && text[i] != QLatin1Char('\r') && text[i] != QLatin1Char('\n'))
+            ++i;
+        Line line;
+        line.text = text.mid(start, i - start);
+        if (i < n) {
+            if (text[i] == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n')) {
+                line.end = QStringLiteral("\r\n");
+                i += 2;
+            } else {
+                line.end = text.mid(i, 1);
+                ++i;
+            }
+        }
+        f.m_lines.push_back(std::move(line));
+        start = i;
+    }
+    return f;
+}
+
+int ProfileFile::findSection(const QString &section) const
+{
+    const QString want = section.trimmed();
+    for (int i = 0; i < int(m_lines.size()); ++i) {
+        const QString t = m_lines[i].text.trimmed();
+        if (isHeader(t) && sameName(headerName(t), want)) return i;
+    }
+    return -1;
+}
+
+int ProfileFile::sectionEnd(int header) const
+{
+    int i = header + 1;
+    while (i < int(m_lines.size()) && !isHeader(m_lines[i].text.trimmed()))
+        ++i;
+    return i;
+}
+
+int ProfileFile::findKey(int header, const QString &key) const
+{
+    const QString want = key.trimmed();
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const QString k = entryKey(m_lines[i].text.trimmed());
+        if (!k.isNull() && sameName(k, want)) return i;
+    }
+    return -1;
+}
+
+QString ProfileFile::valueAt(int line) const
+{
+    const QString &t = m_lines[line].text;
+    return t.mid(t.indexOf(QLatin1Char('=')) + 1).trimmed();
+}
+
+QStringList ProfileFile::sectionNames() const
+{
+    QStringList names;
+    for (const Line &l : m_lines) {
+        const QString t = l.text.trimmed();
+        if (!isHeader(t)) continue;
+        const QString name = headerName(t);
+        if (!names.contains(name, Qt::CaseInsensitive)) names.append(name);
+    }
+    return names;
+}
+
+QStringList ProfileFile::sectionLines(const QString &section) const
+{
+    QStringList out;
+    const int header = findSection(section);
+    if (header < 0) return out;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const QString t = m_lines[i].text.trimmed();
+        if (!t.isEmpty() && !t.startsWith(QLatin1Char(';'))) out.append(t);
+    }
+    return out;
+}
+
+QString ProfileFile::newLineEnd() const
+{
+    for (const Line &l : m_lines)
+        if (!l.end.isEmpty()) return l.end;
+    return QStringLiteral("\r\n");
+}
+
+void ProfileFile::insertLine(int at, const QString &text)
+{
+    const QString end = newLineEnd();
+    // A line put after a last line that has no line end gives that line one first.
+    if (at > 0 && m_lines[at - 1].end.isEmpty()) m_lines[at - 1].end = end;
+    m_lines.insert(m_lines.begin() + at, Line{text, end});
+}
+
+bool ProfileFile::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString sec = section.trimmed();
+    const QString k = key.trimmed();
+    const QString entry = k + QLatin1Char('=') + value;
+    int header = findSection(sec);
+    if (header < 0) {
+        insertLine(int(m_lines.size()), QLatin1Char('[') + sec + QLatin1Char(']'));
+        insertLine(int(m_lines.size()), entry);
+        return true;
+    }
+    const int line = findKey(header, k);
+    if (line >= 0) {
+        // Replaced in place; the key keeps the spelling the file gave it.
+        const QString trimmed = m_lines[line].text.trimmed();
+        const QString replaced = entryKey(trimmed) + QLatin1Char('=') + value;
+        if (m_lines[line].text == replaced) return false;
+        m_lines[line].text = replaced;
+        return true;
+    }
+    // A new key goes after the section's last entry, so that trailing blank lines and comments
+    // in front of the next header stay where they are.
+    int at = header + 1;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const QString t = m_lines[i].text.trimmed();
+        if (!t.isEmpty() && !t.startsWith(QLatin1Char(';'))) at = i + 1;
+    }
+    insertLine(at, entry);
+    return true;
+}
+
+bool ProfileFile::removeKey(const QString &section, const QString &key)
+{
+    const int header = findSection(section);
+    if (header < 0) return false;
+    const int line = findKey(header, key);
+    if (line < 0) return false;
+    m_lines.erase(m_lines.begin() + line);
+    return true;
+}
+
+bool ProfileFile::removeSection(const QString &section)
+{
+    const int header = findSection(section);
+    if (header < 0) return false;
+    m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
+    return true;
+}
+
+bool ProfileFile::save() const
+{
+    QFileInfo info(m_path);
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) return false;
+    if (!info.absoluteDir().exists()) return false;
+    QString text;
+    for (const Line &l : m_lines) {
+        text += l.text;
+        text += l.end;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    QByteArray bytes = AnsiText::encode(text);
+    if (m_bom) bytes.prepend(Utf8Bom);
+    if (file.write(bytes) != bytes.size()) return false;
+    return file.commit();
+}
+
+} // namespace win

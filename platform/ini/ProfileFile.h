@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace win {
+
+// One INI file as lines, parsed fresh on every profile call. Lines keep their own text and line
+// end so that a write changes only the line it is about and leaves comments, blanks and order
+// alone.
+class ProfileFile
+{
+public:
+    enum class State { Ok, Missing, Unreadable, TooLarge };
+
+    // Files beyond this size are refused rather than read into memory.
+    static constexpr qint64 MaxFileSize = 32 * 1024 * 1024;
+
+    // Reads the file (UTF-8 with or without BOM, else GB18030). A missing file loads empty.
+    static ProfileFile load(const QString &path);
+
+    State state() const { return m_state; }
+    bool usable() const { return m_state == State::Ok || m_state == State::Missing; }
+
+    // Header line of the first section of that name (compared without regard to case), or -1.
+    int findSection(const QString &section) const;
+    // First line after the section's entries: the next header, or the end of the file.
+    int sectionEnd(int header) const;
+    // Line of the section's first entry for that key, or -1.
+    int findKey(int header, const QString &key) const;
+
+    // Trimmed value of an entry line (the text after the first "=").
+    QString valueAt(int line) const;
+    // Section names in file order, each once.
+    QStringList sectionNames() const;
+    // The section's non-empty, non-comment lines, trimmed, in file order.
+    QStringList sectionLines(const QString &section) const;
+
+    // Edits; each returns whether anything changed.
+    bool setValue(const QString &section, const QString &key, const QString &value);
+    bool removeKey(const QString &section, const QString &key);
+    bool removeSection(const QString &section);
+
+    // Writes the file through a temporary file and a rename; false when any step fails (the old
+    // file then stays whole). Refuses a read-only file (owner-write bit clear).
+    bool save() const;
+
+    // The text of a section or key name as it is compared (blanks trimmed).
+    static bool isHeader(const QString &trimmedLine);
+    static QString headerName(const QString &trimmedLine);
+    // Key of an entry line, or a null text when the line is no entry.
+    static QString entryKey(const QString &trimmedLine);
+
+private:
+    struct Line
+    {
+        QString text;
+        QString end; // "\r\n", "\n", "\r" or "" for a last line without one
+    };
+
+    void insertLine(int at, const QString &text);
+    QString newLineEnd() const;
+
+    QString m_path;
+    State m_state = State::Missing;
+    bool m_bom = false;
+    std::vector<Line> m_lines;
+};
+
+} // namespace win

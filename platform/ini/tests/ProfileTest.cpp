@@ -1,0 +1,167 @@
+#include "platform/ini/Profile.h"
+
+#include "tests/support/TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace win;
+
+namespace {
+
+class Profile : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("a.ini"));
+
+    void put(const char *bytes) { ASSERT_TRUE(TestFiles::write(file, QByteArray(bytes))); }
+    std::string bytes() const { return TestFiles::read(file).toStdString(); }
+};
+
+TEST_F(Profile, ReadsCaseInsensitiveFirstOccurrenceTrimmed)
+{
+    put("; lead comment\r\n[One]\r\nKey = v1 \r\nkey=second\r\n[two]\r\nk=x=y\r\n"
+        "[ONE]\r\nother=late\r\n");
+    struct
+    {
+        const char *section, *key, *expected;
+    } cases[] = {
+        {"one", "KEY", "v1"},     // trimmed, first occurrence
+        {"TWO", "k", "x=y"},      // text after the first "="
+        {"one", "other", "dflt"}, // a repeated section further down is not read
+        {"none", "k", "dflt"},    {" One ", " key ", "v1"}, // names given with blanks
+    };
+    for (auto c : cases)
+        EXPECT_EQ(GetPrivateProfileString(QString::fromUtf8(c.section), QString::fromUtf8(c.key),
+                                          QStringLiteral("dflt"), file)
+                      .toStdString(),
+                  c.expected)
+            << c.section << "/" << c.key;
+    EXPECT_EQ(GetPrivateProfileString("one", "key", "d", dir.filePath("missing.ini")), "d");
+    // The buffer holds bufferSize - 1 characters.
+    EXPECT_EQ(GetPrivateProfileString("one", "key", "", file, 2), "v");
+}
+
+TEST_F(Profile, ReadsNumbers)
+{
+    put("[s]\r\na= 5\r\nb=-12\r\nc=abc\r\nd=\r\ne= 7x\r\nf=99999999999\r\ng=-99999999999\r\n");
+    struct
+    {
+        const char *key;
+        int expected;
+    } cases[] = {{"a", 5}, {"b", -12}, {"c", 0},          {"d", 42},
+                 {"e", 7}, {"zz", 42}, {"f", 2147483647}, {"g", int(-2147483648LL)}};
+    for (auto c : cases)
+        EXPECT_EQ(GetPrivateProfileInt("s", c.key, 42, file), c.expected) << c.key;
+}
+
+TEST_F(Profile, WritesInPlaceAndLeavesOtherLinesAlone)
+{
+    put("; settings\r\n[A]\r\nx = 1\r\n; about y\r\ny=2\r\n\r\n; next\r\n[B]\r\nz=3");
+    EXPECT_TRUE(WritePrivateProfileString("a", "X", "10", file));
+    EXPECT_TRUE(WritePrivateProfileString("A", "new", "n", file));
+    EXPECT_TRUE(WritePrivateProfileString("b", "w", "4", file));
+    EXPECT_TRUE(WritePrivateProfileString("C", "k", "v", file));
+    EXPECT_EQ(bytes(), "; settings\r\n[A]\r\nx=10\r\n; about y\r\ny=2\r\nnew=n\r\n\r\n; next\r\n"
+                       "[B]\r\nz=3\r\nw=4\r\n[C]\r\nk=v\r\n");
+    // Writing the same value again leaves the file byte for byte.
+    EXPECT_TRUE(WritePrivateProfileString("A", "y", "2", file));
+    EXPECT_EQ(TestFiles::read(file).count("y=2"), 1);
+}
+
+TEST_F(Profile, KeepsLineEndStyleAndCreatesFiles)
+{
+    put("[A]\nx=1\n");
+    EXPECT_TRUE(WritePrivateProfileString("A", "y", "2", file));
+    EXPECT_EQ(bytes(), "[A]\nx=1\ny=2\n");
+
+    const QString fresh = dir.filePath("new.ini");
+    EXPECT_TRUE(WritePrivateProfileString("S", "k", "", fresh));
+    EXPECT_EQ(TestFiles::read(fresh).toStdString(), "[S]\r\nk=\r\n");
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", dir.filePath("no/such/folder/x.ini")));
+}
+
+TEST_F(Profile, RefusesTextThatWouldForgeLines)
+{
+    put("[A]\r\nx=1\r\n");
+    const QString before = QString::fromLatin1(TestFiles::read(file));
+    struct
+    {
+        QString section, key, value;
+    } cases[] = {
+        {"A", "x", "1\r\n[Evil]\r\nk=v"},
+        {"A", "x", QStringLiteral("a\nb")},
+        {"A\n", "x", "v"},
+        {"A]", "x", "v"},
+        {"A", "x\r", "v"},
+        {"A", "k=v", "v"},
+        {"A", "[B]", "v"},
+        {"A", ";c", "v"},
+        {"A", "", "v"},
+        {"A", "x", QString(1, QChar(u'\0')) + QLatin1String("v")},
+    };
+    for (const auto &c : cases)
+        EXPECT_FALSE(WritePrivateProfileString(c.section, c.key, c.value, file))
+            << c.section.toStdString() << "/" << c.key.toStdString();
+    EXPECT_EQ(QString::fromLatin1(TestFiles::read(file)), before);
+}
+
+TEST_F(Profile, DeletesKeysAndSections)
+{
+    put("[A]\r\nx=1\r\n; c\r\ny=2\r\n[B]\r\nz=3\r\n[a]\r\nx=9\r\n");
+    EXPECT_TRUE(DeletePrivateProfileKey("a", "X", file));
+    EXPECT_EQ(bytes(), "[A]\r\n; c\r\ny=2\r\n[B]\r\nz=3\r\n[a]\r\nx=9\r\n");
+    EXPECT_TRUE(DeletePrivateProfileSection("b", file));
+    EXPECT_EQ(bytes(), "[A]\r\n; c\r\ny=2\r\n[a]\r\nx=9\r\n");
+    EXPECT_TRUE(DeletePrivateProfileKey("none", "x", file));
+    EXPECT_TRUE(DeletePrivateProfileSection("none", dir.filePath("missing.ini")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
+}
+
+TEST_F(Profile, ListsSectionsAndEntriesInBufferLayout)
+{
+    put("[One]\r\na=1\r\n; c\r\n\r\n  b = 2  \r\n[Two]\r\n[one]\r\nc=3\r\n");
+    const QChar nul(0);
+    EXPECT_EQ(GetPrivateProfileSectionNames(file), QString("One") + nul + "Two" + nul + nul);
+    EXPECT_EQ(GetPrivateProfileSection("ONE", file), QString("a=1") + nul + "b = 2" + nul + nul);
+    EXPECT_EQ(GetPrivateProfileSection("two", file), QString(nul));
+    EXPECT_EQ(GetPrivateProfileSectionNames(dir.filePath("missing.ini")), QString(nul));
+    // Cut to a buffer of 6: "One", NUL, "T", NUL, NUL... as the profile functions leave it.
+    EXPECT_EQ(GetPrivateProfileSectionNames(file, 6), QString("One") + nul + nul + nul);
+}
+
+TEST_F(Profile, ReadsGb18030AndWritesUtf8)
+{
+    // "[语言]\r\n名称=中文\r\n" in GB18030.
+    QByteArray gb = QByteArray("[") + QByteArray("\xD3\xEF\xD1\xD4") + "]\r\n" +
+                    QByteArray("\xC3\xFB\xB3\xC6") + "=" + QByteArray("\xD6\xD0\xCE\xC4") + "\r\n";
+    ASSERT_TRUE(TestFiles::write(file, gb));
+    EXPECT_EQ(GetPrivateProfileString("语言", "名称", "", file), "中文");
+    EXPECT_TRUE(WritePrivateProfileString("语言", "其他", "值", file));
+    EXPECT_EQ(TestFiles::read(file), QStringLiteral("[语言]\r\n名称=中文\r\n其他=值\r\n").toUtf8());
+}
+
+TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)
+{
+    put("\xEF\xBB\xBF[A]\r\nx=1\r\n");
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "1");
+    EXPECT_TRUE(WritePrivateProfileString("A", "x", "2", file));
+    EXPECT_EQ(bytes(), "\xEF\xBB\xBF[A]\r\nx=2\r\n");
+
+    // A rewrite keeps the file's permissions.
+    const auto perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(file, perms));
+    EXPECT_TRUE(WritePrivateProfileString("A", "x", "2 ", file));
+    const auto unixBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                          QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    EXPECT_EQ(QFile::permissions(file) & unixBits, perms);
+
+    QFile::setPermissions(file, QFileDevice::ReadOwner);
+    EXPECT_FALSE(WritePrivateProfileString("A", "x", "3", file));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "2");
+}
+
+} // namespace
