@@ -257,6 +257,7 @@ Interpreter::Flow Interpreter::execStmt(const Stmt &s, Frame &f)
 Interpreter::Flow Interpreter::execIf(const IfStmt &s, Frame &f)
 {
     for (const auto &b : s.branches) {
+        m_line = b.line;
         bool c;
         if (f.resumeNext) {
             // An error in the condition resumes with the next statement: the branch's first.
@@ -284,6 +285,7 @@ Interpreter::Flow Interpreter::execSelect(const SelectStmt &s, Frame &f)
     Variant test = eval(*s.test, f);
     bool hardTest = isHard(*s.test);
     for (const auto &c : s.cases) {
+        m_line = c.line;
         for (const auto &item : c.items) {
             Variant a = eval(*item.a, f);
             bool hardA = isHard(*item.a);
@@ -318,6 +320,7 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
     if (from.isString()) from = Variant(from.toDouble());
     assign(*s.var, from, f, false);
     for (;;) {
+        m_line = s.line;
         Variant current = evalName(*s.var, f);
         double c = Operators::deref(current).toDouble();
         if (increment >= 0 ? c > limit : c < limit) break;
@@ -325,6 +328,7 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
         Flow flow = execBlock(s.body, f);
         if (flow == Flow::ExitFor) break;
         if (flow != Flow::Normal) return flow;
+        m_line = s.line;
         assign(*s.var, Operators::add(evalName(*s.var, f), step), f, false);
     }
     return Flow::Normal;
@@ -361,6 +365,7 @@ Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
 {
     for (;;) {
         if (s.condKind == DoStmt::PreWhile || s.condKind == DoStmt::PreUntil) {
+            m_line = s.line;
             bool c = Operators::truth(eval(*s.cond, f));
             if (c != (s.condKind == DoStmt::PreWhile)) break;
         }
@@ -369,7 +374,7 @@ Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
         if (flow == Flow::ExitDo) break;
         if (flow != Flow::Normal) return flow;
         if (s.condKind == DoStmt::PostWhile || s.condKind == DoStmt::PostUntil) {
-            m_line = s.line;
+            m_line = s.loopLine;
             bool c = Operators::truth(eval(*s.cond, f));
             if (c != (s.condKind == DoStmt::PostWhile)) break;
         }

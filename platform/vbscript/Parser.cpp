@@ -326,6 +326,7 @@ StmtPtr Parser::parseIf()
     auto s = std::make_unique<IfStmt>();
     s->line = next().line;
     IfStmt::Branch first;
+    first.line = s->line;
     first.cond = parseExpr();
     expectKeyword(Token::Then, 1017);
     const Token &after = peek();
@@ -337,6 +338,7 @@ StmtPtr Parser::parseIf()
             if (t.is(Token::ElseIf)) {
                 next();
                 IfStmt::Branch b;
+                b.line = t.line;
                 b.cond = parseExpr();
                 expectKeyword(Token::Then, 1017);
                 b.body = parseBlock();
@@ -389,6 +391,7 @@ StmtPtr Parser::parseSelect()
                 continue;
             }
             SelectStmt::Case c;
+            c.line = t.line;
             do {
                 SelectStmt::Item item;
                 if (acceptKeyword(Token::Is)) {
@@ -498,6 +501,7 @@ StmtPtr Parser::parseDo()
     ++m_loopDo;
     s->body = parseBlock();
     --m_loopDo;
+    s->loopLine = peek().line;
     expectKeyword(Token::Loop, 1019);
     if (s->condKind == DoStmt::None) {
         if (acceptKeyword(Token::While)) {

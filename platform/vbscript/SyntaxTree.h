@@ -199,6 +199,7 @@ struct IfStmt : Stmt
     {
         ExprPtr cond;
         Block body;
+        int line = 0; // of its If or ElseIf
     };
     std::vector<Branch> branches;
     Block elseBody;
@@ -218,6 +219,7 @@ struct SelectStmt : Stmt
     {
         std::vector<Item> items;
         Block body;
+        int line = 0;
     };
     ExprPtr test;
     std::vector<Case> cases;
@@ -250,6 +252,7 @@ struct DoStmt : Stmt
     CondKind condKind = None;
     ExprPtr cond;
     Block body;
+    int loopLine = 0; // of the Loop that holds a condition
 };
 
 struct ExitStmt : Stmt
