@@ -109,9 +109,9 @@ void ClsScript::fail(const QString &prefix, int number, const QString &descripti
 
 bool ClsScript::AddCode(const QString &strFileName)
 {
-    // Each load starts from an empty scope: a second run must behave like the first.
-    m_control->Reset();
     try {
+        // Each load starts from an empty scope: a second run must behave like the first.
+        m_control->Reset();
         // The file name comes from a project file: it must name a file directly inside the
         // Script folder, never a path that leaves it.
         const QString folder = scriptFolder();

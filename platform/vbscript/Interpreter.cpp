@@ -40,8 +40,18 @@ Interpreter::Interpreter() : m_err(std::make_shared<ErrObject>())
 
 Interpreter::~Interpreter() = default;
 
+void Interpreter::checkIdle() const
+{
+    // Scripts run on the user-interface thread, which a message box or the cancel poll may
+    // re-enter: the code that runs must stay alive until it returns.
+    if (m_running > 0)
+        throw ScriptError(5, QStringLiteral("Invalid procedure call or argument: code cannot be "
+                                            "added or reset while a script runs"));
+}
+
 void Interpreter::reset()
 {
+    checkIdle();
     m_programs.clear();
     m_procedures.clear();
     m_globalIndex.clear();
@@ -92,6 +102,7 @@ void Interpreter::startClock()
 
 void Interpreter::addCode(const QString &text)
 {
+    checkIdle();
     std::unique_ptr<Program> program = Parser::parse(text);
     Resolver(*this, *program).resolve();
     for (auto &p : program->procedures)
@@ -103,6 +114,7 @@ void Interpreter::addCode(const QString &text)
 void Interpreter::runProgram(Program &program)
 {
     startClock();
+    Running running(m_running);
     Frame f;
     f.optionExplicit = program.optionExplicit;
     int savedLine = m_line;
@@ -120,6 +132,7 @@ Variant Interpreter::call(Procedure &proc, std::vector<Variant> &args)
     if (args.size() != proc.params.size())
         throw ScriptError(450, quoted(BasicError::standardDescription(450), proc.name), proc.line);
     startClock();
+    Running running(m_running);
     return invoke(proc, args.data(), int(args.size()));
 }
 

@@ -56,6 +56,12 @@ public:
 
 private:
     enum class Flow { Normal, ExitFor, ExitDo, ExitProc };
+    struct Running
+    {
+        explicit Running(int &count) : m_count(count) { ++m_count; }
+        ~Running() { --m_count; }
+        int &m_count;
+    };
     struct Frame
     {
         com::Variant *vars = nullptr;
@@ -93,6 +99,7 @@ private:
     void assign(const Expr &target, com::Variant value, Frame &f, bool isSet);
     void store(com::Variant &slot, com::Variant value);
 
+    void checkIdle() const;
     void poll();
     [[noreturn]] void raise(int number, const QString &description = QString());
     ScriptError located(const BasicError &e) const;
@@ -108,6 +115,7 @@ private:
     com::Variant m_errVariant;
     std::deque<std::vector<com::Variant>> m_framePool;
     int m_depth = 0;
+    int m_running = 0;
     int m_line = 0;
     std::int64_t m_steps = 0;
     std::int64_t m_nextPoll = kPollInterval;

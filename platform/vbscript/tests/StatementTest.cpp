@@ -1,5 +1,7 @@
 #include "platform/vbscript/tests/ScriptTestHelpers.h"
 
+#include "platform/win/MessageBox.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,6 +137,38 @@ TEST(ScriptStatements, ModuleCodeRunsAtLoad)
     EXPECT_EQ(describe(sc.Run(QStringLiteral("Next1"))), "Integer:12");
     sc.Reset();
     EXPECT_THROW(sc.Run(QStringLiteral("Next1")), vbs::ScriptError);
+}
+
+TEST(ScriptStatements, CodeCannotBeResetWhileItRuns)
+{
+    // A message box lets the event loop run; whatever it does, the running code stays alive.
+    vbs::ScriptControl sc;
+    struct ResettingBox : win::MessageBoxSeam
+    {
+        vbs::ScriptControl *control = nullptr;
+        int refused = 0;
+        int show(const QString &, int, const QString &) override
+        {
+            try {
+                control->Reset();
+            } catch (const vbs::ScriptError &) {
+                ++refused;
+            }
+            try {
+                control->AddCode(QStringLiteral("Dim z"));
+            } catch (const vbs::ScriptError &) {
+                ++refused;
+            }
+            return win::vbOK;
+        }
+    } box;
+    box.control = &sc;
+    win::MessageBoxSeam *previous = win::MessageBoxSeam::installed();
+    win::MessageBoxSeam::install(&box);
+    sc.AddCode(QStringLiteral("Function F()\n MsgBox \"x\"\n F = 7\nEnd Function"));
+    EXPECT_EQ(describe(sc.Run(QStringLiteral("F"))), "Integer:7");
+    EXPECT_EQ(box.refused, 2);
+    win::MessageBoxSeam::install(previous);
 }
 
 TEST(ScriptStatements, RegExp)
