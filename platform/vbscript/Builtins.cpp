@@ -288,6 +288,7 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
                 if (count > 0 && parts.size() == count - 1) break;
                 qsizetype hit = s.indexOf(delim, pos, cs);
                 if (hit < 0) break;
+                Operators::checkElements(parts.size() + 2);
                 parts << s.mid(pos, hit - pos);
                 pos = hit + delim.size();
             }

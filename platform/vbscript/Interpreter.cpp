@@ -406,10 +406,7 @@ std::vector<com::VariantArray::Bound> boundsOf(const std::vector<Variant> &upper
         if (upper < -1) throw BasicError(BasicError::SubscriptOutOfRange);
         bounds.push_back({0, upper + 1});
         total *= std::int64_t(upper) + 1;
-        if (total > Interpreter::kMaxArrayElements)
-            throw BasicError(7, QStringLiteral("Out of memory (an array may hold at most %1 "
-                                               "elements)")
-                                    .arg(Interpreter::kMaxArrayElements));
+        Operators::checkElements(total);
     }
     return bounds;
 }

@@ -23,7 +23,6 @@ class Interpreter
 public:
     static constexpr int kMaxCallDepth = 1000;
     static constexpr int kPollInterval = 4096;
-    static constexpr int kMaxArrayElements = 16 * 1024 * 1024;
 
     Interpreter();
     ~Interpreter();

@@ -107,6 +107,8 @@ TEST(ScriptStatements, ArraysAreValues)
         {"a = Array(1, 2): Erase a: T = UBound(a)", "error 9"},
         {"x = 5: T = x(0)", "error 13"},
         {"ReDim a(100000000)", "error 7"},
+        {"ReDim a(2000, 2000)", "error 7"},
+        {"a = Split(Space(2000000))", "error 7"},
         {"a = Array(3, 1): T = LBound(a) & UBound(a) & IsArray(a)", "String:01True"},
     };
     runTable(cases, std::size(cases));
@@ -192,6 +194,7 @@ TEST(ScriptStatements, RegExp)
          "For Each x In r.Execute(\"a1b2\"): s = s & x.Value: Next: T = s",
          "String:12"},
         {"Set r = New RegExp: r.Pattern = \"(\": T = r.Test(\"x\")", "error 5017"},
+        {"Set r = New RegExp: r.Global = True: Set m = r.Execute(Space(2000000))", "error 7"},
         {"Set r = New RegExp: T = r.Nope", "error 438"},
         {"Set r = New Thing", "error 506"},
         {"Set r = New RegExp: T = TypeName(r) & (r Is r) & (r Is Nothing)",
