@@ -57,6 +57,7 @@ void Interpreter::reset()
     m_globalIndex.clear();
     m_globals.clear();
     m_framePool.clear();
+    m_withStack.clear();
     m_err->clear();
     m_depth = 0;
     m_line = 0;
@@ -260,6 +261,18 @@ Interpreter::Flow Interpreter::execStmt(const Stmt &s, Frame &f)
     case Stmt::Erase:
         execErase(static_cast<const EraseStmt &>(s), f);
         return Flow::Normal;
+    case Stmt::With: {
+        const auto &w = static_cast<const WithStmt &>(s);
+        Variant object = eval(*w.object, f);
+        if (!object.isObject()) raise(BasicError::ObjectRequired);
+        m_withStack.push_back(std::move(object));
+        struct Pop
+        {
+            std::vector<Variant> &stack;
+            ~Pop() { stack.pop_back(); }
+        } pop{m_withStack};
+        return execBlock(w.body, f);
+    }
     case Stmt::Const:
     case Stmt::Nop:
         return Flow::Normal;
@@ -492,6 +505,8 @@ Variant Interpreter::eval(const Expr &e, Frame &f)
         return eval(*static_cast<const ParenExpr &>(e).inner, f);
     case Expr::New:
         return evalNew(static_cast<const NewExpr &>(e));
+    case Expr::WithObject:
+        return m_withStack.back();
     }
     return Variant();
 }

@@ -113,6 +113,7 @@ private:
     std::shared_ptr<ErrObject> m_err;
     com::Variant m_errVariant;
     std::deque<std::vector<com::Variant>> m_framePool;
+    std::vector<com::Variant> m_withStack;
     int m_depth = 0;
     int m_running = 0;
     int m_line = 0;

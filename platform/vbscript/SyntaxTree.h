@@ -42,7 +42,7 @@ enum class Op : std::uint8_t {
 
 struct Expr
 {
-    enum Kind : std::uint8_t { Literal, Name, Member, Unary, Binary, Paren, New };
+    enum Kind : std::uint8_t { Literal, Name, Member, Unary, Binary, Paren, New, WithObject };
     explicit Expr(Kind k) : kind(k) {}
     virtual ~Expr() = default;
     Kind kind;
@@ -118,6 +118,12 @@ struct NewExpr : Expr
     QString className;
 };
 
+// The object of the innermost With block (".member").
+struct WithObjectExpr : Expr
+{
+    WithObjectExpr() : Expr(WithObject) {}
+};
+
 struct Stmt
 {
     enum Kind : std::uint8_t {
@@ -134,6 +140,7 @@ struct Stmt
         Exit,
         OnError,
         Erase,
+        With,
         Nop
     };
     explicit Stmt(Kind k) : kind(k) {}
@@ -272,6 +279,13 @@ struct EraseStmt : Stmt
 {
     EraseStmt() : Stmt(Erase) {}
     std::vector<std::unique_ptr<NameExpr>> vars;
+};
+
+struct WithStmt : Stmt
+{
+    WithStmt() : Stmt(With) {}
+    ExprPtr object;
+    Block body;
 };
 
 struct Param

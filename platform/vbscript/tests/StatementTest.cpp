@@ -197,6 +197,16 @@ TEST(ScriptStatements, RegExp)
         {"Set r = New RegExp: r.Global = True: Set m = r.Execute(Space(2000000))", "error 7"},
         {"Set r = New RegExp: T = r.Nope", "error 438"},
         {"Set r = New Thing", "error 506"},
+        {"Set r = New RegExp\nWith r\n .Pattern = \"a\"\n .Global = True\n"
+         " T = .Replace(\"aa\", \"b\") & .Test(\"xa\")\nEnd With",
+         "String:bbTrue"},
+        {"With New RegExp\n .Pattern = \"x\"\n If .Test(\"yx\") Then T = Len(.Pattern)\nEnd With",
+         "Long:1"},
+        {"Set r = New RegExp: r.Pattern = \"o\"\nWith r\n With New RegExp\n .Pattern = \"i\"\n"
+         " End With\n T = .Pattern\nEnd With",
+         "String:o"},
+        {"With 5\nEnd With", "error 424"},
+        {".Pattern = 1", "error 1024"},
         {"Set r = New RegExp: T = TypeName(r) & (r Is r) & (r Is Nothing)",
          "String:IRegExp2TrueFalse"},
         {"Set r = 5", "error 424"},
