@@ -18,7 +18,7 @@ public:
     static constexpr int kMaxSourceLength = 4 * 1024 * 1024;
     static constexpr int kMaxNesting = 100;
 
-    // Lexes and parses; the entry point for tests and the fuzz target.
+    // Lexes and parses.
     static std::unique_ptr<Program> parse(const QString &text);
 
     explicit Parser(std::vector<Token> tokens);
