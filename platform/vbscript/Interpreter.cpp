@@ -98,6 +98,7 @@ void Interpreter::startClock()
     if (m_depth == 0) {
         m_clock.start();
         m_nextPoll = m_steps + kPollInterval;
+        m_stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     }
 }
 
@@ -760,6 +761,12 @@ Variant Interpreter::invoke(Procedure &proc, Variant *args, int argc)
     if (m_depth >= kMaxCallDepth)
         raise(28, QStringLiteral("Out of stack space (procedure calls nested deeper than %1)")
                       .arg(kMaxCallDepth));
+    // Deep expressions make each call take more of the machine stack: count bytes as well.
+    auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    if (m_stackBase > here && m_stackBase - here > kMaxStackBytes)
+        raise(28, QStringLiteral("Out of stack space (procedure calls use more than %1 KiB of "
+                                 "stack)")
+                      .arg(kMaxStackBytes / 1024));
     ++m_depth;
     if (int(m_framePool.size()) < m_depth) m_framePool.emplace_back();
     std::vector<Variant> &pool = m_framePool[std::size_t(m_depth - 1)];

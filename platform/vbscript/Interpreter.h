@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -23,6 +24,8 @@ class Interpreter
 public:
     static constexpr int kMaxCallDepth = 1000;
     static constexpr int kPollInterval = 4096;
+    // Machine stack that nested script calls may use; well inside a thread's usual 8 MiB.
+    static constexpr std::uintptr_t kMaxStackBytes = 2 * 1024 * 1024;
 
     Interpreter();
     ~Interpreter();
@@ -116,6 +119,7 @@ private:
     std::vector<com::Variant> m_withStack;
     int m_depth = 0;
     int m_running = 0;
+    std::uintptr_t m_stackBase = 0;
     int m_line = 0;
     std::int64_t m_steps = 0;
     std::int64_t m_nextPoll = kPollInterval;

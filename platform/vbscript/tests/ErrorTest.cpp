@@ -257,6 +257,13 @@ TEST(ScriptErrors, LimitsStopHostileScripts)
     EXPECT_EQ(runBody("T = Space(100000000)"), "error 14");
     // Recursion.
     EXPECT_EQ(runBody("T = R(1)", "Function R(n)\n R = R(n + 1)\nEnd Function\n"), "error 28");
+    // Recursion through deeply nested expressions runs out of its stack budget, not the
+    // machine's stack.
+    QString nested =
+        QString(90, QLatin1Char('(')) + QStringLiteral("D(n + 1)") + QString(90, QLatin1Char(')'));
+    EXPECT_EQ(runBody(QStringLiteral("T = D(1)"), QStringLiteral("Function D(n)\n D = ") + nested +
+                                                      QStringLiteral(" + 1\nEnd Function\n")),
+              "error 28");
 }
 
 TEST(ScriptErrors, CancelStopsARunawayLoop)
