@@ -93,7 +93,12 @@ bool ClsScript::IsSafeScriptFileName(const QString &scriptFileName, QString *why
 
 bool ClsScript::pollCancel()
 {
-    if (m_callClock.isValid() && m_callClock.elapsed() >= m_nextYieldMs) {
+    // The clock starts at the first poll of a call, which only long-running scripts reach.
+    if (!m_callClock.isValid()) {
+        m_callClock.start();
+        m_nextYieldMs = kYieldIntervalMs;
+    }
+    if (m_callClock.elapsed() >= m_nextYieldMs) {
         m_nextYieldMs = m_callClock.elapsed() + kYieldIntervalMs;
         if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
@@ -163,8 +168,7 @@ bool ClsScript::AddCode(const QString &strFileName)
 
 bool ClsScript::IsEqual(const QString &str1, const QString &str2)
 {
-    m_callClock.start();
-    m_nextYieldMs = kYieldIntervalMs;
+    m_callClock.invalidate();
     try {
         com::Variant result =
             m_control->Run(QStringLiteral("IsEqual"), {com::Variant(str1), com::Variant(str2)});

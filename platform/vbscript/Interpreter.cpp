@@ -96,7 +96,11 @@ double Interpreter::random(double n)
 void Interpreter::startClock()
 {
     if (m_depth == 0) {
-        m_clock.start();
+        // Reading the clock costs as much as a short script: only when a time limit is set.
+        if (m_timeoutMs > 0)
+            m_clock.start();
+        else
+            m_clock.invalidate();
         m_nextPoll = m_steps + kPollInterval;
         m_stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     }
