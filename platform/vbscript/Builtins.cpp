@@ -301,6 +301,27 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
     return Variant(arr);
 }
 
+Variant fnFilter(Interpreter &, Variant *a, int argc)
+{
+    auto arr = a[0].array();
+    if (!arr || arr->dimensions() > 1) throw BasicError(BasicError::TypeMismatch);
+    if (a[1].isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+    QString value = text(a[1]);
+    bool include = missing(a, argc, 2) ? true : Operators::truth(a[2]);
+    Qt::CaseSensitivity cs = compareMode(a, argc, 3);
+    std::vector<Variant> kept;
+    for (std::size_t i = 0; i < arr->size(); ++i) {
+        const Variant &e = arr->flat(i);
+        if (e.isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+        QString item = text(e);
+        if (item.contains(value, cs) == include) kept.push_back(Variant(item));
+    }
+    auto out = com::VariantArray::vector(0, int(kept.size()) - 1);
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        out->at(int(i)) = std::move(kept[i]);
+    return Variant(out);
+}
+
 Variant fnJoin(Interpreter &, Variant *a, int argc)
 {
     auto arr = a[0].array();
@@ -867,6 +888,22 @@ Variant fnFormatNumber(Interpreter &, Variant *a, int argc)
     return Variant(out);
 }
 
+Variant fnFormatPercent(Interpreter &interpreter, Variant *a, int argc)
+{
+    if (a[0].isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+    Variant scaled[5];
+    scaled[0] = Variant(number(a[0]) * 100);
+    for (int i = 1; i < 5; ++i)
+        scaled[i] = i < argc ? a[i] : Variant::fromError(kParamNotFound);
+    QString out = fnFormatNumber(interpreter, scaled, 5).stringValue();
+    // The sign's parentheses close after the percent sign.
+    if (out.endsWith(QLatin1Char(')'))) {
+        out.chop(1);
+        return Variant(out + QStringLiteral("%)"));
+    }
+    return Variant(out + QLatin1Char('%'));
+}
+
 Variant radix(const Variant &v0, int base)
 {
     Variant v = Operators::deref(v0);
@@ -1006,6 +1043,8 @@ const BuiltinInfo kBuiltins[] = {
     {"DateDiff", fnDateDiff, 3, 5},
     {"DateAdd", fnDateAdd, 3, 3},
     {"FormatNumber", fnFormatNumber, 1, 5},
+    {"FormatPercent", fnFormatPercent, 1, 5},
+    {"Filter", fnFilter, 2, 4},
     {"Hex", fnHex, 1, 1},
     {"Oct", fnOct, 1, 1},
     {"MsgBox", fnMsgBox, 1, 5},

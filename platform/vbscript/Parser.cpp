@@ -301,6 +301,12 @@ StmtPtr Parser::parseStatement()
         s = parseAssignOrCall(false, true);
         break;
     case Token::None:
+        if (t.isWord("Stop") && (peek(1).type == Token::Newline || peek(1).type == Token::End)) {
+            // A breakpoint for a debugger; there is none here.
+            next();
+            s = std::make_unique<Stmt>(Stmt::Nop);
+            break;
+        }
         if (t.isWord("Randomize")) {
             next();
             if (!atEndOfStatement()) parseExpr();

@@ -55,6 +55,7 @@ TEST(ScriptStatements, ControlFlow)
         {"x = 1 _\n + 2: T = x", "Integer:3"},
         {"T = 1 ' comment\nRem another\nT = T + 1", "Integer:2"},
         {"tEsT = 5: T = TEST", "Integer:5"},
+        {"Stop\nRandomize\nT = 1", "Integer:1"},
     };
     runTable(cases, std::size(cases));
 }
