@@ -1,6 +1,7 @@
 #include "engine/ClsScript.h"
 
 #include "core/ModCommon.h"
+#include "core/ProcessGlobals.h"
 #include "platform/text/AnsiText.h"
 #include "platform/vbscript/Parser.h"
 #include "platform/vbscript/ScriptControl.h"
@@ -36,9 +37,14 @@ ClsScript::ClsScript() : m_control(std::make_unique<vbs::ScriptControl>())
     m_control->setLanguage(QStringLiteral("VBScript"));
     m_control->setAllowUI(true);
     m_control->setCancelCheck([this] { return pollCancel(); });
-    QString appDir =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    setScriptFolder(appDir + QStringLiteral("/Script/"));
+}
+
+QString ClsScript::scriptFolder() const
+{
+    // The program folder is known only once the entry routine has run.
+    if (m_scriptFolder.isEmpty())
+        return QDir::cleanPath(AppPathOrDefault() + QStringLiteral("Script")) + QLatin1Char('/');
+    return m_scriptFolder;
 }
 
 ClsScript::~ClsScript() = default;
@@ -87,7 +93,12 @@ bool ClsScript::IsSafeScriptFileName(const QString &scriptFileName, QString *why
 
 bool ClsScript::pollCancel()
 {
-    if (m_callClock.isValid() && m_callClock.elapsed() >= m_nextYieldMs) {
+    // The clock starts at the first poll of a call, which only long-running scripts reach.
+    if (!m_callClock.isValid()) {
+        m_callClock.start();
+        m_nextYieldMs = kYieldIntervalMs;
+    }
+    if (m_callClock.elapsed() >= m_nextYieldMs) {
         m_nextYieldMs = m_callClock.elapsed() + kYieldIntervalMs;
         if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
@@ -103,21 +114,22 @@ void ClsScript::fail(const QString &prefix, int number, const QString &descripti
 
 bool ClsScript::AddCode(const QString &strFileName)
 {
-    // Each load starts from an empty scope: a second run must behave like the first.
-    m_control->Reset();
     try {
+        // Each load starts from an empty scope: a second run must behave like the first.
+        m_control->Reset();
         // The file name comes from a project file: it must name a file directly inside the
         // Script folder, never a path that leaves it.
+        const QString folder = scriptFolder();
         QString why;
-        if (!strFileName.startsWith(m_scriptFolder))
-            why = QStringLiteral("it is not inside the folder %1").arg(m_scriptFolder);
+        if (!strFileName.startsWith(folder))
+            why = QStringLiteral("it is not inside the folder %1").arg(folder);
         else
-            IsSafeScriptFileName(strFileName.mid(m_scriptFolder.size()), &why);
+            IsSafeScriptFileName(strFileName.mid(folder.size()), &why);
         if (!why.isEmpty())
             throw LoadError{75, QStringLiteral("Path/File access error: the script file \"%1\" "
                                                "is refused, since %2; only a file directly "
                                                "inside %3 may be used")
-                                    .arg(strFileName, why, m_scriptFolder)};
+                                    .arg(strFileName, why, folder)};
         QFile file(strFileName);
         if (!QFileInfo(strFileName).isFile() || !file.open(QIODevice::ReadOnly))
             throw LoadError{53, QStringLiteral("File not found: %1").arg(strFileName)};
@@ -156,8 +168,7 @@ bool ClsScript::AddCode(const QString &strFileName)
 
 bool ClsScript::IsEqual(const QString &str1, const QString &str2)
 {
-    m_callClock.start();
-    m_nextYieldMs = kYieldIntervalMs;
+    m_callClock.invalidate();
     try {
         com::Variant result =
             m_control->Run(QStringLiteral("IsEqual"), {com::Variant(str1), com::Variant(str2)});

@@ -25,9 +25,10 @@ public:
     // The script's verdict; True (with a message and the cancel flag set) when the script fails.
     bool IsEqual(const QString &str1, const QString &str2);
 
-    // The folder script files must stay inside; by default the program folder's "Script/".
+    // The folder script files must stay inside; by default the program folder's "Script/"
+    // (g_AppPath & "Script/").
     void setScriptFolder(const QString &folder);
-    QString scriptFolder() const { return m_scriptFolder; }
+    QString scriptFolder() const;
     // True when `scriptFileName` names a file directly inside the Script folder: not empty, not
     // absolute, no "/" or "\" separator, not "." or "..". `why` gets the reason otherwise.
     static bool IsSafeScriptFileName(const QString &scriptFileName, QString *why = nullptr);

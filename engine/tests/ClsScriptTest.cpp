@@ -1,4 +1,5 @@
 #include "engine/ClsScript.h"
+#include "core/ProcessGlobals.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestFiles.h"
 
@@ -166,6 +167,20 @@ TEST_F(ClsScriptTest, ScriptFileNamesMayNotLeaveTheScriptFolder)
     EXPECT_TRUE(onlyMessage().contains(QStringLiteral("refused")));
     EXPECT_TRUE(ClsScript::IsSafeScriptFileName(QStringLiteral("my rules.vbs")));
     EXPECT_FALSE(ClsScript::IsSafeScriptFileName(QStringLiteral("a/b.vbs")));
+}
+
+TEST_F(ClsScriptTest, TheDefaultFolderIsTheProgramsScriptFolder)
+{
+    QString saved = g_AppPath;
+    g_AppPath = m_root.path() + QLatin1Char('/');
+    ClsScript script;
+    EXPECT_EQ(script.scriptFolder(), m_folder);
+    QString path = write(QStringLiteral("plain.vbs"),
+                         "Function IsEqual(a, b)\r\nIsEqual = True\r\nEnd Function\r\n");
+    EXPECT_TRUE(script.AddCode(g_AppPath + QStringLiteral("Script/plain.vbs")));
+    EXPECT_TRUE(script.IsEqual(QStringLiteral("a"), QStringLiteral("b")));
+    (void)path;
+    g_AppPath = saved;
 }
 
 TEST_F(ClsScriptTest, EveryLoadStartsFromAFreshScope)

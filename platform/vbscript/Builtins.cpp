@@ -22,7 +22,6 @@ using com::Variant;
 namespace {
 
 constexpr std::int32_t kParamNotFound = std::int32_t(0x80020004u);
-constexpr int kMaxArrayElements = 16 * 1024 * 1024;
 
 [[noreturn]] void invalid()
 {
@@ -289,6 +288,7 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
                 if (count > 0 && parts.size() == count - 1) break;
                 qsizetype hit = s.indexOf(delim, pos, cs);
                 if (hit < 0) break;
+                Operators::checkElements(parts.size() + 2);
                 parts << s.mid(pos, hit - pos);
                 pos = hit + delim.size();
             }
@@ -299,6 +299,27 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
     for (int i = 0; i < parts.size(); ++i)
         arr->at(i) = Variant(parts[i]);
     return Variant(arr);
+}
+
+Variant fnFilter(Interpreter &, Variant *a, int argc)
+{
+    auto arr = a[0].array();
+    if (!arr || arr->dimensions() > 1) throw BasicError(BasicError::TypeMismatch);
+    if (a[1].isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+    QString value = text(a[1]);
+    bool include = missing(a, argc, 2) ? true : Operators::truth(a[2]);
+    Qt::CaseSensitivity cs = compareMode(a, argc, 3);
+    std::vector<Variant> kept;
+    for (std::size_t i = 0; i < arr->size(); ++i) {
+        const Variant &e = arr->flat(i);
+        if (e.isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+        QString item = text(e);
+        if (item.contains(value, cs) == include) kept.push_back(Variant(item));
+    }
+    auto out = com::VariantArray::vector(0, int(kept.size()) - 1);
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        out->at(int(i)) = std::move(kept[i]);
+    return Variant(out);
 }
 
 Variant fnJoin(Interpreter &, Variant *a, int argc)
@@ -867,6 +888,22 @@ Variant fnFormatNumber(Interpreter &, Variant *a, int argc)
     return Variant(out);
 }
 
+Variant fnFormatPercent(Interpreter &interpreter, Variant *a, int argc)
+{
+    if (a[0].isNull()) throw BasicError(BasicError::InvalidUseOfNull);
+    Variant scaled[5];
+    scaled[0] = Variant(number(a[0]) * 100);
+    for (int i = 1; i < 5; ++i)
+        scaled[i] = i < argc ? a[i] : Variant::fromError(kParamNotFound);
+    QString out = fnFormatNumber(interpreter, scaled, 5).stringValue();
+    // The sign's parentheses close after the percent sign.
+    if (out.endsWith(QLatin1Char(')'))) {
+        out.chop(1);
+        return Variant(out + QStringLiteral("%)"));
+    }
+    return Variant(out + QLatin1Char('%'));
+}
+
 Variant radix(const Variant &v0, int base)
 {
     Variant v = Operators::deref(v0);
@@ -985,7 +1022,7 @@ const BuiltinInfo kBuiltins[] = {
     {"Tan", fnTan, 1, 1},
     {"Atn", fnAtn, 1, 1},
     {"Rnd", fnRnd, 0, 1},
-    {"Array", fnArray, 0, Builtins::kMaxArgs},
+    {"Array", fnArray, 0, Builtins::kMaxListArgs},
     {"UBound", fnUBound, 1, 2},
     {"LBound", fnLBound, 1, 2},
     {"Year", fnYear, 1, 1},
@@ -1006,17 +1043,19 @@ const BuiltinInfo kBuiltins[] = {
     {"DateDiff", fnDateDiff, 3, 5},
     {"DateAdd", fnDateAdd, 3, 3},
     {"FormatNumber", fnFormatNumber, 1, 5},
+    {"FormatPercent", fnFormatPercent, 1, 5},
+    {"Filter", fnFilter, 2, 4},
     {"Hex", fnHex, 1, 1},
     {"Oct", fnOct, 1, 1},
     {"MsgBox", fnMsgBox, 1, 5},
     {"CreateObject", fnCreateObject, 1, 2},
     {"GetObject", fnGetObject, 0, 2},
-    {"Execute", fnForbidden<0>, 0, Builtins::kMaxArgs},
-    {"ExecuteGlobal", fnForbidden<1>, 0, Builtins::kMaxArgs},
-    {"Eval", fnForbidden<2>, 0, Builtins::kMaxArgs},
-    {"GetRef", fnForbidden<3>, 0, Builtins::kMaxArgs},
-    {"InputBox", fnForbidden<4>, 0, Builtins::kMaxArgs},
-    {"LoadPicture", fnForbidden<5>, 0, Builtins::kMaxArgs},
+    {"Execute", fnForbidden<0>, 0, Builtins::kMaxListArgs},
+    {"ExecuteGlobal", fnForbidden<1>, 0, Builtins::kMaxListArgs},
+    {"Eval", fnForbidden<2>, 0, Builtins::kMaxListArgs},
+    {"GetRef", fnForbidden<3>, 0, Builtins::kMaxListArgs},
+    {"InputBox", fnForbidden<4>, 0, Builtins::kMaxListArgs},
+    {"LoadPicture", fnForbidden<5>, 0, Builtins::kMaxListArgs},
 };
 
 } // namespace

@@ -25,7 +25,9 @@ struct BuiltinInfo
 class Builtins
 {
 public:
+    // Arguments of the fixed-arity built-ins fit a small buffer; Array takes up to kMaxListArgs.
     static constexpr int kMaxArgs = 6;
+    static constexpr int kMaxListArgs = 127;
 
     static const BuiltinInfo *find(const QString &name);
     static bool constant(const QString &name, com::Variant *value);

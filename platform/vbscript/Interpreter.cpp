@@ -40,13 +40,24 @@ Interpreter::Interpreter() : m_err(std::make_shared<ErrObject>())
 
 Interpreter::~Interpreter() = default;
 
+void Interpreter::checkIdle() const
+{
+    // Scripts run on the user-interface thread, which a message box or the cancel poll may
+    // re-enter: the code that runs must stay alive until it returns.
+    if (m_running > 0)
+        throw ScriptError(5, QStringLiteral("Invalid procedure call or argument: code cannot be "
+                                            "added or reset while a script runs"));
+}
+
 void Interpreter::reset()
 {
+    checkIdle();
     m_programs.clear();
     m_procedures.clear();
     m_globalIndex.clear();
     m_globals.clear();
     m_framePool.clear();
+    m_withStack.clear();
     m_err->clear();
     m_depth = 0;
     m_line = 0;
@@ -85,13 +96,19 @@ double Interpreter::random(double n)
 void Interpreter::startClock()
 {
     if (m_depth == 0) {
-        m_clock.start();
+        // Reading the clock costs as much as a short script: only when a time limit is set.
+        if (m_timeoutMs > 0)
+            m_clock.start();
+        else
+            m_clock.invalidate();
         m_nextPoll = m_steps + kPollInterval;
+        m_stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     }
 }
 
 void Interpreter::addCode(const QString &text)
 {
+    checkIdle();
     std::unique_ptr<Program> program = Parser::parse(text);
     Resolver(*this, *program).resolve();
     for (auto &p : program->procedures)
@@ -103,6 +120,7 @@ void Interpreter::addCode(const QString &text)
 void Interpreter::runProgram(Program &program)
 {
     startClock();
+    Running running(m_running);
     Frame f;
     f.optionExplicit = program.optionExplicit;
     int savedLine = m_line;
@@ -120,6 +138,7 @@ Variant Interpreter::call(Procedure &proc, std::vector<Variant> &args)
     if (args.size() != proc.params.size())
         throw ScriptError(450, quoted(BasicError::standardDescription(450), proc.name), proc.line);
     startClock();
+    Running running(m_running);
     return invoke(proc, args.data(), int(args.size()));
 }
 
@@ -247,6 +266,18 @@ Interpreter::Flow Interpreter::execStmt(const Stmt &s, Frame &f)
     case Stmt::Erase:
         execErase(static_cast<const EraseStmt &>(s), f);
         return Flow::Normal;
+    case Stmt::With: {
+        const auto &w = static_cast<const WithStmt &>(s);
+        Variant object = eval(*w.object, f);
+        if (!object.isObject()) raise(BasicError::ObjectRequired);
+        m_withStack.push_back(std::move(object));
+        struct Pop
+        {
+            std::vector<Variant> &stack;
+            ~Pop() { stack.pop_back(); }
+        } pop{m_withStack};
+        return execBlock(w.body, f);
+    }
     case Stmt::Const:
     case Stmt::Nop:
         return Flow::Normal;
@@ -257,6 +288,7 @@ Interpreter::Flow Interpreter::execStmt(const Stmt &s, Frame &f)
 Interpreter::Flow Interpreter::execIf(const IfStmt &s, Frame &f)
 {
     for (const auto &b : s.branches) {
+        m_line = b.line;
         bool c;
         if (f.resumeNext) {
             // An error in the condition resumes with the next statement: the branch's first.
@@ -284,6 +316,7 @@ Interpreter::Flow Interpreter::execSelect(const SelectStmt &s, Frame &f)
     Variant test = eval(*s.test, f);
     bool hardTest = isHard(*s.test);
     for (const auto &c : s.cases) {
+        m_line = c.line;
         for (const auto &item : c.items) {
             Variant a = eval(*item.a, f);
             bool hardA = isHard(*item.a);
@@ -318,6 +351,7 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
     if (from.isString()) from = Variant(from.toDouble());
     assign(*s.var, from, f, false);
     for (;;) {
+        m_line = s.line;
         Variant current = evalName(*s.var, f);
         double c = Operators::deref(current).toDouble();
         if (increment >= 0 ? c > limit : c < limit) break;
@@ -325,6 +359,7 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
         Flow flow = execBlock(s.body, f);
         if (flow == Flow::ExitFor) break;
         if (flow != Flow::Normal) return flow;
+        m_line = s.line;
         assign(*s.var, Operators::add(evalName(*s.var, f), step), f, false);
     }
     return Flow::Normal;
@@ -361,6 +396,7 @@ Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
 {
     for (;;) {
         if (s.condKind == DoStmt::PreWhile || s.condKind == DoStmt::PreUntil) {
+            m_line = s.line;
             bool c = Operators::truth(eval(*s.cond, f));
             if (c != (s.condKind == DoStmt::PreWhile)) break;
         }
@@ -369,7 +405,7 @@ Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
         if (flow == Flow::ExitDo) break;
         if (flow != Flow::Normal) return flow;
         if (s.condKind == DoStmt::PostWhile || s.condKind == DoStmt::PostUntil) {
-            m_line = s.line;
+            m_line = s.loopLine;
             bool c = Operators::truth(eval(*s.cond, f));
             if (c != (s.condKind == DoStmt::PostWhile)) break;
         }
@@ -388,10 +424,7 @@ std::vector<com::VariantArray::Bound> boundsOf(const std::vector<Variant> &upper
         if (upper < -1) throw BasicError(BasicError::SubscriptOutOfRange);
         bounds.push_back({0, upper + 1});
         total *= std::int64_t(upper) + 1;
-        if (total > Interpreter::kMaxArrayElements)
-            throw BasicError(7, QStringLiteral("Out of memory (an array may hold at most %1 "
-                                               "elements)")
-                                    .arg(Interpreter::kMaxArrayElements));
+        Operators::checkElements(total);
     }
     return bounds;
 }
@@ -477,6 +510,8 @@ Variant Interpreter::eval(const Expr &e, Frame &f)
         return eval(*static_cast<const ParenExpr &>(e).inner, f);
     case Expr::New:
         return evalNew(static_cast<const NewExpr &>(e));
+    case Expr::WithObject:
+        return m_withStack.back();
     }
     return Variant();
 }
@@ -681,6 +716,10 @@ Variant Interpreter::callBuiltin(const NameExpr &n, Frame &f)
     int argc = int(n.args.size());
     if (argc < b.minArgs || argc > b.maxArgs)
         raise(450, quoted(BasicError::standardDescription(450), n.name));
+    if (argc > Builtins::kMaxArgs) {
+        std::vector<Variant> many = evalArgs(n.args, f);
+        return b.fn(*this, many.data(), argc);
+    }
     Variant args[Builtins::kMaxArgs];
     for (int i = 0; i < argc; ++i)
         args[i] = eval(*n.args[std::size_t(i)], f);
@@ -726,6 +765,12 @@ Variant Interpreter::invoke(Procedure &proc, Variant *args, int argc)
     if (m_depth >= kMaxCallDepth)
         raise(28, QStringLiteral("Out of stack space (procedure calls nested deeper than %1)")
                       .arg(kMaxCallDepth));
+    // Deep expressions make each call take more of the machine stack: count bytes as well.
+    auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    if (m_stackBase > here && m_stackBase - here > kMaxStackBytes)
+        raise(28, QStringLiteral("Out of stack space (procedure calls use more than %1 KiB of "
+                                 "stack)")
+                      .arg(kMaxStackBytes / 1024));
     ++m_depth;
     if (int(m_framePool.size()) < m_depth) m_framePool.emplace_back();
     std::vector<Variant> &pool = m_framePool[std::size_t(m_depth - 1)];

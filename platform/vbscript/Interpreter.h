@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -23,7 +24,8 @@ class Interpreter
 public:
     static constexpr int kMaxCallDepth = 1000;
     static constexpr int kPollInterval = 4096;
-    static constexpr int kMaxArrayElements = 16 * 1024 * 1024;
+    // Machine stack that nested script calls may use; well inside a thread's usual 8 MiB.
+    static constexpr std::uintptr_t kMaxStackBytes = 2 * 1024 * 1024;
 
     Interpreter();
     ~Interpreter();
@@ -56,6 +58,12 @@ public:
 
 private:
     enum class Flow { Normal, ExitFor, ExitDo, ExitProc };
+    struct Running
+    {
+        explicit Running(int &count) : m_count(count) { ++m_count; }
+        ~Running() { --m_count; }
+        int &m_count;
+    };
     struct Frame
     {
         com::Variant *vars = nullptr;
@@ -93,6 +101,7 @@ private:
     void assign(const Expr &target, com::Variant value, Frame &f, bool isSet);
     void store(com::Variant &slot, com::Variant value);
 
+    void checkIdle() const;
     void poll();
     [[noreturn]] void raise(int number, const QString &description = QString());
     ScriptError located(const BasicError &e) const;
@@ -107,7 +116,10 @@ private:
     std::shared_ptr<ErrObject> m_err;
     com::Variant m_errVariant;
     std::deque<std::vector<com::Variant>> m_framePool;
+    std::vector<com::Variant> m_withStack;
     int m_depth = 0;
+    int m_running = 0;
+    std::uintptr_t m_stackBase = 0;
     int m_line = 0;
     std::int64_t m_steps = 0;
     std::int64_t m_nextPoll = kPollInterval;

@@ -157,6 +157,13 @@ void Operators::checkLength(qsizetype length)
                              .arg(kMaxStringLength));
 }
 
+void Operators::checkElements(qint64 count)
+{
+    if (count > kMaxArrayElements)
+        throw BasicError(7, QStringLiteral("Out of memory (an array may hold at most %1 elements)")
+                                .arg(kMaxArrayElements));
+}
+
 Variant Operators::deref(const Variant &v)
 {
     if (!v.isObject()) return v;

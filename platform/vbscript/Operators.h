@@ -14,6 +14,8 @@ class Operators
 public:
     // Texts longer than this raise 14 (out of string space).
     static constexpr int kMaxStringLength = 16 * 1024 * 1024;
+    // Arrays and match collections larger than this raise 7 (out of memory).
+    static constexpr int kMaxArrayElements = 1024 * 1024;
     static constexpr int kNullResult = 2;
 
     // Any binary operator except Is; `hardA`/`hardB` tell that an operand is a literal or a
@@ -47,6 +49,7 @@ public:
     // A whole number for \, Mod, And...: rounded half to even; raises 6 outside a Long.
     static std::int32_t toLong(const com::Variant &v);
     static void checkLength(qsizetype length);
+    static void checkElements(qint64 count);
 };
 
 } // namespace vbs

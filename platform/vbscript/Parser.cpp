@@ -246,6 +246,11 @@ StmtPtr Parser::parseStatement()
     const Token &t = peek();
     int line = t.line;
     StmtPtr s;
+    if (t.type == Token::Dot && m_with > 0) {
+        s = parseAssignOrCall(false, false);
+        s->line = line;
+        return s;
+    }
     if (t.type != Token::Identifier) fail(1024, t);
     switch (t.keyword) {
     case Token::Dim:
@@ -296,6 +301,12 @@ StmtPtr Parser::parseStatement()
         s = parseAssignOrCall(false, true);
         break;
     case Token::None:
+        if (t.isWord("Stop") && (peek(1).type == Token::Newline || peek(1).type == Token::End)) {
+            // A breakpoint for a debugger; there is none here.
+            next();
+            s = std::make_unique<Stmt>(Stmt::Nop);
+            break;
+        }
         if (t.isWord("Randomize")) {
             next();
             if (!atEndOfStatement()) parseExpr();
@@ -307,7 +318,8 @@ StmtPtr Parser::parseStatement()
     case Token::Class:
         fail(1002, t, QStringLiteral("Syntax error: Class definitions are not supported"));
     case Token::With:
-        fail(1002, t, QStringLiteral("Syntax error: With blocks are not supported"));
+        s = parseWith();
+        break;
     case Token::Function:
     case Token::Sub:
         fail(1024, t,
@@ -326,6 +338,7 @@ StmtPtr Parser::parseIf()
     auto s = std::make_unique<IfStmt>();
     s->line = next().line;
     IfStmt::Branch first;
+    first.line = s->line;
     first.cond = parseExpr();
     expectKeyword(Token::Then, 1017);
     const Token &after = peek();
@@ -337,6 +350,7 @@ StmtPtr Parser::parseIf()
             if (t.is(Token::ElseIf)) {
                 next();
                 IfStmt::Branch b;
+                b.line = t.line;
                 b.cond = parseExpr();
                 expectKeyword(Token::Then, 1017);
                 b.body = parseBlock();
@@ -389,6 +403,7 @@ StmtPtr Parser::parseSelect()
                 continue;
             }
             SelectStmt::Case c;
+            c.line = t.line;
             do {
                 SelectStmt::Item item;
                 if (acceptKeyword(Token::Is)) {
@@ -498,6 +513,7 @@ StmtPtr Parser::parseDo()
     ++m_loopDo;
     s->body = parseBlock();
     --m_loopDo;
+    s->loopLine = peek().line;
     expectKeyword(Token::Loop, 1019);
     if (s->condKind == DoStmt::None) {
         if (acceptKeyword(Token::While)) {
@@ -630,6 +646,31 @@ StmtPtr Parser::parseConst()
     return s;
 }
 
+StmtPtr Parser::parseWith()
+{
+    auto s = std::make_unique<WithStmt>();
+    s->line = next().line;
+    s->object = parseExpr();
+    expectEndOfStatement();
+    ++m_with;
+    s->body = parseBlock();
+    --m_with;
+    if (!peek().is(Token::EndKw)) fail(1014, peek());
+    next();
+    if (!acceptKeyword(Token::With))
+        fail(1002, peek(), QStringLiteral("Syntax error: expected 'With' after 'End'"));
+    return s;
+}
+
+ExprPtr Parser::withObject(const Token &dot)
+{
+    // ".name" inside a With block: the Dot stays for parsePostfix to read the member.
+    auto e = std::make_unique<WithObjectExpr>();
+    e->line = dot.line;
+    e->column = dot.column;
+    return e;
+}
+
 StmtPtr Parser::parseErase()
 {
     auto s = std::make_unique<EraseStmt>();
@@ -648,15 +689,20 @@ StmtPtr Parser::parseAssignOrCall(bool isSet, bool isCall)
 {
     const Token &first = peek();
     int line = first.line;
-    if (first.type != Token::Identifier || (first.keyword != Token::None))
-        fail(first.type == Token::Identifier ? 1024 : 1010, first);
-    auto name = std::make_unique<NameExpr>();
-    name->line = first.line;
-    name->column = first.column;
-    name->name = first.text;
-    next();
     int lastParen = -1;
-    ExprPtr target = parsePostfix(std::move(name), &lastParen);
+    ExprPtr target;
+    if (first.type == Token::Dot && m_with > 0) {
+        target = parsePostfix(withObject(first), &lastParen);
+    } else {
+        if (first.type != Token::Identifier || (first.keyword != Token::None))
+            fail(first.type == Token::Identifier ? 1024 : 1010, first);
+        auto name = std::make_unique<NameExpr>();
+        name->line = first.line;
+        name->column = first.column;
+        name->name = first.text;
+        next();
+        target = parsePostfix(std::move(name), &lastParen);
+    }
     if (!isCall && peek().type == Token::Eq) {
         next();
         auto s = std::make_unique<AssignStmt>();
@@ -1045,6 +1091,9 @@ ExprPtr Parser::parsePrimary()
     case Token::Date:
         next();
         return literal(com::Variant::fromDate(t.number), t);
+    case Token::Dot:
+        if (m_with == 0) fail(1023, t);
+        return parsePostfix(withObject(t));
     case Token::LParen: {
         next();
         auto e = std::make_unique<ParenExpr>();

@@ -18,7 +18,7 @@ public:
     static constexpr int kMaxSourceLength = 4 * 1024 * 1024;
     static constexpr int kMaxNesting = 100;
 
-    // Lexes and parses; the entry point for tests and the fuzz target.
+    // Lexes and parses.
     static std::unique_ptr<Program> parse(const QString &text);
 
     explicit Parser(std::vector<Token> tokens);
@@ -52,6 +52,8 @@ private:
     StmtPtr parseDim(bool redim);
     StmtPtr parseConst();
     StmtPtr parseErase();
+    StmtPtr parseWith();
+    ExprPtr withObject(const Token &dot);
     StmtPtr parseAssignOrCall(bool isSet, bool isCall);
     DimItem parseDimItem(bool redim);
 
@@ -80,6 +82,7 @@ private:
     std::size_t m_pos = 0;
     int m_depth = 0;
     int m_inlineIf = 0; // inside a single-line If: Else ends a statement
+    int m_with = 0;     // open With blocks (".member")
     int m_loopDo = 0;   // open Do loops (Exit Do)
     int m_loopFor = 0;  // open For loops (Exit For)
     int m_procKind = 0; // 0 module, 1 Function, 2 Sub

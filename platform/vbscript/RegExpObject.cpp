@@ -177,6 +177,7 @@ Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
         std::vector<Variant> matches;
         QRegularExpressionMatchIterator it = compiled().globalMatch(subject);
         while (it.hasNext()) {
+            Operators::checkElements(qint64(matches.size()) + 1);
             matches.push_back(Variant(std::static_pointer_cast<com::DispatchObject>(
                 std::make_shared<MatchObject>(it.next()))));
             if (!m_global) break;

@@ -105,6 +105,9 @@ void Resolver::collect(Block &block, Scope *scope)
         case Stmt::Do:
             collect(static_cast<DoStmt &>(s).body, scope);
             break;
+        case Stmt::With:
+            collect(static_cast<WithStmt &>(s).body, scope);
+            break;
         default:
             break;
         }
@@ -237,6 +240,12 @@ void Resolver::resolveStmt(Stmt &s, Scope *scope)
         auto &d = static_cast<DoStmt &>(s);
         if (d.cond) resolveExpr(*d.cond, scope);
         resolveBlock(d.body, scope);
+        break;
+    }
+    case Stmt::With: {
+        auto &w = static_cast<WithStmt &>(s);
+        resolveExpr(*w.object, scope);
+        resolveBlock(w.body, scope);
         break;
     }
     case Stmt::Erase:

@@ -12,11 +12,6 @@ ScriptError::ScriptError(int number, const QString &description, int line, int c
 {
 }
 
-QString ScriptError::sourceText() const
-{
-    return source();
-}
-
 QString ScriptError::message() const
 {
     QString where = m_column > 0 ? QStringLiteral("line %1, column %2").arg(m_line).arg(m_column)

@@ -15,6 +15,7 @@ public:
     ScriptError(int number, const QString &description, int line = 0, int column = 0,
                 Kind kind = Runtime, const QString &source = QString());
 
+    // source() is "VBScript runtime error", "VBScript compilation error" or Err.Raise's source.
     int line() const { return m_line; }
     int column() const { return m_column; }
     Kind kind() const { return m_kind; }
@@ -24,8 +25,6 @@ public:
     void setCatchable(bool catchable) { m_catchable = catchable; }
     void setLine(int line) { m_line = line; }
 
-    // "VBScript runtime error" or "VBScript compilation error".
-    QString sourceText() const;
     // One line for messages: "Type mismatch: 'x' (error 13, line 4)".
     QString message() const;
 

@@ -42,7 +42,7 @@ enum class Op : std::uint8_t {
 
 struct Expr
 {
-    enum Kind : std::uint8_t { Literal, Name, Member, Unary, Binary, Paren, New };
+    enum Kind : std::uint8_t { Literal, Name, Member, Unary, Binary, Paren, New, WithObject };
     explicit Expr(Kind k) : kind(k) {}
     virtual ~Expr() = default;
     Kind kind;
@@ -118,6 +118,12 @@ struct NewExpr : Expr
     QString className;
 };
 
+// The object of the innermost With block (".member").
+struct WithObjectExpr : Expr
+{
+    WithObjectExpr() : Expr(WithObject) {}
+};
+
 struct Stmt
 {
     enum Kind : std::uint8_t {
@@ -134,6 +140,7 @@ struct Stmt
         Exit,
         OnError,
         Erase,
+        With,
         Nop
     };
     explicit Stmt(Kind k) : kind(k) {}
@@ -199,6 +206,7 @@ struct IfStmt : Stmt
     {
         ExprPtr cond;
         Block body;
+        int line = 0; // of its If or ElseIf
     };
     std::vector<Branch> branches;
     Block elseBody;
@@ -218,6 +226,7 @@ struct SelectStmt : Stmt
     {
         std::vector<Item> items;
         Block body;
+        int line = 0;
     };
     ExprPtr test;
     std::vector<Case> cases;
@@ -250,6 +259,7 @@ struct DoStmt : Stmt
     CondKind condKind = None;
     ExprPtr cond;
     Block body;
+    int loopLine = 0; // of the Loop that holds a condition
 };
 
 struct ExitStmt : Stmt
@@ -269,6 +279,13 @@ struct EraseStmt : Stmt
 {
     EraseStmt() : Stmt(Erase) {}
     std::vector<std::unique_ptr<NameExpr>> vars;
+};
+
+struct WithStmt : Stmt
+{
+    WithStmt() : Stmt(With) {}
+    ExprPtr object;
+    Block body;
 };
 
 struct Param

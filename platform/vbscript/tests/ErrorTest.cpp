@@ -84,6 +84,31 @@ TEST(ScriptErrors, RuntimeErrorsCarryNumberDescriptionAndLine)
     EXPECT_EQ(sc.Error()->number(), 450);
 }
 
+TEST(ScriptErrors, ConditionErrorsReportTheirOwnLine)
+{
+    struct Case
+    {
+        const char *body;
+        int line;
+    } cases[] = {
+        {"If False Then\n x = 1\nElseIf 1 / 0 Then\n x = 2\nEnd If", 4},
+        {"Do\n x = x + 1\nLoop Until CLng(\"z\")", 4},
+        {"Select Case 1\nCase 2\n x = 1\nCase 1 / 0\n x = 2\nEnd Select", 5},
+        {"For i = 1 To 3\n x = 1\n i = \"z\"\nNext", 2},
+    };
+    for (const auto &c : cases) {
+        vbs::ScriptControl sc;
+        sc.AddCode(QStringLiteral("Function T()\n") + QString::fromUtf8(c.body) +
+                   QStringLiteral("\nEnd Function"));
+        try {
+            sc.Run(QStringLiteral("T"));
+            ADD_FAILURE() << c.body;
+        } catch (const vbs::ScriptError &e) {
+            EXPECT_EQ(e.line(), c.line) << c.body;
+        }
+    }
+}
+
 TEST(ScriptErrors, SyntaxErrorsCarryLineAndColumn)
 {
     struct Case
@@ -232,6 +257,13 @@ TEST(ScriptErrors, LimitsStopHostileScripts)
     EXPECT_EQ(runBody("T = Space(100000000)"), "error 14");
     // Recursion.
     EXPECT_EQ(runBody("T = R(1)", "Function R(n)\n R = R(n + 1)\nEnd Function\n"), "error 28");
+    // Recursion through deeply nested expressions runs out of its stack budget, not the
+    // machine's stack.
+    QString nested =
+        QString(90, QLatin1Char('(')) + QStringLiteral("D(n + 1)") + QString(90, QLatin1Char(')'));
+    EXPECT_EQ(runBody(QStringLiteral("T = D(1)"), QStringLiteral("Function D(n)\n D = ") + nested +
+                                                      QStringLiteral(" + 1\nEnd Function\n")),
+              "error 28");
 }
 
 TEST(ScriptErrors, CancelStopsARunawayLoop)

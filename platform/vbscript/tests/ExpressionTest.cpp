@@ -249,6 +249,12 @@ TEST(ScriptExpression, StringFunctionsAtTheirEdges)
         {"FormatNumber(-0.5, 0)", "String:-1"},
         {"FormatNumber(0.25, 1, 0)", "String:.3"},
         {"FormatNumber(-1234.567, 2, -1, -1, 0)", "String:(1234.57)"},
+        {"FormatPercent(0.1234)", "String:12.34%"},
+        {"FormatPercent(-0.5, 0, , -1)", "String:(50%)"},
+        {"Join(Filter(Array(\"ab\", \"cd\", \"AB\"), \"b\"), \"|\")", "String:ab"},
+        {"Join(Filter(Array(\"ab\", \"cd\", \"AB\"), \"b\", True, 1), \"|\")", "String:ab|AB"},
+        {"Join(Filter(Array(\"ab\", \"cd\"), \"b\", False), \"|\")", "String:cd"},
+        {"UBound(Filter(Array(\"ab\"), \"z\"))", "Long:-1"},
     };
     runTable(cases, std::size(cases));
 }

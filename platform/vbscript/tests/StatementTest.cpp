@@ -1,5 +1,7 @@
 #include "platform/vbscript/tests/ScriptTestHelpers.h"
 
+#include "platform/win/MessageBox.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,6 +55,7 @@ TEST(ScriptStatements, ControlFlow)
         {"x = 1 _\n + 2: T = x", "Integer:3"},
         {"T = 1 ' comment\nRem another\nT = T + 1", "Integer:2"},
         {"tEsT = 5: T = TEST", "Integer:5"},
+        {"Stop\nRandomize\nT = 1", "Integer:1"},
     };
     runTable(cases, std::size(cases));
 }
@@ -105,6 +108,8 @@ TEST(ScriptStatements, ArraysAreValues)
         {"a = Array(1, 2): Erase a: T = UBound(a)", "error 9"},
         {"x = 5: T = x(0)", "error 13"},
         {"ReDim a(100000000)", "error 7"},
+        {"ReDim a(2000, 2000)", "error 7"},
+        {"a = Split(Space(2000000))", "error 7"},
         {"a = Array(3, 1): T = LBound(a) & UBound(a) & IsArray(a)", "String:01True"},
     };
     runTable(cases, std::size(cases));
@@ -137,6 +142,38 @@ TEST(ScriptStatements, ModuleCodeRunsAtLoad)
     EXPECT_THROW(sc.Run(QStringLiteral("Next1")), vbs::ScriptError);
 }
 
+TEST(ScriptStatements, CodeCannotBeResetWhileItRuns)
+{
+    // A message box lets the event loop run; whatever it does, the running code stays alive.
+    vbs::ScriptControl sc;
+    struct ResettingBox : win::MessageBoxSeam
+    {
+        vbs::ScriptControl *control = nullptr;
+        int refused = 0;
+        int show(const QString &, int, const QString &) override
+        {
+            try {
+                control->Reset();
+            } catch (const vbs::ScriptError &) {
+                ++refused;
+            }
+            try {
+                control->AddCode(QStringLiteral("Dim z"));
+            } catch (const vbs::ScriptError &) {
+                ++refused;
+            }
+            return win::vbOK;
+        }
+    } box;
+    box.control = &sc;
+    win::MessageBoxSeam *previous = win::MessageBoxSeam::installed();
+    win::MessageBoxSeam::install(&box);
+    sc.AddCode(QStringLiteral("Function F()\n MsgBox \"x\"\n F = 7\nEnd Function"));
+    EXPECT_EQ(describe(sc.Run(QStringLiteral("F"))), "Integer:7");
+    EXPECT_EQ(box.refused, 2);
+    win::MessageBoxSeam::install(previous);
+}
+
 TEST(ScriptStatements, RegExp)
 {
     const Case cases[] = {
@@ -158,8 +195,19 @@ TEST(ScriptStatements, RegExp)
          "For Each x In r.Execute(\"a1b2\"): s = s & x.Value: Next: T = s",
          "String:12"},
         {"Set r = New RegExp: r.Pattern = \"(\": T = r.Test(\"x\")", "error 5017"},
+        {"Set r = New RegExp: r.Global = True: Set m = r.Execute(Space(2000000))", "error 7"},
         {"Set r = New RegExp: T = r.Nope", "error 438"},
         {"Set r = New Thing", "error 506"},
+        {"Set r = New RegExp\nWith r\n .Pattern = \"a\"\n .Global = True\n"
+         " T = .Replace(\"aa\", \"b\") & .Test(\"xa\")\nEnd With",
+         "String:bbTrue"},
+        {"With New RegExp\n .Pattern = \"x\"\n If .Test(\"yx\") Then T = Len(.Pattern)\nEnd With",
+         "Long:1"},
+        {"Set r = New RegExp: r.Pattern = \"o\"\nWith r\n With New RegExp\n .Pattern = \"i\"\n"
+         " End With\n T = .Pattern\nEnd With",
+         "String:o"},
+        {"With 5\nEnd With", "error 424"},
+        {".Pattern = 1", "error 1024"},
         {"Set r = New RegExp: T = TypeName(r) & (r Is r) & (r Is Nothing)",
          "String:IRegExp2TrueFalse"},
         {"Set r = 5", "error 424"},
