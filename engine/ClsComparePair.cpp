@@ -349,7 +349,7 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
                           const SheetRef &sheet, int endRow) {
         wrapped.setEndCol(endCol);
         wrapped.SetAppendOpt(m_options);
-        wrapped.SetUserConfigObj(side->StartRow(), side->GetDataCol());
+        wrapped.SetUserConfigObj(*side);
         wrapped.Init(sheet, endRow);
     };
     prepare(*m_leftWrapped, m_leftEndCol, m_leftSide, m_leftSheet, m_leftEndRow);
