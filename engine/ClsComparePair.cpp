@@ -407,22 +407,26 @@ int ClsComparePair::BeginCompareByKeyCol()
 
     // Keys of a side with merged key cells are read from the live sheet, through their merged
     // areas; all others from the side's in-memory view (which reads the live sheet itself when
-    // the view could not be taken). Both are trimmed alike.
-    auto keyReader = [](bool merged, const SheetRef &sheet,
-                        const ClsWrappedSheet &wrapped) -> ModCompare::BlockCellText {
-        if (merged)
-            return
-                [sheet](int row, int column) { return ModExcel::GetCellText(sheet, row, column); };
-        return [&wrapped](int row, int column) { return wrapped.GetCell(row, column); };
+    // the view could not be taken). Both paths trim alike.
+    const bool trim = m_options->UseTrimForKey();
+    const ClsWrappedSheet &leftWrapped = *m_leftWrapped;
+    const ClsWrappedSheet &rightWrapped = *m_rightWrapped;
+    const ModCompare::BlockCellText leftKeys = [&leftWrapped](int row, int column) {
+        return leftWrapped.GetCell(row, column);
     };
-    const ModCompare::BlockCellText leftKeys =
-        keyReader(m_leftHasMerge, m_leftSheet, *m_leftWrapped);
-    const ModCompare::BlockCellText rightKeys =
-        keyReader(m_rightHasMerge, m_rightSheet, *m_rightWrapped);
+    const ModCompare::BlockCellText rightKeys = [&rightWrapped](int row, int column) {
+        return rightWrapped.GetCell(row, column);
+    };
 
     int firstLeftRow = m_leftSide->StartRow();
-    ModCompare::LoadKeyRowsFromArray(leftKeys, firstLeftRow, m_leftEndRow, m_leftSide->GetKeyCol(),
-                                     keyMap, *m_options);
+    if (m_leftHasMerge) {
+        int rowCount = m_leftSheet->UsedRange().Rows().Count();
+        ModCompare::LoadKeyRowsFromSheet(m_leftSheet, firstLeftRow, rowCount,
+                                         m_leftSide->GetKeyCol(), keyMap, DealMerge(), trim);
+    } else {
+        ModCompare::LoadKeyRowsFromArray(leftKeys, firstLeftRow, m_leftEndRow,
+                                         m_leftSide->GetKeyCol(), keyMap, *m_options);
+    }
 
     QList<int> leftKeyCols, rightKeyCols, leftDataCols, rightDataCols;
     m_leftSide->GetKeyColArray(leftKeyCols);
@@ -441,7 +445,10 @@ int ClsComparePair::BeginCompareByKeyCol()
             m_cancelled = true;
             break;
         }
-        ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, *m_options);
+        if (m_rightHasMerge)
+            ModCompare::ReadSheetRowCells(m_rightSheet, i, rightKeyCols, keyRow, DealMerge(), trim);
+        else
+            ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, *m_options);
         if (ModCommon::IsStrArrayEmpty(keyRow)) continue;
         if (keyMap.Exists(keyRow)) {
             ++m_matchedCount;
