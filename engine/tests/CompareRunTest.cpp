@@ -749,3 +749,27 @@ TEST_F(CompareRunTest, WorkbooksOfOtherWritersCompareAlike)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, CellsCompareByTheTextsTheyRead)
+{
+    // A date and its serial number read differently; a number in another format, a Boolean
+    // against the text True and a number against its text read alike.
+    makeBooks(R"(
+import datetime
+def fmt(wb):
+    wb['Data']['B2'].number_format = '0.00'
+book('L.xlsx', [('Data', [['k1', datetime.date(2023, 3, 15)], ['k2', 1.5], ['k3', True],
+                          ['k4', '1.5']])])
+book('R.xlsx', [('Data', [['k1', 45000], ['k2', 1.5], ['k3', 'True'], ['k4', 1.5]])], fmt)
+)");
+    m_options->setTxtReport(true);
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    const QStringList table{spaces(25) + QStringLiteral("B(列)") + spaces(13),
+                            QStringLiteral("左边row:1,匹配右边row:1: 2023-03-15<->45000")};
+    EXPECT_TEXTS(report(), heading(keyed()) + detailHead() + table + summary(5, 0, 4, 1));
+}
+
+} // namespace
