@@ -127,6 +127,10 @@ ClsComparePair::ClsComparePair() = default;
 ClsComparePair::~ClsComparePair()
 {
     ClearObjects();
+    // The report stays open for the user after the pair is gone, until its application quits.
+    static std::vector<AppRef> leftOpen;
+    std::erase_if(leftOpen, [](const AppRef &app) { return app->hasQuit(); });
+    if (m_reportApp && !m_reportApp->hasQuit()) leftOpen.push_back(m_reportApp);
 }
 
 qint64 ClsComparePair::tickCount()
