@@ -68,7 +68,8 @@ class ClsComparePair::CellProbe
 {
 public:
     CellProbe(const ClsWrappedSheet &left, const ClsWrappedSheet &right)
-        : m_leftBook(&left.worksheet()->book()), m_rightBook(&right.worksheet()->book()),
+        : m_leftOwner(left.worksheet()->workbook()), m_rightOwner(right.worksheet()->workbook()),
+          m_leftBook(&left.worksheet()->book()), m_rightBook(&right.worksheet()->book()),
           m_leftSheet(&left.worksheet()->data()), m_rightSheet(&right.worksheet()->data()),
           m_leftEndRow(left.endRow()), m_rightEndRow(right.endRow())
     {
@@ -76,6 +77,9 @@ public:
 
     bool identical(int leftRow, int leftColumn, int rightRow, int rightColumn) const
     {
+        // A workbook closed while the run yielded has freed its cells.
+        if (m_leftOwner->isClosed() || m_rightOwner->isClosed())
+            throw BasicError(462, QStringLiteral("The compared workbook is no longer available."));
         const excel::Cell *a = leftRow > m_leftEndRow
                                    ? nullptr
                                    : excel::CellStore::find(*m_leftSheet, leftRow, leftColumn);
@@ -114,6 +118,8 @@ private:
         return cell.value.string < book.strings.size() ? book.strings[cell.value.string] : none;
     }
 
+    std::shared_ptr<const excel::Workbook> m_leftOwner;
+    std::shared_ptr<const excel::Workbook> m_rightOwner;
     const excel::WorkbookData *m_leftBook;
     const excel::WorkbookData *m_rightBook;
     const excel::SheetData *m_leftSheet;

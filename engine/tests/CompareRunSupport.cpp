@@ -146,6 +146,7 @@ void FakeMainWindow::setValue(int percent)
 {
     values.push_back(percent);
     if (cancelAtPercent >= 0 && percent >= cancelAtPercent) ModCompare::SetCancelCompare(true);
+    if (onValue) onValue(percent);
 }
 
 FakeView::FakeView() : m_previous(CompareViewSeam::installed())

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 // Helpers for the end-to-end comparison tests: workbooks written by openpyxl, report workbooks
@@ -56,6 +57,8 @@ public:
     std::vector<bool> visibleStates;
     std::vector<int> values;
     int cancelAtPercent = -1;
+    // Called with every progress value.
+    std::function<void(int)> onValue;
 
 private:
     CompareMainWindow *m_previous;

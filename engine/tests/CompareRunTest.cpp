@@ -773,3 +773,39 @@ book('R.xlsx', [('Data', [['k1', 45000], ['k2', 1.5], ['k3', 'True'], ['k4', 1.5
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, AWorkbookClosedDuringThePairFailsThatPairOnly)
+{
+    makeBooks(R"(
+rows = [['k%d' % r, r] for r in range(1, 101)]
+book('L.xlsx', [('Data', rows), ('More', rows)])
+book('R.xlsx', [('Data', rows), ('More', rows)])
+)");
+    Sides sides;
+    sides.leftSheets = sides.rightSheets =
+        QStringList{QStringLiteral("Data"), QStringLiteral("More")};
+    auto core = newCore(sides);
+    // Closed half-way through the first pair (as when its window is closed meanwhile); the
+    // next pair opens the workbook again.
+    bool closed = false;
+    m_window.onValue = [&](int percent) {
+        if (percent >= 50 && !closed) {
+            closed = true;
+            core->m_leftObj->CloseDoc();
+        }
+    };
+    m_boxes.expect(win::vbOK);
+    ASSERT_TRUE(run(*core));
+    ASSERT_EQ(m_boxes.shown().size(), 1u);
+    EXPECT_TRUE(
+        m_boxes.shown()[0].prompt.startsWith(QStringLiteral("比较工作表 Data 和 Data 时出错：")))
+        << m_boxes.shown()[0].prompt.toStdString();
+    EXPECT_TRUE(m_boxes.shown()[0].prompt.contains(QStringLiteral("462")));
+    EXPECT_TEXTS(report(QStringLiteral("More")),
+                 heading(keyed(), QStringLiteral("More")) + summary(101, 0, 100, 0));
+    EXPECT_EQ(m_window.busyStates, (std::vector<bool>{true, false}));
+}
+
+} // namespace
