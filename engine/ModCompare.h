@@ -74,7 +74,8 @@ void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow
                           const ClsMap &keyColumns, ClsArrayMap &keyMap,
                           const ClsSessionOption &options);
 
-// The file name alone when the path lies in the folder (compared ignoring case), else the path.
+// The file name alone when the path lies directly in the folder, else the path. Folders are
+// compared with their case: Linux file names keep it.
 QString GetRelativeFileName(const QString &folder, const QString &path);
 // A relative path is resolved against the folder; an absolute one (starting with "/") is kept.
 QString GetAbsolutePath(const QString &folder, const QString &path);
