@@ -103,6 +103,7 @@ void Interpreter::startClock()
             m_clock.invalidate();
         m_nextPoll = m_steps + kPollInterval;
         m_stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+        Operators::startBudget();
     }
 }
 

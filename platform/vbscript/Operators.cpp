@@ -148,7 +148,29 @@ bool isTrueValue(const Variant &v)
 
 } // namespace
 
+namespace {
+// Characters of big texts made since the outermost call began.
+thread_local qint64 t_bigTextMade = 0;
+} // namespace
+
+void Operators::startBudget()
+{
+    t_bigTextMade = 0;
+}
+
 void Operators::checkLength(qsizetype length)
+{
+    checkLimit(length);
+    if (length >= kBigText) {
+        t_bigTextMade += length;
+        if (t_bigTextMade > kMaxBigTextPerCall)
+            throw BasicError(7, QStringLiteral("Out of memory (the script made more than %1 "
+                                               "characters of long texts in one call)")
+                                    .arg(kMaxBigTextPerCall));
+    }
+}
+
+void Operators::checkLimit(qsizetype length)
 {
     if (length > kMaxStringLength)
         throw BasicError(BasicError::OutOfStringSpace,

@@ -255,6 +255,10 @@ TEST(ScriptErrors, LimitsStopHostileScripts)
     // String size.
     EXPECT_EQ(runBody("s = \"x\"\nDo: s = s & s: Loop"), "error 14");
     EXPECT_EQ(runBody("T = Space(100000000)"), "error 14");
+    // Long texts kept in an array add up: the call stops long before memory runs out.
+    EXPECT_EQ(runBody("ReDim a(1000)\nFor i = 0 To 1000: a(i) = Space(10000000): Next"), "error 7");
+    // Short texts made over and over do not count.
+    EXPECT_EQ(runBody("For i = 1 To 100000: s = Space(100) & i: Next: T = Len(s)"), "Long:106");
     // Recursion.
     EXPECT_EQ(runBody("T = R(1)", "Function R(n)\n R = R(n + 1)\nEnd Function\n"), "error 28");
     // Recursion through deeply nested expressions runs out of its stack budget, not the
