@@ -48,6 +48,7 @@ struct Expr
     Kind kind;
     int line = 0;
     int column = 0;
+    int depth = 1; // of the subtree: evaluating and freeing it recurses this deep
 };
 using ExprPtr = std::unique_ptr<Expr>;
 

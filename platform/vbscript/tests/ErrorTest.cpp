@@ -252,6 +252,13 @@ TEST(ScriptErrors, LimitsStopHostileScripts)
     EXPECT_EQ(addCodeError(blocks).number(), 1002);
     QString minus = QStringLiteral("x = ") + QString(100000, QLatin1Char('-')) + QLatin1Char('1');
     EXPECT_EQ(addCodeError(minus).number(), 1002);
+    // Long operator chains are deep trees too.
+    QStringList terms;
+    for (int i = 0; i < 300000; ++i)
+        terms << QStringLiteral("1");
+    EXPECT_EQ(addCodeError(QStringLiteral("x = ") + terms.join(QLatin1Char('+'))).number(), 1002);
+    EXPECT_EQ(runBody(QStringLiteral("T = ") + terms.mid(0, 900).join(QLatin1Char('+'))),
+              "Integer:900");
     // String size.
     EXPECT_EQ(runBody("s = \"x\"\nDo: s = s & s: Loop"), "error 14");
     EXPECT_EQ(runBody("T = Space(100000000)"), "error 14");
