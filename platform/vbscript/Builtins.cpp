@@ -644,8 +644,10 @@ Variant fnAtn(Interpreter &, Variant *a, int)
 Variant fnArray(Interpreter &, Variant *a, int argc)
 {
     auto arr = com::VariantArray::vector(0, argc - 1);
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < argc; ++i) {
+        Operators::checkNesting(a[i]);
         arr->at(i) = a[i];
+    }
     return Variant(arr);
 }
 

@@ -513,6 +513,10 @@ Variant Interpreter::eval(const Expr &e, Frame &f)
         return evalNew(static_cast<const NewExpr &>(e));
     case Expr::WithObject:
         return m_withStack.back();
+    case Expr::Index: {
+        const auto &i = static_cast<const IndexExpr &>(e);
+        return index(eval(*i.base, f), i.args, f, QStringLiteral("()"));
+    }
     }
     return Variant();
 }
@@ -656,6 +660,9 @@ void Interpreter::assign(const Expr &target, Variant value, Frame &f, bool isSet
         object->put(m.name, evalArgs(m.args, f), value);
         return;
     }
+    if (target.kind != Expr::Name)
+        raise(501, QStringLiteral("Illegal assignment: an element of a result cannot be "
+                                  "assigned"));
     const auto &n = static_cast<const NameExpr &>(target);
     Variant *slot = variable(n, f);
     if (!slot) {
@@ -680,6 +687,7 @@ void Interpreter::assign(const Expr &target, Variant value, Frame &f, bool isSet
         auto copy = slot->array()->clone();
         *slot = Variant(copy);
     }
+    Operators::checkNesting(value);
     Variant &e = element(*slot, n.args, f, n.name);
     store(e, std::move(value));
 }
@@ -755,6 +763,7 @@ Variant Interpreter::callProc(Procedure &proc, const NameExpr &n, Frame &f)
         if (!a.hasArgs) {
             *slot = std::move(args[i]);
         } else if (slot->isArray()) {
+            Operators::checkNesting(args[i]);
             element(*slot, a.args, f, a.name) = std::move(args[i]);
         }
     }

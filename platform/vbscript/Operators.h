@@ -58,6 +58,10 @@ public:
     static constexpr qsizetype kBigText = 64 * 1024;
     static constexpr qint64 kMaxBigTextPerCall = 512LL * 1024 * 1024;
     static void checkElements(qint64 count);
+    // Arrays held in array elements may nest kMaxArrayNesting deep (7 beyond): freeing a deeper
+    // chain would recurse past the stack. Call before storing `value` into an array.
+    static void checkNesting(const com::Variant &value);
+    static constexpr int kMaxArrayNesting = 64;
 };
 
 } // namespace vbs

@@ -713,6 +713,14 @@ StmtPtr Parser::parseAssignOrCall(bool isSet, bool isCall)
         return s;
     }
     if (isSet) fail(1011, peek());
+    if (target->kind == Expr::Index) {
+        // An element evaluated as a statement: only its calls matter.
+        expectEndOfStatement();
+        auto s = std::make_unique<CallStmt>();
+        s->line = line;
+        s->call = std::move(target);
+        return s;
+    }
     auto argsOf = [](Expr *e) -> std::vector<ExprPtr> * {
         if (e->kind == Expr::Name) return &static_cast<NameExpr *>(e)->args;
         return &static_cast<MemberExpr *>(e)->args;
@@ -811,10 +819,17 @@ ExprPtr Parser::parsePostfix(ExprPtr base, int *lastParen)
                 hasArgs = &m->hasArgs;
                 args = &m->args;
             }
-            if (!hasArgs || *hasArgs)
-                fail(1025, t,
-                     QStringLiteral("Expected end of statement (an indexed result "
-                                    "cannot be indexed again)"));
+            if (!hasArgs || *hasArgs) {
+                auto index = std::make_unique<IndexExpr>();
+                index->line = t.line;
+                index->column = t.column;
+                index->base = std::move(base);
+                index->args = parseParenArgs();
+                measure(*index);
+                base = std::move(index);
+                if (lastParen) *lastParen = -1;
+                continue;
+            }
             if (lastParen) *lastParen = int(m_pos);
             *hasArgs = true;
             *args = parseParenArgs();
@@ -876,6 +891,11 @@ void Parser::measure(Expr &e)
         break;
     case Expr::Name:
         for (const auto &a : static_cast<NameExpr &>(e).args)
+            consider(a);
+        break;
+    case Expr::Index:
+        consider(static_cast<IndexExpr &>(e).base);
+        for (const auto &a : static_cast<IndexExpr &>(e).args)
             consider(a);
         break;
     default:

@@ -282,6 +282,13 @@ void Resolver::resolveExpr(Expr &e, Scope *scope)
     case Expr::Paren:
         resolveExpr(*static_cast<ParenExpr &>(e).inner, scope);
         break;
+    case Expr::Index: {
+        auto &i = static_cast<IndexExpr &>(e);
+        resolveExpr(*i.base, scope);
+        for (auto &a : i.args)
+            resolveExpr(*a, scope);
+        break;
+    }
     default:
         break;
     }

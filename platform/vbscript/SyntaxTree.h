@@ -42,7 +42,17 @@ enum class Op : std::uint8_t {
 
 struct Expr
 {
-    enum Kind : std::uint8_t { Literal, Name, Member, Unary, Binary, Paren, New, WithObject };
+    enum Kind : std::uint8_t {
+        Literal,
+        Name,
+        Member,
+        Unary,
+        Binary,
+        Paren,
+        New,
+        WithObject,
+        Index
+    };
     explicit Expr(Kind k) : kind(k) {}
     virtual ~Expr() = default;
     Kind kind;
@@ -117,6 +127,14 @@ struct NewExpr : Expr
 {
     NewExpr() : Expr(New) {}
     QString className;
+};
+
+// An element of a value that is itself a call's result or an element: Split(s)(0), a(1)(2).
+struct IndexExpr : Expr
+{
+    IndexExpr() : Expr(Index) {}
+    ExprPtr base;
+    std::vector<ExprPtr> args;
 };
 
 // The object of the innermost With block (".member").

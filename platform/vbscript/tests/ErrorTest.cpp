@@ -266,6 +266,11 @@ TEST(ScriptErrors, LimitsStopHostileScripts)
     EXPECT_EQ(runBody("ReDim a(1000)\nFor i = 0 To 1000: a(i) = Space(10000000): Next"), "error 7");
     // Short texts made over and over do not count.
     EXPECT_EQ(runBody("For i = 1 To 100000: s = Space(100) & i: Next: T = Len(s)"), "Long:106");
+    // Arrays in arrays: a long chain would be freed recursively.
+    EXPECT_EQ(runBody("a = Array()\nFor i = 1 To 100000: a = Array(a): Next"), "error 7");
+    EXPECT_EQ(runBody("Dim a(0)\nFor i = 1 To 100000: a(0) = a: Next"), "error 7");
+    EXPECT_EQ(runBody("a = Array(Array(Array(1)))\nT = a(0)(0)(0)"), "Integer:1");
+    EXPECT_EQ(runBody("a = Array(Array(Array(7)))\nb = a(0): c = b(0): T = c(0)"), "Integer:7");
     // Recursion.
     EXPECT_EQ(runBody("T = R(1)", "Function R(n)\n R = R(n + 1)\nEnd Function\n"), "error 28");
     // Recursion through deeply nested expressions runs out of its stack budget, not the
