@@ -111,6 +111,15 @@ TEST(ScriptErrors, ConditionErrorsReportTheirOwnLine)
 
 TEST(ScriptErrors, SyntaxErrorsCarryLineAndColumn)
 {
+    {
+        vbs::ScriptControl sc;
+        EXPECT_THROW(sc.AddCode(QStringLiteral("x = 1\r\n\r\ny = (2 +\r\nz = 3")),
+                     vbs::ScriptError);
+        ASSERT_NE(sc.Error(), nullptr);
+        EXPECT_EQ(sc.Error()->line(), 3);
+        EXPECT_EQ(sc.Error()->text(), QStringLiteral("y = (2 +"));
+        EXPECT_EQ(sc.Error()->source(), QStringLiteral("VBScript compilation error"));
+    }
     struct Case
     {
         const char *code;
