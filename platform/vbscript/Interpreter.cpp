@@ -114,6 +114,7 @@ void Interpreter::addCode(const QString &text)
     Resolver(*this, *program).resolve();
     for (auto &p : program->procedures)
         m_procedures.insert(p->name.toLower(), p.get());
+    ++m_generation;
     m_programs.push_back(std::move(program));
     runProgram(*m_programs.back());
 }
@@ -540,9 +541,30 @@ void Interpreter::bindDynamic(const NameExpr &n, Frame &f)
     raise(13, quoted(BasicError::standardDescription(13), n.name));
 }
 
+void Interpreter::recheckImplicit(const NameExpr &n)
+{
+    auto &m = const_cast<NameExpr &>(n);
+    m.generation = m_generation;
+    if (Procedure *p = findProcedure(n.name)) {
+        m.binding = NameExpr::Proc;
+        m.proc = p;
+        return;
+    }
+    int slot = findGlobal(n.name);
+    if (slot >= 0) {
+        m.binding = NameExpr::Global;
+        m.slot = slot;
+    }
+}
+
 Variant Interpreter::evalName(const NameExpr &n, Frame &f)
 {
+    if (n.binding == NameExpr::Implicit && n.generation != m_generation) {
+        recheckImplicit(n);
+        return evalName(n, f);
+    }
     switch (n.binding) {
+    case NameExpr::Implicit:
     case NameExpr::Local:
         if (!n.hasArgs) return f.vars[n.slot];
         return index(f.vars[n.slot], n.args, f, n.name);
@@ -616,7 +638,9 @@ Variant &Interpreter::element(Variant &base, const std::vector<ExprPtr> &args, F
 
 Variant *Interpreter::variable(const NameExpr &n, Frame &f)
 {
+    if (n.binding == NameExpr::Implicit && n.generation != m_generation) recheckImplicit(n);
     switch (n.binding) {
+    case NameExpr::Implicit:
     case NameExpr::Local:
         return &f.vars[n.slot];
     case NameExpr::Global:
@@ -758,7 +782,9 @@ Variant Interpreter::callProc(Procedure &proc, const NameExpr &n, Frame &f)
     for (std::size_t i = 0; i < argc; ++i) {
         if (!proc.params[i].byRef || n.args[i]->kind != Expr::Name) continue;
         const auto &a = static_cast<const NameExpr &>(*n.args[i]);
-        if (a.binding != NameExpr::Local && a.binding != NameExpr::Global) continue;
+        if (a.binding != NameExpr::Local && a.binding != NameExpr::Global &&
+            a.binding != NameExpr::Implicit)
+            continue;
         Variant *slot = variable(a, f);
         if (!a.hasArgs) {
             *slot = std::move(args[i]);

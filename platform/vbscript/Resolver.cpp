@@ -304,8 +304,9 @@ void Resolver::bind(NameExpr &n, Scope *scope)
         if (!selfCall) {
             auto it = scope->locals.constFind(k);
             if (it != scope->locals.constEnd()) {
-                n.binding = NameExpr::Local;
+                n.binding = scope->implicit.contains(k) ? NameExpr::Implicit : NameExpr::Local;
                 n.slot = *it;
+                n.generation = m_interpreter.generation() + 1;
                 return;
             }
         }
@@ -353,8 +354,12 @@ void Resolver::bind(NameExpr &n, Scope *scope)
     if (!m_program.optionExplicit && !n.hasArgs) {
         // An undeclared name is an implicit variable of the scope that first uses it.
         if (scope) {
-            n.binding = NameExpr::Local;
+            // This code's own generation starts when it is added: no check until code is
+            // added after it.
+            n.binding = NameExpr::Implicit;
             n.slot = scope->nextSlot;
+            n.generation = m_interpreter.generation() + 1;
+            scope->implicit.insert(k);
             scope->locals.insert(k, scope->nextSlot++);
         } else {
             n.binding = NameExpr::Global;

@@ -81,6 +81,8 @@ struct NameExpr : Expr
         Constant,  // a constant folded at compile time
         ErrObject, // the Err object
         Dynamic,   // looked up by name when it runs (code added later, or an undefined name)
+        Implicit,  // an undeclared name in a procedure: its own variable until code added later
+                   // defines a global or procedure of that name
     };
     NameExpr() : Expr(Name) {}
     QString name;
@@ -90,6 +92,7 @@ struct NameExpr : Expr
     int slot = -1;
     Procedure *proc = nullptr;
     const BuiltinInfo *builtin = nullptr;
+    int generation = 0; // Implicit: the code generation it was last checked against
     com::Variant constant;
 };
 
