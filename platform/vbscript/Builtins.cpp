@@ -262,7 +262,7 @@ Variant fnReplace(Interpreter &, Variant *a, int argc)
         if (hit < 0) break;
         out += QStringView(rest).mid(pos, hit - pos);
         out += with;
-        Operators::checkLength(out.size());
+        Operators::checkLimit(out.size());
         pos = hit + find.size();
         ++done;
     }
@@ -332,9 +332,9 @@ Variant fnJoin(Interpreter &, Variant *a, int argc)
         if (i) out += delim;
         const Variant &e = arr->flat(i);
         out += e.isNull() ? QString() : text(e);
-        Operators::checkLength(out.size());
+        Operators::checkLimit(out.size());
     }
-    return Variant(std::move(out));
+    return checked(std::move(out));
 }
 
 Variant fnStrComp(Interpreter &, Variant *a, int argc)
@@ -644,8 +644,10 @@ Variant fnAtn(Interpreter &, Variant *a, int)
 Variant fnArray(Interpreter &, Variant *a, int argc)
 {
     auto arr = com::VariantArray::vector(0, argc - 1);
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < argc; ++i) {
+        Operators::checkNesting(a[i]);
         arr->at(i) = a[i];
+    }
     return Variant(arr);
 }
 

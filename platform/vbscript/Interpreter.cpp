@@ -103,6 +103,7 @@ void Interpreter::startClock()
             m_clock.invalidate();
         m_nextPoll = m_steps + kPollInterval;
         m_stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+        Operators::startBudget();
     }
 }
 
@@ -113,6 +114,7 @@ void Interpreter::addCode(const QString &text)
     Resolver(*this, *program).resolve();
     for (auto &p : program->procedures)
         m_procedures.insert(p->name.toLower(), p.get());
+    ++m_generation;
     m_programs.push_back(std::move(program));
     runProgram(*m_programs.back());
 }
@@ -512,6 +514,10 @@ Variant Interpreter::eval(const Expr &e, Frame &f)
         return evalNew(static_cast<const NewExpr &>(e));
     case Expr::WithObject:
         return m_withStack.back();
+    case Expr::Index: {
+        const auto &i = static_cast<const IndexExpr &>(e);
+        return index(eval(*i.base, f), i.args, f, QStringLiteral("()"));
+    }
     }
     return Variant();
 }
@@ -535,9 +541,30 @@ void Interpreter::bindDynamic(const NameExpr &n, Frame &f)
     raise(13, quoted(BasicError::standardDescription(13), n.name));
 }
 
+void Interpreter::recheckImplicit(const NameExpr &n)
+{
+    auto &m = const_cast<NameExpr &>(n);
+    m.generation = m_generation;
+    if (Procedure *p = findProcedure(n.name)) {
+        m.binding = NameExpr::Proc;
+        m.proc = p;
+        return;
+    }
+    int slot = findGlobal(n.name);
+    if (slot >= 0) {
+        m.binding = NameExpr::Global;
+        m.slot = slot;
+    }
+}
+
 Variant Interpreter::evalName(const NameExpr &n, Frame &f)
 {
+    if (n.binding == NameExpr::Implicit && n.generation != m_generation) {
+        recheckImplicit(n);
+        return evalName(n, f);
+    }
     switch (n.binding) {
+    case NameExpr::Implicit:
     case NameExpr::Local:
         if (!n.hasArgs) return f.vars[n.slot];
         return index(f.vars[n.slot], n.args, f, n.name);
@@ -611,7 +638,9 @@ Variant &Interpreter::element(Variant &base, const std::vector<ExprPtr> &args, F
 
 Variant *Interpreter::variable(const NameExpr &n, Frame &f)
 {
+    if (n.binding == NameExpr::Implicit && n.generation != m_generation) recheckImplicit(n);
     switch (n.binding) {
+    case NameExpr::Implicit:
     case NameExpr::Local:
         return &f.vars[n.slot];
     case NameExpr::Global:
@@ -655,6 +684,9 @@ void Interpreter::assign(const Expr &target, Variant value, Frame &f, bool isSet
         object->put(m.name, evalArgs(m.args, f), value);
         return;
     }
+    if (target.kind != Expr::Name)
+        raise(501, QStringLiteral("Illegal assignment: an element of a result cannot be "
+                                  "assigned"));
     const auto &n = static_cast<const NameExpr &>(target);
     Variant *slot = variable(n, f);
     if (!slot) {
@@ -679,6 +711,7 @@ void Interpreter::assign(const Expr &target, Variant value, Frame &f, bool isSet
         auto copy = slot->array()->clone();
         *slot = Variant(copy);
     }
+    Operators::checkNesting(value);
     Variant &e = element(*slot, n.args, f, n.name);
     store(e, std::move(value));
 }
@@ -749,11 +782,14 @@ Variant Interpreter::callProc(Procedure &proc, const NameExpr &n, Frame &f)
     for (std::size_t i = 0; i < argc; ++i) {
         if (!proc.params[i].byRef || n.args[i]->kind != Expr::Name) continue;
         const auto &a = static_cast<const NameExpr &>(*n.args[i]);
-        if (a.binding != NameExpr::Local && a.binding != NameExpr::Global) continue;
+        if (a.binding != NameExpr::Local && a.binding != NameExpr::Global &&
+            a.binding != NameExpr::Implicit)
+            continue;
         Variant *slot = variable(a, f);
         if (!a.hasArgs) {
             *slot = std::move(args[i]);
         } else if (slot->isArray()) {
+            Operators::checkNesting(args[i]);
             element(*slot, a.args, f, a.name) = std::move(args[i]);
         }
     }

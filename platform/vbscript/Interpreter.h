@@ -53,6 +53,8 @@ public:
     // For the binder: global variable vars by name (case-insensitive).
     int findGlobal(const QString &name) const;
     int declareGlobal(const QString &name);
+    // Counts the pieces of code added; names bound as Implicit look again when it changes.
+    int generation() const { return m_generation; }
     // Random numbers for Rnd.
     double random(double n);
 
@@ -98,6 +100,8 @@ private:
     // The variable a name stands for; null when it is no variable (a procedure, a constant).
     com::Variant *variable(const NameExpr &n, Frame &f);
     void bindDynamic(const NameExpr &n, Frame &f);
+    // An Implicit name finds a global or procedure that code added later defined.
+    void recheckImplicit(const NameExpr &n);
     void assign(const Expr &target, com::Variant value, Frame &f, bool isSet);
     void store(com::Variant &slot, com::Variant value);
 
@@ -119,6 +123,7 @@ private:
     std::vector<com::Variant> m_withStack;
     int m_depth = 0;
     int m_running = 0;
+    int m_generation = 0;
     std::uintptr_t m_stackBase = 0;
     int m_line = 0;
     std::int64_t m_steps = 0;

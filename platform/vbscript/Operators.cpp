@@ -1,6 +1,7 @@
 #include "platform/vbscript/Operators.h"
 
 #include "platform/com/DispatchObject.h"
+#include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
 
@@ -148,7 +149,29 @@ bool isTrueValue(const Variant &v)
 
 } // namespace
 
+namespace {
+// Characters of big texts made since the outermost call began.
+thread_local qint64 t_bigTextMade = 0;
+} // namespace
+
+void Operators::startBudget()
+{
+    t_bigTextMade = 0;
+}
+
 void Operators::checkLength(qsizetype length)
+{
+    checkLimit(length);
+    if (length >= kBigText) {
+        t_bigTextMade += length;
+        if (t_bigTextMade > kMaxBigTextPerCall)
+            throw BasicError(7, QStringLiteral("Out of memory (the script made more than %1 "
+                                               "characters of long texts in one call)")
+                                    .arg(kMaxBigTextPerCall));
+    }
+}
+
+void Operators::checkLimit(qsizetype length)
 {
     if (length > kMaxStringLength)
         throw BasicError(BasicError::OutOfStringSpace,
@@ -162,6 +185,30 @@ void Operators::checkElements(qint64 count)
     if (count > kMaxArrayElements)
         throw BasicError(7, QStringLiteral("Out of memory (an array may hold at most %1 elements)")
                                 .arg(kMaxArrayElements));
+}
+
+namespace {
+
+// Nesting depth of arrays in `v`, counted no further than `limit`.
+int arrayDepth(const Variant &v, int limit)
+{
+    auto arr = v.array();
+    if (!arr) return 0;
+    int deepest = 0;
+    if (limit > 0)
+        for (std::size_t i = 0; i < arr->size() && deepest < limit; ++i)
+            if (arr->flat(i).isArray())
+                deepest = std::max(deepest, arrayDepth(arr->flat(i), limit - 1));
+    return deepest + 1;
+}
+
+} // namespace
+
+void Operators::checkNesting(const Variant &value)
+{
+    if (value.isArray() && arrayDepth(value, kMaxArrayNesting) >= kMaxArrayNesting)
+        throw BasicError(7, QStringLiteral("Out of memory (arrays nested in arrays deeper than %1)")
+                                .arg(kMaxArrayNesting));
 }
 
 Variant Operators::deref(const Variant &v)

@@ -48,8 +48,20 @@ public:
     static com::Variant deref(const com::Variant &v);
     // A whole number for \, Mod, And...: rounded half to even; raises 6 outside a Long.
     static std::int32_t toLong(const com::Variant &v);
+    // For a text a script makes: raises 14 above kMaxStringLength, and 7 when the long texts
+    // (kBigText characters or more) made since startBudget() add up to kMaxBigTextPerCall, so
+    // that a runaway loop cannot fill memory before the Cancel button is pressed.
     static void checkLength(qsizetype length);
+    // The length limit alone, for a text still being built.
+    static void checkLimit(qsizetype length);
+    static void startBudget();
+    static constexpr qsizetype kBigText = 64 * 1024;
+    static constexpr qint64 kMaxBigTextPerCall = 512LL * 1024 * 1024;
     static void checkElements(qint64 count);
+    // Arrays held in array elements may nest kMaxArrayNesting deep (7 beyond): freeing a deeper
+    // chain would recurse past the stack. Call before storing `value` into an array.
+    static void checkNesting(const com::Variant &value);
+    static constexpr int kMaxArrayNesting = 64;
 };
 
 } // namespace vbs

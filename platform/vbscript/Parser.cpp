@@ -713,6 +713,14 @@ StmtPtr Parser::parseAssignOrCall(bool isSet, bool isCall)
         return s;
     }
     if (isSet) fail(1011, peek());
+    if (target->kind == Expr::Index) {
+        // An element evaluated as a statement: only its calls matter.
+        expectEndOfStatement();
+        auto s = std::make_unique<CallStmt>();
+        s->line = line;
+        s->call = std::move(target);
+        return s;
+    }
     auto argsOf = [](Expr *e) -> std::vector<ExprPtr> * {
         if (e->kind == Expr::Name) return &static_cast<NameExpr *>(e)->args;
         return &static_cast<MemberExpr *>(e)->args;
@@ -811,13 +819,21 @@ ExprPtr Parser::parsePostfix(ExprPtr base, int *lastParen)
                 hasArgs = &m->hasArgs;
                 args = &m->args;
             }
-            if (!hasArgs || *hasArgs)
-                fail(1025, t,
-                     QStringLiteral("Expected end of statement (an indexed result "
-                                    "cannot be indexed again)"));
+            if (!hasArgs || *hasArgs) {
+                auto index = std::make_unique<IndexExpr>();
+                index->line = t.line;
+                index->column = t.column;
+                index->base = std::move(base);
+                index->args = parseParenArgs();
+                measure(*index);
+                base = std::move(index);
+                if (lastParen) *lastParen = -1;
+                continue;
+            }
             if (lastParen) *lastParen = int(m_pos);
             *hasArgs = true;
             *args = parseParenArgs();
+            measure(*base);
             continue;
         }
         if (t.type == Token::Dot) {
@@ -830,6 +846,7 @@ ExprPtr Parser::parsePostfix(ExprPtr base, int *lastParen)
             member->column = m.column;
             member->name = m.text;
             member->object = std::move(base);
+            measure(*member);
             base = std::move(member);
             if (lastParen) *lastParen = -1;
             continue;
@@ -846,7 +863,51 @@ ExprPtr Parser::binary(Op op, ExprPtr lhs, ExprPtr rhs, const Token &at)
     e->column = at.column;
     e->lhs = std::move(lhs);
     e->rhs = std::move(rhs);
+    measure(*e);
     return e;
+}
+
+void Parser::measure(Expr &e)
+{
+    int deepest = 0;
+    auto consider = [&deepest](const ExprPtr &child) {
+        if (child) deepest = std::max(deepest, child->depth);
+    };
+    switch (e.kind) {
+    case Expr::Binary:
+        consider(static_cast<BinaryExpr &>(e).lhs);
+        consider(static_cast<BinaryExpr &>(e).rhs);
+        break;
+    case Expr::Unary:
+        consider(static_cast<UnaryExpr &>(e).operand);
+        break;
+    case Expr::Paren:
+        consider(static_cast<ParenExpr &>(e).inner);
+        break;
+    case Expr::Member:
+        consider(static_cast<MemberExpr &>(e).object);
+        for (const auto &a : static_cast<MemberExpr &>(e).args)
+            consider(a);
+        break;
+    case Expr::Name:
+        for (const auto &a : static_cast<NameExpr &>(e).args)
+            consider(a);
+        break;
+    case Expr::Index:
+        consider(static_cast<IndexExpr &>(e).base);
+        for (const auto &a : static_cast<IndexExpr &>(e).args)
+            consider(a);
+        break;
+    default:
+        break;
+    }
+    e.depth = deepest + 1;
+    if (e.depth > kMaxExpressionDepth)
+        throw ScriptError(1002,
+                          QStringLiteral("Syntax error: expression too complex (more than %1 "
+                                         "operations deep)")
+                              .arg(kMaxExpressionDepth),
+                          e.line, e.column, ScriptError::Syntax);
 }
 
 ExprPtr Parser::parseExpr()
@@ -917,6 +978,7 @@ ExprPtr Parser::parseNot()
         e->line = t.line;
         e->column = t.column;
         e->operand = parseNot();
+        measure(*e);
         leave();
         return e;
     }
@@ -1040,6 +1102,7 @@ ExprPtr Parser::parseUnary()
         e->line = t.line;
         e->column = t.column;
         e->operand = std::move(operand);
+        measure(*e);
         return e;
     }
     return parsePower();
@@ -1063,6 +1126,7 @@ ExprPtr Parser::parsePower()
                 neg->line = s.line;
                 neg->column = s.column;
                 neg->operand = std::move(operand);
+                measure(*neg);
                 rhs = std::move(neg);
             } else {
                 rhs = std::move(operand);
@@ -1100,6 +1164,7 @@ ExprPtr Parser::parsePrimary()
         e->line = t.line;
         e->column = t.column;
         e->inner = parseExpr();
+        measure(*e);
         expect(Token::RParen, 1006);
         return e;
     }

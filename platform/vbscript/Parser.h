@@ -17,6 +17,8 @@ class Parser
 public:
     static constexpr int kMaxSourceLength = 4 * 1024 * 1024;
     static constexpr int kMaxNesting = 100;
+    // Depth of one expression's tree (long operator chains are deep without being nested).
+    static constexpr int kMaxExpressionDepth = 1000;
 
     // Lexes and parses.
     static std::unique_ptr<Program> parse(const QString &text);
@@ -77,6 +79,8 @@ private:
     std::vector<ExprPtr> parseParenArgs();
     std::vector<ExprPtr> parseBareArgs();
     ExprPtr binary(Op op, ExprPtr lhs, ExprPtr rhs, const Token &at);
+    // Sets e's depth from its children's and enforces kMaxExpressionDepth.
+    void measure(Expr &e);
 
     std::vector<Token> m_tokens;
     std::size_t m_pos = 0;

@@ -155,7 +155,7 @@ QString RegExpObject::replace(const QString &subject, const QString &replacement
                 out += c;
             }
         }
-        Operators::checkLength(out.size());
+        Operators::checkLimit(out.size());
         last = m.capturedEnd(0);
         if (!m_global) break;
     }

@@ -282,6 +282,13 @@ void Resolver::resolveExpr(Expr &e, Scope *scope)
     case Expr::Paren:
         resolveExpr(*static_cast<ParenExpr &>(e).inner, scope);
         break;
+    case Expr::Index: {
+        auto &i = static_cast<IndexExpr &>(e);
+        resolveExpr(*i.base, scope);
+        for (auto &a : i.args)
+            resolveExpr(*a, scope);
+        break;
+    }
     default:
         break;
     }
@@ -297,8 +304,9 @@ void Resolver::bind(NameExpr &n, Scope *scope)
         if (!selfCall) {
             auto it = scope->locals.constFind(k);
             if (it != scope->locals.constEnd()) {
-                n.binding = NameExpr::Local;
+                n.binding = scope->implicit.contains(k) ? NameExpr::Implicit : NameExpr::Local;
                 n.slot = *it;
+                n.generation = m_interpreter.generation() + 1;
                 return;
             }
         }
@@ -346,8 +354,12 @@ void Resolver::bind(NameExpr &n, Scope *scope)
     if (!m_program.optionExplicit && !n.hasArgs) {
         // An undeclared name is an implicit variable of the scope that first uses it.
         if (scope) {
-            n.binding = NameExpr::Local;
+            // This code's own generation starts when it is added: no check until code is
+            // added after it.
+            n.binding = NameExpr::Implicit;
             n.slot = scope->nextSlot;
+            n.generation = m_interpreter.generation() + 1;
+            scope->implicit.insert(k);
             scope->locals.insert(k, scope->nextSlot++);
         } else {
             n.binding = NameExpr::Global;

@@ -26,6 +26,7 @@ private:
     {
         Procedure *proc = nullptr;
         QHash<QString, int> locals;
+        QSet<QString> implicit; // locals made by use, not by declaration
         QHash<QString, com::Variant> constants;
         int nextSlot = 0;
     };

@@ -52,7 +52,27 @@ void ScriptControl::AddCode(const QString &code)
     try {
         m_interpreter->addCode(code);
     } catch (const ScriptError &e) {
-        fail(e);
+        ScriptError located = e;
+        if (e.isSyntax() && e.line() > 0) {
+            // The lines as the lexer counts them: CR LF, LF or CR each end one.
+            qsizetype start = 0;
+            for (int line = 1; line < e.line() && start < code.size(); ++line) {
+                qsizetype end = start;
+                while (end < code.size() && code[end] != QLatin1Char('\n') &&
+                       code[end] != QLatin1Char('\r'))
+                    ++end;
+                if (end + 1 < code.size() && code[end] == QLatin1Char('\r') &&
+                    code[end + 1] == QLatin1Char('\n'))
+                    ++end;
+                start = end + 1;
+            }
+            qsizetype end = start;
+            while (end < code.size() && code[end] != QLatin1Char('\n') &&
+                   code[end] != QLatin1Char('\r'))
+                ++end;
+            located.setText(code.mid(start, std::min<qsizetype>(end - start, 1000)));
+        }
+        fail(located);
     } catch (const BasicError &e) {
         fail(ScriptError(e.number(), e.description()));
     } catch (const std::bad_alloc &) {

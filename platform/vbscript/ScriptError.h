@@ -24,6 +24,9 @@ public:
     bool catchable() const { return m_catchable; }
     void setCatchable(bool catchable) { m_catchable = catchable; }
     void setLine(int line) { m_line = line; }
+    // The text of the line a compilation error is on (the Error object's Text).
+    const QString &text() const { return m_text; }
+    void setText(const QString &text) { m_text = text; }
 
     // One line for messages: "Type mismatch: 'x' (error 13, line 4)".
     QString message() const;
@@ -37,6 +40,7 @@ private:
     int m_column;
     Kind m_kind;
     bool m_catchable = true;
+    QString m_text;
 };
 
 } // namespace vbs

@@ -42,12 +42,23 @@ enum class Op : std::uint8_t {
 
 struct Expr
 {
-    enum Kind : std::uint8_t { Literal, Name, Member, Unary, Binary, Paren, New, WithObject };
+    enum Kind : std::uint8_t {
+        Literal,
+        Name,
+        Member,
+        Unary,
+        Binary,
+        Paren,
+        New,
+        WithObject,
+        Index
+    };
     explicit Expr(Kind k) : kind(k) {}
     virtual ~Expr() = default;
     Kind kind;
     int line = 0;
     int column = 0;
+    int depth = 1; // of the subtree: evaluating and freeing it recurses this deep
 };
 using ExprPtr = std::unique_ptr<Expr>;
 
@@ -70,6 +81,8 @@ struct NameExpr : Expr
         Constant,  // a constant folded at compile time
         ErrObject, // the Err object
         Dynamic,   // looked up by name when it runs (code added later, or an undefined name)
+        Implicit,  // an undeclared name in a procedure: its own variable until code added later
+                   // defines a global or procedure of that name
     };
     NameExpr() : Expr(Name) {}
     QString name;
@@ -79,6 +92,7 @@ struct NameExpr : Expr
     int slot = -1;
     Procedure *proc = nullptr;
     const BuiltinInfo *builtin = nullptr;
+    int generation = 0; // Implicit: the code generation it was last checked against
     com::Variant constant;
 };
 
@@ -116,6 +130,14 @@ struct NewExpr : Expr
 {
     NewExpr() : Expr(New) {}
     QString className;
+};
+
+// An element of a value that is itself a call's result or an element: Split(s)(0), a(1)(2).
+struct IndexExpr : Expr
+{
+    IndexExpr() : Expr(Index) {}
+    ExprPtr base;
+    std::vector<ExprPtr> args;
 };
 
 // The object of the innermost With block (".member").

@@ -111,6 +111,15 @@ TEST(ScriptErrors, ConditionErrorsReportTheirOwnLine)
 
 TEST(ScriptErrors, SyntaxErrorsCarryLineAndColumn)
 {
+    {
+        vbs::ScriptControl sc;
+        EXPECT_THROW(sc.AddCode(QStringLiteral("x = 1\r\n\r\ny = (2 +\r\nz = 3")),
+                     vbs::ScriptError);
+        ASSERT_NE(sc.Error(), nullptr);
+        EXPECT_EQ(sc.Error()->line(), 3);
+        EXPECT_EQ(sc.Error()->text(), QStringLiteral("y = (2 +"));
+        EXPECT_EQ(sc.Error()->source(), QStringLiteral("VBScript compilation error"));
+    }
     struct Case
     {
         const char *code;
@@ -252,9 +261,25 @@ TEST(ScriptErrors, LimitsStopHostileScripts)
     EXPECT_EQ(addCodeError(blocks).number(), 1002);
     QString minus = QStringLiteral("x = ") + QString(100000, QLatin1Char('-')) + QLatin1Char('1');
     EXPECT_EQ(addCodeError(minus).number(), 1002);
+    // Long operator chains are deep trees too.
+    QStringList terms;
+    for (int i = 0; i < 300000; ++i)
+        terms << QStringLiteral("1");
+    EXPECT_EQ(addCodeError(QStringLiteral("x = ") + terms.join(QLatin1Char('+'))).number(), 1002);
+    EXPECT_EQ(runBody(QStringLiteral("T = ") + terms.mid(0, 900).join(QLatin1Char('+'))),
+              "Integer:900");
     // String size.
     EXPECT_EQ(runBody("s = \"x\"\nDo: s = s & s: Loop"), "error 14");
     EXPECT_EQ(runBody("T = Space(100000000)"), "error 14");
+    // Long texts kept in an array add up: the call stops long before memory runs out.
+    EXPECT_EQ(runBody("ReDim a(1000)\nFor i = 0 To 1000: a(i) = Space(10000000): Next"), "error 7");
+    // Short texts made over and over do not count.
+    EXPECT_EQ(runBody("For i = 1 To 100000: s = Space(100) & i: Next: T = Len(s)"), "Long:106");
+    // Arrays in arrays: a long chain would be freed recursively.
+    EXPECT_EQ(runBody("a = Array()\nFor i = 1 To 100000: a = Array(a): Next"), "error 7");
+    EXPECT_EQ(runBody("Dim a(0)\nFor i = 1 To 100000: a(0) = a: Next"), "error 7");
+    EXPECT_EQ(runBody("a = Array(Array(Array(1)))\nT = a(0)(0)(0)"), "Integer:1");
+    EXPECT_EQ(runBody("a = Array(Array(Array(7)))\nb = a(0): c = b(0): T = c(0)"), "Integer:7");
     // Recursion.
     EXPECT_EQ(runBody("T = R(1)", "Function R(n)\n R = R(n + 1)\nEnd Function\n"), "error 28");
     // Recursion through deeply nested expressions runs out of its stack budget, not the

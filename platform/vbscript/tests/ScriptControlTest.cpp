@@ -22,6 +22,22 @@ TEST(ScriptControl, CodeAddedLaterIsFoundByName)
               "String:b");
 }
 
+TEST(ScriptControl, UndeclaredNamesFindWhatLaterCodeDefines)
+{
+    vbs::ScriptControl sc;
+    sc.AddCode(QStringLiteral("Function Use()\n Use = limit & \"|\" & Helper\n"
+                              " count = count + 1\nEnd Function"));
+    EXPECT_EQ(describe(sc.Run(QStringLiteral("Use"))), "String:|");
+    sc.AddCode(QStringLiteral("Dim limit\nlimit = 5\nFunction Helper()\n Helper = \"h\"\n"
+                              "End Function"));
+    EXPECT_EQ(describe(sc.Run(QStringLiteral("Use"))), "String:5|h");
+    // Without such a definition the name stays the procedure's own variable.
+    sc.AddCode(QStringLiteral("Function Count2()\n count = count + 1\n Count2 = count\n"
+                              "End Function"));
+    EXPECT_EQ(describe(sc.Run(QStringLiteral("Count2"))), "Integer:1");
+    EXPECT_EQ(describe(sc.Run(QStringLiteral("Count2"))), "Integer:1");
+}
+
 TEST(ScriptControl, GlobalsPersistBetweenCallsUntilReset)
 {
     vbs::ScriptControl sc;

@@ -111,6 +111,11 @@ TEST(ScriptStatements, ArraysAreValues)
         {"ReDim a(2000, 2000)", "error 7"},
         {"a = Split(Space(2000000))", "error 7"},
         {"a = Array(3, 1): T = LBound(a) & UBound(a) & IsArray(a)", "String:01True"},
+        {"T = Split(\"a,b,c\", \",\")(1)", "String:b"},
+        {"a = Array(Array(1, 2), Array(3, 4)): T = a(1)(0)", "Integer:3"},
+        {"a = Array(Array(1, 2)): a(0)(1) = 5", "error 501"},
+        {"T = Split(\"a\")(3)", "error 9"},
+        {"x = 5: T = Array(x)(0)(0)", "error 13"},
     };
     runTable(cases, std::size(cases));
 }
@@ -191,6 +196,9 @@ TEST(ScriptStatements, RegExp)
         {"Set r = New RegExp: r.Pattern = \"\\d\": r.Global = True\n"
          "Set m = r.Execute(\"a1b22\"): T = m.Count & m(0) & m.Item(2).FirstIndex",
          "String:314"},
+        {"Set r = New RegExp: r.Pattern = \"(\\d)(\\w)\"\n"
+         "T = r.Execute(\"x1y\")(0).SubMatches(1)",
+         "String:y"},
         {"Set r = New RegExp: r.Pattern = \"\\d\": r.Global = True\n"
          "For Each x In r.Execute(\"a1b2\"): s = s & x.Value: Next: T = s",
          "String:12"},
