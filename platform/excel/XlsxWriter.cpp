@@ -31,6 +31,9 @@ namespace excel {
 
 namespace {
 
+const char *const ctWorkbook =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+const char *const ctMacroWorkbook = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
 const char *const ctWorksheet =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 const char *const ctComments =
@@ -452,6 +455,7 @@ private:
     void removeOverride(const QString &partName);
     void ensureDefault(const char *extension, const char *contentType);
     bool edited() const;
+    bool matchKindToName();
     bool prepareStrings();
     bool prepareStyles();
     bool writeSheets();
@@ -513,9 +517,7 @@ bool Save::openSource()
 void Save::startNew()
 {
     const bool macro = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
-    const char *main =
-        macro ? "application/vnd.ms-excel.sheet.macroEnabled.main+xml"
-              : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+    const char *main = macro ? ctMacroWorkbook : ctWorkbook;
     m_virtual.insert(QStringLiteral("[Content_Types].xml"),
                      QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
     m_virtual.insert(QStringLiteral("_rels/.rels"), newRootRels);
@@ -666,6 +668,45 @@ bool Save::edited() const
     return false;
 }
 
+// A file named .xlsm must say it holds macros and one named .xlsx must not, or spreadsheet
+// programs refuse to open it. Saving a macro workbook under an .xlsx name drops its macros.
+bool Save::matchKindToName()
+{
+    const bool wantMacros = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
+    const char *wanted = wantMacros ? ctMacroWorkbook : ctWorkbook;
+    pugi::xml_node root = m_types.document_element();
+    const QString name = QLatin1Char('/') + m_workbookPart;
+    bool changed = false;
+    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling()) {
+        if (QString::fromUtf8(o.attribute("PartName").value()).compare(name, Qt::CaseInsensitive) !=
+            0)
+            continue;
+        if (std::strcmp(o.attribute("ContentType").value(), wanted) != 0) {
+            o.attribute("ContentType").set_value(wanted);
+            changed = true;
+        }
+    }
+    if (wantMacros) return changed;
+    pugi::xml_node vba = m_workbookRels.byKind(QStringLiteral("vbaProject"));
+    if (!vba) return changed;
+    const QString target = m_workbookRels.targetOf(vba);
+    Rels vbaRels;
+    if (loadRels(target, vbaRels)) {
+        for (pugi::xml_node r = vbaRels.root().first_child(); r; r = r.next_sibling()) {
+            if (r.type() != pugi::node_element) continue;
+            dropPart(vbaRels.targetOf(r));
+            removeOverride(vbaRels.targetOf(r));
+        }
+    }
+    m_error.clear();
+    dropPart(target);
+    dropPart(relsNameFor(target));
+    removeOverride(target);
+    m_workbookRels.root().remove_child(vba);
+    m_workbookRels.changed = true;
+    return true;
+}
+
 bool Save::run(QString *error)
 {
     auto report = [&](const QString &reason) {
@@ -711,19 +752,22 @@ bool Save::run(QString *error)
     } else {
         startNew();
     }
+    if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
+    pugi::xml_document rootRels;
+    if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
+    for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
+        if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
+            m_workbookPart =
+                resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
+    if (m_workbookPart.isEmpty() || !part(m_workbookPart))
+        return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
+    if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
+    const bool kindChanged = matchKindToName();
     if (edited()) {
-        if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
-        pugi::xml_document rootRels;
-        if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
-        for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
-            if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
-                m_workbookPart =
-                    resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
-        if (m_workbookPart.isEmpty() || !part(m_workbookPart))
-            return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
-        if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
         if (!prepareStrings() || !prepareStyles() || !writeSheets() || !writeWorkbook())
             return report(m_error);
+    }
+    if (edited() || kindChanged) {
         if (m_workbookRels.changed)
             putPart(relsNameFor(m_workbookPart), serialize(m_workbookRels.doc));
         putPart(QStringLiteral("[Content_Types].xml"), serialize(m_types));

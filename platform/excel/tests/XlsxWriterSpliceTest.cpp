@@ -315,6 +315,43 @@ print(openpyxl.load_workbook(sys.argv[1], keep_vba=True)['Other']['B2'].value)
     EXPECT_EQ(text.trimmed(), QStringLiteral("True True\n7"));
 }
 
+TEST_F(XlsxWriterSpliceTest, FileKindFollowsTheNewName)
+{
+    // .xlsm saved as .xlsx loses its macros (a spreadsheet program refuses an .xlsx that holds
+    // them); .xlsx saved as .xlsm says it is a macro workbook.
+    const struct
+    {
+        const char *source;
+        const char *target;
+        const char *expected;
+    } cases[] = {
+        {"src.xlsm", "plain.xlsx", "False False sheet.main+xml"},
+        {"src.xlsx", "macro.xlsm", "False False macroEnabled.main+xml"},
+        {"src.xlsm", "again.xlsm", "True True macroEnabled.main+xml"},
+    };
+    for (const auto &c : cases) {
+        m_wb.path = file(QLatin1String(c.source));
+        m_wb.format = m_wb.path.endsWith(QLatin1String(".xlsm")) ? WorkbookData::Format::Xlsm
+                                                                 : WorkbookData::Format::Xlsx;
+        QString error;
+        const QString out = file(QLatin1String(c.target));
+        ASSERT_TRUE(XlsxWriter::save(m_wb, out, &error)) << error.toStdString();
+        QString text;
+        ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+import sys, re, zipfile, openpyxl
+z = zipfile.ZipFile(sys.argv[1])
+ct = z.read('[Content_Types].xml').decode()
+kind = re.search(r'PartName="/xl/workbook.xml" ContentType="[^"]*?([a-zA-Z]+\.main\+xml)"', ct).group(1)
+print('xl/vbaProject.bin' in z.namelist(), 'vbaProject' in z.read('xl/_rels/workbook.xml.rels').decode(), kind)
+openpyxl.load_workbook(sys.argv[1])
+)py"),
+                                       {out}, &text),
+                  0)
+            << text.toStdString();
+        EXPECT_EQ(text.trimmed(), QLatin1String(c.expected)) << c.target;
+    }
+}
+
 } // namespace
 
 namespace {
