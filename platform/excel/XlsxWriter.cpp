@@ -468,9 +468,8 @@ private:
     QString m_path;
     QString m_error;
     zip_t *m_source = nullptr;
-    QHash<QString, QByteArray> m_virtual; // parts of the starting package of a new workbook
     std::vector<Part> m_parts;
-    QHash<QString, size_t> m_partIndex;
+    QHash<QString, size_t> m_partIndex; // by case-folded name: part names ignore case
 
     pugi::xml_document m_types;
     QString m_workbookPart;
@@ -508,7 +507,7 @@ bool Save::openSource()
         Part p;
         p.name = QString::fromUtf8(name);
         p.sourceIndex = zip_uint64_t(i);
-        m_partIndex.insert(p.name, m_parts.size());
+        m_partIndex.insert(p.name.toCaseFolded(), m_parts.size());
         m_parts.push_back(std::move(p));
     }
     return true;
@@ -518,19 +517,17 @@ void Save::startNew()
 {
     const bool macro = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
     const char *main = macro ? ctMacroWorkbook : ctWorkbook;
-    m_virtual.insert(QStringLiteral("[Content_Types].xml"),
-                     QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
-    m_virtual.insert(QStringLiteral("_rels/.rels"), newRootRels);
-    m_virtual.insert(QStringLiteral("xl/workbook.xml"), newWorkbook);
-    m_virtual.insert(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
-    for (const char *name :
-         {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"})
-        putPart(QString::fromLatin1(name), m_virtual.value(QString::fromLatin1(name)));
+    // The starting package that the sheets, strings and styles are added to.
+    putPart(QStringLiteral("[Content_Types].xml"),
+            QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
+    putPart(QStringLiteral("_rels/.rels"), newRootRels);
+    putPart(QStringLiteral("xl/workbook.xml"), newWorkbook);
+    putPart(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
 }
 
 Part *Save::part(const QString &name)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     return it == m_partIndex.constEnd() || m_parts[it.value()].kind == Part::Drop
                ? nullptr
                : &m_parts[it.value()];
@@ -538,11 +535,11 @@ Part *Save::part(const QString &name)
 
 void Save::putPart(const QString &name, QByteArray bytes)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     if (it == m_partIndex.constEnd()) {
         Part p;
         p.name = name;
-        it = m_partIndex.insert(name, m_parts.size());
+        it = m_partIndex.insert(name.toCaseFolded(), m_parts.size());
         m_parts.push_back(std::move(p));
     }
     Part &p = m_parts[it.value()];
@@ -552,7 +549,7 @@ void Save::putPart(const QString &name, QByteArray bytes)
 
 void Save::dropPart(const QString &name)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     if (it != m_partIndex.constEnd()) m_parts[it.value()].kind = Part::Drop;
 }
 
@@ -560,7 +557,7 @@ QString Save::unusedName(const QString &pattern)
 {
     for (int n = 1;; ++n) {
         QString name = pattern.arg(n);
-        if (!m_partIndex.contains(name)) return name;
+        if (!m_partIndex.contains(name.toCaseFolded())) return name;
     }
 }
 
@@ -931,7 +928,7 @@ bool Save::writeSheets()
             setOverride(partName, ctWorksheet);
         }
         m_sheetParts[i] = partName;
-        kept.insert(partName);
+        kept.insert(partName.toCaseFolded());
         if ((isNew || sheet.modified) && !writeSheet(i, partName, isNew)) return false;
     }
     // Worksheets the store dropped: their relationship, part and relationships go.
@@ -939,7 +936,7 @@ bool Save::writeSheets()
     for (pugi::xml_node r = m_workbookRels.root().first_child(); r; r = r.next_sibling()) {
         if (relKind(r.attribute("Type").value()) != QLatin1String("worksheet")) continue;
         QString target = m_workbookRels.targetOf(r);
-        if (kept.contains(target)) continue;
+        if (kept.contains(target.toCaseFolded())) continue;
         gone.push_back(r);
         dropPart(target);
         dropPart(relsNameFor(target));
@@ -1160,7 +1157,7 @@ bool Save::writeWorkbook()
         if (s.type() == pugi::node_element) old.push_back(s);
     QHash<QString, size_t> storeByPart;
     for (size_t i = 0; i < m_sheetParts.size(); ++i)
-        storeByPart.insert(m_sheetParts[i], i);
+        storeByPart.insert(m_sheetParts[i].toCaseFolded(), i);
     struct Entry
     {
         int oldPos;     // -1 for a new sheet
@@ -1175,13 +1172,13 @@ bool Save::writeWorkbook()
         maxSheetId = std::max(maxSheetId, old[k].attribute("sheetId").as_uint());
         pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString target = rel ? m_workbookRels.targetOf(rel) : QString();
-        auto it = storeByPart.constFind(target);
+        auto it = storeByPart.constFind(target.toCaseFolded());
         if (it != storeByPart.constEnd()) storeOldPos[it.value()] = int(k);
     }
     for (size_t k = 0; k < old.size(); ++k) {
         pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString kind = rel ? relKind(rel.attribute("Type").value()) : QString();
-        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel) : QString())) {
+        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel).toCaseFolded() : QString())) {
             while (nextStore < placed.size() && placed[nextStore])
                 ++nextStore;
             if (nextStore < placed.size()) {
