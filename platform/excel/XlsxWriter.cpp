@@ -75,6 +75,12 @@ const char newWorkbook[] =
     "<workbookPr/><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/>"
     "<calcPr calcId=\"0\"/></workbook>";
 
+// Visible is -1 (or any value but the two hidden ones), hidden 0, very hidden 2.
+bool shown(const SheetData &sheet)
+{
+    return sheet.visible != 0 && sheet.visible != 2;
+}
+
 // A sheet entry's relationship id: its prefixed "id" attribute, whatever prefix it uses.
 QString relIdOf(const pugi::xml_node &node)
 {
@@ -725,7 +731,7 @@ bool Save::run(QString *error)
     if (m_data.sheets.empty()) return report(QStringLiteral("the workbook has no sheets"));
     bool anyVisible = false;
     for (const auto &sheet : m_data.sheets)
-        anyVisible = anyVisible || sheet->visible == -1;
+        anyVisible = anyVisible || shown(*sheet);
     if (!anyVisible)
         return report(QStringLiteral("every sheet is hidden; at least one must be visible"));
     // Spreadsheet programs refuse a whole file for one bad sheet name.
@@ -1003,8 +1009,8 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     if (isNew) {
         bool selected = true;
         for (size_t j = 0; j < index; ++j)
-            if (m_data.sheets[j]->visible == -1) selected = false;
-        selected = selected && sheet.visible == -1;
+            if (shown(*m_data.sheets[j])) selected = false;
+        selected = selected && shown(sheet);
         head = XlsxSheetWriter::newSheetHead(sheet, selected);
         tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
     } else {
@@ -1212,7 +1218,7 @@ bool Save::writeWorkbook()
             const SheetData &sheet = *m_data.sheets[size_t(e.storeIndex)];
             s.attribute("name").set_value(sheet.name.toUtf8().constData());
             s.remove_attribute("state");
-            if (sheet.visible != -1) {
+            if (!shown(sheet)) {
                 pugi::xml_attribute state =
                     s.attribute("sheetId")
                         ? s.insert_attribute_after("state", s.attribute("sheetId"))
