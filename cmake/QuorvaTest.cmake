@@ -19,7 +19,9 @@ function(quorva_add_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} quorva_testsupport ${testmain} GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVA_TEST_DATA=${PROJECT_SOURCE_DIR}"
+    # One variable per property: a list here would be split into separate properties.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "QUORVA_TEST_DATA=set:${PROJECT_SOURCE_DIR}"
                LABELS "${labels}"
                TIMEOUT 300)
 endfunction()
