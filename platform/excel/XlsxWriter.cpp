@@ -1127,7 +1127,10 @@ bool Save::writeComments(size_t index, Rels &sheetRels, const QString &legacyId,
             *vmlId = sheetRels.add(QStringLiteral("vmlDrawing"), vmlPart);
         }
     }
-    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1));
+    QByteArray existing;
+    if (Part *p = part(vmlPart); p && p->kind == Part::Copy && !readPart(vmlPart, &existing))
+        return false;
+    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1, existing));
     ensureDefault("vml", ctVml);
     m_error.clear();
     return true;

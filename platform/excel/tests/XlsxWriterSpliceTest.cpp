@@ -315,6 +315,52 @@ print(openpyxl.load_workbook(sys.argv[1], keep_vba=True)['Other']['B2'].value)
     EXPECT_EQ(text.trimmed(), QStringLiteral("True True\n7"));
 }
 
+TEST_F(XlsxWriterSpliceTest, CommentDrawingKeepsItsOtherShapes)
+{
+    // A button drawn in the same legacy drawing as the comment boxes.
+    QString out;
+    ASSERT_EQ(TestFiles::runPython(
+                  QStringLiteral(R"py(
+import sys, zipfile
+src = zipfile.ZipFile(sys.argv[1]); dst = zipfile.ZipFile(sys.argv[2], 'w', zipfile.ZIP_DEFLATED)
+button = ('<ns9:shape xmlns:ns9="urn:schemas-microsoft-com:vml" id="_x0000_s1030" type="#_x0000_t201">'
+          '<ns8:ClientData xmlns:ns8="urn:schemas-microsoft-com:office:excel" ObjectType="Button"/></ns9:shape>')
+for item in src.infolist():
+    data = src.read(item.filename)
+    if item.filename.endswith('.vml'):
+        data = data.replace(b'</xml>', button.encode() + b'</xml>')
+    dst.writestr(item, data)
+dst.close()
+)py"),
+                  {file(QStringLiteral("src.xlsx")), file(QStringLiteral("button.xlsx"))}, &out),
+              0)
+        << out.toStdString();
+    m_wb.path = file(QStringLiteral("button.xlsx"));
+    SheetData &data = *m_wb.sheets[0];
+    data.comments[SheetData::commentKey(3, 3)] = {QStringLiteral("second"), QStringLiteral("Ann")};
+    data.comments[SheetData::commentKey(4, 4)] = {QStringLiteral("third"), QStringLiteral("Ann")};
+    data.modified = true;
+    QString error;
+    const QString target = file(QStringLiteral("out.xlsx"));
+    ASSERT_TRUE(XlsxWriter::save(m_wb, target, &error)) << error.toStdString();
+    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+import sys, re, zipfile
+import xml.etree.ElementTree as ET
+z = zipfile.ZipFile(sys.argv[1])
+vml = z.read('xl/drawings/commentsDrawing1.vml').decode()
+root = ET.fromstring(vml)
+shapes = [e for e in root.iter() if e.tag.endswith('}shape')]
+kinds = sorted(c.get('ObjectType') for s in shapes for c in s if c.tag.endswith('}ClientData'))
+ids = [s.get('id') for s in shapes]
+rows = sorted(int(r.text) for r in root.iter() if r.tag.endswith('}Row'))
+print(kinds, len(ids) == len(set(ids)), rows)
+)py"),
+                                   {target}, &out),
+              0)
+        << out.toStdString();
+    EXPECT_EQ(out.trimmed(), QStringLiteral("['Button', 'Note', 'Note', 'Note'] True [1, 2, 3]"));
+}
+
 TEST_F(XlsxWriterSpliceTest, FileKindFollowsTheNewName)
 {
     // .xlsm saved as .xlsx loses its macros (a spreadsheet program refuses an .xlsx that holds
