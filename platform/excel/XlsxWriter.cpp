@@ -1005,7 +1005,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
 
     QByteArray head, tail, prefix;
-    std::map<int, QByteArray> keptRows;
+    XlsxSheetWriter::Kept kept;
     if (isNew) {
         bool selected = true;
         for (size_t j = 0; j < index; ++j)
@@ -1021,7 +1021,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         if (!data)
             return fail(QStringLiteral("the part %1 of \"%2\" has no cell data")
                             .arg(partName, m_data.path));
-        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end, prefix);
+        kept = XlsxSheetWriter::keptFromOriginal(xml, data->begin, data->end, prefix);
 
         // Elements that come after these in a worksheet, by the schema's order.
         static const QSet<QByteArray> afterMerges = {"phoneticPr",       "conditionalFormatting",
@@ -1088,9 +1088,9 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     const std::vector<QString> &strings = m_data.strings;
     const std::vector<std::int32_t> &stringMap = m_stringMap;
     const std::vector<int> &styleMap = m_styleMap;
-    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, keptRows]() {
+    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, kept]() {
         return std::make_unique<XlsxSheetWriter>(sheet, strings, stringMap, styleMap, head, tail,
-                                                 prefix, keptRows);
+                                                 prefix, kept);
     };
     return true;
 }

@@ -29,6 +29,8 @@ ws['A1'] = 'name'; ws['B1'] = 'value'
 for i in range(2, 6):
     ws.cell(i, 1, 'item%d' % i); ws.cell(i, 2, i * 10)
 ws['C2'] = '=B2*2'
+ws['E2'] = '=B2:B3*2'
+ws.formula_attributes['E2'] = {'t': 'array', 'ref': 'E2:E3'}
 hl = NamedStyle(name='Highlight'); hl.font = Font(bold=True, color='FF0000FF')
 wb.add_named_style(hl)
 ws['A1'].style = 'Highlight'
@@ -116,6 +118,7 @@ protected:
             setNumber(data, i, 2, i * 10, i == 2 ? 2 : 0);
         }
         setFormula(data, 2, 3, QStringLiteral("=B2*2"));
+        setFormula(data, 2, 5, QStringLiteral("=B2:B3*2"));
         data.merges.push_back({10, 1, 10, 2});
         data.comments[SheetData::commentKey(2, 1)] = {QStringLiteral("old note"),
                                                       QStringLiteral("Ann")};
@@ -206,20 +209,21 @@ TEST_F(XlsxWriterSpliceTest, EditedSheetIsSplicedAndEverythingElseSurvives)
     EXPECT_EQ(b2[QStringLiteral("fg")].toString(), QStringLiteral("FF00FF00"));
     EXPECT_EQ(o[QStringLiteral("names")].toArray().size(), 2);
 
-    // The hidden row, the face of the re-coloured font and recalculation on open, in the XML.
+    // The hidden row, the face of the re-coloured font, the array formula and recalculation on
+    // open.
     QString xml;
     ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
 import sys, zipfile, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb['Data']
-print(ws.row_dimensions[7].hidden, ws['B2'].font.name, ws['B2'].font.sz)
+print(ws.row_dimensions[7].hidden, ws['B2'].font.name, ws['B2'].font.sz, ws.formula_attributes.get('E2'), ws['E2'].value)
 z = zipfile.ZipFile(sys.argv[1])
 print('fullCalcOnLoad="1"' in z.read('xl/workbook.xml').decode())
 )py"),
                                    {out}, &xml),
               0)
         << xml.toStdString();
-    EXPECT_EQ(xml.trimmed(), QStringLiteral("True Arial 14.0\nTrue"));
+    EXPECT_EQ(xml.trimmed(), QStringLiteral("True Arial 14.0 {'t': 'array', 'ref': 'E2:E3'} =B2:B3*2\nTrue"));
 
     // Sheets and parts nobody touched are copied as they were.
     QStringList changed = changedParts(file(QStringLiteral("src.xlsx")), out);
