@@ -968,14 +968,32 @@ bool Save::writeSheets()
 bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
 {
     const SheetData &sheet = *m_data.sheets[index];
-    for (const auto &row : sheet.rows)
-        for (const Cell &c : row)
+    // What a spreadsheet program cannot hold is refused here rather than "repaired" (cut) by
+    // it when the file is opened.
+    for (size_t r = 0; r < sheet.rows.size(); ++r) {
+        for (const Cell &c : sheet.rows[r]) {
             if (c.column < 1 || c.column > 16384)
+                return fail(QStringLiteral("the sheet \"%1\" has a cell in column %2, beyond the "
+                                           "last column (16384)")
+                                .arg(sheet.name)
+                                .arg(c.column));
+            const bool hasFormula = c.formula >= 0 && size_t(c.formula) < sheet.formulas.size();
+            if (c.kind == CellKind::String && c.value.string < m_data.strings.size() &&
+                m_data.strings[c.value.string].size() > 32767)
                 return fail(
-                    QStringLiteral(
-                        "the sheet \"%1\" has a cell in column %2, beyond the last column (16384)")
-                        .arg(sheet.name)
-                        .arg(c.column));
+                    QStringLiteral("the text in %1 of the sheet \"%2\" is %3 characters "
+                                   "long; a cell holds at most 32767")
+                        .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
+                             sheet.name)
+                        .arg(m_data.strings[c.value.string].size()));
+            if (hasFormula && sheet.formulas[size_t(c.formula)].size() > 8192)
+                return fail(
+                    QStringLiteral("the formula in %1 of the sheet \"%2\" is longer than "
+                                   "8192 characters")
+                        .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
+                             sheet.name));
+        }
+    }
     if (sheet.rows.size() > 1048576)
         return fail(
             QStringLiteral("the sheet \"%1\" has %2 rows, more than a file can hold (1048576)")

@@ -94,6 +94,13 @@ TEST_F(XlsxWriterFailureTest, WorkbooksThatCannotBeWrittenAreRefused)
     m_wb.sheets.pop_back();
     m_wb.sheets[0]->name = QStringLiteral("Sheet1");
 
+    setString(m_wb, *m_wb.sheets[0], 3, 2, QString(32768, QLatin1Char('x')));
+    EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("B3"))) << error.toStdString();
+    setString(m_wb, *m_wb.sheets[0], 3, 2, QString(32767, QLatin1Char('x'))); // the most allowed
+    EXPECT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
+    QFile::remove(path);
+
     setNumber(*m_wb.sheets[0], 2, 20000, 1);
     EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
     EXPECT_TRUE(error.contains(QLatin1String("column 20000"))) << error.toStdString();
