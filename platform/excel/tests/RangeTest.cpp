@@ -236,7 +236,9 @@ TEST(Range, MergedAreas)
                                         : QStringLiteral("F");
         EXPECT_EQ(merge, QString::fromUtf8(c.merge)) << c.range;
         EXPECT_EQ(r.MergeArea().Address(), QString::fromUtf8(c.area)) << c.range;
-        if (r.Count() == 1) EXPECT_EQ(r.Value().toText(), QString::fromUtf8(c.value)) << c.range;
+        if (r.Count() == 1) {
+            EXPECT_EQ(r.Value().toText(), QString::fromUtf8(c.value)) << c.range;
+        }
     }
     Variant block = b.ws->Range(QStringLiteral("B2:C3")).Value();
     EXPECT_EQ(block.array()->at(1, 1).toText(), QStringLiteral("head"));
