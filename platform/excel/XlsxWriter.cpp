@@ -606,6 +606,7 @@ bool Save::readXml(const QString &name, pugi::xml_document &doc)
         return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3 at byte %4)")
                         .arg(name, m_data.path, QString::fromUtf8(r.description()))
                         .arg(r.offset));
+    XlsxXml::declareUtf8(doc);
     return true;
 }
 
@@ -837,6 +838,7 @@ bool Save::prepareStrings()
     QByteArray xml;
     if (part(m_sstPart)) {
         if (!readPart(m_sstPart, &xml)) return false;
+        XlsxXml::toUtf8(xml);
         XlsxXml::Layout layout;
         QString why;
         if (!XlsxXml::scan(xml, &layout, &why))
@@ -1006,6 +1008,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     QString legacyId;
     if (!isNew) {
         if (!readPart(partName, &xml, maxSheetPartSize)) return false;
+        XlsxXml::toUtf8(xml);
         QString why;
         if (!XlsxXml::scan(xml, &layout, &why))
             return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")

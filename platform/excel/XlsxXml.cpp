@@ -1,5 +1,9 @@
 #include "platform/excel/XlsxXml.h"
 
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <pugixml.hpp>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -227,6 +231,35 @@ void XlsxXml::appendNumber(QByteArray &out, double value)
     char buf[32];
     auto res = std::to_chars(buf, buf + sizeof buf, value);
     out.append(buf, res.ptr - buf);
+}
+
+void XlsxXml::toUtf8(QByteArray &xml)
+{
+    const bool little = xml.startsWith("\xFF\xFE");
+    const bool big = xml.startsWith("\xFE\xFF");
+    if (xml.startsWith("\xEF\xBB\xBF")) {
+        xml.remove(0, 3);
+        return;
+    }
+    if (!little && !big) return;
+    QStringDecoder decode(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    QString text = decode(QByteArrayView(xml.constData() + 2, xml.size() - 2));
+    if (text.startsWith(QLatin1String("<?xml"))) {
+        const qsizetype end = text.indexOf(QLatin1String("?>"));
+        static const QRegularExpression encoding(
+            QStringLiteral("encoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        if (end > 0)
+            text.replace(0, end,
+                         text.left(end).replace(encoding, QStringLiteral("encoding=\"UTF-8\"")));
+    }
+    xml = text.toUtf8();
+}
+
+void XlsxXml::declareUtf8(pugi::xml_document &doc)
+{
+    pugi::xml_node first = doc.first_child();
+    if (first.type() == pugi::node_declaration && first.attribute("encoding"))
+        first.attribute("encoding").set_value("UTF-8");
 }
 
 std::vector<std::pair<QByteArray, QByteArray>> XlsxXml::attributes(const QByteArray &startTag)

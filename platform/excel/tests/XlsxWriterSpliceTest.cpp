@@ -223,7 +223,8 @@ print('fullCalcOnLoad="1"' in z.read('xl/workbook.xml').decode())
                                    {out}, &xml),
               0)
         << xml.toStdString();
-    EXPECT_EQ(xml.trimmed(), QStringLiteral("True Arial 14.0 {'t': 'array', 'ref': 'E2:E3'} =B2:B3*2\nTrue"));
+    EXPECT_EQ(xml.trimmed(),
+              QStringLiteral("True Arial 14.0 {'t': 'array', 'ref': 'E2:E3'} =B2:B3*2\nTrue"));
 
     // Sheets and parts nobody touched are copied as they were.
     QStringList changed = changedParts(file(QStringLiteral("src.xlsx")), out);
@@ -426,66 +427,75 @@ parts = {
 }
 z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED)
 for name, text in parts.items():
-    z.writestr(name, text)
+    if sys.argv[2] == 'utf-16' and name in ('xl/worksheets/sheet1.xml', 'xl/sharedStrings.xml', 'xl/styles.xml', 'xl/workbook.xml'):
+        z.writestr(name, ('<?xml version="1.0" encoding="UTF-16"?>' + text).encode('utf-16'))
+    else:
+        z.writestr(name, text)
 z.close()
 )py";
 
 TEST(XlsxWriterPrefixedTest, PrefixedPartsAreSplicedInTheirOwnPrefix)
 {
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("prefixed.xlsx"));
-    QString out;
-    ASSERT_EQ(TestFiles::runPython(QString::fromLatin1(makePrefixed), {source}, &out), 0)
-        << out.toStdString();
+    // Parts in UTF-16, which XML allows, take UTF-8 additions just the same.
+    for (const char *encoding : {"utf-8", "utf-16"}) {
+        SCOPED_TRACE(encoding);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("prefixed.xlsx"));
+        QString out;
+        ASSERT_EQ(TestFiles::runPython(QString::fromLatin1(makePrefixed),
+                                       {source, QLatin1String(encoding)}, &out),
+                  0)
+            << out.toStdString();
 
-    WorkbookData wb;
-    wb.format = WorkbookData::Format::Xlsx;
-    wb.path = source;
-    wb.styles[0].sourceIndex = 0;
-    wb.styles[0].numberFormat = QStringLiteral("General");
-    SheetData &first = addSheet(wb, QStringLiteral("First"));
-    first.partName = QStringLiteral("xl/worksheets/sheet1.xml");
-    setString(wb, first, 1, 1, QStringLiteral("hello"));
-    setNumber(first, 1, 2, 2);
-    setString(wb, first, 2, 1, QStringLiteral("world"));
-    first.merges.push_back({3, 1, 3, 2});
-    first.comments[SheetData::commentKey(1, 2)] = {QStringLiteral("two"), QStringLiteral("Di")};
-    CellStyle red;
-    red.fontColor = 0xFF0000;
-    wb.styles.push_back(red);
-    setNumber(first, 4, 1, 4, 1);
-    first.modified = true;
-    SheetData &empty = addSheet(wb, QStringLiteral("Empty"));
-    empty.partName = QStringLiteral("xl/worksheets/sheet2.xml");
-    setNumber(empty, 2, 2, 22);
-    empty.modified = true;
+        WorkbookData wb;
+        wb.format = WorkbookData::Format::Xlsx;
+        wb.path = source;
+        wb.styles[0].sourceIndex = 0;
+        wb.styles[0].numberFormat = QStringLiteral("General");
+        SheetData &first = addSheet(wb, QStringLiteral("First"));
+        first.partName = QStringLiteral("xl/worksheets/sheet1.xml");
+        setString(wb, first, 1, 1, QStringLiteral("hello"));
+        setNumber(first, 1, 2, 2);
+        setString(wb, first, 2, 1, QStringLiteral("world"));
+        first.merges.push_back({3, 1, 3, 2});
+        first.comments[SheetData::commentKey(1, 2)] = {QStringLiteral("two"), QStringLiteral("Di")};
+        CellStyle red;
+        red.fontColor = 0xFF0000;
+        wb.styles.push_back(red);
+        setNumber(first, 4, 1, 4, 1);
+        first.modified = true;
+        SheetData &empty = addSheet(wb, QStringLiteral("Empty"));
+        empty.partName = QStringLiteral("xl/worksheets/sheet2.xml");
+        setNumber(empty, 2, 2, 22);
+        empty.modified = true;
 
-    const QString target = dir.filePath(QStringLiteral("out.xlsx"));
-    QString error;
-    ASSERT_TRUE(XlsxWriter::save(wb, target, &error)) << error.toStdString();
-    QString failure;
-    QJsonObject o = dump(target, &failure);
-    ASSERT_FALSE(o.isEmpty()) << failure.toStdString();
-    QJsonObject s = o[QStringLiteral("sheets")].toArray()[0].toObject();
-    QJsonObject cells = s[QStringLiteral("cells")].toObject();
-    EXPECT_EQ(cells[QStringLiteral("A1")].toArray()[0].toString(), QStringLiteral("hello"));
-    EXPECT_EQ(cells[QStringLiteral("A2")].toArray()[0].toString(), QStringLiteral("world"));
-    EXPECT_EQ(s[QStringLiteral("merges")].toArray(), QJsonArray{QStringLiteral("A3:B3")});
-    EXPECT_EQ(
-        s[QStringLiteral("comments")].toObject()[QStringLiteral("B1")].toArray()[0].toString(),
-        QStringLiteral("two"));
-    EXPECT_EQ(s[QStringLiteral("styles")]
-                  .toObject()[QStringLiteral("A4")]
-                  .toObject()[QStringLiteral("font")]
-                  .toString(),
-              QStringLiteral("FFFF0000"));
-    QJsonObject e = o[QStringLiteral("sheets")].toArray()[1].toObject();
-    EXPECT_EQ(e[QStringLiteral("cells")].toObject()[QStringLiteral("B2")].toArray()[0].toString(),
-              QStringLiteral("22"));
+        const QString target = dir.filePath(QStringLiteral("out.xlsx"));
+        QString error;
+        ASSERT_TRUE(XlsxWriter::save(wb, target, &error)) << error.toStdString();
+        QString failure;
+        QJsonObject o = dump(target, &failure);
+        ASSERT_FALSE(o.isEmpty()) << failure.toStdString();
+        QJsonObject s = o[QStringLiteral("sheets")].toArray()[0].toObject();
+        QJsonObject cells = s[QStringLiteral("cells")].toObject();
+        EXPECT_EQ(cells[QStringLiteral("A1")].toArray()[0].toString(), QStringLiteral("hello"));
+        EXPECT_EQ(cells[QStringLiteral("A2")].toArray()[0].toString(), QStringLiteral("world"));
+        EXPECT_EQ(s[QStringLiteral("merges")].toArray(), QJsonArray{QStringLiteral("A3:B3")});
+        EXPECT_EQ(
+            s[QStringLiteral("comments")].toObject()[QStringLiteral("B1")].toArray()[0].toString(),
+            QStringLiteral("two"));
+        EXPECT_EQ(s[QStringLiteral("styles")]
+                      .toObject()[QStringLiteral("A4")]
+                      .toObject()[QStringLiteral("font")]
+                      .toString(),
+                  QStringLiteral("FFFF0000"));
+        QJsonObject e = o[QStringLiteral("sheets")].toArray()[1].toObject();
+        EXPECT_EQ(
+            e[QStringLiteral("cells")].toObject()[QStringLiteral("B2")].toArray()[0].toString(),
+            QStringLiteral("22"));
 
-    // Every element added to a prefixed part carries the prefix.
-    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+        // Every element added to a prefixed part carries the prefix.
+        ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
 import sys, zipfile, re
 z = zipfile.ZipFile(sys.argv[1])
 for name in ('xl/worksheets/sheet1.xml', 'xl/worksheets/sheet2.xml', 'xl/sharedStrings.xml', 'xl/styles.xml', 'xl/workbook.xml'):
@@ -494,13 +504,14 @@ for name in ('xl/worksheets/sheet1.xml', 'xl/worksheets/sheet2.xml', 'xl/sharedS
 # A calculation chain may name cells that no longer hold formulas: it goes, with its references.
 print('xl/calcChain.xml' in z.namelist(), 'calcChain' in z.read('[Content_Types].xml').decode() + z.read('xl/_rels/workbook.xml.rels').decode())
 )py"),
-                                   {target}, &out),
-              0)
-        << out.toStdString();
-    EXPECT_EQ(out.trimmed(),
-              QStringLiteral("xl/worksheets/sheet1.xml []\nxl/worksheets/sheet2.xml []\n"
-                             "xl/sharedStrings.xml []\nxl/styles.xml []\nxl/workbook.xml []\n"
-                             "False False"));
+                                       {target}, &out),
+                  0)
+            << out.toStdString();
+        EXPECT_EQ(out.trimmed(),
+                  QStringLiteral("xl/worksheets/sheet1.xml []\nxl/worksheets/sheet2.xml []\n"
+                                 "xl/sharedStrings.xml []\nxl/styles.xml []\nxl/workbook.xml []\n"
+                                 "False False"));
+    }
 }
 
 } // namespace
