@@ -726,6 +726,9 @@ bool Save::run(QString *error)
         m_path = QFileInfo(m_path).canonicalFilePath();
     QFileInfo target(m_path);
     if (target.isDir()) return report(QStringLiteral("a folder has that name"));
+    // A file without its owner's write permission is read-only, even to an administrator.
+    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+        return report(QStringLiteral("the file is read-only"));
     if (!target.absoluteDir().exists())
         return report(
             QStringLiteral("the folder \"%1\" does not exist").arg(target.absolutePath()));

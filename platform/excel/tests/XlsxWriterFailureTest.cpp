@@ -147,6 +147,12 @@ TEST_F(XlsxWriterFailureTest, FailedSaveLeavesTheOldFileWhole)
         EXPECT_EQ(TestFiles::read(path), before);
     }
 
+    // A read-only file is not replaced.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("read-only"))) << error.toStdString();
+    EXPECT_EQ(TestFiles::read(path), before);
+
     // The same workbook saves once the disk has room, keeping the file's permissions.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     ASSERT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
