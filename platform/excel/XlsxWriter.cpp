@@ -806,10 +806,13 @@ bool Save::prepareStrings()
         pugi::xml_document doc;
         if (!readXml(m_sstPart, doc)) return false;
         for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-            if (si.type() != pugi::node_element) continue;
+            if (si.type() != pugi::node_element || localName(si.name()) != QLatin1String("si"))
+                continue;
             QString text;
             appendText(si, text);
-            m_sstIndex.insert(decodeEscapes(text), m_sstCount++);
+            const QString plain = decodeEscapes(text);
+            if (!m_sstIndex.contains(plain)) m_sstIndex.insert(plain, m_sstCount);
+            ++m_sstCount;
         }
     } else {
         m_sstPart = QStringLiteral("xl/sharedStrings.xml");
@@ -853,7 +856,7 @@ bool Save::prepareStrings()
         QByteArray newTag = '<' + qname;
         for (const auto &[name, value] : XlsxXml::attributes(tag))
             if (name != "count" && name != "uniqueCount")
-                newTag += ' ' + name + "=\"" + value + '"';
+                newTag += ' ' + name + "=\"" + QByteArray(value).replace('"', "&quot;") + '"';
         newTag += " uniqueCount=\"" + QByteArray::number(m_sstCount) + "\">";
         QByteArray items = m_newStrings;
         if (!layout.prefix.isEmpty()) {
@@ -867,8 +870,11 @@ bool Save::prepareStrings()
         if (layout.endTagBegin == layout.startTagEnd) { // <sst .../>
             out += items + "</" + qname + '>' + xml.mid(layout.startTagEnd);
         } else {
-            out += xml.mid(layout.startTagEnd, layout.endTagBegin - layout.startTagEnd) + items +
-                   xml.mid(layout.endTagBegin);
+            // New items go after the last one, before any extension list.
+            qsizetype at = layout.endTagBegin;
+            for (const auto &c : layout.children)
+                if (c.localName == "extLst") at = std::min(at, c.begin);
+            out += xml.mid(layout.startTagEnd, at - layout.startTagEnd) + items + xml.mid(at);
         }
         putPart(m_sstPart, out);
     } else {

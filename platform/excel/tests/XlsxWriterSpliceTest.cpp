@@ -422,7 +422,7 @@ parts = {
 'xl/worksheets/sheet1.xml': '<x:worksheet xmlns:x="%s"><x:dimension ref="A1:B1"/><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c><x:c r="B1"><x:v>2</x:v></x:c></x:row></x:sheetData><x:pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></x:worksheet>' % M,
 'xl/worksheets/sheet2.xml': '<x:worksheet xmlns:x="%s"><x:sheetData/></x:worksheet>' % M,
 'xl/calcChain.xml': '<x:calcChain xmlns:x="%s"><x:c r="B1" i="1"/></x:calcChain>' % M,
-'xl/sharedStrings.xml': '<x:sst xmlns:x="%s" count="1" uniqueCount="1"><x:si><x:t>hello</x:t></x:si></x:sst>' % M,
+'xl/sharedStrings.xml': '<x:sst xmlns:x="%s" count="1" uniqueCount="1"><x:si><x:t>hello</x:t></x:si><x:extLst><x:ext uri="{0}"/></x:extLst></x:sst>' % M,
 'xl/styles.xml': '<x:styleSheet xmlns:x="%s"><x:fonts count="1"><x:font><x:sz val="11"/><x:name val="Calibri"/></x:font></x:fonts><x:fills count="2"><x:fill><x:patternFill patternType="none"/></x:fill><x:fill><x:patternFill patternType="gray125"/></x:fill></x:fills><x:borders count="1"><x:border/></x:borders><x:cellStyleXfs count="1"><x:xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></x:cellStyleXfs><x:cellXfs count="1"><x:xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/></x:cellXfs></x:styleSheet>' % M,
 }
 z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED)
@@ -503,6 +503,8 @@ for name in ('xl/worksheets/sheet1.xml', 'xl/worksheets/sheet2.xml', 'xl/sharedS
     print(name, sorted(set(re.findall(r'<(?!/|\?)([A-Za-z]+)[ />]', xml))))
 # A calculation chain may name cells that no longer hold formulas: it goes, with its references.
 print('xl/calcChain.xml' in z.namelist(), 'calcChain' in z.read('[Content_Types].xml').decode() + z.read('xl/_rels/workbook.xml.rels').decode())
+sst = z.read('xl/sharedStrings.xml').decode()
+print(sst.index('world') < sst.index('extLst'))
 )py"),
                                        {target}, &out),
                   0)
@@ -510,7 +512,7 @@ print('xl/calcChain.xml' in z.namelist(), 'calcChain' in z.read('[Content_Types]
         EXPECT_EQ(out.trimmed(),
                   QStringLiteral("xl/worksheets/sheet1.xml []\nxl/worksheets/sheet2.xml []\n"
                                  "xl/sharedStrings.xml []\nxl/styles.xml []\nxl/workbook.xml []\n"
-                                 "False False"));
+                                 "False False\nTrue"));
     }
 }
 
