@@ -14,6 +14,7 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -466,6 +467,7 @@ private:
     bool prepareStyles();
     bool writeSheets();
     bool writeSheet(size_t index, const QString &partName, bool isNew);
+    bool checkMerges(const SheetData &sheet);
     bool writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId);
     bool writeWorkbook();
     bool writeFile();
@@ -976,6 +978,40 @@ bool Save::writeSheets()
     return true;
 }
 
+// Merged areas inside the grid that do not overlap: spreadsheet programs drop a file's
+// merges, or refuse it, otherwise.
+bool Save::checkMerges(const SheetData &sheet)
+{
+    std::vector<CellRect> merges;
+    for (const CellRect &m : sheet.merges) {
+        if (m.firstRow < 1 || m.firstColumn < 1 || m.lastRow > 1048576 || m.lastColumn > 16384 ||
+            m.firstRow > m.lastRow || m.firstColumn > m.lastColumn)
+            return fail(QStringLiteral("the merged area %1 of the sheet \"%2\" is not a range "
+                                       "of the sheet")
+                            .arg(QString::fromLatin1(XlsxXml::rangeReference(
+                                     m.firstRow, m.firstColumn, m.lastRow, m.lastColumn)),
+                                 sheet.name));
+        merges.push_back(m);
+    }
+    std::sort(merges.begin(), merges.end(),
+              [](const CellRect &a, const CellRect &b) { return a.firstRow < b.firstRow; });
+    std::vector<const CellRect *> open; // areas whose rows reach the current one
+    for (const CellRect &m : merges) {
+        std::erase_if(open, [&](const CellRect *o) { return o->lastRow < m.firstRow; });
+        for (const CellRect *o : open)
+            if (o->firstColumn <= m.lastColumn && m.firstColumn <= o->lastColumn)
+                return fail(QStringLiteral("the merged areas %1 and %2 of the sheet \"%3\" "
+                                           "overlap")
+                                .arg(QString::fromLatin1(XlsxXml::rangeReference(
+                                         o->firstRow, o->firstColumn, o->lastRow, o->lastColumn)),
+                                     QString::fromLatin1(XlsxXml::rangeReference(
+                                         m.firstRow, m.firstColumn, m.lastRow, m.lastColumn)),
+                                     sheet.name));
+        open.push_back(&m);
+    }
+    return true;
+}
+
 bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
 {
     const SheetData &sheet = *m_data.sheets[index];
@@ -1010,6 +1046,14 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
             QStringLiteral("the sheet \"%1\" has %2 rows, more than a file can hold (1048576)")
                 .arg(sheet.name)
                 .arg(sheet.rows.size()));
+    for (const auto &[row, height] : sheet.rowHeights)
+        if (row < 1 || row > 1048576 || !(height >= 0.0 && height <= 409.5))
+            return fail(QStringLiteral("row %1 of the sheet \"%2\" has the height %3; heights run "
+                                       "from 0 to 409.5 points")
+                            .arg(row)
+                            .arg(sheet.name)
+                            .arg(height));
+    if (!checkMerges(sheet)) return false;
 
     // The original part, read once: its layout, and the legacy drawing it already names.
     QByteArray xml;

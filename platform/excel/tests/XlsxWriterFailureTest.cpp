@@ -101,6 +101,30 @@ TEST_F(XlsxWriterFailureTest, WorkbooksThatCannotBeWrittenAreRefused)
     EXPECT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
     QFile::remove(path);
 
+    // Merged areas and row heights a file cannot hold.
+    const struct
+    {
+        CellRect first, second;
+        const char *message;
+    } merges[] = {
+        {{1, 1, 2, 2}, {2, 2, 3, 3}, "overlap"},
+        {{5, 1, 9, 1}, {1, 1, 5, 1}, "overlap"},
+        {{3, 3, 1, 1}, {10, 10, 10, 11}, "not a range"},
+        {{1, 1, 1, 16385}, {10, 10, 10, 11}, "not a range"},
+    };
+    for (const auto &m : merges) {
+        m_wb.sheets[0]->merges = {m.first, m.second};
+        EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+        EXPECT_TRUE(error.contains(QLatin1String(m.message))) << error.toStdString();
+    }
+    m_wb.sheets[0]->merges = {{1, 1, 2, 2}, {1, 3, 2, 4}, {3, 1, 3, 4}}; // touching is fine
+    EXPECT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
+    QFile::remove(path);
+    m_wb.sheets[0]->rowHeights[7] = 410;
+    EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("row 7"))) << error.toStdString();
+    m_wb.sheets[0]->rowHeights[7] = 0; // a hidden-by-height row
+
     setNumber(*m_wb.sheets[0], 2, 20000, 1);
     EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
     EXPECT_TRUE(error.contains(QLatin1String("column 20000"))) << error.toStdString();
