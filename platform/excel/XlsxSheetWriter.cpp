@@ -119,7 +119,8 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
     if (hasKept) out += m_keptRow->second;
     if (hasHeight) {
         out += " ht=\"";
-        XlsxXml::appendNumber(out, m_height->second);
+        // Spreadsheet programs hold heights from 0 to 409.5 points and cut others to that.
+        XlsxXml::appendNumber(out, std::clamp(m_height->second, 0.0, 409.5));
         out += "\" customHeight=\"1\"";
     }
     if (!cells || cells->empty()) {

@@ -1046,13 +1046,12 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
             QStringLiteral("the sheet \"%1\" has %2 rows, more than a file can hold (1048576)")
                 .arg(sheet.name)
                 .arg(sheet.rows.size()));
-    for (const auto &[row, height] : sheet.rowHeights)
-        if (row < 1 || row > 1048576 || !(height >= 0.0 && height <= 409.5))
-            return fail(QStringLiteral("row %1 of the sheet \"%2\" has the height %3; heights run "
-                                       "from 0 to 409.5 points")
-                            .arg(row)
+    for (const auto &entry : sheet.rowHeights)
+        if (entry.first < 1 || entry.first > 1048576)
+            return fail(QStringLiteral("the sheet \"%1\" gives a height to row %2, outside the "
+                                       "sheet")
                             .arg(sheet.name)
-                            .arg(height));
+                            .arg(entry.first));
     if (!checkMerges(sheet)) return false;
 
     // The original part, read once: its layout, and the legacy drawing it already names.

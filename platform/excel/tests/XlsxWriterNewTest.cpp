@@ -155,7 +155,8 @@ TEST_F(XlsxWriterNewTest, SheetsVisibilityMergesHeightsAndComments)
     a.merges.push_back({1, 1, 2, 3});
     a.merges.push_back({10, 2, 12, 2});
     a.rowHeights[1] = 30.5;
-    a.rowHeights[40] = 6; // a row with a height and no cells
+    a.rowHeights[40] = 6;   // a row with a height and no cells
+    a.rowHeights[41] = 500; // more than a row can be: the most it can
     a.comments[SheetData::commentKey(1, 1)] = {QStringLiteral("first\nnote"),
                                                QStringLiteral("Ann")};
     a.comments[SheetData::commentKey(65536, 256)] = {QStringLiteral("corner <&>"),
@@ -175,6 +176,7 @@ TEST_F(XlsxWriterNewTest, SheetsVisibilityMergesHeightsAndComments)
               (QJsonArray{QStringLiteral("A1:C2"), QStringLiteral("B10:B12")}));
     EXPECT_EQ(sa[QStringLiteral("heights")].toObject()[QStringLiteral("1")].toDouble(), 30.5);
     EXPECT_EQ(sa[QStringLiteral("heights")].toObject()[QStringLiteral("40")].toDouble(), 6.0);
+    EXPECT_EQ(sa[QStringLiteral("heights")].toObject()[QStringLiteral("41")].toDouble(), 409.5);
     QJsonObject comments = sa[QStringLiteral("comments")].toObject();
     EXPECT_EQ(comments[QStringLiteral("A1")].toArray()[0].toString(),
               QStringLiteral("first\nnote"));
