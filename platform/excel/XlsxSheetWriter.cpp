@@ -285,7 +285,8 @@ void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cel
     out += '>';
     if (hasFormula) {
         const QString &f = m_sheet.formulas[size_t(cell.formula)];
-        QByteArray text = XlsxXml::escaped(f.startsWith(QLatin1Char('=')) ? f.mid(1) : f);
+        QByteArray text =
+            XlsxXml::escaped(XlsxXml::fileFormula(f.startsWith(QLatin1Char('=')) ? f.mid(1) : f));
         out += '<';
         out += p;
         out += 'f';

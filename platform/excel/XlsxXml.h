@@ -50,6 +50,11 @@ public:
     // The shortest text that reads back as the same double.
     static void appendNumber(QByteArray &out, double value);
 
+    // A formula as the file format wants it: functions newer than the format's first version
+    // carry the "_xlfn." prefix (some "_xlfn._xlws."), without which spreadsheet programs read
+    // them as unknown names. Prefixes already there are left alone.
+    static QString fileFormula(const QString &formula);
+
     // A part in UTF-16 (which XML allows) becomes UTF-8, declaration included, so that UTF-8
     // text can be spliced into it.
     static void toUtf8(QByteArray &xml);

@@ -143,6 +143,28 @@ TEST_F(XlsxWriterNewTest, FormulasKeepTheirTextAndCachedResults)
     EXPECT_TRUE(cell(sh, "A7")[1].isNull());
 }
 
+TEST_F(XlsxWriterNewTest, NewerFunctionsCarryTheirFilePrefix)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"=CONCAT(A1,\"CONCAT(\")", "=_xlfn.CONCAT(A1,\"CONCAT(\")"},
+        {"=_xlfn.IFS(TRUE,1)", "=_xlfn.IFS(TRUE,1)"},
+        {"=filter(A1:A2,A1:A2>1)", "=_xlfn._xlws.filter(A1:A2,A1:A2>1)"},
+        {"=SUM(XLOOKUP(1,A:A,B:B),'CONCAT(x'!A1)", "=SUM(_xlfn.XLOOKUP(1,A:A,B:B),'CONCAT(x'!A1)"},
+        {"=STDEV.S(A1:A3)+STDEV(A1:A3)", "=_xlfn.STDEV.S(A1:A3)+STDEV(A1:A3)"},
+    };
+    WorkbookData wb;
+    SheetData &s = addSheet(wb, QStringLiteral("F"));
+    int row = 1;
+    for (const auto &c : cases)
+        setFormula(s, row++, 2, QString::fromUtf8(c.first));
+    QJsonObject sh = sheet(saveAndDump(wb), 0);
+    row = 1;
+    for (const auto &c : cases) {
+        const QByteArray ref = "B" + QByteArray::number(row++);
+        EXPECT_EQ(cell(sh, ref.constData())[0].toString(), QString::fromUtf8(c.second)) << c.first;
+    }
+}
+
 TEST_F(XlsxWriterNewTest, SheetsVisibilityMergesHeightsAndComments)
 {
     WorkbookData wb;
