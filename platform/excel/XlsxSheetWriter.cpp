@@ -3,6 +3,10 @@
 #include "platform/excel/XlsxXml.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace excel {
 
@@ -36,17 +40,17 @@ bool needsPreserve(const QString &text)
 XlsxSheetWriter::XlsxSheetWriter(const SheetData &sheet, const std::vector<QString> &strings,
                                  const std::vector<std::int32_t> &stringMap,
                                  const std::vector<int> &styleMap, QByteArray head, QByteArray tail,
-                                 QByteArray prefix, std::map<int, QByteArray> keptRows)
+                                 QByteArray prefix, Kept kept)
     : m_sheet(sheet), m_strings(strings), m_stringMap(stringMap), m_styleMap(styleMap),
       m_head(std::move(head)), m_tail(std::move(tail)), m_prefix(std::move(prefix)),
-      m_keptRows(std::move(keptRows))
+      m_kept(std::move(kept))
 {
     m_lastRow = int(sheet.rows.size());
     if (!sheet.rowHeights.empty())
         m_lastRow = std::max(m_lastRow, sheet.rowHeights.rbegin()->first);
-    if (!m_keptRows.empty()) m_lastRow = std::max(m_lastRow, m_keptRows.rbegin()->first);
+    if (!m_kept.rows.empty()) m_lastRow = std::max(m_lastRow, m_kept.rows.rbegin()->first);
     m_height = m_sheet.rowHeights.begin();
-    m_kept = m_keptRows.cbegin();
+    m_keptRow = m_kept.rows.cbegin();
 }
 
 const char *XlsxSheetWriter::errorText(std::int32_t error)
@@ -82,6 +86,7 @@ bool XlsxSheetWriter::produce(QByteArray &out)
     }
     if (m_stage == 1) {
         const qsizetype limit = out.size() + pieceSize;
+        out.reserve(limit + (1 << 16));
         while (m_row <= m_lastRow && out.size() < limit)
             writeRow(out, m_row++);
         if (m_row <= m_lastRow) return true;
@@ -100,10 +105,10 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
         row <= int(m_sheet.rows.size()) ? &m_sheet.rows[size_t(row - 1)] : nullptr;
     while (m_height != m_sheet.rowHeights.end() && m_height->first < row)
         ++m_height;
-    while (m_kept != m_keptRows.cend() && m_kept->first < row)
-        ++m_kept;
+    while (m_keptRow != m_kept.rows.cend() && m_keptRow->first < row)
+        ++m_keptRow;
     const bool hasHeight = m_height != m_sheet.rowHeights.end() && m_height->first == row;
-    const bool hasKept = m_kept != m_keptRows.cend() && m_kept->first == row;
+    const bool hasKept = m_keptRow != m_kept.rows.cend() && m_keptRow->first == row;
     if ((!cells || cells->empty()) && !hasHeight && !hasKept) return;
 
     out += '<';
@@ -111,10 +116,11 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
     out += "row r=\"";
     appendInt(out, row);
     out += '"';
-    if (hasKept) out += m_kept->second;
+    if (hasKept) out += m_keptRow->second;
     if (hasHeight) {
         out += " ht=\"";
-        XlsxXml::appendNumber(out, m_height->second);
+        // Spreadsheet programs hold heights from 0 to 409.5 points and cut others to that.
+        XlsxXml::appendNumber(out, std::clamp(m_height->second, 0.0, 409.5));
         out += "\" customHeight=\"1\"";
     }
     if (!cells || cells->empty()) {
@@ -129,7 +135,114 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
     out += "row>";
 }
 
+namespace {
+
+// Column letters for every column a file can hold, built once.
+struct ColumnNames
+{
+    char text[16385][4];
+    std::uint8_t length[16385];
+    ColumnNames()
+    {
+        for (int c = 1; c <= 16384; ++c) {
+            QByteArray name;
+            XlsxXml::appendColumnName(name, c);
+            std::memcpy(text[c], name.constData(), size_t(name.size()));
+            length[c] = std::uint8_t(name.size());
+        }
+    }
+};
+
+const ColumnNames &columnNames()
+{
+    static const ColumnNames names;
+    return names;
+}
+
+} // namespace
+
 void XlsxSheetWriter::writeCell(QByteArray &out, int row, const Cell &cell)
+{
+    const bool hasFormula = cell.formula >= 0 && size_t(cell.formula) < m_sheet.formulas.size();
+    if (!hasFormula && (cell.kind != CellKind::String || cell.value.string < m_strings.size())) {
+        // The common case, written straight into the buffer: a constant cell of bounded size.
+        const QByteArray &pre = m_prefix;
+        const size_t pl = size_t(pre.size());
+        const qsizetype old = out.size();
+        out.resize(old + qsizetype(96 + 4 * pl));
+        char *p = out.data() + old;
+        auto put = [&p](const char *s, size_t n) {
+            std::memcpy(p, s, n);
+            p += n;
+        };
+        const ColumnNames &names = columnNames();
+        *p++ = '<';
+        put(pre.constData(), pl);
+        put("c r=\"", 5);
+        put(names.text[cell.column], names.length[cell.column]);
+        p = std::to_chars(p, p + 12, row).ptr;
+        *p++ = '"';
+        const int style = cell.style < m_styleMap.size() ? m_styleMap[cell.style] : 0;
+        if (style > 0) {
+            put(" s=\"", 4);
+            p = std::to_chars(p, p + 12, style).ptr;
+            *p++ = '"';
+        }
+        if (cell.kind == CellKind::Blank) {
+            put("/>", 2);
+        } else {
+            switch (cell.kind) {
+            case CellKind::String:
+                put(" t=\"s\"", 6);
+                break;
+            case CellKind::Boolean:
+                put(" t=\"b\"", 6);
+                break;
+            case CellKind::Error:
+                put(" t=\"e\"", 6);
+                break;
+            default:
+                break;
+            }
+            *p++ = '>';
+            *p++ = '<';
+            put(pre.constData(), pl);
+            put("v>", 2);
+            switch (cell.kind) {
+            case CellKind::Number: {
+                double v = cell.value.number;
+                if (!std::isfinite(v)) v = 0.0;
+                if (v == 0.0) v = 0.0;
+                p = std::to_chars(p, p + 32, v).ptr;
+                break;
+            }
+            case CellKind::String:
+                p = std::to_chars(p, p + 12, m_stringMap[cell.value.string]).ptr;
+                break;
+            case CellKind::Boolean:
+                *p++ = cell.value.boolean ? '1' : '0';
+                break;
+            case CellKind::Error: {
+                const char *e = errorText(cell.value.error);
+                put(e, std::strlen(e));
+                break;
+            }
+            default:
+                break;
+            }
+            put("</", 2);
+            put(pre.constData(), pl);
+            put("v></", 4);
+            put(pre.constData(), pl);
+            put("c>", 2);
+        }
+        out.resize(p - out.constData());
+        return;
+    }
+    writeFormulaCell(out, row, cell);
+}
+
+void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cell)
 {
     const QByteArray &p = m_prefix;
     out += '<';
@@ -171,11 +284,18 @@ void XlsxSheetWriter::writeCell(QByteArray &out, int row, const Cell &cell)
     }
     out += '>';
     if (hasFormula) {
-        QString f = m_sheet.formulas[size_t(cell.formula)];
+        const QString &f = m_sheet.formulas[size_t(cell.formula)];
+        QByteArray text =
+            XlsxXml::escaped(XlsxXml::fileFormula(f.startsWith(QLatin1Char('=')) ? f.mid(1) : f));
         out += '<';
         out += p;
-        out += "f>";
-        XlsxXml::appendEscaped(out, f.startsWith(QLatin1Char('=')) ? f.mid(1) : f);
+        out += 'f';
+        // An array formula the file had at this cell stays one while its text is unchanged.
+        auto array = m_kept.arrayFormulas.find(SheetData::commentKey(row, cell.column));
+        if (array != m_kept.arrayFormulas.end() && array->second.second == text)
+            out += " t=\"array\" ref=\"" + array->second.first + '"';
+        out += '>';
+        out += text;
         out += "</";
         out += p;
         out += "f>";
@@ -271,40 +391,75 @@ QByteArray XlsxSheetWriter::newSheetTail(const SheetData &sheet, const QByteArra
     return out;
 }
 
-std::map<int, QByteArray> XlsxSheetWriter::keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                             qsizetype end)
+XlsxSheetWriter::Kept XlsxSheetWriter::keptFromOriginal(const QByteArray &xml, qsizetype begin,
+                                                        qsizetype end, const QByteArray &prefix)
 {
-    std::map<int, QByteArray> kept;
+    Kept kept;
     const char *d = xml.constData();
+    const QByteArray rowName = '<' + prefix + "row";
+    const size_t nameLength = size_t(rowName.size());
     qsizetype pos = begin;
     int implicitRow = 0;
     while (pos < end) {
-        qsizetype lt = xml.indexOf('<', pos);
-        if (lt < 0 || lt >= end) break;
-        qsizetype nameEnd = lt + 1;
-        while (nameEnd < end && d[nameEnd] != ' ' && d[nameEnd] != '>' && d[nameEnd] != '/' &&
-               d[nameEnd] != '\t' && d[nameEnd] != '\r' && d[nameEnd] != '\n')
-            ++nameEnd;
-        QByteArray name(d + lt + 1, nameEnd - lt - 1);
+        const void *hit = memmem(d + pos, size_t(end - pos), rowName.constData(), nameLength);
+        if (!hit) break;
+        const qsizetype lt = static_cast<const char *>(hit) - d;
+        pos = lt + 1;
+        if (lt + qsizetype(nameLength) >= end) break;
+        const char after = d[lt + qsizetype(nameLength)];
+        if (after != ' ' && after != '>' && after != '/' && after != '\t' && after != '\r' &&
+            after != '\n')
+            continue;
         qsizetype gt = xml.indexOf('>', lt);
         if (gt < 0 || gt >= end) break;
-        if (name == "row" || name.endsWith(":row")) {
-            QByteArray tag(d + lt, gt - lt + 1);
-            QByteArray keep;
-            int r = 0;
-            for (const auto &[attr, value] : XlsxXml::attributes(tag)) {
-                if (attr == "r") {
-                    r = value.toInt();
-                } else if (attr != "spans" && attr != "ht" && attr != "customHeight" &&
-                           !attr.endsWith("dyDescent")) {
-                    keep += ' ' + attr + "=\"" + value + '"';
-                }
+        QByteArray keep;
+        int r = 0;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(lt, gt - lt + 1))) {
+            if (attr == "r") {
+                r = value.toInt();
+            } else if (attr != "spans" && attr != "ht" && attr != "customHeight" &&
+                       !attr.endsWith("dyDescent")) {
+                QByteArray v = value;
+                keep += ' ' + attr + "=\"" + v.replace('"', "&quot;") + '"';
             }
-            r = r > 0 ? r : implicitRow + 1;
-            implicitRow = r;
-            if (!keep.isEmpty()) kept[r] = keep;
         }
+        r = r > 0 ? r : implicitRow + 1;
+        implicitRow = r;
+        if (!keep.isEmpty()) kept.rows[r] = keep;
         pos = gt + 1;
+    }
+
+    // Array formulas: <f t="array" ref="..."> inside a cell whose reference names it.
+    const QByteArray cellTag = '<' + prefix + "c ";
+    const QByteArray formulaEnd = "</" + prefix + "f>";
+    for (qsizetype at = begin; at < end;) {
+        const void *hit = memmem(d + at, size_t(end - at), "t=\"array\"", 9);
+        if (!hit) break;
+        const qsizetype h = static_cast<const char *>(hit) - d;
+        at = h + 9;
+        const qsizetype fStart = xml.lastIndexOf('<', h);
+        const qsizetype fTagEnd = xml.indexOf('>', h);
+        const qsizetype cStart = xml.lastIndexOf(cellTag, fStart);
+        if (fStart < begin || fTagEnd < 0 || fTagEnd >= end || cStart < begin) continue;
+        if (d[fTagEnd - 1] == '/') continue; // no text of its own
+        const qsizetype textEnd = xml.indexOf(formulaEnd, fTagEnd);
+        if (textEnd < 0 || textEnd >= end) continue;
+        QByteArray ref;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(fStart, fTagEnd - fStart + 1)))
+            if (attr == "ref") ref = value;
+        const qsizetype cTagEnd = xml.indexOf('>', cStart);
+        QByteArray cellRef;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(cStart, cTagEnd - cStart + 1)))
+            if (attr == "r") cellRef = value;
+        int column = 0, i = 0;
+        while (i < cellRef.size() && std::isalpha(static_cast<unsigned char>(cellRef[i])))
+            column =
+                column * 26 + (std::toupper(static_cast<unsigned char>(cellRef[i++])) - 'A' + 1);
+        const int row = cellRef.mid(i).toInt();
+        if (ref.isEmpty() || row < 1 || column < 1) continue;
+        kept.arrayFormulas[SheetData::commentKey(row, column)] = {
+            ref, xml.mid(fTagEnd + 1, textEnd - fTagEnd - 1)};
+        at = textEnd;
     }
     return kept;
 }

@@ -8,24 +8,33 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <fcntl.h>
 #include <functional>
+#include <mutex>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace excel {
 
 namespace {
 
+const char *const ctWorkbook =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+const char *const ctMacroWorkbook = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
 const char *const ctWorksheet =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 const char *const ctComments =
@@ -39,8 +48,9 @@ const char *const relNs = "http://schemas.openxmlformats.org/officeDocument/2006
 const QString relBase =
     QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
 
-// A part larger than this is refused rather than inflated into memory.
-const zip_uint64_t maxPartSize = zip_uint64_t(1) << 30;
+// Parts larger than these are refused rather than inflated into memory.
+const zip_uint64_t maxPartSize = zip_uint64_t(256) << 20;
+const zip_uint64_t maxSheetPartSize = zip_uint64_t(2) << 30;
 
 const char newContentTypes[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -65,6 +75,23 @@ const char newWorkbook[] =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
     "<workbookPr/><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/>"
     "<calcPr calcId=\"0\"/></workbook>";
+
+// Visible is -1 (or any value but the two hidden ones), hidden 0, very hidden 2.
+bool shown(const SheetData &sheet)
+{
+    return sheet.visible != 0 && sheet.visible != 2;
+}
+
+// A sheet entry's relationship id: its prefixed "id" attribute, whatever prefix it uses.
+QString relIdOf(const pugi::xml_node &node)
+{
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        const char *colon = std::strchr(a.name(), ':');
+        if (colon && std::strcmp(colon + 1, "id") == 0 && std::strncmp(a.name(), "xmlns", 5) != 0)
+            return QString::fromUtf8(a.value());
+    }
+    return QString();
+}
 
 QString localName(const char *name)
 {
@@ -177,6 +204,62 @@ void appendText(const pugi::xml_node &node, QString &out)
     }
 }
 
+// A sheet name as a formula writes it before "!".
+QString quotedSheetName(const QString &name)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("^[A-Za-z_\\x{80}-\\x{FFFF}][A-Za-z0-9_.\\x{80}-\\x{FFFF}]*$"));
+    static const QRegularExpression cellLike(
+        QStringLiteral("^[A-Za-z]{1,3}[0-9]+$|^[Rr][0-9]*[Cc][0-9]*$"));
+    if (plain.match(name).hasMatch() && !cellLike.match(name).hasMatch()) return name;
+    QString quoted = name;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// Rewrites "Old!A1" and "'Old name'!A1" to the new name (to "#REF!A1" for a deleted sheet),
+// outside string literals.
+QString renameSheetReferences(const QString &formula, const QString &from, const QString &to)
+{
+    QString quotedFrom = from;
+    quotedFrom.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString forms[] = {QLatin1Char('\'') + quotedFrom + QStringLiteral("'!"),
+                             from + QLatin1Char('!')};
+    const QString target =
+        to.isEmpty() ? QStringLiteral("#REF!") : quotedSheetName(to) + QLatin1Char('!');
+    QString out;
+    bool inString = false;
+    for (qsizetype i = 0; i < formula.size();) {
+        const QChar c = formula[i];
+        if (c == QLatin1Char('"')) {
+            inString = !inString;
+            out += c;
+            ++i;
+            continue;
+        }
+        if (!inString) {
+            bool replaced = false;
+            for (const QString &form : forms) {
+                const bool atStart =
+                    i == 0 ||
+                    !(formula[i - 1].isLetterOrNumber() || formula[i - 1] == QLatin1Char('_') ||
+                      formula[i - 1] == QLatin1Char('.') || formula[i - 1] == QLatin1Char('\''));
+                if (atStart &&
+                    formula.mid(i, form.size()).compare(form, Qt::CaseInsensitive) == 0) {
+                    out += target;
+                    i += form.size();
+                    replaced = true;
+                    break;
+                }
+            }
+            if (replaced) continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
 // A relationships part held as a tree.
 struct Rels
 {
@@ -228,15 +311,92 @@ struct Part
     std::function<std::unique_ptr<XlsxSheetWriter>()> makeStream;
 };
 
-// Feeds a sheet writer's pieces to the zip library.
-struct StreamSource
+// Feeds a sheet writer's pieces to the zip library. The pieces are generated on a second
+// thread while the library compresses the previous ones.
+class StreamSource
 {
-    std::function<std::unique_ptr<XlsxSheetWriter>()> make;
-    std::unique_ptr<XlsxSheetWriter> writer;
-    QByteArray buffer;
-    qsizetype offset = 0;
-    bool more = false;
+public:
+    explicit StreamSource(std::function<std::unique_ptr<XlsxSheetWriter>()> make)
+        : m_make(std::move(make))
+    {
+        zip_error_init(&error);
+    }
+    ~StreamSource()
+    {
+        stop();
+        zip_error_fini(&error);
+    }
+
+    void start()
+    {
+        stop();
+        m_queue.clear();
+        m_current.clear();
+        m_offset = 0;
+        m_done = false;
+        m_stop = false;
+        m_worker = std::thread([this, writer = m_make()]() {
+            bool more = true;
+            while (more) {
+                QByteArray piece;
+                more = writer->produce(piece);
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_queue.size() < 4 || m_stop; });
+                if (m_stop) return;
+                m_queue.push_back(std::move(piece));
+                m_wake.notify_all();
+            }
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+            m_wake.notify_all();
+        });
+    }
+
+    void stop()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+            m_wake.notify_all();
+        }
+        if (m_worker.joinable()) m_worker.join();
+    }
+
+    zip_uint64_t read(char *out, zip_uint64_t len)
+    {
+        zip_uint64_t done = 0;
+        while (done < len) {
+            if (m_offset >= m_current.size()) {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (m_queue.empty()) break;
+                m_current = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_offset = 0;
+                m_wake.notify_all();
+                continue;
+            }
+            zip_uint64_t n =
+                std::min<zip_uint64_t>(len - done, zip_uint64_t(m_current.size() - m_offset));
+            std::memcpy(out + done, m_current.constData() + m_offset, n);
+            m_offset += qsizetype(n);
+            done += n;
+        }
+        return done;
+    }
+
     zip_error_t error;
+
+private:
+    std::function<std::unique_ptr<XlsxSheetWriter>()> m_make;
+    std::thread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<QByteArray> m_queue;
+    QByteArray m_current;
+    qsizetype m_offset = 0;
+    bool m_done = false;
+    bool m_stop = false;
 };
 
 zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
@@ -244,33 +404,12 @@ zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
     auto *s = static_cast<StreamSource *>(userdata);
     switch (cmd) {
     case ZIP_SOURCE_OPEN:
-        s->writer = s->make();
-        s->buffer.clear();
-        s->offset = 0;
-        s->more = true;
+        s->start();
         return 0;
-    case ZIP_SOURCE_READ: {
-        zip_uint64_t done = 0;
-        char *out = static_cast<char *>(data);
-        while (done < len) {
-            if (s->offset >= s->buffer.size()) {
-                if (!s->more) break;
-                s->buffer.clear();
-                s->offset = 0;
-                s->more = s->writer->produce(s->buffer);
-                continue;
-            }
-            zip_uint64_t n =
-                std::min<zip_uint64_t>(len - done, zip_uint64_t(s->buffer.size() - s->offset));
-            std::memcpy(out + done, s->buffer.constData() + s->offset, n);
-            s->offset += qsizetype(n);
-            done += n;
-        }
-        return zip_int64_t(done);
-    }
+    case ZIP_SOURCE_READ:
+        return zip_int64_t(s->read(static_cast<char *>(data), len));
     case ZIP_SOURCE_CLOSE:
-        s->writer.reset();
-        s->buffer = QByteArray();
+        s->stop();
         return 0;
     case ZIP_SOURCE_STAT: {
         auto *st = static_cast<zip_stat_t *>(data);
@@ -312,7 +451,7 @@ private:
     }
     bool openSource();
     void startNew();
-    bool readPart(const QString &name, QByteArray *out);
+    bool readPart(const QString &name, QByteArray *out, zip_uint64_t limit = maxPartSize);
     bool readXml(const QString &name, pugi::xml_document &doc);
     bool loadRels(const QString &part, Rels &rels);
     Part *part(const QString &name);
@@ -323,11 +462,13 @@ private:
     void removeOverride(const QString &partName);
     void ensureDefault(const char *extension, const char *contentType);
     bool edited() const;
+    bool matchKindToName();
     bool prepareStrings();
     bool prepareStyles();
     bool writeSheets();
     bool writeSheet(size_t index, const QString &partName, bool isNew);
-    bool writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId);
+    bool checkMerges(const SheetData &sheet);
+    bool writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId);
     bool writeWorkbook();
     bool writeFile();
 
@@ -335,9 +476,8 @@ private:
     QString m_path;
     QString m_error;
     zip_t *m_source = nullptr;
-    QHash<QString, QByteArray> m_virtual; // parts of the starting package of a new workbook
     std::vector<Part> m_parts;
-    QHash<QString, size_t> m_partIndex;
+    QHash<QString, size_t> m_partIndex; // by case-folded name: part names ignore case
 
     pugi::xml_document m_types;
     QString m_workbookPart;
@@ -375,7 +515,7 @@ bool Save::openSource()
         Part p;
         p.name = QString::fromUtf8(name);
         p.sourceIndex = zip_uint64_t(i);
-        m_partIndex.insert(p.name, m_parts.size());
+        m_partIndex.insert(p.name.toCaseFolded(), m_parts.size());
         m_parts.push_back(std::move(p));
     }
     return true;
@@ -384,22 +524,18 @@ bool Save::openSource()
 void Save::startNew()
 {
     const bool macro = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
-    const char *main =
-        macro ? "application/vnd.ms-excel.sheet.macroEnabled.main+xml"
-              : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
-    m_virtual.insert(QStringLiteral("[Content_Types].xml"),
-                     QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
-    m_virtual.insert(QStringLiteral("_rels/.rels"), newRootRels);
-    m_virtual.insert(QStringLiteral("xl/workbook.xml"), newWorkbook);
-    m_virtual.insert(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
-    for (const char *name :
-         {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"})
-        putPart(QString::fromLatin1(name), m_virtual.value(QString::fromLatin1(name)));
+    const char *main = macro ? ctMacroWorkbook : ctWorkbook;
+    // The starting package that the sheets, strings and styles are added to.
+    putPart(QStringLiteral("[Content_Types].xml"),
+            QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
+    putPart(QStringLiteral("_rels/.rels"), newRootRels);
+    putPart(QStringLiteral("xl/workbook.xml"), newWorkbook);
+    putPart(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
 }
 
 Part *Save::part(const QString &name)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     return it == m_partIndex.constEnd() || m_parts[it.value()].kind == Part::Drop
                ? nullptr
                : &m_parts[it.value()];
@@ -407,11 +543,11 @@ Part *Save::part(const QString &name)
 
 void Save::putPart(const QString &name, QByteArray bytes)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     if (it == m_partIndex.constEnd()) {
         Part p;
         p.name = name;
-        it = m_partIndex.insert(name, m_parts.size());
+        it = m_partIndex.insert(name.toCaseFolded(), m_parts.size());
         m_parts.push_back(std::move(p));
     }
     Part &p = m_parts[it.value()];
@@ -421,7 +557,7 @@ void Save::putPart(const QString &name, QByteArray bytes)
 
 void Save::dropPart(const QString &name)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     if (it != m_partIndex.constEnd()) m_parts[it.value()].kind = Part::Drop;
 }
 
@@ -429,11 +565,11 @@ QString Save::unusedName(const QString &pattern)
 {
     for (int n = 1;; ++n) {
         QString name = pattern.arg(n);
-        if (!m_partIndex.contains(name)) return name;
+        if (!m_partIndex.contains(name.toCaseFolded())) return name;
     }
 }
 
-bool Save::readPart(const QString &name, QByteArray *out)
+bool Save::readPart(const QString &name, QByteArray *out, zip_uint64_t limit)
 {
     Part *p = part(name);
     if (!p) return false;
@@ -444,7 +580,7 @@ bool Save::readPart(const QString &name, QByteArray *out)
     if (p->kind != Part::Copy || !m_source) return false;
     zip_stat_t st;
     if (zip_stat_index(m_source, p->sourceIndex, 0, &st) != 0) return false;
-    if (!(st.valid & ZIP_STAT_SIZE) || st.size > maxPartSize)
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > limit)
         return fail(QStringLiteral("the part %1 of \"%2\" is too large").arg(name, m_data.path));
     zip_file_t *f = zip_fopen_index(m_source, p->sourceIndex, 0);
     if (!f)
@@ -472,6 +608,7 @@ bool Save::readXml(const QString &name, pugi::xml_document &doc)
         return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3 at byte %4)")
                         .arg(name, m_data.path, QString::fromUtf8(r.description()))
                         .arg(r.offset));
+    XlsxXml::declareUtf8(doc);
     return true;
 }
 
@@ -537,6 +674,45 @@ bool Save::edited() const
     return false;
 }
 
+// A file named .xlsm must say it holds macros and one named .xlsx must not, or spreadsheet
+// programs refuse to open it. Saving a macro workbook under an .xlsx name drops its macros.
+bool Save::matchKindToName()
+{
+    const bool wantMacros = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
+    const char *wanted = wantMacros ? ctMacroWorkbook : ctWorkbook;
+    pugi::xml_node root = m_types.document_element();
+    const QString name = QLatin1Char('/') + m_workbookPart;
+    bool changed = false;
+    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling()) {
+        if (QString::fromUtf8(o.attribute("PartName").value()).compare(name, Qt::CaseInsensitive) !=
+            0)
+            continue;
+        if (std::strcmp(o.attribute("ContentType").value(), wanted) != 0) {
+            o.attribute("ContentType").set_value(wanted);
+            changed = true;
+        }
+    }
+    if (wantMacros) return changed;
+    pugi::xml_node vba = m_workbookRels.byKind(QStringLiteral("vbaProject"));
+    if (!vba) return changed;
+    const QString target = m_workbookRels.targetOf(vba);
+    Rels vbaRels;
+    if (loadRels(target, vbaRels)) {
+        for (pugi::xml_node r = vbaRels.root().first_child(); r; r = r.next_sibling()) {
+            if (r.type() != pugi::node_element) continue;
+            dropPart(vbaRels.targetOf(r));
+            removeOverride(vbaRels.targetOf(r));
+        }
+    }
+    m_error.clear();
+    dropPart(target);
+    dropPart(relsNameFor(target));
+    removeOverride(target);
+    m_workbookRels.root().remove_child(vba);
+    m_workbookRels.changed = true;
+    return true;
+}
+
 bool Save::run(QString *error)
 {
     auto report = [&](const QString &reason) {
@@ -547,17 +723,35 @@ bool Save::run(QString *error)
     if (m_path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return report(QStringLiteral("workbooks are saved as .xlsx, never in the old .xls format; "
                                      "choose a name ending in .xlsx"));
+    // Saving through a link replaces the file it points to, not the link.
+    if (QFileInfo(m_path).isSymLink() && QFileInfo::exists(m_path))
+        m_path = QFileInfo(m_path).canonicalFilePath();
     QFileInfo target(m_path);
     if (target.isDir()) return report(QStringLiteral("a folder has that name"));
+    // A file without its owner's write permission is read-only, even to an administrator.
+    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+        return report(QStringLiteral("the file is read-only"));
     if (!target.absoluteDir().exists())
         return report(
             QStringLiteral("the folder \"%1\" does not exist").arg(target.absolutePath()));
     if (m_data.sheets.empty()) return report(QStringLiteral("the workbook has no sheets"));
     bool anyVisible = false;
     for (const auto &sheet : m_data.sheets)
-        anyVisible = anyVisible || sheet->visible == -1;
+        anyVisible = anyVisible || shown(*sheet);
     if (!anyVisible)
         return report(QStringLiteral("every sheet is hidden; at least one must be visible"));
+    // Spreadsheet programs refuse a whole file for one bad sheet name.
+    QSet<QString> names;
+    for (const auto &sheet : m_data.sheets) {
+        const QString &name = sheet->name;
+        if (name.isEmpty() || name.size() > 31 ||
+            name.contains(QRegularExpression(QStringLiteral("[\\[\\]:*?/\\\\]"))) ||
+            name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+            return report(QStringLiteral("the sheet name \"%1\" is not allowed").arg(name));
+        if (names.contains(name.toCaseFolded()))
+            return report(QStringLiteral("two sheets are named \"%1\"").arg(name));
+        names.insert(name.toCaseFolded());
+    }
 
     const bool fromFile = !m_data.path.isEmpty() && m_data.format != WorkbookData::Format::New &&
                           m_data.format != WorkbookData::Format::Xls &&
@@ -567,19 +761,22 @@ bool Save::run(QString *error)
     } else {
         startNew();
     }
+    if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
+    pugi::xml_document rootRels;
+    if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
+    for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
+        if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
+            m_workbookPart =
+                resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
+    if (m_workbookPart.isEmpty() || !part(m_workbookPart))
+        return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
+    if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
+    const bool kindChanged = matchKindToName();
     if (edited()) {
-        if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
-        pugi::xml_document rootRels;
-        if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
-        for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
-            if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
-                m_workbookPart =
-                    resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
-        if (m_workbookPart.isEmpty() || !part(m_workbookPart))
-            return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
-        if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
         if (!prepareStrings() || !prepareStyles() || !writeSheets() || !writeWorkbook())
             return report(m_error);
+    }
+    if (edited() || kindChanged) {
         if (m_workbookRels.changed)
             putPart(relsNameFor(m_workbookPart), serialize(m_workbookRels.doc));
         putPart(QStringLiteral("[Content_Types].xml"), serialize(m_types));
@@ -611,10 +808,13 @@ bool Save::prepareStrings()
         pugi::xml_document doc;
         if (!readXml(m_sstPart, doc)) return false;
         for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-            if (si.type() != pugi::node_element) continue;
+            if (si.type() != pugi::node_element || localName(si.name()) != QLatin1String("si"))
+                continue;
             QString text;
             appendText(si, text);
-            m_sstIndex.insert(decodeEscapes(text), m_sstCount++);
+            const QString plain = decodeEscapes(text);
+            if (!m_sstIndex.contains(plain)) m_sstIndex.insert(plain, m_sstCount);
+            ++m_sstCount;
         }
     } else {
         m_sstPart = QStringLiteral("xl/sharedStrings.xml");
@@ -646,6 +846,7 @@ bool Save::prepareStrings()
     QByteArray xml;
     if (part(m_sstPart)) {
         if (!readPart(m_sstPart, &xml)) return false;
+        XlsxXml::toUtf8(xml);
         XlsxXml::Layout layout;
         QString why;
         if (!XlsxXml::scan(xml, &layout, &why))
@@ -657,7 +858,7 @@ bool Save::prepareStrings()
         QByteArray newTag = '<' + qname;
         for (const auto &[name, value] : XlsxXml::attributes(tag))
             if (name != "count" && name != "uniqueCount")
-                newTag += ' ' + name + "=\"" + value + '"';
+                newTag += ' ' + name + "=\"" + QByteArray(value).replace('"', "&quot;") + '"';
         newTag += " uniqueCount=\"" + QByteArray::number(m_sstCount) + "\">";
         QByteArray items = m_newStrings;
         if (!layout.prefix.isEmpty()) {
@@ -671,8 +872,11 @@ bool Save::prepareStrings()
         if (layout.endTagBegin == layout.startTagEnd) { // <sst .../>
             out += items + "</" + qname + '>' + xml.mid(layout.startTagEnd);
         } else {
-            out += xml.mid(layout.startTagEnd, layout.endTagBegin - layout.startTagEnd) + items +
-                   xml.mid(layout.endTagBegin);
+            // New items go after the last one, before any extension list.
+            qsizetype at = layout.endTagBegin;
+            for (const auto &c : layout.children)
+                if (c.localName == "extLst") at = std::min(at, c.begin);
+            out += xml.mid(layout.startTagEnd, at - layout.startTagEnd) + items + xml.mid(at);
         }
         putPart(m_sstPart, out);
     } else {
@@ -743,7 +947,7 @@ bool Save::writeSheets()
             setOverride(partName, ctWorksheet);
         }
         m_sheetParts[i] = partName;
-        kept.insert(partName);
+        kept.insert(partName.toCaseFolded());
         if ((isNew || sheet.modified) && !writeSheet(i, partName, isNew)) return false;
     }
     // Worksheets the store dropped: their relationship, part and relationships go.
@@ -751,7 +955,7 @@ bool Save::writeSheets()
     for (pugi::xml_node r = m_workbookRels.root().first_child(); r; r = r.next_sibling()) {
         if (relKind(r.attribute("Type").value()) != QLatin1String("worksheet")) continue;
         QString target = m_workbookRels.targetOf(r);
-        if (kept.contains(target)) continue;
+        if (kept.contains(target.toCaseFolded())) continue;
         gone.push_back(r);
         dropPart(target);
         dropPart(relsNameFor(target));
@@ -774,46 +978,115 @@ bool Save::writeSheets()
     return true;
 }
 
+// Merged areas inside the grid that do not overlap: spreadsheet programs drop a file's
+// merges, or refuse it, otherwise.
+bool Save::checkMerges(const SheetData &sheet)
+{
+    std::vector<CellRect> merges;
+    for (const CellRect &m : sheet.merges) {
+        if (m.firstRow < 1 || m.firstColumn < 1 || m.lastRow > 1048576 || m.lastColumn > 16384 ||
+            m.firstRow > m.lastRow || m.firstColumn > m.lastColumn)
+            return fail(QStringLiteral("the merged area %1 of the sheet \"%2\" is not a range "
+                                       "of the sheet")
+                            .arg(QString::fromLatin1(XlsxXml::rangeReference(
+                                     m.firstRow, m.firstColumn, m.lastRow, m.lastColumn)),
+                                 sheet.name));
+        merges.push_back(m);
+    }
+    std::sort(merges.begin(), merges.end(),
+              [](const CellRect &a, const CellRect &b) { return a.firstRow < b.firstRow; });
+    std::vector<const CellRect *> open; // areas whose rows reach the current one
+    for (const CellRect &m : merges) {
+        std::erase_if(open, [&](const CellRect *o) { return o->lastRow < m.firstRow; });
+        for (const CellRect *o : open)
+            if (o->firstColumn <= m.lastColumn && m.firstColumn <= o->lastColumn)
+                return fail(QStringLiteral("the merged areas %1 and %2 of the sheet \"%3\" "
+                                           "overlap")
+                                .arg(QString::fromLatin1(XlsxXml::rangeReference(
+                                         o->firstRow, o->firstColumn, o->lastRow, o->lastColumn)),
+                                     QString::fromLatin1(XlsxXml::rangeReference(
+                                         m.firstRow, m.firstColumn, m.lastRow, m.lastColumn)),
+                                     sheet.name));
+        open.push_back(&m);
+    }
+    return true;
+}
+
 bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
 {
     const SheetData &sheet = *m_data.sheets[index];
-    Rels sheetRels;
-    if (!loadRels(partName, sheetRels)) return false;
-    QString vmlId;
-    if (!writeComments(index, partName, sheetRels, &vmlId)) return false;
-    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
-
-    for (const auto &row : sheet.rows)
-        for (const Cell &c : row)
+    // What a spreadsheet program cannot hold is refused here rather than "repaired" (cut) by
+    // it when the file is opened.
+    for (size_t r = 0; r < sheet.rows.size(); ++r) {
+        for (const Cell &c : sheet.rows[r]) {
             if (c.column < 1 || c.column > 16384)
+                return fail(QStringLiteral("the sheet \"%1\" has a cell in column %2, beyond the "
+                                           "last column (16384)")
+                                .arg(sheet.name)
+                                .arg(c.column));
+            const bool hasFormula = c.formula >= 0 && size_t(c.formula) < sheet.formulas.size();
+            if (c.kind == CellKind::String && c.value.string < m_data.strings.size() &&
+                m_data.strings[c.value.string].size() > 32767)
                 return fail(
-                    QStringLiteral(
-                        "the sheet \"%1\" has a cell in column %2, beyond the last column (16384)")
-                        .arg(sheet.name)
-                        .arg(c.column));
+                    QStringLiteral("the text in %1 of the sheet \"%2\" is %3 characters "
+                                   "long; a cell holds at most 32767")
+                        .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
+                             sheet.name)
+                        .arg(m_data.strings[c.value.string].size()));
+            if (hasFormula && sheet.formulas[size_t(c.formula)].size() > 8192)
+                return fail(
+                    QStringLiteral("the formula in %1 of the sheet \"%2\" is longer than "
+                                   "8192 characters")
+                        .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
+                             sheet.name));
+        }
+    }
     if (sheet.rows.size() > 1048576)
         return fail(
             QStringLiteral("the sheet \"%1\" has %2 rows, more than a file can hold (1048576)")
                 .arg(sheet.name)
                 .arg(sheet.rows.size()));
+    for (const auto &entry : sheet.rowHeights)
+        if (entry.first < 1 || entry.first > 1048576)
+            return fail(QStringLiteral("the sheet \"%1\" gives a height to row %2, outside the "
+                                       "sheet")
+                            .arg(sheet.name)
+                            .arg(entry.first));
+    if (!checkMerges(sheet)) return false;
 
-    QByteArray head, tail, prefix;
-    std::map<int, QByteArray> keptRows;
-    if (isNew) {
-        bool selected = true;
-        for (size_t j = 0; j < index; ++j)
-            if (m_data.sheets[j]->visible == -1) selected = false;
-        selected = selected && sheet.visible == -1;
-        head = XlsxSheetWriter::newSheetHead(sheet, selected);
-        tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
-    } else {
-        QByteArray xml;
-        if (!readPart(partName, &xml)) return false;
-        XlsxXml::Layout layout;
+    // The original part, read once: its layout, and the legacy drawing it already names.
+    QByteArray xml;
+    XlsxXml::Layout layout;
+    QString legacyId;
+    if (!isNew) {
+        if (!readPart(partName, &xml, maxSheetPartSize)) return false;
+        XlsxXml::toUtf8(xml);
         QString why;
         if (!XlsxXml::scan(xml, &layout, &why))
             return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
                             .arg(partName, m_data.path, why));
+        for (const auto &c : layout.children) {
+            if (c.localName != "legacyDrawing") continue;
+            for (const auto &[name, value] : XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin)))
+                if (name == "id" || name.endsWith(":id")) legacyId = QString::fromUtf8(value);
+        }
+    }
+    Rels sheetRels;
+    if (!loadRels(partName, sheetRels)) return false;
+    QString vmlId;
+    if (!writeComments(index, sheetRels, legacyId, &vmlId)) return false;
+    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
+
+    QByteArray head, tail, prefix;
+    XlsxSheetWriter::Kept kept;
+    if (isNew) {
+        bool selected = true;
+        for (size_t j = 0; j < index; ++j)
+            if (shown(*m_data.sheets[j])) selected = false;
+        selected = selected && shown(sheet);
+        head = XlsxSheetWriter::newSheetHead(sheet, selected);
+        tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
+    } else {
         prefix = layout.prefix;
         const XlsxXml::Child *data = nullptr;
         for (const auto &c : layout.children)
@@ -821,7 +1094,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         if (!data)
             return fail(QStringLiteral("the part %1 of \"%2\" has no cell data")
                             .arg(partName, m_data.path));
-        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end);
+        kept = XlsxSheetWriter::keptFromOriginal(xml, data->begin, data->end, prefix);
 
         // Elements that come after these in a worksheet, by the schema's order.
         static const QSet<QByteArray> afterMerges = {"phoneticPr",       "conditionalFormatting",
@@ -888,14 +1161,14 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     const std::vector<QString> &strings = m_data.strings;
     const std::vector<std::int32_t> &stringMap = m_stringMap;
     const std::vector<int> &styleMap = m_styleMap;
-    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, keptRows]() {
+    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, kept]() {
         return std::make_unique<XlsxSheetWriter>(sheet, strings, stringMap, styleMap, head, tail,
-                                                 prefix, keptRows);
+                                                 prefix, kept);
     };
     return true;
 }
 
-bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId)
+bool Save::writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId)
 {
     const SheetData &sheet = *m_data.sheets[index];
     pugi::xml_node commentsRel = sheetRels.byKind(QStringLiteral("comments"));
@@ -913,24 +1186,9 @@ bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels
 
     // The drawing the sheet already names, else a new one.
     QString vmlPart;
-    QByteArray xml;
-    if (m_source && part(sheetPart) && readPart(sheetPart, &xml)) {
-        XlsxXml::Layout layout;
-        if (XlsxXml::scan(xml, &layout, nullptr)) {
-            for (const auto &c : layout.children) {
-                if (c.localName != "legacyDrawing") continue;
-                for (const auto &[name, value] :
-                     XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin))) {
-                    if (name == "id" || name.endsWith(":id")) {
-                        pugi::xml_node r = sheetRels.byId(QString::fromUtf8(value));
-                        if (r) {
-                            vmlPart = sheetRels.targetOf(r);
-                            *vmlId = QString::fromUtf8(value);
-                        }
-                    }
-                }
-            }
-        }
+    if (pugi::xml_node r = legacyId.isEmpty() ? pugi::xml_node() : sheetRels.byId(legacyId)) {
+        vmlPart = sheetRels.targetOf(r);
+        *vmlId = legacyId;
     }
     if (vmlPart.isEmpty()) {
         pugi::xml_node r = sheetRels.byKind(QStringLiteral("vmlDrawing"));
@@ -942,7 +1200,10 @@ bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels
             *vmlId = sheetRels.add(QStringLiteral("vmlDrawing"), vmlPart);
         }
     }
-    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1));
+    QByteArray existing;
+    if (Part *p = part(vmlPart); p && p->kind == Part::Copy && !readPart(vmlPart, &existing))
+        return false;
+    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1, existing));
     ensureDefault("vml", ctVml);
     m_error.clear();
     return true;
@@ -978,7 +1239,7 @@ bool Save::writeWorkbook()
         if (s.type() == pugi::node_element) old.push_back(s);
     QHash<QString, size_t> storeByPart;
     for (size_t i = 0; i < m_sheetParts.size(); ++i)
-        storeByPart.insert(m_sheetParts[i], i);
+        storeByPart.insert(m_sheetParts[i].toCaseFolded(), i);
     struct Entry
     {
         int oldPos;     // -1 for a new sheet
@@ -991,17 +1252,15 @@ bool Save::writeWorkbook()
     std::vector<int> storeOldPos(m_data.sheets.size(), -1);
     for (size_t k = 0; k < old.size(); ++k) {
         maxSheetId = std::max(maxSheetId, old[k].attribute("sheetId").as_uint());
-        pugi::xml_node rel =
-            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString target = rel ? m_workbookRels.targetOf(rel) : QString();
-        auto it = storeByPart.constFind(target);
+        auto it = storeByPart.constFind(target.toCaseFolded());
         if (it != storeByPart.constEnd()) storeOldPos[it.value()] = int(k);
     }
     for (size_t k = 0; k < old.size(); ++k) {
-        pugi::xml_node rel =
-            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString kind = rel ? relKind(rel.attribute("Type").value()) : QString();
-        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel) : QString())) {
+        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel).toCaseFolded() : QString())) {
             while (nextStore < placed.size() && placed[nextStore])
                 ++nextStore;
             if (nextStore < placed.size()) {
@@ -1017,6 +1276,7 @@ bool Save::writeWorkbook()
 
     std::vector<int> newPosOfOld(old.size(), -1);
     std::vector<pugi::xml_node> fresh;
+    std::vector<std::pair<QString, QString>> renamed;
     for (size_t n = 0; n < entries.size(); ++n) {
         const Entry &e = entries[n];
         pugi::xml_node s;
@@ -1034,12 +1294,25 @@ bool Save::writeWorkbook()
             const SheetData &sheet = *m_data.sheets[size_t(e.storeIndex)];
             s.attribute("name").set_value(sheet.name.toUtf8().constData());
             s.remove_attribute("state");
-            if (sheet.visible != -1)
-                s.insert_attribute_after("state", s.attribute("sheetId"))
-                    .set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+            if (!shown(sheet)) {
+                pugi::xml_attribute state =
+                    s.attribute("sheetId")
+                        ? s.insert_attribute_after("state", s.attribute("sheetId"))
+                        : s.append_attribute("state");
+                state.set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+            }
+            if (e.oldPos >= 0) {
+                const QString oldName =
+                    QString::fromUtf8(old[size_t(e.oldPos)].attribute("name").value());
+                if (oldName != sheet.name) renamed.emplace_back(oldName, sheet.name);
+            }
         }
         fresh.push_back(s);
     }
+    // Sheets that are gone (their relationships were dropped with them).
+    for (size_t k = 0; k < old.size(); ++k)
+        if (newPosOfOld[k] < 0)
+            renamed.emplace_back(QString::fromUtf8(old[k].attribute("name").value()), QString());
     for (auto &o : old)
         sheets.remove_child(o);
 
@@ -1064,6 +1337,17 @@ bool Save::writeWorkbook()
                 drop.push_back(n);
             else
                 local.set_value(now);
+        }
+        // References to a renamed sheet follow it, as they do when a sheet is renamed by hand.
+        if (!renamed.empty()) {
+            for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+                if (n.type() != pugi::node_element) continue;
+                QString text = QString::fromUtf8(n.child_value());
+                const QString before = text;
+                for (const auto &[from, to] : renamed)
+                    text = renameSheetReferences(text, from, to);
+                if (text != before) n.text().set(text.toUtf8().constData());
+            }
         }
         for (auto &n : drop)
             names.remove_child(n);
@@ -1129,9 +1413,7 @@ bool Save::writeFile()
         else if (p.kind == Part::Bytes)
             src = zip_source_buffer(out, p.bytes.constData(), zip_uint64_t(p.bytes.size()), 0);
         else {
-            auto s = std::make_unique<StreamSource>();
-            s->make = p.makeStream;
-            zip_error_init(&s->error);
+            auto s = std::make_unique<StreamSource>(p.makeStream);
             src = zip_source_function(out, streamCallback, s.get());
             streams.push_back(std::move(s));
         }
@@ -1155,7 +1437,8 @@ bool Save::writeFile()
     // Keep the permissions of the file being replaced.
     struct stat st;
     mode_t mode;
-    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+    const bool replacing = ::stat(QFile::encodeName(m_path).constData(), &st) == 0;
+    if (replacing) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -1168,6 +1451,9 @@ bool Save::writeFile()
         if (fd >= 0) ::close(fd);
         return cleanup(QStringLiteral("the written file cannot be flushed to disk (%1)").arg(why));
     }
+    // And its owner, when allowed to (saving as another user's administrator).
+    if (replacing && ::fchown(fd, st.st_uid, st.st_gid) != 0)
+        errno = 0; // not allowed: the file stays ours, which loses nothing
     ::close(fd);
     if (::rename(temp.constData(), QFile::encodeName(m_path).constData()) != 0)
         return cleanup(QStringLiteral("the file cannot be replaced (%1)")
