@@ -119,27 +119,64 @@ SheetParser::SheetParser(SheetData *sheet, WorkbookData *book, std::size_t share
 bool SheetParser::fail(const QString &what, const char *at)
 {
     if (m_error.isEmpty()) {
-        const char *begin = m_buffer.data();
-        const char *target = at ? at : begin + m_pos;
+        const char *target = at ? at : m_begin + m_pos;
         std::int64_t line = m_line;
-        if (target > begin && target <= begin + m_buffer.size())
-            line += std::count(begin, target, '\n');
+        if (m_begin && target > m_begin && target <= m_end) line += countNewlines(m_begin, target);
         m_error = QStringLiteral("line %1: %2").arg(line).arg(what);
     }
     return false;
 }
 
+std::int64_t SheetParser::countNewlines(const char *b, const char *e)
+{
+    std::int64_t n = 0;
+    while (b < e && (b = static_cast<const char *>(std::memchr(b, '\n', std::size_t(e - b))))) {
+        ++n;
+        ++b;
+    }
+    return n;
+}
+
+bool SheetParser::parseWindow(const char *begin, std::size_t size, bool final,
+                              std::size_t *consumed)
+{
+    m_begin = begin;
+    m_end = begin + size;
+    m_pos = 0;
+    bool ok = parse(final);
+    *consumed = m_pos;
+    if (ok) m_line += countNewlines(begin, begin + m_pos);
+    return ok;
+}
+
 bool SheetParser::feed(const char *data, std::size_t size)
 {
     if (!m_error.isEmpty()) return false;
-    if (m_pos > 0) {
-        m_line += std::count(m_buffer.data(), m_buffer.data() + m_pos, '\n');
-        m_buffer.erase(0, m_pos);
-        m_pos = 0;
+    std::size_t start = 0, consumed = 0;
+    if (!m_buffer.empty()) {
+        // Finish the token left over from the last chunk on a small bridge of copied bytes,
+        // then go on in the chunk itself without copying it.
+        const std::size_t kept = m_buffer.size();
+        const std::size_t bridge = std::min(size, std::max<std::size_t>(4096, kept));
+        m_buffer.append(data, bridge);
+        if (!parseWindow(m_buffer.data(), m_buffer.size(), false, &consumed)) return false;
+        if (consumed < kept) { // a token longer than the bridge: gather it whole
+            m_buffer.erase(0, consumed);
+            m_buffer.append(data + bridge, size - bridge);
+            if (!parseWindow(m_buffer.data(), m_buffer.size(), false, &consumed)) return false;
+            m_buffer.erase(0, consumed);
+            if (m_buffer.size() > kMaxToken)
+                return fail(
+                    QStringLiteral("an element or text is longer than %1 bytes").arg(kMaxToken),
+                    nullptr);
+            return true;
+        }
+        start = consumed - kept;
+        m_buffer.clear();
     }
-    m_buffer.append(data, size);
-    if (!parse(false)) return false;
-    if (m_buffer.size() - m_pos > kMaxToken)
+    if (!parseWindow(data + start, size - start, false, &consumed)) return false;
+    m_buffer.assign(data + start + consumed, size - start - consumed);
+    if (m_buffer.size() > kMaxToken)
         return fail(QStringLiteral("an element or text is longer than %1 bytes").arg(kMaxToken),
                     nullptr);
     return true;
@@ -148,20 +185,18 @@ bool SheetParser::feed(const char *data, std::size_t size)
 bool SheetParser::finish()
 {
     if (!m_error.isEmpty()) return false;
-    if (!parse(true)) return false;
+    std::size_t consumed = 0;
+    if (!parseWindow(m_buffer.data(), m_buffer.size(), true, &consumed)) return false;
     if (!m_stack.empty())
         return fail(QStringLiteral("the document ends before its elements are closed"), nullptr);
-    if (m_rowCells == nullptr && m_sheet->rows.empty() && !m_inSheetData) {
-        // a worksheet without sheetData is still a worksheet; nothing to store
-    }
     return true;
 }
 
 bool SheetParser::parse(bool final)
 {
-    const char *begin = m_buffer.data();
+    const char *begin = m_begin;
     const char *p = begin + m_pos;
-    const char *end = begin + m_buffer.size();
+    const char *end = m_end;
     while (p < end) {
         if (*p != '<') {
             const char *lt = static_cast<const char *>(std::memchr(p, '<', std::size_t(end - p)));
@@ -227,15 +262,13 @@ bool SheetParser::parse(bool final)
         }
         // an element tag: find its '>' outside attribute quotes
         const char *q = p + 1;
-        char quote = 0;
         for (; q < end; ++q) {
-            char c = *q;
-            if (quote) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
+            const char c = *q;
+            if (c == '>') break;
+            if (c == '"' || c == '\'') {
+                while (++q < end && *q != c) {
+                }
+                if (q == end) break;
             } else if (c == '<') {
                 return fail(QStringLiteral("malformed tag"), p);
             }

@@ -43,6 +43,8 @@ private:
     };
 
     bool parse(bool final);
+    bool parseWindow(const char *begin, std::size_t size, bool final, std::size_t *consumed);
+    static std::int64_t countNewlines(const char *b, const char *e);
     bool handleTag(const char *begin, const char *end);
     bool startRow(const char *attrs, const char *end);
     bool startCell(const char *attrs, const char *end);
@@ -55,8 +57,10 @@ private:
     std::size_t m_sharedCount;
     int m_maxDepth;
 
-    std::string m_buffer;
-    std::size_t m_pos = 0;
+    std::string m_buffer;          // an unfinished token carried to the next chunk
+    const char *m_begin = nullptr; // the window being parsed
+    const char *m_end = nullptr;
+    std::size_t m_pos = 0; // parse position in the window
     std::int64_t m_line = 1;
     QString m_error;
 

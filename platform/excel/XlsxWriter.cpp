@@ -1,12 +1,1191 @@
 #include "platform/excel/XlsxWriter.h"
 
+#include "platform/excel/XlsxCommentWriter.h"
+#include "platform/excel/XlsxSheetWriter.h"
+#include "platform/excel/XlsxStyleTable.h"
+#include "platform/excel/XlsxXml.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <pugixml.hpp>
+#include <zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <functional>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace excel {
+
+namespace {
+
+const char *const ctWorksheet =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
+const char *const ctComments =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.comments+xml";
+const char *const ctSharedStrings =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
+const char *const ctStyles =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+const char *const ctVml = "application/vnd.openxmlformats-officedocument.vmlDrawing";
+const char *const relNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+const QString relBase =
+    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
+
+// A part larger than this is refused rather than inflated into memory.
+const zip_uint64_t maxPartSize = zip_uint64_t(1) << 30;
+
+const char newContentTypes[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+    "<Default Extension=\"rels\" "
+    "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+    "<Override PartName=\"/xl/workbook.xml\" ContentType=\"%1\"/></Types>";
+const char newRootRels[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId1\" "
+    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+    "Target=\"xl/workbook.xml\"/></Relationships>";
+const char newWorkbookRels[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "</Relationships>";
+const char newWorkbook[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+    "<workbookPr/><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/>"
+    "<calcPr calcId=\"0\"/></workbook>";
+
+QString localName(const char *name)
+{
+    const char *colon = std::strchr(name, ':');
+    return QString::fromUtf8(colon ? colon + 1 : name);
+}
+
+pugi::xml_node child(const pugi::xml_node &parent, const char *local)
+{
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && localName(c.name()) == QLatin1String(local)) return c;
+    return {};
+}
+
+QByteArray prefixOf(const pugi::xml_node &node)
+{
+    const char *name = node.name();
+    const char *colon = std::strchr(name, ':');
+    return colon ? QByteArray(name, int(colon - name + 1)) : QByteArray();
+}
+
+QByteArray serialize(const pugi::xml_document &doc)
+{
+    std::ostringstream out;
+    doc.save(out, "", pugi::format_raw, pugi::encoding_utf8);
+    const std::string s = out.str();
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+// The relationship type's last word ("worksheet", "comments", ...), whatever its namespace.
+QString relKind(const char *type)
+{
+    QString t = QString::fromUtf8(type);
+    return t.mid(t.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString folderOf(const QString &part)
+{
+    int slash = part.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : part.left(slash + 1);
+}
+
+QString resolveTarget(const QString &fromPart, const QString &target)
+{
+    QString path =
+        target.startsWith(QLatin1Char('/')) ? target.mid(1) : folderOf(fromPart) + target;
+    QStringList out;
+    for (const QString &seg : path.split(QLatin1Char('/'))) {
+        if (seg == QLatin1String("..")) {
+            if (!out.isEmpty()) out.removeLast();
+        } else if (!seg.isEmpty() && seg != QLatin1String(".")) {
+            out << seg;
+        }
+    }
+    return out.join(QLatin1Char('/'));
+}
+
+QString relsNameFor(const QString &part)
+{
+    int slash = part.lastIndexOf(QLatin1Char('/'));
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+// A target for a relationship from fromPart to toPart, relative to fromPart's folder.
+QString relativeTarget(const QString &fromPart, const QString &toPart)
+{
+    QStringList from = folderOf(fromPart).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QStringList to = toPart.split(QLatin1Char('/'));
+    int common = 0;
+    while (common < from.size() && common < to.size() - 1 && from[common] == to[common])
+        ++common;
+    QStringList out;
+    for (int i = common; i < from.size(); ++i)
+        out << QStringLiteral("..");
+    for (int i = common; i < to.size(); ++i)
+        out << to[i];
+    return out.join(QLatin1Char('/'));
+}
+
+QString decodeEscapes(QString text)
+{
+    if (!text.contains(QLatin1String("_x"))) return text;
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('_') && i + 6 < text.size() && text[i + 1] == QLatin1Char('x') &&
+            text[i + 6] == QLatin1Char('_')) {
+            bool ok = false;
+            uint code = text.mid(i + 2, 4).toUInt(&ok, 16);
+            if (ok) {
+                out += QChar(char16_t(code));
+                i += 6;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+void appendText(const pugi::xml_node &node, QString &out)
+{
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        QString name = localName(c.name());
+        if (name == QLatin1String("t"))
+            out += QString::fromUtf8(c.child_value());
+        else if (name == QLatin1String("r"))
+            appendText(c, out);
+    }
+}
+
+// A relationships part held as a tree.
+struct Rels
+{
+    QString part; // the part whose relationships these are
+    pugi::xml_document doc;
+    bool changed = false;
+
+    pugi::xml_node root() const { return doc.document_element(); }
+
+    pugi::xml_node byId(const QString &id) const
+    {
+        for (pugi::xml_node r = root().first_child(); r; r = r.next_sibling())
+            if (QString::fromUtf8(r.attribute("Id").value()) == id) return r;
+        return {};
+    }
+    pugi::xml_node byKind(const QString &kind) const
+    {
+        for (pugi::xml_node r = root().first_child(); r; r = r.next_sibling())
+            if (r.type() == pugi::node_element && relKind(r.attribute("Type").value()) == kind &&
+                QString::fromUtf8(r.attribute("TargetMode").value()) != QLatin1String("External"))
+                return r;
+        return {};
+    }
+    QString targetOf(const pugi::xml_node &r) const
+    {
+        return resolveTarget(part, QString::fromUtf8(r.attribute("Target").value()));
+    }
+    QString add(const QString &kind, const QString &toPart)
+    {
+        int n = 1;
+        while (byId(QStringLiteral("rId%1").arg(n)))
+            ++n;
+        QString id = QStringLiteral("rId%1").arg(n);
+        pugi::xml_node r = root().append_child((prefixOf(root()) + "Relationship").constData());
+        r.append_attribute("Id").set_value(id.toUtf8().constData());
+        r.append_attribute("Type").set_value((relBase + kind).toUtf8().constData());
+        r.append_attribute("Target").set_value(relativeTarget(part, toPart).toUtf8().constData());
+        changed = true;
+        return id;
+    }
+};
+
+struct Part
+{
+    QString name;
+    enum Kind { Copy, Bytes, Stream, Drop } kind = Copy;
+    zip_uint64_t sourceIndex = 0;
+    QByteArray bytes;
+    std::function<std::unique_ptr<XlsxSheetWriter>()> makeStream;
+};
+
+// Feeds a sheet writer's pieces to the zip library.
+struct StreamSource
+{
+    std::function<std::unique_ptr<XlsxSheetWriter>()> make;
+    std::unique_ptr<XlsxSheetWriter> writer;
+    QByteArray buffer;
+    qsizetype offset = 0;
+    bool more = false;
+    zip_error_t error;
+};
+
+zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+{
+    auto *s = static_cast<StreamSource *>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        s->writer = s->make();
+        s->buffer.clear();
+        s->offset = 0;
+        s->more = true;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        zip_uint64_t done = 0;
+        char *out = static_cast<char *>(data);
+        while (done < len) {
+            if (s->offset >= s->buffer.size()) {
+                if (!s->more) break;
+                s->buffer.clear();
+                s->offset = 0;
+                s->more = s->writer->produce(s->buffer);
+                continue;
+            }
+            zip_uint64_t n =
+                std::min<zip_uint64_t>(len - done, zip_uint64_t(s->buffer.size() - s->offset));
+            std::memcpy(out + done, s->buffer.constData() + s->offset, n);
+            s->offset += qsizetype(n);
+            done += n;
+        }
+        return zip_int64_t(done);
+    }
+    case ZIP_SOURCE_CLOSE:
+        s->writer.reset();
+        s->buffer = QByteArray();
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto *st = static_cast<zip_stat_t *>(data);
+        zip_stat_init(st);
+        st->mtime = std::time(nullptr);
+        st->valid |= ZIP_STAT_MTIME;
+        return sizeof(*st);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&s->error, data, len);
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              -1);
+    default:
+        zip_error_set(&s->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+class Save
+{
+public:
+    Save(const WorkbookData &data, const QString &path) : m_data(data), m_path(path) {}
+    ~Save()
+    {
+        if (m_source) zip_discard(m_source);
+    }
+
+    bool run(QString *error);
+
+private:
+    bool fail(const QString &reason)
+    {
+        m_error = reason;
+        return false;
+    }
+    bool openSource();
+    void startNew();
+    bool readPart(const QString &name, QByteArray *out);
+    bool readXml(const QString &name, pugi::xml_document &doc);
+    bool loadRels(const QString &part, Rels &rels);
+    Part *part(const QString &name);
+    void putPart(const QString &name, QByteArray bytes);
+    void dropPart(const QString &name);
+    QString unusedName(const QString &pattern);
+    void setOverride(const QString &partName, const char *contentType);
+    void removeOverride(const QString &partName);
+    void ensureDefault(const char *extension, const char *contentType);
+    bool edited() const;
+    bool prepareStrings();
+    bool prepareStyles();
+    bool writeSheets();
+    bool writeSheet(size_t index, const QString &partName, bool isNew);
+    bool writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId);
+    bool writeWorkbook();
+    bool writeFile();
+
+    const WorkbookData &m_data;
+    QString m_path;
+    QString m_error;
+    zip_t *m_source = nullptr;
+    QHash<QString, QByteArray> m_virtual; // parts of the starting package of a new workbook
+    std::vector<Part> m_parts;
+    QHash<QString, size_t> m_partIndex;
+
+    pugi::xml_document m_types;
+    QString m_workbookPart;
+    Rels m_workbookRels;
+    std::vector<QString> m_sheetParts; // store sheet -> part written
+    std::vector<QString> m_sheetRelIds;
+
+    std::vector<std::int32_t> m_stringMap;
+    QHash<QString, std::int32_t> m_sstIndex;
+    std::int32_t m_sstCount = 0;
+    QByteArray m_newStrings;
+    bool m_stringsUsed = false;
+    QString m_sstPart;
+
+    XlsxStyleTable m_styles;
+    std::vector<int> m_styleMap;
+};
+
+bool Save::openSource()
+{
+    int err = 0;
+    m_source = zip_open(QFile::encodeName(m_data.path).constData(), ZIP_RDONLY, &err);
+    if (!m_source) {
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, err);
+        QString reason = QString::fromUtf8(zip_error_strerror(&ze));
+        zip_error_fini(&ze);
+        return fail(
+            QStringLiteral("its source \"%1\" cannot be read (%2)").arg(m_data.path, reason));
+    }
+    zip_int64_t n = zip_get_num_entries(m_source, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const char *name = zip_get_name(m_source, zip_uint64_t(i), 0);
+        if (!name) continue;
+        Part p;
+        p.name = QString::fromUtf8(name);
+        p.sourceIndex = zip_uint64_t(i);
+        m_partIndex.insert(p.name, m_parts.size());
+        m_parts.push_back(std::move(p));
+    }
+    return true;
+}
+
+void Save::startNew()
+{
+    const bool macro = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
+    const char *main =
+        macro ? "application/vnd.ms-excel.sheet.macroEnabled.main+xml"
+              : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+    m_virtual.insert(QStringLiteral("[Content_Types].xml"),
+                     QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
+    m_virtual.insert(QStringLiteral("_rels/.rels"), newRootRels);
+    m_virtual.insert(QStringLiteral("xl/workbook.xml"), newWorkbook);
+    m_virtual.insert(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
+    for (const char *name :
+         {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"})
+        putPart(QString::fromLatin1(name), m_virtual.value(QString::fromLatin1(name)));
+}
+
+Part *Save::part(const QString &name)
+{
+    auto it = m_partIndex.constFind(name);
+    return it == m_partIndex.constEnd() || m_parts[it.value()].kind == Part::Drop
+               ? nullptr
+               : &m_parts[it.value()];
+}
+
+void Save::putPart(const QString &name, QByteArray bytes)
+{
+    auto it = m_partIndex.constFind(name);
+    if (it == m_partIndex.constEnd()) {
+        Part p;
+        p.name = name;
+        it = m_partIndex.insert(name, m_parts.size());
+        m_parts.push_back(std::move(p));
+    }
+    Part &p = m_parts[it.value()];
+    p.kind = Part::Bytes;
+    p.bytes = std::move(bytes);
+}
+
+void Save::dropPart(const QString &name)
+{
+    auto it = m_partIndex.constFind(name);
+    if (it != m_partIndex.constEnd()) m_parts[it.value()].kind = Part::Drop;
+}
+
+QString Save::unusedName(const QString &pattern)
+{
+    for (int n = 1;; ++n) {
+        QString name = pattern.arg(n);
+        if (!m_partIndex.contains(name)) return name;
+    }
+}
+
+bool Save::readPart(const QString &name, QByteArray *out)
+{
+    Part *p = part(name);
+    if (!p) return false;
+    if (p->kind == Part::Bytes) {
+        *out = p->bytes;
+        return true;
+    }
+    if (p->kind != Part::Copy || !m_source) return false;
+    zip_stat_t st;
+    if (zip_stat_index(m_source, p->sourceIndex, 0, &st) != 0) return false;
+    if (!(st.valid & ZIP_STAT_SIZE) || st.size > maxPartSize)
+        return fail(QStringLiteral("the part %1 of \"%2\" is too large").arg(name, m_data.path));
+    zip_file_t *f = zip_fopen_index(m_source, p->sourceIndex, 0);
+    if (!f)
+        return fail(QStringLiteral("the part %1 of \"%2\" cannot be read").arg(name, m_data.path));
+    out->resize(qsizetype(st.size));
+    zip_int64_t got = zip_fread(f, out->data(), st.size);
+    zip_fclose(f);
+    if (got < 0 || zip_uint64_t(got) != st.size)
+        return fail(QStringLiteral("the part %1 of \"%2\" is damaged").arg(name, m_data.path));
+    return true;
+}
+
+bool Save::readXml(const QString &name, pugi::xml_document &doc)
+{
+    QByteArray bytes;
+    if (!readPart(name, &bytes)) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("the part %1 is missing from \"%2\"").arg(name, m_data.path);
+        return false;
+    }
+    pugi::xml_parse_result r = doc.load_buffer(bytes.constData(), size_t(bytes.size()),
+                                               pugi::parse_default | pugi::parse_declaration |
+                                                   pugi::parse_ws_pcdata_single);
+    if (!r)
+        return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3 at byte %4)")
+                        .arg(name, m_data.path, QString::fromUtf8(r.description()))
+                        .arg(r.offset));
+    return true;
+}
+
+bool Save::loadRels(const QString &part, Rels &rels)
+{
+    rels.part = part;
+    const QString name = relsNameFor(part);
+    if (!this->part(name)) {
+        rels.doc.load_string(newWorkbookRels, pugi::parse_default | pugi::parse_declaration);
+        return true;
+    }
+    return readXml(name, rels.doc);
+}
+
+void Save::setOverride(const QString &partName, const char *contentType)
+{
+    pugi::xml_node root = m_types.document_element();
+    const QByteArray name = ('/' + partName).toUtf8();
+    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling()) {
+        if (localName(o.name()) == QLatin1String("Override") &&
+            QString::fromUtf8(o.attribute("PartName").value())
+                    .compare(QString::fromUtf8(name), Qt::CaseInsensitive) == 0) {
+            o.attribute("ContentType").set_value(contentType);
+            return;
+        }
+    }
+    pugi::xml_node o = root.append_child((prefixOf(root) + "Override").constData());
+    o.append_attribute("PartName").set_value(name.constData());
+    o.append_attribute("ContentType").set_value(contentType);
+}
+
+void Save::removeOverride(const QString &partName)
+{
+    pugi::xml_node root = m_types.document_element();
+    const QString name = QLatin1Char('/') + partName;
+    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling()) {
+        if (QString::fromUtf8(o.attribute("PartName").value()).compare(name, Qt::CaseInsensitive) ==
+            0) {
+            root.remove_child(o);
+            return;
+        }
+    }
+}
+
+void Save::ensureDefault(const char *extension, const char *contentType)
+{
+    pugi::xml_node root = m_types.document_element();
+    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling())
+        if (localName(o.name()) == QLatin1String("Default") &&
+            QString::fromUtf8(o.attribute("Extension").value())
+                    .compare(QLatin1String(extension), Qt::CaseInsensitive) == 0)
+            return;
+    pugi::xml_node d = root.prepend_child((prefixOf(root) + "Default").constData());
+    d.append_attribute("Extension").set_value(extension);
+    d.append_attribute("ContentType").set_value(contentType);
+}
+
+bool Save::edited() const
+{
+    if (m_data.structureModified || !m_source) return true;
+    for (const auto &sheet : m_data.sheets)
+        if (sheet->modified || sheet->partName.isEmpty()) return true;
+    return false;
+}
+
+bool Save::run(QString *error)
+{
+    auto report = [&](const QString &reason) {
+        if (error) *error = QStringLiteral("Cannot save \"%1\": %2.").arg(m_path, reason);
+        return false;
+    };
+    if (m_path.isEmpty()) return report(QStringLiteral("no file name was given"));
+    if (m_path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
+        return report(QStringLiteral("workbooks are saved as .xlsx, never in the old .xls format; "
+                                     "choose a name ending in .xlsx"));
+    QFileInfo target(m_path);
+    if (target.isDir()) return report(QStringLiteral("a folder has that name"));
+    if (!target.absoluteDir().exists())
+        return report(
+            QStringLiteral("the folder \"%1\" does not exist").arg(target.absolutePath()));
+    if (m_data.sheets.empty()) return report(QStringLiteral("the workbook has no sheets"));
+    bool anyVisible = false;
+    for (const auto &sheet : m_data.sheets)
+        anyVisible = anyVisible || sheet->visible == -1;
+    if (!anyVisible)
+        return report(QStringLiteral("every sheet is hidden; at least one must be visible"));
+
+    const bool fromFile = !m_data.path.isEmpty() && m_data.format != WorkbookData::Format::New &&
+                          m_data.format != WorkbookData::Format::Xls &&
+                          QFileInfo::exists(m_data.path);
+    if (fromFile) {
+        if (!openSource()) return report(m_error);
+    } else {
+        startNew();
+    }
+    if (edited()) {
+        if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
+        pugi::xml_document rootRels;
+        if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
+        for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
+            if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
+                m_workbookPart =
+                    resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
+        if (m_workbookPart.isEmpty() || !part(m_workbookPart))
+            return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
+        if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
+        if (!prepareStrings() || !prepareStyles() || !writeSheets() || !writeWorkbook())
+            return report(m_error);
+        if (m_workbookRels.changed)
+            putPart(relsNameFor(m_workbookPart), serialize(m_workbookRels.doc));
+        putPart(QStringLiteral("[Content_Types].xml"), serialize(m_types));
+    }
+    if (!writeFile()) return report(m_error);
+    return true;
+}
+
+bool Save::prepareStrings()
+{
+    // Which store strings the rewritten sheets use as shared strings.
+    m_stringMap.assign(m_data.strings.size(), -1);
+    std::vector<bool> used(m_data.strings.size(), false);
+    for (const auto &sheet : m_data.sheets) {
+        if (!sheet->modified && !sheet->partName.isEmpty() && m_source && part(sheet->partName))
+            continue;
+        for (const auto &row : sheet->rows)
+            for (const Cell &c : row)
+                if (c.kind == CellKind::String && c.formula < 0 && c.value.string < used.size())
+                    used[c.value.string] = true;
+    }
+    for (bool u : used)
+        m_stringsUsed = m_stringsUsed || u;
+    if (!m_stringsUsed) return true;
+
+    pugi::xml_node rel = m_workbookRels.byKind(QStringLiteral("sharedStrings"));
+    if (rel) m_sstPart = m_workbookRels.targetOf(rel);
+    if (!m_sstPart.isEmpty() && part(m_sstPart)) {
+        pugi::xml_document doc;
+        if (!readXml(m_sstPart, doc)) return false;
+        for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
+            if (si.type() != pugi::node_element) continue;
+            QString text;
+            appendText(si, text);
+            m_sstIndex.insert(decodeEscapes(text), m_sstCount++);
+        }
+    } else {
+        m_sstPart = QStringLiteral("xl/sharedStrings.xml");
+        if (part(m_sstPart)) m_sstPart = unusedName(QStringLiteral("xl/sharedStrings%1.xml"));
+        if (rel) m_workbookRels.root().remove_child(rel);
+        m_workbookRels.add(QStringLiteral("sharedStrings"), m_sstPart);
+        m_workbookRels.changed = true;
+    }
+    const std::int32_t original = m_sstCount;
+    for (size_t i = 0; i < used.size(); ++i) {
+        if (!used[i]) continue;
+        const QString &s = m_data.strings[i];
+        auto it = m_sstIndex.constFind(s);
+        if (it != m_sstIndex.constEnd()) {
+            m_stringMap[i] = it.value();
+            continue;
+        }
+        m_stringMap[i] = m_sstCount;
+        m_sstIndex.insert(s, m_sstCount++);
+        m_newStrings += "<si><t";
+        if (!s.isEmpty() && (s.front().isSpace() || s.back().isSpace()))
+            m_newStrings += " xml:space=\"preserve\"";
+        m_newStrings += '>';
+        XlsxXml::appendEscaped(m_newStrings, s);
+        m_newStrings += "</t></si>";
+    }
+    if (m_sstCount == original) return true;
+
+    QByteArray xml;
+    if (part(m_sstPart)) {
+        if (!readPart(m_sstPart, &xml)) return false;
+        XlsxXml::Layout layout;
+        QString why;
+        if (!XlsxXml::scan(xml, &layout, &why))
+            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
+                            .arg(m_sstPart, m_data.path, why));
+        qsizetype tagBegin = xml.lastIndexOf('<', layout.startTagEnd - 1);
+        QByteArray tag = xml.mid(tagBegin, layout.startTagEnd - tagBegin);
+        QByteArray qname = layout.prefix + "sst";
+        QByteArray newTag = '<' + qname;
+        for (const auto &[name, value] : XlsxXml::attributes(tag))
+            if (name != "count" && name != "uniqueCount")
+                newTag += ' ' + name + "=\"" + value + '"';
+        newTag += " uniqueCount=\"" + QByteArray::number(m_sstCount) + "\">";
+        QByteArray items = m_newStrings;
+        if (!layout.prefix.isEmpty()) {
+            items.replace("<si>", '<' + layout.prefix + "si>")
+                .replace("</si>", "</" + layout.prefix + "si>");
+            items.replace("<t>", '<' + layout.prefix + "t>")
+                .replace("</t>", "</" + layout.prefix + "t>");
+            items.replace("<t ", '<' + layout.prefix + "t ");
+        }
+        QByteArray out = xml.left(tagBegin) + newTag;
+        if (layout.endTagBegin == layout.startTagEnd) { // <sst .../>
+            out += items + "</" + qname + '>' + xml.mid(layout.startTagEnd);
+        } else {
+            out += xml.mid(layout.startTagEnd, layout.endTagBegin - layout.startTagEnd) + items +
+                   xml.mid(layout.endTagBegin);
+        }
+        putPart(m_sstPart, out);
+    } else {
+        xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+              "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+              "uniqueCount=\"" +
+              QByteArray::number(m_sstCount) + "\">" + m_newStrings + "</sst>";
+        putPart(m_sstPart, xml);
+    }
+    setOverride(m_sstPart, ctSharedStrings);
+    return true;
+}
+
+bool Save::prepareStyles()
+{
+    pugi::xml_node rel = m_workbookRels.byKind(QStringLiteral("styles"));
+    QString stylesPart = rel ? m_workbookRels.targetOf(rel) : QString();
+    const bool existing = !stylesPart.isEmpty() && part(stylesPart);
+    if (existing) {
+        QByteArray xml, theme;
+        if (!readPart(stylesPart, &xml)) return false;
+        pugi::xml_node themeRel = m_workbookRels.byKind(QStringLiteral("theme"));
+        if (themeRel) readPart(m_workbookRels.targetOf(themeRel), &theme);
+        m_error.clear();
+        QString why;
+        if (!m_styles.load(xml, theme, &why))
+            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
+                            .arg(stylesPart, m_data.path, why));
+    }
+    m_styleMap.assign(m_data.styles.size(), 0);
+    std::vector<bool> used(m_data.styles.size(), false);
+    for (const auto &sheet : m_data.sheets) {
+        if (!sheet->modified && !sheet->partName.isEmpty() && m_source && part(sheet->partName))
+            continue;
+        for (const auto &row : sheet->rows)
+            for (const Cell &c : row)
+                if (c.style < used.size()) used[c.style] = true;
+    }
+    for (size_t i = 0; i < used.size(); ++i)
+        if (used[i]) m_styleMap[i] = m_styles.formatIndex(m_data.styles, std::uint32_t(i));
+    if (!existing) {
+        stylesPart = QStringLiteral("xl/styles.xml");
+        if (part(stylesPart)) stylesPart = unusedName(QStringLiteral("xl/styles%1.xml"));
+        if (rel) m_workbookRels.root().remove_child(rel);
+        m_workbookRels.add(QStringLiteral("styles"), stylesPart);
+        putPart(stylesPart, m_styles.xml());
+        setOverride(stylesPart, ctStyles);
+    } else if (m_styles.changed()) {
+        putPart(stylesPart, m_styles.xml());
+    }
+    return true;
+}
+
+bool Save::writeSheets()
+{
+    // Parts of the file's worksheets, to find the ones the store no longer has.
+    QSet<QString> kept;
+    m_sheetParts.resize(m_data.sheets.size());
+    m_sheetRelIds.resize(m_data.sheets.size());
+    for (size_t i = 0; i < m_data.sheets.size(); ++i) {
+        const SheetData &sheet = *m_data.sheets[i];
+        const bool isNew = sheet.partName.isEmpty() || !m_source || !part(sheet.partName);
+        QString partName =
+            isNew ? unusedName(QStringLiteral("xl/worksheets/sheet%1.xml")) : sheet.partName;
+        if (isNew) {
+            putPart(partName, QByteArray()); // reserve the name
+            m_sheetRelIds[i] = m_workbookRels.add(QStringLiteral("worksheet"), partName);
+            setOverride(partName, ctWorksheet);
+        }
+        m_sheetParts[i] = partName;
+        kept.insert(partName);
+        if ((isNew || sheet.modified) && !writeSheet(i, partName, isNew)) return false;
+    }
+    // Worksheets the store dropped: their relationship, part and relationships go.
+    std::vector<pugi::xml_node> gone;
+    for (pugi::xml_node r = m_workbookRels.root().first_child(); r; r = r.next_sibling()) {
+        if (relKind(r.attribute("Type").value()) != QLatin1String("worksheet")) continue;
+        QString target = m_workbookRels.targetOf(r);
+        if (kept.contains(target)) continue;
+        gone.push_back(r);
+        dropPart(target);
+        dropPart(relsNameFor(target));
+        removeOverride(target);
+    }
+    for (auto &r : gone) {
+        m_workbookRels.root().remove_child(r);
+        m_workbookRels.changed = true;
+    }
+    // The calculation chain lists formula cells; after edits it may name cells that no longer
+    // hold one, which spreadsheet programs treat as damage. They rebuild it when it is absent.
+    pugi::xml_node chain = m_workbookRels.byKind(QStringLiteral("calcChain"));
+    if (chain) {
+        QString target = m_workbookRels.targetOf(chain);
+        dropPart(target);
+        removeOverride(target);
+        m_workbookRels.root().remove_child(chain);
+        m_workbookRels.changed = true;
+    }
+    return true;
+}
+
+bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
+{
+    const SheetData &sheet = *m_data.sheets[index];
+    Rels sheetRels;
+    if (!loadRels(partName, sheetRels)) return false;
+    QString vmlId;
+    if (!writeComments(index, partName, sheetRels, &vmlId)) return false;
+    if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
+
+    for (const auto &row : sheet.rows)
+        for (const Cell &c : row)
+            if (c.column < 1 || c.column > 16384)
+                return fail(
+                    QStringLiteral(
+                        "the sheet \"%1\" has a cell in column %2, beyond the last column (16384)")
+                        .arg(sheet.name)
+                        .arg(c.column));
+    if (sheet.rows.size() > 1048576)
+        return fail(
+            QStringLiteral("the sheet \"%1\" has %2 rows, more than a file can hold (1048576)")
+                .arg(sheet.name)
+                .arg(sheet.rows.size()));
+
+    QByteArray head, tail, prefix;
+    std::map<int, QByteArray> keptRows;
+    if (isNew) {
+        bool selected = true;
+        for (size_t j = 0; j < index; ++j)
+            if (m_data.sheets[j]->visible == -1) selected = false;
+        selected = selected && sheet.visible == -1;
+        head = XlsxSheetWriter::newSheetHead(sheet, selected);
+        tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
+    } else {
+        QByteArray xml;
+        if (!readPart(partName, &xml)) return false;
+        XlsxXml::Layout layout;
+        QString why;
+        if (!XlsxXml::scan(xml, &layout, &why))
+            return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
+                            .arg(partName, m_data.path, why));
+        prefix = layout.prefix;
+        const XlsxXml::Child *data = nullptr;
+        for (const auto &c : layout.children)
+            if (c.localName == "sheetData") data = &c;
+        if (!data)
+            return fail(QStringLiteral("the part %1 of \"%2\" has no cell data")
+                            .arg(partName, m_data.path));
+        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end);
+
+        // Elements that come after these in a worksheet, by the schema's order.
+        static const QSet<QByteArray> afterMerges = {"phoneticPr",       "conditionalFormatting",
+                                                     "dataValidations",  "hyperlinks",
+                                                     "printOptions",     "pageMargins",
+                                                     "pageSetup",        "headerFooter",
+                                                     "rowBreaks",        "colBreaks",
+                                                     "customProperties", "cellWatches",
+                                                     "ignoredErrors",    "smartTags",
+                                                     "drawing",          "legacyDrawing",
+                                                     "legacyDrawingHF",  "drawingHF",
+                                                     "picture",          "oleObjects",
+                                                     "controls",         "webPublishItems",
+                                                     "tableParts",       "extLst"};
+        static const QSet<QByteArray> afterLegacyDrawing = {
+            "legacyDrawingHF", "drawingHF",       "picture",    "oleObjects",
+            "controls",        "webPublishItems", "tableParts", "extLst"};
+        bool hasLegacyDrawing = false;
+        for (const auto &c : layout.children)
+            hasLegacyDrawing = hasLegacyDrawing || c.localName == "legacyDrawing";
+
+        head = xml.left(data->begin);
+        for (const auto &c : layout.children) {
+            if (c.localName == "dimension" && c.end <= data->begin) {
+                head = xml.left(c.begin) + XlsxSheetWriter::dimensionXml(sheet, prefix) +
+                       xml.mid(c.end, data->begin - c.end);
+            }
+        }
+        QByteArray merges = XlsxSheetWriter::mergeCellsXml(sheet, prefix);
+        QByteArray legacy;
+        if (!vmlId.isEmpty() && !hasLegacyDrawing)
+            legacy = '<' + prefix + "legacyDrawing xmlns:r=\"" + relNs + "\" r:id=\"" +
+                     vmlId.toUtf8() + "\"/>";
+        qsizetype pos = data->end;
+        for (const auto &c : layout.children) {
+            if (c.begin < data->end) continue;
+            if (!merges.isEmpty() && afterMerges.contains(c.localName)) {
+                tail += xml.mid(pos, c.begin - pos) + merges;
+                merges.clear();
+                pos = c.begin;
+            }
+            if (!legacy.isEmpty() && afterLegacyDrawing.contains(c.localName)) {
+                tail += xml.mid(pos, c.begin - pos) + legacy;
+                legacy.clear();
+                pos = c.begin;
+            }
+            if (c.localName == "mergeCells") {
+                tail += xml.mid(pos, c.begin - pos) + merges;
+                merges.clear();
+                pos = c.end;
+            }
+        }
+        tail +=
+            xml.mid(pos, layout.endTagBegin - pos) + merges + legacy + xml.mid(layout.endTagBegin);
+    }
+
+    Part *p = part(partName);
+    if (!p) {
+        putPart(partName, QByteArray());
+        p = part(partName);
+    }
+    p->kind = Part::Stream;
+    p->bytes.clear();
+    const std::vector<QString> &strings = m_data.strings;
+    const std::vector<std::int32_t> &stringMap = m_stringMap;
+    const std::vector<int> &styleMap = m_styleMap;
+    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, keptRows]() {
+        return std::make_unique<XlsxSheetWriter>(sheet, strings, stringMap, styleMap, head, tail,
+                                                 prefix, keptRows);
+    };
+    return true;
+}
+
+bool Save::writeComments(size_t index, const QString &sheetPart, Rels &sheetRels, QString *vmlId)
+{
+    const SheetData &sheet = *m_data.sheets[index];
+    pugi::xml_node commentsRel = sheetRels.byKind(QStringLiteral("comments"));
+    if (sheet.comments.empty() && !commentsRel) return true;
+
+    QString commentsPart;
+    if (commentsRel) {
+        commentsPart = sheetRels.targetOf(commentsRel);
+    } else {
+        commentsPart = unusedName(QStringLiteral("xl/comments%1.xml"));
+        sheetRels.add(QStringLiteral("comments"), commentsPart);
+    }
+    putPart(commentsPart, XlsxCommentWriter::commentsXml(sheet));
+    setOverride(commentsPart, ctComments);
+
+    // The drawing the sheet already names, else a new one.
+    QString vmlPart;
+    QByteArray xml;
+    if (m_source && part(sheetPart) && readPart(sheetPart, &xml)) {
+        XlsxXml::Layout layout;
+        if (XlsxXml::scan(xml, &layout, nullptr)) {
+            for (const auto &c : layout.children) {
+                if (c.localName != "legacyDrawing") continue;
+                for (const auto &[name, value] :
+                     XlsxXml::attributes(xml.mid(c.begin, c.end - c.begin))) {
+                    if (name == "id" || name.endsWith(":id")) {
+                        pugi::xml_node r = sheetRels.byId(QString::fromUtf8(value));
+                        if (r) {
+                            vmlPart = sheetRels.targetOf(r);
+                            *vmlId = QString::fromUtf8(value);
+                        }
+                    }
+                }
+            }
+        }
+    }
+    if (vmlPart.isEmpty()) {
+        pugi::xml_node r = sheetRels.byKind(QStringLiteral("vmlDrawing"));
+        if (r) {
+            vmlPart = sheetRels.targetOf(r);
+            *vmlId = QString::fromUtf8(r.attribute("Id").value());
+        } else {
+            vmlPart = unusedName(QStringLiteral("xl/drawings/vmlDrawing%1.vml"));
+            *vmlId = sheetRels.add(QStringLiteral("vmlDrawing"), vmlPart);
+        }
+    }
+    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1));
+    ensureDefault("vml", ctVml);
+    m_error.clear();
+    return true;
+}
+
+bool Save::writeWorkbook()
+{
+    pugi::xml_document doc;
+    if (!readXml(m_workbookPart, doc)) return false;
+    pugi::xml_node root = doc.document_element();
+    const QByteArray p = prefixOf(root);
+    pugi::xml_node sheets = child(root, "sheets");
+    if (!sheets)
+        return fail(QStringLiteral("the part %1 of \"%2\" lists no sheets")
+                        .arg(m_workbookPart, m_data.path));
+
+    // The prefix bound to the relationships namespace, declared when missing.
+    QByteArray r;
+    for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
+        QByteArray name = a.name();
+        if (name.startsWith("xmlns:") && QByteArray(a.value()) == relNs) r = name.mid(6);
+    }
+    if (r.isEmpty()) {
+        r = "r";
+        root.append_attribute("xmlns:r").set_value(relNs);
+    }
+    const QByteArray idAttr = r + ":id";
+
+    // The file's sheet entries; worksheets the store holds take the store's order, other
+    // sheets (chart sheets) keep their places.
+    std::vector<pugi::xml_node> old;
+    for (pugi::xml_node s = sheets.first_child(); s; s = s.next_sibling())
+        if (s.type() == pugi::node_element) old.push_back(s);
+    QHash<QString, size_t> storeByPart;
+    for (size_t i = 0; i < m_sheetParts.size(); ++i)
+        storeByPart.insert(m_sheetParts[i], i);
+    struct Entry
+    {
+        int oldPos;     // -1 for a new sheet
+        int storeIndex; // -1 for a sheet the store does not hold
+    };
+    std::vector<Entry> entries;
+    std::vector<bool> placed(m_data.sheets.size(), false);
+    size_t nextStore = 0;
+    unsigned maxSheetId = 0;
+    std::vector<int> storeOldPos(m_data.sheets.size(), -1);
+    for (size_t k = 0; k < old.size(); ++k) {
+        maxSheetId = std::max(maxSheetId, old[k].attribute("sheetId").as_uint());
+        pugi::xml_node rel =
+            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        QString target = rel ? m_workbookRels.targetOf(rel) : QString();
+        auto it = storeByPart.constFind(target);
+        if (it != storeByPart.constEnd()) storeOldPos[it.value()] = int(k);
+    }
+    for (size_t k = 0; k < old.size(); ++k) {
+        pugi::xml_node rel =
+            m_workbookRels.byId(QString::fromUtf8(old[k].attribute(idAttr.constData()).value()));
+        QString kind = rel ? relKind(rel.attribute("Type").value()) : QString();
+        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel) : QString())) {
+            while (nextStore < placed.size() && placed[nextStore])
+                ++nextStore;
+            if (nextStore < placed.size()) {
+                entries.push_back({storeOldPos[nextStore], int(nextStore)});
+                placed[nextStore] = true;
+            }
+        } else if (rel && kind != QLatin1String("worksheet")) {
+            entries.push_back({int(k), -1});
+        }
+    }
+    for (size_t i = 0; i < placed.size(); ++i)
+        if (!placed[i]) entries.push_back({storeOldPos[i], int(i)});
+
+    std::vector<int> newPosOfOld(old.size(), -1);
+    std::vector<pugi::xml_node> fresh;
+    for (size_t n = 0; n < entries.size(); ++n) {
+        const Entry &e = entries[n];
+        pugi::xml_node s;
+        if (e.oldPos >= 0) {
+            s = sheets.append_copy(old[size_t(e.oldPos)]);
+            newPosOfOld[size_t(e.oldPos)] = int(n);
+        } else {
+            s = sheets.append_child((p + "sheet").constData());
+            s.append_attribute("name");
+            s.append_attribute("sheetId").set_value(++maxSheetId);
+            s.append_attribute(idAttr.constData())
+                .set_value(m_sheetRelIds[size_t(e.storeIndex)].toUtf8().constData());
+        }
+        if (e.storeIndex >= 0) {
+            const SheetData &sheet = *m_data.sheets[size_t(e.storeIndex)];
+            s.attribute("name").set_value(sheet.name.toUtf8().constData());
+            s.remove_attribute("state");
+            if (sheet.visible != -1)
+                s.insert_attribute_after("state", s.attribute("sheetId"))
+                    .set_value(sheet.visible == 2 ? "veryHidden" : "hidden");
+        }
+        fresh.push_back(s);
+    }
+    for (auto &o : old)
+        sheets.remove_child(o);
+
+    auto visibleAt = [&](int pos) {
+        if (pos < 0 || pos >= int(fresh.size())) return false;
+        QString state = QString::fromUtf8(fresh[size_t(pos)].attribute("state").value());
+        return state.isEmpty() || state == QLatin1String("visible");
+    };
+    int firstVisible = 0;
+    while (firstVisible < int(fresh.size()) && !visibleAt(firstVisible))
+        ++firstVisible;
+
+    // Names local to a sheet point at it by position.
+    if (pugi::xml_node names = child(root, "definedNames")) {
+        std::vector<pugi::xml_node> drop;
+        for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+            pugi::xml_attribute local = n.attribute("localSheetId");
+            if (!local) continue;
+            int pos = local.as_int(-1);
+            int now = pos >= 0 && pos < int(newPosOfOld.size()) ? newPosOfOld[size_t(pos)] : -1;
+            if (now < 0)
+                drop.push_back(n);
+            else
+                local.set_value(now);
+        }
+        for (auto &n : drop)
+            names.remove_child(n);
+        if (!names.first_child()) root.remove_child(names);
+    }
+    if (pugi::xml_node views = child(root, "bookViews")) {
+        for (pugi::xml_node v = views.first_child(); v; v = v.next_sibling()) {
+            int active = v.attribute("activeTab").as_int(0);
+            int now = active < int(newPosOfOld.size()) ? newPosOfOld[size_t(active)] : -1;
+            if (!visibleAt(now)) now = firstVisible;
+            if (now != active || v.attribute("activeTab")) {
+                if (!v.attribute("activeTab")) v.append_attribute("activeTab");
+                v.attribute("activeTab").set_value(now);
+            }
+            if (v.attribute("firstSheet").as_int(0) > now) v.attribute("firstSheet").set_value(now);
+        }
+    }
+
+    if (!m_source && m_data.date1904) {
+        pugi::xml_node pr = child(root, "workbookPr");
+        if (!pr) pr = root.prepend_child((p + "workbookPr").constData());
+        pr.append_attribute("date1904").set_value("1");
+    }
+
+    // No calculation engine here: let the spreadsheet program recalculate on open.
+    pugi::xml_node calc = child(root, "calcPr");
+    if (!calc) {
+        pugi::xml_node after = sheets;
+        for (const char *name : {"functionGroups", "externalReferences", "definedNames"})
+            if (pugi::xml_node n = child(root, name)) after = n;
+        calc = root.insert_child_after((p + "calcPr").constData(), after);
+    }
+    if (!calc.attribute("fullCalcOnLoad")) calc.append_attribute("fullCalcOnLoad");
+    calc.attribute("fullCalcOnLoad").set_value("1");
+    putPart(m_workbookPart, serialize(doc));
+    return true;
+}
+
+bool Save::writeFile()
+{
+    const QFileInfo target(m_path);
+    const QByteArray dir = QFile::encodeName(target.absolutePath());
+    QByteArray temp = dir + "/." + QFile::encodeName(target.fileName()) + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return fail(QStringLiteral("no file can be created in \"%1\" (%2)")
+                        .arg(target.absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
+    ::close(fd);
+    auto cleanup = [&](const QString &reason) {
+        ::unlink(temp.constData());
+        return fail(reason);
+    };
+
+    int err = 0;
+    zip_t *out = zip_open(temp.constData(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    if (!out) return cleanup(QStringLiteral("the temporary file cannot be written"));
+    std::vector<std::unique_ptr<StreamSource>> streams;
+    for (Part &p : m_parts) {
+        if (p.kind == Part::Drop) continue;
+        zip_source_t *src = nullptr;
+        if (p.kind == Part::Copy)
+            src = zip_source_zip(out, m_source, p.sourceIndex, 0, 0, -1);
+        else if (p.kind == Part::Bytes)
+            src = zip_source_buffer(out, p.bytes.constData(), zip_uint64_t(p.bytes.size()), 0);
+        else {
+            auto s = std::make_unique<StreamSource>();
+            s->make = p.makeStream;
+            zip_error_init(&s->error);
+            src = zip_source_function(out, streamCallback, s.get());
+            streams.push_back(std::move(s));
+        }
+        zip_int64_t idx =
+            src ? zip_file_add(out, p.name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) : -1;
+        if (idx < 0) {
+            if (src) zip_source_free(src);
+            QString why = QString::fromUtf8(zip_strerror(out));
+            zip_discard(out);
+            return cleanup(QStringLiteral("the part %1 cannot be stored (%2)").arg(p.name, why));
+        }
+        if (p.kind == Part::Stream)
+            zip_set_file_compression(out, zip_uint64_t(idx), ZIP_CM_DEFLATE, 1);
+    }
+    if (zip_close(out) != 0) {
+        QString why = QString::fromUtf8(zip_strerror(out));
+        zip_discard(out);
+        return cleanup(QStringLiteral("writing failed (%1)").arg(why));
+    }
+
+    // Keep the permissions of the file being replaced.
+    struct stat st;
+    mode_t mode;
+    if (::stat(QFile::encodeName(m_path).constData(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    fd = ::open(temp.constData(), O_RDONLY);
+    if (fd < 0 || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+        QString why = QString::fromLocal8Bit(std::strerror(errno));
+        if (fd >= 0) ::close(fd);
+        return cleanup(QStringLiteral("the written file cannot be flushed to disk (%1)").arg(why));
+    }
+    ::close(fd);
+    if (::rename(temp.constData(), QFile::encodeName(m_path).constData()) != 0)
+        return cleanup(QStringLiteral("the file cannot be replaced (%1)")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+} // namespace
 
 bool XlsxWriter::save(const WorkbookData &data, const QString &path, QString *error)
 {
-    Q_UNUSED(data);
-    if (error) *error = QStringLiteral("Saving \"%1\" is not implemented yet.").arg(path);
-    return false;
+    Save save(data, path);
+    return save.run(error);
 }
 
 } // namespace excel

@@ -1,0 +1,311 @@
+#include "engine/ModExcel.h"
+
+#include "core/ModCommon.h"
+#include "core/ModFile.h"
+#include "platform/excel/CellAddress.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Workbooks.h"
+#include "platform/text/BasicError.h"
+#include "platform/win/MessageBox.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace ModExcel {
+
+namespace {
+
+const QString kOpenError = QStringLiteral("打开 excel 文件错误， 请确认正确安装了 excel");
+const QString kOpenTitle = QStringLiteral("输入有效性检查");
+
+// Two paths name the same file (symbolic links and "..", resolved when the file exists).
+bool sameFile(const QString &a, const QString &b)
+{
+    QFileInfo fa(a), fb(b);
+    QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty()) return ca == cb;
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+QString describe(const std::exception &e)
+{
+    if (auto *b = dynamic_cast<const BasicError *>(&e))
+        return b->description().isEmpty() ? BasicError::standardDescription(b->number())
+                                          : b->description();
+    return QString::fromUtf8(e.what());
+}
+
+template <typename F> void ignoringErrors(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &) {
+    }
+}
+
+bool hasText(const com::Variant &v)
+{
+    return !v.toText().isEmpty();
+}
+
+} // namespace
+
+bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly)
+{
+    QString failure;
+    try {
+        if (!app) app = excel::Application::create();
+        if (IsWorkbookAlive(book)) {
+            if (sameFile(book->FullName(), file)) return true;
+            CloseWorkbook(book); // another file is asked for: never compare the old one
+        }
+        book = nullptr;
+        if (!ModFile::FileExists(file)) return true;
+        book = app->Workbooks()->Open(file, readOnly);
+        std::vector<QString> warnings = book->warnings();
+        if (!warnings.empty())
+            ModCommon::ShowMsg(
+                QStringList(warnings.begin(), warnings.end()).join(QLatin1Char('\n')),
+                win::vbExclamation, QStringLiteral("Quorva"));
+        return true;
+    } catch (const std::exception &e) {
+        failure = describe(e);
+    }
+    ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
+    return false;
+}
+
+bool NewWorkbook(AppRef &app, BookRef &book)
+{
+    QString failure;
+    try {
+        if (!app) {
+            app = excel::Application::create();
+            app->setVisible(true);
+        }
+        if (book && !IsWorkbookAlive(book)) book = nullptr;
+        if (!book) book = app->Workbooks()->Add(com::Variant(QStringLiteral("工作簿")));
+        return true;
+    } catch (const std::exception &e) {
+        failure = describe(e);
+    }
+    ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
+    return false;
+}
+
+SheetRef GetOrAddSheet(const BookRef &book, const QString &name)
+{
+    auto worksheets = book->Worksheets();
+    if (SheetExists(name, book)) return worksheets->Item(name);
+    SheetRef sheet;
+    for (const char *standard : {"Sheet1", "Sheet2", "Sheet3"}) {
+        if (SheetExists(QLatin1String(standard), book)) {
+            sheet = worksheets->Item(QLatin1String(standard));
+            break;
+        }
+    }
+    if (!sheet) {
+        auto sheets = book->Sheets();
+        sheet = sheets->Add(com::Variant(QStringLiteral("工作表")));
+        sheet->Select();
+        sheet->Move(nullptr, sheets->Item(sheets->Count()));
+    }
+    sheet->setName(name);
+    return sheet;
+}
+
+bool IsWorkbookAlive(const BookRef &book)
+{
+    if (!book) return false;
+    try {
+        book->Name();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+void CloseWorkbook(BookRef &book)
+{
+    if (!book) return;
+    if (IsWorkbookAlive(book)) ignoringErrors([&] { book->Close(); });
+    book = nullptr;
+}
+
+void QuitExcel(AppRef &app, BookRef &book)
+{
+    CloseWorkbook(book);
+    if (app) {
+        ignoringErrors([&] { app->Workbooks()->Close(); });
+        ignoringErrors([&] { app->Quit(); });
+    }
+    app = nullptr;
+}
+
+QString GetCellText(const SheetRef &sheet, int row, int column)
+{
+    excel::Range cell = sheet->Cells(row, column);
+    QString text = cell.Value().toText();
+    if (text.isEmpty()) {
+        com::Variant merged = cell.MergeCells();
+        if (merged.isBoolean() && merged.boolValue())
+            text = cell.MergeArea().Cells(1, 1).Value().toText();
+    }
+    return text;
+}
+
+void CopyRowValues(const SheetRef &target, int targetRow, const SheetRef &source, int sourceRow)
+{
+    const int n = source->UsedRange().Columns().Count();
+    for (int c = 1; c <= n; ++c)
+        target->Cells(targetRow, c).setValue(source->Cells(sourceRow, c).Value());
+}
+
+void CopyRowCells(const SheetRef &target, int targetRow, const QString &firstTargetColumn,
+                  const SheetRef &source, int sourceRow, int count)
+{
+    const int first = ModCommon::ParseColumn(firstTargetColumn);
+    if (target) target->Activate();
+    for (int i = 1; i <= count; ++i) {
+        const int column = first + i - 1;
+        if (column > excel::CellAddress::GridColumns) break;
+        excel::Range from = source->Cells(sourceRow, i);
+        excel::Range to = target->Cells(targetRow, column);
+        to.setValue(from.Value());
+        to.setFormula(from.Formula());
+        QString comment = GetCellCommentText(from);
+        if (!comment.isEmpty()) to.AddComment()->Text(comment);
+    }
+}
+
+bool IsSheetRowEmpty(const SheetRef &sheet, int row)
+{
+    // Up to the used range's last column (not its column count: a used range that starts right
+    // of column A would leave its last columns untested).
+    const int last = GetLastUsedColumn(sheet);
+    for (int c = 1; c <= last; ++c)
+        if (hasText(sheet->Cells(row, c).Value())) return false;
+    return true;
+}
+
+bool IsSheetRowEmptyInCols(const SheetRef &sheet, int row, const QList<int> &columns)
+{
+    for (int c : columns)
+        if (hasText(sheet->Cells(row, c).Value())) return false;
+    return true;
+}
+
+bool IsArrayRowEmptyInCols(const com::VariantArray &block, int row, const QList<int> &columns)
+{
+    for (int c : columns)
+        if (hasText(block.at(row, c))) return false;
+    return true;
+}
+
+int GetNextNonEmptySheetRow(const SheetRef &sheet, int firstRow)
+{
+    const int last = GetLastUsedRow(sheet);
+    for (int r = firstRow; r <= last; ++r)
+        if (!IsSheetRowEmpty(sheet, r)) return r;
+    return firstRow;
+}
+
+int GetNextNonEmptyArrayRow(const com::VariantArray &block, int firstRow, int lastRow,
+                            int lastColumn)
+{
+    for (int r = firstRow; r <= lastRow; ++r)
+        for (int c = 1; c <= lastColumn; ++c)
+            if (hasText(block.at(r, c))) return r;
+    return firstRow;
+}
+
+int FillSequence(int first, int last, QList<int> &array)
+{
+    array.clear();
+    for (int v = first; v <= last; ++v)
+        array.append(v);
+    return last - first;
+}
+
+void KeepMin(int &value, int limit)
+{
+    if (limit < value) value = limit;
+}
+
+bool HasMergedCells(const excel::Range &range)
+{
+    com::Variant merged = range.MergeCells();
+    return merged.isNull() || merged.toBool();
+}
+
+namespace {
+
+// "$C$5" -> {"", "C", "5"}, as the extent procedures split the used range's first cell.
+QStringList firstCellPieces(const SheetRef &sheet)
+{
+    return sheet->UsedRange().Cells(1, 1).Address().split(QLatin1Char('$'));
+}
+
+} // namespace
+
+int GetLastUsedRow(const SheetRef &sheet)
+{
+    const QStringList pieces = firstCellPieces(sheet);
+    return pieces.value(2).toInt() + sheet->UsedRange().EntireRow().Count() - 1;
+}
+
+int GetLastUsedColumn(const SheetRef &sheet)
+{
+    const QStringList pieces = firstCellPieces(sheet);
+    // three-letter columns of wide .xlsx sheets are read too
+    return excel::CellAddress::columnNumber(pieces.value(1)) +
+           sheet->UsedRange().EntireColumn().Count() - 1;
+}
+
+void GetUsedColumnSpan(const SheetRef &sheet, int &firstColumn, int &lastColumn)
+{
+    firstColumn = excel::CellAddress::columnNumber(firstCellPieces(sheet).value(1));
+    lastColumn = GetLastUsedColumn(sheet);
+}
+
+void SaveVisibleSheets(const BookRef &book, ClsMap &map)
+{
+    auto sheets = book->Worksheets();
+    for (int i = 1; i <= sheets->Count(); ++i) {
+        SheetRef ws = sheets->Item(i);
+        map.Add(ws->Name(), QString::number(ws->Visible()));
+    }
+}
+
+void RestoreVisibleSheets(const BookRef &book, ClsMap &map)
+{
+    QStringList names;
+    map.ToArray_String(names);
+    auto sheets = book->Worksheets();
+    auto stateOf = [&](const QString &name) {
+        QString value = map.Exists(name) ? map.GetValue(name) : QString();
+        return value.isEmpty() ? -1 : value.toInt();
+    };
+    // shown sheets first, then the hidden ones, so that one sheet always stays visible
+    for (const QString &name : names)
+        if (stateOf(name) == -1) sheets->Item(name)->setVisible(-1);
+    for (const QString &name : names)
+        if (stateOf(name) != -1) sheets->Item(name)->setVisible(stateOf(name));
+}
+
+bool SheetExists(const QString &name, const BookRef &book)
+{
+    try {
+        return book && !book->Worksheets()->Item(name)->Name().isEmpty();
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+QString GetCellCommentText(const excel::Range &cell)
+{
+    std::shared_ptr<excel::Comment> comment = cell.Comment();
+    return comment ? comment->Text() : QString();
+}
+
+} // namespace ModExcel

@@ -1,0 +1,498 @@
+#include "platform/excel/XlsxStyleTable.h"
+
+#include <pugixml.hpp>
+
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+namespace excel {
+
+namespace {
+
+const char minimalStyles[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+    "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+    "</font></fonts>"
+    "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+    "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+    "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+    "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"
+    "</cellStyleXfs>"
+    "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+    "xfId=\"0\"/></cellXfs>"
+    "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
+    "</cellStyles></styleSheet>";
+
+struct BuiltinFormat
+{
+    int id;
+    const char *code;
+};
+
+const BuiltinFormat builtinFormats[] = {
+    {0, "General"},
+    {1, "0"},
+    {2, "0.00"},
+    {3, "#,##0"},
+    {4, "#,##0.00"},
+    {9, "0%"},
+    {10, "0.00%"},
+    {11, "0.00E+00"},
+    {12, "# ?/?"},
+    {13, "# ?\?/??"},
+    {14, "mm-dd-yy"},
+    {15, "d-mmm-yy"},
+    {16, "d-mmm"},
+    {17, "mmm-yy"},
+    {18, "h:mm AM/PM"},
+    {19, "h:mm:ss AM/PM"},
+    {20, "h:mm"},
+    {21, "h:mm:ss"},
+    {22, "m/d/yy h:mm"},
+    {37, "#,##0 ;(#,##0)"},
+    {38, "#,##0 ;[Red](#,##0)"},
+    {39, "#,##0.00;(#,##0.00)"},
+    {40, "#,##0.00;[Red](#,##0.00)"},
+    {45, "mm:ss"},
+    {46, "[h]:mm:ss"},
+    {47, "mmss.0"},
+    {48, "##0.0E+0"},
+    {49, "@"},
+};
+
+const char *builtinCode(int id)
+{
+    for (const auto &f : builtinFormats)
+        if (f.id == id) return f.code;
+    return nullptr;
+}
+
+const std::int32_t palette[56] = {
+    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
+    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
+    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
+    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
+    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
+    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
+    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333,
+};
+
+// The file's pattern names by the automation's pattern constants.
+struct PatternName
+{
+    int pattern;
+    const char *name;
+};
+
+const PatternName patternNames[] = {
+    {-4142, "none"},         {1, "solid"},         {-4105, "solid"},
+    {-4125, "mediumGray"},   {-4126, "darkGray"},  {-4124, "lightGray"},
+    {17, "gray125"},         {18, "gray0625"},     {-4128, "darkHorizontal"},
+    {-4166, "darkVertical"}, {-4121, "darkDown"},  {-4162, "darkUp"},
+    {9, "darkGrid"},         {10, "darkTrellis"},  {11, "lightHorizontal"},
+    {12, "lightVertical"},   {13, "lightDown"},    {14, "lightUp"},
+    {15, "lightGrid"},       {16, "lightTrellis"},
+};
+
+// A child element by local name, whatever prefix the file uses.
+pugi::xml_node child(const pugi::xml_node &parent, const char *local)
+{
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        const char *name = c.name();
+        const char *colon = std::strchr(name, ':');
+        if (std::strcmp(colon ? colon + 1 : name, local) == 0) return c;
+    }
+    return {};
+}
+
+QString prefixOf(const pugi::xml_node &node)
+{
+    const char *name = node.name();
+    const char *colon = std::strchr(name, ':');
+    return colon ? QString::fromUtf8(name, int(colon - name + 1)) : QString();
+}
+
+pugi::xml_node nth(const pugi::xml_node &parent, const char *local, int index)
+{
+    if (index < 0) return {};
+    int i = 0;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        const char *name = c.name();
+        const char *colon = std::strchr(name, ':');
+        if (std::strcmp(colon ? colon + 1 : name, local) != 0) continue;
+        if (i++ == index) return c;
+    }
+    return {};
+}
+
+int countOf(const pugi::xml_node &parent)
+{
+    int n = 0;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element) ++n;
+    return n;
+}
+
+void setCount(pugi::xml_node parent)
+{
+    pugi::xml_attribute a = parent.attribute("count");
+    if (!a) a = parent.append_attribute("count");
+    a.set_value(countOf(parent));
+}
+
+QByteArray rgbText(std::int32_t color)
+{
+    return QByteArray("FF") +
+           QByteArray::number(color & 0xFFFFFF, 16).toUpper().rightJustified(6, '0');
+}
+
+} // namespace
+
+XlsxStyleTable::XlsxStyleTable() : m_doc(std::make_unique<pugi::xml_document>())
+{
+    m_doc->load_string(minimalStyles, pugi::parse_default | pugi::parse_declaration);
+    index();
+}
+
+XlsxStyleTable::~XlsxStyleTable() = default;
+
+std::int32_t XlsxStyleTable::paletteColor(int colorIndex)
+{
+    return colorIndex >= 1 && colorIndex <= 56 ? palette[colorIndex - 1] : -1;
+}
+
+bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXml, QString *error)
+{
+    auto doc = std::make_unique<pugi::xml_document>();
+    pugi::xml_parse_result r = doc->load_buffer(stylesXml.constData(), size_t(stylesXml.size()),
+                                                pugi::parse_default | pugi::parse_declaration |
+                                                    pugi::parse_ws_pcdata_single);
+    if (!r) {
+        if (error)
+            *error = QStringLiteral("malformed XML (%1)").arg(QString::fromUtf8(r.description()));
+        return false;
+    }
+    pugi::xml_node root = doc->document_element();
+    if (!child(root, "cellXfs")) {
+        if (error) *error = QStringLiteral("no cell formats");
+        return false;
+    }
+    m_doc = std::move(doc);
+    m_theme.clear();
+    if (!themeXml.isEmpty()) {
+        pugi::xml_document theme;
+        if (theme.load_buffer(themeXml.constData(), size_t(themeXml.size()))) {
+            pugi::xml_node scheme = theme.select_node("//*[local-name()='clrScheme']").node();
+            // Theme colour numbers run lt1, dk1, lt2, dk2, then the scheme's order.
+            const char *order[] = {"lt1",     "dk1",     "lt2",     "dk2",
+                                   "accent1", "accent2", "accent3", "accent4",
+                                   "accent5", "accent6", "hlink",   "folHlink"};
+            for (const char *name : order) {
+                std::int32_t value = -2;
+                pugi::xml_node entry = child(scheme, name);
+                pugi::xml_node srgb = child(entry, "srgbClr");
+                pugi::xml_node sys = child(entry, "sysClr");
+                if (srgb)
+                    value = std::int32_t(std::strtol(srgb.attribute("val").value(), nullptr, 16));
+                else if (sys)
+                    value =
+                        std::int32_t(std::strtol(sys.attribute("lastClr").value(), nullptr, 16));
+                m_theme.push_back(value);
+            }
+        }
+    }
+    m_map.clear();
+    m_derived.clear();
+    m_fills.clear();
+    m_fonts.clear();
+    m_changed = false;
+    index();
+    return true;
+}
+
+void XlsxStyleTable::index()
+{
+    m_customFormats.clear();
+    m_formatIds.clear();
+    m_nextFormatId = 164;
+    for (const auto &f : builtinFormats)
+        m_formatIds.insert(QString::fromLatin1(f.code), f.id);
+    pugi::xml_node numFmts = child(m_doc->document_element(), "numFmts");
+    for (pugi::xml_node f = numFmts.first_child(); f; f = f.next_sibling()) {
+        if (f.type() != pugi::node_element) continue;
+        int id = f.attribute("numFmtId").as_int(-1);
+        QString code = QString::fromUtf8(f.attribute("formatCode").value());
+        if (id < 0) continue;
+        m_customFormats.insert(id, code);
+        m_formatIds.insert(code, id);
+        if (id >= m_nextFormatId) m_nextFormatId = id + 1;
+    }
+}
+
+std::int32_t XlsxStyleTable::decodeColor(const pugi::xml_node &color) const
+{
+    if (!color || color.attribute("auto").as_bool()) return -1;
+    if (pugi::xml_attribute rgb = color.attribute("rgb"))
+        return std::int32_t(std::strtoul(rgb.value(), nullptr, 16) & 0xFFFFFF);
+    if (color.attribute("tint").as_double() != 0.0) return -2;
+    if (pugi::xml_attribute ix = color.attribute("indexed")) {
+        int i = ix.as_int();
+        if (i >= 8 && i <= 63) return palette[i - 8];
+        if (i >= 0 && i < 8) return palette[i];
+        return -1; // system colours: automatic
+    }
+    if (pugi::xml_attribute th = color.attribute("theme")) {
+        unsigned t = th.as_uint();
+        return t < m_theme.size() ? m_theme[t] : -2;
+    }
+    return -1;
+}
+
+XlsxStyleTable::Decoded XlsxStyleTable::decode(int xf) const
+{
+    Decoded d;
+    pugi::xml_node root = m_doc->document_element();
+    pugi::xml_node x = nth(child(root, "cellXfs"), "xf", xf);
+    d.numFmtId = x.attribute("numFmtId").as_int();
+    pugi::xml_node font = nth(child(root, "fonts"), "font", x.attribute("fontId").as_int());
+    pugi::xml_node fontColor = child(font, "color");
+    d.fontColor = decodeColor(fontColor);
+    d.fontIsText = fontColor && std::strcmp(fontColor.attribute("theme").value(), "1") == 0 &&
+                   fontColor.attribute("tint").as_double() == 0.0;
+    pugi::xml_node fill = nth(child(root, "fills"), "fill", x.attribute("fillId").as_int());
+    pugi::xml_node pf = child(fill, "patternFill");
+    if (!pf) {
+        // A gradient reads as a solid fill of no particular colour.
+        d.pattern = child(fill, "gradientFill") ? QStringLiteral("solid") : QStringLiteral("none");
+        d.fillColor = decodeColor(child(pf, "fgColor"));
+    }
+    d.pattern = QString::fromUtf8(pf.attribute("patternType").value());
+    if (d.pattern.isEmpty()) d.pattern = QStringLiteral("none");
+    d.fillColor =
+        decodeColor(child(pf, d.pattern == QLatin1String("solid") ? "fgColor" : "bgColor"));
+    return d;
+}
+
+std::int32_t XlsxStyleTable::wantedColor(std::int32_t color, int colorIndex)
+{
+    if (color >= 0) return color & 0xFFFFFF;
+    return paletteColor(colorIndex);
+}
+
+QString XlsxStyleTable::wantedPattern(const CellStyle &style)
+{
+    for (const auto &p : patternNames)
+        if (p.pattern == style.fillPattern) return QString::fromLatin1(p.name);
+    return QStringLiteral("solid");
+}
+
+int XlsxStyleTable::wantedNumFmt(const CellStyle &style, bool add)
+{
+    const int id = style.numberFormatId;
+    const QString &code = style.numberFormat;
+    if (const char *builtin = builtinCode(id)) {
+        if (code.isEmpty() || code == QLatin1String(builtin) ||
+            (((id >= 14 && id <= 22) || (id >= 45 && id <= 47)) && style.isDate))
+            return id;
+    }
+    if (id >= 164 && m_customFormats.value(id) == code && !code.isEmpty()) return id;
+    if (code.isEmpty()) return id >= 0 && builtinCode(id) ? id : 0;
+    auto it = m_formatIds.constFind(code);
+    if (it != m_formatIds.constEnd()) return it.value();
+    if (!add) return -1;
+    pugi::xml_node root = m_doc->document_element();
+    pugi::xml_node numFmts = child(root, "numFmts");
+    if (!numFmts) {
+        numFmts =
+            root.prepend_child((prefixOf(root) + QStringLiteral("numFmts")).toUtf8().constData());
+    }
+    int newId = m_nextFormatId++;
+    pugi::xml_node f =
+        numFmts.append_child((prefixOf(root) + QStringLiteral("numFmt")).toUtf8().constData());
+    f.append_attribute("numFmtId").set_value(newId);
+    f.append_attribute("formatCode").set_value(code.toUtf8().constData());
+    setCount(numFmts);
+    m_customFormats.insert(newId, code);
+    m_formatIds.insert(code, newId);
+    m_changed = true;
+    return newId;
+}
+
+bool XlsxStyleTable::fontMatches(const Decoded &d, std::int32_t wanted)
+{
+    return d.fontColor == wanted || (wanted == -1 && d.fontIsText);
+}
+
+bool XlsxStyleTable::matches(const CellStyle &style, int xf)
+{
+    Decoded d = decode(xf);
+    if (wantedNumFmt(style, false) != d.numFmtId) return false;
+    if (!fontMatches(d, wantedColor(style.fontColor, style.fontColorIndex))) return false;
+    QString pattern = wantedPattern(style);
+    if (pattern != d.pattern) return false;
+    if (pattern == QLatin1String("none")) return true;
+    return d.fillColor == wantedColor(style.fillColor, style.fillColorIndex);
+}
+
+int XlsxStyleTable::formatIndex(const std::vector<CellStyle> &styles, std::uint32_t styleIndex)
+{
+    if (styleIndex >= styles.size()) return 0;
+    if (m_map.size() < styles.size()) m_map.resize(styles.size(), -1);
+    int &cached = m_map[styleIndex];
+    if (cached >= 0) return cached;
+    const CellStyle &style = styles[styleIndex];
+    int xfCount = countOf(child(m_doc->document_element(), "cellXfs"));
+    // A changed style builds on the file's format it was changed from, keeping its borders,
+    // alignment and font face.
+    int base = 0;
+    if (style.sourceIndex >= 0 && style.sourceIndex < xfCount)
+        base = style.sourceIndex;
+    else if (style.derivedFrom >= 0 && style.derivedFrom < xfCount)
+        base = style.derivedFrom;
+    if (matches(style, base)) {
+        cached = base;
+    } else {
+        cached = derive(style, base);
+    }
+    return cached;
+}
+
+int XlsxStyleTable::derive(const CellStyle &style, int baseXf)
+{
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+                            .arg(baseXf)
+                            .arg(style.numberFormatId)
+                            .arg(style.numberFormat)
+                            .arg(wantedColor(style.fontColor, style.fontColorIndex))
+                            .arg(style.fontColorIndex)
+                            .arg(wantedPattern(style))
+                            .arg(wantedColor(style.fillColor, style.fillColorIndex))
+                            .arg(style.fillColorIndex);
+    auto it = m_derived.constFind(key);
+    if (it != m_derived.constEnd()) return it.value();
+
+    pugi::xml_node root = m_doc->document_element();
+    pugi::xml_node cellXfs = child(root, "cellXfs");
+    pugi::xml_node base = nth(cellXfs, "xf", baseXf);
+    Decoded d = decode(baseXf);
+
+    int numFmtId = wantedNumFmt(style, true);
+    int fontId = base.attribute("fontId").as_int();
+    if (!fontMatches(d, wantedColor(style.fontColor, style.fontColorIndex)))
+        fontId = addFont(fontId, style);
+    int fillId = base.attribute("fillId").as_int();
+    {
+        QString pattern = wantedPattern(style);
+        if (pattern != d.pattern ||
+            (pattern != QLatin1String("none") &&
+             d.fillColor != wantedColor(style.fillColor, style.fillColorIndex)))
+            fillId = addFill(style);
+    }
+
+    pugi::xml_node xf = cellXfs.append_copy(base);
+    auto set = [&](const char *name, int value) {
+        pugi::xml_attribute a = xf.attribute(name);
+        if (!a) a = xf.append_attribute(name);
+        a.set_value(value);
+    };
+    set("numFmtId", numFmtId);
+    set("fontId", fontId);
+    set("fillId", fillId);
+    if (!xf.attribute("borderId")) set("borderId", 0);
+    if (!xf.attribute("xfId")) set("xfId", 0);
+    if (numFmtId != 0) set("applyNumberFormat", 1);
+    if (fontId != base.attribute("fontId").as_int()) set("applyFont", 1);
+    if (fillId != base.attribute("fillId").as_int()) set("applyFill", 1);
+    setCount(cellXfs);
+    m_changed = true;
+    int index = countOf(cellXfs) - 1;
+    m_derived.insert(key, index);
+    return index;
+}
+
+int XlsxStyleTable::addFont(int baseFont, const CellStyle &style)
+{
+    const QString key =
+        QStringLiteral("%1|%2|%3").arg(baseFont).arg(style.fontColor).arg(style.fontColorIndex);
+    auto it = m_fonts.constFind(key);
+    if (it != m_fonts.constEnd()) return it.value();
+    pugi::xml_node root = m_doc->document_element();
+    pugi::xml_node fonts = child(root, "fonts");
+    pugi::xml_node base = nth(fonts, "font", baseFont);
+    pugi::xml_node font =
+        base ? fonts.append_copy(base)
+             : fonts.append_child((prefixOf(root) + QStringLiteral("font")).toUtf8().constData());
+    pugi::xml_node color = child(font, "color");
+    if (color) font.remove_child(color);
+    std::int32_t rgb = style.fontColor >= 0 ? style.fontColor : -1;
+    int indexed = style.fontColor < 0 && style.fontColorIndex >= 1 && style.fontColorIndex <= 56
+                      ? style.fontColorIndex + 7
+                      : -1;
+    if (rgb >= 0 || indexed >= 0) {
+        const QByteArray name = (prefixOf(root) + QStringLiteral("color")).toUtf8();
+        pugi::xml_node sz = child(font, "sz");
+        color = sz ? font.insert_child_after(name.constData(), sz)
+                   : font.append_child(name.constData());
+        if (rgb >= 0)
+            color.append_attribute("rgb").set_value(rgbText(rgb).constData());
+        else
+            color.append_attribute("indexed").set_value(indexed);
+    }
+    setCount(fonts);
+    int id = countOf(fonts) - 1;
+    m_fonts.insert(key, id);
+    return id;
+}
+
+int XlsxStyleTable::addFill(const CellStyle &style)
+{
+    const QString pattern = wantedPattern(style);
+    const QString key =
+        QStringLiteral("%1|%2|%3").arg(pattern).arg(style.fillColor).arg(style.fillColorIndex);
+    auto it = m_fills.constFind(key);
+    if (it != m_fills.constEnd()) return it.value();
+    pugi::xml_node root = m_doc->document_element();
+    const QString p = prefixOf(root);
+    pugi::xml_node fills = child(root, "fills");
+    if (!fills)
+        fills = root.insert_child_after((p + QStringLiteral("fills")).toUtf8().constData(),
+                                        child(root, "fonts"));
+    pugi::xml_node fill = fills.append_child((p + QStringLiteral("fill")).toUtf8().constData());
+    pugi::xml_node pf = fill.append_child((p + QStringLiteral("patternFill")).toUtf8().constData());
+    pf.append_attribute("patternType").set_value(pattern.toUtf8().constData());
+    if (pattern != QLatin1String("none")) {
+        std::int32_t rgb = style.fillColor >= 0 ? style.fillColor : -1;
+        int indexed = rgb < 0 && style.fillColorIndex >= 1 && style.fillColorIndex <= 56
+                          ? style.fillColorIndex + 7
+                          : -1;
+        // The reader takes a fill's colour from its foreground, whatever the pattern.
+        pugi::xml_node c = pf.append_child((p + QStringLiteral("fgColor")).toUtf8().constData());
+        if (rgb >= 0)
+            c.append_attribute("rgb").set_value(rgbText(rgb).constData());
+        else if (indexed >= 0)
+            c.append_attribute("indexed").set_value(indexed);
+        else
+            c.append_attribute("indexed").set_value(64);
+        pf.append_child((p + QStringLiteral("bgColor")).toUtf8().constData())
+            .append_attribute("indexed")
+            .set_value(64);
+    }
+    setCount(fills);
+    int id = countOf(fills) - 1;
+    m_fills.insert(key, id);
+    return id;
+}
+
+QByteArray XlsxStyleTable::xml() const
+{
+    std::ostringstream out;
+    m_doc->save(out, "", pugi::format_raw, pugi::encoding_utf8);
+    const std::string s = out.str();
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+} // namespace excel

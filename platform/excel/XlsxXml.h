@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace excel {
+
+// Small helpers for writing SpreadsheetML text and for finding elements in an existing part
+// without building a tree (sheet parts can be very large).
+class XlsxXml
+{
+public:
+    // One child element of the document's root element: its local name and its byte span
+    // (from '<' to just after the closing '>').
+    struct Child
+    {
+        QByteArray localName;
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+
+    // The root element of a part: its prefix ("" or "x:"), where its start tag ends and where
+    // its end tag begins, and its children in document order.
+    struct Layout
+    {
+        QByteArray prefix;
+        qsizetype startTagEnd = 0;
+        qsizetype endTagBegin = 0;
+        std::vector<Child> children;
+    };
+
+    // Scans a well-formed part; returns false (with *error) when it cannot find its structure.
+    static bool scan(const QByteArray &xml, Layout *layout, QString *error);
+
+    // Text escaped for element content or for a double-quoted attribute. Characters XML 1.0
+    // cannot carry are written in the workbook's own _xHHHH_ form.
+    static void appendEscaped(QByteArray &out, const QString &text, bool attribute = false);
+    static QByteArray escaped(const QString &text, bool attribute = false);
+
+    // "A", "Z", "AA", ... for a 1-based column.
+    static void appendColumnName(QByteArray &out, int column);
+    static QByteArray cellReference(int row, int column);
+    static QByteArray rangeReference(int firstRow, int firstColumn, int lastRow, int lastColumn);
+
+    // The shortest text that reads back as the same double.
+    static void appendNumber(QByteArray &out, double value);
+
+    // The attributes of a start tag as (qualified name, raw value) pairs.
+    static std::vector<std::pair<QByteArray, QByteArray>> attributes(const QByteArray &startTag);
+};
+
+} // namespace excel
