@@ -535,7 +535,12 @@ bool Decompiler::arrayConstant(QString *text)
 QString Decompiler::run()
 {
     const int size = int(m_tokens.size());
+    // A formula's text may not be longer than this; giving up there also keeps a hostile token
+    // array from taking quadratic time and memory.
+    constexpr qsizetype maxLength = 8192;
     while (m_pos < size) {
+        if (!m_stack.empty() && m_stack.back().text.size() > maxLength)
+            return fail(QStringLiteral("formula longer than %1 characters").arg(maxLength));
         const int at = m_pos;
         const int ptg = u8(m_pos++);
         const int base = ptg < 0x20 ? ptg : ((ptg & 0x1F) | 0x20);

@@ -209,6 +209,14 @@ bool XlsReader::run(const QByteArray &bytes)
             continue;
         }
         if (!readSheet(stream, bound)) return false;
+        // Sheets never share records; overlapping ones would also be read over and over.
+        const qsizetype start = qsizetype(bound.position), end = stream.position();
+        const auto next = m_sheetRanges.lower_bound(start);
+        if ((next != m_sheetRanges.end() && next->first < end) ||
+            (next != m_sheetRanges.begin() && std::prev(next)->second > start))
+            return fail(QStringLiteral("sheets overlap in the Workbook stream (at sheet \"%1\")")
+                            .arg(bound.name));
+        m_sheetRanges[start] = end;
     }
     return true;
 }

@@ -124,6 +124,23 @@ TEST(XlsFormulaTest, DecompilesTokens)
     }
 }
 
+TEST(XlsFormulaTest, GivesUpOnTextsLongerThanAFormulaMayBe)
+{
+    // 1 wrapped in 5000 pairs of parentheses, and a long chain of additions.
+    const QByteArray parens = QByteArray::fromHex("1e0100") + QByteArray(5000, '\x15');
+    EXPECT_TRUE(
+        XlsFormula::decompile(parens, {}, context(), 0, 0).startsWith(XlsFormula::kNotDecompiled));
+    QByteArray sum = QByteArray::fromHex("1e0100");
+    for (int i = 0; i < 5000; ++i)
+        sum += QByteArray::fromHex("1e0100 03");
+    EXPECT_TRUE(
+        XlsFormula::decompile(sum, {}, context(), 0, 0).startsWith(XlsFormula::kNotDecompiled));
+    EXPECT_EQ(XlsFormula::decompile(QByteArray::fromHex("1e0100") + QByteArray(100, '\x15'), {},
+                                    context(), 0, 0)
+                  .size(),
+              202);
+}
+
 TEST(XlsFormulaTest, NamesAndNumbers)
 {
     const std::pair<int, const char *> columns[] = {
