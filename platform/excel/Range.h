@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/com/Variant.h"
+#include "platform/com/VariantArray.h"
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/Comment.h"
 #include "platform/excel/Font.h"

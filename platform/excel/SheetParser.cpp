@@ -16,17 +16,38 @@ namespace {
 
 constexpr std::size_t kMaxToken = 64u << 20; // one tag or one text run
 
-inline std::uint32_t nameHash(const char *s, std::size_t n)
+// Identifies an element's name for matching its end tag: the short names of cell data ("c",
+// "v", "row") by their bytes, longer ones by a hash.
+inline std::uint64_t nameHash(const char *s, std::size_t n)
 {
-    std::uint32_t h = 2166136261u;
+    const auto u = [s](std::size_t i) { return std::uint64_t(std::uint8_t(s[i])); };
+    switch (n) {
+    case 1:
+        return (1ull << 56) | u(0);
+    case 2:
+        return (2ull << 56) | u(0) | u(1) << 8;
+    case 3:
+        return (3ull << 56) | u(0) | u(1) << 8 | u(2) << 16;
+    default:
+        break;
+    }
+    std::uint64_t h = 14695981039346656037ull;
     for (std::size_t i = 0; i < n; ++i)
-        h = (h ^ std::uint8_t(s[i])) * 16777619u;
-    return h;
+        h = (h ^ u(i)) * 1099511628211ull;
+    return h & 0x00FFFFFFFFFFFFFFull; // never equal to a short name's value
 }
 
+// XML white space; the other control characters cannot occur in well-formed XML.
 inline bool isSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    return std::uint8_t(c) <= 0x20;
+}
+
+inline const char *findColon(const char *s, const char *e)
+{
+    for (; s < e; ++s)
+        if (*s == ':') return s;
+    return nullptr;
 }
 
 inline bool is(const char *name, std::size_t n, const char (&lit)[2])
@@ -59,19 +80,49 @@ template <typename F> bool forEachAttribute(const char *p, const char *end, F &&
         if (p >= end || (*p != '"' && *p != '\'')) return false;
         char quote = *p++;
         const char *value = p;
-        const void *close = std::memchr(p, quote, std::size_t(end - p));
-        if (!close) return false;
-        p = static_cast<const char *>(close);
+        while (p < end && *p != quote) // values are short: a loop beats a call
+            ++p;
+        if (p >= end) return false;
         // attributes are matched by local name: "r:id" and "x:r" read as "id" and "r"
-        const void *colon = std::memchr(name, ':', nameLength);
-        if (colon) {
-            const char *local = static_cast<const char *>(colon) + 1;
+        if (const char *colon = findColon(name, name + nameLength)) {
+            const char *local = colon + 1;
             nameLength -= std::size_t(local - name);
             name = local;
         }
         f(name, nameLength, value, std::size_t(p - value));
         ++p;
     }
+    return true;
+}
+
+// "AB12": upper-case letters and digits, the form writers use; anything else goes the general way.
+inline bool parseReference(const char *s, std::size_t n, int *row, int *column)
+{
+    std::size_t i = 0;
+    unsigned c = 0, r = 0;
+    while (i < n && unsigned(s[i] - 'A') < 26u)
+        c = c * 26 + unsigned(s[i++] - 'A' + 1);
+    const std::size_t letters = i;
+    while (i < n && unsigned(s[i] - '0') < 10u)
+        r = r * 10 + unsigned(s[i++] - '0');
+    if (letters == 0 || letters > 3 || i != n || i == letters || i - letters > 7)
+        return CellAddress::parseCell(s, n, row, column);
+    if (r < 1 || r > unsigned(CellAddress::MaxRows) || c > unsigned(CellAddress::MaxColumns))
+        return false;
+    *row = int(r);
+    *column = int(c);
+    return true;
+}
+
+inline bool parseStyleIndex(const char *s, std::size_t n, std::uint32_t *out)
+{
+    if (n == 0 || n > 9) return false;
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (unsigned(s[i] - '0') >= 10u) return false;
+        v = v * 10 + std::uint32_t(s[i] - '0');
+    }
+    *out = v;
     return true;
 }
 
@@ -88,6 +139,34 @@ bool parseDouble(const char *s, std::size_t n, double *out)
     while (n && isSpace(s[n - 1]))
         --n;
     if (n && *s == '+') ++s, --n;
+    // Plain decimals of at most 15 digits: the digits as a whole number divided by a power of
+    // ten, both exact in a double, round exactly as the general conversion does.
+    static const double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (n && n <= 17) {
+        const char *p = s, *e = s + n;
+        bool negative = *p == '-';
+        if (negative) ++p;
+        std::uint64_t digits = 0;
+        int count = 0, decimals = -1;
+        for (; p < e; ++p) {
+            if (*p >= '0' && *p <= '9') {
+                digits = digits * 10 + std::uint64_t(*p - '0');
+                ++count;
+                if (decimals >= 0) ++decimals;
+            } else if (*p == '.' && decimals < 0) {
+                decimals = 0;
+            } else {
+                break;
+            }
+        }
+        if (p == e && count > 0 && count <= 15 && decimals != 0) {
+            double v = double(digits);
+            if (decimals > 0) v /= kPowers[decimals];
+            *out = negative ? -v : v;
+            return true;
+        }
+    }
     auto r = std::from_chars(s, s + n, *out);
     return n && r.ec == std::errc() && r.ptr == s + n;
 }
@@ -262,15 +341,20 @@ bool SheetParser::parse(bool final)
         }
         // an element tag: find its '>' outside attribute quotes
         const char *q = p + 1;
-        for (; q < end; ++q) {
-            const char c = *q;
-            if (c == '>') break;
-            if (c == '"' || c == '\'') {
-                while (++q < end && *q != c) {
+        if (end - p >= 4 && (p[2] == '>' || (p[1] == '/' && p[3] == '>'))) {
+            // "<v>", "</v>", "</c>": the one-letter tags that make up most of cell data
+            q = p[2] == '>' ? p + 2 : p + 3;
+        } else {
+            for (; q < end; ++q) {
+                const char c = *q;
+                if (c == '>') break;
+                if (c == '"' || c == '\'') {
+                    while (++q < end && *q != c) {
+                    }
+                    if (q == end) break;
+                } else if (c == '<') {
+                    return fail(QStringLiteral("malformed tag"), p);
                 }
-                if (q == end) break;
-            } else if (c == '<') {
-                return fail(QStringLiteral("malformed tag"), p);
             }
         }
         if (q == end) {
@@ -294,10 +378,9 @@ bool SheetParser::handleTag(const char *b, const char *e)
     while (nameEnd < e && !isSpace(*nameEnd) && *nameEnd != '/')
         ++nameEnd;
     if (nameEnd == b) return fail(QStringLiteral("a tag without a name"), b);
-    std::uint32_t hash = nameHash(b, std::size_t(nameEnd - b));
+    std::uint64_t hash = nameHash(b, std::size_t(nameEnd - b));
     const char *name = b;
-    if (const void *colon = std::memchr(b, ':', std::size_t(nameEnd - b)))
-        name = static_cast<const char *>(colon) + 1;
+    if (const char *colon = findColon(b, nameEnd)) name = colon + 1;
     std::size_t n = std::size_t(nameEnd - name);
     const char *attrs = nameEnd;
     const char *attrsEnd = selfClosing ? e - 1 : e;
@@ -434,11 +517,10 @@ bool SheetParser::startCell(const char *attrs, const char *end)
                                    if (al != 1) return;
                                    switch (an[0]) {
                                    case 'r':
-                                       if (!CellAddress::parseCell(v, vl, &row, &column))
-                                           badRef = true;
+                                       if (!parseReference(v, vl, &row, &column)) badRef = true;
                                        break;
                                    case 's':
-                                       if (!parseInt(v, vl, &m_style)) badStyle = true;
+                                       if (!parseStyleIndex(v, vl, &m_style)) badStyle = true;
                                        break;
                                    case 't':
                                        if (vl == 1)

@@ -64,7 +64,7 @@ private:
     std::int64_t m_line = 1;
     QString m_error;
 
-    std::vector<std::uint32_t> m_stack; // hashes of the open elements' names
+    std::vector<std::uint64_t> m_stack; // the open elements' names, as nameHash gives them
     bool m_inSheetData = false;
     bool m_inCell = false;
     bool m_inInline = false;

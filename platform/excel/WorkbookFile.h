@@ -12,8 +12,6 @@ class WorkbookFile
 {
 public:
     static bool read(const QString &path, WorkbookData *out, QString *error);
-    // Whether the legacy .xls reader is built in.
-    static bool canReadXls();
 };
 
 } // namespace excel
