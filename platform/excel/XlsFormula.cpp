@@ -763,8 +763,7 @@ QString Decompiler::run()
             if (!need(6)) return failToken(ptg, at);
             m_pos += 6;
             break;
-        case 0x29:
-        case 0x2E: // memory function
+        case 0x29: // memory function
             if (!need(2)) return failToken(ptg, at);
             m_pos += 2;
             break;
