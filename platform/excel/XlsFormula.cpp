@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QtEndian>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace excel {
@@ -428,7 +429,8 @@ QString Decompiler::areaText(int row1, int row2, int col1, int col2, std::uint16
                QLatin1Char(':') + (c2 ? QString() : QStringLiteral("$")) +
                XlsFormula::columnName(col2);
     }
-    if (col1 == 0 && col2 == 0xFF) {
+    // Whole rows: some writers give the last column as 255, others as 16383.
+    if (col1 == 0 && (col2 == 0xFF || col2 == 0x3FFF)) {
         return (r1 ? QString() : QStringLiteral("$")) + QString::number(row1 + 1) +
                QLatin1Char(':') + (r2 ? QString() : QStringLiteral("$")) +
                QString::number(row2 + 1);
@@ -535,7 +537,12 @@ bool Decompiler::arrayConstant(QString *text)
 QString Decompiler::run()
 {
     const int size = int(m_tokens.size());
+    // A formula's text may not be longer than this; giving up there also keeps a hostile token
+    // array from taking quadratic time and memory.
+    constexpr qsizetype maxLength = 8192;
     while (m_pos < size) {
+        if (!m_stack.empty() && m_stack.back().text.size() > maxLength)
+            return fail(QStringLiteral("formula longer than %1 characters").arg(maxLength));
         const int at = m_pos;
         const int ptg = u8(m_pos++);
         const int base = ptg < 0x20 ? ptg : ((ptg & 0x1F) | 0x20);
@@ -685,7 +692,20 @@ QString Decompiler::run()
             if (tab == 255) { // the function's name is the first argument
                 if (count < 1 || int(m_stack.size()) < count) return failToken(ptg, at);
                 const std::size_t nameAt = m_stack.size() - std::size_t(count);
-                const QString name = m_stack[nameAt].text;
+                QString name = m_stack[nameAt].text;
+                // Functions new in Excel 2007 are stored as add-in names with a prefix that
+                // their formula text does not show.
+                static const QStringList native = {
+                    QStringLiteral("AVERAGEIF"),        QStringLiteral("AVERAGEIFS"),
+                    QStringLiteral("COUNTIFS"),         QStringLiteral("IFERROR"),
+                    QStringLiteral("SUMIFS"),           QStringLiteral("CUBEKPIMEMBER"),
+                    QStringLiteral("CUBEMEMBER"),       QStringLiteral("CUBEMEMBERPROPERTY"),
+                    QStringLiteral("CUBERANKEDMEMBER"), QStringLiteral("CUBESET"),
+                    QStringLiteral("CUBESETCOUNT"),     QStringLiteral("CUBEVALUE")};
+                const QString prefix = QStringLiteral("_xlfn.");
+                if (name.startsWith(prefix, Qt::CaseInsensitive) &&
+                    native.contains(name.mid(prefix.size()), Qt::CaseInsensitive))
+                    name = name.mid(prefix.size());
                 m_stack.erase(m_stack.begin() + std::ptrdiff_t(nameAt));
                 if (!call(name, count - 1)) return failToken(ptg, at);
                 break;
@@ -743,8 +763,7 @@ QString Decompiler::run()
             if (!need(6)) return failToken(ptg, at);
             m_pos += 6;
             break;
-        case 0x29:
-        case 0x2E: // memory function
+        case 0x29: // memory function
             if (!need(2)) return failToken(ptg, at);
             m_pos += 2;
             break;
@@ -868,14 +887,17 @@ QString XlsFormula::quoteSheetName(const QString &name)
 
 QString XlsFormula::numberText(double value)
 {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // The shortest digits that read back as the same number: plain from 1E-05 up to 1E+15, in
+    // exponent form (1E+20, 1.5E-07) outside.
+    char buffer[400];
+    const double magnitude = std::abs(value);
+    const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value,
+                      plain ? std::chars_format::fixed : std::chars_format::scientific);
     QString text = QString::fromLatin1(buffer, int(result.ptr - buffer));
-    const int e = text.indexOf(QLatin1Char('e'));
-    if (e >= 0) {
-        // 1e+20 reads 1E+20, 1e-07 reads 1E-07.
-        text[e] = QLatin1Char('E');
-    }
+    const int e = int(text.indexOf(QLatin1Char('e')));
+    if (e >= 0) text[e] = QLatin1Char('E');
     return text;
 }
 

@@ -209,6 +209,14 @@ bool XlsReader::run(const QByteArray &bytes)
             continue;
         }
         if (!readSheet(stream, bound)) return false;
+        // Sheets never share records; overlapping ones would also be read over and over.
+        const qsizetype start = qsizetype(bound.position), end = stream.position();
+        const auto next = m_sheetRanges.lower_bound(start);
+        if ((next != m_sheetRanges.end() && next->first < end) ||
+            (next != m_sheetRanges.begin() && std::prev(next)->second > start))
+            return fail(QStringLiteral("sheets overlap in the Workbook stream (at sheet \"%1\")")
+                            .arg(bound.name));
+        m_sheetRanges[start] = end;
     }
     return true;
 }
@@ -220,13 +228,18 @@ bool XlsReader::checkBof(const BiffRecord &record, bool globals)
                                                            "record")
                                           : QStringLiteral("a sheet does not start with a BOF "
                                                            "record"));
+    // The globals say which version the file is; sheets' BOF records are not held to it, as
+    // some writers leave their version field empty.
     const int version = rd16(record.body());
-    if (version != 0x0600) {
+    if (globals && version < 0x0600)
         return fail(QStringLiteral("the workbook is in a format older than Excel 97 (BIFF "
                                    "version 0x%1); save it as .xlsx in a spreadsheet program "
                                    "first")
                         .arg(version, 4, 16, QLatin1Char('0')));
-    }
+    if (globals && version != 0x0600)
+        return failRecord(
+            record,
+            QStringLiteral("unknown BIFF version 0x%1").arg(version, 4, 16, QLatin1Char('0')));
     return true;
 }
 

@@ -92,6 +92,7 @@ private:
     std::vector<int> m_palette;
     XlsFormula::Context m_context;
     qint64 m_cellCount = 0;
+    std::map<qsizetype, qsizetype> m_sheetRanges; // stream ranges of the sheets read
     QString m_error;
 
     // Per sheet.

@@ -12,8 +12,10 @@ class XlsxCommentWriter
 {
 public:
     static QByteArray commentsXml(const SheetData &sheet);
-    // shapeBlock numbers the drawing's shapes apart from other sheets' (1, 2, ...).
-    static QByteArray vmlXml(const SheetData &sheet, int shapeBlock);
+    // shapeBlock numbers the drawing's shapes apart from other sheets' (1, 2, ...). Given the
+    // sheet's existing drawing, its shapes other than note boxes are kept.
+    static QByteArray vmlXml(const SheetData &sheet, int shapeBlock,
+                             const QByteArray &existing = QByteArray());
 };
 
 } // namespace excel

@@ -3,6 +3,7 @@
 #include "platform/excel/XlsxXml.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -39,17 +40,17 @@ bool needsPreserve(const QString &text)
 XlsxSheetWriter::XlsxSheetWriter(const SheetData &sheet, const std::vector<QString> &strings,
                                  const std::vector<std::int32_t> &stringMap,
                                  const std::vector<int> &styleMap, QByteArray head, QByteArray tail,
-                                 QByteArray prefix, std::map<int, QByteArray> keptRows)
+                                 QByteArray prefix, Kept kept)
     : m_sheet(sheet), m_strings(strings), m_stringMap(stringMap), m_styleMap(styleMap),
       m_head(std::move(head)), m_tail(std::move(tail)), m_prefix(std::move(prefix)),
-      m_keptRows(std::move(keptRows))
+      m_kept(std::move(kept))
 {
     m_lastRow = int(sheet.rows.size());
     if (!sheet.rowHeights.empty())
         m_lastRow = std::max(m_lastRow, sheet.rowHeights.rbegin()->first);
-    if (!m_keptRows.empty()) m_lastRow = std::max(m_lastRow, m_keptRows.rbegin()->first);
+    if (!m_kept.rows.empty()) m_lastRow = std::max(m_lastRow, m_kept.rows.rbegin()->first);
     m_height = m_sheet.rowHeights.begin();
-    m_kept = m_keptRows.cbegin();
+    m_keptRow = m_kept.rows.cbegin();
 }
 
 const char *XlsxSheetWriter::errorText(std::int32_t error)
@@ -104,10 +105,10 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
         row <= int(m_sheet.rows.size()) ? &m_sheet.rows[size_t(row - 1)] : nullptr;
     while (m_height != m_sheet.rowHeights.end() && m_height->first < row)
         ++m_height;
-    while (m_kept != m_keptRows.cend() && m_kept->first < row)
-        ++m_kept;
+    while (m_keptRow != m_kept.rows.cend() && m_keptRow->first < row)
+        ++m_keptRow;
     const bool hasHeight = m_height != m_sheet.rowHeights.end() && m_height->first == row;
-    const bool hasKept = m_kept != m_keptRows.cend() && m_kept->first == row;
+    const bool hasKept = m_keptRow != m_kept.rows.cend() && m_keptRow->first == row;
     if ((!cells || cells->empty()) && !hasHeight && !hasKept) return;
 
     out += '<';
@@ -115,10 +116,11 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
     out += "row r=\"";
     appendInt(out, row);
     out += '"';
-    if (hasKept) out += m_kept->second;
+    if (hasKept) out += m_keptRow->second;
     if (hasHeight) {
         out += " ht=\"";
-        XlsxXml::appendNumber(out, m_height->second);
+        // Spreadsheet programs hold heights from 0 to 409.5 points and cut others to that.
+        XlsxXml::appendNumber(out, std::clamp(m_height->second, 0.0, 409.5));
         out += "\" customHeight=\"1\"";
     }
     if (!cells || cells->empty()) {
@@ -282,11 +284,18 @@ void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cel
     }
     out += '>';
     if (hasFormula) {
-        QString f = m_sheet.formulas[size_t(cell.formula)];
+        const QString &f = m_sheet.formulas[size_t(cell.formula)];
+        QByteArray text =
+            XlsxXml::escaped(XlsxXml::fileFormula(f.startsWith(QLatin1Char('=')) ? f.mid(1) : f));
         out += '<';
         out += p;
-        out += "f>";
-        XlsxXml::appendEscaped(out, f.startsWith(QLatin1Char('=')) ? f.mid(1) : f);
+        out += 'f';
+        // An array formula the file had at this cell stays one while its text is unchanged.
+        auto array = m_kept.arrayFormulas.find(SheetData::commentKey(row, cell.column));
+        if (array != m_kept.arrayFormulas.end() && array->second.second == text)
+            out += " t=\"array\" ref=\"" + array->second.first + '"';
+        out += '>';
+        out += text;
         out += "</";
         out += p;
         out += "f>";
@@ -382,11 +391,10 @@ QByteArray XlsxSheetWriter::newSheetTail(const SheetData &sheet, const QByteArra
     return out;
 }
 
-std::map<int, QByteArray> XlsxSheetWriter::keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                             qsizetype end,
-                                                             const QByteArray &prefix)
+XlsxSheetWriter::Kept XlsxSheetWriter::keptFromOriginal(const QByteArray &xml, qsizetype begin,
+                                                        qsizetype end, const QByteArray &prefix)
 {
-    std::map<int, QByteArray> kept;
+    Kept kept;
     const char *d = xml.constData();
     const QByteArray rowName = '<' + prefix + "row";
     const size_t nameLength = size_t(rowName.size());
@@ -417,8 +425,41 @@ std::map<int, QByteArray> XlsxSheetWriter::keptRowAttributes(const QByteArray &x
         }
         r = r > 0 ? r : implicitRow + 1;
         implicitRow = r;
-        if (!keep.isEmpty()) kept[r] = keep;
+        if (!keep.isEmpty()) kept.rows[r] = keep;
         pos = gt + 1;
+    }
+
+    // Array formulas: <f t="array" ref="..."> inside a cell whose reference names it.
+    const QByteArray cellTag = '<' + prefix + "c ";
+    const QByteArray formulaEnd = "</" + prefix + "f>";
+    for (qsizetype at = begin; at < end;) {
+        const void *hit = memmem(d + at, size_t(end - at), "t=\"array\"", 9);
+        if (!hit) break;
+        const qsizetype h = static_cast<const char *>(hit) - d;
+        at = h + 9;
+        const qsizetype fStart = xml.lastIndexOf('<', h);
+        const qsizetype fTagEnd = xml.indexOf('>', h);
+        const qsizetype cStart = xml.lastIndexOf(cellTag, fStart);
+        if (fStart < begin || fTagEnd < 0 || fTagEnd >= end || cStart < begin) continue;
+        if (d[fTagEnd - 1] == '/') continue; // no text of its own
+        const qsizetype textEnd = xml.indexOf(formulaEnd, fTagEnd);
+        if (textEnd < 0 || textEnd >= end) continue;
+        QByteArray ref;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(fStart, fTagEnd - fStart + 1)))
+            if (attr == "ref") ref = value;
+        const qsizetype cTagEnd = xml.indexOf('>', cStart);
+        QByteArray cellRef;
+        for (const auto &[attr, value] : XlsxXml::attributes(xml.mid(cStart, cTagEnd - cStart + 1)))
+            if (attr == "r") cellRef = value;
+        int column = 0, i = 0;
+        while (i < cellRef.size() && std::isalpha(static_cast<unsigned char>(cellRef[i])))
+            column =
+                column * 26 + (std::toupper(static_cast<unsigned char>(cellRef[i++])) - 'A' + 1);
+        const int row = cellRef.mid(i).toInt();
+        if (ref.isEmpty() || row < 1 || column < 1) continue;
+        kept.arrayFormulas[SheetData::commentKey(row, column)] = {
+            ref, xml.mid(fTagEnd + 1, textEnd - fTagEnd - 1)};
+        at = textEnd;
     }
     return kept;
 }

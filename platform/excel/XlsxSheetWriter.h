@@ -15,13 +15,22 @@ namespace excel {
 class XlsxSheetWriter
 {
 public:
+    // What an original <sheetData> holds that the store does not: row attributes (hidden,
+    // outline level, row style) by row, and array formulas (their range and formula text as
+    // written) by SheetData::commentKey(row, column) of their first cell.
+    struct Kept
+    {
+        std::map<int, QByteArray> rows;
+        std::map<std::uint64_t, std::pair<QByteArray, QByteArray>> arrayFormulas;
+    };
+
     // stringMap: store string index -> shared string index; styleMap: store style -> cell
-    // format. prefix is the element prefix of the part ("" or "x:"). keptRows holds attributes
-    // of the original rows that the store does not model (hidden, outline level, row style).
+    // format. prefix is the element prefix of the part ("" or "x:"). kept holds what the store
+    // does not model of the original cell data.
     XlsxSheetWriter(const SheetData &sheet, const std::vector<QString> &strings,
                     const std::vector<std::int32_t> &stringMap, const std::vector<int> &styleMap,
                     QByteArray head, QByteArray tail, QByteArray prefix = QByteArray(),
-                    std::map<int, QByteArray> keptRows = {});
+                    Kept kept = {});
 
     // Appends the next piece to out; returns false once everything was produced.
     bool produce(QByteArray &out);
@@ -33,9 +42,9 @@ public:
     static QByteArray dimensionXml(const SheetData &sheet, const QByteArray &prefix);
     // Empty when the sheet has no merged areas.
     static QByteArray mergeCellsXml(const SheetData &sheet, const QByteArray &prefix);
-    // Row attributes worth keeping from an original <sheetData> (the byte span given).
-    static std::map<int, QByteArray> keptRowAttributes(const QByteArray &xml, qsizetype begin,
-                                                       qsizetype end, const QByteArray &prefix);
+    // What to keep from an original <sheetData> (the byte span given).
+    static Kept keptFromOriginal(const QByteArray &xml, qsizetype begin, qsizetype end,
+                                 const QByteArray &prefix);
     static const char *errorText(std::int32_t error);
 
 private:
@@ -50,12 +59,12 @@ private:
     QByteArray m_head;
     QByteArray m_tail;
     QByteArray m_prefix;
-    std::map<int, QByteArray> m_keptRows;
+    Kept m_kept;
     int m_stage = 0;
     int m_row = 1;
     int m_lastRow = 0;
     std::map<int, double>::const_iterator m_height;
-    std::map<int, QByteArray>::const_iterator m_kept;
+    std::map<int, QByteArray>::const_iterator m_keptRow;
 };
 
 } // namespace excel

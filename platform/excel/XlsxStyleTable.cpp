@@ -1,5 +1,7 @@
 #include "platform/excel/XlsxStyleTable.h"
 
+#include "platform/excel/XlsxXml.h"
+
 #include <pugixml.hpp>
 
 #include <cstdlib>
@@ -176,6 +178,7 @@ bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXm
             *error = QStringLiteral("malformed XML (%1)").arg(QString::fromUtf8(r.description()));
         return false;
     }
+    XlsxXml::declareUtf8(*doc);
     pugi::xml_node root = doc->document_element();
     if (!child(root, "cellXfs")) {
         if (error) *error = QStringLiteral("no cell formats");

@@ -14,6 +14,7 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -31,6 +32,9 @@ namespace excel {
 
 namespace {
 
+const char *const ctWorkbook =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+const char *const ctMacroWorkbook = "application/vnd.ms-excel.sheet.macroEnabled.main+xml";
 const char *const ctWorksheet =
     "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 const char *const ctComments =
@@ -71,6 +75,12 @@ const char newWorkbook[] =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
     "<workbookPr/><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets/>"
     "<calcPr calcId=\"0\"/></workbook>";
+
+// Visible is -1 (or any value but the two hidden ones), hidden 0, very hidden 2.
+bool shown(const SheetData &sheet)
+{
+    return sheet.visible != 0 && sheet.visible != 2;
+}
 
 // A sheet entry's relationship id: its prefixed "id" attribute, whatever prefix it uses.
 QString relIdOf(const pugi::xml_node &node)
@@ -452,10 +462,12 @@ private:
     void removeOverride(const QString &partName);
     void ensureDefault(const char *extension, const char *contentType);
     bool edited() const;
+    bool matchKindToName();
     bool prepareStrings();
     bool prepareStyles();
     bool writeSheets();
     bool writeSheet(size_t index, const QString &partName, bool isNew);
+    bool checkMerges(const SheetData &sheet);
     bool writeComments(size_t index, Rels &sheetRels, const QString &legacyId, QString *vmlId);
     bool writeWorkbook();
     bool writeFile();
@@ -464,9 +476,8 @@ private:
     QString m_path;
     QString m_error;
     zip_t *m_source = nullptr;
-    QHash<QString, QByteArray> m_virtual; // parts of the starting package of a new workbook
     std::vector<Part> m_parts;
-    QHash<QString, size_t> m_partIndex;
+    QHash<QString, size_t> m_partIndex; // by case-folded name: part names ignore case
 
     pugi::xml_document m_types;
     QString m_workbookPart;
@@ -504,7 +515,7 @@ bool Save::openSource()
         Part p;
         p.name = QString::fromUtf8(name);
         p.sourceIndex = zip_uint64_t(i);
-        m_partIndex.insert(p.name, m_parts.size());
+        m_partIndex.insert(p.name.toCaseFolded(), m_parts.size());
         m_parts.push_back(std::move(p));
     }
     return true;
@@ -513,22 +524,18 @@ bool Save::openSource()
 void Save::startNew()
 {
     const bool macro = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
-    const char *main =
-        macro ? "application/vnd.ms-excel.sheet.macroEnabled.main+xml"
-              : "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
-    m_virtual.insert(QStringLiteral("[Content_Types].xml"),
-                     QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
-    m_virtual.insert(QStringLiteral("_rels/.rels"), newRootRels);
-    m_virtual.insert(QStringLiteral("xl/workbook.xml"), newWorkbook);
-    m_virtual.insert(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
-    for (const char *name :
-         {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels"})
-        putPart(QString::fromLatin1(name), m_virtual.value(QString::fromLatin1(name)));
+    const char *main = macro ? ctMacroWorkbook : ctWorkbook;
+    // The starting package that the sheets, strings and styles are added to.
+    putPart(QStringLiteral("[Content_Types].xml"),
+            QString::fromLatin1(newContentTypes).arg(QLatin1String(main)).toUtf8());
+    putPart(QStringLiteral("_rels/.rels"), newRootRels);
+    putPart(QStringLiteral("xl/workbook.xml"), newWorkbook);
+    putPart(QStringLiteral("xl/_rels/workbook.xml.rels"), newWorkbookRels);
 }
 
 Part *Save::part(const QString &name)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     return it == m_partIndex.constEnd() || m_parts[it.value()].kind == Part::Drop
                ? nullptr
                : &m_parts[it.value()];
@@ -536,11 +543,11 @@ Part *Save::part(const QString &name)
 
 void Save::putPart(const QString &name, QByteArray bytes)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     if (it == m_partIndex.constEnd()) {
         Part p;
         p.name = name;
-        it = m_partIndex.insert(name, m_parts.size());
+        it = m_partIndex.insert(name.toCaseFolded(), m_parts.size());
         m_parts.push_back(std::move(p));
     }
     Part &p = m_parts[it.value()];
@@ -550,7 +557,7 @@ void Save::putPart(const QString &name, QByteArray bytes)
 
 void Save::dropPart(const QString &name)
 {
-    auto it = m_partIndex.constFind(name);
+    auto it = m_partIndex.constFind(name.toCaseFolded());
     if (it != m_partIndex.constEnd()) m_parts[it.value()].kind = Part::Drop;
 }
 
@@ -558,7 +565,7 @@ QString Save::unusedName(const QString &pattern)
 {
     for (int n = 1;; ++n) {
         QString name = pattern.arg(n);
-        if (!m_partIndex.contains(name)) return name;
+        if (!m_partIndex.contains(name.toCaseFolded())) return name;
     }
 }
 
@@ -601,6 +608,7 @@ bool Save::readXml(const QString &name, pugi::xml_document &doc)
         return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3 at byte %4)")
                         .arg(name, m_data.path, QString::fromUtf8(r.description()))
                         .arg(r.offset));
+    XlsxXml::declareUtf8(doc);
     return true;
 }
 
@@ -666,6 +674,45 @@ bool Save::edited() const
     return false;
 }
 
+// A file named .xlsm must say it holds macros and one named .xlsx must not, or spreadsheet
+// programs refuse to open it. Saving a macro workbook under an .xlsx name drops its macros.
+bool Save::matchKindToName()
+{
+    const bool wantMacros = m_path.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive);
+    const char *wanted = wantMacros ? ctMacroWorkbook : ctWorkbook;
+    pugi::xml_node root = m_types.document_element();
+    const QString name = QLatin1Char('/') + m_workbookPart;
+    bool changed = false;
+    for (pugi::xml_node o = root.first_child(); o; o = o.next_sibling()) {
+        if (QString::fromUtf8(o.attribute("PartName").value()).compare(name, Qt::CaseInsensitive) !=
+            0)
+            continue;
+        if (std::strcmp(o.attribute("ContentType").value(), wanted) != 0) {
+            o.attribute("ContentType").set_value(wanted);
+            changed = true;
+        }
+    }
+    if (wantMacros) return changed;
+    pugi::xml_node vba = m_workbookRels.byKind(QStringLiteral("vbaProject"));
+    if (!vba) return changed;
+    const QString target = m_workbookRels.targetOf(vba);
+    Rels vbaRels;
+    if (loadRels(target, vbaRels)) {
+        for (pugi::xml_node r = vbaRels.root().first_child(); r; r = r.next_sibling()) {
+            if (r.type() != pugi::node_element) continue;
+            dropPart(vbaRels.targetOf(r));
+            removeOverride(vbaRels.targetOf(r));
+        }
+    }
+    m_error.clear();
+    dropPart(target);
+    dropPart(relsNameFor(target));
+    removeOverride(target);
+    m_workbookRels.root().remove_child(vba);
+    m_workbookRels.changed = true;
+    return true;
+}
+
 bool Save::run(QString *error)
 {
     auto report = [&](const QString &reason) {
@@ -681,13 +728,16 @@ bool Save::run(QString *error)
         m_path = QFileInfo(m_path).canonicalFilePath();
     QFileInfo target(m_path);
     if (target.isDir()) return report(QStringLiteral("a folder has that name"));
+    // A file without its owner's write permission is read-only, even to an administrator.
+    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+        return report(QStringLiteral("the file is read-only"));
     if (!target.absoluteDir().exists())
         return report(
             QStringLiteral("the folder \"%1\" does not exist").arg(target.absolutePath()));
     if (m_data.sheets.empty()) return report(QStringLiteral("the workbook has no sheets"));
     bool anyVisible = false;
     for (const auto &sheet : m_data.sheets)
-        anyVisible = anyVisible || sheet->visible == -1;
+        anyVisible = anyVisible || shown(*sheet);
     if (!anyVisible)
         return report(QStringLiteral("every sheet is hidden; at least one must be visible"));
     // Spreadsheet programs refuse a whole file for one bad sheet name.
@@ -711,19 +761,22 @@ bool Save::run(QString *error)
     } else {
         startNew();
     }
+    if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
+    pugi::xml_document rootRels;
+    if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
+    for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
+        if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
+            m_workbookPart =
+                resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
+    if (m_workbookPart.isEmpty() || !part(m_workbookPart))
+        return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
+    if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
+    const bool kindChanged = matchKindToName();
     if (edited()) {
-        if (!readXml(QStringLiteral("[Content_Types].xml"), m_types)) return report(m_error);
-        pugi::xml_document rootRels;
-        if (!readXml(QStringLiteral("_rels/.rels"), rootRels)) return report(m_error);
-        for (pugi::xml_node r = rootRels.document_element().first_child(); r; r = r.next_sibling())
-            if (relKind(r.attribute("Type").value()) == QLatin1String("officeDocument"))
-                m_workbookPart =
-                    resolveTarget(QString(), QString::fromUtf8(r.attribute("Target").value()));
-        if (m_workbookPart.isEmpty() || !part(m_workbookPart))
-            return report(QStringLiteral("\"%1\" names no workbook part").arg(m_data.path));
-        if (!loadRels(m_workbookPart, m_workbookRels)) return report(m_error);
         if (!prepareStrings() || !prepareStyles() || !writeSheets() || !writeWorkbook())
             return report(m_error);
+    }
+    if (edited() || kindChanged) {
         if (m_workbookRels.changed)
             putPart(relsNameFor(m_workbookPart), serialize(m_workbookRels.doc));
         putPart(QStringLiteral("[Content_Types].xml"), serialize(m_types));
@@ -755,10 +808,13 @@ bool Save::prepareStrings()
         pugi::xml_document doc;
         if (!readXml(m_sstPart, doc)) return false;
         for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-            if (si.type() != pugi::node_element) continue;
+            if (si.type() != pugi::node_element || localName(si.name()) != QLatin1String("si"))
+                continue;
             QString text;
             appendText(si, text);
-            m_sstIndex.insert(decodeEscapes(text), m_sstCount++);
+            const QString plain = decodeEscapes(text);
+            if (!m_sstIndex.contains(plain)) m_sstIndex.insert(plain, m_sstCount);
+            ++m_sstCount;
         }
     } else {
         m_sstPart = QStringLiteral("xl/sharedStrings.xml");
@@ -790,6 +846,7 @@ bool Save::prepareStrings()
     QByteArray xml;
     if (part(m_sstPart)) {
         if (!readPart(m_sstPart, &xml)) return false;
+        XlsxXml::toUtf8(xml);
         XlsxXml::Layout layout;
         QString why;
         if (!XlsxXml::scan(xml, &layout, &why))
@@ -801,7 +858,7 @@ bool Save::prepareStrings()
         QByteArray newTag = '<' + qname;
         for (const auto &[name, value] : XlsxXml::attributes(tag))
             if (name != "count" && name != "uniqueCount")
-                newTag += ' ' + name + "=\"" + value + '"';
+                newTag += ' ' + name + "=\"" + QByteArray(value).replace('"', "&quot;") + '"';
         newTag += " uniqueCount=\"" + QByteArray::number(m_sstCount) + "\">";
         QByteArray items = m_newStrings;
         if (!layout.prefix.isEmpty()) {
@@ -815,8 +872,11 @@ bool Save::prepareStrings()
         if (layout.endTagBegin == layout.startTagEnd) { // <sst .../>
             out += items + "</" + qname + '>' + xml.mid(layout.startTagEnd);
         } else {
-            out += xml.mid(layout.startTagEnd, layout.endTagBegin - layout.startTagEnd) + items +
-                   xml.mid(layout.endTagBegin);
+            // New items go after the last one, before any extension list.
+            qsizetype at = layout.endTagBegin;
+            for (const auto &c : layout.children)
+                if (c.localName == "extLst") at = std::min(at, c.begin);
+            out += xml.mid(layout.startTagEnd, at - layout.startTagEnd) + items + xml.mid(at);
         }
         putPart(m_sstPart, out);
     } else {
@@ -887,7 +947,7 @@ bool Save::writeSheets()
             setOverride(partName, ctWorksheet);
         }
         m_sheetParts[i] = partName;
-        kept.insert(partName);
+        kept.insert(partName.toCaseFolded());
         if ((isNew || sheet.modified) && !writeSheet(i, partName, isNew)) return false;
     }
     // Worksheets the store dropped: their relationship, part and relationships go.
@@ -895,7 +955,7 @@ bool Save::writeSheets()
     for (pugi::xml_node r = m_workbookRels.root().first_child(); r; r = r.next_sibling()) {
         if (relKind(r.attribute("Type").value()) != QLatin1String("worksheet")) continue;
         QString target = m_workbookRels.targetOf(r);
-        if (kept.contains(target)) continue;
+        if (kept.contains(target.toCaseFolded())) continue;
         gone.push_back(r);
         dropPart(target);
         dropPart(relsNameFor(target));
@@ -918,22 +978,81 @@ bool Save::writeSheets()
     return true;
 }
 
+// Merged areas inside the grid that do not overlap: spreadsheet programs drop a file's
+// merges, or refuse it, otherwise.
+bool Save::checkMerges(const SheetData &sheet)
+{
+    std::vector<CellRect> merges;
+    for (const CellRect &m : sheet.merges) {
+        if (m.firstRow < 1 || m.firstColumn < 1 || m.lastRow > 1048576 || m.lastColumn > 16384 ||
+            m.firstRow > m.lastRow || m.firstColumn > m.lastColumn)
+            return fail(QStringLiteral("the merged area %1 of the sheet \"%2\" is not a range "
+                                       "of the sheet")
+                            .arg(QString::fromLatin1(XlsxXml::rangeReference(
+                                     m.firstRow, m.firstColumn, m.lastRow, m.lastColumn)),
+                                 sheet.name));
+        merges.push_back(m);
+    }
+    std::sort(merges.begin(), merges.end(),
+              [](const CellRect &a, const CellRect &b) { return a.firstRow < b.firstRow; });
+    std::vector<const CellRect *> open; // areas whose rows reach the current one
+    for (const CellRect &m : merges) {
+        std::erase_if(open, [&](const CellRect *o) { return o->lastRow < m.firstRow; });
+        for (const CellRect *o : open)
+            if (o->firstColumn <= m.lastColumn && m.firstColumn <= o->lastColumn)
+                return fail(QStringLiteral("the merged areas %1 and %2 of the sheet \"%3\" "
+                                           "overlap")
+                                .arg(QString::fromLatin1(XlsxXml::rangeReference(
+                                         o->firstRow, o->firstColumn, o->lastRow, o->lastColumn)),
+                                     QString::fromLatin1(XlsxXml::rangeReference(
+                                         m.firstRow, m.firstColumn, m.lastRow, m.lastColumn)),
+                                     sheet.name));
+        open.push_back(&m);
+    }
+    return true;
+}
+
 bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
 {
     const SheetData &sheet = *m_data.sheets[index];
-    for (const auto &row : sheet.rows)
-        for (const Cell &c : row)
+    // What a spreadsheet program cannot hold is refused here rather than "repaired" (cut) by
+    // it when the file is opened.
+    for (size_t r = 0; r < sheet.rows.size(); ++r) {
+        for (const Cell &c : sheet.rows[r]) {
             if (c.column < 1 || c.column > 16384)
+                return fail(QStringLiteral("the sheet \"%1\" has a cell in column %2, beyond the "
+                                           "last column (16384)")
+                                .arg(sheet.name)
+                                .arg(c.column));
+            const bool hasFormula = c.formula >= 0 && size_t(c.formula) < sheet.formulas.size();
+            if (c.kind == CellKind::String && c.value.string < m_data.strings.size() &&
+                m_data.strings[c.value.string].size() > 32767)
                 return fail(
-                    QStringLiteral(
-                        "the sheet \"%1\" has a cell in column %2, beyond the last column (16384)")
-                        .arg(sheet.name)
-                        .arg(c.column));
+                    QStringLiteral("the text in %1 of the sheet \"%2\" is %3 characters "
+                                   "long; a cell holds at most 32767")
+                        .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
+                             sheet.name)
+                        .arg(m_data.strings[c.value.string].size()));
+            if (hasFormula && sheet.formulas[size_t(c.formula)].size() > 8192)
+                return fail(
+                    QStringLiteral("the formula in %1 of the sheet \"%2\" is longer than "
+                                   "8192 characters")
+                        .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
+                             sheet.name));
+        }
+    }
     if (sheet.rows.size() > 1048576)
         return fail(
             QStringLiteral("the sheet \"%1\" has %2 rows, more than a file can hold (1048576)")
                 .arg(sheet.name)
                 .arg(sheet.rows.size()));
+    for (const auto &entry : sheet.rowHeights)
+        if (entry.first < 1 || entry.first > 1048576)
+            return fail(QStringLiteral("the sheet \"%1\" gives a height to row %2, outside the "
+                                       "sheet")
+                            .arg(sheet.name)
+                            .arg(entry.first));
+    if (!checkMerges(sheet)) return false;
 
     // The original part, read once: its layout, and the legacy drawing it already names.
     QByteArray xml;
@@ -941,6 +1060,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     QString legacyId;
     if (!isNew) {
         if (!readPart(partName, &xml, maxSheetPartSize)) return false;
+        XlsxXml::toUtf8(xml);
         QString why;
         if (!XlsxXml::scan(xml, &layout, &why))
             return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
@@ -958,12 +1078,12 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     if (sheetRels.changed) putPart(relsNameFor(partName), serialize(sheetRels.doc));
 
     QByteArray head, tail, prefix;
-    std::map<int, QByteArray> keptRows;
+    XlsxSheetWriter::Kept kept;
     if (isNew) {
         bool selected = true;
         for (size_t j = 0; j < index; ++j)
-            if (m_data.sheets[j]->visible == -1) selected = false;
-        selected = selected && sheet.visible == -1;
+            if (shown(*m_data.sheets[j])) selected = false;
+        selected = selected && shown(sheet);
         head = XlsxSheetWriter::newSheetHead(sheet, selected);
         tail = XlsxSheetWriter::newSheetTail(sheet, vmlId.toUtf8());
     } else {
@@ -974,7 +1094,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         if (!data)
             return fail(QStringLiteral("the part %1 of \"%2\" has no cell data")
                             .arg(partName, m_data.path));
-        keptRows = XlsxSheetWriter::keptRowAttributes(xml, data->begin, data->end, prefix);
+        kept = XlsxSheetWriter::keptFromOriginal(xml, data->begin, data->end, prefix);
 
         // Elements that come after these in a worksheet, by the schema's order.
         static const QSet<QByteArray> afterMerges = {"phoneticPr",       "conditionalFormatting",
@@ -1041,9 +1161,9 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     const std::vector<QString> &strings = m_data.strings;
     const std::vector<std::int32_t> &stringMap = m_stringMap;
     const std::vector<int> &styleMap = m_styleMap;
-    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, keptRows]() {
+    p->makeStream = [&sheet, &strings, &stringMap, &styleMap, head, tail, prefix, kept]() {
         return std::make_unique<XlsxSheetWriter>(sheet, strings, stringMap, styleMap, head, tail,
-                                                 prefix, keptRows);
+                                                 prefix, kept);
     };
     return true;
 }
@@ -1080,7 +1200,10 @@ bool Save::writeComments(size_t index, Rels &sheetRels, const QString &legacyId,
             *vmlId = sheetRels.add(QStringLiteral("vmlDrawing"), vmlPart);
         }
     }
-    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1));
+    QByteArray existing;
+    if (Part *p = part(vmlPart); p && p->kind == Part::Copy && !readPart(vmlPart, &existing))
+        return false;
+    putPart(vmlPart, XlsxCommentWriter::vmlXml(sheet, int(index) + 1, existing));
     ensureDefault("vml", ctVml);
     m_error.clear();
     return true;
@@ -1116,7 +1239,7 @@ bool Save::writeWorkbook()
         if (s.type() == pugi::node_element) old.push_back(s);
     QHash<QString, size_t> storeByPart;
     for (size_t i = 0; i < m_sheetParts.size(); ++i)
-        storeByPart.insert(m_sheetParts[i], i);
+        storeByPart.insert(m_sheetParts[i].toCaseFolded(), i);
     struct Entry
     {
         int oldPos;     // -1 for a new sheet
@@ -1131,13 +1254,13 @@ bool Save::writeWorkbook()
         maxSheetId = std::max(maxSheetId, old[k].attribute("sheetId").as_uint());
         pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString target = rel ? m_workbookRels.targetOf(rel) : QString();
-        auto it = storeByPart.constFind(target);
+        auto it = storeByPart.constFind(target.toCaseFolded());
         if (it != storeByPart.constEnd()) storeOldPos[it.value()] = int(k);
     }
     for (size_t k = 0; k < old.size(); ++k) {
         pugi::xml_node rel = m_workbookRels.byId(relIdOf(old[k]));
         QString kind = rel ? relKind(rel.attribute("Type").value()) : QString();
-        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel) : QString())) {
+        if (storeByPart.contains(rel ? m_workbookRels.targetOf(rel).toCaseFolded() : QString())) {
             while (nextStore < placed.size() && placed[nextStore])
                 ++nextStore;
             if (nextStore < placed.size()) {
@@ -1171,7 +1294,7 @@ bool Save::writeWorkbook()
             const SheetData &sheet = *m_data.sheets[size_t(e.storeIndex)];
             s.attribute("name").set_value(sheet.name.toUtf8().constData());
             s.remove_attribute("state");
-            if (sheet.visible != -1) {
+            if (!shown(sheet)) {
                 pugi::xml_attribute state =
                     s.attribute("sheetId")
                         ? s.insert_attribute_after("state", s.attribute("sheetId"))

@@ -1,5 +1,11 @@
 #include "platform/excel/XlsxXml.h"
 
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringDecoder>
+#include <pugixml.hpp>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -227,6 +233,118 @@ void XlsxXml::appendNumber(QByteArray &out, double value)
     char buf[32];
     auto res = std::to_chars(buf, buf + sizeof buf, value);
     out.append(buf, res.ptr - buf);
+}
+
+QString XlsxXml::fileFormula(const QString &formula)
+{
+    static const QSet<QString> future = {
+        QStringLiteral("AGGREGATE"),      QStringLiteral("BITAND"),
+        QStringLiteral("BITOR"),          QStringLiteral("BITXOR"),
+        QStringLiteral("CEILING.MATH"),   QStringLiteral("CHOOSECOLS"),
+        QStringLiteral("CHOOSEROWS"),     QStringLiteral("CONCAT"),
+        QStringLiteral("DAYS"),           QStringLiteral("DROP"),
+        QStringLiteral("EXPAND"),         QStringLiteral("FLOOR.MATH"),
+        QStringLiteral("FORMULATEXT"),    QStringLiteral("HSTACK"),
+        QStringLiteral("IFNA"),           QStringLiteral("IFS"),
+        QStringLiteral("ISFORMULA"),      QStringLiteral("ISOWEEKNUM"),
+        QStringLiteral("LAMBDA"),         QStringLiteral("LET"),
+        QStringLiteral("MAXIFS"),         QStringLiteral("MINIFS"),
+        QStringLiteral("MODE.MULT"),      QStringLiteral("MODE.SNGL"),
+        QStringLiteral("NORM.DIST"),      QStringLiteral("NORM.INV"),
+        QStringLiteral("NORM.S.DIST"),    QStringLiteral("NORM.S.INV"),
+        QStringLiteral("NUMBERVALUE"),    QStringLiteral("PERCENTILE.EXC"),
+        QStringLiteral("PERCENTILE.INC"), QStringLiteral("QUARTILE.EXC"),
+        QStringLiteral("QUARTILE.INC"),   QStringLiteral("RANDARRAY"),
+        QStringLiteral("RANK.AVG"),       QStringLiteral("RANK.EQ"),
+        QStringLiteral("SEQUENCE"),       QStringLiteral("SHEET"),
+        QStringLiteral("SHEETS"),         QStringLiteral("SORTBY"),
+        QStringLiteral("STDEV.P"),        QStringLiteral("STDEV.S"),
+        QStringLiteral("SWITCH"),         QStringLiteral("T.DIST"),
+        QStringLiteral("T.INV"),          QStringLiteral("T.TEST"),
+        QStringLiteral("TAKE"),           QStringLiteral("TEXTAFTER"),
+        QStringLiteral("TEXTBEFORE"),     QStringLiteral("TEXTJOIN"),
+        QStringLiteral("TEXTSPLIT"),      QStringLiteral("TOCOL"),
+        QStringLiteral("TOROW"),          QStringLiteral("UNIQUE"),
+        QStringLiteral("VAR.P"),          QStringLiteral("VAR.S"),
+        QStringLiteral("VSTACK"),         QStringLiteral("WRAPCOLS"),
+        QStringLiteral("WRAPROWS"),       QStringLiteral("XLOOKUP"),
+        QStringLiteral("XMATCH"),         QStringLiteral("XOR"),
+    };
+    static const QSet<QString> worksheetFuture = {QStringLiteral("FILTER"), QStringLiteral("SORT")};
+    QString out;
+    out.reserve(formula.size() + 16);
+    const qsizetype n = formula.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = formula[i];
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) { // a text or a quoted sheet name
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (formula[j] == c) {
+                    if (j + 1 < n && formula[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out += QStringView(formula).mid(i, std::min(j + 1, n) - i);
+            i = j + 1;
+            continue;
+        }
+        if (c.isLetter() || c == QLatin1Char('_')) {
+            qsizetype j = i;
+            while (j < n && (formula[j].isLetterOrNumber() || formula[j] == QLatin1Char('_') ||
+                             formula[j] == QLatin1Char('.')))
+                ++j;
+            const QString name = formula.mid(i, j - i);
+            const bool call = j < n && formula[j] == QLatin1Char('(');
+            const bool prefixed =
+                i > 0 && (formula[i - 1] == QLatin1Char('.') || formula[i - 1] == QLatin1Char('!'));
+            if (call && !prefixed) {
+                const QString upper = name.toUpper();
+                if (future.contains(upper))
+                    out += QStringLiteral("_xlfn.");
+                else if (worksheetFuture.contains(upper))
+                    out += QStringLiteral("_xlfn._xlws.");
+            }
+            out += name;
+            i = j;
+            continue;
+        }
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+void XlsxXml::toUtf8(QByteArray &xml)
+{
+    const bool little = xml.startsWith("\xFF\xFE");
+    const bool big = xml.startsWith("\xFE\xFF");
+    if (xml.startsWith("\xEF\xBB\xBF")) {
+        xml.remove(0, 3);
+        return;
+    }
+    if (!little && !big) return;
+    QStringDecoder decode(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+    QString text = decode(QByteArrayView(xml.constData() + 2, xml.size() - 2));
+    if (text.startsWith(QLatin1String("<?xml"))) {
+        const qsizetype end = text.indexOf(QLatin1String("?>"));
+        static const QRegularExpression encoding(
+            QStringLiteral("encoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        if (end > 0)
+            text.replace(0, end,
+                         text.left(end).replace(encoding, QStringLiteral("encoding=\"UTF-8\"")));
+    }
+    xml = text.toUtf8();
+}
+
+void XlsxXml::declareUtf8(pugi::xml_document &doc)
+{
+    pugi::xml_node first = doc.first_child();
+    if (first.type() == pugi::node_declaration && first.attribute("encoding"))
+        first.attribute("encoding").set_value("UTF-8");
 }
 
 std::vector<std::pair<QByteArray, QByteArray>> XlsxXml::attributes(const QByteArray &startTag)

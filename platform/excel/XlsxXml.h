@@ -4,6 +4,10 @@
 #include <QString>
 #include <vector>
 
+namespace pugi {
+class xml_document;
+} // namespace pugi
+
 namespace excel {
 
 // Small helpers for writing SpreadsheetML text and for finding elements in an existing part
@@ -45,6 +49,17 @@ public:
 
     // The shortest text that reads back as the same double.
     static void appendNumber(QByteArray &out, double value);
+
+    // A formula as the file format wants it: functions newer than the format's first version
+    // carry the "_xlfn." prefix (some "_xlfn._xlws."), without which spreadsheet programs read
+    // them as unknown names. Prefixes already there are left alone.
+    static QString fileFormula(const QString &formula);
+
+    // A part in UTF-16 (which XML allows) becomes UTF-8, declaration included, so that UTF-8
+    // text can be spliced into it.
+    static void toUtf8(QByteArray &xml);
+    // A parsed part is written back as UTF-8 whatever it was: its declaration must say so.
+    static void declareUtf8(pugi::xml_document &doc);
 
     // The attributes of a start tag as (qualified name, raw value) pairs.
     static std::vector<std::pair<QByteArray, QByteArray>> attributes(const QByteArray &startTag);

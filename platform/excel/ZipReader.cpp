@@ -46,7 +46,9 @@ bool ZipReader::finishOpen(int errorCode)
 bool ZipReader::open(const QString &path)
 {
     int code = 0;
-    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    // No consistency check of local headers against the directory: files from some writers
+    // differ there harmlessly, and every part is still checked by its checksum when read.
+    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     return finishOpen(code);
 }
 
@@ -61,7 +63,7 @@ bool ZipReader::openBytes(const QByteArray &bytes)
         m_error = QStringLiteral("out of memory");
         return false;
     }
-    m_zip = zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    m_zip = zip_open_from_source(src, ZIP_RDONLY, &err);
     int code = zip_error_code_zip(&err);
     zip_error_fini(&err);
     if (!m_zip) zip_source_free(src);

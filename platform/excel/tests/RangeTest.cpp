@@ -399,3 +399,21 @@ ws['B3'].number_format = '[h]:mm'
     EXPECT_EQ(ws->Cells(2, 2).Value().type(), com::vbDouble);
     EXPECT_EQ(ws->Cells(3, 2).Value().toText(), QStringLiteral("12:00:00"));
 }
+
+// Workbooks whose dates count from 1904 read and write the same dates as any other.
+TEST(Range, DatesOf1904Workbooks)
+{
+    REQUIRE_OPENPYXL();
+    QTemporaryDir dir;
+    QString path = writeWithOpenpyxl(dir, QStringLiteral("mac.xlsx"), QStringLiteral(R"(
+wb.epoch = openpyxl.utils.datetime.CALENDAR_MAC_1904
+ws['A1'] = datetime.datetime(2024, 1, 31, 6, 0)
+)"));
+    auto app = Application::create();
+    auto ws = app->Workbooks()->Open(path)->Worksheets()->Item(1);
+    EXPECT_EQ(ws->Range(QStringLiteral("A1")).Value().toText(),
+              QStringLiteral("2024-01-31 06:00:00"));
+    ws->Range(QStringLiteral("A2")).setValue(Variant::fromDate(BasicText::makeDate(2000, 2, 29)));
+    EXPECT_EQ(ws->Range(QStringLiteral("A2")).Value().toText(), QStringLiteral("2000-02-29"));
+    EXPECT_EQ(ws->Range(QStringLiteral("A2")).Value().type(), com::vbDate);
+}

@@ -13,7 +13,10 @@ XlsFormula::Context context()
     c.sheetNames = {QStringLiteral("Sheet1"), QStringLiteral("My Sheet"), QStringLiteral("2024")};
     c.xti = {{0, 0, 0}, {0, 1, 1}, {0, 0, 2}, {1, -2, -2}, {2, 0, 0}, {0, -1, -1}};
     c.supBooks = {Kind::Internal, Kind::AddIn, Kind::External};
-    c.externNames = {{}, {QStringLiteral("EDATE")}, {}};
+    c.externNames = {
+        {},
+        {QStringLiteral("EDATE"), QStringLiteral("_xlfn.IFERROR"), QStringLiteral("_xlfn.STDEV.S")},
+        {}};
     c.names = {QStringLiteral("MyName")};
     return c;
 }
@@ -46,6 +49,7 @@ const Case kCases[] = {
     {"250000 0100 0000 ff00", "", "=$1:$2"},
     {"3a0100 0000 00c0", "", "='My Sheet'!A1"},
     {"3a0000 0400 03c0", "", "=Sheet1!D5"},
+    {"250000 0100 0000 ff3f", "", "=$1:$2"},
     {"3b0200 0000 0100 0000 0100", "", "='Sheet1:2024'!$A$1:$B$2"},
     {"3a0500 0000 00c0", "", "=#REF!A1"},
     {"2a00000000", "", "=#REF!"},
@@ -88,6 +92,9 @@ const Case kCases[] = {
     {"1e0100 16 420204 00", "", "=SUM(1,)"},
     {"390300 0100 0000 440000 00c0 1e0100 4203ff 00", "", "=EDATE(A1,1)"},
     {"4301000000 1e0200 05", "", "=MyName*2"},
+    // Excel 2007 functions lose their stored prefix; later ones keep it, as in .xlsx.
+    {"390300 0200 0000 1e0100 1e0000 06 170100 78 4203ff 00", "", "=IFERROR(1/0,\"x\")"},
+    {"390300 0300 0000 440000 00c0 4202ff 00", "", "=_xlfn.STDEV.S(A1)"},
     {"29 0800 250000 0200 00c0 00c0 420104 00", "", "=SUM(A1:A3)"},
     // White space kept where it was typed.
     {"440000 00c0 194000 01 440100 00c0 03", "", "=A1+ A2"},
@@ -122,6 +129,23 @@ TEST(XlsFormulaTest, DecompilesTokens)
         else
             EXPECT_EQ(text.toStdString(), t.text) << t.tokens;
     }
+}
+
+TEST(XlsFormulaTest, GivesUpOnTextsLongerThanAFormulaMayBe)
+{
+    // 1 wrapped in 5000 pairs of parentheses, and a long chain of additions.
+    const QByteArray parens = QByteArray::fromHex("1e0100") + QByteArray(5000, '\x15');
+    EXPECT_TRUE(
+        XlsFormula::decompile(parens, {}, context(), 0, 0).startsWith(XlsFormula::kNotDecompiled));
+    QByteArray sum = QByteArray::fromHex("1e0100");
+    for (int i = 0; i < 5000; ++i)
+        sum += QByteArray::fromHex("1e0100 03");
+    EXPECT_TRUE(
+        XlsFormula::decompile(sum, {}, context(), 0, 0).startsWith(XlsFormula::kNotDecompiled));
+    EXPECT_EQ(XlsFormula::decompile(QByteArray::fromHex("1e0100") + QByteArray(100, '\x15'), {},
+                                    context(), 0, 0)
+                  .size(),
+              202);
 }
 
 TEST(XlsFormulaTest, NamesAndNumbers)

@@ -226,7 +226,7 @@ TEST(XlsRecordsTest, ReadsRecordLayouts)
 
 TEST(XlsRecordsTest, RefusesEncryptedAndOldWorkbooks)
 {
-    const std::pair<QByteArray, const char *> refused[] = {
+    std::vector<std::pair<QByteArray, const char *>> refused = {
         {B::container(B::workbook(B::record(0x002F, QByteArray(54, '\0')), {{"S", {}}})),
          "encrypted"},
         {B::container(B::bof(0x0005, 0x0500) + B::record(0x000A, {})), "older than Excel 97"},
@@ -236,6 +236,11 @@ TEST(XlsRecordsTest, RefusesEncryptedAndOldWorkbooks)
          "outside the sheet"},
         {B::container(B::workbook({}, {{"S", B::record(0x0203, B::cell(0, 0))}})), "cut short"},
     };
+    // Two sheets made to start at the same record.
+    QByteArray overlapping =
+        B::workbook({}, {{"A", B::record(0x0203, B::cell(0, 0) + B::f64(1))}, {"B", {}}});
+    overlapping.replace(37, 4, overlapping.mid(24, 4));
+    refused.push_back({B::container(overlapping), "overlap"});
     for (const auto &[bytes, message] : refused) {
         WorkbookData book;
         QString error;

@@ -317,9 +317,29 @@ INSTANTIATE_TEST_SUITE_P(
              "gnumeric.xlsx",
              {"Hidden! visibility hidden vs visible",
               "VeryHidden! visibility veryHidden vs visible",
-              "Calc!C39: formula =1.5E+20*2 vs =150000000000000000000*2"}}),
+              "Calc!C39: formula =1.5E+20*2 vs =150000000000000000000*2"}},
+        // LibreOffice's .xls writer stores a whole-row range on another sheet as a deleted
+        // reference, and FALSE() as FALSE.
+        Twin{"lo-functions.xls",
+             "lo-functions.xlsx",
+             {"F!A13: formula =SUM(One!#REF!) vs =SUM(One!1:2)",
+              "F!A24: formula =HLOOKUP(1,One!A1:B2,2,FALSE) vs =HLOOKUP(1,One!A1:B2,2,FALSE())"}},
+        // gnumeric's .xls writer drops the arguments of functions new in Excel 2007; its .xlsx
+        // writer gives numbers in 21 digits, date formats to cells holding DATE() and EDATE(),
+        // and STDEV as STDEV.S.
+        Twin{"gnumeric-functions.xls",
+             "gnumeric-functions.xlsx",
+             {"F!A8: formula =SUMIFS() vs =SUMIFS(One!A1:A5,One!B1:B5,\">2\")",
+              "F!A9: formula =COUNTIFS() vs =COUNTIFS(One!A1:A5,\">1\",One!B1:B5,\"<7\")",
+              "F!A10: formula =AVERAGEIF() vs =AVERAGEIF(One!A1:A5,\">2\")",
+              "F!A11: formula =One!A1*0.00001 vs =One!A1*9.99999999999999999995e-06",
+              "F!A17: date format 0 vs 1", "F!A31: date format 0 vs 1",
+              "F!A32: formula =STDEV(One!A1:A5) vs =_xlfn.STDEV.S(One!A1:A5)"}}),
     [](const auto &info) {
-        return std::string(info.param.xls).substr(0, std::string(info.param.xls).find('.'));
+        std::string name =
+            std::string(info.param.xls).substr(0, std::string(info.param.xls).find('.'));
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
     });
 
 } // namespace

@@ -94,6 +94,37 @@ TEST_F(XlsxWriterFailureTest, WorkbooksThatCannotBeWrittenAreRefused)
     m_wb.sheets.pop_back();
     m_wb.sheets[0]->name = QStringLiteral("Sheet1");
 
+    setString(m_wb, *m_wb.sheets[0], 3, 2, QString(32768, QLatin1Char('x')));
+    EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("B3"))) << error.toStdString();
+    setString(m_wb, *m_wb.sheets[0], 3, 2, QString(32767, QLatin1Char('x'))); // the most allowed
+    EXPECT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
+    QFile::remove(path);
+
+    // Merged areas and row heights a file cannot hold.
+    const struct
+    {
+        CellRect first, second;
+        const char *message;
+    } merges[] = {
+        {{1, 1, 2, 2}, {2, 2, 3, 3}, "overlap"},
+        {{5, 1, 9, 1}, {1, 1, 5, 1}, "overlap"},
+        {{3, 3, 1, 1}, {10, 10, 10, 11}, "not a range"},
+        {{1, 1, 1, 16385}, {10, 10, 10, 11}, "not a range"},
+    };
+    for (const auto &m : merges) {
+        m_wb.sheets[0]->merges = {m.first, m.second};
+        EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+        EXPECT_TRUE(error.contains(QLatin1String(m.message))) << error.toStdString();
+    }
+    m_wb.sheets[0]->merges = {{1, 1, 2, 2}, {1, 3, 2, 4}, {3, 1, 3, 4}}; // touching is fine
+    EXPECT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
+    QFile::remove(path);
+    m_wb.sheets[0]->rowHeights[2000000] = 10;
+    EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("row 2000000"))) << error.toStdString();
+    m_wb.sheets[0]->rowHeights.clear();
+
     setNumber(*m_wb.sheets[0], 2, 20000, 1);
     EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
     EXPECT_TRUE(error.contains(QLatin1String("column 20000"))) << error.toStdString();
@@ -139,6 +170,12 @@ TEST_F(XlsxWriterFailureTest, FailedSaveLeavesTheOldFileWhole)
         EXPECT_TRUE(error.contains(path)) << error.toStdString();
         EXPECT_EQ(TestFiles::read(path), before);
     }
+
+    // A read-only file is not replaced.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    EXPECT_FALSE(XlsxWriter::save(m_wb, path, &error));
+    EXPECT_TRUE(error.contains(QLatin1String("read-only"))) << error.toStdString();
+    EXPECT_EQ(TestFiles::read(path), before);
 
     // The same workbook saves once the disk has room, keeping the file's permissions.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));

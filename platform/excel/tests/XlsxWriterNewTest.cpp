@@ -143,6 +143,28 @@ TEST_F(XlsxWriterNewTest, FormulasKeepTheirTextAndCachedResults)
     EXPECT_TRUE(cell(sh, "A7")[1].isNull());
 }
 
+TEST_F(XlsxWriterNewTest, NewerFunctionsCarryTheirFilePrefix)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"=CONCAT(A1,\"CONCAT(\")", "=_xlfn.CONCAT(A1,\"CONCAT(\")"},
+        {"=_xlfn.IFS(TRUE,1)", "=_xlfn.IFS(TRUE,1)"},
+        {"=filter(A1:A2,A1:A2>1)", "=_xlfn._xlws.filter(A1:A2,A1:A2>1)"},
+        {"=SUM(XLOOKUP(1,A:A,B:B),'CONCAT(x'!A1)", "=SUM(_xlfn.XLOOKUP(1,A:A,B:B),'CONCAT(x'!A1)"},
+        {"=STDEV.S(A1:A3)+STDEV(A1:A3)", "=_xlfn.STDEV.S(A1:A3)+STDEV(A1:A3)"},
+    };
+    WorkbookData wb;
+    SheetData &s = addSheet(wb, QStringLiteral("F"));
+    int row = 1;
+    for (const auto &c : cases)
+        setFormula(s, row++, 2, QString::fromUtf8(c.first));
+    QJsonObject sh = sheet(saveAndDump(wb), 0);
+    row = 1;
+    for (const auto &c : cases) {
+        const QByteArray ref = "B" + QByteArray::number(row++);
+        EXPECT_EQ(cell(sh, ref.constData())[0].toString(), QString::fromUtf8(c.second)) << c.first;
+    }
+}
+
 TEST_F(XlsxWriterNewTest, SheetsVisibilityMergesHeightsAndComments)
 {
     WorkbookData wb;
@@ -155,7 +177,8 @@ TEST_F(XlsxWriterNewTest, SheetsVisibilityMergesHeightsAndComments)
     a.merges.push_back({1, 1, 2, 3});
     a.merges.push_back({10, 2, 12, 2});
     a.rowHeights[1] = 30.5;
-    a.rowHeights[40] = 6; // a row with a height and no cells
+    a.rowHeights[40] = 6;   // a row with a height and no cells
+    a.rowHeights[41] = 500; // more than a row can be: the most it can
     a.comments[SheetData::commentKey(1, 1)] = {QStringLiteral("first\nnote"),
                                                QStringLiteral("Ann")};
     a.comments[SheetData::commentKey(65536, 256)] = {QStringLiteral("corner <&>"),
@@ -175,6 +198,7 @@ TEST_F(XlsxWriterNewTest, SheetsVisibilityMergesHeightsAndComments)
               (QJsonArray{QStringLiteral("A1:C2"), QStringLiteral("B10:B12")}));
     EXPECT_EQ(sa[QStringLiteral("heights")].toObject()[QStringLiteral("1")].toDouble(), 30.5);
     EXPECT_EQ(sa[QStringLiteral("heights")].toObject()[QStringLiteral("40")].toDouble(), 6.0);
+    EXPECT_EQ(sa[QStringLiteral("heights")].toObject()[QStringLiteral("41")].toDouble(), 409.5);
     QJsonObject comments = sa[QStringLiteral("comments")].toObject();
     EXPECT_EQ(comments[QStringLiteral("A1")].toArray()[0].toString(),
               QStringLiteral("first\nnote"));

@@ -29,6 +29,8 @@ ws['A1'] = 'name'; ws['B1'] = 'value'
 for i in range(2, 6):
     ws.cell(i, 1, 'item%d' % i); ws.cell(i, 2, i * 10)
 ws['C2'] = '=B2*2'
+ws['E2'] = '=B2:B3*2'
+ws.formula_attributes['E2'] = {'t': 'array', 'ref': 'E2:E3'}
 hl = NamedStyle(name='Highlight'); hl.font = Font(bold=True, color='FF0000FF')
 wb.add_named_style(hl)
 ws['A1'].style = 'Highlight'
@@ -116,6 +118,7 @@ protected:
             setNumber(data, i, 2, i * 10, i == 2 ? 2 : 0);
         }
         setFormula(data, 2, 3, QStringLiteral("=B2*2"));
+        setFormula(data, 2, 5, QStringLiteral("=B2:B3*2"));
         data.merges.push_back({10, 1, 10, 2});
         data.comments[SheetData::commentKey(2, 1)] = {QStringLiteral("old note"),
                                                       QStringLiteral("Ann")};
@@ -206,20 +209,22 @@ TEST_F(XlsxWriterSpliceTest, EditedSheetIsSplicedAndEverythingElseSurvives)
     EXPECT_EQ(b2[QStringLiteral("fg")].toString(), QStringLiteral("FF00FF00"));
     EXPECT_EQ(o[QStringLiteral("names")].toArray().size(), 2);
 
-    // The hidden row, the face of the re-coloured font and recalculation on open, in the XML.
+    // The hidden row, the face of the re-coloured font, the array formula and recalculation on
+    // open.
     QString xml;
     ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
 import sys, zipfile, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb['Data']
-print(ws.row_dimensions[7].hidden, ws['B2'].font.name, ws['B2'].font.sz)
+print(ws.row_dimensions[7].hidden, ws['B2'].font.name, ws['B2'].font.sz, ws.formula_attributes.get('E2'), ws['E2'].value)
 z = zipfile.ZipFile(sys.argv[1])
 print('fullCalcOnLoad="1"' in z.read('xl/workbook.xml').decode())
 )py"),
                                    {out}, &xml),
               0)
         << xml.toStdString();
-    EXPECT_EQ(xml.trimmed(), QStringLiteral("True Arial 14.0\nTrue"));
+    EXPECT_EQ(xml.trimmed(),
+              QStringLiteral("True Arial 14.0 {'t': 'array', 'ref': 'E2:E3'} =B2:B3*2\nTrue"));
 
     // Sheets and parts nobody touched are copied as they were.
     QStringList changed = changedParts(file(QStringLiteral("src.xlsx")), out);
@@ -315,6 +320,89 @@ print(openpyxl.load_workbook(sys.argv[1], keep_vba=True)['Other']['B2'].value)
     EXPECT_EQ(text.trimmed(), QStringLiteral("True True\n7"));
 }
 
+TEST_F(XlsxWriterSpliceTest, CommentDrawingKeepsItsOtherShapes)
+{
+    // A button drawn in the same legacy drawing as the comment boxes.
+    QString out;
+    ASSERT_EQ(TestFiles::runPython(
+                  QStringLiteral(R"py(
+import sys, zipfile
+src = zipfile.ZipFile(sys.argv[1]); dst = zipfile.ZipFile(sys.argv[2], 'w', zipfile.ZIP_DEFLATED)
+button = ('<ns9:shape xmlns:ns9="urn:schemas-microsoft-com:vml" id="_x0000_s1030" type="#_x0000_t201">'
+          '<ns8:ClientData xmlns:ns8="urn:schemas-microsoft-com:office:excel" ObjectType="Button"/></ns9:shape>')
+for item in src.infolist():
+    data = src.read(item.filename)
+    if item.filename.endswith('.vml'):
+        data = data.replace(b'</xml>', button.encode() + b'</xml>')
+    dst.writestr(item, data)
+dst.close()
+)py"),
+                  {file(QStringLiteral("src.xlsx")), file(QStringLiteral("button.xlsx"))}, &out),
+              0)
+        << out.toStdString();
+    m_wb.path = file(QStringLiteral("button.xlsx"));
+    SheetData &data = *m_wb.sheets[0];
+    data.comments[SheetData::commentKey(3, 3)] = {QStringLiteral("second"), QStringLiteral("Ann")};
+    data.comments[SheetData::commentKey(4, 4)] = {QStringLiteral("third"), QStringLiteral("Ann")};
+    data.modified = true;
+    QString error;
+    const QString target = file(QStringLiteral("out.xlsx"));
+    ASSERT_TRUE(XlsxWriter::save(m_wb, target, &error)) << error.toStdString();
+    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+import sys, re, zipfile
+import xml.etree.ElementTree as ET
+z = zipfile.ZipFile(sys.argv[1])
+vml = z.read('xl/drawings/commentsDrawing1.vml').decode()
+root = ET.fromstring(vml)
+shapes = [e for e in root.iter() if e.tag.endswith('}shape')]
+kinds = sorted(c.get('ObjectType') for s in shapes for c in s if c.tag.endswith('}ClientData'))
+ids = [s.get('id') for s in shapes]
+rows = sorted(int(r.text) for r in root.iter() if r.tag.endswith('}Row'))
+print(kinds, len(ids) == len(set(ids)), rows)
+)py"),
+                                   {target}, &out),
+              0)
+        << out.toStdString();
+    EXPECT_EQ(out.trimmed(), QStringLiteral("['Button', 'Note', 'Note', 'Note'] True [1, 2, 3]"));
+}
+
+TEST_F(XlsxWriterSpliceTest, FileKindFollowsTheNewName)
+{
+    // .xlsm saved as .xlsx loses its macros (a spreadsheet program refuses an .xlsx that holds
+    // them); .xlsx saved as .xlsm says it is a macro workbook.
+    const struct
+    {
+        const char *source;
+        const char *target;
+        const char *expected;
+    } cases[] = {
+        {"src.xlsm", "plain.xlsx", "False False sheet.main+xml"},
+        {"src.xlsx", "macro.xlsm", "False False macroEnabled.main+xml"},
+        {"src.xlsm", "again.xlsm", "True True macroEnabled.main+xml"},
+    };
+    for (const auto &c : cases) {
+        m_wb.path = file(QLatin1String(c.source));
+        m_wb.format = m_wb.path.endsWith(QLatin1String(".xlsm")) ? WorkbookData::Format::Xlsm
+                                                                 : WorkbookData::Format::Xlsx;
+        QString error;
+        const QString out = file(QLatin1String(c.target));
+        ASSERT_TRUE(XlsxWriter::save(m_wb, out, &error)) << error.toStdString();
+        QString text;
+        ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+import sys, re, zipfile, openpyxl
+z = zipfile.ZipFile(sys.argv[1])
+ct = z.read('[Content_Types].xml').decode()
+kind = re.search(r'PartName="/xl/workbook.xml" ContentType="[^"]*?([a-zA-Z]+\.main\+xml)"', ct).group(1)
+print('xl/vbaProject.bin' in z.namelist(), 'vbaProject' in z.read('xl/_rels/workbook.xml.rels').decode(), kind)
+openpyxl.load_workbook(sys.argv[1])
+)py"),
+                                       {out}, &text),
+                  0)
+            << text.toStdString();
+        EXPECT_EQ(text.trimmed(), QLatin1String(c.expected)) << c.target;
+    }
+}
+
 } // namespace
 
 namespace {
@@ -334,71 +422,80 @@ parts = {
 'xl/worksheets/sheet1.xml': '<x:worksheet xmlns:x="%s"><x:dimension ref="A1:B1"/><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c><x:c r="B1"><x:v>2</x:v></x:c></x:row></x:sheetData><x:pageMargins left="0.7" right="0.7" top="0.75" bottom="0.75" header="0.3" footer="0.3"/></x:worksheet>' % M,
 'xl/worksheets/sheet2.xml': '<x:worksheet xmlns:x="%s"><x:sheetData/></x:worksheet>' % M,
 'xl/calcChain.xml': '<x:calcChain xmlns:x="%s"><x:c r="B1" i="1"/></x:calcChain>' % M,
-'xl/sharedStrings.xml': '<x:sst xmlns:x="%s" count="1" uniqueCount="1"><x:si><x:t>hello</x:t></x:si></x:sst>' % M,
+'xl/sharedStrings.xml': '<x:sst xmlns:x="%s" count="1" uniqueCount="1"><x:si><x:t>hello</x:t></x:si><x:extLst><x:ext uri="{0}"/></x:extLst></x:sst>' % M,
 'xl/styles.xml': '<x:styleSheet xmlns:x="%s"><x:fonts count="1"><x:font><x:sz val="11"/><x:name val="Calibri"/></x:font></x:fonts><x:fills count="2"><x:fill><x:patternFill patternType="none"/></x:fill><x:fill><x:patternFill patternType="gray125"/></x:fill></x:fills><x:borders count="1"><x:border/></x:borders><x:cellStyleXfs count="1"><x:xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></x:cellStyleXfs><x:cellXfs count="1"><x:xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/></x:cellXfs></x:styleSheet>' % M,
 }
 z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED)
 for name, text in parts.items():
-    z.writestr(name, text)
+    if sys.argv[2] == 'utf-16' and name in ('xl/worksheets/sheet1.xml', 'xl/sharedStrings.xml', 'xl/styles.xml', 'xl/workbook.xml'):
+        z.writestr(name, ('<?xml version="1.0" encoding="UTF-16"?>' + text).encode('utf-16'))
+    else:
+        z.writestr(name, text)
 z.close()
 )py";
 
 TEST(XlsxWriterPrefixedTest, PrefixedPartsAreSplicedInTheirOwnPrefix)
 {
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("prefixed.xlsx"));
-    QString out;
-    ASSERT_EQ(TestFiles::runPython(QString::fromLatin1(makePrefixed), {source}, &out), 0)
-        << out.toStdString();
+    // Parts in UTF-16, which XML allows, take UTF-8 additions just the same.
+    for (const char *encoding : {"utf-8", "utf-16"}) {
+        SCOPED_TRACE(encoding);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("prefixed.xlsx"));
+        QString out;
+        ASSERT_EQ(TestFiles::runPython(QString::fromLatin1(makePrefixed),
+                                       {source, QLatin1String(encoding)}, &out),
+                  0)
+            << out.toStdString();
 
-    WorkbookData wb;
-    wb.format = WorkbookData::Format::Xlsx;
-    wb.path = source;
-    wb.styles[0].sourceIndex = 0;
-    wb.styles[0].numberFormat = QStringLiteral("General");
-    SheetData &first = addSheet(wb, QStringLiteral("First"));
-    first.partName = QStringLiteral("xl/worksheets/sheet1.xml");
-    setString(wb, first, 1, 1, QStringLiteral("hello"));
-    setNumber(first, 1, 2, 2);
-    setString(wb, first, 2, 1, QStringLiteral("world"));
-    first.merges.push_back({3, 1, 3, 2});
-    first.comments[SheetData::commentKey(1, 2)] = {QStringLiteral("two"), QStringLiteral("Di")};
-    CellStyle red;
-    red.fontColor = 0xFF0000;
-    wb.styles.push_back(red);
-    setNumber(first, 4, 1, 4, 1);
-    first.modified = true;
-    SheetData &empty = addSheet(wb, QStringLiteral("Empty"));
-    empty.partName = QStringLiteral("xl/worksheets/sheet2.xml");
-    setNumber(empty, 2, 2, 22);
-    empty.modified = true;
+        WorkbookData wb;
+        wb.format = WorkbookData::Format::Xlsx;
+        wb.path = source;
+        wb.styles[0].sourceIndex = 0;
+        wb.styles[0].numberFormat = QStringLiteral("General");
+        SheetData &first = addSheet(wb, QStringLiteral("First"));
+        first.partName = QStringLiteral("xl/worksheets/sheet1.xml");
+        setString(wb, first, 1, 1, QStringLiteral("hello"));
+        setNumber(first, 1, 2, 2);
+        setString(wb, first, 2, 1, QStringLiteral("world"));
+        first.merges.push_back({3, 1, 3, 2});
+        first.comments[SheetData::commentKey(1, 2)] = {QStringLiteral("two"), QStringLiteral("Di")};
+        CellStyle red;
+        red.fontColor = 0xFF0000;
+        wb.styles.push_back(red);
+        setNumber(first, 4, 1, 4, 1);
+        first.modified = true;
+        SheetData &empty = addSheet(wb, QStringLiteral("Empty"));
+        empty.partName = QStringLiteral("xl/worksheets/sheet2.xml");
+        setNumber(empty, 2, 2, 22);
+        empty.modified = true;
 
-    const QString target = dir.filePath(QStringLiteral("out.xlsx"));
-    QString error;
-    ASSERT_TRUE(XlsxWriter::save(wb, target, &error)) << error.toStdString();
-    QString failure;
-    QJsonObject o = dump(target, &failure);
-    ASSERT_FALSE(o.isEmpty()) << failure.toStdString();
-    QJsonObject s = o[QStringLiteral("sheets")].toArray()[0].toObject();
-    QJsonObject cells = s[QStringLiteral("cells")].toObject();
-    EXPECT_EQ(cells[QStringLiteral("A1")].toArray()[0].toString(), QStringLiteral("hello"));
-    EXPECT_EQ(cells[QStringLiteral("A2")].toArray()[0].toString(), QStringLiteral("world"));
-    EXPECT_EQ(s[QStringLiteral("merges")].toArray(), QJsonArray{QStringLiteral("A3:B3")});
-    EXPECT_EQ(
-        s[QStringLiteral("comments")].toObject()[QStringLiteral("B1")].toArray()[0].toString(),
-        QStringLiteral("two"));
-    EXPECT_EQ(s[QStringLiteral("styles")]
-                  .toObject()[QStringLiteral("A4")]
-                  .toObject()[QStringLiteral("font")]
-                  .toString(),
-              QStringLiteral("FFFF0000"));
-    QJsonObject e = o[QStringLiteral("sheets")].toArray()[1].toObject();
-    EXPECT_EQ(e[QStringLiteral("cells")].toObject()[QStringLiteral("B2")].toArray()[0].toString(),
-              QStringLiteral("22"));
+        const QString target = dir.filePath(QStringLiteral("out.xlsx"));
+        QString error;
+        ASSERT_TRUE(XlsxWriter::save(wb, target, &error)) << error.toStdString();
+        QString failure;
+        QJsonObject o = dump(target, &failure);
+        ASSERT_FALSE(o.isEmpty()) << failure.toStdString();
+        QJsonObject s = o[QStringLiteral("sheets")].toArray()[0].toObject();
+        QJsonObject cells = s[QStringLiteral("cells")].toObject();
+        EXPECT_EQ(cells[QStringLiteral("A1")].toArray()[0].toString(), QStringLiteral("hello"));
+        EXPECT_EQ(cells[QStringLiteral("A2")].toArray()[0].toString(), QStringLiteral("world"));
+        EXPECT_EQ(s[QStringLiteral("merges")].toArray(), QJsonArray{QStringLiteral("A3:B3")});
+        EXPECT_EQ(
+            s[QStringLiteral("comments")].toObject()[QStringLiteral("B1")].toArray()[0].toString(),
+            QStringLiteral("two"));
+        EXPECT_EQ(s[QStringLiteral("styles")]
+                      .toObject()[QStringLiteral("A4")]
+                      .toObject()[QStringLiteral("font")]
+                      .toString(),
+                  QStringLiteral("FFFF0000"));
+        QJsonObject e = o[QStringLiteral("sheets")].toArray()[1].toObject();
+        EXPECT_EQ(
+            e[QStringLiteral("cells")].toObject()[QStringLiteral("B2")].toArray()[0].toString(),
+            QStringLiteral("22"));
 
-    // Every element added to a prefixed part carries the prefix.
-    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
+        // Every element added to a prefixed part carries the prefix.
+        ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
 import sys, zipfile, re
 z = zipfile.ZipFile(sys.argv[1])
 for name in ('xl/worksheets/sheet1.xml', 'xl/worksheets/sheet2.xml', 'xl/sharedStrings.xml', 'xl/styles.xml', 'xl/workbook.xml'):
@@ -406,14 +503,17 @@ for name in ('xl/worksheets/sheet1.xml', 'xl/worksheets/sheet2.xml', 'xl/sharedS
     print(name, sorted(set(re.findall(r'<(?!/|\?)([A-Za-z]+)[ />]', xml))))
 # A calculation chain may name cells that no longer hold formulas: it goes, with its references.
 print('xl/calcChain.xml' in z.namelist(), 'calcChain' in z.read('[Content_Types].xml').decode() + z.read('xl/_rels/workbook.xml.rels').decode())
+sst = z.read('xl/sharedStrings.xml').decode()
+print(sst.index('world') < sst.index('extLst'))
 )py"),
-                                   {target}, &out),
-              0)
-        << out.toStdString();
-    EXPECT_EQ(out.trimmed(),
-              QStringLiteral("xl/worksheets/sheet1.xml []\nxl/worksheets/sheet2.xml []\n"
-                             "xl/sharedStrings.xml []\nxl/styles.xml []\nxl/workbook.xml []\n"
-                             "False False"));
+                                       {target}, &out),
+                  0)
+            << out.toStdString();
+        EXPECT_EQ(out.trimmed(),
+                  QStringLiteral("xl/worksheets/sheet1.xml []\nxl/worksheets/sheet2.xml []\n"
+                                 "xl/sharedStrings.xml []\nxl/styles.xml []\nxl/workbook.xml []\n"
+                                 "False False\nTrue"));
+    }
 }
 
 } // namespace
