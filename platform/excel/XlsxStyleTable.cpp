@@ -72,18 +72,6 @@ const char *builtinCode(int id)
     return nullptr;
 }
 
-// A child element by local name, whatever prefix the file uses.
-pugi::xml_node child(const pugi::xml_node &parent, const char *local)
-{
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        const char *name = c.name();
-        const char *colon = std::strchr(name, ':');
-        if (std::strcmp(colon ? colon + 1 : name, local) == 0) return c;
-    }
-    return {};
-}
-
 QString prefixOf(const pugi::xml_node &node)
 {
     const char *name = node.name();
@@ -91,6 +79,7 @@ QString prefixOf(const pugi::xml_node &node)
     return colon ? QString::fromUtf8(name, int(colon - name + 1)) : QString();
 }
 
+// The index-th child element (from 0) with this local name, whatever prefix the file uses.
 pugi::xml_node nth(const pugi::xml_node &parent, const char *local, int index)
 {
     if (index < 0) return {};
@@ -103,6 +92,12 @@ pugi::xml_node nth(const pugi::xml_node &parent, const char *local, int index)
         if (i++ == index) return c;
     }
     return {};
+}
+
+// The first child element by local name.
+pugi::xml_node child(const pugi::xml_node &parent, const char *local)
+{
+    return nth(parent, local, 0);
 }
 
 int countOf(const pugi::xml_node &parent)
