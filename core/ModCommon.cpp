@@ -1,6 +1,7 @@
 #include "core/ModCommon.h"
 
 #include "core/TextRules.h"
+#include "platform/excel/CellAddress.h"
 #include "platform/text/AnsiText.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
@@ -133,13 +134,9 @@ QString PadToWidth(const QString &text, int width)
 
 QString GetColumnLetter(int column)
 {
+    // Two letters at most, unlike the sheet addresses ("ZZ" is the last).
     if (column < 1 || column > 702) return QString();
-    int q = (column - 1) / 26;
-    int r = (column - 1) % 26;
-    QString out;
-    if (q > 0) out.append(QChar(u'A' + q - 1));
-    out.append(QChar(u'A' + r));
-    return out;
+    return excel::CellAddress::columnLetters(column);
 }
 
 int ColumnLetterToNumber(const QString &text)
@@ -149,16 +146,9 @@ int ColumnLetterToNumber(const QString &text)
         throw BasicError(BasicError::InvalidCall,
                          QStringLiteral("Invalid procedure call or argument: empty column name"));
     if (t.size() > 2) return 0;
-    int value = 0;
-    for (QChar c : t) {
-        // Only the letters A to Z (either case) name a column: "A1" is not column K, and no
-        // letter may grow when upper-cased ("ß").
-        char16_t u = c.unicode();
-        if (u >= u'a' && u <= u'z') u = char16_t(u - u'a' + u'A');
-        if (u < u'A' || u > u'Z') return 0;
-        value = value * 26 + (u - u'A' + 1);
-    }
-    return value;
+    // Only the letters A to Z (either case) name a column: "A1" is not column K, and no letter
+    // may grow when upper-cased ("ß").
+    return excel::CellAddress::columnNumber(t);
 }
 
 int ParseColumn(const QString &text)

@@ -3,6 +3,7 @@
 #include "core/ModFile.h"
 #include "core/ModPub.h"
 #include "tests/support/FakeDialogs.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,11 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString S(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 void write(const QString &path, const QByteArray &bytes = QByteArray())
 {

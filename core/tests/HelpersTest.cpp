@@ -4,25 +4,11 @@
 #include "core/ModString.h"
 #include "platform/text/BasicError.h"
 #include "tests/support/FakeMessageBox.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QString S(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-int errorNumber(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const BasicError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(ModCommon, UpperBoundOfEmptyArraysIsMinusOne)
 {
@@ -84,7 +70,7 @@ TEST(ModCommon, ColumnTexts)
     };
     for (auto c : cases)
         EXPECT_EQ(ModCommon::ColumnLetterToNumber(S(c.text)), c.column) << c.text;
-    EXPECT_EQ(errorNumber([] { ModCommon::ColumnLetterToNumber(S("  ")); }), 5);
+    EXPECT_EQ(errorNumberOf([] { ModCommon::ColumnLetterToNumber(S("  ")); }), 5);
 
     struct
     {
@@ -94,8 +80,8 @@ TEST(ModCommon, ColumnTexts)
                   {"1E2", 0}, {"&H10", 0}, {"1,0", 0},   {"A1", 0},  {"IW", 257}};
     for (auto c : parsed)
         EXPECT_EQ(ModCommon::ParseColumn(S(c.text)), c.column) << c.text;
-    EXPECT_EQ(errorNumber([] { ModCommon::ParseColumn(QString()); }), 5);
-    EXPECT_EQ(errorNumber([] { ModCommon::ParseColumn(S("99999999999")); }), 6);
+    EXPECT_EQ(errorNumberOf([] { ModCommon::ParseColumn(QString()); }), 5);
+    EXPECT_EQ(errorNumberOf([] { ModCommon::ParseColumn(S("99999999999")); }), 6);
 }
 
 TEST(ModCommon, NaturalOrder)
@@ -132,7 +118,7 @@ TEST(ModCommon, NaturalOrder)
     ModCommon::SortLongArray(rows, 3);
     EXPECT_EQ(rows, QList<int>({-1, 3, 3, 5}));
     ModCommon::SortLongArray(rows, -1); // nothing to sort
-    EXPECT_EQ(errorNumber([&] { ModCommon::SortLongArray(rows, 4); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { ModCommon::SortLongArray(rows, 4); }), 9);
 }
 
 TEST(ModCommon, NumberInString)
@@ -145,7 +131,7 @@ TEST(ModCommon, NumberInString)
                  {"x3.5", 4}, {"a-7", 7}, {"1 2", 12},   {"第3行", 3}};
     for (auto c : cases)
         EXPECT_EQ(ModCommon::GetNumberInString(S(c.text)), c.number) << c.text;
-    EXPECT_EQ(errorNumber([] { ModCommon::GetNumberInString(S("n99999999999")); }), 6);
+    EXPECT_EQ(errorNumberOf([] { ModCommon::GetNumberInString(S("n99999999999")); }), 6);
 }
 
 TEST(ModCommon, PadToWidthCountsAnsiBytes)
@@ -226,7 +212,7 @@ TEST(ModString, ListsAndRanges)
     EXPECT_EQ(ranges, QStringList({S("3-5"), S("9-9"), S("11-12")}));
     EXPECT_EQ(ModString::JoinAsRanges({7}, ranges), 0);
     EXPECT_EQ(ranges, QStringList{S("7-7")});
-    EXPECT_EQ(errorNumber([&] { ModString::JoinAsRanges({}, ranges); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { ModString::JoinAsRanges({}, ranges); }), 9);
 }
 
 TEST(ModStl, ExpandColumnRange)
@@ -250,9 +236,9 @@ TEST(ModStl, ExpandColumnRange)
         EXPECT_EQ(out, c.out) << c.item;
     }
     QStringList out;
-    EXPECT_EQ(errorNumber([&] { ModStl::ExpandColumnRange(S("1-100000000"), S("-"), out); }), 9);
-    EXPECT_EQ(errorNumber([&] { ModStl::ExpandColumnRange(S("A1-C"), S("-"), out); }), 9);
-    EXPECT_EQ(errorNumber([&] { ModStl::ExpandColumnRange(S("A-"), S("-"), out); }), 5);
+    EXPECT_EQ(errorNumberOf([&] { ModStl::ExpandColumnRange(S("1-100000000"), S("-"), out); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { ModStl::ExpandColumnRange(S("A1-C"), S("-"), out); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { ModStl::ExpandColumnRange(S("A-"), S("-"), out); }), 5);
 }
 
 TEST(ModStl, MapUtilities)

@@ -3,27 +3,13 @@
 #include "core/ClsObjMap.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <random>
 
 namespace {
-
-QString S(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
-
-int errorNumber(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const BasicError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(ClsMap, TextModeByDefaultBinaryOnRequest)
 {
@@ -44,7 +30,7 @@ TEST(ClsMap, TextModeByDefaultBinaryOnRequest)
     EXPECT_EQ(b.GetValue(S("A")), S("2"));
 
     // The mode changes only while the map is empty; RemoveAll keeps it.
-    EXPECT_EQ(errorNumber([&] { b.setCompareMode(1); }), 5);
+    EXPECT_EQ(errorNumberOf([&] { b.setCompareMode(1); }), 5);
     b.RemoveAll();
     EXPECT_EQ(b.CompareMode(), 0);
     b.setCompareMode(1);
@@ -134,10 +120,10 @@ TEST(ClsMap, ArraysAndUpperBounds)
 
     // A key that is not a whole number: type mismatch, the output partly filled.
     m.FromStringArray({S("4"), S("x"), S("5")});
-    EXPECT_EQ(errorNumber([&] { m.ToArray(longs); }), 13);
+    EXPECT_EQ(errorNumberOf([&] { m.ToArray(longs); }), 13);
     EXPECT_EQ(longs, QList<int>({4}));
     m.FromStringArray({S("99999999999")});
-    EXPECT_EQ(errorNumber([&] { m.ToArray(longs); }), 6);
+    EXPECT_EQ(errorNumberOf([&] { m.ToArray(longs); }), 6);
 }
 
 TEST(ClsMap, ManyRemovalsKeepOrder)
@@ -226,8 +212,8 @@ TEST(ClsArrayMap, FirstRowWinsAndExtraPartsIgnored)
     m.Add({QString(), QString()}, S("30"));
     EXPECT_EQ(m.GetValue({QString(), QString()}), S("30"));
     // Shorter keys and keys without parts are refused.
-    EXPECT_EQ(errorNumber([&] { m.Exists({S("k")}); }), 9);
-    EXPECT_EQ(errorNumber([&] { m.Add({}, S("x")); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { m.Exists({S("k")}); }), 9);
+    EXPECT_EQ(errorNumberOf([&] { m.Add({}, S("x")); }), 9);
 }
 
 TEST(ClsArrayMap, OnePartKeysUseTheInnerMap)
@@ -245,7 +231,7 @@ TEST(ClsArrayMap, OnePartKeysUseTheInnerMap)
     m.Add({S("b")}, S("2"));
     EXPECT_EQ(m.GetValue({S("b")}), QString());
     // The inner map holds keys: changing the mode now is an invalid argument.
-    EXPECT_EQ(errorNumber([&] { m.setCompareMode(0); }), 5);
+    EXPECT_EQ(errorNumberOf([&] { m.setCompareMode(0); }), 5);
 }
 
 // The records searched in order, part by part, as the literal rule states.

@@ -65,6 +65,24 @@ QString formatPiece(const FormulaText::Ref &r, bool hasColumn, bool hasRow)
 
 } // namespace
 
+qsizetype FormulaText::closingQuote(QStringView formula, qsizetype open)
+{
+    const QChar quote = formula[open];
+    const qsizetype n = formula.size();
+    qsizetype j = open + 1;
+    while (j < n) {
+        if (formula[j] == quote) {
+            if (j + 1 < n && formula[j + 1] == quote) {
+                j += 2;
+                continue;
+            }
+            break;
+        }
+        ++j;
+    }
+    return j;
+}
+
 QString FormulaText::moveReferences(const QString &f, const Mover &mover, Scope scope,
                                     const QString &sheetName)
 {
@@ -77,34 +95,14 @@ QString FormulaText::moveReferences(const QString &f, const Mover &mover, Scope 
     while (i < n) {
         QChar c = f[i];
         if (c == u'"') { // string literal, "" escapes a quote
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (f[j] == u'"') {
-                    if (j + 1 < n && f[j + 1] == u'"') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
+            const qsizetype j = closingQuote(f, i);
             out += f.mid(i, j + 1 - i);
             i = j + 1;
             havePrefix = false;
             continue;
         }
         if (c == u'\'') { // quoted sheet name, '' escapes a quote
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (f[j] == u'\'') {
-                    if (j + 1 < n && f[j + 1] == u'\'') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
+            const qsizetype j = closingQuote(f, i);
             QString name =
                 f.mid(i + 1, j - i - 1).replace(QStringLiteral("''"), QStringLiteral("'"));
             out += f.mid(i, j + 1 - i);

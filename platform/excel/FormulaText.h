@@ -36,6 +36,9 @@ public:
     // A shared formula's text as seen from a cell dRows rows and dColumns columns away from the
     // cell that holds the text: relative references move, absolute ones stay.
     static QString shift(const QString &formula, int dRows, int dColumns);
+    // Where the text or quoted sheet name opened by the quote at `open` ends: the index of its
+    // closing quote (a doubled quote stands for one), or the formula's length when it never does.
+    static qsizetype closingQuote(QStringView formula, qsizetype open);
 
     // References into rows at or after `row` move by `count` (negative: deleted rows; a
     // reference into a deleted row becomes #REF!). The scope says whether the formula lives on

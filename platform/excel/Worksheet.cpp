@@ -7,6 +7,22 @@
 
 namespace excel {
 
+namespace {
+
+// "3" or "3:5" ("B" or "B:D") as the address of whole rows (columns); refused with the message
+// (its %1 the text) when the text is no such range.
+QString wholeLines(const QString &lines, CellAddress::Kind wanted, const QString &refusal)
+{
+    QString text = lines.contains(u':') ? lines : lines + u':' + lines;
+    CellRect rect;
+    CellAddress::Kind kind;
+    if (!CellAddress::parseRange(text, &rect, &kind) || kind != wanted)
+        ModelErrors::refuse(refusal.arg(lines));
+    return text;
+}
+
+} // namespace
+
 Worksheet::Worksheet(std::weak_ptr<Workbook> workbook, SheetData *data)
     : m_workbook(std::move(workbook)), m_data(data)
 {
@@ -161,12 +177,8 @@ Range Worksheet::Rows(int row) const
 
 Range Worksheet::Rows(const QString &rows) const
 {
-    QString text = rows.contains(u':') ? rows : rows + u':' + rows;
-    CellRect rect;
-    CellAddress::Kind kind;
-    if (!CellAddress::parseRange(text, &rect, &kind) || kind != CellAddress::Kind::WholeRows)
-        ModelErrors::refuse(QStringLiteral("\"%1\" is not a row range such as \"3:5\".").arg(rows));
-    return Range(text);
+    return Range(wholeLines(rows, CellAddress::Kind::WholeRows,
+                            QStringLiteral("\"%1\" is not a row range such as \"3:5\".")));
 }
 
 Range Worksheet::Columns() const
@@ -181,13 +193,8 @@ Range Worksheet::Columns(int column) const
 
 Range Worksheet::Columns(const QString &columns) const
 {
-    QString text = columns.contains(u':') ? columns : columns + u':' + columns;
-    CellRect rect;
-    CellAddress::Kind kind;
-    if (!CellAddress::parseRange(text, &rect, &kind) || kind != CellAddress::Kind::WholeColumns)
-        ModelErrors::refuse(
-            QStringLiteral("\"%1\" is not a column range such as \"B:D\".").arg(columns));
-    return Range(text);
+    return Range(wholeLines(columns, CellAddress::Kind::WholeColumns,
+                            QStringLiteral("\"%1\" is not a column range such as \"B:D\".")));
 }
 
 double Worksheet::StandardHeight() const

@@ -52,18 +52,6 @@ enum RecordType : std::uint16_t {
     kBof = 0x0809,
 };
 
-// The colours of palette entries 0-63 before a PALETTE record replaces 8-63.
-const int kDefaultPalette[64] = {
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
-    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
-    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
-    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
-    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333,
-};
-
 // Fill pattern numbers of the file (0-18) as the automation's XlPattern values.
 const int kPatterns[19] = {-4142, 1,  -4125, -4126, -4124, -4128, -4166, -4121, -4162, 9,
                            10,    11, 12,    13,    14,    15,    16,    17,    18};
@@ -194,7 +182,10 @@ bool XlsReader::run(const QByteArray &bytes)
     QByteArray data;
     if (!container.readStream(QStringLiteral("Workbook"), &data, &why)) return fail(why);
 
-    m_palette.assign(std::begin(kDefaultPalette), std::end(kDefaultPalette));
+    // The default colours of entries 0-63 until a PALETTE record replaces 8-63.
+    m_palette.resize(64);
+    for (int i = 0; i < 64; ++i)
+        m_palette[std::size_t(i)] = StyleCodes::indexedColor(i);
     BiffStream stream(data);
     if (!readGlobals(stream)) return false;
     buildStyles();

@@ -1,5 +1,6 @@
 #include "platform/excel/XlsxStyleTable.h"
 
+#include "platform/excel/StyleCodes.h"
 #include "platform/excel/XlsxXml.h"
 
 #include <pugixml.hpp>
@@ -71,45 +72,6 @@ const char *builtinCode(int id)
     return nullptr;
 }
 
-const std::int32_t palette[56] = {
-    0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
-    0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
-    0x9999FF, 0x993366, 0xFFFFCC, 0xCCFFFF, 0x660066, 0xFF8080, 0x0066CC, 0xCCCCFF,
-    0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
-    0x00CCFF, 0xCCFFFF, 0xCCFFCC, 0xFFFF99, 0x99CCFF, 0xFF99CC, 0xCC99FF, 0xFFCC99,
-    0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
-    0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333,
-};
-
-// The file's pattern names by the automation's pattern constants.
-struct PatternName
-{
-    int pattern;
-    const char *name;
-};
-
-const PatternName patternNames[] = {
-    {-4142, "none"},         {1, "solid"},         {-4105, "solid"},
-    {-4125, "mediumGray"},   {-4126, "darkGray"},  {-4124, "lightGray"},
-    {17, "gray125"},         {18, "gray0625"},     {-4128, "darkHorizontal"},
-    {-4166, "darkVertical"}, {-4121, "darkDown"},  {-4162, "darkUp"},
-    {9, "darkGrid"},         {10, "darkTrellis"},  {11, "lightHorizontal"},
-    {12, "lightVertical"},   {13, "lightDown"},    {14, "lightUp"},
-    {15, "lightGrid"},       {16, "lightTrellis"},
-};
-
-// A child element by local name, whatever prefix the file uses.
-pugi::xml_node child(const pugi::xml_node &parent, const char *local)
-{
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        const char *name = c.name();
-        const char *colon = std::strchr(name, ':');
-        if (std::strcmp(colon ? colon + 1 : name, local) == 0) return c;
-    }
-    return {};
-}
-
 QString prefixOf(const pugi::xml_node &node)
 {
     const char *name = node.name();
@@ -117,6 +79,7 @@ QString prefixOf(const pugi::xml_node &node)
     return colon ? QString::fromUtf8(name, int(colon - name + 1)) : QString();
 }
 
+// The index-th child element (from 0) with this local name, whatever prefix the file uses.
 pugi::xml_node nth(const pugi::xml_node &parent, const char *local, int index)
 {
     if (index < 0) return {};
@@ -129,6 +92,12 @@ pugi::xml_node nth(const pugi::xml_node &parent, const char *local, int index)
         if (i++ == index) return c;
     }
     return {};
+}
+
+// The first child element by local name.
+pugi::xml_node child(const pugi::xml_node &parent, const char *local)
+{
+    return nth(parent, local, 0);
 }
 
 int countOf(const pugi::xml_node &parent)
@@ -161,11 +130,6 @@ XlsxStyleTable::XlsxStyleTable() : m_doc(std::make_unique<pugi::xml_document>())
 }
 
 XlsxStyleTable::~XlsxStyleTable() = default;
-
-std::int32_t XlsxStyleTable::paletteColor(int colorIndex)
-{
-    return colorIndex >= 1 && colorIndex <= 56 ? palette[colorIndex - 1] : -1;
-}
 
 bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXml, QString *error)
 {
@@ -243,10 +207,7 @@ std::int32_t XlsxStyleTable::decodeColor(const pugi::xml_node &color) const
         return std::int32_t(std::strtoul(rgb.value(), nullptr, 16) & 0xFFFFFF);
     if (color.attribute("tint").as_double() != 0.0) return -2;
     if (pugi::xml_attribute ix = color.attribute("indexed")) {
-        int i = ix.as_int();
-        if (i >= 8 && i <= 63) return palette[i - 8];
-        if (i >= 0 && i < 8) return palette[i];
-        return -1; // system colours: automatic
+        return StyleCodes::indexedColor(ix.as_int()); // system colours (64 up): automatic
     }
     if (pugi::xml_attribute th = color.attribute("theme")) {
         unsigned t = th.as_uint();
@@ -283,14 +244,12 @@ XlsxStyleTable::Decoded XlsxStyleTable::decode(int xf) const
 std::int32_t XlsxStyleTable::wantedColor(std::int32_t color, int colorIndex)
 {
     if (color >= 0) return color & 0xFFFFFF;
-    return paletteColor(colorIndex);
+    return StyleCodes::paletteColor(colorIndex);
 }
 
 QString XlsxStyleTable::wantedPattern(const CellStyle &style)
 {
-    for (const auto &p : patternNames)
-        if (p.pattern == style.fillPattern) return QString::fromLatin1(p.name);
-    return QStringLiteral("solid");
+    return StyleCodes::patternName(style.fillPattern);
 }
 
 int XlsxStyleTable::wantedNumFmt(const CellStyle &style, bool add)

@@ -36,9 +36,6 @@ public:
     bool changed() const { return m_changed; }
     QByteArray xml() const;
 
-    // The default 56-colour palette, by color index 1..56 (0xRRGGBB).
-    static std::int32_t paletteColor(int colorIndex);
-
 private:
     struct Decoded
     {

@@ -455,6 +455,8 @@ private:
     bool readXml(const QString &name, pugi::xml_document &doc);
     bool loadRels(const QString &part, Rels &rels);
     Part *part(const QString &name);
+    // A sheet that has no part in the source file to keep, so its part is written anew.
+    bool isNewSheet(const SheetData &sheet);
     void putPart(const QString &name, QByteArray bytes);
     void dropPart(const QString &name);
     QString unusedName(const QString &pattern);
@@ -539,6 +541,11 @@ Part *Save::part(const QString &name)
     return it == m_partIndex.constEnd() || m_parts[it.value()].kind == Part::Drop
                ? nullptr
                : &m_parts[it.value()];
+}
+
+bool Save::isNewSheet(const SheetData &sheet)
+{
+    return sheet.partName.isEmpty() || !m_source || !part(sheet.partName);
 }
 
 void Save::putPart(const QString &name, QByteArray bytes)
@@ -791,8 +798,7 @@ bool Save::prepareStrings()
     m_stringMap.assign(m_data.strings.size(), -1);
     std::vector<bool> used(m_data.strings.size(), false);
     for (const auto &sheet : m_data.sheets) {
-        if (!sheet->modified && !sheet->partName.isEmpty() && m_source && part(sheet->partName))
-            continue;
+        if (!sheet->modified && !isNewSheet(*sheet)) continue; // its part is copied as it is
         for (const auto &row : sheet->rows)
             for (const Cell &c : row)
                 if (c.kind == CellKind::String && c.formula < 0 && c.value.string < used.size())
@@ -909,8 +915,7 @@ bool Save::prepareStyles()
     m_styleMap.assign(m_data.styles.size(), 0);
     std::vector<bool> used(m_data.styles.size(), false);
     for (const auto &sheet : m_data.sheets) {
-        if (!sheet->modified && !sheet->partName.isEmpty() && m_source && part(sheet->partName))
-            continue;
+        if (!sheet->modified && !isNewSheet(*sheet)) continue; // its part is copied as it is
         for (const auto &row : sheet->rows)
             for (const Cell &c : row)
                 if (c.style < used.size()) used[c.style] = true;
@@ -938,7 +943,7 @@ bool Save::writeSheets()
     m_sheetRelIds.resize(m_data.sheets.size());
     for (size_t i = 0; i < m_data.sheets.size(); ++i) {
         const SheetData &sheet = *m_data.sheets[i];
-        const bool isNew = sheet.partName.isEmpty() || !m_source || !part(sheet.partName);
+        const bool isNew = isNewSheet(sheet);
         QString partName =
             isNew ? unusedName(QStringLiteral("xl/worksheets/sheet%1.xml")) : sheet.partName;
         if (isNew) {

@@ -1,5 +1,7 @@
 #include "platform/excel/XlsxXml.h"
 
+#include "platform/excel/FormulaText.h"
+
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -277,17 +279,7 @@ QString XlsxXml::fileFormula(const QString &formula)
     for (qsizetype i = 0; i < n;) {
         const QChar c = formula[i];
         if (c == QLatin1Char('"') || c == QLatin1Char('\'')) { // a text or a quoted sheet name
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (formula[j] == c) {
-                    if (j + 1 < n && formula[j + 1] == c) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
+            const qsizetype j = FormulaText::closingQuote(formula, i);
             out += QStringView(formula).mid(i, std::min(j + 1, n) - i);
             i = j + 1;
             continue;

@@ -148,6 +148,22 @@ LSTATUS changeKey(HKEY handle, REGSAM needed,
     });
 }
 
+// Stores a value under the key, replacing the one of that name (whose spelling it keeps).
+LSTATUS putValue(HKEY key, const RegistryValue &value)
+{
+    return changeKey(key, KEY_SET_VALUE, [&](RegistryKey &k, bool *changed) -> long {
+        RegistryValue v = value;
+        if (RegistryValue *old = k.value(v.name)) {
+            v.name = old->name;
+            *old = v;
+        } else {
+            k.values.push_back(v);
+        }
+        *changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
 } // namespace
 
 quint32 regDataSize(const RegData &data)
@@ -232,33 +248,13 @@ LSTATUS RegSetValueEx(HKEY key, const QString &valueName, quint32 type, const QS
     if ((type != REG_SZ && type != REG_EXPAND_SZ) || !RegistryTree::validValueName(valueName) ||
         text.size() > RegistryTree::MaxTextLength)
         return ERROR_INVALID_PARAMETER;
-    return changeKey(key, KEY_SET_VALUE, [&](RegistryKey &k, bool *changed) -> long {
-        RegistryValue v{valueName, type, text, 0};
-        if (RegistryValue *old = k.value(valueName)) {
-            v.name = old->name;
-            *old = v;
-        } else {
-            k.values.push_back(v);
-        }
-        *changed = true;
-        return ERROR_SUCCESS;
-    });
+    return putValue(key, RegistryValue{valueName, type, text, 0});
 }
 
 LSTATUS RegSetValueEx(HKEY key, const QString &valueName, quint32 number)
 {
     if (!RegistryTree::validValueName(valueName)) return ERROR_INVALID_PARAMETER;
-    return changeKey(key, KEY_SET_VALUE, [&](RegistryKey &k, bool *changed) -> long {
-        RegistryValue v{valueName, REG_DWORD, QString(), number};
-        if (RegistryValue *old = k.value(valueName)) {
-            v.name = old->name;
-            *old = v;
-        } else {
-            k.values.push_back(v);
-        }
-        *changed = true;
-        return ERROR_SUCCESS;
-    });
+    return putValue(key, RegistryValue{valueName, REG_DWORD, QString(), number});
 }
 
 LSTATUS RegQueryValueEx(HKEY key, const QString &valueName, RegData *data, quint32 bufferSize)

@@ -522,20 +522,26 @@ Variant Interpreter::eval(const Expr &e, Frame &f)
     return Variant();
 }
 
-void Interpreter::bindDynamic(const NameExpr &n, Frame &f)
+bool Interpreter::bindKnown(const NameExpr &n)
 {
     auto &m = const_cast<NameExpr &>(n);
     if (Procedure *p = findProcedure(n.name)) {
         m.binding = NameExpr::Proc;
         m.proc = p;
-        return;
+        return true;
     }
     int slot = findGlobal(n.name);
     if (slot >= 0) {
         m.binding = NameExpr::Global;
         m.slot = slot;
-        return;
+        return true;
     }
+    return false;
+}
+
+void Interpreter::bindDynamic(const NameExpr &n, Frame &f)
+{
+    if (bindKnown(n)) return;
     if (f.optionExplicit || !n.hasArgs)
         raise(500, quoted(BasicError::standardDescription(500), n.name));
     raise(13, quoted(BasicError::standardDescription(13), n.name));
@@ -543,18 +549,8 @@ void Interpreter::bindDynamic(const NameExpr &n, Frame &f)
 
 void Interpreter::recheckImplicit(const NameExpr &n)
 {
-    auto &m = const_cast<NameExpr &>(n);
-    m.generation = m_generation;
-    if (Procedure *p = findProcedure(n.name)) {
-        m.binding = NameExpr::Proc;
-        m.proc = p;
-        return;
-    }
-    int slot = findGlobal(n.name);
-    if (slot >= 0) {
-        m.binding = NameExpr::Global;
-        m.slot = slot;
-    }
+    const_cast<NameExpr &>(n).generation = m_generation;
+    bindKnown(n);
 }
 
 Variant Interpreter::evalName(const NameExpr &n, Frame &f)

@@ -99,6 +99,8 @@ private:
     std::vector<com::Variant> evalArgs(const std::vector<ExprPtr> &args, Frame &f);
     // The variable a name stands for; null when it is no variable (a procedure, a constant).
     com::Variant *variable(const NameExpr &n, Frame &f);
+    // Binds a name to the procedure or global variable of that name; false when there is none.
+    bool bindKnown(const NameExpr &n);
     void bindDynamic(const NameExpr &n, Frame &f);
     // An Implicit name finds a global or procedure that code added later defined.
     void recheckImplicit(const NameExpr &n);

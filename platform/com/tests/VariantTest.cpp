@@ -1,6 +1,7 @@
 #include "platform/com/Variant.h"
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -38,19 +39,11 @@ TEST(Variant, CoercionsRaiseRuntimeErrors)
     EXPECT_EQ(Variant(2.5).toLong(), 2);
     EXPECT_EQ(Variant(3.5).toLong(), 4);
     EXPECT_TRUE(Variant(QStringLiteral("true")).toBool());
-    auto number = [](auto f) {
-        try {
-            f();
-        } catch (const BasicError &e) {
-            return e.number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(number([] { Variant(QStringLiteral("abc")).toDouble(); }), 13);
-    EXPECT_EQ(number([] { Variant(1e10).toLong(); }), 6);
-    EXPECT_EQ(number([] { Variant(40000.0).toInteger(); }), 6);
-    EXPECT_EQ(number([] { Variant::null().toString(); }), 94);
-    EXPECT_EQ(number([] { Variant::fromError(2007).toDouble(); }), 13);
+    EXPECT_EQ(errorNumberOf([] { Variant(QStringLiteral("abc")).toDouble(); }), 13);
+    EXPECT_EQ(errorNumberOf([] { Variant(1e10).toLong(); }), 6);
+    EXPECT_EQ(errorNumberOf([] { Variant(40000.0).toInteger(); }), 6);
+    EXPECT_EQ(errorNumberOf([] { Variant::null().toString(); }), 94);
+    EXPECT_EQ(errorNumberOf([] { Variant::fromError(2007).toDouble(); }), 13);
 }
 
 TEST(VariantArray, BoundsAndRedim)

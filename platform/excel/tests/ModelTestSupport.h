@@ -5,6 +5,7 @@
 #include "platform/excel/Workbooks.h"
 #include "platform/text/BasicError.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -26,14 +27,3 @@ inline QString writeWithOpenpyxl(const QTemporaryDir &dir, const QString &name, 
 
 #define REQUIRE_OPENPYXL()                                                                         \
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing"
-
-// Runs code and gives the Basic error number it raised, 0 when it raised none.
-template <typename F> int errorNumberOf(F &&f)
-{
-    try {
-        f();
-    } catch (const BasicError &e) {
-        return e.number();
-    }
-    return 0;
-}

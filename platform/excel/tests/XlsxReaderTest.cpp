@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/ZipReader.h"
+#include "platform/excel/tests/ModelTestSupport.h"
 #include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -19,27 +20,13 @@ const Cell *cellAt(const SheetData &s, int row, int column)
     return nullptr;
 }
 
-QString makeWithPython(const QTemporaryDir &dir, const QString &name, const QString &body)
-{
-    QString path = dir.filePath(name);
-    QString script = QStringLiteral("import sys, openpyxl, datetime\n"
-                                    "from openpyxl.comments import Comment\n"
-                                    "from openpyxl.styles import Font, PatternFill\n"
-                                    "wb = openpyxl.Workbook()\nws = wb.active\n") +
-                     body + QStringLiteral("\nwb.save(sys.argv[1])\n");
-    QString output;
-    int rc = TestFiles::runPython(script, {path}, &output);
-    EXPECT_EQ(rc, 0) << output.toStdString();
-    return path;
-}
-
 } // namespace
 
 TEST(XlsxReader, ReadsValuesFormulasStylesCommentsAndMerges)
 {
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
     QTemporaryDir dir;
-    QString path = makeWithPython(dir, QStringLiteral("a.xlsx"), QStringLiteral(R"(
+    QString path = writeWithOpenpyxl(dir, QStringLiteral("a.xlsx"), QStringLiteral(R"(
 ws.title = 'Data'
 ws['B2'] = 1.5
 ws['C2'] = 'text & <more>'
@@ -180,8 +167,8 @@ TEST(XlsxReader, BadFilesGiveClearErrorsNamingFileAndPart)
 {
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
     QTemporaryDir dir;
-    QString good = makeWithPython(dir, QStringLiteral("good.xlsx"),
-                                  QStringLiteral("ws['A1'] = 1\nws['A2'] = 'x'"));
+    QString good = writeWithOpenpyxl(dir, QStringLiteral("good.xlsx"),
+                                     QStringLiteral("ws['A1'] = 1\nws['A2'] = 'x'"));
     QByteArray bytes = TestFiles::read(good);
 
     // a script that rewrites one part of the good file
@@ -265,7 +252,8 @@ TEST(XlsxReader, ZipBombIsRefused)
 {
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
     QTemporaryDir dir;
-    QString good = makeWithPython(dir, QStringLiteral("good.xlsx"), QStringLiteral("ws['A1'] = 1"));
+    QString good =
+        writeWithOpenpyxl(dir, QStringLiteral("good.xlsx"), QStringLiteral("ws['A1'] = 1"));
     QString bomb = dir.filePath(QStringLiteral("bomb.xlsx"));
     QString script = QStringLiteral(R"(
 import sys, zipfile
@@ -291,7 +279,7 @@ TEST(XlsxReader, CellsBeyondTheGridAreNamed)
 {
     if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
     QTemporaryDir dir;
-    QString path = makeWithPython(
+    QString path = writeWithOpenpyxl(
         dir, QStringLiteral("big.xlsx"),
         QStringLiteral("ws.title='Big'\nws['A1'] = 1\nws.cell(row=70000, column=300, value=5)"));
     WorkbookData wb;

@@ -29,14 +29,6 @@ protected:
         EXPECT_FALSE(o.isEmpty()) << failure.toStdString();
         return o;
     }
-    static QJsonObject sheet(const QJsonObject &o, int i)
-    {
-        return o[QStringLiteral("sheets")].toArray()[i].toObject();
-    }
-    static QJsonArray cell(const QJsonObject &sheet, const char *ref)
-    {
-        return sheet[QStringLiteral("cells")].toObject()[QLatin1String(ref)].toArray();
-    }
 
     QTemporaryDir m_dir;
 };

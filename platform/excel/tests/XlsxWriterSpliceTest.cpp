@@ -139,15 +139,6 @@ protected:
         return out.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     }
 
-    static QJsonObject sheet(const QJsonObject &o, int i)
-    {
-        return o[QStringLiteral("sheets")].toArray()[i].toObject();
-    }
-    static QJsonArray cell(const QJsonObject &sheet, const char *ref)
-    {
-        return sheet[QStringLiteral("cells")].toObject()[QLatin1String(ref)].toArray();
-    }
-
     QTemporaryDir m_dir;
     WorkbookData m_wb;
 };

@@ -119,4 +119,15 @@ inline QJsonObject dump(const QString &path, QString *failure = nullptr)
     return QJsonDocument::fromJson(last.toUtf8()).object();
 }
 
+// One sheet of a dump, by position, and one cell of a dumped sheet, by its reference ("B3").
+inline QJsonObject sheet(const QJsonObject &dumped, int i)
+{
+    return dumped[QStringLiteral("sheets")].toArray()[i].toObject();
+}
+
+inline QJsonArray cell(const QJsonObject &sheet, const char *ref)
+{
+    return sheet[QStringLiteral("cells")].toObject()[QLatin1String(ref)].toArray();
+}
+
 } // namespace xlsxtest

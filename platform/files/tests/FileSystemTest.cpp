@@ -1,4 +1,5 @@
 #include "platform/files/FileSystem.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,11 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString S(const char *utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 void touch(const QString &path)
 {
