@@ -16,6 +16,7 @@
 #include "engine/TXlsCompareResult.h"
 #include "engine/ThrottledYield.h"
 #include "platform/excel/Application.h"
+#include "platform/excel/CellAddress.h"
 #include "platform/excel/CellStore.h"
 #include "platform/excel/SheetData.h"
 #include "platform/excel/Sheets.h"
@@ -303,10 +304,14 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     m_lastPercent = -1;
     m_matchedRows.clear();
 
-    m_leftEndRow = ModExcel::GetLastUsedRow(m_leftSheet);
-    m_rightEndRow = ModExcel::GetLastUsedRow(m_rightSheet);
-    m_leftEndCol = ModExcel::GetLastUsedColumn(m_leftSheet);
-    m_rightEndCol = ModExcel::GetLastUsedColumn(m_rightSheet);
+    // A comparison covers rows 1 to 65,536 and columns A to IV, as the reader warns when a
+    // sheet holds more: a column past ZZ has no letter to record a difference under.
+    m_leftEndRow = std::min(ModExcel::GetLastUsedRow(m_leftSheet), excel::CellAddress::GridRows);
+    m_rightEndRow = std::min(ModExcel::GetLastUsedRow(m_rightSheet), excel::CellAddress::GridRows);
+    m_leftEndCol =
+        std::min(ModExcel::GetLastUsedColumn(m_leftSheet), excel::CellAddress::GridColumns);
+    m_rightEndCol =
+        std::min(ModExcel::GetLastUsedColumn(m_rightSheet), excel::CellAddress::GridColumns);
 
     InitResultSheets();
 

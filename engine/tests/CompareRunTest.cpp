@@ -809,3 +809,30 @@ book('R.xlsx', [('Data', rows), ('More', rows)])
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, ColumnsBeyondIVAreLeftOutAsTheReaderSays)
+{
+    // Row 1 differs in C and in column AAC (705), row 2 in KN (300) only. The reader warns that
+    // comparisons cover columns A to IV: only C is compared and reported, and every row counted
+    // as differing is printed.
+    makeBooks(R"(
+l = [['k1'] + list(range(2, 711)), ['k2'] + list(range(2, 711))]
+r = [list(row) for row in l]
+r[0][2] = 'x'
+r[0][704] = 'y'
+r[1][299] = 'z'
+book('L.xlsx', [('Data', l)])
+book('R.xlsx', [('Data', r)])
+)");
+    m_boxes.allowAll(); // the reader's warning about the columns beyond IV
+    m_options->setTxtReport(true);
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    const QStringList table{spaces(25) + QStringLiteral("C(列)"),
+                            QStringLiteral("左边row:1,匹配右边row:1: 3<->x")};
+    EXPECT_TEXTS(report(), heading(keyed()) + detailHead() + table + summary(3, 0, 2, 1));
+}
+
+} // namespace
