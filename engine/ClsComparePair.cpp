@@ -59,6 +59,17 @@ QString fullNameOf(const std::shared_ptr<excel::Workbook> &book)
     }
 }
 
+// The report files' name for a sheet. Spreadsheet programs refuse "/" in sheet names, but a
+// file can still hold one, and a name such as "../x" would make the run delete and replace a
+// file outside the report folder.
+QString reportBaseName(const QString &sheetName)
+{
+    QString name = sheetName;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    name.replace(QChar(0), QLatin1Char('_'));
+    return name;
+}
+
 } // namespace
 
 // Tells from the cell stores whether two cells certainly read as the same text, without making
@@ -318,8 +329,9 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     // Both report names come from the LEFT sheet's name. Nothing is deleted or created before
     // they are known not to be one of the compared workbooks.
     const QString reportPath = m_options->ReportPath();
-    const QString logPath = reportPath + m_leftSheetName + QStringLiteral(".txt");
-    const QString reportFile = reportPath + m_leftSheetName + QStringLiteral(".xlsx");
+    const QString logPath = reportPath + reportBaseName(m_leftSheetName) + QStringLiteral(".txt");
+    const QString reportFile =
+        reportPath + reportBaseName(m_leftSheetName) + QStringLiteral(".xlsx");
     const bool makesWorkbook = m_options->ShowXlsReport() && !m_options->CompareInDetail();
     if (refuseReportPath(logPath) || (makesWorkbook && refuseReportPath(reportFile)))
         return Prepared::ReportRefused;

@@ -836,3 +836,50 @@ book('R.xlsx', [('Data', r)])
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, ASheetNameNeverLeadsAReportOutOfItsFolder)
+{
+    // Spreadsheet programs refuse "/" in sheet names, but a file can hold one: here the sheet
+    // "../victim", which must not make the run delete or replace ../victim.txt beside the
+    // report folder.
+    makeBooks(R"(
+import zipfile, shutil
+def rename(name):
+    path = folder + '/' + name
+    src = zipfile.ZipFile(path)
+    out = zipfile.ZipFile(path + '.tmp', 'w', zipfile.ZIP_DEFLATED)
+    for item in src.infolist():
+        data = src.read(item.filename)
+        if item.filename == 'xl/workbook.xml':
+            data = data.replace(b'name="Data"', b'name="../victim"')
+        out.writestr(item, data)
+    out.close()
+    src.close()
+    shutil.move(path + '.tmp', path)
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 3]])])
+rename('L.xlsx')
+rename('R.xlsx')
+)");
+    ASSERT_TRUE(TestFiles::write(file(QStringLiteral("victim.txt")), "keep me"));
+    ASSERT_TRUE(TestFiles::write(file(QStringLiteral("victim.xlsx")), "keep me too"));
+    m_options->setTxtReport(true);
+    m_options->setShowXlsReport(true);
+    m_options->setShowDiffInXls(true);
+    Sides sides;
+    sides.leftSheets = sides.rightSheets = QStringList{QStringLiteral("../victim")};
+    auto core = newCore(sides);
+    ASSERT_TRUE(run(*core));
+    EXPECT_EQ(TestFiles::read(file(QStringLiteral("victim.txt"))), QByteArray("keep me"));
+    EXPECT_EQ(TestFiles::read(file(QStringLiteral("victim.xlsx"))), QByteArray("keep me too"));
+    // The reports stay in the report folder, "/" written as "_".
+    const QStringList lines = reportLines(m_report + QStringLiteral(".._victim.txt"));
+    EXPECT_EQ(counts(lines), (QList<int>{0, 2, 1}));
+    EXPECT_TRUE(lines.contains(QStringLiteral("工作表：../victim")));
+    EXPECT_TRUE(QFileInfo::exists(m_report + QStringLiteral(".._victim.xlsx")));
+    EXPECT_TEXTS(m_shell.opened, QStringList{m_report + QStringLiteral(".._victim.txt")});
+}
+
+} // namespace
