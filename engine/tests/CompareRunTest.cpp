@@ -883,3 +883,32 @@ rename('R.xlsx')
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, TrimmingKeysRemovesBlanksOnly)
+{
+    // Leading and trailing blanks are ignored; a tab, a line break or an ideographic space
+    // is part of the key. The right sheet's merged cell (C1:C2) sends its keys through the
+    // sheet reader, the left ones come from the in-memory view.
+    makeBooks(R"(
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2], ['k3', 3], ['k4', 4]])])
+def merge(wb):
+    wb['Data'].merge_cells('C1:C2')
+book('R.xlsx', [('Data', [['  k1 ', 1], ['k2\t', 2], ['\u3000k3', 3], ['k4\n', 4]])], merge)
+)");
+    m_options->setCompareAllCol(false);
+    Sides sides;
+    sides.leftKey = sides.rightKey = QStringLiteral("A,C");
+    sides.leftData = sides.rightData = QStringLiteral("B");
+    for (bool dealMerge : {false, true}) {
+        SCOPED_TRACE(dealMerge);
+        m_options->setUseTrimForKey(true);
+        m_options->setDealMerge(dealMerge);
+        auto core = newCore(sides);
+        ASSERT_TRUE(run(*core));
+        EXPECT_EQ(counts(report()), (QList<int>{3, 1, 0}));
+    }
+}
+
+} // namespace
