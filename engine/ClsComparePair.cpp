@@ -140,7 +140,9 @@ private:
     int m_rightEndRow;
 };
 
-ClsComparePair::ClsComparePair() = default;
+// The recorder exists before the first comparison, empty: a detail run without compare items
+// shows its pairs uncompared, and the view reads their (empty) results.
+ClsComparePair::ClsComparePair() : m_recorder(std::make_shared<ClsTxtCompareResult>()) {}
 
 ClsComparePair::~ClsComparePair()
 {

@@ -912,3 +912,22 @@ book('R.xlsx', [('Data', [['  k1 ', 1], ['k2\t', 2], ['\u3000k3', 3], ['k4\n', 4
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, ADetailRunWithoutCompareItemsShowsThePairsUncompared)
+{
+    // No compare item is allowed in a detail run: nothing is compared or written, and the view
+    // still gets each pair, with empty results rather than none.
+    makeBooks(FruitBooks);
+    FakeView view;
+    m_options->setTxtReport(true);
+    m_options->setCompareItem(0);
+    auto core = newCore();
+    ASSERT_TRUE(run(*core, true));
+    EXPECT_TEXTS(view.pairsShown, QStringList{QStringLiteral("Data->Data")});
+    EXPECT_EQ(view.leftSingles, (QList<QList<int>>{{}}));
+    EXPECT_FALSE(QFileInfo::exists(m_report + QStringLiteral("Data.txt")));
+}
+
+} // namespace
