@@ -16,6 +16,7 @@
 #include "engine/TXlsCompareResult.h"
 #include "engine/ThrottledYield.h"
 #include "platform/excel/Application.h"
+#include "platform/excel/CellAddress.h"
 #include "platform/excel/CellStore.h"
 #include "platform/excel/SheetData.h"
 #include "platform/excel/Sheets.h"
@@ -56,6 +57,17 @@ QString fullNameOf(const std::shared_ptr<excel::Workbook> &book)
     } catch (const std::exception &) {
         return QString();
     }
+}
+
+// The report files' name for a sheet. Spreadsheet programs refuse "/" in sheet names, but a
+// file can still hold one, and a name such as "../x" would make the run delete and replace a
+// file outside the report folder.
+QString reportBaseName(const QString &sheetName)
+{
+    QString name = sheetName;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    name.replace(QChar(0), QLatin1Char('_'));
+    return name;
 }
 
 } // namespace
@@ -128,7 +140,9 @@ private:
     int m_rightEndRow;
 };
 
-ClsComparePair::ClsComparePair() = default;
+// The recorder exists before the first comparison, empty: a detail run without compare items
+// shows its pairs uncompared, and the view reads their (empty) results.
+ClsComparePair::ClsComparePair() : m_recorder(std::make_shared<ClsTxtCompareResult>()) {}
 
 ClsComparePair::~ClsComparePair()
 {
@@ -303,18 +317,23 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     m_lastPercent = -1;
     m_matchedRows.clear();
 
-    m_leftEndRow = ModExcel::GetLastUsedRow(m_leftSheet);
-    m_rightEndRow = ModExcel::GetLastUsedRow(m_rightSheet);
-    m_leftEndCol = ModExcel::GetLastUsedColumn(m_leftSheet);
-    m_rightEndCol = ModExcel::GetLastUsedColumn(m_rightSheet);
+    // A comparison covers rows 1 to 65,536 and columns A to IV, as the reader warns when a
+    // sheet holds more: a column past ZZ has no letter to record a difference under.
+    m_leftEndRow = std::min(ModExcel::GetLastUsedRow(m_leftSheet), excel::CellAddress::GridRows);
+    m_rightEndRow = std::min(ModExcel::GetLastUsedRow(m_rightSheet), excel::CellAddress::GridRows);
+    m_leftEndCol =
+        std::min(ModExcel::GetLastUsedColumn(m_leftSheet), excel::CellAddress::GridColumns);
+    m_rightEndCol =
+        std::min(ModExcel::GetLastUsedColumn(m_rightSheet), excel::CellAddress::GridColumns);
 
     InitResultSheets();
 
     // Both report names come from the LEFT sheet's name. Nothing is deleted or created before
     // they are known not to be one of the compared workbooks.
     const QString reportPath = m_options->ReportPath();
-    const QString logPath = reportPath + m_leftSheetName + QStringLiteral(".txt");
-    const QString reportFile = reportPath + m_leftSheetName + QStringLiteral(".xlsx");
+    const QString logPath = reportPath + reportBaseName(m_leftSheetName) + QStringLiteral(".txt");
+    const QString reportFile =
+        reportPath + reportBaseName(m_leftSheetName) + QStringLiteral(".xlsx");
     const bool makesWorkbook = m_options->ShowXlsReport() && !m_options->CompareInDetail();
     if (refuseReportPath(logPath) || (makesWorkbook && refuseReportPath(reportFile)))
         return Prepared::ReportRefused;

@@ -106,6 +106,7 @@ public:
     // text report opened. startTick: the millisecond clock when matching began.
     void EndWork(qint64 startTick);
 
+    // Never null: empty until the first comparison.
     std::shared_ptr<ClsTxtCompareResult> GetTxtRecorder() const { return m_recorder; }
 
     int LeftEndRow() const { return m_leftEndRow; }

@@ -5,6 +5,7 @@
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
+#include "core/TextRules.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/ModExcel.h"
 #include "platform/com/VariantArray.h"
@@ -149,7 +150,7 @@ void ReadSheetRowCells(const std::shared_ptr<excel::Worksheet> &sheet, int row,
     for (int column : columns) {
         QString text = mergeAware ? ModExcel::GetCellText(sheet, row, column)
                                   : sheet->Cells(row, column).Value().toText();
-        keyRow.append(trim ? text.trimmed() : text);
+        keyRow.append(trim ? TextRules::trimBlanks(text) : text);
     }
 }
 
@@ -175,7 +176,7 @@ void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &co
     const bool trim = options.UseTrimForKey();
     for (int column : columns) {
         QString text = block(row, column);
-        keyRow.append(trim ? text.trimmed() : text);
+        keyRow.append(trim ? TextRules::trimBlanks(text) : text);
     }
 }
 

@@ -44,7 +44,8 @@ bool ParseColumnList(const QString &list, const QString &separator, ClsMap &colu
 
 // One row's key texts from a worksheet, one per key column in order. Merged-cell aware: an
 // empty cell of a merged area reads as the area's first cell. Trimmed when `trim` is on (the
-// session's UseTrimForKey), as the block reader trims, so that both paths match alike.
+// session's UseTrimForKey: blanks only, as the runtime's Trim), as the block reader trims, so
+// that both paths match alike.
 void ReadSheetRowCells(const std::shared_ptr<excel::Worksheet> &sheet, int row,
                        const QList<int> &columns, QStringList &keyRow, bool mergeAware, bool trim);
 // Loads the key rows from firstRow to firstRow + rowCount, and on to the sheet's last used

@@ -809,3 +809,125 @@ book('R.xlsx', [('Data', rows), ('More', rows)])
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, ColumnsBeyondIVAreLeftOutAsTheReaderSays)
+{
+    // Row 1 differs in C and in column AAC (705), row 2 in KN (300) only. The reader warns that
+    // comparisons cover columns A to IV: only C is compared and reported, and every row counted
+    // as differing is printed.
+    makeBooks(R"(
+l = [['k1'] + list(range(2, 711)), ['k2'] + list(range(2, 711))]
+r = [list(row) for row in l]
+r[0][2] = 'x'
+r[0][704] = 'y'
+r[1][299] = 'z'
+book('L.xlsx', [('Data', l)])
+book('R.xlsx', [('Data', r)])
+)");
+    m_boxes.allowAll(); // the reader's warning about the columns beyond IV
+    m_options->setTxtReport(true);
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    const QStringList table{spaces(25) + QStringLiteral("C(列)"),
+                            QStringLiteral("左边row:1,匹配右边row:1: 3<->x")};
+    EXPECT_TEXTS(report(), heading(keyed()) + detailHead() + table + summary(3, 0, 2, 1));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, ASheetNameNeverLeadsAReportOutOfItsFolder)
+{
+    // Spreadsheet programs refuse "/" in sheet names, but a file can hold one: here the sheet
+    // "../victim", which must not make the run delete or replace ../victim.txt beside the
+    // report folder.
+    makeBooks(R"(
+import zipfile, shutil
+def rename(name):
+    path = folder + '/' + name
+    src = zipfile.ZipFile(path)
+    out = zipfile.ZipFile(path + '.tmp', 'w', zipfile.ZIP_DEFLATED)
+    for item in src.infolist():
+        data = src.read(item.filename)
+        if item.filename == 'xl/workbook.xml':
+            data = data.replace(b'name="Data"', b'name="../victim"')
+        out.writestr(item, data)
+    out.close()
+    src.close()
+    shutil.move(path + '.tmp', path)
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 3]])])
+rename('L.xlsx')
+rename('R.xlsx')
+)");
+    ASSERT_TRUE(TestFiles::write(file(QStringLiteral("victim.txt")), "keep me"));
+    ASSERT_TRUE(TestFiles::write(file(QStringLiteral("victim.xlsx")), "keep me too"));
+    m_options->setTxtReport(true);
+    m_options->setShowXlsReport(true);
+    m_options->setShowDiffInXls(true);
+    Sides sides;
+    sides.leftSheets = sides.rightSheets = QStringList{QStringLiteral("../victim")};
+    auto core = newCore(sides);
+    ASSERT_TRUE(run(*core));
+    EXPECT_EQ(TestFiles::read(file(QStringLiteral("victim.txt"))), QByteArray("keep me"));
+    EXPECT_EQ(TestFiles::read(file(QStringLiteral("victim.xlsx"))), QByteArray("keep me too"));
+    // The reports stay in the report folder, "/" written as "_".
+    const QStringList lines = reportLines(m_report + QStringLiteral(".._victim.txt"));
+    EXPECT_EQ(counts(lines), (QList<int>{0, 2, 1}));
+    EXPECT_TRUE(lines.contains(QStringLiteral("工作表：../victim")));
+    EXPECT_TRUE(QFileInfo::exists(m_report + QStringLiteral(".._victim.xlsx")));
+    EXPECT_TEXTS(m_shell.opened, QStringList{m_report + QStringLiteral(".._victim.txt")});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, TrimmingKeysRemovesBlanksOnly)
+{
+    // Leading and trailing blanks are ignored; a tab, a line break or an ideographic space
+    // is part of the key. The right sheet's merged cell (C1:C2) sends its keys through the
+    // sheet reader, the left ones come from the in-memory view.
+    makeBooks(R"(
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2], ['k3', 3], ['k4', 4]])])
+def merge(wb):
+    wb['Data'].merge_cells('C1:C2')
+book('R.xlsx', [('Data', [['  k1 ', 1], ['k2\t', 2], ['\u3000k3', 3], ['k4\n', 4]])], merge)
+)");
+    m_options->setCompareAllCol(false);
+    Sides sides;
+    sides.leftKey = sides.rightKey = QStringLiteral("A,C");
+    sides.leftData = sides.rightData = QStringLiteral("B");
+    for (bool dealMerge : {false, true}) {
+        SCOPED_TRACE(dealMerge);
+        m_options->setUseTrimForKey(true);
+        m_options->setDealMerge(dealMerge);
+        auto core = newCore(sides);
+        ASSERT_TRUE(run(*core));
+        EXPECT_EQ(counts(report()), (QList<int>{3, 1, 0}));
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CompareRunTest, ADetailRunWithoutCompareItemsShowsThePairsUncompared)
+{
+    // No compare item is allowed in a detail run: nothing is compared or written, and the view
+    // still gets each pair, with empty results rather than none.
+    makeBooks(FruitBooks);
+    FakeView view;
+    m_options->setTxtReport(true);
+    m_options->setCompareItem(0);
+    auto core = newCore();
+    ASSERT_TRUE(run(*core, true));
+    EXPECT_TEXTS(view.pairsShown, QStringList{QStringLiteral("Data->Data")});
+    EXPECT_EQ(view.leftSingles, (QList<QList<int>>{{}}));
+    EXPECT_FALSE(QFileInfo::exists(m_report + QStringLiteral("Data.txt")));
+}
+
+} // namespace
