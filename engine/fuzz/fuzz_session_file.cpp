@@ -1,0 +1,59 @@
+// Feeds arbitrary bytes to the session options as a project file (.vrk), read as the session
+// window reads one. The read must end without a crash or an escaping error, every value it takes
+// must be one the options accept, and a refused script name must be reported with the file.
+#include "core/ClsIni.h"
+#include "engine/ClsSessionOption.h"
+#include "platform/text/BasicError.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+[[noreturn]] void fault(const char *what)
+{
+    fprintf(stderr, "invariant broken: %s\n", what);
+    abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("project.vrk"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+        f.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    auto ini = std::make_shared<ClsIni>();
+    ini->setIniFileName(path);
+    ClsSessionOption options;
+    options.SetRecorder(ini);
+    try {
+        options.ReadFromFile();
+    } catch (const BasicError &) {
+        fault("an error escaped the read");
+    }
+    if (!ClsSessionOption::isSafeScriptFileName(options.ScriptFileName()) &&
+        !options.ScriptFileName().isEmpty())
+        fault("an unsafe script name was taken");
+    const QString stored =
+        ini->ReadString(QStringLiteral("Script"), QStringLiteral("ScriptFileName"), QString());
+    if (stored != options.ScriptFileName()) {
+        bool reported = false;
+        for (const QString &p : options.readProblems())
+            reported =
+                reported || (p.contains(path) && p.contains(QLatin1String("ScriptFileName")));
+        if (!reported) fault("a refused script name was not reported");
+    }
+    if (!options.ReportPath().isEmpty() && !options.ReportPath().endsWith(QLatin1Char('/')))
+        fault("report path without its closing /");
+    return 0;
+}
