@@ -60,14 +60,22 @@ ProfileFile ProfileFile::load(const QString &path)
         f.m_state = State::Unreadable;
         return f;
     }
-    QByteArray bytes = file.read(MaxFileSize + 1);
+    // Read in pieces: a read of MaxFileSize + 1 at once would allocate that much for every
+    // profile call, however small the file.
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty()) break;
+        bytes += piece;
+        if (bytes.size() > MaxFileSize) break;
+    }
     if (bytes.size() > MaxFileSize) {
         f.m_state = State::TooLarge;
         return f;
     }
     f.m_state = State::Ok;
     f.m_bom = bytes.startsWith(Utf8Bom);
-    const QString text = AnsiText::decode(bytes);
+    const QString text = AnsiText::decode(bytes, &f.m_exact);
     qsizetype start = 0;
     const qsizetype n = text.size();
     while (start < n) {
@@ -218,6 +226,7 @@ bool ProfileFile::removeSection(const QString &section)
 
 bool ProfileFile::save() const
 {
+    if (!m_exact) return false;
     QFileInfo info(m_path);
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) return false;
     if (!info.absoluteDir().exists()) return false;

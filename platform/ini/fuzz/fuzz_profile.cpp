@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the profile functions as an INI file: reads of its sections and keys,
 // then one write. The written file must read back with the value, and every line the write did
-// not touch must keep its bytes (its line end included).
+// not touch must keep its text and line end (its bytes, in a UTF-8 file). A file with bytes its
+// encoding cannot decode is not written at all.
 #include "platform/ini/Profile.h"
+#include "platform/text/AnsiText.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -59,7 +61,10 @@ QList<QString> listOf(const QString &packed)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static QTemporaryDir dir;
+    // Every write syncs the file to disk: in memory that costs nothing.
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/quorva-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/quorva-fuzz-XXXXXX"));
     const QString path = dir.filePath(QStringLiteral("f.ini"));
     // The first byte picks the write; the rest is the file.
     const int op = size > 0 ? data[0] : 0;
@@ -102,18 +107,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             fault("key still there after deletion");
         return 0;
     }
-    if (!WritePrivateProfileString(section, key, value, path)) return 0; // refused name
+    bool exact = true;
+    AnsiText::decode(before, &exact);
+    if (!WritePrivateProfileString(section, key, value, path)) {
+        QFile f(path);
+        if (!exact && (!f.open(QIODevice::ReadOnly) || f.readAll() != before))
+            fault("a refused write changed the file");
+        return 0; // a refused name, or a file that would lose bytes
+    }
+    if (!exact) fault("a file that does not decode was written");
     if (GetPrivateProfileString(section, key, QString(), path) != value)
         fault("written value does not read back");
 
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) fault("written file unreadable");
     const QByteArray after = f.readAll();
-    if (before.startsWith("\xFF\xFE") || before.startsWith("\xFE\xFF")) return 0; // 16-bit
-    // The write replaces one line or adds up to two (a header and an entry); a last line
-    // without a line end may gain one. Everything else stays as it was.
-    const Lines a = splitLines(before);
-    const Lines b = splitLines(after);
+    // Files are written as UTF-8 (a UTF-8 BOM stays), so lines are compared as decoded text;
+    // for a UTF-8 file that is its bytes.
+    if (before.startsWith("\xEF\xBB\xBF") != after.startsWith("\xEF\xBB\xBF"))
+        fault("byte order mark changed");
+    const Lines a = splitLines(AnsiText::decode(before).toUtf8());
+    const Lines b = splitLines(AnsiText::decode(after).toUtf8());
     qsizetype head = 0;
     while (head < a.size() && head < b.size() && a[head] == b[head])
         ++head;
@@ -122,10 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
            a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
         ++tail;
     qsizetype changedBefore = a.size() - head - tail;
-    const qsizetype changedAfter = b.size() - head - tail;
+    qsizetype changedAfter = b.size() - head - tail;
     if (changedBefore == 1 && head + 1 == a.size() && a[head].second.isEmpty() &&
-        a[head].first == b[head].first && !b[head].second.isEmpty())
+        a[head].first == b[head].first && !b[head].second.isEmpty()) {
         changedBefore = 0; // the last line gained a line end
+        --changedAfter;
+    }
     if (changedBefore > 1 || changedAfter - changedBefore > 2 || changedAfter < changedBefore)
         fault("a line the write did not touch changed");
     return 0;

@@ -143,6 +143,27 @@ TEST_F(Profile, ReadsGb18030AndWritesUtf8)
     EXPECT_EQ(TestFiles::read(file), QStringLiteral("[语言]\r\n名称=中文\r\n其他=值\r\n").toUtf8());
 }
 
+TEST_F(Profile, FileWithUndecodableBytesIsReadButNeverRewritten)
+{
+    // A rewrite would turn the bytes the decoder could not read into U+FFFD on lines the write
+    // never touched; the write is refused and the file stays as it was.
+    const QByteArray cases[] = {
+        QByteArray("[A]\r\nx=1\r\nraw=\xFF\xFE\xFF\r\n"),      // not GB18030 either
+        QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\nraw=\xC3(\r\n"), // BOM, then bad UTF-8
+        QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0"
+                   "1\0\r\0\n\0\x00\xD8",
+                   24), // half a pair
+    };
+    for (const QByteArray &bytes : cases) {
+        ASSERT_TRUE(TestFiles::write(file, bytes));
+        EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "1");
+        EXPECT_FALSE(WritePrivateProfileString("A", "x", "2", file));
+        EXPECT_FALSE(WritePrivateProfileString("B", "y", "2", file));
+        EXPECT_FALSE(DeletePrivateProfileKey("A", "x", file));
+        EXPECT_EQ(TestFiles::read(file), bytes);
+    }
+}
+
 TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)
 {
     put("\xEF\xBB\xBF[A]\r\nx=1\r\n");
