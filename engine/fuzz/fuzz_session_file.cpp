@@ -4,6 +4,7 @@
 #include "core/ClsIni.h"
 #include "engine/ClsSessionOption.h"
 #include "platform/text/BasicError.h"
+#include "platform/text/BasicText.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,6 +57,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             reported =
                 reported || (p.contains(path) && p.contains(QLatin1String("ScriptFileName")));
         if (!reported) fault("a refused script name was not reported");
+    }
+    for (const QString &p : options.readProblems())
+        if (!p.startsWith(path)) fault("a problem does not name the file");
+    // A value that is neither True, False nor a number is refused and reported.
+    const QString allCol = ini->ReadString(QStringLiteral("Option"),
+                                           QStringLiteral("CompareAllCol"), QStringLiteral("True"));
+    double number = 0;
+    if (allCol.compare(QLatin1String("True"), Qt::CaseInsensitive) != 0 &&
+        allCol.compare(QLatin1String("False"), Qt::CaseInsensitive) != 0 &&
+        !BasicText::tryParseNumber(allCol, &number)) {
+        bool reported = false;
+        for (const QString &p : options.readProblems())
+            reported = reported || p.contains(QLatin1String("CompareAllCol=") + allCol);
+        if (!reported) fault("a refused CompareAllCol was not reported");
     }
     if (!options.ReportPath().isEmpty() && !options.ReportPath().endsWith(QLatin1Char('/')))
         fault("report path without its closing /");
