@@ -172,6 +172,14 @@ void ClsSessionOption::readSheets(const QString &section, ClsMap &map)
         QString entry = line.trimmed();
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq >= 0) entry = entry.mid(eq + 1).trimmed(); // older files wrote " 2"
+        // Entries are list positions as Save2File writes them; anything else names no sheet.
+        bool ok = false;
+        const int position = entry.toInt(&ok);
+        if (!ok || position < 1 || QString::number(position) != entry) {
+            problem(section, eq >= 0 ? line.left(eq).trimmed() : QString(), entry,
+                    QStringLiteral("not a sheet position; ignored"));
+            continue;
+        }
         map.Add(entry, QString());
     }
 }

@@ -296,6 +296,28 @@ TEST(ClsSessionOption, UntrustedValuesAreRefusedAndNamed)
     }
 }
 
+TEST(ClsSessionOption, SheetEntriesThatAreNoPositionAreReported)
+{
+    // They used to land in the selection silently, where no sheet ever matched them.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheets.vrk"));
+    ASSERT_TRUE(TestFiles::write(path, "[LeftSheets]\r\nsheet0=2\r\nsheet1=abc\r\nsheet2=0\r\n"
+                                       "sheet3=+4\r\n5\r\n[RightSheets]\r\nsheet0=-1\r\n"));
+    auto ini = std::make_shared<ClsIni>();
+    ini->setIniFileName(path);
+    ClsSessionOption o;
+    o.SetRecorder(ini);
+    o.ReadFromFile();
+    EXPECT_EQ(o.leftSelected().count(), 2);
+    EXPECT_TRUE(o.leftSelected().Exists(QStringLiteral("2")));
+    EXPECT_TRUE(o.leftSelected().Exists(QStringLiteral("5")));
+    EXPECT_EQ(o.rightSelected().count(), 0);
+    ASSERT_EQ(o.readProblems().size(), 4);
+    EXPECT_TRUE(o.readProblems().at(0).startsWith(path));
+    EXPECT_TRUE(o.readProblems().at(0).contains(QStringLiteral("sheet1=abc")));
+    EXPECT_TRUE(o.readProblems().at(3).contains(QStringLiteral("[RightSheets] sheet0=-1")));
+}
+
 TEST(ClsSessionOption, FailedSaveIsReported)
 {
     QTemporaryDir dir;
