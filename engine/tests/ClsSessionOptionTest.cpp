@@ -2,6 +2,7 @@
 #include "core/ClsIni.h"
 #include "core/ClsMap.h"
 #include "engine/tests/FakeSheetList.h"
+#include "platform/ini/ProfileFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -316,6 +317,26 @@ TEST(ClsSessionOption, SheetEntriesThatAreNoPositionAreReported)
     EXPECT_TRUE(o.readProblems().at(0).startsWith(path));
     EXPECT_TRUE(o.readProblems().at(0).contains(QStringLiteral("sheet1=abc")));
     EXPECT_TRUE(o.readProblems().at(3).contains(QStringLiteral("[RightSheets] sheet0=-1")));
+}
+
+TEST(ClsSessionOption, OversizedProjectFileIsReportedNotThrown)
+{
+    // The sheet lists are read by the class's own line reader, which raises error 75 for a file
+    // beyond the size limit; that escaped ReadFromFile.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.vrk"));
+    QByteArray bytes("[LeftSheets]\r\nsheet0=1\r\n");
+    bytes.append(QByteArray(win::ProfileFile::MaxFileSize, ';'));
+    ASSERT_TRUE(TestFiles::write(path, bytes));
+    auto ini = std::make_shared<ClsIni>();
+    ini->setIniFileName(path);
+    ClsSessionOption o;
+    o.SetRecorder(ini);
+    ASSERT_NO_THROW(o.ReadFromFile());
+    EXPECT_EQ(o.leftSelected().count(), 0);
+    ASSERT_EQ(o.readProblems().size(), 2);
+    EXPECT_TRUE(o.readProblems().at(0).contains(QStringLiteral("file too large")));
+    EXPECT_TRUE(o.readProblems().at(0).startsWith(path));
 }
 
 TEST(ClsSessionOption, FailedSaveIsReported)
