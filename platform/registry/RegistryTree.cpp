@@ -121,8 +121,14 @@ bool unquote(const QString &line, qsizetype &pos, QString *out)
 
 RegistryKey *RegistryKey::subkey(const QString &name) const
 {
-    for (const auto &k : subkeys)
-        if (QString::compare(k->name, name, Qt::CaseInsensitive) == 0) return k.get();
+    // Subkeys are sorted without regard to case first, so a binary search finds the name; a
+    // linear one made a store with many sibling keys take quadratic time to parse.
+    auto at = std::lower_bound(subkeys.begin(), subkeys.end(), name,
+                               [](const std::unique_ptr<RegistryKey> &k, const QString &n) {
+                                   return QString::compare(k->name, n, Qt::CaseInsensitive) < 0;
+                               });
+    if (at != subkeys.end() && QString::compare((*at)->name, name, Qt::CaseInsensitive) == 0)
+        return at->get();
     return nullptr;
 }
 

@@ -207,6 +207,21 @@ TEST(RegistryTree, LoneSurrogatesSurviveTheTextForm)
     EXPECT_FALSE(RegistryTree::validKeyName(QStringLiteral("a") + hi));
 }
 
+TEST(RegistryTree, FindsEverySiblingWithoutRegardToCase)
+{
+    // Lookups search the sorted subkeys; names that sort near each other in either case.
+    const QStringList names = {"b", "A", "ab", "Ab_", "_", "Z", "a b", "中文", "aB2", "[x]"};
+    RegistryKey root;
+    for (const QString &n : names)
+        root.addSubkey(n);
+    for (const QString &n : names) {
+        ASSERT_TRUE(root.subkey(n.toUpper())) << n.toStdString();
+        EXPECT_EQ(root.subkey(n.toLower())->name, n);
+    }
+    EXPECT_FALSE(root.subkey(QStringLiteral("c")));
+    EXPECT_FALSE(root.subkey(QStringLiteral("zz")));
+}
+
 TEST(RegistryTree, EscapesTakeExactlyFourHexDigits)
 {
     for (const char *escape : {"\\u+041", "\\u 041", "\\u004", "\\u00g1"}) {
