@@ -210,18 +210,24 @@ bool ProfileFile::removeKey(const QString &section, const QString &key)
 {
     const int header = findSection(section);
     if (header < 0) return false;
-    const int line = findKey(header, key);
-    if (line < 0) return false;
-    m_lines.erase(m_lines.begin() + line);
-    return true;
+    // Every entry of the key goes: a second one further down would otherwise be read next.
+    bool removed = false;
+    for (int line = findKey(header, key); line >= 0; line = findKey(header, key)) {
+        m_lines.erase(m_lines.begin() + line);
+        removed = true;
+    }
+    return removed;
 }
 
 bool ProfileFile::removeSection(const QString &section)
 {
-    const int header = findSection(section);
-    if (header < 0) return false;
-    m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
-    return true;
+    // Every occurrence goes: a repeated section further down would otherwise be read next.
+    bool removed = false;
+    for (int header = findSection(section); header >= 0; header = findSection(section)) {
+        m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
+        removed = true;
+    }
+    return removed;
 }
 
 bool ProfileFile::save() const

@@ -37,7 +37,8 @@ public:
     // The section's non-empty, non-comment lines, trimmed, in file order.
     QStringList sectionLines(const QString &section) const;
 
-    // Edits; each returns whether anything changed.
+    // Edits; each returns whether anything changed. A removal takes every entry of the key in
+    // the section (every occurrence of the section), so that none shows through afterwards.
     bool setValue(const QString &section, const QString &key, const QString &value);
     bool removeKey(const QString &section, const QString &key);
     bool removeSection(const QString &section);

@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                  ? QStringLiteral("/dev/shm/quorva-fuzz-XXXXXX")
                                  : QDir::tempPath() + QStringLiteral("/quorva-fuzz-XXXXXX"));
     const QString path = dir.filePath(QStringLiteral("f.ini"));
-    // The first byte picks the write; the rest is the file.
+    // The first byte picks the write (a value, or the deletion of a key or a section); the rest
+    // is the file.
     const int op = size > 0 ? data[0] : 0;
     const QByteArray before =
         size > 1 ? QByteArray(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1))
@@ -99,6 +100,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     const QString value = QStringLiteral("v%1").arg(op);
+    if ((op & 0xF0) == 0x80) {
+        if (DeletePrivateProfileSection(section, path))
+            for (const QString &s : listOf(GetPrivateProfileSectionNames(path)))
+                if (s.compare(section.trimmed(), Qt::CaseInsensitive) == 0)
+                    fault("section still there after deletion");
+        return 0;
+    }
     if ((op & 0xC0) == 0xC0) {
         // Deletions only need to leave a file that reads without the key.
         if (DeletePrivateProfileKey(section, key, path) &&

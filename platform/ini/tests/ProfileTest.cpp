@@ -120,6 +120,18 @@ TEST_F(Profile, DeletesKeysAndSections)
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
 }
 
+TEST_F(Profile, DeletedKeysAndSectionsDoNotShowThroughFromRepeats)
+{
+    // Only the first entry (the first section) was removed, so the next one was read instead.
+    put("[A]\r\nx=1\r\ny=2\r\nX = 3\r\n[B]\r\nx=4\r\n[a]\r\nx=5\r\n");
+    EXPECT_TRUE(DeletePrivateProfileKey("A", "x", file));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
+    EXPECT_EQ(bytes(), "[A]\r\ny=2\r\n[B]\r\nx=4\r\n[a]\r\nx=5\r\n");
+    EXPECT_TRUE(DeletePrivateProfileSection("a", file));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
+    EXPECT_EQ(bytes(), "[B]\r\nx=4\r\n");
+}
+
 TEST_F(Profile, ListsSectionsAndEntriesInBufferLayout)
 {
     put("[One]\r\na=1\r\n; c\r\n\r\n  b = 2  \r\n[Two]\r\n[one]\r\nc=3\r\n");
