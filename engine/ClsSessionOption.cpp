@@ -5,6 +5,7 @@
 #include "core/ModPub.h"
 #include "engine/ModCompare.h"
 #include "engine/SheetListView.h"
+#include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
 
 #include <cmath>
@@ -167,11 +168,26 @@ void ClsSessionOption::readSheets(const QString &section, ClsMap &map)
 {
     map.RemoveAll();
     QStringList lines;
-    m_recorder->GetKeys2(section, lines);
+    try {
+        m_recorder->GetKeys2(section, lines);
+    } catch (const BasicError &e) {
+        // A file too large or unreadable: the other reads fell back to their defaults, and
+        // the session window shows why.
+        problem(section, QString(), QString(), e.description());
+        return;
+    }
     for (const QString &line : lines) {
         QString entry = line.trimmed();
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq >= 0) entry = entry.mid(eq + 1).trimmed(); // older files wrote " 2"
+        // Entries are list positions as Save2File writes them; anything else names no sheet.
+        bool ok = false;
+        const int position = entry.toInt(&ok);
+        if (!ok || position < 1 || QString::number(position) != entry) {
+            problem(section, eq >= 0 ? line.left(eq).trimmed() : QString(), entry,
+                    QStringLiteral("not a sheet position; ignored"));
+            continue;
+        }
         map.Add(entry, QString());
     }
 }

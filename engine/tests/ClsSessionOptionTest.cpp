@@ -2,6 +2,7 @@
 #include "core/ClsIni.h"
 #include "core/ClsMap.h"
 #include "engine/tests/FakeSheetList.h"
+#include "platform/ini/ProfileFile.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -294,6 +295,48 @@ TEST(ClsSessionOption, UntrustedValuesAreRefusedAndNamed)
         s.ReadFromFile();
         EXPECT_EQ(s.CompareAllCol(), b.value) << b.text;
     }
+}
+
+TEST(ClsSessionOption, SheetEntriesThatAreNoPositionAreReported)
+{
+    // They used to land in the selection silently, where no sheet ever matched them.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheets.vrk"));
+    ASSERT_TRUE(TestFiles::write(path, "[LeftSheets]\r\nsheet0=2\r\nsheet1=abc\r\nsheet2=0\r\n"
+                                       "sheet3=+4\r\n5\r\n[RightSheets]\r\nsheet0=-1\r\n"));
+    auto ini = std::make_shared<ClsIni>();
+    ini->setIniFileName(path);
+    ClsSessionOption o;
+    o.SetRecorder(ini);
+    o.ReadFromFile();
+    EXPECT_EQ(o.leftSelected().count(), 2);
+    EXPECT_TRUE(o.leftSelected().Exists(QStringLiteral("2")));
+    EXPECT_TRUE(o.leftSelected().Exists(QStringLiteral("5")));
+    EXPECT_EQ(o.rightSelected().count(), 0);
+    ASSERT_EQ(o.readProblems().size(), 4);
+    EXPECT_TRUE(o.readProblems().at(0).startsWith(path));
+    EXPECT_TRUE(o.readProblems().at(0).contains(QStringLiteral("sheet1=abc")));
+    EXPECT_TRUE(o.readProblems().at(3).contains(QStringLiteral("[RightSheets] sheet0=-1")));
+}
+
+TEST(ClsSessionOption, OversizedProjectFileIsReportedNotThrown)
+{
+    // The sheet lists are read by the class's own line reader, which raises error 75 for a file
+    // beyond the size limit; that escaped ReadFromFile.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.vrk"));
+    QByteArray bytes("[LeftSheets]\r\nsheet0=1\r\n");
+    bytes.append(QByteArray(win::ProfileFile::MaxFileSize, ';'));
+    ASSERT_TRUE(TestFiles::write(path, bytes));
+    auto ini = std::make_shared<ClsIni>();
+    ini->setIniFileName(path);
+    ClsSessionOption o;
+    o.SetRecorder(ini);
+    ASSERT_NO_THROW(o.ReadFromFile());
+    EXPECT_EQ(o.leftSelected().count(), 0);
+    ASSERT_EQ(o.readProblems().size(), 2);
+    EXPECT_TRUE(o.readProblems().at(0).contains(QStringLiteral("file too large")));
+    EXPECT_TRUE(o.readProblems().at(0).startsWith(path));
 }
 
 TEST(ClsSessionOption, FailedSaveIsReported)

@@ -10,16 +10,26 @@
 
 namespace files {
 
+namespace {
+
+// No file name holds a NUL; Qt would warn about it on every check.
+bool impossible(const QString &path)
+{
+    return path.isEmpty() || path.contains(QChar(0));
+}
+
+} // namespace
+
 bool isFile(const QString &path)
 {
-    if (path.isEmpty()) return false;
+    if (impossible(path)) return false;
     QFileInfo info(path);
     return info.exists() && !info.isDir();
 }
 
 bool isFolder(const QString &path)
 {
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    return !impossible(path) && QFileInfo(path).isDir();
 }
 
 bool createFolder(const QString &path)

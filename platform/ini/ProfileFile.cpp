@@ -60,14 +60,22 @@ ProfileFile ProfileFile::load(const QString &path)
         f.m_state = State::Unreadable;
         return f;
     }
-    QByteArray bytes = file.read(MaxFileSize + 1);
+    // Read in pieces: a read of MaxFileSize + 1 at once would allocate that much for every
+    // profile call, however small the file.
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty()) break;
+        bytes += piece;
+        if (bytes.size() > MaxFileSize) break;
+    }
     if (bytes.size() > MaxFileSize) {
         f.m_state = State::TooLarge;
         return f;
     }
     f.m_state = State::Ok;
     f.m_bom = bytes.startsWith(Utf8Bom);
-    const QString text = AnsiText::decode(bytes);
+    const QString text = AnsiText::decode(bytes, &f.m_exact);
     qsizetype start = 0;
     const qsizetype n = text.size();
     while (start < n) {
@@ -202,22 +210,29 @@ bool ProfileFile::removeKey(const QString &section, const QString &key)
 {
     const int header = findSection(section);
     if (header < 0) return false;
-    const int line = findKey(header, key);
-    if (line < 0) return false;
-    m_lines.erase(m_lines.begin() + line);
-    return true;
+    // Every entry of the key goes: a second one further down would otherwise be read next.
+    bool removed = false;
+    for (int line = findKey(header, key); line >= 0; line = findKey(header, key)) {
+        m_lines.erase(m_lines.begin() + line);
+        removed = true;
+    }
+    return removed;
 }
 
 bool ProfileFile::removeSection(const QString &section)
 {
-    const int header = findSection(section);
-    if (header < 0) return false;
-    m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
-    return true;
+    // Every occurrence goes: a repeated section further down would otherwise be read next.
+    bool removed = false;
+    for (int header = findSection(section); header >= 0; header = findSection(section)) {
+        m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
+        removed = true;
+    }
+    return removed;
 }
 
 bool ProfileFile::save() const
 {
+    if (!m_exact) return false;
     QFileInfo info(m_path);
     if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) return false;
     if (!info.absoluteDir().exists()) return false;

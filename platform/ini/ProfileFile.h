@@ -37,13 +37,15 @@ public:
     // The section's non-empty, non-comment lines, trimmed, in file order.
     QStringList sectionLines(const QString &section) const;
 
-    // Edits; each returns whether anything changed.
+    // Edits; each returns whether anything changed. A removal takes every entry of the key in
+    // the section (every occurrence of the section), so that none shows through afterwards.
     bool setValue(const QString &section, const QString &key, const QString &value);
     bool removeKey(const QString &section, const QString &key);
     bool removeSection(const QString &section);
 
     // Writes the file through a temporary file and a rename; false when any step fails (the old
-    // file then stays whole). Refuses a read-only file (owner-write bit clear).
+    // file then stays whole). Refuses a read-only file (owner-write bit clear), and a file with
+    // bytes its encoding does not decode, which a rewrite would replace by U+FFFD.
     bool save() const;
 
     // The text of a section or key name as it is compared (blanks trimmed).
@@ -65,6 +67,7 @@ private:
     QString m_path;
     State m_state = State::Missing;
     bool m_bom = false;
+    bool m_exact = true; // every byte of the file decoded
     std::vector<Line> m_lines;
 };
 

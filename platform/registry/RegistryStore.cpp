@@ -60,7 +60,14 @@ long readFile(const QString &name, RegistryTree &tree)
                  qUtf8Printable(file.errorString()));
         return ERROR_BADDB;
     }
-    const QByteArray bytes = file.read(RegistryTree::MaxFileSize + 1);
+    // Read in pieces: one read of the size limit would allocate that much on every access.
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty()) break;
+        bytes += piece;
+        if (bytes.size() > RegistryTree::MaxFileSize) break;
+    }
     QString error;
     if (!tree.parse(bytes, name, &error)) {
         qWarning("registry: %s", qUtf8Printable(error));

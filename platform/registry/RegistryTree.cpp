@@ -19,12 +19,22 @@ int compareNames(const QString &a, const QString &b)
     return c != 0 ? c : QString::compare(a, b, Qt::CaseSensitive);
 }
 
+// A surrogate without its other half: UTF-8 cannot carry it, so it is written as an escape.
+bool loneSurrogate(const QString &text, qsizetype i)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate()) return i + 1 >= text.size() || !text[i + 1].isLowSurrogate();
+    if (c.isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
+    return false;
+}
+
 QString quote(const QString &text)
 {
     QString out;
     out.reserve(text.size() + 2);
     out += QLatin1Char('"');
-    for (QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
         switch (c.unicode()) {
         case '\\':
             out += QLatin1String("\\\\");
@@ -43,7 +53,7 @@ QString quote(const QString &text)
             break;
         default:
             if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() == 0x85 ||
-                c.unicode() == 0x2028 || c.unicode() == 0x2029)
+                c.unicode() == 0x2028 || c.unicode() == 0x2029 || loneSurrogate(text, i))
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;
@@ -86,9 +96,16 @@ bool unquote(const QString &line, qsizetype &pos, QString *out)
             break;
         case 'u': {
             if (pos + 4 > line.size()) return false;
-            bool ok = false;
-            uint u = line.mid(pos, 4).toUInt(&ok, 16);
-            if (!ok) return false;
+            uint u = 0;
+            for (qsizetype i = pos; i < pos + 4; ++i) {
+                // Exactly four hex digits: no sign or blank slips in.
+                const int digit =
+                    QByteArrayView("0123456789abcdef")
+                        .indexOf(char(
+                            line[i].toLower().unicode() < 0x80 ? line[i].toLower().unicode() : 0));
+                if (digit < 0) return false;
+                u = u * 16 + uint(digit);
+            }
             *out += QChar(char16_t(u));
             pos += 4;
             break;
@@ -104,8 +121,14 @@ bool unquote(const QString &line, qsizetype &pos, QString *out)
 
 RegistryKey *RegistryKey::subkey(const QString &name) const
 {
-    for (const auto &k : subkeys)
-        if (QString::compare(k->name, name, Qt::CaseInsensitive) == 0) return k.get();
+    // Subkeys are sorted without regard to case first, so a binary search finds the name; a
+    // linear one made a store with many sibling keys take quadratic time to parse.
+    auto at = std::lower_bound(subkeys.begin(), subkeys.end(), name,
+                               [](const std::unique_ptr<RegistryKey> &k, const QString &n) {
+                                   return QString::compare(k->name, n, Qt::CaseInsensitive) < 0;
+                               });
+    if (at != subkeys.end() && QString::compare((*at)->name, name, Qt::CaseInsensitive) == 0)
+        return at->get();
     return nullptr;
 }
 
@@ -164,8 +187,9 @@ bool RegistryTree::validKeyName(const QString &name)
 {
     if (name.isEmpty() || name.size() > MaxKeyNameLength || name.contains(QLatin1Char('\\')))
         return false;
-    for (QChar c : name)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) return false;
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (name[i].unicode() < 0x20 || name[i].unicode() == 0x7F || loneSurrogate(name, i))
+            return false;
     return true;
 }
 

@@ -19,12 +19,10 @@ const std::bitset<65536> &doubleByteTable()
         // set, and it never enters the error state that an unmappable character would leave.
         QStringEncoder gbk("GB18030");
         for (char32_t c = 0x80; c < 0x10000; ++c) {
-            if (c >= 0xD800 && c < 0xE000)
-                continue;
+            if (c >= 0xD800 && c < 0xE000) continue;
             const char16_t unit = char16_t(c);
             QByteArray b = gbk.encode(QStringView(&unit, 1));
-            if (b.size() == 2)
-                table->set(c);
+            if (b.size() == 2) table->set(c);
         }
     });
     return *table;
@@ -34,8 +32,7 @@ const std::bitset<65536> &doubleByteTable()
 
 int AnsiText::charByteLength(char32_t ch)
 {
-    if (ch < 0x80 || ch > 0xFFFF)
-        return 1;
+    if (ch < 0x80 || ch > 0xFFFF) return 1;
     return doubleByteTable().test(ch) ? 2 : 1;
 }
 
@@ -62,19 +59,47 @@ bool AnsiText::isValidUtf8(const QByteArray &bytes)
     return !dec.hasError();
 }
 
-QString AnsiText::decode(const QByteArray &bytes)
+namespace {
+
+// UTF-16 input may hold half a surrogate pair; no UTF-8 text can carry it back.
+bool hasLoneSurrogate(const QString &text)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder dec(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
-                                                        : QStringDecoder::Utf16BE);
-        return dec.decode(bytes.mid(2));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
     }
-    if (isValidUtf8(bytes))
+    return false;
+}
+
+} // namespace
+
+QString AnsiText::decode(const QByteArray &bytes, bool *exact)
+{
+    auto run = [exact](QStringDecoder &&dec, QByteArrayView data) {
+        QString text = dec.decode(data);
+        if (exact) *exact = !dec.hasError() && !hasLoneSurrogate(text);
+        return text;
+    };
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return run(
+            QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom),
+            QByteArrayView(bytes).sliced(3));
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return run(QStringDecoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                               : QStringDecoder::Utf16BE,
+                                  QStringDecoder::Flag::Stateless),
+                   QByteArrayView(bytes).sliced(2));
+    if (isValidUtf8(bytes)) {
+        if (exact) *exact = true;
         return QString::fromUtf8(bytes);
-    QStringDecoder gb("GB18030");
-    if (!gb.isValid())
+    }
+    QStringDecoder gb("GB18030", QStringDecoder::Flag::Stateless);
+    if (!gb.isValid()) {
+        if (exact) *exact = true;
         return QString::fromLatin1(bytes);
-    return gb.decode(bytes);
+    }
+    return run(std::move(gb), bytes);
 }

@@ -12,8 +12,10 @@ public:
     static int byteLength(const QString &text);
     static int charByteLength(char32_t ch);
 
-    // Decodes a text file: UTF-8 when it has a BOM or is valid UTF-8, else GB18030.
-    static QString decode(const QByteArray &bytes);
+    // Decodes a text file: UTF-8 when it has a BOM or is valid UTF-8, else GB18030. *exact, when
+    // given, tells whether every byte decoded (false when some became U+FFFD, so that writing
+    // the text back would lose them).
+    static QString decode(const QByteArray &bytes, bool *exact = nullptr);
     // Text files are written as UTF-8 without a BOM.
     static QByteArray encode(const QString &text) { return text.toUtf8(); }
     static bool isValidUtf8(const QByteArray &bytes);

@@ -120,6 +120,18 @@ TEST_F(Profile, DeletesKeysAndSections)
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.ini")));
 }
 
+TEST_F(Profile, DeletedKeysAndSectionsDoNotShowThroughFromRepeats)
+{
+    // Only the first entry (the first section) was removed, so the next one was read instead.
+    put("[A]\r\nx=1\r\ny=2\r\nX = 3\r\n[B]\r\nx=4\r\n[a]\r\nx=5\r\n");
+    EXPECT_TRUE(DeletePrivateProfileKey("A", "x", file));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
+    EXPECT_EQ(bytes(), "[A]\r\ny=2\r\n[B]\r\nx=4\r\n[a]\r\nx=5\r\n");
+    EXPECT_TRUE(DeletePrivateProfileSection("a", file));
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "gone", file), "gone");
+    EXPECT_EQ(bytes(), "[B]\r\nx=4\r\n");
+}
+
 TEST_F(Profile, ListsSectionsAndEntriesInBufferLayout)
 {
     put("[One]\r\na=1\r\n; c\r\n\r\n  b = 2  \r\n[Two]\r\n[one]\r\nc=3\r\n");
@@ -141,6 +153,27 @@ TEST_F(Profile, ReadsGb18030AndWritesUtf8)
     EXPECT_EQ(GetPrivateProfileString("语言", "名称", "", file), "中文");
     EXPECT_TRUE(WritePrivateProfileString("语言", "其他", "值", file));
     EXPECT_EQ(TestFiles::read(file), QStringLiteral("[语言]\r\n名称=中文\r\n其他=值\r\n").toUtf8());
+}
+
+TEST_F(Profile, FileWithUndecodableBytesIsReadButNeverRewritten)
+{
+    // A rewrite would turn the bytes the decoder could not read into U+FFFD on lines the write
+    // never touched; the write is refused and the file stays as it was.
+    const QByteArray cases[] = {
+        QByteArray("[A]\r\nx=1\r\nraw=\xFF\xFE\xFF\r\n"),      // not GB18030 either
+        QByteArray("\xEF\xBB\xBF[A]\r\nx=1\r\nraw=\xC3(\r\n"), // BOM, then bad UTF-8
+        QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0"
+                   "1\0\r\0\n\0\x00\xD8",
+                   24), // half a pair
+    };
+    for (const QByteArray &bytes : cases) {
+        ASSERT_TRUE(TestFiles::write(file, bytes));
+        EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "1");
+        EXPECT_FALSE(WritePrivateProfileString("A", "x", "2", file));
+        EXPECT_FALSE(WritePrivateProfileString("B", "y", "2", file));
+        EXPECT_FALSE(DeletePrivateProfileKey("A", "x", file));
+        EXPECT_EQ(TestFiles::read(file), bytes);
+    }
 }
 
 TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)

@@ -182,6 +182,62 @@ TEST_F(Registry, TextFormRoundTripsAwkwardNames)
             << line.toStdString();
 }
 
+TEST(RegistryTree, LoneSurrogatesSurviveTheTextForm)
+{
+    // UTF-8 cannot carry half a surrogate pair; written raw it came back as U+FFFD.
+    const QString hi(QChar(0xD800)), lo(QChar(0xDC00));
+    const QString texts[] = {hi, lo, lo + hi, QStringLiteral("a") + hi + QStringLiteral("b"),
+                             hi + lo /* a whole pair stays as it is */};
+    for (const QString &t : texts) {
+        RegistryTree tree;
+        RegistryKey *k = tree.root(1).addSubkey(QStringLiteral("k"));
+        k->keyClass = t;
+        k->values.push_back({QStringLiteral("n") + t, REG_SZ, t, 0});
+        RegistryTree back;
+        QString error;
+        ASSERT_TRUE(back.parse(tree.serialize(), "reg", &error)) << error.toStdString();
+        const RegistryKey *b = back.find(1, {QStringLiteral("k")});
+        ASSERT_TRUE(b);
+        EXPECT_EQ(b->keyClass, t);
+        ASSERT_EQ(b->values.size(), 1u);
+        EXPECT_EQ(b->values[0].name, QStringLiteral("n") + t);
+        EXPECT_EQ(b->values[0].text, t);
+    }
+    EXPECT_TRUE(RegistryTree::validKeyName(hi + lo));
+    EXPECT_FALSE(RegistryTree::validKeyName(QStringLiteral("a") + hi));
+}
+
+TEST(RegistryTree, FindsEverySiblingWithoutRegardToCase)
+{
+    // Lookups search the sorted subkeys; names that sort near each other in either case.
+    const QStringList names = {"b", "A", "ab", "Ab_", "_", "Z", "a b", "中文", "aB2", "[x]"};
+    RegistryKey root;
+    for (const QString &n : names)
+        root.addSubkey(n);
+    for (const QString &n : names) {
+        ASSERT_TRUE(root.subkey(n.toUpper())) << n.toStdString();
+        EXPECT_EQ(root.subkey(n.toLower())->name, n);
+    }
+    EXPECT_FALSE(root.subkey(QStringLiteral("c")));
+    EXPECT_FALSE(root.subkey(QStringLiteral("zz")));
+}
+
+TEST(RegistryTree, EscapesTakeExactlyFourHexDigits)
+{
+    for (const char *escape : {"\\u+041", "\\u 041", "\\u004", "\\u00g1"}) {
+        RegistryTree tree;
+        QString error;
+        const QByteArray bytes =
+            QByteArray("Quorva registry 1\n[HKCU\\a]\n\"v\"=sz:\"") + escape + "\"\n";
+        EXPECT_FALSE(tree.parse(bytes, "reg", &error)) << escape;
+        EXPECT_TRUE(error.startsWith("reg:3: bad text value")) << error.toStdString();
+    }
+    RegistryTree tree;
+    ASSERT_TRUE(
+        tree.parse("Quorva registry 1\n[HKCU\\a]\n\"v\"=sz:\"\\u004A\\u004a\"\n", "reg", nullptr));
+    EXPECT_EQ(tree.find(1, {QStringLiteral("a")})->value(QStringLiteral("v"))->text, "JJ");
+}
+
 TEST_F(Registry, DamagedStoreIsReportedAndNeverOverwritten)
 {
     struct
