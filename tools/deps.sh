@@ -7,6 +7,7 @@ packages=(
   libzip-dev zlib1g-dev libpugixml-dev
   googletest libgtest-dev libgmock-dev
   python3-openpyxl
+  clang-format
   fonts-wqy-zenhei
 )
 missing=()

@@ -133,14 +133,10 @@ double Variant::toDouble() const
         throw BasicError(BasicError::InvalidUseOfNull);
     case vbString: {
         double v;
-        if (BasicText::tryParseNumber(m_string, &v))
-            return v;
-        if (BasicText::equalsText(m_string, QStringLiteral("True")))
-            return -1;
-        if (BasicText::equalsText(m_string, QStringLiteral("False")))
-            return 0;
-        if (BasicText::tryParseDate(m_string, &v))
-            return v;
+        if (BasicText::tryParseNumber(m_string, &v)) return v;
+        if (BasicText::equalsText(m_string, QStringLiteral("True"))) return -1;
+        if (BasicText::equalsText(m_string, QStringLiteral("False"))) return 0;
+        if (BasicText::tryParseDate(m_string, &v)) return v;
         throw BasicError(BasicError::TypeMismatch);
     }
     case vbError:
@@ -154,21 +150,17 @@ double Variant::toDouble() const
 
 std::int32_t Variant::toLong() const
 {
-    if (m_type == vbLong || m_type == vbInteger || m_type == vbByte)
-        return m_u.l;
-    if (m_type == vbBoolean)
-        return m_u.b ? -1 : 0;
+    if (m_type == vbLong || m_type == vbInteger || m_type == vbByte) return m_u.l;
+    if (m_type == vbBoolean) return m_u.b ? -1 : 0;
     double r = BasicText::roundHalfEven(toDouble());
-    if (!(r >= -2147483648.0 && r <= 2147483647.0))
-        throw BasicError(BasicError::Overflow);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw BasicError(BasicError::Overflow);
     return std::int32_t(r);
 }
 
 std::int16_t Variant::toInteger() const
 {
     double r = BasicText::roundHalfEven(toDouble());
-    if (!(r >= -32768.0 && r <= 32767.0))
-        throw BasicError(BasicError::Overflow);
+    if (!(r >= -32768.0 && r <= 32767.0)) throw BasicError(BasicError::Overflow);
     return std::int16_t(r);
 }
 
@@ -178,10 +170,8 @@ bool Variant::toBool() const
     case vbBoolean:
         return m_u.b;
     case vbString:
-        if (BasicText::equalsText(m_string, QStringLiteral("True")))
-            return true;
-        if (BasicText::equalsText(m_string, QStringLiteral("False")))
-            return false;
+        if (BasicText::equalsText(m_string, QStringLiteral("True"))) return true;
+        if (BasicText::equalsText(m_string, QStringLiteral("False"))) return false;
         return toDouble() != 0;
     default:
         return toDouble() != 0;
@@ -232,31 +222,44 @@ QString Variant::toText() const
 QString Variant::typeName() const
 {
     switch (m_type) {
-    case vbEmpty: return QStringLiteral("Empty");
-    case vbNull: return QStringLiteral("Null");
-    case vbInteger: return QStringLiteral("Integer");
-    case vbLong: return QStringLiteral("Long");
-    case vbSingle: return QStringLiteral("Single");
-    case vbDouble: return QStringLiteral("Double");
-    case vbCurrency: return QStringLiteral("Currency");
-    case vbDate: return QStringLiteral("Date");
-    case vbString: return QStringLiteral("String");
-    case vbError: return QStringLiteral("Error");
-    case vbBoolean: return QStringLiteral("Boolean");
-    case vbByte: return QStringLiteral("Byte");
-    case vbArray: return QStringLiteral("Variant()");
+    case vbEmpty:
+        return QStringLiteral("Empty");
+    case vbNull:
+        return QStringLiteral("Null");
+    case vbInteger:
+        return QStringLiteral("Integer");
+    case vbLong:
+        return QStringLiteral("Long");
+    case vbSingle:
+        return QStringLiteral("Single");
+    case vbDouble:
+        return QStringLiteral("Double");
+    case vbCurrency:
+        return QStringLiteral("Currency");
+    case vbDate:
+        return QStringLiteral("Date");
+    case vbString:
+        return QStringLiteral("String");
+    case vbError:
+        return QStringLiteral("Error");
+    case vbBoolean:
+        return QStringLiteral("Boolean");
+    case vbByte:
+        return QStringLiteral("Byte");
+    case vbArray:
+        return QStringLiteral("Variant()");
     case vbObject: {
         auto o = object();
         return o ? o->typeName() : QStringLiteral("Nothing");
     }
-    default: return QStringLiteral("Unknown");
+    default:
+        return QStringLiteral("Unknown");
     }
 }
 
 bool Variant::operator==(const Variant &other) const
 {
-    if (m_type != other.m_type)
-        return false;
+    if (m_type != other.m_type) return false;
     switch (m_type) {
     case vbEmpty:
     case vbNull:

@@ -39,18 +39,15 @@ int VariantArray::ubound(int dimension) const
 
 Variant &VariantArray::at(int i)
 {
-    if (m_bounds.size() != 1)
-        throw BasicError(BasicError::SubscriptOutOfRange);
+    if (m_bounds.size() != 1) throw BasicError(BasicError::SubscriptOutOfRange);
     int k = i - m_bounds[0].lower;
-    if (k < 0 || k >= m_bounds[0].count)
-        throw BasicError(BasicError::SubscriptOutOfRange);
+    if (k < 0 || k >= m_bounds[0].count) throw BasicError(BasicError::SubscriptOutOfRange);
     return m_data[std::size_t(k)];
 }
 
 Variant &VariantArray::at(int i, int j)
 {
-    if (m_bounds.size() != 2)
-        throw BasicError(BasicError::SubscriptOutOfRange);
+    if (m_bounds.size() != 2) throw BasicError(BasicError::SubscriptOutOfRange);
     int a = i - m_bounds[0].lower, b = j - m_bounds[1].lower;
     if (a < 0 || a >= m_bounds[0].count || b < 0 || b >= m_bounds[1].count)
         throw BasicError(BasicError::SubscriptOutOfRange);
@@ -64,8 +61,7 @@ Variant &VariantArray::at(const std::vector<int> &indexes)
     std::size_t k = 0;
     for (std::size_t d = 0; d < m_bounds.size(); ++d) {
         int off = indexes[d] - m_bounds[d].lower;
-        if (off < 0 || off >= m_bounds[d].count)
-            throw BasicError(BasicError::SubscriptOutOfRange);
+        if (off < 0 || off >= m_bounds[d].count) throw BasicError(BasicError::SubscriptOutOfRange);
         k = k * std::size_t(m_bounds[d].count) + std::size_t(off);
     }
     return m_data[k];
@@ -77,13 +73,11 @@ void VariantArray::redim(std::vector<Bound> bounds, bool preserve)
         *this = VariantArray(std::move(bounds));
         return;
     }
-    if (bounds.size() != m_bounds.size())
-        throw BasicError(BasicError::SubscriptOutOfRange);
+    if (bounds.size() != m_bounds.size()) throw BasicError(BasicError::SubscriptOutOfRange);
     for (std::size_t d = 0; d + 1 < bounds.size(); ++d)
         if (bounds[d].lower != m_bounds[d].lower || bounds[d].count != m_bounds[d].count)
             throw BasicError(BasicError::SubscriptOutOfRange);
-    if (bounds.empty())
-        return;
+    if (bounds.empty()) return;
     // Only the last dimension changes: copy each run of the last dimension.
     VariantArray fresh(bounds);
     std::size_t oldLast = std::size_t(m_bounds.back().count);

@@ -20,15 +20,13 @@ ShellSeam *ShellSeam::installed()
 
 bool ShellOpen(const QString &path)
 {
-    if (g_shell)
-        return g_shell->openDocument(path);
+    if (g_shell) return g_shell->openDocument(path);
     return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
 bool StartProgram(const QString &program, const QStringList &arguments)
 {
-    if (g_shell)
-        return g_shell->startProgram(program, arguments);
+    if (g_shell) return g_shell->startProgram(program, arguments);
     return QProcess::startDetached(program, arguments);
 }
 

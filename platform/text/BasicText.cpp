@@ -13,10 +13,8 @@ namespace {
 // Formats with `digits` significant digits in the runtime's layout.
 QString formatSignificant(double value, int digits, double plainLow, double plainHigh)
 {
-    if (value == 0 || std::isnan(value))
-        return QStringLiteral("0");
-    if (std::isinf(value))
-        return value > 0 ? QStringLiteral("1.#INF") : QStringLiteral("-1.#INF");
+    if (value == 0 || std::isnan(value)) return QStringLiteral("0");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("1.#INF") : QStringLiteral("-1.#INF");
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
     // buf: [-]d.ddddde[+-]xx
@@ -29,15 +27,13 @@ QString formatSignificant(double value, int digits, double plainLow, double plai
     QString mantissa;
     const char *e = std::strchr(p, 'e');
     for (const char *q = p; q < e; ++q)
-        if (*q != '.')
-            mantissa.append(QLatin1Char(*q));
+        if (*q != '.') mantissa.append(QLatin1Char(*q));
     int exponent = std::atoi(e + 1);
     while (mantissa.size() > 1 && mantissa.endsWith(QLatin1Char('0')))
         mantissa.chop(1);
     double magnitude = std::fabs(std::strtod(buf, nullptr));
     QString out;
-    if (negative)
-        out.append(QLatin1Char('-'));
+    if (negative) out.append(QLatin1Char('-'));
     if (magnitude >= plainHigh || magnitude < plainLow) {
         out.append(mantissa.at(0));
         if (mantissa.size() > 1) {
@@ -47,8 +43,7 @@ QString formatSignificant(double value, int digits, double plainLow, double plai
         out.append(QLatin1Char('E'));
         out.append(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'));
         int ax = std::abs(exponent);
-        if (ax < 10)
-            out.append(QLatin1Char('0'));
+        if (ax < 10) out.append(QLatin1Char('0'));
         out.append(QString::number(ax));
         return out;
     }
@@ -70,7 +65,10 @@ QString formatSignificant(double value, int digits, double plainLow, double plai
     return out;
 }
 
-int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+int sign(int v)
+{
+    return v < 0 ? -1 : (v > 0 ? 1 : 0);
+}
 
 } // namespace
 
@@ -134,28 +132,23 @@ QString BasicText::fromDate(double oleDate)
     bool hasTime = (h | mi | s) != 0;
     QString date = QString::asprintf("%04d-%02d-%02d", y, mo, d);
     QString time = QString::asprintf("%02d:%02d:%02d", h, mi, s);
-    if (!hasDate)
-        return time;
-    if (!hasTime)
-        return date;
+    if (!hasDate) return time;
+    if (!hasTime) return date;
     return date + QLatin1Char(' ') + time;
 }
 
 double BasicText::roundHalfEven(double value)
 {
     int old = std::fegetround();
-    if (old != FE_TONEAREST)
-        std::fesetround(FE_TONEAREST);
+    if (old != FE_TONEAREST) std::fesetround(FE_TONEAREST);
     double r = std::nearbyint(value);
-    if (old != FE_TONEAREST)
-        std::fesetround(old);
+    if (old != FE_TONEAREST) std::fesetround(old);
     return r;
 }
 
 double BasicText::roundHalfEven(double value, int decimals)
 {
-    if (decimals <= 0)
-        return roundHalfEven(value);
+    if (decimals <= 0) return roundHalfEven(value);
     double scale = std::pow(10.0, decimals);
     return roundHalfEven(value * scale) / scale;
 }
@@ -169,30 +162,25 @@ bool BasicText::tryParseNumber(const QString &text, double *value)
         ++p;
     while (end > p && isBlank(end[-1]))
         --end;
-    if (p == end)
-        return false;
+    if (p == end) return false;
     if (*p == QLatin1Char('&') && end - p >= 3) {
         QChar kind = p[1].toUpper();
         int base = kind == QLatin1Char('H') ? 16 : (kind == QLatin1Char('O') ? 8 : 0);
-        if (!base)
-            return false;
+        if (!base) return false;
         quint64 acc = 0;
         const QChar *q = p + 2;
-        if (q < end && end[-1] == QLatin1Char('&'))
-            --end;
-        if (q == end || end - q > (base == 16 ? 8 : 11))
-            return false;
+        if (q < end && end[-1] == QLatin1Char('&')) --end;
+        if (q == end || end - q > (base == 16 ? 8 : 11)) return false;
         for (; q < end; ++q) {
             int digit = q->isDigit() ? q->unicode() - '0'
-                        : (base == 16 && q->toUpper() >= QLatin1Char('A') && q->toUpper() <= QLatin1Char('F'))
+                        : (base == 16 && q->toUpper() >= QLatin1Char('A') &&
+                           q->toUpper() <= QLatin1Char('F'))
                             ? q->toUpper().unicode() - 'A' + 10
                             : -1;
-            if (digit < 0 || digit >= base)
-                return false;
+            if (digit < 0 || digit >= base) return false;
             acc = acc * base + digit;
         }
-        if (acc > 0xFFFFFFFFull)
-            return false;
+        if (acc > 0xFFFFFFFFull) return false;
         // &H literals of up to 4 digits are Integers, longer ones Longs: both wrap to signed.
         qint64 v = (end - (p + 2) <= 4 && base == 16) ? qint16(quint16(acc)) : qint32(quint32(acc));
         *value = double(v);
@@ -231,12 +219,10 @@ bool BasicText::tryParseNumber(const QString &text, double *value)
             return false;
         }
     }
-    if (!digits || (exp && !expDigits))
-        return false;
+    if (!digits || (exp && !expDigits)) return false;
     char *stop = nullptr;
     double v = std::strtod(ascii.constData(), &stop);
-    if (std::isinf(v))
-        return false;
+    if (std::isinf(v)) return false;
     *value = v;
     return true;
 }
@@ -256,8 +242,7 @@ double BasicText::val(const QString &text)
             ++n;
         for (; n > 2; --n) {
             double v;
-            if (tryParseNumber(compact.left(n), &v))
-                return v;
+            if (tryParseNumber(compact.left(n), &v)) return v;
         }
         return 0;
     }
@@ -269,27 +254,24 @@ double BasicText::val(const QString &text)
     bool dot = false;
     while (i < compact.size() && ((compact[i].isDigit() && compact[i].unicode() < 128) ||
                                   (!dot && compact[i] == QLatin1Char('.')))) {
-        if (compact[i] == QLatin1Char('.'))
-            dot = true;
+        if (compact[i] == QLatin1Char('.')) dot = true;
         ++i;
     }
-    if (i == start)
-        return 0;
+    if (i == start) return 0;
     int mantEnd = i;
     if (i < compact.size() && QStringLiteral("eEdD").contains(compact[i])) {
         int j = i + 1;
-        if (j < compact.size() && (compact[j] == QLatin1Char('+') || compact[j] == QLatin1Char('-')))
+        if (j < compact.size() &&
+            (compact[j] == QLatin1Char('+') || compact[j] == QLatin1Char('-')))
             ++j;
         int k = j;
         while (k < compact.size() && compact[k].isDigit() && compact[k].unicode() < 128)
             ++k;
-        if (k > j)
-            mantEnd = k;
+        if (k > j) mantEnd = k;
     }
     QByteArray a = compact.left(mantEnd).toLatin1();
     a.replace('d', 'e').replace('D', 'e');
-    if (a == "." || a == "+." || a == "-." || a == "+" || a == "-")
-        return 0;
+    if (a == "." || a == "+." || a == "-." || a == "+" || a == "-") return 0;
     double v = std::strtod(a.constData(), nullptr);
     return std::isinf(v) ? 0 : v;
 }
@@ -297,8 +279,7 @@ double BasicText::val(const QString &text)
 bool BasicText::tryParseDate(const QString &text, double *oleDate)
 {
     QString t = text.trimmed();
-    if (t.isEmpty())
-        return false;
+    if (t.isEmpty()) return false;
     QString datePart, timePart;
     int blank = t.indexOf(QLatin1Char(' '));
     if (blank >= 0) {
@@ -312,24 +293,20 @@ bool BasicText::tryParseDate(const QString &text, double *oleDate)
     int y = 1899, mo = 12, d = 30, h = 0, mi = 0, s = 0;
     if (!datePart.isEmpty()) {
         QStringList parts = datePart.split(QRegularExpression(QStringLiteral("[-/]")));
-        if (parts.size() != 3)
-            return false;
+        if (parts.size() != 3) return false;
         bool ok1, ok2, ok3;
         y = parts[0].toInt(&ok1);
         mo = parts[1].toInt(&ok2);
         d = parts[2].toInt(&ok3);
-        if (!ok1 || !ok2 || !ok3 || !QDate::isValid(y, mo, d))
-            return false;
+        if (!ok1 || !ok2 || !ok3 || !QDate::isValid(y, mo, d)) return false;
     }
     if (!timePart.isEmpty()) {
         QStringList parts = timePart.split(QLatin1Char(':'));
-        if (parts.size() < 2 || parts.size() > 3)
-            return false;
+        if (parts.size() < 2 || parts.size() > 3) return false;
         bool ok1 = true, ok2 = true, ok3 = true;
         h = parts[0].toInt(&ok1);
         mi = parts[1].toInt(&ok2);
-        if (parts.size() == 3)
-            s = parts[2].toInt(&ok3);
+        if (parts.size() == 3) s = parts[2].toInt(&ok3);
         if (!ok1 || !ok2 || !ok3 || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0)
             return false;
     }

@@ -17,7 +17,10 @@ public:
     static QString fromCurrency(qint64 scaled);
     // One fixed form for dates: "yyyy-mm-dd", "hh:mm:ss" (no date part) or both joined by a blank.
     static QString fromDate(double oleDate);
-    static QString fromBool(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+    static QString fromBool(bool value)
+    {
+        return value ? QStringLiteral("True") : QStringLiteral("False");
+    }
 
     // Round half to even, as CLng/CInt and the integer conversions do.
     static double roundHalfEven(double value);

@@ -23,15 +23,15 @@ QString FakeFileDialog::next()
     return a;
 }
 
-QString FakeFileDialog::openFile(const QString &title, const QString &filter,
-                                 const QString &folder, const QString &fileName)
+QString FakeFileDialog::openFile(const QString &title, const QString &filter, const QString &folder,
+                                 const QString &fileName)
 {
     asked.push_back({title, filter, folder, fileName, false});
     return next();
 }
 
-QString FakeFileDialog::saveFile(const QString &title, const QString &filter,
-                                 const QString &folder, const QString &fileName)
+QString FakeFileDialog::saveFile(const QString &title, const QString &filter, const QString &folder,
+                                 const QString &fileName)
 {
     asked.push_back({title, filter, folder, fileName, true});
     return next();

@@ -20,7 +20,6 @@ int FakeMessageBox::show(const QString &prompt, int style, const QString &title)
         m_answers.pop_front();
         return a;
     }
-    if (!m_allowAll)
-        ADD_FAILURE() << "unexpected message box: " << prompt.toStdString();
+    if (!m_allowAll) ADD_FAILURE() << "unexpected message box: " << prompt.toStdString();
     return win::defaultAnswer(style);
 }

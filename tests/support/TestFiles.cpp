@@ -13,16 +13,14 @@ QString TestFiles::sourceRoot()
 QByteArray TestFiles::read(const QString &file)
 {
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
     return f.readAll();
 }
 
 bool TestFiles::write(const QString &file, const QByteArray &bytes)
 {
     QFile f(file);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     return f.write(bytes) == bytes.size();
 }
 
@@ -30,11 +28,10 @@ int TestFiles::runPython(const QString &script, const QStringList &arguments, QS
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + arguments);
-    if (!p.waitForFinished(120000))
-        return -1;
-    if (output)
-        *output = QString::fromUtf8(p.readAll());
+    p.start(QStringLiteral("/usr/bin/python3"),
+            QStringList{QStringLiteral("-c"), script} + arguments);
+    if (!p.waitForFinished(120000)) return -1;
+    if (output) *output = QString::fromUtf8(p.readAll());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 

@@ -15,8 +15,8 @@ TEST(AnsiText, CountsCp936Bytes)
         {"abc", 3},
         {"左边row:", 8},
         {"中文ABC", 7},
-        {"é", 2},        // CP936 holds it as a double-byte character
-        {"\xE0\xA4\x85", 1}, // Devanagari: not in CP936, one byte
+        {"é", 2},                // CP936 holds it as a double-byte character
+        {"\xE0\xA4\x85", 1},     // Devanagari: not in CP936, one byte
         {"\xF0\x9F\x98\x80", 1}, // outside the BMP: one
         {"，", 2},
     };

@@ -16,7 +16,8 @@ void PrintTo(const DoubleCase &c, std::ostream *os)
 }
 
 class DoubleText : public ::testing::TestWithParam<DoubleCase>
-{};
+{
+};
 
 TEST_P(DoubleText, FollowsRuntimeLayout)
 {
@@ -27,8 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
     Numbers, DoubleText,
     ::testing::Values(DoubleCase{0, "0"}, DoubleCase{-0.0, "0"}, DoubleCase{1, "1"},
                       DoubleCase{-1.5, "-1.5"}, DoubleCase{0.1 + 0.2, "0.3"},
-                      DoubleCase{123456789012345.0, "123456789012345"},
-                      DoubleCase{1e15, "1E+15"}, DoubleCase{1234567890123456.0, "1.23456789012346E+15"},
+                      DoubleCase{123456789012345.0, "123456789012345"}, DoubleCase{1e15, "1E+15"},
+                      DoubleCase{1234567890123456.0, "1.23456789012346E+15"},
                       DoubleCase{0.00001, "0.00001"}, DoubleCase{0.000001, "1E-06"},
                       DoubleCase{-0.0000012345, "-1.2345E-06"}, DoubleCase{100, "100"},
                       DoubleCase{1.0 / 3, "0.333333333333333"}, DoubleCase{2.5e-5, "0.000025"},
@@ -57,11 +58,11 @@ TEST(BasicText, NumericGrammar)
         bool ok;
         double value;
     } cases[] = {
-        {"12", true, 12},     {" 12 ", true, 12},   {"-3.5", true, -3.5},  {"+7", true, 7},
-        {"1,000", true, 1000}, {"1e3", true, 1000}, {"1D2", true, 100},    {".5", true, 0.5},
-        {"&H10", true, 16},   {"&HFFFF", true, -1}, {"&O17", true, 15},    {"", false, 0},
-        {"  ", false, 0},     {"abc", false, 0},    {"12a", false, 0},     {"1e", false, 0},
-        {"1.2.3", false, 0},  {"A1", false, 0},     {"- 4", true, -4},     {",5", false, 0},
+        {"12", true, 12},      {" 12 ", true, 12},   {"-3.5", true, -3.5}, {"+7", true, 7},
+        {"1,000", true, 1000}, {"1e3", true, 1000},  {"1D2", true, 100},   {".5", true, 0.5},
+        {"&H10", true, 16},    {"&HFFFF", true, -1}, {"&O17", true, 15},   {"", false, 0},
+        {"  ", false, 0},      {"abc", false, 0},    {"12a", false, 0},    {"1e", false, 0},
+        {"1.2.3", false, 0},   {"A1", false, 0},     {"- 4", true, -4},    {",5", false, 0},
     };
     for (auto c : cases) {
         double v = 0;
@@ -103,7 +104,8 @@ TEST(BasicText, TextComparisonIgnoresCase)
     EXPECT_EQ(BasicText::compareText(QStringLiteral("abc"), QStringLiteral("ABC")), 0);
     EXPECT_EQ(BasicText::compareText(QStringLiteral("abc"), QStringLiteral("ABD")), -1);
     EXPECT_EQ(BasicText::compareBinary(QStringLiteral("abc"), QStringLiteral("ABC")), 1);
-    EXPECT_EQ(BasicText::foldCase(QStringLiteral("AbC")), BasicText::foldCase(QStringLiteral("aBc")));
+    EXPECT_EQ(BasicText::foldCase(QStringLiteral("AbC")),
+              BasicText::foldCase(QStringLiteral("aBc")));
 }
 
 } // namespace

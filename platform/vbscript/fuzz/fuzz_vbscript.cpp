@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     sc.setCancelCheck([&polls] { return ++polls > 2; });
     try {
         sc.AddCode(text);
-        sc.Run(QStringLiteral("IsEqual"), {com::Variant(QStringLiteral("a")),
-                                           com::Variant(QStringLiteral("b"))});
+        sc.Run(QStringLiteral("IsEqual"),
+               {com::Variant(QStringLiteral("a")), com::Variant(QStringLiteral("b"))});
     } catch (const vbs::ScriptError &) {
     }
     return 0;
