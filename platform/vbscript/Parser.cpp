@@ -918,54 +918,40 @@ ExprPtr Parser::parseExpr()
     return e;
 }
 
-ExprPtr Parser::parseImp()
+// One left-associative level whose operator is a keyword (Imp, Eqv, Xor, Or, And, Mod).
+ExprPtr Parser::parseKeywordLevel(Token::Keyword keyword, Op op, ExprPtr (Parser::*operand)())
 {
-    ExprPtr lhs = parseEqv();
-    while (peek().is(Token::Imp)) {
+    ExprPtr lhs = (this->*operand)();
+    while (peek().is(keyword)) {
         const Token &t = next();
-        lhs = binary(Op::Imp, std::move(lhs), parseEqv(), t);
+        lhs = binary(op, std::move(lhs), (this->*operand)(), t);
     }
     return lhs;
+}
+
+ExprPtr Parser::parseImp()
+{
+    return parseKeywordLevel(Token::Imp, Op::Imp, &Parser::parseEqv);
 }
 
 ExprPtr Parser::parseEqv()
 {
-    ExprPtr lhs = parseXor();
-    while (peek().is(Token::Eqv)) {
-        const Token &t = next();
-        lhs = binary(Op::Eqv, std::move(lhs), parseXor(), t);
-    }
-    return lhs;
+    return parseKeywordLevel(Token::Eqv, Op::Eqv, &Parser::parseXor);
 }
 
 ExprPtr Parser::parseXor()
 {
-    ExprPtr lhs = parseOr();
-    while (peek().is(Token::Xor)) {
-        const Token &t = next();
-        lhs = binary(Op::Xor, std::move(lhs), parseOr(), t);
-    }
-    return lhs;
+    return parseKeywordLevel(Token::Xor, Op::Xor, &Parser::parseOr);
 }
 
 ExprPtr Parser::parseOr()
 {
-    ExprPtr lhs = parseAnd();
-    while (peek().is(Token::Or)) {
-        const Token &t = next();
-        lhs = binary(Op::Or, std::move(lhs), parseAnd(), t);
-    }
-    return lhs;
+    return parseKeywordLevel(Token::Or, Op::Or, &Parser::parseAnd);
 }
 
 ExprPtr Parser::parseAnd()
 {
-    ExprPtr lhs = parseNot();
-    while (peek().is(Token::And)) {
-        const Token &t = next();
-        lhs = binary(Op::And, std::move(lhs), parseNot(), t);
-    }
-    return lhs;
+    return parseKeywordLevel(Token::And, Op::And, &Parser::parseNot);
 }
 
 ExprPtr Parser::parseNot()
@@ -1046,12 +1032,7 @@ ExprPtr Parser::parseAdditive()
 
 ExprPtr Parser::parseMod()
 {
-    ExprPtr lhs = parseIntDiv();
-    while (peek().is(Token::Mod)) {
-        const Token &t = next();
-        lhs = binary(Op::Mod, std::move(lhs), parseIntDiv(), t);
-    }
-    return lhs;
+    return parseKeywordLevel(Token::Mod, Op::Mod, &Parser::parseIntDiv);
 }
 
 ExprPtr Parser::parseIntDiv()

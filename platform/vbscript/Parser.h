@@ -60,6 +60,7 @@ private:
     DimItem parseDimItem(bool redim);
 
     ExprPtr parseExpr();
+    ExprPtr parseKeywordLevel(Token::Keyword keyword, Op op, ExprPtr (Parser::*operand)());
     ExprPtr parseImp();
     ExprPtr parseEqv();
     ExprPtr parseXor();
