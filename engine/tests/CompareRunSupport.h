@@ -71,13 +71,9 @@ public:
     FakeView();
     ~FakeView() override;
     void ShowPairDetail(ClsCompareCore &core, std::shared_ptr<ClsComparePair> pair) override;
-    void ShowWnd(ClsCompareCore &, bool show) override { shown.push_back(show); }
-    void ExcelWndUnloaded(ClsCompareCore &) override { ++unloaded; }
 
     QStringList pairsShown;
     QList<QList<int>> leftSingles; // left-only rows known to each pair shown
-    std::vector<bool> shown;
-    int unloaded = 0;
 
 private:
     CompareViewSeam *m_previous;
