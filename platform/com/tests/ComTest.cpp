@@ -1,6 +1,7 @@
 #include "platform/com/ClassTable.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/ConnectionPoint.h"
+#include "platform/com/DispatchEventSink.h"
 #include "platform/com/IClassFactory.h"
 #include "platform/com/IConnectionPointContainer.h"
 #include "platform/com/ServerRegistration.h"
@@ -214,6 +215,34 @@ TEST_F(Activation, RegisteredByRegsvr32ActivatedByProgIdAndClsidRaisesEventsAndU
         CoCreateInstance(CLSID_Counter, nullptr, CLSCTX_INPROC_SERVER, IID_ICounter, a.putVoid()),
         REGDB_E_CLASSNOTREG);
     EXPECT_TRUE(LastActivationError().contains(CLSID_Counter.toString()));
+}
+
+TEST_F(Activation, AReadyMadeSinkTakesDispatchEventsByIdentifier)
+{
+    ASSERT_EQ(regsvr32({QStringLiteral("/s"), module}), 0);
+    ComPtr<ICounter> counter;
+    ASSERT_EQ(CreateObject(QString::fromLatin1(ProgId), IID_ICounter, counter.putVoid()), S_OK);
+    auto *sink = new DispatchEventSink(DIID_DCounterEvents);
+    std::vector<int> heard;
+    sink->on(DISPID_Changed,
+             [&](std::vector<Variant> &args) { heard.push_back(args.at(0).longValue()); });
+    ASSERT_EQ(sink->advise(counter.get()), S_OK);
+    EXPECT_TRUE(sink->connected());
+    counter->Add(4);
+    // A handler that disconnects its own sink.
+    sink->on(DISPID_Changed, [&](std::vector<Variant> &args) {
+        heard.push_back(-args.at(0).longValue());
+        sink->unadvise();
+    });
+    counter->Add(1);
+    counter->Add(1);
+    EXPECT_EQ(heard, (std::vector<int>{4, -5}));
+    EXPECT_FALSE(sink->connected());
+    // An object without that event interface refuses it.
+    auto *other = new DispatchEventSink(IID_ICounter);
+    EXPECT_EQ(other->advise(counter.get()), CONNECT_E_NOCONNECTION);
+    other->Release();
+    sink->Release();
 }
 
 TEST_F(Activation, FailuresNameWhatIsWrong)
