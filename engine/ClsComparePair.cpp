@@ -4,8 +4,6 @@
 #include "core/ClsLogFile.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "engine/ClsCompareCore.h"
-#include "engine/ClsScript.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/ClsTxtCompareResult.h"
 #include "engine/ClsWrappedSheet.h"
@@ -216,7 +214,7 @@ bool ClsComparePair::DealMerge() const
 bool ClsComparePair::isEqual(const QString &leftText, const QString &rightText, bool ignoreCase)
 {
     if (leftText == rightText) return true;
-    if (m_options->UseScript() && m_core) return m_core->m_script->IsEqual(leftText, rightText);
+    if (m_options->UseScript() && m_userEqual) return m_userEqual(leftText, rightText);
     return ignoreCase && BasicText::equalsText(leftText, rightText);
 }
 
@@ -454,7 +452,7 @@ int ClsComparePair::BeginCompareByKeyCol()
                                          m_leftSide->GetKeyCol(), keyMap, DealMerge(), trim);
     } else {
         ModCompare::LoadKeyRowsFromArray(leftKeys, firstLeftRow, m_leftEndRow,
-                                         m_leftSide->GetKeyCol(), keyMap, *m_options);
+                                         m_leftSide->GetKeyCol(), keyMap, trim);
     }
 
     QList<int> leftKeyCols, rightKeyCols, leftDataCols, rightDataCols;
@@ -477,7 +475,7 @@ int ClsComparePair::BeginCompareByKeyCol()
         if (m_rightHasMerge)
             ModCompare::ReadSheetRowCells(m_rightSheet, i, rightKeyCols, keyRow, DealMerge(), trim);
         else
-            ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, *m_options);
+            ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, trim);
         if (ModCommon::IsStrArrayEmpty(keyRow)) continue;
         if (keyMap.Exists(keyRow)) {
             ++m_matchedCount;
