@@ -147,6 +147,11 @@ private:
     void PrepareXlsReport();
     void CopySingleRow(int row, TXlsCompareResult &resultSheet);
     void FindLeftSingleRows(const QList<int> &columns);
+    // A side whose key columns hold no value in any row although the side holds data (a wrong
+    // key column, formulas saved without results) has every row skipped as a blank key row, and
+    // the run would read as "no differences": such a side gets a warning for the summary of the
+    // text report and a message.
+    void checkKeyValues(bool left);
 
     bool isEqual(const QString &leftText, const QString &rightText, bool ignoreCase);
     bool refuseReportPath(const QString &path);
@@ -200,4 +205,5 @@ private:
     std::unique_ptr<CellProbe> m_probe;
     // Left row -> first right row matched to it (index = left row; 0 = not matched).
     std::vector<int> m_matchedRows;
+    QStringList m_keyWarnings; // of the last keyed comparison, one line per side
 };
