@@ -6,6 +6,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -356,4 +357,35 @@ TEST(ClsSessionOption, FailedSaveIsReported)
     EXPECT_TRUE(o.Save2File());
     o.setRightName(QStringLiteral("two\nlines"));
     EXPECT_FALSE(o.Save2File());
+}
+
+// The default report folder is checked again at every read: when the temporary folder's cleaner
+// has removed it and another user has put a link in its place, reports go to a fresh folder of
+// the user's own, never through the link.
+TEST(ClsSessionOption, DefaultReportFolderIsCheckedAtEveryRead)
+{
+    QTemporaryDir base, elsewhere;
+    const QByteArray had = qgetenv("TMPDIR");
+    const bool set = qEnvironmentVariableIsSet("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(base.path()));
+    const QString own = base.path() + QStringLiteral("/quorva-%1").arg(::geteuid());
+
+    ClsSessionOption o;
+    EXPECT_EQ(o.ReportPath(), own + QLatin1Char('/'));
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    EXPECT_EQ(o.ReportPath(), own + QLatin1Char('/')) << "made again";
+    EXPECT_TRUE(QDir(own).exists());
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere.path(), own));
+    const QString now = o.ReportPath();
+    EXPECT_TRUE(now.startsWith(own + QLatin1Char('-'))) << now.toStdString();
+
+    // A folder the user chose is kept as it is.
+    o.setReportPath(elsewhere.path());
+    EXPECT_EQ(o.ReportPath(), elsewhere.path() + QLatin1Char('/'));
+
+    if (set)
+        qputenv("TMPDIR", had);
+    else
+        qunsetenv("TMPDIR");
 }
