@@ -25,6 +25,7 @@ class TSetupRule : public TKoSetupBase
 public:
     static constexpr const char *RulesFileTitle = "Setup.rul";
     static constexpr const char *UninstallLogTitle = "Uninst.isu";
+    static constexpr const char *LanguageFileTitle = "DefLang.ini";
 
     // The source folder is the rules file's own folder: the installer stands beside it.
     explicit TSetupRule(const QString &rulesPath);
@@ -49,6 +50,9 @@ public:
     bool LaunchAppDefault() const { return m_launchAppDefault; }
     QString SourceDir() const { return m_sourceDir; }           // ends in "/"
     QString DefaultDirName() const { return m_defaultDirName; } // expanded
+    // The wizard's language file beside the rules file (read with an IniFile; it may be
+    // missing, and every text then keeps its default).
+    QString LanguageFileName() const { return m_sourceDir + QLatin1String(LanguageFileTitle); }
 
     // The install folder, ending in "/"; "" when DefaultDirName names none.
     QString InstallDir() const;

@@ -24,7 +24,8 @@ bool TKoIniFile::ReadSectionLines(const QString &section, QStringList &list,
             *problem = QStringLiteral("%1 cannot be read: %2").arg(FileName(), f.errorString());
         return false;
     }
-    SectionLinesOf(f.read(MaxFileSize + 1), section, list, lineNumbers);
+    // The size was checked above; a file that grew meanwhile is cut at the limit.
+    SectionLinesOf(f.read(qMin(info.size(), MaxFileSize)), section, list, lineNumbers);
     return true;
 }
 
