@@ -5,12 +5,12 @@
 #include <QtGlobal>
 
 // The copy thread's reports to the wizard window, with the numbers of the window messages they
-// stand for. They are posted as events, which Qt delivers in order on the window's thread.
-constexpr int WM_USER = 0x0400;
-constexpr int WM_COPYFILE_BEGIN = WM_USER + 1011; // wParam: index of the [Files] line
-constexpr int WM_COPYFILE_STEP = WM_USER + 1012;  // wParam: bytes of the line's source file
-constexpr int WM_COPYFILE_DONE = WM_USER + 1013;  // wParam: 0
-constexpr int WM_COPYFILE_ABORT = WM_USER + 1014; // wParam: index of the failed line
+// stand for (the first user message number, 0x400, + 1011 to 1014). They are posted as events,
+// which Qt delivers in order on the window's thread.
+constexpr int WM_COPYFILE_BEGIN = 0x0400 + 1011; // wParam: index of the [Files] line
+constexpr int WM_COPYFILE_STEP = 0x0400 + 1012;  // wParam: bytes of the line's source file
+constexpr int WM_COPYFILE_DONE = 0x0400 + 1013;  // wParam: 0
+constexpr int WM_COPYFILE_ABORT = 0x0400 + 1014; // wParam: index of the failed line
 
 class SetupMessage : public QEvent
 {

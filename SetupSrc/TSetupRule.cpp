@@ -57,10 +57,8 @@ void splitFileLine(const QString &line, QString *file, QString *target, bool *ha
 TSetupRule::TSetupRule(const QString &rulesPath) : TKoSetupBase(rulesPath)
 {
     m_sourceDir = withSlash(QFileInfo(rulesPath).absolutePath());
-    QStringList probe;
     QString unreadable;
-    if (!RulesFile().ReadSectionLines(QStringLiteral("Setup"), probe, nullptr, &unreadable))
-        m_log.Problem(unreadable);
+    if (!RulesFile().CheckReadable(&unreadable)) m_log.Problem(unreadable);
     LoadSetupOptions();
     ReadSection(QStringLiteral("Files"), m_files, &m_fileLineNumbers);
     SetInstallDir(m_defaultDirName);

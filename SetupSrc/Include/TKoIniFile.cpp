@@ -5,27 +5,36 @@
 #include <QFile>
 #include <QFileInfo>
 
+bool TKoIniFile::CheckReadable(QString *problem) const
+{
+    const QFileInfo info(FileName());
+    QString why;
+    if (!info.isFile())
+        why = QStringLiteral("%1 cannot be read: there is no such file").arg(FileName());
+    else if (info.size() > MaxFileSize)
+        why = QStringLiteral("%1 is larger than %2 MiB and is not read")
+                  .arg(FileName())
+                  .arg(MaxFileSize / (1024 * 1024));
+    else if (!info.isReadable())
+        why = QStringLiteral("%1 cannot be read: no permission").arg(FileName());
+    if (problem) *problem = why;
+    return why.isEmpty();
+}
+
 bool TKoIniFile::ReadSectionLines(const QString &section, QStringList &list,
                                   QList<int> *lineNumbers, QString *problem) const
 {
     list.clear();
     if (lineNumbers) lineNumbers->clear();
+    if (!CheckReadable(problem)) return false;
     QFile f(FileName());
-    const QFileInfo info(FileName());
-    if (info.isFile() && info.size() > MaxFileSize) {
-        if (problem)
-            *problem = QStringLiteral("%1 is larger than %2 MiB and is not read")
-                           .arg(FileName())
-                           .arg(MaxFileSize / (1024 * 1024));
-        return false;
-    }
-    if (!info.isFile() || !f.open(QIODevice::ReadOnly)) {
+    if (!f.open(QIODevice::ReadOnly)) {
         if (problem)
             *problem = QStringLiteral("%1 cannot be read: %2").arg(FileName(), f.errorString());
         return false;
     }
-    // The size was checked above; a file that grew meanwhile is cut at the limit.
-    SectionLinesOf(f.read(qMin(info.size(), MaxFileSize)), section, list, lineNumbers);
+    // The size was checked; a file that grows meanwhile is cut at the limit.
+    SectionLinesOf(f.read(qMin(f.size(), MaxFileSize)), section, list, lineNumbers);
     return true;
 }
 

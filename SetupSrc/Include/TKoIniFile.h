@@ -39,6 +39,9 @@ public:
     bool ReadSectionLines(const QString &section, QStringList &list,
                           QList<int> *lineNumbers = nullptr, QString *problem = nullptr) const;
 
+    // Whether the file can be read at all; the reason in *problem when not.
+    bool CheckReadable(QString *problem = nullptr) const;
+
     // The same over a file's bytes.
     static void SectionLinesOf(const QByteArray &bytes, const QString &section, QStringList &list,
                                QList<int> *lineNumbers = nullptr);
