@@ -31,8 +31,8 @@ QString CreateShortcut(const QString &subFolder, const QString &name, const QStr
                        const QString &workingFolder, int kind, bool currentUser,
                        QString *problem = nullptr);
 
-// The text of a desktop entry that starts fileName; "Exec=" quotes the file as the Desktop
-// Entry specification asks.
+// The text of a desktop entry that starts fileName; "Exec=" quotes the file as the freedesktop
+// Desktop Entry standard asks.
 QString DesktopEntryText(const QString &name, const QString &fileName,
                          const QString &workingFolder);
 
