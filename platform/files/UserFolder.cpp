@@ -56,16 +56,12 @@ QString userRuntimeFolder(QString *error)
         const QString folder = base + QStringLiteral("/quorva");
         if (privateFolder(folder, &why)) return folder;
     }
+    // The program's own temporary folder is private to the user already.
     const QString temp = tempFolder();
-    if (!temp.isEmpty()) {
-        QString why2;
-        const QString folder = temp + QStringLiteral("/quorva-") + QString::number(geteuid());
-        if (privateFolder(folder, &why2)) return folder;
-        why = why.isEmpty() ? why2 : why + QStringLiteral("; ") + why2;
-    } else if (why.isEmpty()) {
-        why = QStringLiteral("there is no temporary folder");
-    }
-    if (error) *error = why;
+    if (!temp.isEmpty()) return temp;
+    if (error)
+        *error = why.isEmpty() ? QStringLiteral("there is no private temporary folder")
+                               : why + QStringLiteral("; there is no private temporary folder");
     return QString();
 }
 

@@ -3,6 +3,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestHelpers.h"
 
+#include <QProcess>
 #include <QThread>
 
 #include <QDir>
@@ -42,6 +43,20 @@ protected:
         return home + QStringLiteral("/.local/share/nautilus/scripts/Quorva");
     }
 };
+
+TEST(Deliverables, WindowlessOnesLinkNoWidgets)
+{
+    const QString bin = QStringLiteral(QUORVA_BIN_DIR);
+    for (const char *name : {"Regwell", "Unregwell", "regsvr32", "Menulet.so"}) {
+        QProcess ldd;
+        ldd.start(QStringLiteral("ldd"), {bin + QLatin1Char('/') + QLatin1String(name)});
+        ASSERT_TRUE(ldd.waitForFinished(30000));
+        const QByteArray libs = ldd.readAllStandardOutput();
+        EXPECT_TRUE(libs.contains("libc.so")) << name;
+        EXPECT_FALSE(libs.contains("libQt6Widgets")) << name;
+        EXPECT_FALSE(libs.contains("libQt6Gui")) << name;
+    }
+}
 
 TEST_F(Shell, RegistrationWritesClassKeysHandlerProjectTypeAndBindings)
 {
