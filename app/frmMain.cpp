@@ -512,11 +512,16 @@ void frmMain::Picture1_Resize()
 
 void frmMain::InCompare(bool busy)
 {
-    m_Busy = busy;
-    CmdCancel->setVisible(busy);
-    m_RunningSession = busy ? ActiveSessionWindow() : nullptr;
+    // Counted, so that the end of a run started inside another (which the disabled commands
+    // should prevent) does not clear the outer run's busy state.
+    m_BusyDepth = std::max(0, m_BusyDepth + (busy ? 1 : -1));
+    const bool wasBusy = m_Busy;
+    m_Busy = m_BusyDepth > 0;
+    CmdCancel->setVisible(m_Busy);
+    if (m_Busy && !wasBusy) m_RunningSession = ActiveSessionWindow();
+    if (!m_Busy) m_RunningSession = nullptr;
     UpdateCommandStates();
-    if (busy || m_CloseWhenIdle.isEmpty()) return;
+    if (m_Busy || m_CloseWhenIdle.isEmpty()) return;
     // The run has unwound: the windows whose close waited for it close now, after the caller
     // has returned to the event loop.
     const QList<QPointer<QWidget>> pending = std::exchange(m_CloseWhenIdle, {});

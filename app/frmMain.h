@@ -201,6 +201,7 @@ private:
     bool m_Loaded = false;
     bool m_Unloaded = false;
     bool m_Busy = false;
+    int m_BusyDepth = 0;
     QPointer<frmSession> m_RunningSession;
     QPointer<frmSession> m_LastActivated;
     QList<QPointer<QWidget>> m_CloseWhenIdle;

@@ -1,5 +1,6 @@
 #include "app/ModMain.h"
 #include "core/ClsCmdParaParse.h"
+#include "ui/ProductIcon.h"
 #include "ui/QtFileDialog.h"
 #include "ui/QtMessageBox.h"
 #include "ui/ScreenDpi.h"
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     char *qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Quorva"));
+    QApplication::setWindowIcon(ProductIcon::icon());
 
     ScreenDpi::install();
     QtMessageBox::install();

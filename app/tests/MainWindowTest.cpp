@@ -133,6 +133,12 @@ TEST_F(MainWindow, CommandStatesFollowTheSessionWindowsAndTheBusyState)
     window->OpenSessionWindow(touch("other.vrk"));
     EXPECT_EQ(sessionNames().size(), 2);
 
+    // A run that ended inside another leaves the outer one busy.
+    CompareMainWindow::installed()->InCompare(true);
+    CompareMainWindow::installed()->InCompare(false);
+    EXPECT_TRUE(window->IsBusy());
+    EXPECT_TRUE(window->CmdCancel->isVisible());
+
     CompareMainWindow::installed()->InCompare(false);
     EXPECT_FALSE(window->CmdCancel->isVisible());
     EXPECT_EQ(sessionCommands(), all(8, true));

@@ -6,7 +6,6 @@
 #include "ui/FormControls.h"
 #include "ui/QtFileDialog.h"
 #include "ui/QtMessageBox.h"
-#include "ui/ScreenDpi.h"
 #include "ui/TwipsGeometry.h"
 #include "ui/ValueRules.h"
 
@@ -140,14 +139,6 @@ TEST(TwipsGeometry, MovesAndMeasuresInTwipsAtTheScreensResolution)
     TwipsGeometry::move(w, 0, 12);
     EXPECT_EQ(w->geometry(), QRect(0, 1, 50, 30));
     Twips::setDpiOverride(0);
-}
-
-TEST(ScreenDpi, TheProviderAsksTheScreen)
-{
-    ScreenDpi::install();
-    EXPECT_EQ(Twips::dpi(), ScreenDpi::screenDpi());
-    EXPECT_GT(Twips::dpi(), 0);
-    Twips::setDpiProvider({});
 }
 
 TEST(QtFileDialog, TurnsTheSeamsFilterIntoQtsForm)
