@@ -83,6 +83,15 @@ protected:
             states.push_back(a->isEnabled());
         return states;
     }
+    // Clicks the project list's entry as the user does.
+    void clickEntry(int row)
+    {
+        QTreeWidgetItem *entry = window->ListView1->topLevelItem(row);
+        ASSERT_TRUE(entry);
+        QTest::mouseClick(window->ListView1->viewport(), Qt::LeftButton, {},
+                          window->ListView1->visualItemRect(entry).center());
+        settle();
+    }
     static std::vector<bool> all(size_t n, bool value) { return std::vector<bool>(n, value); }
 };
 
@@ -302,7 +311,7 @@ TEST_F(MainWindow, ARenamedWindowKeepsItsEntryAndClosedWindowsAreNeverTouchedAga
     // A save names the window after its file (a case-only rename alike).
     const QString saved = folder() + "Month.vrk";
     first->SetIniFileName(saved);
-    window->ListView1_Click(window->ListView1->topLevelItem(0));
+    clickEntry(0);
     EXPECT_EQ(window->ActiveSessionWindow(), first);
     EXPECT_EQ(projectListTexts(), (QStringList{"Month.vrk", "New Project 2"}));
     EXPECT_EQ(projectListKeys(), (QStringList{saved, "New Project 2"}));
@@ -320,7 +329,7 @@ TEST_F(MainWindow, ARenamedWindowKeepsItsEntryAndClosedWindowsAreNeverTouchedAga
     window->mnuWindowMaximizeAll->trigger();
     EXPECT_TRUE(session("New Project 2")->parentWidget()->isMaximized());
     window->OnLanguageChanged();
-    window->ListView1_Click(window->ListView1->topLevelItem(0));
+    clickEntry(0);
     EXPECT_EQ(window->ActiveSessionWindow(), session("New Project 2"));
     window->OpenSessionWindow(folder() + "month.vrk");
     EXPECT_EQ(sessionNames().size(), 2) << "the closed window's name opens a new window";
