@@ -3,6 +3,7 @@
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
+#include "platform/vbscript/DateText.h"
 #include "platform/vbscript/Interpreter.h"
 #include "platform/vbscript/Operators.h"
 #include "platform/win/MessageBox.h"
@@ -46,8 +47,7 @@ std::int32_t whole(const Variant &v)
 
 double number(const Variant &v)
 {
-    if (v.isObject()) return Operators::deref(v).toDouble();
-    return v.toDouble();
+    return Operators::toDouble(v.isObject() ? Operators::deref(v) : v);
 }
 
 Variant checked(QString s)
@@ -88,29 +88,14 @@ double toDate(const Variant &v0)
         return v.dateValue();
     case com::vbString: {
         double d;
-        if (BasicText::tryParseDate(v.stringValue(), &d)) return d;
-        // Month/day/year, as date literals are written.
-        QString t = v.stringValue().trimmed();
-        QString datePart = t.section(QLatin1Char(' '), 0, 0);
-        QString timePart = t.section(QLatin1Char(' '), 1).trimmed();
-        QStringList p = datePart.split(QLatin1Char('/'));
-        if (p.size() == 3) {
-            bool a, b, c;
-            int m = p[0].toInt(&a), day = p[1].toInt(&b), y = p[2].toInt(&c);
-            if (a && b && c && y < 100) y += y < 30 ? 2000 : 1900;
-            double time = 0;
-            if (a && b && c && QDate::isValid(y, m, day) &&
-                (timePart.isEmpty() || BasicText::tryParseDate(timePart, &time)))
-                return BasicText::makeDate(y, m, day) + time;
-        }
-        double n;
-        if (BasicText::tryParseNumber(v.stringValue(), &n)) return n;
+        if (DateText::parse(v.stringValue(), &d)) return d;
+        if (BasicText::tryParseNumber(v.stringValue(), &d)) return d;
         throw BasicError(BasicError::TypeMismatch);
     }
     case com::vbNull:
         throw BasicError(BasicError::InvalidUseOfNull);
     default:
-        return v.toDouble();
+        return Operators::toDouble(v);
     }
 }
 
@@ -569,7 +554,7 @@ template <typename F> Variant numeric(const Variant &v0, F f)
     case com::vbDate:
         return Variant::fromDate(f(v.dateValue()));
     default:
-        return Variant(f(v.toDouble()));
+        return Variant(f(Operators::toDouble(v)));
     }
 }
 

@@ -348,14 +348,14 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
     Variant step = s.step ? Operators::deref(eval(*s.step, f)) : Variant::fromInteger(1);
     for (const Variant *v : {&from, &to, &step})
         if (v->isNull()) raise(BasicError::InvalidUseOfNull);
-    double limit = to.toDouble();
-    double increment = step.toDouble();
-    if (from.isString()) from = Variant(from.toDouble());
+    double limit = Operators::toDouble(to);
+    double increment = Operators::toDouble(step);
+    if (from.isString()) from = Variant(Operators::toDouble(from));
     assign(*s.var, from, f, false);
     for (;;) {
         m_line = s.line;
         Variant current = evalName(*s.var, f);
-        double c = Operators::deref(current).toDouble();
+        double c = Operators::toDouble(Operators::deref(current));
         if (increment >= 0 ? c > limit : c < limit) break;
         if (++m_steps >= m_nextPoll) poll();
         Flow flow = execBlock(s.body, f);
