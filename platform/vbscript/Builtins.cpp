@@ -56,6 +56,14 @@ Variant checked(QString s)
     return Variant(std::move(s));
 }
 
+// Long loops read the clock every this many turns, so that Cancel stops them too.
+constexpr unsigned kPulseTurns = 1024;
+
+void turn(unsigned *turns)
+{
+    if (++*turns % kPulseTurns == 0) Interpreter::pulse();
+}
+
 Qt::CaseSensitivity compareMode(const Variant *args, int argc, int i)
 {
     if (missing(args, argc, i)) return Qt::CaseSensitive;
@@ -242,7 +250,9 @@ Variant fnReplace(Interpreter &, Variant *a, int argc)
     QString out;
     qsizetype pos = 0;
     int done = 0;
+    unsigned turns = 0;
     while (count < 0 || done < count) {
+        turn(&turns);
         qsizetype hit = rest.indexOf(find, pos, cs);
         if (hit < 0) break;
         out += QStringView(rest).mid(pos, hit - pos);
@@ -269,7 +279,9 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
             parts << s;
         } else {
             qsizetype pos = 0;
+            unsigned turns = 0;
             for (;;) {
+                turn(&turns);
                 if (count > 0 && parts.size() == count - 1) break;
                 qsizetype hit = s.indexOf(delim, pos, cs);
                 if (hit < 0) break;
@@ -282,7 +294,8 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
     }
     auto arr = com::VariantArray::vector(0, int(parts.size()) - 1);
     for (int i = 0; i < parts.size(); ++i)
-        arr->at(i) = Variant(parts[i]);
+        arr->flat(std::size_t(i)) = Variant(std::move(parts[i]));
+    Interpreter::work(parts.size() / kPulseTurns);
     return Variant(arr);
 }
 
@@ -295,7 +308,9 @@ Variant fnFilter(Interpreter &, Variant *a, int argc)
     bool include = missing(a, argc, 2) ? true : Operators::truth(a[2]);
     Qt::CaseSensitivity cs = compareMode(a, argc, 3);
     std::vector<Variant> kept;
+    unsigned turns = 0;
     for (std::size_t i = 0; i < arr->size(); ++i) {
+        turn(&turns);
         const Variant &e = arr->flat(i);
         if (e.isNull()) throw BasicError(BasicError::InvalidUseOfNull);
         QString item = text(e);
@@ -313,7 +328,9 @@ Variant fnJoin(Interpreter &, Variant *a, int argc)
     if (!arr || arr->dimensions() > 1) throw BasicError(BasicError::TypeMismatch);
     QString delim = missing(a, argc, 1) ? QStringLiteral(" ") : text(a[1]);
     QString out;
+    unsigned turns = 0;
     for (std::size_t i = 0; i < arr->size(); ++i) {
+        turn(&turns);
         if (i) out += delim;
         const Variant &e = arr->flat(i);
         out += e.isNull() ? QString() : text(e);

@@ -5,6 +5,8 @@
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
 #include "platform/vbscript/DateText.h"
+#include "platform/vbscript/Interpreter.h"
+#include "platform/vbscript/ValueCensus.h"
 
 #include <cmath>
 #include <limits>
@@ -163,6 +165,7 @@ void Operators::startBudget()
 void Operators::checkLength(qsizetype length)
 {
     checkLimit(length);
+    Interpreter::made(ValueCensus::textBytes(length));
     if (length >= kBigText) {
         t_bigTextMade += length;
         if (t_bigTextMade > kMaxBigTextPerCall)
