@@ -45,6 +45,9 @@ TEST(ScriptResources, ValuesThatOutgrowTheBudgetFailWithOutOfMemory)
         // Match collections kept in an array.
         "Set re = New RegExp\nre.Pattern = \".\"\nre.Global = True\ns = Space(10000)\n"
         "ReDim a(50)\nFor i = 0 To 50: Set a(i) = re.Execute(s): Next",
+        // Patterns of many regular expressions.
+        "ReDim a(1000)\nFor i = 0 To 1000\n Set a(i) = New RegExp\n"
+        " a(i).Pattern = Space(100000) & i\nNext",
         // An array grown one element at a time.
         "n = 0\nDo While n < 10000\n ReDim Preserve a(n)\n a(n) = Space(10000) & n\n"
         " n = n + 1\nLoop",
