@@ -142,6 +142,7 @@ TEST_F(Screenshot, RendersTheDialogs)
     }
     w->mnuScript->trigger();
     if (auto *d = shown<frmScript>()) {
+        clickNode(d->TreeView1, "SameNumber.vbs");
         save(d, dir, "frmScript.png");
         d->reject();
     }
