@@ -18,7 +18,7 @@ class frmAbout : public QDialog
 public:
     explicit frmAbout(QWidget *owner = nullptr);
 
-    // Opens a new About box modally over the owner (see ModalDialog).
+    // Opens a new About box modally over the owner; returns at once (see ModalDialog).
     static void ShowModal(QWidget *owner);
     // The program's version as the build gives it: major.minor.revision, plain decimal numbers.
     static QString VersionNumber();

@@ -19,7 +19,7 @@ class frmLanguage : public QDialog
 public:
     explicit frmLanguage(QWidget *owner = nullptr);
 
-    // Opens a new chooser modally over the owner (see ModalDialog).
+    // Opens a new chooser modally over the owner; returns at once (see ModalDialog).
     static void ShowModal(QWidget *owner);
 
     void OKButton_Click();

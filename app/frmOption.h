@@ -22,7 +22,7 @@ class frmOption : public QDialog
 public:
     explicit frmOption(QWidget *owner = nullptr);
 
-    // Opens a new dialog modally over the owner (see ModalDialog).
+    // Opens a new dialog modally over the owner; returns at once (see ModalDialog).
     static void ShowModal(QWidget *owner);
 
     void TreeView1_NodeClick(QTreeWidgetItem *node);

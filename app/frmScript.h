@@ -19,7 +19,7 @@ class frmScript : public QDialog
 public:
     explicit frmScript(QWidget *owner = nullptr);
 
-    // Opens a new browser modally over the owner (see ModalDialog).
+    // Opens a new browser modally over the owner; returns at once (see ModalDialog).
     static void ShowModal(QWidget *owner);
 
     void LoadScriptList(const QString &folder, const QString &pattern);

@@ -34,9 +34,10 @@ public:
     // The options to edit (not owned; they must outlive the dialog). Fills the controls.
     void SetOpt(ClsSessionOption *option);
 
-    // What the session window and the difference view call: opens a new dialog over the owner
-    // to edit the options, modally (see ModalDialog). `closed` runs once the dialog has closed,
-    // with true when OK wrote the values into the options.
+    // What the session window and the difference view call: opens a new dialog over the owner to
+    // edit the options, modally, and returns at once (see ModalDialog); `closed` runs once the
+    // dialog has closed, with true when OK wrote the values into the options. The options must
+    // live as long as the owner (the dialog goes with its owner).
     static void ShowModal(ClsSessionOption *option, QWidget *owner,
                           std::function<void(bool changed)> closed = {});
 

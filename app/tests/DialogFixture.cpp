@@ -10,7 +10,6 @@ void DialogFixture::SetUp()
     MainWindowFixture::SetUp();
     ASSERT_TRUE(m_registryDir.isValid());
     qputenv("QUORVA_REGISTRY", m_registryDir.filePath("registry.reg").toUtf8());
-    m_nonBlocking = std::make_unique<ModalDialog::NonBlocking>();
 }
 
 void DialogFixture::TearDown()
@@ -20,7 +19,6 @@ void DialogFixture::TearDown()
         if (auto *d = qobject_cast<QDialog *>(w); d && d->isVisible()) d->reject();
     settle();
     MainWindowFixture::TearDown();
-    m_nonBlocking.reset();
     qunsetenv("QUORVA_REGISTRY");
 }
 

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "app/tests/MainWindowFixture.h"
-#include "ui/ModalDialog.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <memory>
 #include <ostream>
 
 class QTreeWidget;
@@ -18,8 +16,9 @@ inline void PrintTo(const QString &text, std::ostream *os)
     *os << '"' << text.toStdString() << '"';
 }
 
-// The main window over a temporary program folder, with the dialogs shown without their own
-// event loop (so that a test drives them as a user would) and the registry in a temporary file.
+// The main window over a temporary program folder, with the registry in a temporary file. The
+// dialogs that its commands open return at once (they run no event loop of their own), so that a
+// test drives them as a user would.
 class DialogFixture : public MainWindowFixture
 {
 protected:
@@ -57,6 +56,5 @@ protected:
     // The texts of the tree's top-level entries.
     static QStringList nodeTexts(const QTreeWidget *tree);
 
-    std::unique_ptr<ModalDialog::NonBlocking> m_nonBlocking;
     QTemporaryDir m_registryDir;
 };

@@ -74,8 +74,9 @@ TEST_F(OptionDialog, OkAppliesTheContextMenuAtOnceAndCancelChangesNothing)
         g_Options->setContextMenu(c.optionBefore);
         modRegistry::DeleteRegKey(win::HKEY_CLASSES_ROOT, handler());
         // A stale identifier shows whether OK wrote the key again.
-        if (c.keyBefore)
+        if (c.keyBefore) {
             ASSERT_TRUE(modRegistry::SetRegString(win::HKEY_CLASSES_ROOT, handler(), "", "{old}"));
+        }
         frmOption *d = open();
         ASSERT_TRUE(d);
         EXPECT_EQ(d->chkContextMenu->isChecked(), c.optionBefore);
@@ -85,9 +86,10 @@ TEST_F(OptionDialog, OkAppliesTheContextMenuAtOnceAndCancelChangesNothing)
         EXPECT_FALSE(exists<frmOption>());
         EXPECT_EQ(g_Options->ContextMenu(), c.optionAfter);
         EXPECT_EQ(handlerExists(), c.keyAfter);
-        if (c.keyAfter)
+        if (c.keyAfter) {
             EXPECT_EQ(modRegistry::GetRegValue(win::HKEY_CLASSES_ROOT, handler(), ""),
                       c.ok ? kClsid : QStringLiteral("{old}"));
+        }
     }
     EXPECT_TRUE(boxes.shown().empty());
 

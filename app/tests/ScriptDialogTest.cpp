@@ -85,7 +85,9 @@ TEST_F(ScriptDialog, WithoutScriptsTheTreeIsEmptyAndTheWindowStillOpens)
 {
     start();
     for (bool folderThere : {false, true}) {
-        if (folderThere) ASSERT_TRUE(QDir().mkpath(folder() + "Script"));
+        if (folderThere) {
+            ASSERT_TRUE(QDir().mkpath(folder() + "Script"));
+        }
         frmScript *d = open();
         ASSERT_TRUE(d);
         EXPECT_EQ(d->TreeView1->topLevelItemCount(), 0);

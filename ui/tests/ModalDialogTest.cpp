@@ -3,46 +3,35 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
-#include <QTimer>
+#include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
-// On the desktop the call returns once the user has closed the dialog, which is then gone.
-TEST(ModalDialog, RunsItsOwnLoopAndReturnsWhenClosed)
+// The call returns at once with the dialog shown modally over the others; closing it, by a
+// button or by Escape, runs the caller's ending and then deletes it.
+TEST(ModalDialog, ShowsModallyWithoutALoopAndEndsOnClose)
 {
-    ASSERT_TRUE(ModalDialog::blocking());
-    for (int result : {int(QDialog::Accepted), int(QDialog::Rejected)}) {
-        QPointer<QDialog> dialog = new QDialog;
-        bool wasModal = false;
-        QTimer::singleShot(0, [&] {
-            wasModal = QApplication::activeModalWidget() == dialog.data();
-            dialog->done(result);
-        });
+    QWidget owner;
+    owner.show();
+    for (int way = 0; way < 2; ++way) {
+        QPointer<QDialog> dialog = new QDialog(&owner);
+        auto *ok = new QPushButton("OK", dialog);
+        QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
         int closedWith = -1;
         ModalDialog::show(dialog, [&](int r) { closedWith = r; });
-        EXPECT_TRUE(wasModal);
-        EXPECT_EQ(closedWith, result);
+        ASSERT_FALSE(dialog.isNull());
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), dialog.data());
+        EXPECT_EQ(closedWith, -1);
+        if (way == 0) QTest::mouseClick(ok, Qt::LeftButton);
+        if (way == 1) QTest::keyClick(dialog, Qt::Key_Escape);
+        EXPECT_EQ(closedWith, way == 0 ? int(QDialog::Accepted) : int(QDialog::Rejected));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(dialog.isNull());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
-}
-
-// While tests drive the windows the call returns at once; closing runs the same ending.
-TEST(ModalDialog, ReturnsAtOnceWhileBlockingIsOff)
-{
-    ModalDialog::NonBlocking nonBlocking;
-    EXPECT_FALSE(ModalDialog::blocking());
-    QPointer<QDialog> dialog = new QDialog;
-    int closedWith = -1;
-    ModalDialog::show(dialog, [&](int r) { closedWith = r; });
-    ASSERT_FALSE(dialog.isNull());
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->windowModality(), Qt::ApplicationModal);
-    EXPECT_EQ(closedWith, -1);
-    dialog->reject();
-    EXPECT_EQ(closedWith, int(QDialog::Rejected));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(dialog.isNull());
 }
 
 } // namespace
