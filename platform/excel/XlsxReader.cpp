@@ -3,6 +3,7 @@
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/SheetParser.h"
 #include "platform/excel/StyleCodes.h"
+#include "platform/excel/XlsxXml.h"
 #include "platform/excel/XmlText.h"
 #include "platform/excel/ZipReader.h"
 
@@ -42,7 +43,11 @@ private:
         m_error = QStringLiteral("Cannot read \"%1\": %2: %3").arg(m_name, part, what);
         return false;
     }
-    bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true);
+    // Parts that hold texts (shared strings, comments) keep an element's text when it is all
+    // white space: a cell of one blank is not empty.
+    enum class Text { Markup, Kept };
+    bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true,
+                 Text text = Text::Markup);
     bool readRelationships(const QString &part, QHash<QString, Relationship> *rels);
     bool readSharedStrings(const QString &part);
     bool readStyles(const QString &part);
@@ -121,21 +126,6 @@ template <typename F> void forChildren(const pugi::xml_node &n, const char *name
         if (c.type() == pugi::node_element && named(c, name)) f(c);
 }
 
-// The text of a string item: plain <t>, or the <t> of each rich-text run; phonetic runs are
-// left out.
-QString itemText(const pugi::xml_node &si)
-{
-    QString text;
-    for (pugi::xml_node c = si.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        if (named(c, "t"))
-            text += QString::fromUtf8(c.child_value());
-        else if (named(c, "r"))
-            text += QString::fromUtf8(child(c, "t").child_value());
-    }
-    return XmlText::unescapeStringValue(text);
-}
-
 int lineOf(const QByteArray &data, std::ptrdiff_t offset)
 {
     offset = std::clamp<std::ptrdiff_t>(offset, 0, data.size());
@@ -178,7 +168,7 @@ std::int32_t applyTint(std::int32_t rgb, double tint)
 
 } // namespace
 
-bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required)
+bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required, Text text)
 {
     if (!m_zip.contains(part)) {
         if (required) return fail(part, QStringLiteral("the part is missing"));
@@ -186,8 +176,10 @@ bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required
     }
     QByteArray data;
     if (!m_zip.read(part, &data, m_limits.maxPartBytes)) return fail(part, m_zip.errorString());
-    pugi::xml_parse_result r = doc->load_buffer(data.constData(), std::size_t(data.size()),
-                                                pugi::parse_default, pugi::encoding_auto);
+    const unsigned options =
+        pugi::parse_default | (text == Text::Kept ? pugi::parse_ws_pcdata_single : 0u);
+    pugi::xml_parse_result r =
+        doc->load_buffer(data.constData(), std::size_t(data.size()), options, pugi::encoding_auto);
     if (!r)
         return fail(part, QStringLiteral("malformed XML at line %1: %2")
                               .arg(lineOf(data, r.offset))
@@ -227,10 +219,11 @@ bool Reader::readRelationships(const QString &part, QHash<QString, Relationship>
 bool Reader::readSharedStrings(const QString &part)
 {
     pugi::xml_document doc;
-    if (!loadXml(part, &doc)) return false;
+    if (!loadXml(part, &doc, true, Text::Kept)) return false;
     pugi::xml_node sst = doc.document_element();
-    forChildren(sst, "si",
-                [&](const pugi::xml_node &si) { m_out->strings.push_back(itemText(si)); });
+    forChildren(sst, "si", [&](const pugi::xml_node &si) {
+        m_out->strings.push_back(XlsxXml::stringItemText(si));
+    });
     m_sharedCount = m_out->strings.size();
     return true;
 }
@@ -360,11 +353,11 @@ bool Reader::readStyles(const QString &part)
 bool Reader::readComments(const QString &part, SheetData *sheet)
 {
     pugi::xml_document doc;
-    if (!loadXml(part, &doc)) return false;
+    if (!loadXml(part, &doc, true, Text::Kept)) return false;
     pugi::xml_node root = doc.document_element();
     std::vector<QString> authors;
     forChildren(child(root, "authors"), "author", [&](const pugi::xml_node &a) {
-        authors.push_back(QString::fromUtf8(a.child_value()));
+        authors.push_back(XmlText::unescapeStringValue(XlsxXml::elementText(a)));
     });
     bool ok = true;
     forChildren(child(root, "commentList"), "comment", [&](const pugi::xml_node &c) {
@@ -376,7 +369,7 @@ bool Reader::readComments(const QString &part, SheetData *sheet)
             return;
         }
         CellComment comment;
-        comment.text = itemText(child(c, "text"));
+        comment.text = XlsxXml::stringItemText(child(c, "text"));
         unsigned author = attribute(c, "authorId").as_uint(~0u);
         if (author < authors.size()) comment.author = authors[author];
         sheet->comments[SheetData::commentKey(row, column)] = comment;

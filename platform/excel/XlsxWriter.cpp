@@ -172,38 +172,6 @@ QString relativeTarget(const QString &fromPart, const QString &toPart)
     return out.join(QLatin1Char('/'));
 }
 
-QString decodeEscapes(QString text)
-{
-    if (!text.contains(QLatin1String("_x"))) return text;
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('_') && i + 6 < text.size() && text[i + 1] == QLatin1Char('x') &&
-            text[i + 6] == QLatin1Char('_')) {
-            bool ok = false;
-            uint code = text.mid(i + 2, 4).toUInt(&ok, 16);
-            if (ok) {
-                out += QChar(char16_t(code));
-                i += 6;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-void appendText(const pugi::xml_node &node, QString &out)
-{
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        QString name = localName(c.name());
-        if (name == QLatin1String("t"))
-            out += QString::fromUtf8(c.child_value());
-        else if (name == QLatin1String("r"))
-            appendText(c, out);
-    }
-}
-
 // A sheet name as a formula writes it before "!".
 QString quotedSheetName(const QString &name)
 {
@@ -816,9 +784,7 @@ bool Save::prepareStrings()
         for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
             if (si.type() != pugi::node_element || localName(si.name()) != QLatin1String("si"))
                 continue;
-            QString text;
-            appendText(si, text);
-            const QString plain = decodeEscapes(text);
+            const QString plain = XlsxXml::stringItemText(si);
             if (!m_sstIndex.contains(plain)) m_sstIndex.insert(plain, m_sstCount);
             ++m_sstCount;
         }

@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxXml.h"
 
 #include "platform/excel/FormulaText.h"
+#include "platform/excel/XmlText.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -337,6 +338,41 @@ void XlsxXml::declareUtf8(pugi::xml_document &doc)
     pugi::xml_node first = doc.first_child();
     if (first.type() == pugi::node_declaration && first.attribute("encoding"))
         first.attribute("encoding").set_value("UTF-8");
+}
+
+namespace {
+
+bool hasLocalName(const pugi::xml_node &n, const char *local)
+{
+    const char *name = n.name();
+    const char *colon = std::strrchr(name, ':');
+    return std::strcmp(colon ? colon + 1 : name, local) == 0;
+}
+
+} // namespace
+
+QString XlsxXml::elementText(const pugi::xml_node &element)
+{
+    QString text;
+    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            text += QString::fromUtf8(c.value());
+    return text;
+}
+
+QString XlsxXml::stringItemText(const pugi::xml_node &item)
+{
+    QString text;
+    for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        if (hasLocalName(c, "t")) {
+            text += elementText(c);
+        } else if (hasLocalName(c, "r")) {
+            for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
+                if (t.type() == pugi::node_element && hasLocalName(t, "t")) text += elementText(t);
+        }
+    }
+    return XmlText::unescapeStringValue(text);
 }
 
 std::vector<std::pair<QByteArray, QByteArray>> XlsxXml::attributes(const QByteArray &startTag)
