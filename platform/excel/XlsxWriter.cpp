@@ -868,13 +868,10 @@ bool Save::prepareStyles()
     QString stylesPart = rel ? m_workbookRels.targetOf(rel) : QString();
     const bool existing = !stylesPart.isEmpty() && part(stylesPart);
     if (existing) {
-        QByteArray xml, theme;
+        QByteArray xml;
         if (!readPart(stylesPart, &xml)) return false;
-        pugi::xml_node themeRel = m_workbookRels.byKind(QStringLiteral("theme"));
-        if (themeRel) readPart(m_workbookRels.targetOf(themeRel), &theme);
-        m_error.clear();
         QString why;
-        if (!m_styles.load(xml, theme, &why))
+        if (!m_styles.load(xml, &why))
             return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3)")
                             .arg(stylesPart, m_data.path, why));
     }

@@ -1,5 +1,10 @@
 // Workbooks as other writers make them: what they hold must read as they hold it and survive a
 // save of an edited sheet.
+#include "platform/excel/Font.h"
+#include "platform/excel/Interior.h"
+#include "platform/excel/Range.h"
+#include "platform/excel/Sheets.h"
+#include "platform/excel/Worksheet.h"
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxWriter.h"
 #include "platform/excel/tests/HandPackage.h"
@@ -131,4 +136,94 @@ TEST_F(XlsxFidelityTest, WhiteSpaceTextsAreKeptOnReadingAndSaving)
         s[QStringLiteral("comments")].toObject()[QStringLiteral("A1")].toArray();
     EXPECT_EQ(note[0].toString(), QStringLiteral("a b"));
     EXPECT_EQ(note[1].toString(), QStringLiteral(" "));
+}
+
+namespace {
+
+// Each cell's format as openpyxl sees it: font colour (type:value:tint), bold, fill (kind,
+// pattern, foreground, background), left border; and the cell's format index in the file.
+const char kFormats[] = R"py(
+import sys, re, zipfile, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+ws = wb.worksheets[0]
+xml = zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet1.xml').decode()
+def col(c):
+    if c is None: return '-'
+    v = c.rgb if c.type == 'rgb' else c.theme if c.type == 'theme' else c.indexed
+    return '%s:%s:%.2f' % (c.type, v, c.tint or 0)
+for ref in sys.argv[2:]:
+    c = ws[ref]
+    f = c.fill
+    if f.tagname == 'gradientFill':
+        fill = 'gradient:%s' % ','.join(col(s.color) for s in f.stop)
+    else:
+        fill = '%s:%s:%s' % (f.patternType, col(f.fgColor), col(f.bgColor))
+    m = re.search(r'<c r="%s"[^>]* s="(\d+)"' % ref, xml)
+    print(ref, col(c.font.color), c.font.b, fill, c.border.left.style, c.number_format,
+          'xf=' + (m.group(1) if m else '0'))
+)py";
+
+} // namespace
+
+// Saving an edited sheet leaves the formats of untouched cells as they were (theme colours
+// with a tint, pattern fills with two colours, gradients), and a changed format changes only
+// what was changed.
+TEST_F(XlsxFidelityTest, FormatsNobodyChangedSurviveASave)
+{
+    REQUIRE_OPENPYXL();
+    const QString path = writeWithOpenpyxl(m_dir, QStringLiteral("formats.xlsx"), QStringLiteral(R"(
+from openpyxl.styles import Color, GradientFill, Border, Side
+tinted = Color(theme=4, tint=0.3999)
+thin = Border(left=Side(style='thin'))
+ws['A1'] = 'tinted font'; ws['A1'].font = Font(color=tinted)
+ws['A2'] = 'pattern'; ws['A2'].fill = PatternFill('darkGrid', fgColor='FFFF0000', bgColor='FF00FF00')
+ws['A3'] = 'gradient'; ws['A3'].fill = GradientFill(stop=('FFFF0000', 'FF0000FF'))
+ws['A4'] = 'tinted fill'; ws['A4'].fill = PatternFill('solid', fgColor=tinted); ws['A4'].font = Font(bold=True); ws['A4'].border = thin
+ws['A5'] = 'pattern 2'; ws['A5'].fill = PatternFill('darkGrid', fgColor='FFFF0000', bgColor='FF00FF00')
+ws['A6'] = 'gradient 2'; ws['A6'].fill = GradientFill(stop=('FFFF0000', 'FF0000FF'))
+ws['A7'] = 1.5; ws['A7'].number_format = '0.000'; ws['A7'].font = Font(color=tinted, bold=True)
+)"));
+    const QStringList cells = {"A1", "A2", "A3", "A4", "A5", "A6", "A7"};
+    auto formats = [&](const QString &file) {
+        QString out;
+        EXPECT_EQ(
+            TestFiles::runPython(QString::fromLatin1(kFormats), QStringList{file} + cells, &out), 0)
+            << out.toStdString();
+        QStringList lines = out.trimmed().split(QLatin1Char('\n'));
+        return lines.mid(lines.size() - int(cells.size()));
+    };
+    const QStringList before = formats(path);
+
+    {
+        auto app = Application::create();
+        auto book = app->Workbooks()->Open(path);
+        auto ws = book->Worksheets()->Item(1);
+        ws->Range(QStringLiteral("B1")).setValue(com::Variant(QStringLiteral("edited")));
+        ws->Range(QStringLiteral("A4")).Font().setColorIndex(3);
+        ws->Range(QStringLiteral("A5")).Interior().setColorIndex(6);
+        ws->Range(QStringLiteral("A6")).Font().setColorIndex(5);
+        ws->Range(QStringLiteral("A7")).Interior().setColorIndex(6);
+        book->Save();
+    }
+    const QStringList after = formats(path);
+    ASSERT_EQ(after.size(), before.size()) << after.join(u'\n').toStdString();
+    // Untouched: the very same format.
+    for (int i : {0, 1, 2})
+        EXPECT_EQ(after[i].toStdString(), before[i].toStdString());
+    auto expect = [&](int i, const char *want) {
+        EXPECT_EQ(after[i].section(u' ', 0, -2).toStdString(), want)
+            << "was " << before[i].toStdString();
+    };
+    expect(3, "A4 rgb:FFFF0000:0.00 True solid:theme:4:0.40:rgb:00000000:0.00 thin General");
+    expect(4, "A5 theme:1:0.00 False darkGrid:rgb:FFFFFF00:0.00:rgb:FF00FF00:0.00 None General");
+    expect(5, "A6 rgb:FF0000FF:0.00 False gradient:rgb:FFFF0000:0.00,rgb:FF0000FF:0.00 None "
+              "General");
+    expect(6, "A7 theme:4:0.40 True solid:rgb:FFFFFF00:0.00:indexed:64:0.00 None 0.000");
+
+    // And our reader sees the new colours.
+    auto app = Application::create();
+    auto ws = app->Workbooks()->Open(path)->Worksheets()->Item(1);
+    EXPECT_EQ(ws->Range(QStringLiteral("A4")).Font().ColorIndex().toText(), QStringLiteral("3"));
+    EXPECT_EQ(ws->Range(QStringLiteral("A5")).Interior().ColorIndex().toText(),
+              QStringLiteral("6"));
 }
