@@ -380,7 +380,8 @@ void XlsReader::buildStyles()
         const auto format = m_formats.find(xf.format);
         s.numberFormat =
             format != m_formats.end() ? format->second : StyleCodes::builtinFormat(xf.format);
-        s.isDate = StyleCodes::isDateFormat(xf.format, s.numberFormat);
+        s.isDate = format != m_formats.end() ? StyleCodes::isDateCode(s.numberFormat)
+                                             : StyleCodes::isDateFormat(xf.format, s.numberFormat);
         // Font index 4 does not exist in the file: fonts after it are numbered one higher.
         const int font = xf.font > 4 ? xf.font - 1 : (xf.font == 4 ? -1 : xf.font);
         const int icv = font >= 0 && std::size_t(font) < m_fonts.size()

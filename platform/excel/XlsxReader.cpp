@@ -329,10 +329,14 @@ bool Reader::readStyles(const QString &part)
         CellStyle s;
         s.sourceIndex = xfIndex++;
         s.numberFormatId = attribute(xf, "numFmtId").as_int(0);
-        s.numberFormat = formats.contains(s.numberFormatId)
-                             ? formats.value(s.numberFormatId)
-                             : StyleCodes::builtinFormat(s.numberFormatId);
-        s.isDate = StyleCodes::isDateFormat(s.numberFormatId, s.numberFormat);
+        const auto defined = formats.constFind(s.numberFormatId);
+        if (defined != formats.constEnd()) {
+            s.numberFormat = defined.value();
+            s.isDate = StyleCodes::isDateCode(s.numberFormat);
+        } else {
+            s.numberFormat = StyleCodes::builtinFormat(s.numberFormatId);
+            s.isDate = StyleCodes::isDateFormat(s.numberFormatId, s.numberFormat);
+        }
         unsigned font = attribute(xf, "fontId").as_uint(0);
         if (font < fonts.size()) {
             s.fontColor = fonts[font].color;

@@ -227,3 +227,56 @@ ws['A7'] = 1.5; ws['A7'].number_format = '0.000'; ws['A7'].font = Font(color=tin
     EXPECT_EQ(ws->Range(QStringLiteral("A5")).Interior().ColorIndex().toText(),
               QStringLiteral("6"));
 }
+
+// The East Asian date ids are dates only when the file leaves them to the built-in formats:
+// a writer that numbers its own formats from 50 means what their codes say.
+TEST_F(XlsxFidelityTest, AFormatTheFileDefinesIsJudgedByItsCode)
+{
+    struct Case
+    {
+        int id;
+        const char *code; // the file's definition, or null for none
+        bool date;
+    };
+    const Case cases[] = {
+        {50, "0.0\" d\"", false}, {51, "#,##0\" yd\"", false},
+        {27, "0.00", false},      {57, "yyyy\"年\"m\"月\"", true},
+        {14, nullptr, true},      {31, nullptr, true},
+        {58, nullptr, true},      {164, "0.00\" h\"", false},
+        {165, "[h]:mm", true},    {166, "[Red]0.00", false},
+        {2, nullptr, false},      {49, "@", false},
+    };
+    QByteArray numFmts, xfs = "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>";
+    QString row; // one cell a case, in columns A, B, ...
+    int defined = 0;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        if (cases[i].code) {
+            numFmts += "<numFmt numFmtId=\"" + QByteArray::number(cases[i].id) +
+                       "\" formatCode=\"" + QByteArray(cases[i].code).replace("\"", "&quot;") +
+                       "\"/>";
+            ++defined;
+        }
+        xfs += "<xf numFmtId=\"" + QByteArray::number(cases[i].id) +
+               "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" applyNumberFormat=\"1\"/>";
+        row += QStringLiteral("<c s=\"%1\"><v>45322.5</v></c>").arg(i + 1);
+    }
+    HandPackage p = HandPackage::workbook(
+        {QStringLiteral("S")},
+        {sheetXml(QStringLiteral("<row r=\"1\">") + row + QStringLiteral("</row>"))});
+    p.workbookPart("styles", "styles.xml",
+                   QByteArray("<styleSheet ") + kMain + "><numFmts count=\"" +
+                       QByteArray::number(defined) + "\">" + numFmts +
+                       "</numFmts><fonts count=\"1\"><font/></fonts><fills count=\"1\"><fill/>"
+                       "</fills><borders count=\"1\"><border/></borders><cellXfs>" +
+                       xfs + "</cellXfs></styleSheet>");
+    const QString path = write(QStringLiteral("formats.xlsx"), p);
+
+    auto app = Application::create();
+    auto ws = app->Workbooks()->Open(path)->Worksheets()->Item(1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(testing::Message() << "format " << cases[i].id << " "
+                                        << (cases[i].code ? cases[i].code : "(built in)"));
+        const com::Variant v = ws->Cells(1, int(i) + 1).Value();
+        EXPECT_EQ(v.isDate(), cases[i].date) << v.toText().toStdString();
+    }
+}
