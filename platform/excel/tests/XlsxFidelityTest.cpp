@@ -280,3 +280,48 @@ TEST_F(XlsxFidelityTest, AFormatTheFileDefinesIsJudgedByItsCode)
         EXPECT_EQ(v.isDate(), cases[i].date) << v.toText().toStdString();
     }
 }
+
+// A damaged worksheet part is refused, naming the file and the part, instead of opening as an
+// empty sheet (which a comparison would report as every row deleted).
+TEST_F(XlsxFidelityTest, AWorksheetPartThatIsNoWorksheetIsRefused)
+{
+    struct Case
+    {
+        QByteArray part;
+        const char *error; // "" when the part reads
+    };
+    const QByteArray ok = QByteArray("<worksheet ") + kMain + "><sheetData/></worksheet>";
+    const Case cases[] = {
+        {"", "xl/worksheets/sheet1.xml: line 1: the part is empty"},
+        {"   \n ", "the part holds no XML element"},
+        {"<?xml version=\"1.0\"?>\n<!-- nothing -->", "the part holds no XML element"},
+        {"PK\x03\x04 not xml at all", "line 1: the part is not XML: text \"PK"},
+        {"hello, world", "the part is not XML: text \"hello, world\""},
+        {QByteArray("\xFF\xFE<\0w\0", 6), "it looks like UTF-16"},
+        {"<chartsheet/>", "not a worksheet: its root element is <chartsheet>"},
+        {"<x:sst xmlns:x=\"urn:x\"><x:si/></x:sst>", "its root element is <sst>"},
+        {"<worksheet/>\n<worksheet/>", "line 2: the part has a second root element"},
+        {"<worksheet/> trailing", "text \"trailing\" stands outside"},
+        {"<worksheet/><![CDATA[x]]>", "character data stands outside"},
+        {ok, ""},
+        {"\xEF\xBB\xBF" + ok, ""},
+        {"<?xml version=\"1.0\"?><!-- c --><x:worksheet xmlns:x=\"urn:x\"/>\n", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.part.toStdString());
+        const QString path = write(QStringLiteral("damaged.xlsx"),
+                                   HandPackage::workbook({QStringLiteral("S")}, {QString()})
+                                       .put(QStringLiteral("xl/worksheets/sheet1.xml"), c.part));
+        WorkbookData wb;
+        QString error;
+        const bool read = XlsxReader::read(path, &wb, &error);
+        if (!*c.error) {
+            EXPECT_TRUE(read) << error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(read);
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"") + path))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String(c.error))) << error.toStdString();
+    }
+}
