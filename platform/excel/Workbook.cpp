@@ -19,6 +19,13 @@ Workbook::Workbook(std::weak_ptr<Application> application, std::unique_ptr<Workb
     : m_application(std::move(application)), m_data(std::move(data)), m_name(name),
       m_readOnly(readOnly)
 {
+    // The sheet the file was saved with in front, else the first visible one.
+    const int active = m_data->activeSheet;
+    if (active >= 0 && active < int(m_data->sheets.size()) &&
+        m_data->sheets[std::size_t(active)]->visible == -1) {
+        m_activeSheet = m_data->sheets[std::size_t(active)].get();
+        return;
+    }
     if (!m_data->sheets.empty()) m_activeSheet = m_data->sheets.front().get();
     for (auto &sheet : m_data->sheets)
         if (sheet->visible == -1) {

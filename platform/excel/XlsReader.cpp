@@ -26,6 +26,7 @@ enum RecordType : std::uint16_t {
     kFilePass = 0x002F,
     kFont = 0x0031,
     kObj = 0x005D,
+    kWindow1 = 0x003D,
     kBoundSheet = 0x0085,
     kPalette = 0x0092,
     kMulRk = 0x00BD,
@@ -189,7 +190,17 @@ bool XlsReader::run(const QByteArray &bytes)
     BiffStream stream(data);
     if (!readGlobals(stream)) return false;
     buildStyles();
+    QStringList names;
+    for (const BoundSheet &bound : m_boundSheets)
+        names << bound.name;
+    const QString shared = WorkbookData::sharedName(names);
+    if (!shared.isEmpty())
+        return fail(QStringLiteral("two sheets are named \"%1\" (names of sheets must differ, "
+                                   "also in more than case)")
+                        .arg(shared));
     for (const BoundSheet &bound : m_boundSheets) {
+        if (&bound - m_boundSheets.data() == m_activeTab && bound.type == 0)
+            m_out->activeSheet = int(m_out->sheets.size());
         if (bound.type != 0) {
             const QString kind = bound.type == 2   ? QStringLiteral("chart sheet")
                                  : bound.type == 1 ? QStringLiteral("macro sheet")
@@ -278,6 +289,9 @@ bool XlsReader::readGlobals(BiffStream &stream)
         }
         case kDateMode:
             m_out->date1904 = r.u16() != 0;
+            break;
+        case kWindow1:
+            if (r.size() >= 12) m_activeTab = rd16(r.body() + 10);
             break;
         case kFormat: {
             const int id = r.u16();

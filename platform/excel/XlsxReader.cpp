@@ -51,7 +51,7 @@ private:
     bool readRelationships(const QString &part, QHash<QString, Relationship> *rels);
     bool readSharedStrings(const QString &part);
     bool readStyles(const QString &part);
-    void readTheme(const QString &part);
+    bool readTheme(const QString &part);
     bool readSheet(const QString &part, SheetData *sheet);
     bool readComments(const QString &part, SheetData *sheet);
     std::int32_t colorOf(const pugi::xml_node &color, int *colorIndex) const;
@@ -126,12 +126,6 @@ template <typename F> void forChildren(const pugi::xml_node &n, const char *name
         if (c.type() == pugi::node_element && named(c, name)) f(c);
 }
 
-int lineOf(const QByteArray &data, std::ptrdiff_t offset)
-{
-    offset = std::clamp<std::ptrdiff_t>(offset, 0, data.size());
-    return int(std::count(data.constData(), data.constData() + offset, '\n')) + 1;
-}
-
 std::int32_t applyTint(std::int32_t rgb, double tint)
 {
     if (tint == 0 || rgb < 0) return rgb;
@@ -178,23 +172,8 @@ bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required
     if (!m_zip.read(part, &data, m_limits.maxPartBytes)) return fail(part, m_zip.errorString());
     const unsigned options =
         pugi::parse_default | (text == Text::Kept ? pugi::parse_ws_pcdata_single : 0u);
-    pugi::xml_parse_result r =
-        doc->load_buffer(data.constData(), std::size_t(data.size()), options, pugi::encoding_auto);
-    if (!r)
-        return fail(part, QStringLiteral("malformed XML at line %1: %2")
-                              .arg(lineOf(data, r.offset))
-                              .arg(QString::fromUtf8(r.description())));
-    // pugixml builds the tree without recursion; bound the nesting before walking it.
-    std::vector<std::pair<pugi::xml_node, int>> stack{{doc->document_element(), 1}};
-    while (!stack.empty()) {
-        auto [node, depth] = stack.back();
-        stack.pop_back();
-        if (depth > m_limits.maxXmlDepth)
-            return fail(part, QStringLiteral("elements are nested deeper than %1 levels")
-                                  .arg(m_limits.maxXmlDepth));
-        for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-            if (c.type() == pugi::node_element) stack.push_back({c, depth + 1});
-    }
+    QString why;
+    if (!XlsxXml::parse(*doc, data, options, m_limits.maxXmlDepth, &why)) return fail(part, why);
     return true;
 }
 
@@ -228,10 +207,10 @@ bool Reader::readSharedStrings(const QString &part)
     return true;
 }
 
-void Reader::readTheme(const QString &part)
+bool Reader::readTheme(const QString &part)
 {
     pugi::xml_document doc;
-    if (!loadXml(part, &doc, false)) return;
+    if (!loadXml(part, &doc, false)) return false;
     pugi::xml_node scheme = child(child(doc.document_element(), "themeElements"), "clrScheme");
     std::vector<std::int32_t> colors;
     for (pugi::xml_node c = scheme.first_child(); c; c = c.next_sibling()) {
@@ -251,6 +230,7 @@ void Reader::readTheme(const QString &part)
         std::swap(colors[2], colors[3]);
     }
     m_theme = colors;
+    return true;
 }
 
 std::int32_t Reader::colorOf(const pugi::xml_node &color, int *colorIndex) const
@@ -423,6 +403,9 @@ bool Reader::run()
     if (!m_zip.contains(QStringLiteral("[Content_Types].xml")))
         return fail(QStringLiteral("[Content_Types].xml"),
                     QStringLiteral("the part is missing; this is no Office Open XML package"));
+    // Not used here, but a save rewrites it: it must be as sound as the parts read.
+    pugi::xml_document types;
+    if (!loadXml(QStringLiteral("[Content_Types].xml"), &types)) return false;
 
     QString workbookPart = QStringLiteral("xl/workbook.xml");
     QHash<QString, Relationship> rootRels;
@@ -445,21 +428,34 @@ bool Reader::run()
             stylesPart = r.target;
         else if (r.type == QLatin1String("sharedStrings"))
             stringsPart = r.target;
-        else if (r.type == QLatin1String("theme"))
-            readTheme(r.target);
+        else if (r.type == QLatin1String("theme") && !readTheme(r.target))
+            return false;
     }
     if (!stylesPart.isEmpty() && !readStyles(stylesPart)) return false;
     if (!stringsPart.isEmpty() && !readSharedStrings(stringsPart)) return false;
+
+    // Spreadsheet programs refuse a workbook with two sheets of one name, and so would every
+    // save of it: refuse it here, where the user learns why.
+    QStringList names;
+    forChildren(child(root, "sheets"), "sheet", [&](const pugi::xml_node &s) {
+        names << QString::fromUtf8(attribute(s, "name").value());
+    });
+    if (names.size() > m_limits.maxSheets)
+        return fail(workbookPart, QStringLiteral("more than %1 sheets").arg(m_limits.maxSheets));
+    const QString shared = WorkbookData::sharedName(names);
+    if (!shared.isEmpty())
+        return fail(workbookPart, QStringLiteral("two sheets are named \"%1\" (names of sheets "
+                                                 "must differ, also in more than case)")
+                                      .arg(shared));
+    const int activeTab =
+        attribute(child(child(root, "bookViews"), "workbookView"), "activeTab").as_int(0);
 
     int count = 0;
     bool ok = true;
     forChildren(child(root, "sheets"), "sheet", [&](const pugi::xml_node &s) {
         if (!ok) return;
         QString name = QString::fromUtf8(attribute(s, "name").value());
-        if (++count > m_limits.maxSheets) {
-            ok = fail(workbookPart, QStringLiteral("more than %1 sheets").arg(m_limits.maxSheets));
-            return;
-        }
+        const bool active = count++ == activeTab;
         QString id = QString::fromUtf8(attribute(s, "id").value());
         auto rel = rels.constFind(id);
         if (rel == rels.constEnd()) {
@@ -483,6 +479,7 @@ bool Reader::run()
             ok = false;
             return;
         }
+        if (active) m_out->activeSheet = int(m_out->sheets.size());
         m_out->sheets.push_back(std::move(sheet));
     });
     if (!ok) return false;

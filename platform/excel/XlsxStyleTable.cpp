@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxStyleTable.h"
 
 #include "platform/excel/StyleCodes.h"
+#include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxXml.h"
 
 #include <pugixml.hpp>
@@ -134,14 +135,11 @@ XlsxStyleTable::~XlsxStyleTable() = default;
 bool XlsxStyleTable::load(const QByteArray &stylesXml, QString *error)
 {
     auto doc = std::make_unique<pugi::xml_document>();
-    pugi::xml_parse_result r = doc->load_buffer(stylesXml.constData(), size_t(stylesXml.size()),
-                                                pugi::parse_default | pugi::parse_declaration |
-                                                    pugi::parse_ws_pcdata_single);
-    if (!r) {
-        if (error)
-            *error = QStringLiteral("malformed XML (%1)").arg(QString::fromUtf8(r.description()));
+    if (!XlsxXml::parse(*doc, stylesXml,
+                        pugi::parse_default | pugi::parse_declaration |
+                            pugi::parse_ws_pcdata_single,
+                        XlsxLimits().maxXmlDepth, error))
         return false;
-    }
     XlsxXml::declareUtf8(*doc);
     pugi::xml_node root = doc->document_element();
     if (!child(root, "cellXfs")) {

@@ -1,9 +1,11 @@
 #include "platform/excel/XlsxWriter.h"
 
 #include "platform/excel/XlsxCommentWriter.h"
+#include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxSheetWriter.h"
 #include "platform/excel/XlsxStyleTable.h"
 #include "platform/excel/XlsxXml.h"
+#include "platform/excel/ZipReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -478,6 +480,10 @@ bool Save::openSource()
         return fail(
             QStringLiteral("its source \"%1\" cannot be read (%2)").arg(m_data.path, reason));
     }
+    const QString shared = ZipReader::sharedEntryName(m_source);
+    if (!shared.isEmpty())
+        return fail(QStringLiteral("its source \"%1\" holds two entries named \"%2\"")
+                        .arg(m_data.path, shared));
     zip_int64_t n = zip_get_num_entries(m_source, 0);
     for (zip_int64_t i = 0; i < n; ++i) {
         const char *name = zip_get_name(m_source, zip_uint64_t(i), 0);
@@ -576,13 +582,13 @@ bool Save::readXml(const QString &name, pugi::xml_document &doc)
             m_error = QStringLiteral("the part %1 is missing from \"%2\"").arg(name, m_data.path);
         return false;
     }
-    pugi::xml_parse_result r = doc.load_buffer(bytes.constData(), size_t(bytes.size()),
-                                               pugi::parse_default | pugi::parse_declaration |
-                                                   pugi::parse_ws_pcdata_single);
-    if (!r)
-        return fail(QStringLiteral("the part %1 of \"%2\" is malformed (%3 at byte %4)")
-                        .arg(name, m_data.path, QString::fromUtf8(r.description()))
-                        .arg(r.offset));
+    QString why;
+    if (!XlsxXml::parse(doc, bytes,
+                        pugi::parse_default | pugi::parse_declaration |
+                            pugi::parse_ws_pcdata_single,
+                        XlsxLimits().maxXmlDepth, &why))
+        return fail(
+            QStringLiteral("the part %1 of \"%2\" is malformed (%3)").arg(name, m_data.path, why));
     XlsxXml::declareUtf8(doc);
     return true;
 }

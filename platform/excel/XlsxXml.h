@@ -56,6 +56,12 @@ public:
     // them as unknown names. Prefixes already there are left alone.
     static QString fileFormula(const QString &formula);
 
+    // Parses a small part into a tree (pugixml options as given). Document type declarations
+    // are refused in every part, as the worksheet tokenizer refuses them, and so is nesting
+    // deeper than maxDepth. False with *error saying what and where.
+    static bool parse(pugi::xml_document &doc, const QByteArray &data, unsigned options,
+                      int maxDepth, QString *error);
+
     // A part in UTF-16 (which XML allows) becomes UTF-8, declaration included, so that UTF-8
     // text can be spliced into it.
     static void toUtf8(QByteArray &xml);

@@ -100,6 +100,13 @@ public:
         m_entries.emplace_back(name, bytes);
         return *this;
     }
+    // The bytes of an entry ("" when there is none).
+    QByteArray entry(const QString &name) const
+    {
+        for (const auto &e : m_entries)
+            if (e.first == name) return e.second;
+        return QByteArray();
+    }
     // Adds an entry even when one of that name exists.
     HandPackage &append(const QString &name, const QByteArray &bytes)
     {

@@ -325,3 +325,143 @@ TEST_F(XlsxFidelityTest, AWorksheetPartThatIsNoWorksheetIsRefused)
         EXPECT_TRUE(error.contains(QLatin1String(c.error))) << error.toStdString();
     }
 }
+
+namespace {
+
+// A workbook of every part the reader reads: three sheets, shared strings, styles, a theme
+// and comments.
+HandPackage everyPart(const QStringList &names, const QByteArray &workbookExtra = QByteArray())
+{
+    QStringList sheets;
+    for (int i = 0; i < names.size(); ++i)
+        sheets << sheetXml(QStringLiteral("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"));
+    HandPackage p = HandPackage::workbook(names, sheets, workbookExtra);
+    p.workbookPart("sharedStrings", "sharedStrings.xml",
+                   QByteArray("<sst ") + kMain + "><si><t>x</t></si></sst>");
+    p.workbookPart("styles", "styles.xml",
+                   QByteArray("<styleSheet ") + kMain +
+                       "><fonts count=\"1\"><font/></fonts><fills count=\"1\"><fill/></fills>"
+                       "<borders count=\"1\"><border/></borders><cellXfs count=\"1\"><xf/>"
+                       "</cellXfs></styleSheet>");
+    p.workbookPart("theme", "theme/theme1.xml",
+                   "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\">"
+                   "<a:themeElements><a:clrScheme name=\"x\"><a:dk1><a:srgbClr val=\"000000\"/>"
+                   "</a:dk1></a:clrScheme></a:themeElements></a:theme>");
+    p.put("xl/worksheets/_rels/sheet1.xml.rels",
+          HandPackage::rels({{"comments", "../comments1.xml"}}));
+    p.override("/xl/comments1.xml", "comments+xml");
+    p.put("xl/comments1.xml", QByteArray("<comments ") + kMain +
+                                  "><authors><author>A</author></authors><commentList>"
+                                  "<comment ref=\"A1\" authorId=\"0\"><text><t>c</t></text>"
+                                  "</comment></commentList></comments>");
+    return p;
+}
+
+} // namespace
+
+// What every later save would refuse is refused when the file is opened, so that reading and
+// writing agree: two sheets of one name, two zip entries of one name.
+TEST_F(XlsxFidelityTest, WhatNoSaveCouldWriteIsRefusedOnOpening)
+{
+    const QByteArray sheet = sheetXml(QStringLiteral("")).toUtf8();
+    struct Case
+    {
+        const char *name;
+        HandPackage package;
+        const char *error;
+    };
+    const Case cases[] = {
+        {"same name", everyPart({QStringLiteral("Data"), QStringLiteral("Data")}),
+         "xl/workbook.xml: two sheets are named \"Data\""},
+        {"names differing in case", everyPart({QStringLiteral("数据 Ä"), QStringLiteral("数据 ä")}),
+         "two sheets are named \"数据 ä\""},
+        {"two entries", everyPart({QStringLiteral("S")}).append("xl/worksheets/sheet1.xml", sheet),
+         "the package holds two entries named \"xl/worksheets/sheet1.xml\""},
+        {"entries differing in case",
+         everyPart({QStringLiteral("S")}).append("XL/Worksheets/Sheet1.xml", sheet),
+         "two entries named \"XL/Worksheets/Sheet1.xml\""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = write(QStringLiteral("refused.xlsx"), c.package);
+        WorkbookData wb;
+        QString error;
+        EXPECT_FALSE(XlsxReader::read(path, &wb, &error));
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"") + path))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.error))) << error.toStdString();
+    }
+    // The same package without the second entry opens and saves.
+    WorkbookData wb;
+    read(write(QStringLiteral("fine.xlsx"), everyPart({QStringLiteral("S")})), &wb);
+    QString error;
+    EXPECT_TRUE(XlsxWriter::save(wb, file(QStringLiteral("fine2.xlsx")), &error))
+        << error.toStdString();
+}
+
+// A document type declaration is refused in whichever XML part it stands, as it is in a
+// worksheet.
+TEST_F(XlsxFidelityTest, DocumentTypeDeclarationsAreRefusedInEveryPart)
+{
+    const QByteArray doctype = "<!DOCTYPE x [<!ENTITY e \"v\">]>";
+    const HandPackage base = everyPart({QStringLiteral("S")});
+    const QByteArray good = base.zip();
+    for (const char *part :
+         {"[Content_Types].xml", "_rels/.rels", "xl/workbook.xml", "xl/_rels/workbook.xml.rels",
+          "xl/sharedStrings.xml", "xl/styles.xml", "xl/theme/theme1.xml",
+          "xl/worksheets/sheet1.xml", "xl/worksheets/_rels/sheet1.xml.rels", "xl/comments1.xml"}) {
+        SCOPED_TRACE(part);
+        HandPackage p = base;
+        p.put(QString::fromLatin1(part), doctype + p.entry(QString::fromLatin1(part)));
+        WorkbookData wb;
+        QString error;
+        EXPECT_FALSE(XlsxReader::readBytes(p.zip(), QStringLiteral("dtd.xlsx"), &wb, &error));
+        EXPECT_TRUE(error.contains(QLatin1String(part) + QStringLiteral(": ")))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("document type declarations are not allowed")))
+            << error.toStdString();
+    }
+    WorkbookData wb;
+    QString error;
+    EXPECT_TRUE(XlsxReader::readBytes(good, QStringLiteral("good.xlsx"), &wb, &error))
+        << error.toStdString();
+}
+
+// The sheet in front when the file was saved is the active sheet after opening; a hidden one
+// gives way to the first visible sheet.
+TEST_F(XlsxFidelityTest, TheActiveSheetIsTheFilesActiveTab)
+{
+    const QStringList names = {QStringLiteral("One"), QStringLiteral("Two"),
+                               QStringLiteral("Three")};
+    struct Case
+    {
+        const char *views;
+        const char *active;
+    };
+    const Case cases[] = {
+        {"<bookViews><workbookView activeTab=\"2\"/></bookViews>", "Three"},
+        {"<bookViews><workbookView activeTab=\"1\"/><workbookView activeTab=\"2\"/></bookViews>",
+         "Two"},
+        {"<bookViews><workbookView/></bookViews>", "One"},
+        {"", "One"},
+        {"<bookViews><workbookView activeTab=\"9\"/></bookViews>", "One"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.views);
+        const QString path = write(QStringLiteral("tabs.xlsx"), everyPart(names, c.views));
+        auto app = Application::create();
+        EXPECT_EQ(app->Workbooks()->Open(path)->ActiveSheet()->Name().toStdString(), c.active);
+    }
+    // The file's active tab is hidden: the first visible sheet is in front.
+    HandPackage hidden = everyPart(names, "<bookViews><workbookView activeTab=\"0\"/></bookViews>");
+    hidden.put(QStringLiteral("xl/workbook.xml"),
+               hidden.entry(QStringLiteral("xl/workbook.xml"))
+                   .replace("name=\"One\"", "name=\"One\" state=\"hidden\""));
+    auto app = Application::create();
+    EXPECT_EQ(app->Workbooks()
+                  ->Open(write(QStringLiteral("hidden.xlsx"), hidden))
+                  ->ActiveSheet()
+                  ->Name()
+                  .toStdString(),
+              "Two");
+}
