@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -279,15 +280,18 @@ struct Part
     zip_uint64_t sourceIndex = 0;
     QByteArray bytes;
     std::function<std::unique_ptr<XlsxSheetWriter>()> makeStream;
+    QString what; // what a streamed part holds, for messages ("the sheet \"Data\"")
 };
 
 // Feeds a sheet writer's pieces to the zip library. The pieces are generated on a second
-// thread while the library compresses the previous ones.
+// thread while the library compresses the previous ones. Whatever that thread throws (memory
+// running out on a huge sheet) ends the part with an error the save reports; it never escapes
+// the thread.
 class StreamSource
 {
 public:
-    explicit StreamSource(std::function<std::unique_ptr<XlsxSheetWriter>()> make)
-        : m_make(std::move(make))
+    StreamSource(std::function<std::unique_ptr<XlsxSheetWriter>()> make, QString what)
+        : m_make(std::move(make)), m_what(std::move(what))
     {
         zip_error_init(&error);
     }
@@ -305,18 +309,22 @@ public:
         m_offset = 0;
         m_done = false;
         m_stop = false;
-        m_worker = std::thread([this, writer = m_make()]() {
-            bool more = true;
-            while (more) {
-                QByteArray piece;
-                more = writer->produce(piece);
-                std::unique_lock<std::mutex> lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_queue.size() < 4 || m_stop; });
-                if (m_stop) return;
-                m_queue.push_back(std::move(piece));
-                m_wake.notify_all();
+        m_failure.clear();
+        m_worker = std::thread([this]() {
+            QString failure;
+            try {
+                produceAll();
+                return;
+            } catch (const std::bad_alloc &) {
+                failure = QStringLiteral("there is not enough memory to write %1").arg(m_what);
+            } catch (const std::exception &e) {
+                failure = QStringLiteral("%1 could not be written (%2)")
+                              .arg(m_what, QString::fromUtf8(e.what()));
+            } catch (...) {
+                failure = QStringLiteral("%1 could not be written").arg(m_what);
             }
             std::lock_guard<std::mutex> lock(m_mutex);
+            m_failure = failure;
             m_done = true;
             m_wake.notify_all();
         });
@@ -332,13 +340,15 @@ public:
         if (m_worker.joinable()) m_worker.join();
     }
 
-    zip_uint64_t read(char *out, zip_uint64_t len)
+    // The bytes given, or -1 when the writing thread failed.
+    zip_int64_t read(char *out, zip_uint64_t len)
     {
         zip_uint64_t done = 0;
         while (done < len) {
             if (m_offset >= m_current.size()) {
                 std::unique_lock<std::mutex> lock(m_mutex);
                 m_wake.wait(lock, [this] { return !m_queue.empty() || m_done; });
+                if (!m_failure.isEmpty()) return -1;
                 if (m_queue.empty()) break;
                 m_current = std::move(m_queue.front());
                 m_queue.pop_front();
@@ -352,13 +362,40 @@ public:
             m_offset += qsizetype(n);
             done += n;
         }
-        return done;
+        return zip_int64_t(done);
+    }
+
+    // Why the writing thread failed; "" when it did not.
+    QString failure()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_failure;
     }
 
     zip_error_t error;
 
 private:
+    void produceAll()
+    {
+        std::unique_ptr<XlsxSheetWriter> writer = m_make();
+        bool more = true;
+        while (more) {
+            QByteArray piece;
+            if (XlsxWriter::pieceHook) XlsxWriter::pieceHook(m_what);
+            more = writer->produce(piece);
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_queue.size() < 4 || m_stop; });
+            if (m_stop) return;
+            m_queue.push_back(std::move(piece));
+            m_wake.notify_all();
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_done = true;
+        m_wake.notify_all();
+    }
+
     std::function<std::unique_ptr<XlsxSheetWriter>()> m_make;
+    QString m_what;
     std::thread m_worker;
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -367,6 +404,7 @@ private:
     qsizetype m_offset = 0;
     bool m_done = false;
     bool m_stop = false;
+    QString m_failure;
 };
 
 zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
@@ -376,8 +414,11 @@ zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
     case ZIP_SOURCE_OPEN:
         s->start();
         return 0;
-    case ZIP_SOURCE_READ:
-        return zip_int64_t(s->read(static_cast<char *>(data), len));
+    case ZIP_SOURCE_READ: {
+        const zip_int64_t n = s->read(static_cast<char *>(data), len);
+        if (n < 0) zip_error_set(&s->error, ZIP_ER_INTERNAL, 0);
+        return n;
+    }
     case ZIP_SOURCE_CLOSE:
         s->stop();
         return 0;
@@ -1132,6 +1173,7 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
     }
     p->kind = Part::Stream;
     p->bytes.clear();
+    p->what = QStringLiteral("the sheet \"%1\"").arg(sheet.name);
     const std::vector<QString> &strings = m_data.strings;
     const std::vector<std::int32_t> &stringMap = m_stringMap;
     const std::vector<int> &styleMap = m_styleMap;
@@ -1364,11 +1406,28 @@ bool Save::writeFile()
 {
     const QFileInfo target(m_path);
     const QByteArray dir = QFile::encodeName(target.absolutePath());
-    QByteArray temp = dir + "/." + QFile::encodeName(target.fileName()) + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    const QByteArray path = QFile::encodeName(m_path);
+    // The file being replaced passes on its permissions (and owner). A new file gets the mode
+    // that any file created in that folder gets: the kernel works it out from the umask (or
+    // the folder's default ACL) when the temporary file is created, so the process-wide umask,
+    // which other threads share, is never changed to read it.
+    struct stat st;
+    const bool replacing = ::stat(path.constData(), &st) == 0;
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = dir + "/." + QFile::encodeName(target.fileName()) + '.' +
+               QByteArray::number(QRandomGenerator::global()->generate() | 0x80000000u, 36);
+        fd = ::open(temp.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC,
+                    replacing ? 0600 : 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0)
         return fail(QStringLiteral("no file can be created in \"%1\" (%2)")
                         .arg(target.absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
+    mode_t mode = replacing ? st.st_mode & 07777 : 0666;
+    struct stat made;
+    if (!replacing && ::fstat(fd, &made) == 0) mode = made.st_mode & 07777;
     ::close(fd);
     auto cleanup = [&](const QString &reason) {
         ::unlink(temp.constData());
@@ -1387,7 +1446,7 @@ bool Save::writeFile()
         else if (p.kind == Part::Bytes)
             src = zip_source_buffer(out, p.bytes.constData(), zip_uint64_t(p.bytes.size()), 0);
         else {
-            auto s = std::make_unique<StreamSource>(p.makeStream);
+            auto s = std::make_unique<StreamSource>(p.makeStream, p.what);
             src = zip_source_function(out, streamCallback, s.get());
             streams.push_back(std::move(s));
         }
@@ -1405,20 +1464,12 @@ bool Save::writeFile()
     if (zip_close(out) != 0) {
         QString why = QString::fromUtf8(zip_strerror(out));
         zip_discard(out);
+        for (const auto &stream : streams)
+            if (const QString failure = stream->failure(); !failure.isEmpty())
+                return cleanup(failure);
         return cleanup(QStringLiteral("writing failed (%1)").arg(why));
     }
 
-    // Keep the permissions of the file being replaced.
-    struct stat st;
-    mode_t mode;
-    const bool replacing = ::stat(QFile::encodeName(m_path).constData(), &st) == 0;
-    if (replacing) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
     fd = ::open(temp.constData(), O_RDONLY);
     if (fd < 0 || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
         QString why = QString::fromLocal8Bit(std::strerror(errno));
@@ -1429,7 +1480,7 @@ bool Save::writeFile()
     if (replacing && ::fchown(fd, st.st_uid, st.st_gid) != 0)
         errno = 0; // not allowed: the file stays ours, which loses nothing
     ::close(fd);
-    if (::rename(temp.constData(), QFile::encodeName(m_path).constData()) != 0)
+    if (::rename(temp.constData(), path.constData()) != 0)
         return cleanup(QStringLiteral("the file cannot be replaced (%1)")
                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
     int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);

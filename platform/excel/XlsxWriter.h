@@ -3,6 +3,7 @@
 #include "platform/excel/WorkbookData.h"
 
 #include <QString>
+#include <functional>
 
 namespace excel {
 
@@ -21,6 +22,11 @@ class XlsxWriter
 public:
     // Returns false and sets *error (when given) to a message naming the file on failure.
     static bool save(const WorkbookData &data, const QString &path, QString *error);
+
+    // For tests: called on the thread that writes a sheet part before each piece of it is
+    // made, with what the part holds ("the sheet \"Data\""); what it throws fails the save as
+    // that thread's own failures (memory running out) do. Set it only while no save runs.
+    inline static std::function<void(const QString &what)> pieceHook;
 };
 
 } // namespace excel
