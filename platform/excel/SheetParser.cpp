@@ -507,6 +507,8 @@ bool SheetParser::handleTag(const char *b, const char *e)
                 double h;
                 if (is(an, al, "defaultRowHeight") && parseDouble(v, vl, &h) && h > 0 && h < 1000)
                     m_sheet->defaultRowHeight = h;
+                else if (is(an, al, "customHeight"))
+                    m_sheet->defaultRowHeightSet = (vl == 1 && *v == '1') || is(v, vl, "true");
             });
     }
     return true;

@@ -110,10 +110,10 @@ void Workbook::markStructureChanged()
     m_saved = false;
 }
 
-void Workbook::write(const QString &path)
+void Workbook::write(const QString &path, XlsxWriter::Link link)
 {
     QString error;
-    if (!XlsxWriter::save(*m_data, path, &error))
+    if (!XlsxWriter::save(*m_data, path, &error, link))
         ModelErrors::refuse(
             error.isEmpty()
                 ? QStringLiteral("Cannot save \"%1\".").arg(QDir::toNativeSeparators(path))
@@ -174,10 +174,10 @@ void Workbook::Save()
             QStringLiteral("\"%1\" was read from a legacy .xls file, which is never overwritten; "
                            "save it under an .xlsx name with SaveAs.")
                 .arg(m_name));
-    write(m_data->path);
+    write(m_data->path, m_link);
 }
 
-void Workbook::SaveAs(const QString &fileName)
+void Workbook::SaveAs(const QString &fileName, XlsxWriter::Link link)
 {
     check();
     QString path = fileName;
@@ -193,7 +193,8 @@ void Workbook::SaveAs(const QString &fileName)
             QStringLiteral("\"%1\": a workbook file name must end in .xlsx or .xlsm.")
                 .arg(QDir::toNativeSeparators(fileName)));
     }
-    write(path);
+    write(path, link);
+    m_link = link;
     m_readOnly = false;
 }
 

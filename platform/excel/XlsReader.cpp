@@ -772,7 +772,10 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             break;
         }
         case kDefaultRowHeight:
-            if (size >= 4 && rd16(p + 2) > 0) sheet->defaultRowHeight = rd16(p + 2) / 20.0;
+            if (size >= 4 && rd16(p + 2) > 0) {
+                sheet->defaultRowHeight = rd16(p + 2) / 20.0;
+                sheet->defaultRowHeightSet = rd16(p) & 1; // fUnsynced: set by hand
+            }
             break;
         case kDimensions:
             if (size >= 8) sheet->rows.reserve(std::min<std::uint32_t>(rd32(p + 4), kMaxRows));

@@ -446,7 +446,10 @@ zip_int64_t streamCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
 class Save
 {
 public:
-    Save(const WorkbookData &data, const QString &path) : m_data(data), m_path(path) {}
+    Save(const WorkbookData &data, const QString &path, XlsxWriter::Link link)
+        : m_data(data), m_path(path), m_link(link)
+    {
+    }
     ~Save()
     {
         if (m_source) zip_discard(m_source);
@@ -487,6 +490,8 @@ private:
 
     const WorkbookData &m_data;
     QString m_path;
+    XlsxWriter::Link m_link;
+    bool m_linkAtTarget = false; // a link to be replaced stands at m_path
     QString m_error;
     zip_t *m_source = nullptr;
     std::vector<Part> m_parts;
@@ -745,14 +750,19 @@ bool Save::run(QString *error)
     if (m_path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
         return report(QStringLiteral("workbooks are saved as .xlsx, never in the old .xls format; "
                                      "choose a name ending in .xlsx"));
-    // Saving through a link replaces the file it points to, not the link.
-    if (QFileInfo(m_path).isSymLink() && QFileInfo::exists(m_path))
-        m_path = QFileInfo(m_path).canonicalFilePath();
+    if (QFileInfo(m_path).isSymLink()) {
+        if (m_link == XlsxWriter::Link::Replace)
+            m_linkAtTarget = true; // what the link points to is none of this save's business
+        else if (QFileInfo::exists(m_path))
+            m_path = QFileInfo(m_path).canonicalFilePath();
+    }
     QFileInfo target(m_path);
-    if (target.isDir()) return report(QStringLiteral("a folder has that name"));
-    // A file without its owner's write permission is read-only, even to an administrator.
-    if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
-        return report(QStringLiteral("the file is read-only"));
+    if (!m_linkAtTarget) {
+        if (target.isDir()) return report(QStringLiteral("a folder has that name"));
+        // A file without its owner's write permission is read-only, even to an administrator.
+        if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+            return report(QStringLiteral("the file is read-only"));
+    }
     if (!target.absoluteDir().exists())
         return report(
             QStringLiteral("the folder \"%1\" does not exist").arg(target.absolutePath()));
@@ -775,9 +785,12 @@ bool Save::run(QString *error)
         names.insert(name.toCaseFolded());
     }
 
-    const bool fromFile = !m_data.path.isEmpty() && m_data.format != WorkbookData::Format::New &&
-                          m_data.format != WorkbookData::Format::Xls &&
-                          QFileInfo::exists(m_data.path);
+    // A file the program names itself is not read through a link found at its path either:
+    // what the link leads to is not the file saved last time, so the store is written whole.
+    const bool fromFile =
+        !m_data.path.isEmpty() && m_data.format != WorkbookData::Format::New &&
+        m_data.format != WorkbookData::Format::Xls && QFileInfo::exists(m_data.path) &&
+        !(m_link == XlsxWriter::Link::Replace && QFileInfo(m_data.path).isSymLink());
     if (fromFile) {
         if (!openSource()) return report(m_error);
     } else {
@@ -1131,19 +1144,40 @@ bool Save::writeSheet(size_t index, const QString &partName, bool isNew)
         for (const auto &c : layout.children)
             hasLegacyDrawing = hasLegacyDrawing || c.localName == "legacyDrawing";
 
-        head = xml.left(data->begin);
+        // Before the cell data, the dimension follows the cells and the default row height
+        // the model; the sheet's format goes before the column widths when the file has none.
+        qsizetype pos = 0;
+        bool formatSeen = false;
+        auto replace = [&](const XlsxXml::Child &c, const QByteArray &with, qsizetype resume) {
+            head += xml.mid(pos, c.begin - pos) + with;
+            pos = resume;
+        };
         for (const auto &c : layout.children) {
-            if (c.localName == "dimension" && c.end <= data->begin) {
-                head = xml.left(c.begin) + XlsxSheetWriter::dimensionXml(sheet, prefix) +
-                       xml.mid(c.end, data->begin - c.end);
+            if (c.end > data->begin) break;
+            if (c.localName == "dimension") {
+                replace(c, XlsxSheetWriter::dimensionXml(sheet, prefix), c.end);
+            } else if (c.localName == "sheetFormatPr") {
+                formatSeen = true;
+                const QByteArray tag = xml.mid(c.begin, xml.indexOf('>', c.begin) + 1 - c.begin);
+                if (!XlsxSheetWriter::sheetFormatMatches(sheet, tag))
+                    replace(c, XlsxSheetWriter::sheetFormatXml(sheet, prefix, tag), c.end);
+            } else if (c.localName == "cols" && !formatSeen) {
+                formatSeen = true;
+                if (!XlsxSheetWriter::sheetFormatMatches(sheet, QByteArray()))
+                    replace(c, XlsxSheetWriter::sheetFormatXml(sheet, prefix, QByteArray()),
+                            c.begin);
             }
         }
+        if (!formatSeen && !XlsxSheetWriter::sheetFormatMatches(sheet, QByteArray()))
+            replace(*data, XlsxSheetWriter::sheetFormatXml(sheet, prefix, QByteArray()),
+                    data->begin);
+        head += xml.mid(pos, data->begin - pos);
         QByteArray merges = XlsxSheetWriter::mergeCellsXml(sheet, prefix);
         QByteArray legacy;
         if (!vmlId.isEmpty() && !hasLegacyDrawing)
             legacy = '<' + prefix + "legacyDrawing xmlns:r=\"" + relNs + "\" r:id=\"" +
                      vmlId.toUtf8() + "\"/>";
-        qsizetype pos = data->end;
+        pos = data->end;
         for (const auto &c : layout.children) {
             if (c.begin < data->end) continue;
             if (!merges.isEmpty() && afterMerges.contains(c.localName)) {
@@ -1412,7 +1446,7 @@ bool Save::writeFile()
     // the folder's default ACL) when the temporary file is created, so the process-wide umask,
     // which other threads share, is never changed to read it.
     struct stat st;
-    const bool replacing = ::stat(path.constData(), &st) == 0;
+    const bool replacing = !m_linkAtTarget && ::stat(path.constData(), &st) == 0;
     QByteArray temp;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -1493,9 +1527,9 @@ bool Save::writeFile()
 
 } // namespace
 
-bool XlsxWriter::save(const WorkbookData &data, const QString &path, QString *error)
+bool XlsxWriter::save(const WorkbookData &data, const QString &path, QString *error, Link link)
 {
-    Save save(data, path);
+    Save save(data, path, link);
     return save.run(error);
 }
 

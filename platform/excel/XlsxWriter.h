@@ -20,8 +20,20 @@ namespace excel {
 class XlsxWriter
 {
 public:
+    // What a save does with a symbolic link it finds at the target path.
+    enum class Link {
+        // Replaces the file the link points to: a user's own workbook saved in place stays
+        // where the link leads.
+        Follow,
+        // Replaces the link itself with the new file and leaves its target alone: for files
+        // the program names itself (reports in a shared folder), where someone else may have
+        // planted the link.
+        Replace,
+    };
+
     // Returns false and sets *error (when given) to a message naming the file on failure.
-    static bool save(const WorkbookData &data, const QString &path, QString *error);
+    static bool save(const WorkbookData &data, const QString &path, QString *error,
+                     Link link = Link::Follow);
 
     // For tests: called on the thread that writes a sheet part before each piece of it is
     // made, with what the part holds ("the sheet \"Data\""); what it throws fails the save as

@@ -465,3 +465,67 @@ TEST_F(XlsxFidelityTest, TheActiveSheetIsTheFilesActiveTab)
                   .toStdString(),
               "Two");
 }
+
+// A height given to every row is shown by every reader: the sheet's default says it was set
+// on purpose, and each row written carries it too (some readers ignore the default).
+TEST_F(XlsxFidelityTest, AHeightForEveryRowReachesEveryReader)
+{
+    REQUIRE_OPENPYXL();
+    const char kHeights[] = R"(
+import sys, openpyxl
+for ws in openpyxl.load_workbook(sys.argv[1]).worksheets:
+    f = ws.sheet_format
+    print(ws.title, f.defaultRowHeight, bool(f.customHeight),
+          ','.join('%d:%s' % (r, ws.row_dimensions[r].height) for r in range(1, 5)))
+)";
+    auto heights = [&](const QString &path) {
+        QString out;
+        EXPECT_EQ(TestFiles::runPython(QString::fromLatin1(kHeights), {path}, &out), 0)
+            << out.toStdString();
+        return out.trimmed().toStdString();
+    };
+
+    // A new workbook, as the comparison's report is made.
+    {
+        auto app = Application::create();
+        auto book = app->Workbooks()->Add();
+        auto ws = book->Worksheets()->Item(1);
+        ws->Range(QStringLiteral("A1:B3")).setValue(com::Variant(QStringLiteral("x")));
+        ws->Rows().setRowHeight(30);
+        book->SaveAs(file(QStringLiteral("new.xlsx")));
+    }
+    EXPECT_EQ(heights(file(QStringLiteral("new.xlsx"))),
+              "Sheet1 30.0 True 1:30.0,2:30.0,3:30.0,4:None\n"
+              "Sheet2 15.0 False 1:None,2:None,3:None,4:None\n"
+              "Sheet3 15.0 False 1:None,2:None,3:None,4:None");
+
+    // A sheet of a file, spliced: its default changes, what else its format says stays.
+    const QString path = writeWithOpenpyxl(m_dir, QStringLiteral("old.xlsx"), QStringLiteral(R"(
+ws.title = 'Data'
+for r in range(1, 4): ws.cell(row=r, column=1, value=r)
+ws.row_dimensions[2].height = 40
+ws.sheet_format.baseColWidth = 12
+other = wb.create_sheet('Other'); other['A1'] = 1
+)"));
+    {
+        auto app = Application::create();
+        auto book = app->Workbooks()->Open(path);
+        book->Worksheets()->Item(1)->Rows().setRowHeight(24);
+        book->Save();
+        auto reader = Application::create();
+        auto again = reader->Workbooks()->Open(path)->Worksheets()->Item(1);
+        EXPECT_EQ(again->Rows(1).RowHeight().toText(), QStringLiteral("24"));
+        EXPECT_EQ(again->Rows(7).RowHeight().toText(), QStringLiteral("24"));
+        EXPECT_EQ(again->StandardHeight(), 24.0);
+    }
+    EXPECT_EQ(heights(path), "Data 24.0 True 1:24.0,2:24.0,3:24.0,4:None\n"
+                             "Other 15.0 False 1:None,2:None,3:None,4:None");
+    QString out;
+    ASSERT_EQ(
+        TestFiles::runPython(QStringLiteral("import sys, openpyxl\n"
+                                            "print(openpyxl.load_workbook(sys.argv[1])['Data']"
+                                            ".sheet_format.baseColWidth)"),
+                             {path}, &out),
+        0);
+    EXPECT_EQ(out.trimmed().toStdString(), "12");
+}

@@ -282,6 +282,31 @@ TEST_F(XlsxWriterFailureTest, ModesComeFromTheUmaskWithoutChangingIt)
     EXPECT_EQ(g_umaskCalls, 0);
 }
 
+// Files the program names itself replace a link found at their path, whatever it points to
+// (a file of someone else's, a read-only file, a folder, nothing), and leave its target alone.
+TEST_F(XlsxWriterFailureTest, AReportReplacesTheLinkNotWhatItPointsTo)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder")));
+    const QString other = file(QStringLiteral("other.xlsx"));
+    ASSERT_TRUE(TestFiles::write(other, "other"));
+    ASSERT_TRUE(QFile::setPermissions(other, QFileDevice::ReadOwner));
+    for (const QString &target :
+         {other, file(QStringLiteral("folder")), file(QStringLiteral("missing"))}) {
+        SCOPED_TRACE(target.toStdString());
+        const QString link = file(QStringLiteral("report.xlsx"));
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(target, link));
+        QString error;
+        ASSERT_TRUE(XlsxWriter::save(m_wb, link, &error, XlsxWriter::Link::Replace))
+            << error.toStdString();
+        EXPECT_FALSE(QFileInfo(link).isSymLink());
+        EXPECT_TRUE(TestFiles::read(link).startsWith("PK"));
+    }
+    EXPECT_EQ(TestFiles::read(other), QByteArray("other"));
+    EXPECT_TRUE(QDir(file(QStringLiteral("folder"))).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("missing"))));
+}
+
 TEST_F(XlsxWriterFailureTest, DamagedSourceIsNamedAndGoneSourceSavesAsNew)
 {
     // The file the workbook came from was replaced by something that is not a workbook.
