@@ -2,31 +2,19 @@
 
 #include <QProcess>
 
+template class Seam<shell::ShellSeam>;
+
 namespace shell {
-
-namespace {
-ShellSeam *g_shell = nullptr;
-}
-
-void ShellSeam::install(ShellSeam *seam)
-{
-    g_shell = seam;
-}
-
-ShellSeam *ShellSeam::installed()
-{
-    return g_shell;
-}
 
 bool ShellOpen(const QString &path)
 {
-    if (g_shell) return g_shell->openDocument(path);
+    if (ShellSeam *seam = ShellSeam::installed()) return seam->openDocument(path);
     return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
 }
 
 bool StartProgram(const QString &program, const QStringList &arguments)
 {
-    if (g_shell) return g_shell->startProgram(program, arguments);
+    if (ShellSeam *seam = ShellSeam::installed()) return seam->startProgram(program, arguments);
     return QProcess::startDetached(program, arguments);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,7 +9,7 @@ namespace shell {
 
 // Opening a document with the desktop's program for it ("open" verb) and starting programs with
 // an argument vector (never through a command interpreter), behind a seam for tests.
-class ShellSeam
+class ShellSeam : public Seam<ShellSeam>
 {
 public:
     virtual ~ShellSeam() = default;
@@ -15,9 +17,6 @@ public:
     virtual bool openDocument(const QString &path) = 0;
     // Starts a program detached; returns true when it started.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
-
-    static void install(ShellSeam *seam);
-    static ShellSeam *installed();
 };
 
 // Through the installed seam, or by default xdg-open and a detached process.
@@ -25,3 +24,5 @@ bool ShellOpen(const QString &path);
 bool StartProgram(const QString &program, const QStringList &arguments);
 
 } // namespace shell
+
+extern template class Seam<shell::ShellSeam>;
