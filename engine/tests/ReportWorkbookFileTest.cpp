@@ -25,7 +25,7 @@ class ReportWorkbookFileTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+        QUORVA_NEED_OPENPYXL();
         ASSERT_TRUE(m_dir.isValid());
         ModCompare::SetCancelCompare(false);
         m_report = m_dir.path() + QStringLiteral("/report/");
