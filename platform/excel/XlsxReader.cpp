@@ -1,6 +1,8 @@
 #include "platform/excel/XlsxReader.h"
 
 #include "platform/excel/CellAddress.h"
+#include "platform/excel/PackagePath.h"
+#include "platform/excel/PackageRelationships.h"
 #include "platform/excel/SheetParser.h"
 #include "platform/excel/StyleCodes.h"
 #include "platform/excel/XlsxXml.h"
@@ -19,12 +21,6 @@
 namespace excel {
 
 namespace {
-
-struct Relationship
-{
-    QString type; // the last segment of the type URI ("worksheet", "sharedStrings", ...)
-    QString target;
-};
 
 class Reader
 {
@@ -48,7 +44,7 @@ private:
     enum class Text { Markup, Kept };
     bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true,
                  Text text = Text::Markup);
-    bool readRelationships(const QString &part, QHash<QString, Relationship> *rels);
+    bool readRelationships(const QString &part, PackageRelationships *rels);
     bool readSharedStrings(const QString &part);
     bool readStyles(const QString &part);
     bool readTheme(const QString &part);
@@ -65,30 +61,6 @@ private:
     std::size_t m_sharedCount = 0;
     std::int64_t m_cells = 0;
 };
-
-QString folderOf(const QString &part)
-{
-    int slash = part.lastIndexOf(u'/');
-    return slash < 0 ? QString() : part.left(slash + 1);
-}
-
-QString relsPartOf(const QString &part)
-{
-    return folderOf(part) + QStringLiteral("_rels/") + part.mid(part.lastIndexOf(u'/') + 1) +
-           QStringLiteral(".rels");
-}
-
-QString resolveTarget(const QString &base, const QString &target)
-{
-    if (target.startsWith(u'/')) return QDir::cleanPath(target.mid(1));
-    return QDir::cleanPath(folderOf(base) + target);
-}
-
-QString lastSegment(const char *uri)
-{
-    QString s = QString::fromUtf8(uri);
-    return s.mid(s.lastIndexOf(u'/') + 1);
-}
 
 // Local name of a node ("x:sheet" -> "sheet").
 const char *localName(const pugi::xml_node &n)
@@ -177,21 +149,14 @@ bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required
     return true;
 }
 
-bool Reader::readRelationships(const QString &part, QHash<QString, Relationship> *rels)
+bool Reader::readRelationships(const QString &part, PackageRelationships *rels)
 {
-    pugi::xml_document doc;
-    if (!loadXml(part, &doc, false)) return false;
-    forChildren(doc.document_element(), "Relationship", [&](const pugi::xml_node &r) {
-        if (QString::fromUtf8(r.attribute("TargetMode").value())
-                .compare(QLatin1String("External"), Qt::CaseInsensitive) == 0)
-            return;
-        QString source = part.left(part.indexOf(QLatin1String("_rels/")));
-        QString owner = source + part.mid(part.lastIndexOf(u'/') + 1).chopped(5);
-        rels->insert(
-            QString::fromUtf8(r.attribute("Id").value()),
-            Relationship{lastSegment(r.attribute("Type").value()),
-                         resolveTarget(owner, QString::fromUtf8(r.attribute("Target").value()))});
-    });
+    const QString name = PackagePath::relationshipsOf(part);
+    QByteArray data;
+    if (m_zip.contains(name) && !m_zip.read(name, &data, m_limits.maxPartBytes))
+        return fail(name, m_zip.errorString());
+    QString why;
+    if (!rels->load(part, data, m_limits.maxXmlDepth, &why)) return fail(name, why);
     return true;
 }
 
@@ -389,10 +354,11 @@ bool Reader::readSheet(const QString &part, SheetData *sheet)
                                                    parser.maxRow(), parser.maxColumn()},
                                           CellAddress::Kind::Cells, false, false)));
 
-    QHash<QString, Relationship> rels;
-    if (!readRelationships(relsPartOf(part), &rels)) return false;
-    for (const Relationship &r : std::as_const(rels))
-        if (r.type == QLatin1String("comments") && !readComments(r.target, sheet)) return false;
+    PackageRelationships rels;
+    if (!readRelationships(part, &rels)) return false;
+    for (const auto &r : rels.all())
+        if (r.kind == QLatin1String("comments") && !r.external && !readComments(r.target, sheet))
+            return false;
     return true;
 }
 
@@ -407,11 +373,10 @@ bool Reader::run()
     pugi::xml_document types;
     if (!loadXml(QStringLiteral("[Content_Types].xml"), &types)) return false;
 
-    QString workbookPart = QStringLiteral("xl/workbook.xml");
-    QHash<QString, Relationship> rootRels;
-    if (!readRelationships(QStringLiteral("_rels/.rels"), &rootRels)) return false;
-    for (const Relationship &r : std::as_const(rootRels))
-        if (r.type == QLatin1String("officeDocument")) workbookPart = r.target;
+    PackageRelationships rootRels;
+    if (!readRelationships(QString(), &rootRels)) return false;
+    const auto document = rootRels.byKind(QStringLiteral("officeDocument"));
+    const QString workbookPart = document ? document->target : QStringLiteral("xl/workbook.xml");
 
     pugi::xml_document wb;
     if (!loadXml(workbookPart, &wb)) return false;
@@ -420,19 +385,16 @@ bool Reader::run()
         return fail(workbookPart, QStringLiteral("the document is not a workbook"));
     m_out->date1904 = attribute(child(root, "workbookPr"), "date1904").as_bool();
 
-    QHash<QString, Relationship> rels;
-    if (!readRelationships(relsPartOf(workbookPart), &rels)) return false;
-    QString stylesPart, stringsPart;
-    for (const Relationship &r : std::as_const(rels)) {
-        if (r.type == QLatin1String("styles"))
-            stylesPart = r.target;
-        else if (r.type == QLatin1String("sharedStrings"))
-            stringsPart = r.target;
-        else if (r.type == QLatin1String("theme") && !readTheme(r.target))
-            return false;
-    }
-    if (!stylesPart.isEmpty() && !readStyles(stylesPart)) return false;
-    if (!stringsPart.isEmpty() && !readSharedStrings(stringsPart)) return false;
+    PackageRelationships rels;
+    if (!readRelationships(workbookPart, &rels)) return false;
+    if (const auto theme = rels.byKind(QStringLiteral("theme")); theme && !readTheme(theme->target))
+        return false;
+    if (const auto styles = rels.byKind(QStringLiteral("styles"));
+        styles && !readStyles(styles->target))
+        return false;
+    if (const auto strings = rels.byKind(QStringLiteral("sharedStrings"));
+        strings && !readSharedStrings(strings->target))
+        return false;
 
     // Spreadsheet programs refuse a workbook with two sheets of one name, and so would every
     // save of it: refuse it here, where the user learns why.
@@ -457,16 +419,16 @@ bool Reader::run()
         QString name = QString::fromUtf8(attribute(s, "name").value());
         const bool active = count++ == activeTab;
         QString id = QString::fromUtf8(attribute(s, "id").value());
-        auto rel = rels.constFind(id);
-        if (rel == rels.constEnd()) {
+        const auto rel = rels.byId(id);
+        if (!rel || rel->external) {
             ok = fail(workbookPart,
                       QStringLiteral("sheet \"%1\" has no relationship \"%2\"").arg(name, id));
             return;
         }
-        if (rel->type != QLatin1String("worksheet")) {
+        if (rel->kind != QLatin1String("worksheet")) {
             m_out->warnings.push_back(
                 QStringLiteral("Sheet \"%1\" is a %2, not a worksheet; it is not shown.")
-                    .arg(name, rel->type));
+                    .arg(name, rel->kind));
             return;
         }
         auto sheet = std::make_unique<SheetData>();

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "platform/excel/PackageContentTypes.h"
+#include "platform/excel/PackageRelationships.h"
+#include "platform/excel/PackageWriter.h"
 #include "platform/excel/WorkbookData.h"
+#include "platform/excel/XlsxStyleTable.h"
 
 #include <QString>
-#include <functional>
+#include <cstdint>
+#include <vector>
 
 namespace excel {
 
@@ -20,25 +25,49 @@ namespace excel {
 class XlsxWriter
 {
 public:
-    // What a save does with a symbolic link it finds at the target path.
-    enum class Link {
-        // Replaces the file the link points to: a user's own workbook saved in place stays
-        // where the link leads.
-        Follow,
-        // Replaces the link itself with the new file and leaves its target alone: for files
-        // the program names itself (reports in a shared folder), where someone else may have
-        // planted the link.
-        Replace,
-    };
+    using Link = PackageWriter::Link;
 
     // Returns false and sets *error (when given) to a message naming the file on failure.
     static bool save(const WorkbookData &data, const QString &path, QString *error,
                      Link link = Link::Follow);
 
-    // For tests: called on the thread that writes a sheet part before each piece of it is
-    // made, with what the part holds ("the sheet \"Data\""); what it throws fails the save as
-    // that thread's own failures (memory running out) do. Set it only while no save runs.
-    inline static std::function<void(const QString &what)> pieceHook;
+private:
+    XlsxWriter(const WorkbookData &data, const QString &path, Link link);
+
+    bool run(QString *error);
+    bool fail(const QString &reason);
+    bool checkWorkbook();
+    bool startPackage();
+    bool readPart(const QString &part, QByteArray *out, std::int64_t limit);
+    bool loadRelationships(const QString &part, PackageRelationships *rels);
+    // A sheet that has no part in the source file to keep, so its part is written anew.
+    bool isNewSheet(const SheetData &sheet) const;
+    bool edited() const;
+    bool matchKindToName();
+    bool prepareStrings();
+    bool prepareStyles();
+    bool writeSheets();
+    bool checkSheet(const SheetData &sheet);
+    bool checkMerges(const SheetData &sheet);
+    bool writeSheet(std::size_t index, const QString &partName, bool isNew);
+    bool writeComments(std::size_t index, PackageRelationships &sheetRels, const QString &legacyId,
+                       QString *vmlId);
+    bool writeWorkbook();
+
+    const WorkbookData &m_data;
+    QString m_path;
+    Link m_link;
+    QString m_error;
+
+    PackageWriter m_package;
+    PackageContentTypes m_types;
+    QString m_workbookPart;
+    PackageRelationships m_workbookRels;
+    std::vector<QString> m_sheetParts;     // store sheet -> its part
+    std::vector<QString> m_sheetRelIds;    // store sheet -> relationship id, for new sheets
+    std::vector<std::int32_t> m_stringMap; // store string -> shared string index
+    XlsxStyleTable m_styles;
+    std::vector<int> m_styleMap; // store style -> cell format index
 };
 
 } // namespace excel

@@ -103,6 +103,17 @@ bool ZipReader::contains(const QString &part) const
     return locate(part) >= 0;
 }
 
+std::int64_t ZipReader::entryCount() const
+{
+    return m_zip ? std::int64_t(zip_get_num_entries(m_zip, 0)) : 0;
+}
+
+QString ZipReader::entryName(std::int64_t index) const
+{
+    const char *name = m_zip ? zip_get_name(m_zip, zip_uint64_t(index), 0) : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
 bool ZipReader::stream(const QString &part, std::int64_t maxBytes,
                        const std::function<bool(const char *, std::size_t)> &sink)
 {

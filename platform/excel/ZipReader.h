@@ -28,6 +28,11 @@ public:
 
     // Whether a part exists (part names compare without regard to case).
     bool contains(const QString &part) const;
+    // The entries in the archive's order, and the archive, for copying entries unchanged into
+    // another archive.
+    std::int64_t entryCount() const;
+    QString entryName(std::int64_t index) const;
+    zip *archive() const { return m_zip; }
     // The whole inflated part; false when missing, damaged or larger than maxBytes.
     bool read(const QString &part, QByteArray *out, std::int64_t maxBytes);
     // Inflates a part in chunks and hands each to the sink (false from the sink stops); false

@@ -1,3 +1,4 @@
+#include "platform/excel/PackagePartStream.h"
 #include "platform/excel/XlsxWriter.h"
 #include "platform/excel/tests/XlsxWriterTestSupport.h"
 
@@ -243,11 +244,11 @@ TEST_F(XlsxWriterFailureTest, AFailureWhileWritingSheetDataFailsTheSave)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.reason);
         int pieces = 0;
-        XlsxWriter::pieceHook = [&](const QString &) {
+        PackagePartStream::pieceHook = [&](const QString &) {
             if (++pieces == 3) c.fail(); // in the middle of the sheet
         };
         const bool saved = XlsxWriter::save(m_wb, path, &error);
-        XlsxWriter::pieceHook = nullptr;
+        PackagePartStream::pieceHook = nullptr;
         EXPECT_FALSE(saved);
         EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot save \"") + path))
             << error.toStdString();
