@@ -116,6 +116,23 @@ void setCount(pugi::xml_node parent)
     a.set_value(countOf(parent));
 }
 
+// A list of the style sheet, made where the schema wants it when the file has none.
+pugi::xml_node list(pugi::xml_node root, const char *name)
+{
+    if (pugi::xml_node n = child(root, name)) return n;
+    static const char *const order[] = {"numFmts",      "fonts",   "fills",      "borders",
+                                        "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
+                                        "tableStyles",  "colors",  "extLst"};
+    pugi::xml_node after;
+    for (const char *earlier : order) {
+        if (std::strcmp(earlier, name) == 0) break;
+        if (pugi::xml_node n = child(root, earlier)) after = n;
+    }
+    const QByteArray qualified = (prefixOf(root) + QLatin1String(name)).toUtf8();
+    return after ? root.insert_child_after(qualified.constData(), after)
+                 : root.prepend_child(qualified.constData());
+}
+
 QByteArray rgbText(std::int32_t color)
 {
     return QByteArray("FF") +
@@ -220,11 +237,7 @@ int XlsxStyleTable::wantedNumFmt(const CellStyle &style)
     auto it = m_formatIds.constFind(code);
     if (it != m_formatIds.constEnd()) return it.value();
     pugi::xml_node root = m_doc->document_element();
-    pugi::xml_node numFmts = child(root, "numFmts");
-    if (!numFmts) {
-        numFmts =
-            root.prepend_child((prefixOf(root) + QStringLiteral("numFmts")).toUtf8().constData());
-    }
+    pugi::xml_node numFmts = list(root, "numFmts");
     int newId = m_nextFormatId++;
     pugi::xml_node f =
         numFmts.append_child((prefixOf(root) + QStringLiteral("numFmt")).toUtf8().constData());
@@ -282,6 +295,8 @@ int XlsxStyleTable::derive(const CellStyle &style, int baseXf, const Changes &ch
     pugi::xml_node root = m_doc->document_element();
     pugi::xml_node cellXfs = child(root, "cellXfs");
     pugi::xml_node base = nth(cellXfs, "xf", baseXf);
+    if (!base) // a file without formats: the default format is the base
+        base = cellXfs.append_child((prefixOf(root) + QStringLiteral("xf")).toUtf8().constData());
     const int baseFont = base.attribute("fontId").as_int();
     const int baseFill = base.attribute("fillId").as_int();
     const int numFmtId =
@@ -318,7 +333,7 @@ int XlsxStyleTable::addFont(int baseFont, const CellStyle &style)
     auto it = m_fonts.constFind(key);
     if (it != m_fonts.constEnd()) return it.value();
     pugi::xml_node root = m_doc->document_element();
-    pugi::xml_node fonts = child(root, "fonts");
+    pugi::xml_node fonts = list(root, "fonts");
     pugi::xml_node base = nth(fonts, "font", baseFont);
     pugi::xml_node font =
         base ? fonts.append_copy(base)
@@ -358,10 +373,14 @@ int XlsxStyleTable::addFill(int baseFill, const CellStyle &style, const Changes 
     if (it != m_fills.constEnd()) return it.value();
     pugi::xml_node root = m_doc->document_element();
     const QString p = prefixOf(root);
-    pugi::xml_node fills = child(root, "fills");
-    if (!fills)
-        fills = root.insert_child_after((p + QStringLiteral("fills")).toUtf8().constData(),
-                                        child(root, "fonts"));
+    pugi::xml_node fills = list(root, "fills");
+    // Spreadsheet programs take the first two fills as none and gray125 whatever they say.
+    static const char *const reserved[] = {"none", "gray125"};
+    for (int n = countOf(fills); n < 2; ++n)
+        fills.append_child((p + QStringLiteral("fill")).toUtf8().constData())
+            .append_child((p + QStringLiteral("patternFill")).toUtf8().constData())
+            .append_attribute("patternType")
+            .set_value(reserved[n]);
     // A pattern fill keeps what was not changed of it (its other colour above all); a gradient
     // cannot take a pattern and is replaced.
     pugi::xml_node base = nth(fills, "fill", baseFill);

@@ -529,3 +529,41 @@ other = wb.create_sheet('Other'); other['A1'] = 1
         0);
     EXPECT_EQ(out.trimmed().toStdString(), "12");
 }
+
+// A styles part that lists no fonts or fills (the schema lets them out) still takes a new
+// font colour and fill, in lists made where the schema wants them, with the two fills that
+// spreadsheet programs reserve ahead of the new one.
+TEST_F(XlsxFidelityTest, AStylesPartWithoutListsTakesNewFormats)
+{
+    HandPackage p = HandPackage::workbook(
+        {QStringLiteral("S")},
+        {sheetXml(QStringLiteral("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"))});
+    p.workbookPart("styles", "styles.xml",
+                   QByteArray("<styleSheet ") + kMain +
+                       "><cellXfs count=\"1\"><xf numFmtId=\"0\"/></cellXfs></styleSheet>");
+    const QString path = write(QStringLiteral("bare.xlsx"), p);
+    {
+        auto app = Application::create();
+        auto book = app->Workbooks()->Open(path);
+        auto ws = book->Worksheets()->Item(1);
+        ws->Range(QStringLiteral("A1")).Font().setColorIndex(3);
+        ws->Range(QStringLiteral("A1")).Interior().setColorIndex(6);
+        book->Save();
+    }
+    auto app = Application::create();
+    auto ws = app->Workbooks()->Open(path)->Worksheets()->Item(1);
+    EXPECT_EQ(ws->Range(QStringLiteral("A1")).Font().ColorIndex().toText().toStdString(), "3");
+    EXPECT_EQ(ws->Range(QStringLiteral("A1")).Interior().ColorIndex().toText().toStdString(), "6");
+
+    REQUIRE_OPENPYXL();
+    QString out;
+    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"(
+import sys, openpyxl
+c = openpyxl.load_workbook(sys.argv[1]).active['A1']
+print(c.font.color.rgb, c.fill.patternType, c.fill.fgColor.rgb)
+)"),
+                                   {path}, &out),
+              0)
+        << out.toStdString();
+    EXPECT_EQ(out.trimmed().section(u'\n', -1).toStdString(), "FFFF0000 solid FFFFFF00");
+}
