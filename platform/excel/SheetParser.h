@@ -48,6 +48,7 @@ private:
     static std::int64_t countNewlines(const char *b, const char *e);
     bool handleTag(const char *begin, const char *end);
     bool startRow(const char *attrs, const char *end);
+    void readColumn(const char *attrs, const char *end);
     bool startCell(const char *attrs, const char *end);
     bool startFormula(const char *attrs, const char *end);
     bool endCell();
@@ -71,6 +72,7 @@ private:
     bool m_rootSeen = false;            // the document's element has begun
     std::int64_t m_fed = 0;             // bytes fed so far
     bool m_inSheetData = false;
+    bool m_defaultWidthGiven = false; // defaultColWidth wins over baseColWidth
     bool m_inCell = false;
     bool m_inInline = false;
     int m_phoneticDepth = 0;
