@@ -250,7 +250,6 @@ void TfrmMain::buildControls()
     MemoFinishProblems = new QPlainTextEdit(PageFinish);
     MemoFinishProblems->setObjectName(QStringLiteral("MemoFinishProblems"));
     MemoFinishProblems->setReadOnly(true);
-    MemoFinishProblems->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoFinishProblems->setGeometry(Margin, 132, InnerWidth, PanelUpHeight - 132 - Margin);
     MemoFinishProblems->setVisible(false);
 
@@ -326,6 +325,7 @@ void TfrmMain::ApplyLanguage()
         setCaptionOf(o, Text(controlName + QStringLiteral("_Caption"), captionOf(o)));
     }
     EditDestFolder->setText(m_rules->InstallDir());
+    EditDestFolder->setCursorPosition(0);
     if (!m_rules->InstallDirValid()) {
         LblDestProblem->setText(m_rules->InstallDirProblem());
         LblDestProblem->setVisible(true);
