@@ -4,7 +4,6 @@
 #include "SetupSrc/TSetupRule.h"
 #include "SetupSrc/tests/FileSizeLimit.h"
 #include "SetupSrc/tests/SetupTestEnv.h"
-#include "platform/ini/Profile.h"
 #include "platform/win/MessageBox.h"
 
 #include <QCoreApplication>
@@ -126,14 +125,7 @@ protected:
     QString abortReason;
     bool cancelled = false;
 
-    QStringList uninstallFiles() const
-    {
-        QStringList keys;
-        const QString packed = win::GetPrivateProfileSection("Files", target + "Uninst.isu");
-        for (const QString &entry : packed.split(QChar(0), Qt::SkipEmptyParts))
-            keys.append(entry.endsWith('=') ? entry.chopped(1) : entry);
-        return keys;
-    }
+    QStringList uninstallFiles() const { return uninstallEntries(target + "Uninst.isu", "Files"); }
 
     bool problemsMention(const QString &text) const
     {

@@ -6,8 +6,6 @@
 #include "SetupSrc/TSetupRule.h"
 #include "SetupSrc/TfrmMain.h"
 #include "SetupSrc/tests/SetupTestEnv.h"
-#include "platform/ini/Profile.h"
-#include "platform/registry/Registry.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 
@@ -105,22 +103,11 @@ protected:
 
     QStringList uninstallLog(const QString &section) const
     {
-        QStringList keys;
-        const QString packed = win::GetPrivateProfileSection(section, installDir + "Uninst.isu");
-        for (const QString &entry : packed.split(QChar(0), Qt::SkipEmptyParts))
-            keys.append(entry.endsWith('=') ? entry.chopped(1) : entry);
-        return keys;
+        return uninstallEntries(installDir + "Uninst.isu", section);
     }
-
     static QString regText(win::HKEY root, const QString &key, const QString &name)
     {
-        win::HKEY k = 0;
-        if (win::RegOpenKeyEx(root, key, 0, win::KEY_READ, &k) != win::ERROR_SUCCESS)
-            return "<no key>";
-        win::RegData d;
-        const long rc = win::RegQueryValueEx(k, name, &d);
-        win::RegCloseKey(k);
-        return rc == win::ERROR_SUCCESS ? d.text : "<no value>";
+        return registryText(root, key, name);
     }
 
     bool has(const QString &deliverable) const { return built.contains(deliverable); }
@@ -241,7 +228,10 @@ TEST_F(Install, TheBuildInstallsFromItsPayload)
         QStringList commands;
         for (const QString &line : listed.out.split('\n'))
             if (line.startsWith("command\t")) commands << line;
-        EXPECT_EQ(commands.size(), 3) << listed.out.toStdString();
+        ASSERT_EQ(commands.size(), 3) << listed.out.toStdString();
+        // Two workbooks: comparing them is the command on offer.
+        EXPECT_TRUE(commands[0].startsWith("command\t0\tenabled\t")) << listed.out.toStdString();
+        EXPECT_TRUE(commands[0].contains("\tQuorvaCompare\t")) << listed.out.toStdString();
     }
 
     // Finish starts the installed program (the shell is replaced from here on, so that nothing
