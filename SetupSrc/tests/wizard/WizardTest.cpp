@@ -376,3 +376,15 @@ TEST_F(Wizard, CaptionsComeFromTheLanguageFileOrKeepTheirOwn)
               QString::fromUtf8("完成了。"));
     EXPECT_EQ(control<QAbstractButton>("BtnBack")->text(), "<&Back");
 }
+
+TEST_F(Wizard, AWindowDestroyedWhileTheCopyAsksDoesNotHang)
+{
+    // The question is posted to the window and the copy thread waits for it; the window goes
+    // away without handling it. The thread takes that as Abort and ends; nothing is shown.
+    writeRules(0, 0, "missing.so\r\napp.sh\r\n");
+    open();
+    QThread::msleep(300);
+    window.reset();
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_FALSE(QFileInfo::exists(installDir + "app.sh"));
+}
