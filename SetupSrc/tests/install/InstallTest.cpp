@@ -31,6 +31,7 @@ protected:
     QString payload, installDir;
     const QStringList deliverables = listOf(QUORVA_DELIVERABLES);
     const QStringList built = listOf(QUORVA_BUILT_DELIVERABLES);
+    const QStringList libraries = listOf(QUORVA_PAYLOAD_LIBRARY_FILES);
     QStringList missing;
 
     void SetUp() override
@@ -126,8 +127,8 @@ TEST_F(Install, TheBuildInstallsFromItsPayload)
     ASSERT_TRUE(QDir().rename(made, payload));
     const QStringList shipped = QDir(payload).entryList(QDir::Files, QDir::Name);
     for (const QString &f : QStringList{"Setup", "Setup.rul", "DefLang.ini", "License.txt",
-                                        "Uninst.isu", "Wizard.png", "libquorva_platform.so"} +
-                                built)
+                                        "Uninst.isu", "Wizard.png"} +
+                                built + libraries)
         EXPECT_TRUE(shipped.contains(f)) << f.toStdString();
     for (const QString &f : missing)
         EXPECT_FALSE(shipped.contains(f)) << f.toStdString();
@@ -137,7 +138,8 @@ TEST_F(Install, TheBuildInstallsFromItsPayload)
     const QString bare = tmp.filePath("bare");
     QDir().mkpath(bare);
     ASSERT_TRUE(QFile::copy(payload + "/Setup", bare + "/Setup"));
-    ASSERT_TRUE(QFile::copy(payload + "/libquorva_platform.so", bare + "/libquorva_platform.so"));
+    for (const QString &l : libraries)
+        ASSERT_TRUE(QFile::copy(payload + "/" + l, bare + "/" + l));
     const Run alone = run(bare + "/Setup", {});
     EXPECT_EQ(alone.exitCode, 0) << alone.err.toStdString();
     EXPECT_TRUE(alone.err.contains("Setup.rul")) << alone.err.toStdString();
@@ -170,7 +172,7 @@ TEST_F(Install, TheBuildInstallsFromItsPayload)
     }
 
     // The files, as shipped, and the uninstall log listing them.
-    for (const QString &f : built + QStringList{"libquorva_platform.so"}) {
+    for (const QString &f : built + libraries) {
         EXPECT_EQ(readFile(installDir + f), readFile(payload + "/" + f)) << f.toStdString();
         EXPECT_EQ(QFileInfo(installDir + f).permissions(),
                   QFileInfo(payload + "/" + f).permissions())
@@ -178,7 +180,7 @@ TEST_F(Install, TheBuildInstallsFromItsPayload)
     }
     const QStringList files = uninstallLog("Files");
     EXPECT_EQ(files.value(0), installDir);
-    for (const QString &f : deliverables + QStringList{"libquorva_platform.so", "Setup.log"})
+    for (const QString &f : deliverables + libraries + QStringList{"Setup.log"})
         EXPECT_TRUE(files.contains(installDir + f)) << f.toStdString();
     EXPECT_TRUE(QFileInfo::exists(installDir + "Setup.log"));
 
