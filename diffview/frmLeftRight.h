@@ -75,6 +75,7 @@ public:
     void CmdAdvanceOption_Click();
 
     // --- state, for the core and for tests ---
+    std::shared_ptr<ClsComparePair> pair() const { return m_Pair; }
     bool isUnloaded() const { return m_Unloaded; }
     bool redrawPending() const { return m_ReDraw; }
     const QList<int> &diffRows() const { return m_DiffRows; }

@@ -6,6 +6,8 @@
 #include "diffview/frmPromptSave.h"
 #include "diffview/tests/ViewFixture.h"
 #include "engine/ClsComparePair.h"
+#include "engine/ClsOneRowDiff.h"
+#include "engine/ClsTxtCompareResult.h"
 #include "engine/ModCompare.h"
 #include "engine/ModExcel.h"
 #include "engine/TSingleSideConfig.h"
@@ -26,6 +28,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -517,4 +520,57 @@ TEST_F(LeftRightView, CloseDuringDrawingWaitsForIt)
         EXPECT_TRUE(view.isUnloaded()) << "the close came once the drawing had stopped";
     });
     EXPECT_TRUE(boxes.shown().empty());
+}
+
+// Red text (the second marking method) changes the workbooks: the tick then enables both Save
+// buttons, and closing offers to save them.
+TEST_F(LeftRightView, RedMarksChangeTheWorkbooks)
+{
+    makeDefaultBooks();
+    options->setShowDiffMethod(ClsSessionOption::ShowRedFont);
+    run([&](frmLeftRight &view) {
+        view.NeedReDraw();
+        view.Timer1_Timer();
+        EXPECT_FALSE(view.redrawPending());
+        const auto diff =
+            view.pair()->GetTxtRecorder()->GetResult().GetValue(ClsTxtCompareResult::PairKey(4, 4));
+        ASSERT_NE(diff, nullptr);
+        auto cellColour = [&](bool left, int row) {
+            return bookOf(left)->Worksheets()->Item(1)->Cells(row, 2).Font().ColorIndex().toLong();
+        };
+        EXPECT_EQ(cellColour(true, diff->NewLeftRow()), 3);
+        EXPECT_EQ(cellColour(false, diff->NewRightRow()), 3);
+        EXPECT_NE(cellColour(true, diff->NewLeftRow() + 1), 3);
+        view.Timer1_Timer();
+        EXPECT_TRUE(view.CmdLeftSave->isEnabled());
+        EXPECT_TRUE(view.CmdRightSave->isEnabled());
+        click(view.CmdQuit);
+        answerPrompt("dontsave");
+        EXPECT_TRUE(view.isUnloaded());
+    });
+}
+
+// Dragging the splitter bar: the frames take the new widths and each window fits its frame.
+TEST_F(LeftRightView, TheSplitterMovesTheFrames)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        view.resize(1000, 700);
+        settle();
+        const int before = view.frameLeft->width();
+        QTest::mousePress(view.Splitter, Qt::LeftButton, Qt::NoModifier, QPoint(1, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(-150, 10),
+                         view.Splitter->mapToGlobal(QPointF(-150, 10)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.Splitter, &move);
+        QTest::mouseRelease(view.Splitter, Qt::LeftButton, Qt::NoModifier, QPoint(1, 10));
+        settle();
+        EXPECT_LT(view.frameLeft->width(), before - 100);
+        EXPECT_EQ(view.frameRight->x(), view.Splitter->geometry().right() + 1);
+        EXPECT_EQ(widgetOf(mainOf(true))->size(), view.frameLeft->size());
+        EXPECT_EQ(widgetOf(mainOf(false))->size(), view.frameRight->size());
+        // Page Up and Page Down in the zoom box change nothing.
+        QTest::keyClick(view.CboSize->lineEdit(), Qt::Key_PageDown);
+        EXPECT_EQ(view.CboSize->currentText(), QStringLiteral("100%"));
+    });
 }

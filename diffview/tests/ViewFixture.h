@@ -121,4 +121,5 @@ protected:
     std::unique_ptr<ClsCompareCore> core;
     LeftRightViewSeam viewSeam;
     frmLeftRight *shownView = nullptr;
+
 };
