@@ -1065,6 +1065,8 @@ void frmLeftRight::compareAgain()
         // The cancel was this view's own: the session's other sheet pairs still come.
         ModCompare::SetCancelCompare(false);
     }
+    // The engine is done with the workbooks: the new alignment draws its marks at once.
+    m_Comparing = false;
     // A second run's view of the workbooks: aligned anew, the compared sheet alone.
     ignoringErrors([this] { BuildDiffList(); });
     ignoringErrors([this] {

@@ -574,3 +574,22 @@ TEST_F(LeftRightView, TheSplitterMovesTheFrames)
         EXPECT_EQ(view.CboSize->currentText(), QStringLiteral("100%"));
     });
 }
+
+// A view that cannot host the windows says why and closes itself.
+TEST_F(LeftRightView, HostingThatFailsClosesTheView)
+{
+    ClsCompareCore lonely;
+    frmLeftRight view;
+    view.SetOpt(&lonely); // no pair
+    bool unloaded = false;
+    QObject::connect(&view, &frmLeftRight::unloaded, [&] { unloaded = true; });
+    boxes.expect(vbOK);
+    view.show();
+    view.Form_Activate();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_TRUE(boxes.shown()[0].prompt.startsWith(QStringLiteral("error=91,")))
+        << boxes.shown()[0].prompt.toStdString();
+    EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("Quorva"));
+    EXPECT_TRUE(unloaded);
+    EXPECT_TRUE(hooks.calls.isEmpty());
+}
