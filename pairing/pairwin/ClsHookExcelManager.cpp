@@ -34,16 +34,11 @@ enum : DISPID {
 };
 
 const pairwin::DispatchMember g_members[] = {
-    {"UnLoadDebugWindow", DISPID_UnLoadDebugWindow},
-    {"AddPair", DISPID_AddPair},
-    {"RemoveAllPairs", DISPID_RemoveAllPairs},
-    {"StartHookOnePair", DISPID_StartHookOnePair},
-    {"StopHookOnePair", DISPID_StopHookOnePair},
-    {"SetSpyHook", DISPID_SetSpyHook},
-    {"OnRcv_WM_SCROLL", DISPID_OnRcv_WM_SCROLL},
-    {"RaiseScrollEvent", DISPID_RaiseScrollEvent},
-    {"ShowDebugWindow", DISPID_ShowDebugWindow},
-    {"GetChild", DISPID_GetChild},
+    {"UnLoadDebugWindow", DISPID_UnLoadDebugWindow}, {"AddPair", DISPID_AddPair},
+    {"RemoveAllPairs", DISPID_RemoveAllPairs},       {"StartHookOnePair", DISPID_StartHookOnePair},
+    {"StopHookOnePair", DISPID_StopHookOnePair},     {"SetSpyHook", DISPID_SetSpyHook},
+    {"OnRcv_WM_SCROLL", DISPID_OnRcv_WM_SCROLL},     {"RaiseScrollEvent", DISPID_RaiseScrollEvent},
+    {"ShowDebugWindow", DISPID_ShowDebugWindow},     {"GetChild", DISPID_GetChild},
     {"OnRcv_WM_PAINT", DISPID_OnRcv_WM_PAINT},
 };
 
@@ -87,8 +82,7 @@ ClsHookExcelManager::~ClsHookExcelManager()
 HRESULT ClsHookExcelManager::QueryInterface(REFIID riid, void **ppv)
 {
     if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch ||
-        riid == pairwin::IID__ClsHookExcelManager)
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == pairwin::IID__ClsHookExcelManager)
         *ppv = static_cast<pairwin::_ClsHookExcelManager *>(this);
     else if (riid == IID_IConnectionPointContainer)
         *ppv = static_cast<IConnectionPointContainer *>(this);
@@ -197,8 +191,7 @@ HRESULT ClsHookExcelManager::UnLoadDebugWindow()
     return S_OK;
 }
 
-HRESULT ClsHookExcelManager::AddPair(win::HWND hWndSpy, win::HWND hWndCtrl,
-                                     VARIANT_BOOL *result)
+HRESULT ClsHookExcelManager::AddPair(win::HWND hWndSpy, win::HWND hWndCtrl, VARIANT_BOOL *result)
 {
     const win::HWND key = ModHook::GetExcel7Wnd(hWndSpy);
     auto *pair = new ClsHookExcelPair(m_module);
@@ -307,8 +300,7 @@ bool ClsHookExcelManager::setSpyHook(bool fSet)
     return all;
 }
 
-HRESULT ClsHookExcelManager::OnRcv_WM_SCROLL(win::HWND hWnd, std::int32_t msgId,
-                                             std::int32_t nPos)
+HRESULT ClsHookExcelManager::OnRcv_WM_SCROLL(win::HWND hWnd, std::int32_t msgId, std::int32_t nPos)
 {
     const PairPointer pair = pairOf(hWnd);
     if (!pair) return S_OK;
@@ -317,8 +309,7 @@ HRESULT ClsHookExcelManager::OnRcv_WM_SCROLL(win::HWND hWnd, std::int32_t msgId,
     return RaiseScrollEvent(hWnd, msgId, nPos);
 }
 
-HRESULT ClsHookExcelManager::RaiseScrollEvent(win::HWND hWnd, std::int32_t msgId,
-                                              std::int32_t nPos)
+HRESULT ClsHookExcelManager::RaiseScrollEvent(win::HWND hWnd, std::int32_t msgId, std::int32_t nPos)
 {
     ComPtr<ClsHookExcelManager> keep(this);
     m_events.raiseDispatch(pairwin::DISPID_OnScrolled,

@@ -144,8 +144,7 @@ HRESULT ClsHookExcelPair::Invoke(DISPID dispId, quint16 flags, std::vector<Varia
 }
 
 HRESULT ClsHookExcelPair::Initialize(win::HINSTANCE hmodDll_, win::HOOKPROC hAddrGetMessage_,
-                                     win::HOOKPROC hAddkCallWndProc_,
-                                     win::HOOKPROC hAddrMouseProc_)
+                                     win::HOOKPROC hAddkCallWndProc_, win::HOOKPROC hAddrMouseProc_)
 {
     hmodDll = hmodDll_;
     hAddrGetMessage = hAddrGetMessage_;
@@ -154,8 +153,7 @@ HRESULT ClsHookExcelPair::Initialize(win::HINSTANCE hmodDll_, win::HOOKPROC hAdd
     return S_OK;
 }
 
-HRESULT ClsHookExcelPair::InitWnd(win::HWND hWndSpy_, win::HWND hWndSpyExcel7,
-                                  win::HWND hWndCtrl)
+HRESULT ClsHookExcelPair::InitWnd(win::HWND hWndSpy_, win::HWND hWndSpyExcel7, win::HWND hWndCtrl)
 {
     hWndSpy = hWndSpy_;
     m_hWndSpyVScroll = ModHook::GetScrollBarWnd(hWndSpyExcel7, 1);
@@ -237,9 +235,10 @@ HRESULT ClsHookExcelPair::OnRcv_WM_MOUSEWHEEL(win::HWND, std::int32_t)
 {
     // The wheel's own distance is not used: the follower takes the spied window's new position.
     const int position = win::GetScrollPos(m_hWndSpyVScroll, win::SB_CTL);
-    win::PostMessage(m_hWndCtrlExcel7, win::WM_VSCROLL,
-                     win::WPARAM(std::uint32_t(ModAPI::MakeWParam(win::SB_THUMBPOSITION, position))),
-                     m_hWndCtrlVScroll);
+    win::PostMessage(
+        m_hWndCtrlExcel7, win::WM_VSCROLL,
+        win::WPARAM(std::uint32_t(ModAPI::MakeWParam(win::SB_THUMBPOSITION, position))),
+        m_hWndCtrlVScroll);
     return S_OK;
 }
 

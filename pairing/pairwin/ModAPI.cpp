@@ -32,7 +32,9 @@ std::int32_t HiWord(std::int32_t value)
 
 QString Hex4(std::int32_t value)
 {
-    return QStringLiteral("%1").arg(std::uint32_t(value) & 0xFFFFu, 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1")
+        .arg(std::uint32_t(value) & 0xFFFFu, 4, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 QString Hex(std::int32_t value)

@@ -82,7 +82,7 @@ void OnCopyData(HWND hWnd, WPARAM wParam, LPARAM lParam)
     case WM_VSCROLL:
         // At once, while the spreadsheet waits: the follower is moved before this one scrolls.
         frmHookMsgRcv::instance().OnRcv_WM_SCROLL(reported, std::int32_t(data.dwData),
-                                                   params.wParam, params.lParam);
+                                                  params.wParam, params.lParam);
         break;
     case WM_MOUSEWHEEL:
         PostMessage(hWnd, WM_RCV_MOUSEWHEEL, WPARAM(std::uint32_t(reported)), params.lParam);

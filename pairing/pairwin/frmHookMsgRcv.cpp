@@ -124,12 +124,12 @@ void frmHookMsgRcv::OnRcv_WM_PAINT(HWND hWnd, std::int32_t msgId, std::int32_t w
         hooker->OnRcv_WM_PAINT(hWnd, msgId);
 }
 
-void frmHookMsgRcv::PrintMsg(HWND hWnd, std::int32_t msg, std::int32_t wParam,
-                             std::int32_t lParam, std::int32_t nPos)
+void frmHookMsgRcv::PrintMsg(HWND hWnd, std::int32_t msg, std::int32_t wParam, std::int32_t lParam,
+                             std::int32_t nPos)
 {
     if (!Visible() || !Label1) return;
     Label1->setText(QStringLiteral("hwnd=0x") + ModAPI::Hex(hWnd) + QStringLiteral(",msg=0x") +
                     ModAPI::Hex(msg) + QStringLiteral(",wParam=0x") + ModAPI::Hex(wParam) +
-                    QStringLiteral(",lParam=0x") + ModAPI::Hex(lParam) +
-                    QStringLiteral(",nPos=") + QString::number(nPos));
+                    QStringLiteral(",lParam=0x") + ModAPI::Hex(lParam) + QStringLiteral(",nPos=") +
+                    QString::number(nPos));
 }

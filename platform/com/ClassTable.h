@@ -24,8 +24,7 @@ public:
     HRESULT getClassObject(REFCLSID clsid, REFIID riid, void **ppv);
     // The class object of a class served by the module at an absolute path, without the
     // registry; the module stays loaded like one found through it.
-    HRESULT getClassObjectFromModule(const QString &path, REFCLSID clsid, REFIID riid,
-                                     void **ppv);
+    HRESULT getClassObjectFromModule(const QString &path, REFCLSID clsid, REFIID riid, void **ppv);
     HRESULT registerClassObject(REFCLSID clsid, IUnknown *factory, DWORD *cookie);
     HRESULT revokeClassObject(DWORD cookie);
     void freeUnusedLibraries();

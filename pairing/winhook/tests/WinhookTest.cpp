@@ -107,7 +107,10 @@ struct Watched
         for (HHOOK h : hooks)
             UnhookWindowsHookEx(h);
     }
-    void hook(int kind, HOOKPROC proc) { hooks.push_back(SetWindowsHookEx(kind, proc, nullptr, thread)); }
+    void hook(int kind, HOOKPROC proc)
+    {
+        hooks.push_back(SetWindowsHookEx(kind, proc, nullptr, thread));
+    }
 };
 
 LRESULT callWnd(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, int code = HC_ACTION)

@@ -110,8 +110,7 @@ TEST(ModHook, SubclassingKeepsCopyDataFromTheOldProcedureOnly)
     const HWND hb = registerWindow(&b, QStringLiteral("B"), WS_OVERLAPPEDWINDOW);
     SetWindowLongPtr(ha, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&oldProc));
     ModHook::SubclassWindow(ha);
-    EXPECT_EQ(GetWindowLongPtr(ha, GWLP_WNDPROC),
-              reinterpret_cast<LONG_PTR>(&ModHook::WindowProc));
+    EXPECT_EQ(GetWindowLongPtr(ha, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&ModHook::WindowProc));
     g_seenByOldProc.clear();
     COPYDATASTRUCT junk; // not a report: ignored, and still answered 0
     EXPECT_EQ(SendMessage(ha, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&junk)), 0);

@@ -75,8 +75,8 @@ TEST_F(Receiver, ScrollReportsMoveTheFollowerAndRaiseTheEventAtOnce)
         std::int32_t nPos;       // the position reported to the manager
         int rightRow, rightColumn;
     } cases[] = {
-        {"thumb track: the high word", WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 18), left.vbar(), 1,
-         1, 18, 19, 1},
+        {"thumb track: the high word", WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 18), left.vbar(), 1, 1,
+         18, 19, 1},
         {"thumb position", WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 12), left.hbar(), 1, 1, 12, 19,
          13},
         {"high word 0x8000 and more is negative", WM_VSCROLL, std::int32_t(MAKEWPARAM(5, 0x8000)),
@@ -167,14 +167,14 @@ TEST_F(Receiver, PrintsEachReportOnlyWhileShown)
     EXPECT_EQ(shown, pairwin::VARIANT_TRUE);
     EXPECT_TRUE(IsWindowVisible(receiverWindow()));
     report(L7, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 18), left.vbar());
-    EXPECT_EQ(form.LabelText(), QStringLiteral("hwnd=0x%1,msg=0x115,wParam=0x120005,lParam=0x%2,nPos=18")
-                                    .arg(QString::number(L7, 16).toUpper(),
-                                         QString::number(left.vbar(), 16).toUpper()));
+    EXPECT_EQ(
+        form.LabelText(),
+        QStringLiteral("hwnd=0x%1,msg=0x115,wParam=0x120005,lParam=0x%2,nPos=18")
+            .arg(QString::number(L7, 16).toUpper(), QString::number(left.vbar(), 16).toUpper()));
     report(L7, WM_MOUSEWHEEL, 0, 0);
     drainQueue();
-    EXPECT_EQ(form.LabelText(),
-              QStringLiteral("hwnd=0x%1,msg=0x20A,wParam=0x0,lParam=0x0,nPos=0")
-                  .arg(QString::number(L7, 16).toUpper()));
+    EXPECT_EQ(form.LabelText(), QStringLiteral("hwnd=0x%1,msg=0x20A,wParam=0x0,lParam=0x0,nPos=0")
+                                    .arg(QString::number(L7, 16).toUpper()));
     manager->put_ShowDebugWindow(pairwin::VARIANT_FALSE);
     EXPECT_FALSE(IsWindowVisible(receiverWindow()));
 }
