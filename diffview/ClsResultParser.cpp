@@ -6,6 +6,7 @@
 #include "engine/ClsComparePair.h"
 #include "engine/ClsOneRowDiff.h"
 #include "engine/ModExcel.h"
+#include "platform/excel/CellAddress.h"
 #include "platform/excel/Interior.h"
 #include "platform/excel/Range.h"
 #include "platform/excel/Worksheet.h"
@@ -58,13 +59,22 @@ QString rowsAddress(int first, int last)
     return QString::number(first) + QLatin1Char(':') + QString::number(last);
 }
 
-int lastUsedColumn(const ClsResultParser::SheetRef &sheet)
+// The last column that a whole row's format reaches, as the spreadsheet formats whole rows: at
+// least column IV, further when the sheet's cells do. Worked out once per pass: asking the sheet
+// for whole rows row by row would walk the sheet every time.
+int rowFormatLastColumn(const ClsResultParser::SheetRef &sheet)
 {
     const excel::Range used = sheet->UsedRange();
-    return used.Column() + used.Columns().Count() - 1;
+    return std::max(used.Column() + used.Columns().Count() - 1, excel::CellAddress::GridColumns);
 }
 
-// Holds no value, formula or comment up to the last used column.
+// Whole rows first to last, up to that column.
+excel::Range rowBlock(const ClsResultParser::SheetRef &sheet, int first, int last, int lastColumn)
+{
+    return sheet->Range(sheet->Cells(first, 1), sheet->Cells(last, lastColumn));
+}
+
+// Holds no value, formula or comment up to the column.
 bool isRowEmpty(const ClsResultParser::SheetRef &sheet, int row, int lastColumn)
 {
     for (int column = 1; column <= lastColumn; ++column) {
@@ -74,11 +84,40 @@ bool isRowEmpty(const ClsResultParser::SheetRef &sheet, int row, int lastColumn)
     return true;
 }
 
-bool isRowHatched(const ClsResultParser::SheetRef &sheet, int row)
+bool isHatched(const excel::Range &rows)
 {
-    const com::Variant pattern = sheet->Rows(rowsAddress(row, row)).Interior().Pattern();
+    const com::Variant pattern = rows.Interior().Pattern();
     return !pattern.isNull() && pattern.toLong() == ClsResultParser::xlPatternUp;
 }
+
+// A walk's position in an ascending list of rows. The walk only ever moves every entry from the
+// cursor on down by a row; the shift is counted once and given to each entry as the cursor passes
+// it, so that a walk over n rows costs n steps rather than n squared.
+class RowCursor
+{
+public:
+    explicit RowCursor(QList<int> &rows) : m_rows(rows) {}
+    bool atEnd() const { return m_next >= m_rows.size(); }
+    // The entry at the cursor, 0 past the end.
+    int peek() const { return atEnd() ? 0 : m_rows[m_next] + m_shift; }
+    // Every entry from the cursor on moves down one row.
+    void shiftRest() { ++m_shift; }
+    void advance()
+    {
+        if (!atEnd()) m_rows[m_next++] += m_shift;
+    }
+    // The entries not passed get their shift too.
+    void finish()
+    {
+        while (!atEnd())
+            advance();
+    }
+
+private:
+    QList<int> &m_rows;
+    qsizetype m_next = 0;
+    int m_shift = 0;
+};
 
 } // namespace
 
@@ -100,8 +139,6 @@ void ClsResultParser::ResetState()
     m_rightSingle.clear();
     m_matchedLeft.clear();
     m_matchedRight.clear();
-    m_leftSingleCursor = m_rightSingleCursor = 0;
-    m_matchedLeftCursor = m_matchedRightCursor = 0;
 }
 
 void ClsResultParser::SetPair(std::shared_ptr<ClsComparePair> pair)
@@ -140,38 +177,11 @@ void ClsResultParser::BuildMatchArrays()
     }
 }
 
-int ClsResultParser::PeekLeftMatchRow() const
-{
-    return m_matchedLeftCursor < m_matchedLeft.size() ? m_matchedLeft[m_matchedLeftCursor] : 0;
-}
-
-int ClsResultParser::PeekRightMatchRow() const
-{
-    return m_matchedRightCursor < m_matchedRight.size() ? m_matchedRight[m_matchedRightCursor] : 0;
-}
-
-void ClsResultParser::ShiftRowsFrom(QList<int> &rows, int first, int last)
-{
-    for (int i = std::max(first, 0); i <= last && i < rows.size(); ++i)
-        ++rows[i];
-}
-
-void ClsResultParser::ShiftAddedRowsFrom(QList<int> &rows, int first, int last)
-{
-    ShiftRowsFrom(rows, first, last);
-}
-
 void ClsResultParser::CalcInsertRows()
 {
     BuildMatchArrays();
     m_leftSingle = m_leftSingleFound;
     m_rightSingle = m_rightSingleFound;
-    m_leftSingleCursor = m_rightSingleCursor = 0;
-    m_matchedLeftCursor = m_matchedRightCursor = 0;
-    const int leftLast = int(m_leftSingle.size()) - 1, rightLast = int(m_rightSingle.size()) - 1;
-    const int matchedLeftLast = int(m_matchedLeft.size()) - 1;
-    const int matchedRightLast = int(m_matchedRight.size()) - 1;
-
     if (m_pair) {
         m_leftRoom = std::max(0, MaxSheetRows - m_pair->LeftEndRow());
         m_rightRoom = std::max(0, MaxSheetRows - m_pair->RightEndRow());
@@ -179,29 +189,32 @@ void ClsResultParser::CalcInsertRows()
         m_leftRoom = m_rightRoom = -1;
     }
 
+    RowCursor leftSingle(m_leftSingle), rightSingle(m_rightSingle);
+    RowCursor matchedLeft(m_matchedLeft), matchedRight(m_matchedRight);
     // One round per matched pair; the walk goes on until the single rows of both sides are
     // placed, so that rows inserted after the last pair, or on one side only, shift the rows
     // below them too.
-    while (m_leftSingleCursor <= leftLast || m_rightSingleCursor <= rightLast) {
-        // Left single rows above this pair's left row: the right sheet gets an empty row each.
-        const int a = PeekLeftMatchRow();
-        while (m_leftSingleCursor <= leftLast &&
-               (a <= 0 || m_leftSingle[m_leftSingleCursor] <= a)) {
-            ShiftRowsFrom(m_rightSingle, m_rightSingleCursor, rightLast);
-            ++m_leftSingleCursor;
-            ShiftAddedRowsFrom(m_matchedRight, m_matchedRightCursor, matchedRightLast);
+    while (!leftSingle.atEnd() || !rightSingle.atEnd()) {
+        // Left single rows above this pair's left row: the right sheet gets an empty row each,
+        // which moves the right rows still to come.
+        const int a = matchedLeft.peek();
+        while (!leftSingle.atEnd() && (a <= 0 || leftSingle.peek() <= a)) {
+            rightSingle.shiftRest();
+            leftSingle.advance();
+            matchedRight.shiftRest();
         }
         // Right single rows above this pair's right row: the left sheet gets one each.
-        const int b = PeekRightMatchRow();
-        while (m_rightSingleCursor <= rightLast &&
-               (b <= 0 || m_rightSingle[m_rightSingleCursor] <= b)) {
-            ShiftRowsFrom(m_leftSingle, m_leftSingleCursor, leftLast);
-            ++m_rightSingleCursor;
-            ShiftAddedRowsFrom(m_matchedLeft, m_matchedLeftCursor, matchedLeftLast);
+        const int b = matchedRight.peek();
+        while (!rightSingle.atEnd() && (b <= 0 || rightSingle.peek() <= b)) {
+            leftSingle.shiftRest();
+            rightSingle.advance();
+            matchedLeft.shiftRest();
         }
-        ++m_matchedLeftCursor;
-        ++m_matchedRightCursor;
+        matchedLeft.advance();
+        matchedRight.advance();
     }
+    matchedLeft.finish();
+    matchedRight.finish();
 }
 
 QList<int> ClsResultParser::InsertEmptyRows(const SheetRef &sheet, const QList<int> &rows, int room)
@@ -210,7 +223,11 @@ QList<int> ClsResultParser::InsertEmptyRows(const SheetRef &sheet, const QList<i
     if (!sheet || rows.isEmpty()) return done;
     QStringList runs;
     ModString::JoinAsRanges(rows, runs);
-    int inserted = 0;
+    int inserted = 0, lastColumn = excel::CellAddress::GridColumns;
+    try {
+        lastColumn = rowFormatLastColumn(sheet);
+    } catch (const BasicError &) {
+    }
     for (const QString &run : runs) {
         QString a, b;
         ModCommon::SplitOnce(run, QStringLiteral("-"), a, b);
@@ -229,7 +246,7 @@ QList<int> ClsResultParser::InsertEmptyRows(const SheetRef &sheet, const QList<i
         for (int row = first; row <= last; ++row)
             done.append(row);
         try {
-            sheet->Rows(address).Interior().setPattern(xlPatternUp);
+            rowBlock(sheet, first, last, lastColumn).Interior().setPattern(xlPatternUp);
         } catch (const BasicError &) {
             // an inserted row without its hatch stays empty; it is not deleted at saving
         }
@@ -331,9 +348,10 @@ void ClsResultParser::DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QLi
         // Looked at before anything is deleted, so that every row is judged where the list
         // says it is.
         try {
-            const int lastColumn = lastUsedColumn(sheet);
+            const int lastColumn = rowFormatLastColumn(sheet);
             for (int row : sortedRows(listed))
-                if (isRowHatched(sheet, row) && isRowEmpty(sheet, row, lastColumn))
+                if (isHatched(rowBlock(sheet, row, row, lastColumn)) &&
+                    isRowEmpty(sheet, row, lastColumn))
                     doomed.append(row);
         } catch (const BasicError &) {
             doomed.clear(); // a sheet that cannot be read loses no row
@@ -377,8 +395,8 @@ void ClsResultParser::UnmarkEditedRow(int row, const QList<int> &inserted, const
 {
     if (!sheet || !std::binary_search(inserted.begin(), inserted.end(), row)) return;
     try {
-        if (isRowHatched(sheet, row))
-            sheet->Rows(rowsAddress(row, row)).Interior().setColorIndex(xlColorIndexNone);
+        const excel::Range whole = sheet->Rows(rowsAddress(row, row));
+        if (isHatched(whole)) whole.Interior().setColorIndex(xlColorIndexNone);
     } catch (const BasicError &) {
     }
 }

@@ -99,10 +99,7 @@ public:
 private:
     void ResetState();
     void BuildMatchArrays();
-    int PeekLeftMatchRow() const;
-    int PeekRightMatchRow() const;
-    static void ShiftRowsFrom(QList<int> &rows, int first, int last);
-    static void ShiftAddedRowsFrom(QList<int> &rows, int first, int last);
+    // The walk: final rows of every single row and every matched row.
     void CalcInsertRows();
     // Inserts and hatches the runs of rows; returns the rows actually inserted.
     static QList<int> InsertEmptyRows(const SheetRef &sheet, const QList<int> &rows, int room);
@@ -122,10 +119,8 @@ private:
     // Single rows as the comparison found them, and their final rows after the walk.
     QList<int> m_leftSingleFound, m_rightSingleFound;
     QList<int> m_leftSingle, m_rightSingle;
-    int m_leftSingleCursor = 0, m_rightSingleCursor = 0;
     ClsMap m_leftAdded, m_rightAdded;
     QList<int> m_matchedLeft, m_matchedRight;
-    int m_matchedLeftCursor = 0, m_matchedRightCursor = 0;
     int m_leftRoom = -1, m_rightRoom = -1;
 
     QList<int> m_insertedLeft, m_insertedRight;

@@ -216,3 +216,26 @@ TEST(AlignSave, SavedFileHoldsOnlyTheUsersData)
     EXPECT_EQ(sheet->UsedRange().Interior().Pattern().toLong(), -4142);
     again->Quit();
 }
+
+TEST(AlignSave, TypingIntoAnInsertedRowKeepsIt)
+{
+    SavePair p;
+    p.right->Cells(8, 2).setValue(Variant(QStringLiteral("typed")));
+    EXPECT_FALSE(AlignedPair::hatched(p.right, 8));
+    EXPECT_FALSE(p.parser.leftAddedRows().GetObject().exists(QStringLiteral("8")));
+    // The one-row form, as the view passes a changed cell's row: only inserted rows lose a hatch.
+    p.left->Rows(QStringLiteral("1")).Interior().setPattern(ClsResultParser::xlPatternUp);
+    p.parser.On_LeftSheet_Change(1);
+    p.parser.On_LeftSheet_Change(6);
+    EXPECT_TRUE(AlignedPair::hatched(p.left, 1));
+    EXPECT_FALSE(AlignedPair::hatched(p.left, 6));
+    EXPECT_TRUE(AlignedPair::hatched(p.left, 5));
+    QList<int> visit;
+    p.parser.CreateDiffArray(visit);
+    EXPECT_EQ(visit, (QList<int>{3, 4, 5, 9})); // K3 differs; inserted rows 3-5 still listed
+
+    p.parser.DeleteRightAddedEmptyRows();
+    EXPECT_EQ(AlignedPair::rows(p.right), withRows(p.rightBefore, 7, {QStringLiteral("|typed|")}));
+    p.parser.DeleteLeftAddedEmptyRows();
+    EXPECT_EQ(AlignedPair::rows(p.left), withRows(p.leftBefore, 2, {QStringLiteral("||")}));
+}
