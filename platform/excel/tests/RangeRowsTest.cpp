@@ -118,23 +118,8 @@ TEST(RangeRows, ChangeFiresForValuesAndRowsButNotForFormats)
     EXPECT_EQ(seen, (std::vector<QString>{QStringLiteral("$7:$9"), QStringLiteral("$8:$8"),
                                           QStringLiteral("$B$2:$C$3")}));
     // A refused insertion raises no Change.
-    seen.clear();
     b.ws->Cells(65536, 1).setValue(Variant(1));
     seen.clear();
     EXPECT_EQ(errorNumberOf([&] { b.ws->Rows(QStringLiteral("1")).Insert(); }), 1004);
     EXPECT_TRUE(seen.empty());
-}
-
-TEST(RangeRows, FontColourIndexOnRangesAndRows)
-{
-    Book b;
-    b.ws->Range(QStringLiteral("A1:D3")).setValue(Variant(1));
-    b.ws->Range(QStringLiteral("B2:D2")).Font().setColorIndex(3);
-    EXPECT_EQ(b.ws->Range(QStringLiteral("B2:D2")).Font().ColorIndex().toLong(), 3);
-    EXPECT_TRUE(b.ws->Range(QStringLiteral("A2:D2")).Font().ColorIndex().isNull());
-    EXPECT_EQ(b.ws->Range(QStringLiteral("A2")).Font().ColorIndex().toLong(), -4105);
-    // automatic gives back the default colour
-    b.ws->Range(QStringLiteral("B2:D2")).Font().setColorIndex(-4105);
-    EXPECT_EQ(b.ws->Rows(QStringLiteral("2")).Font().ColorIndex().toLong(), -4105);
-    EXPECT_EQ(b.ws->Range(QStringLiteral("B2")).Font().Color().toLong(), 0);
 }
