@@ -61,7 +61,11 @@ void FontColourKeeper::paintRed(const SheetRef &sheet, int row, int firstColumn,
             next = s.last + 1;
         }
     if (next <= lastColumn) remember(sheet, row, next, lastColumn, added);
-    rowPart(sheet, row, firstColumn, lastColumn).Font().setColorIndex(RedIndex);
+    excel::Font font = rowPart(sheet, row, firstColumn, lastColumn).Font();
+    // Marks are drawn again and again; cells that are red already are left alone, so that the
+    // workbook does not count as changed each time.
+    if (added.empty() && isRed(font.ColorIndex())) return;
+    font.setColorIndex(RedIndex);
     if (added.empty()) return;
     std::vector<Span> &spans = m_rows[row];
     spans.insert(spans.end(), added.begin(), added.end());

@@ -123,9 +123,11 @@ TEST(AlignSave, FontColoursComeBack)
     EXPECT_EQ(p.left->Range(QStringLiteral("A8:C8")).Font().ColorIndex().toLong(), 3);
     // Red-text marks on a differing cell, drawn again and again by the view's timer.
     p.parser.markLeftCellRed(9, 1);
-    p.parser.markLeftCellRed(9, 1);
     p.parser.markLeftCellRed(9, 3);
     EXPECT_EQ(p.left->Cells(9, 1).Font().ColorIndex().toLong(), 3);
+    p.leftBook->setSaved(true);
+    p.parser.markLeftCellRed(9, 1); // drawn again: nothing changes
+    EXPECT_TRUE(p.leftBook->Saved());
     // The user picks a colour of their own for a red cell.
     p.left->Cells(8, 1).Font().setColorIndex(6);
 
