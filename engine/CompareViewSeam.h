@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <memory>
 
 class ClsCompareCore;
@@ -7,13 +9,12 @@ class ClsComparePair;
 
 // The difference view as the comparison core sees it. The view installs an implementation;
 // until then a detail run compares its pairs and shows nothing.
-class CompareViewSeam
+class CompareViewSeam : public Seam<CompareViewSeam>
 {
 public:
     virtual ~CompareViewSeam() = default;
     // Shows the pair side by side, modally: returns when the view has closed.
     virtual void ShowPairDetail(ClsCompareCore &core, std::shared_ptr<ClsComparePair> pair) = 0;
-
-    static void install(CompareViewSeam *seam);
-    static CompareViewSeam *installed();
 };
+
+extern template class Seam<CompareViewSeam>;

@@ -1,6 +1,5 @@
 #include "engine/ModApiType.h"
 
-#include "core/Twips.h"
 #include "platform/text/BasicText.h"
 #include "platform/win/Gdi.h"
 
@@ -22,11 +21,6 @@ int TwipsToPixels(int twips)
 int PointsToPixels(int points)
 {
     return TwipsToPixels(points * 20);
-}
-
-void installTwipsProvider()
-{
-    Twips::setDpiProvider([] { return GetScreenDpi(true); });
 }
 
 } // namespace ModApiType

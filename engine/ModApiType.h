@@ -10,8 +10,4 @@ int TwipsToPixels(int twips);
 // TwipsToPixels of points x 20.
 int PointsToPixels(int points);
 
-// Makes the program's twips helper (core/Twips.h) ask the screen through GetScreenDpi. Programs
-// with windows call it once at start.
-void installTwipsProvider();
-
 } // namespace ModApiType

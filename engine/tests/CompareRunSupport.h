@@ -46,8 +46,6 @@ QStringList reportLines(const QString &path, QString *error = nullptr);
 class FakeMainWindow : public CompareMainWindow, public CompareProgressBar
 {
 public:
-    FakeMainWindow();
-    ~FakeMainWindow() override;
     void InCompare(bool busy) override { busyStates.push_back(busy); }
     CompareProgressBar *ProgressBar1() override { return this; }
     void setVisible(bool visible) override { visibleStates.push_back(visible); }
@@ -61,22 +59,20 @@ public:
     std::function<void(int)> onValue;
 
 private:
-    CompareMainWindow *m_previous;
+    CompareMainWindow::Scope m_installed{this};
 };
 
 // The difference view: records the pairs shown (left and right sheet names).
 class FakeView : public CompareViewSeam
 {
 public:
-    FakeView();
-    ~FakeView() override;
     void ShowPairDetail(ClsCompareCore &core, std::shared_ptr<ClsComparePair> pair) override;
 
     QStringList pairsShown;
     QList<QList<int>> leftSingles; // left-only rows known to each pair shown
 
 private:
-    CompareViewSeam *m_previous;
+    CompareViewSeam::Scope m_installed{this};
 };
 
 } // namespace CompareRunSupport

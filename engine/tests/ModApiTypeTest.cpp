@@ -1,5 +1,4 @@
 #include "engine/ModApiType.h"
-#include "core/Twips.h"
 #include "platform/win/Gdi.h"
 
 #include <gtest/gtest.h>
@@ -9,11 +8,7 @@ namespace {
 struct ScreenDpi
 {
     explicit ScreenDpi(int dpi) { win::setScreenDpi(dpi); }
-    ~ScreenDpi()
-    {
-        win::setScreenDpi(0);
-        Twips::setDpiProvider({});
-    }
+    ~ScreenDpi() { win::setScreenDpi(0); }
 };
 
 } // namespace
@@ -36,14 +31,4 @@ TEST(ModApiType, ConvertsWithTheScreensResolutionAndHalvesToEven)
     EXPECT_EQ(ModApiType::GetScreenDpi(false), 96);
     EXPECT_EQ(ModApiType::PointsToPixels(12), 16);
     EXPECT_EQ(ModApiType::PointsToPixels(48), 64);
-}
-
-TEST(ModApiType, TheTwipsHelperAsksTheScreen)
-{
-    ScreenDpi screen(120);
-    ModApiType::installTwipsProvider();
-    EXPECT_EQ(Twips::dpi(), 120);
-    EXPECT_EQ(Twips::toPixels(1440), 120);
-    win::setScreenDpi(96);
-    EXPECT_EQ(Twips::dpi(), 96);
 }

@@ -44,6 +44,8 @@ struct SheetData
     // Set by every change to cells, comments, merges or row heights, so that a save rewrites
     // only the sheets that changed.
     bool modified = false;
+    // Counts those changes, so that what is worked out from the cells can be kept until the next.
+    std::uint64_t version = 0;
 
     static std::uint64_t commentKey(int row, int column)
     {

@@ -46,14 +46,27 @@ void Window::extent(int *rows, int *columns) const
         *columns = SheetMetrics::StandardColumns;
         return;
     }
-    SheetMetrics::gridExtent(sheet->data(), rows, columns);
+    extentOf(sheet->data(), rows, columns);
+}
+
+void Window::extentOf(const SheetData &sheet, int *rows, int *columns) const
+{
+    if (m_extent.sheet != &sheet || m_extent.version != sheet.version ||
+        m_extent.rowVectors != sheet.rows.size()) {
+        m_extent.sheet = &sheet;
+        m_extent.version = sheet.version;
+        m_extent.rowVectors = sheet.rows.size();
+        SheetMetrics::gridExtent(sheet, &m_extent.rows, &m_extent.columns);
+    }
+    *rows = m_extent.rows;
+    *columns = m_extent.columns;
 }
 
 bool Window::setView(const View &wanted)
 {
     std::shared_ptr<Worksheet> sheet = requireSheet();
     int rows = 0, columns = 0;
-    SheetMetrics::gridExtent(sheet->data(), &rows, &columns);
+    extentOf(sheet->data(), &rows, &columns);
     View v = wanted;
     v.zoom = std::clamp(v.zoom, 10, 400);
     v.scrollRow = std::clamp(v.scrollRow, 1, rows);
@@ -127,7 +140,7 @@ GridGeometry Window::geometry() const
     const QSize area = w ? w->cellArea() : WindowView::NominalArea;
     const int dpi = w ? w->dpi() : 96;
     int rows = 0, columns = 0;
-    SheetMetrics::gridExtent(sheet->data(), &rows, &columns);
+    extentOf(sheet->data(), &rows, &columns);
     const View v = view();
     return GridGeometry(sheet->data(), v.zoom, dpi, v.scrollRow, v.scrollColumn, area, rows,
                         columns);

@@ -54,10 +54,20 @@ public:
 private:
     std::shared_ptr<Worksheet> requireSheet() const;
     void changed() const;
+    // The sheet's grid extent, worked out again only when the sheet has changed.
+    void extentOf(const SheetData &sheet, int *rows, int *columns) const;
 
     std::weak_ptr<Application> m_application;
     mutable std::map<std::weak_ptr<Worksheet>, View, std::owner_less<std::weak_ptr<Worksheet>>>
         m_views;
+    struct Extent
+    {
+        const SheetData *sheet = nullptr;
+        std::uint64_t version = 0;
+        std::size_t rowVectors = 0;
+        int rows = 0, columns = 0;
+    };
+    mutable Extent m_extent;
 };
 
 } // namespace excel

@@ -93,7 +93,10 @@ std::vector<QString> Workbook::warnings() const
 
 void Workbook::markChanged(SheetData *sheet)
 {
-    if (sheet) sheet->modified = true;
+    if (sheet) {
+        sheet->modified = true;
+        ++sheet->version;
+    }
     m_saved = false;
     notifyWindow();
 }

@@ -290,7 +290,7 @@ void SheetGridWindow::paintEvent(QPaintEvent *)
         return;
     }
     const GridGeometry g = w->geometry();
-    SheetPainter painter(p, ws->book(), ws->data(), g, a);
+    SheetPainter painter(p, ws->book(), ws->data(), g, a, m_texts);
     painter.setFontPixels(kCellFontPixels);
     painter.setSelection(m_dragging != Hit::None ? m_dragSelection : selection(), m_activeRow,
                          m_activeColumn);

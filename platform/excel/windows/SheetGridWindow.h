@@ -2,6 +2,7 @@
 
 #include "platform/excel/SheetData.h"
 #include "platform/excel/windows/SheetPainter.h"
+#include "platform/excel/windows/TextCache.h"
 #include "platform/win/WindowHandler.h"
 
 #include <QWidget>
@@ -107,6 +108,7 @@ private:
     void showError(const QString &message);
 
     std::weak_ptr<Application> m_application;
+    TextCache m_texts;
     QScrollBar *m_vbar;
     QScrollBar *m_hbar;
     QTabBar *m_tabs;

@@ -5,6 +5,7 @@
 #include "platform/excel/SheetMetrics.h"
 #include "platform/excel/StyleCodes.h"
 #include "platform/excel/XmlText.h"
+#include "platform/excel/windows/TextCache.h"
 #include "platform/text/BasicText.h"
 
 #include <QBitmap>
@@ -13,6 +14,8 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace excel {
 
@@ -98,21 +101,53 @@ bool hasValue(const Cell &cell)
     return cell.kind != CellKind::Blank || cell.formula >= 0;
 }
 
-QString fittedNumber(double value, const QFontMetrics &fm, int width)
+// The number with as many significant digits as fit (exponent form where that is shorter), or
+// "#" all across when not even one digit does.
+QString fittedNumber(double value, TextCache &texts, int width)
 {
-    for (int digits = 15; digits >= 1; --digits) {
-        QString text = QString::number(value, 'g', digits).toUpper();
-        if (fm.horizontalAdvance(text) <= width) return text;
+    // Start from as many digits as there is room for.
+    const int room = width / std::max(1, texts.width(QStringLiteral("0")));
+    for (int digits = std::clamp(room + 1, 1, 14); digits >= 1; --digits) {
+        char buf[64];
+        const auto r =
+            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
+        if (r.ec != std::errc()) break;
+        QString text = QString::fromLatin1(buf, int(r.ptr - buf)).toUpper();
+        if (texts.width(text) <= width) return text;
     }
-    const int hashes = std::max(1, width / std::max(1, fm.horizontalAdvance(QLatin1Char('#'))));
+    const int hashes = std::max(1, width / std::max(1, texts.width(QStringLiteral("#"))));
     return QString(hashes, QLatin1Char('#'));
+}
+
+// A number as the runtime writes it (15 significant digits, plain between 1E-05 and 1E+15). The
+// shortest text that reads back as the number is that text whenever it has at most 15
+// significant digits, since a double carries more than 15; other numbers take the long way.
+QString numberText(double value)
+{
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 1e-5 && magnitude < 1e15) {
+        char buf[64];
+        const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+        if (result.ec == std::errc()) {
+            int significant = 0;
+            bool leading = true;
+            for (const char *p = buf; p < result.ptr; ++p) {
+                if (*p < '0' || *p > '9') continue;
+                if (leading && *p == '0') continue;
+                leading = false;
+                ++significant;
+            }
+            if (significant <= 15) return QString::fromLatin1(buf, int(result.ptr - buf));
+        }
+    }
+    return BasicText::fromDouble(value);
 }
 
 } // namespace
 
 SheetPainter::SheetPainter(QPainter &painter, const WorkbookData &book, const SheetData &sheet,
-                           const GridGeometry &geometry, const Areas &areas)
-    : m_p(painter), m_book(book), m_sheet(sheet), m_g(geometry), m_areas(areas)
+                           const GridGeometry &geometry, const Areas &areas, TextCache &texts)
+    : m_p(painter), m_texts(texts), m_book(book), m_sheet(sheet), m_g(geometry), m_areas(areas)
 {
     const CellRect visible{m_g.firstRow(), m_g.firstColumn(), m_g.lastVisibleRow(),
                            m_g.lastVisibleColumn()};
@@ -138,7 +173,7 @@ QString SheetPainter::displayText(const WorkbookData &book, const SheetData &she
         const CellStyle &style =
             cell.style < book.styles.size() ? book.styles[cell.style] : book.styles.front();
         if (style.isDate) return CellStore::value(book, cell).toText();
-        return BasicText::fromDouble(cell.value.number);
+        return numberText(cell.value.number);
     }
     case CellKind::Boolean:
         return cell.value.boolean ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
@@ -227,18 +262,20 @@ void SheetPainter::paint()
 
 void SheetPainter::paintGridLines()
 {
-    m_p.setPen(kGridLine);
+    // One-pixel rectangles: a plain span fill, cheaper than stroking lines.
     const QRect &a = m_areas.cells;
     const int bottom = std::min(a.bottom(), a.top() + m_g.rowTop(m_g.lastVisibleRow() + 1) - 1);
     const int right =
         std::min(a.right(), a.left() + m_g.columnLeft(m_g.lastVisibleColumn() + 1) - 1);
     for (int c = m_g.firstColumn(); c <= m_g.lastVisibleColumn(); ++c) {
         const int x = a.left() + m_g.columnLeft(c + 1) - 1;
-        if (m_g.columnLeft(c + 1) > m_g.columnLeft(c)) m_p.drawLine(x, a.top(), x, bottom);
+        if (m_g.columnLeft(c + 1) > m_g.columnLeft(c))
+            m_p.fillRect(QRect(x, a.top(), 1, bottom - a.top() + 1), kGridLine);
     }
     for (int r = m_g.firstRow(); r <= m_g.lastVisibleRow(); ++r) {
         const int y = a.top() + m_g.rowTop(r + 1) - 1;
-        if (m_g.rowTop(r + 1) > m_g.rowTop(r)) m_p.drawLine(a.left(), y, right, y);
+        if (m_g.rowTop(r + 1) > m_g.rowTop(r))
+            m_p.fillRect(QRect(a.left(), y, right - a.left() + 1, 1), kGridLine);
     }
 }
 
@@ -246,21 +283,41 @@ void SheetPainter::paintFills()
 {
     const int lastRow = m_g.lastVisibleRow();
     const int firstColumn = m_g.firstColumn(), lastColumn = m_g.lastVisibleColumn();
+    m_p.setBrushOrigin(0, 0);
+    // Neighbouring cells of one format are filled as one rectangle.
+    std::uint32_t runStyle = 0;
+    int runRow = 0, runFirst = 0, runLast = -1;
+    auto flush = [&] {
+        if (runLast < runFirst) return;
+        const QBrush brush = fillBrush(m_book.styles[runStyle]);
+        const QRect rect = cellRect(runRow, runFirst).united(cellRect(runRow, runLast));
+        if (brush.style() == Qt::TexturePattern) m_p.fillRect(rect, Qt::white);
+        m_p.fillRect(rect, brush);
+        runLast = runFirst - 1;
+    };
     for (int r = m_g.firstRow(); r <= lastRow && std::size_t(r) <= m_sheet.rows.size(); ++r) {
         const std::vector<Cell> &cells = m_sheet.rows[std::size_t(r - 1)];
         auto it = std::lower_bound(cells.begin(), cells.end(), firstColumn,
                                    [](const Cell &c, int col) { return c.column < col; });
         for (; it != cells.end() && it->column <= lastColumn; ++it) {
-            const CellStyle &style = styleOf(*it);
-            if (style.fillPattern == StyleCodes::PatternNone) continue;
-            if (!m_visibleMerges.empty() && coveredByMerge(r, it->column)) continue;
-            const QBrush brush = fillBrush(style);
-            if (brush.style() == Qt::NoBrush) continue;
-            const QRect rect = cellRect(r, it->column);
-            if (brush.style() == Qt::TexturePattern) m_p.fillRect(rect, Qt::white);
-            m_p.setBrushOrigin(0, 0);
-            m_p.fillRect(rect, brush);
+            const std::uint32_t style = it->style < m_book.styles.size() ? it->style : 0;
+            const CellStyle &format = m_book.styles[style];
+            const bool filled =
+                format.fillPattern != StyleCodes::PatternNone &&
+                (format.fillPattern != StyleCodes::PatternSolid || format.fillColor >= 0) &&
+                (m_visibleMerges.empty() || !coveredByMerge(r, it->column));
+            if (filled && runLast >= runFirst && runRow == r && runStyle == style &&
+                it->column == runLast + 1) {
+                runLast = it->column;
+                continue;
+            }
+            flush();
+            if (!filled) continue;
+            runStyle = style;
+            runRow = r;
+            runFirst = runLast = it->column;
         }
+        flush();
     }
 }
 
@@ -288,6 +345,10 @@ void SheetPainter::paintTexts()
     QFont font = m_p.font();
     font.setPixelSize(std::max(1, int(fontPixels + 0.5)));
     m_p.setFont(font);
+    m_texts.setFont(font);
+    const QFontMetrics fm(font);
+    m_ascent = fm.ascent();
+    m_descent = fm.descent();
     const int lastRow = m_g.lastVisibleRow();
     const int firstColumn = m_g.firstColumn(), lastColumn = m_g.lastVisibleColumn();
     const int areaRight = m_areas.cells.right() + 1;
@@ -342,43 +403,34 @@ void SheetPainter::paintTexts()
         const QRect rect = areaRect(*m);
         paintText(*first, rect, rect.right() + 1, m->firstRow);
     }
+    m_texts.flush(m_p);
 }
 
 void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight, int)
 {
     if (rect.height() < 4) return;
-    const QFontMetrics fm = m_p.fontMetrics();
     const int inner = rect.width() - 2 * kPadding;
-    QString text;
-    if (cell.kind == CellKind::Number && !styleOf(cell).isDate) {
-        text = BasicText::fromDouble(cell.value.number);
-        if (fm.horizontalAdvance(text) > inner) text = fittedNumber(cell.value.number, fm, inner);
-    } else {
-        text = displayText(m_book, m_sheet, cell);
-    }
+    const CellStyle &style = styleOf(cell);
+    QString text = displayText(m_book, m_sheet, cell);
     if (text.isEmpty()) return;
-    const int width = fm.horizontalAdvance(text);
+    int width = m_texts.width(text);
+    if (cell.kind == CellKind::Number && !style.isDate && width > inner) {
+        text = fittedNumber(cell.value.number, m_texts, inner);
+        width = m_texts.width(text);
+    }
     const Qt::Alignment align = alignment(m_book, cell);
     int x = rect.left() + kPadding;
     if (align == Qt::AlignRight)
         x = rect.right() - kPadding - width;
     else if (align == Qt::AlignHCenter)
         x = rect.left() + (rect.width() - width) / 2;
-    const int baseline = rect.bottom() - 1 - fm.descent();
-    const CellStyle &style = styleOf(cell);
-    QColor ink = style.fontColor >= 0 ? rgbColor(style.fontColor) : QColor(Qt::black);
-    if (cell.kind == CellKind::Blank) ink = Qt::gray; // a formula without a result
-    m_p.setPen(ink);
+    const int top = rect.bottom() - 1 - m_descent - m_ascent;
+    QRgb ink = style.fontColor >= 0 ? rgbColor(style.fontColor).rgb() : qRgb(0, 0, 0);
+    if (cell.kind == CellKind::Blank) ink = qRgb(128, 128, 128); // a formula without a result
+    if (top < rect.top() - 2) return;                            // the row is too low for the text
+    // Glyphs that would cross into the next filled cell are left out; numbers always fit.
     const int right = std::max(clipRight, rect.right() + 1);
-    if (x >= rect.left() && x + width <= right) {
-        m_p.drawText(x, baseline, text);
-        return;
-    }
-    m_p.save();
-    m_p.setClipRect(QRect(QPoint(rect.left(), rect.top()), QPoint(right - 1, rect.bottom())),
-                    Qt::IntersectClip);
-    m_p.drawText(x, baseline, text);
-    m_p.restore();
+    m_texts.draw(x, top, text, ink, right);
 }
 
 void SheetPainter::paintComments()
@@ -436,7 +488,9 @@ void SheetPainter::paintSelection()
 void SheetPainter::paintHeaders()
 {
     QFont font = m_p.font();
-    font.setPixelSize(std::max(8, int(m_fontPixels * 0.8 + 0.5)));
+    // Row numbers shrink with the rows when zoomed out, so that they stay apart.
+    const double rowPixels = m_g.pixels(m_sheet.defaultRowHeight);
+    font.setPixelSize(std::max(6, int(std::min(m_fontPixels * 0.8, rowPixels * 0.75) + 0.5)));
     m_p.setFont(font);
     const QRect &cells = m_areas.cells;
     m_p.fillRect(m_areas.columnHeader, kHeaderFill);

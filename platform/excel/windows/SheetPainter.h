@@ -4,12 +4,15 @@
 #include "platform/excel/WorkbookData.h"
 
 #include <QBrush>
+#include <QColor>
 #include <QRect>
 #include <QString>
 
 class QPainter;
 
 namespace excel {
+
+class TextCache;
 
 // Draws what a sheet window shows of one sheet: cells with their values as text, font and fill
 // colours, fill patterns, merged areas, comment marks, grid lines, the selection and the row
@@ -25,8 +28,9 @@ public:
         QRect corner;       // above the row header
     };
 
+    // The texts are laid out through the cache, which the window keeps from paint to paint.
     SheetPainter(QPainter &painter, const WorkbookData &book, const SheetData &sheet,
-                 const GridGeometry &geometry, const Areas &areas);
+                 const GridGeometry &geometry, const Areas &areas, TextCache &texts);
     // The selection and its active cell, drawn over the cells.
     void setSelection(const CellRect &selection, int activeRow, int activeColumn);
     // The size of the cells' text at 100 percent, in pixels.
@@ -57,6 +61,8 @@ private:
     bool coveredByMerge(int row, int column) const;
 
     QPainter &m_p;
+    TextCache &m_texts;
+    int m_ascent = 0, m_descent = 0;
     const WorkbookData &m_book;
     const SheetData &m_sheet;
     const GridGeometry &m_g;
