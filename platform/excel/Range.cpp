@@ -492,6 +492,7 @@ void Range::setRowHeight(double points)
     SheetData &sheet = m_sheet->data();
     if (m_rect.firstRow == 1 && m_rect.lastRow == CellAddress::MaxRows) {
         sheet.defaultRowHeight = points;
+        sheet.defaultRowHeightSet = true;
         sheet.rowHeights.clear();
     } else {
         for (int row = m_rect.firstRow; row <= m_rect.lastRow; ++row)

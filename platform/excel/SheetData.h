@@ -34,6 +34,10 @@ struct SheetData
     std::vector<CellRect> merges;
     std::map<int, double> rowHeights; // points, for rows with their own height
     double defaultRowHeight = 15.0;
+    // The default height was set on purpose (the file says so, or RowHeight was set on whole
+    // rows): programs must show rows without a height of their own at it, not fit them to
+    // their contents.
+    bool defaultRowHeightSet = false;
     // Column widths in points (a file's character widths converted on reading; 0 for a hidden
     // column), for columns with their own width; 48 points is the standard column.
     std::map<int, double> columnWidths;

@@ -25,7 +25,8 @@ public:
 
     // False on malformed data; error() then says what and where.
     bool feed(const char *data, std::size_t size);
-    // Call after the last chunk: false when the document ended early.
+    // Call after the last chunk: false when the document ended early or held no worksheet
+    // (an empty part, one that is not XML, one whose root element is not <worksheet>).
     bool finish();
     QString error() const { return m_error; }
 
@@ -52,6 +53,8 @@ private:
     bool startFormula(const char *attrs, const char *end);
     bool endCell();
     bool fail(const QString &what, const char *at);
+    bool checkOutsideText(const char *b, const char *e);
+    bool startRoot(const char *name, std::size_t length, const char *at);
 
     SheetData *m_sheet;
     WorkbookData *m_book;
@@ -66,6 +69,8 @@ private:
     QString m_error;
 
     std::vector<std::uint64_t> m_stack; // the open elements' names, as nameHash gives them
+    bool m_rootSeen = false;            // the document's element has begun
+    std::int64_t m_fed = 0;             // bytes fed so far
     bool m_inSheetData = false;
     bool m_defaultWidthGiven = false; // defaultColWidth wins over baseColWidth
     bool m_inCell = false;

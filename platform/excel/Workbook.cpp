@@ -19,6 +19,13 @@ Workbook::Workbook(std::weak_ptr<Application> application, std::unique_ptr<Workb
     : m_application(std::move(application)), m_data(std::move(data)), m_name(name),
       m_readOnly(readOnly)
 {
+    // The sheet the file was saved with in front, else the first visible one.
+    const int active = m_data->activeSheet;
+    if (active >= 0 && active < int(m_data->sheets.size()) &&
+        m_data->sheets[std::size_t(active)]->visible == -1) {
+        m_activeSheet = m_data->sheets[std::size_t(active)].get();
+        return;
+    }
     if (!m_data->sheets.empty()) m_activeSheet = m_data->sheets.front().get();
     for (auto &sheet : m_data->sheets)
         if (sheet->visible == -1) {
@@ -113,10 +120,10 @@ void Workbook::notifyWindow()
     if (std::shared_ptr<Application> app = m_application.lock()) app->notifyContentChanged();
 }
 
-void Workbook::write(const QString &path)
+void Workbook::write(const QString &path, XlsxWriter::Link link)
 {
     QString error;
-    if (!XlsxWriter::save(*m_data, path, &error))
+    if (!XlsxWriter::save(*m_data, path, &error, link))
         ModelErrors::refuse(
             error.isEmpty()
                 ? QStringLiteral("Cannot save \"%1\".").arg(QDir::toNativeSeparators(path))
@@ -178,10 +185,10 @@ void Workbook::Save()
             QStringLiteral("\"%1\" was read from a legacy .xls file, which is never overwritten; "
                            "save it under an .xlsx name with SaveAs.")
                 .arg(m_name));
-    write(m_data->path);
+    write(m_data->path, m_link);
 }
 
-void Workbook::SaveAs(const QString &fileName)
+void Workbook::SaveAs(const QString &fileName, XlsxWriter::Link link)
 {
     check();
     QString path = fileName;
@@ -197,7 +204,8 @@ void Workbook::SaveAs(const QString &fileName)
             QStringLiteral("\"%1\": a workbook file name must end in .xlsx or .xlsm.")
                 .arg(QDir::toNativeSeparators(fileName)));
     }
-    write(path);
+    write(path, link);
+    m_link = link;
     m_readOnly = false;
 }
 
