@@ -4,6 +4,7 @@
 #include <memory>
 
 class ClsComparePair;
+class ClsResultParser;
 
 namespace excel {
 class Range;
@@ -16,8 +17,6 @@ class Worksheet;
 class ViewAligner
 {
 public:
-    using SheetRef = std::shared_ptr<excel::Worksheet>;
-
     ViewAligner();
     ~ViewAligner();
     ViewAligner(const ViewAligner &) = delete;
@@ -30,6 +29,10 @@ public:
     void deleteAddedRows(bool left);
     // An edit of the side's sheet (every row of the changed range).
     void sheetChanged(bool left, const excel::Range &target);
-    // Red text on one cell of the side's sheet.
-    void markCellRed(bool left, const SheetRef &sheet, int row, int column);
+    // Red text on one cell of the side's aligned sheet; its own colour comes back before the
+    // side is saved.
+    void markCellRed(bool left, int row, int column);
+
+private:
+    std::unique_ptr<ClsResultParser> m_parser;
 };

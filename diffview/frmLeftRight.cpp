@@ -4,6 +4,7 @@
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
 #include "core/Twips.h"
+#include "diffview/ClsExcelDraw.h"
 #include "diffview/HookManagerSeam.h"
 #include "diffview/SessionOptionDialogSeam.h"
 #include "diffview/ViewAligner.h"
@@ -596,6 +597,7 @@ void frmLeftRight::UpdateSaveButtons()
 
 void frmLeftRight::sheetChanged(bool left, const excel::Range &target)
 {
+    if (m_Drawing) m_EditedWhileDrawing[left ? 0 : 1] = true;
     if (m_Aligner) m_Aligner->sheetChanged(left, target);
     (left ? CmdLeftSave : CmdRightSave)->setEnabled(true);
 }
@@ -783,15 +785,37 @@ void frmLeftRight::afterDrawing(std::function<void()> command)
 
 void frmLeftRight::DrawDiffOverlay(int first, int count)
 {
-    // Ellipses over the windows come with the difference marks.
-    (void)visiblePairs(first, count);
+    const std::vector<MarkedPair> pairs = visiblePairs(first, count);
+    ClsExcelDraw left, right;
+    left.Initialize(m_LeftApp);
+    left.BeginDraw();
+    right.Initialize(m_RightApp);
+    right.BeginDraw();
+    for (const MarkedPair &p : pairs) {
+        const std::shared_ptr<ClsMap> fields = p.diff->GetFieldMap();
+        left.DrawDiffCols(p.diff->NewLeftRow(), *fields);
+        right.DrawDiffCols(p.diff->NewRightRow(), *fields);
+    }
+    left.EndDraw();
+    right.EndDraw();
 }
 
 void frmLeftRight::ColorDiffCells(int first, int count)
 {
+    // Red marks are not the user's changes (their colours go before a save): a workbook saved
+    // before them stays saved, unless the user edited it meanwhile.
+    const bool leftSaved = isSaved(book(true));
+    const bool rightSaved = isSaved(book(false));
+    m_EditedWhileDrawing[0] = m_EditedWhileDrawing[1] = false;
     for (const MarkedPair &p : visiblePairs(first, count)) {
-        if (m_StopDrawing || m_Unloaded) return;
+        if (m_StopDrawing || m_Unloaded) break;
         ColorRowDiff(p.diff->NewLeftRow(), p.diff->NewRightRow(), p.diff->GetFieldMap());
+    }
+    if (m_Unloaded) return;
+    for (bool left : {true, false}) {
+        const BookRef b = book(left);
+        if (b && (left ? leftSaved : rightSaved) && !m_EditedWhileDrawing[left ? 0 : 1])
+            ignoringErrors([&] { b->setSaved(true); });
     }
 }
 
@@ -806,8 +830,8 @@ void frmLeftRight::ColorRowDiff(int leftRow, int rightRow, const std::shared_ptr
         if (m_StopDrawing || m_Unloaded || !m_Aligner) return;
         ignoringErrors([&] {
             const int column = ModCommon::ParseColumn(key);
-            m_Aligner->markCellRed(true, m_LeftSheet, leftRow, column);
-            m_Aligner->markCellRed(false, m_RightSheet, rightRow, column);
+            m_Aligner->markCellRed(true, leftRow, column);
+            m_Aligner->markCellRed(false, rightRow, column);
         });
     }
 }

@@ -214,7 +214,8 @@ private:
     bool m_CloseWhenIdle = false; // a close waits for Compare again to end
     bool m_Drawing = false;
     bool m_StopDrawing = false;
-    bool m_Prompting = false; // the save prompt is open
+    bool m_EditedWhileDrawing[2] = {false, false}; // left, right
+    bool m_Prompting = false;                      // the save prompt is open
     int m_YieldMs = 30;
     std::vector<std::function<void()>> m_AfterDrawing;
     bool m_LeftAlerts = true, m_RightAlerts = true; // DisplayAlerts before the view turned it off

@@ -248,7 +248,7 @@ TEST_F(LeftRightView, AnEditEnablesSaveAndSavingWritesTheUsersValue)
         click(view.CmdQuit);
     });
     const QStringList rows = readBack(file("L.xlsx"));
-    ASSERT_EQ(rows.size(), 12);
+    ASSERT_EQ(rows.size(), 12) << rows.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(rows[0], QStringLiteral("k1|1|x"));
     EXPECT_EQ(rows[1], QStringLiteral("k2|77|x"));
     EXPECT_EQ(rows[11], QStringLiteral("k12|12|x"));
@@ -522,31 +522,91 @@ TEST_F(LeftRightView, CloseDuringDrawingWaitsForIt)
     EXPECT_TRUE(boxes.shown().empty());
 }
 
-// Red text (the second marking method) changes the workbooks: the tick then enables both Save
-// buttons, and closing offers to save them.
-TEST_F(LeftRightView, RedMarksChangeTheWorkbooks)
+// Red text (the second marking method) marks the differing cells and the one-side rows, but
+// is not the user's change: nothing asks to save it, and a saved file holds the user's colours.
+TEST_F(LeftRightView, RedMarksAreNotTheUsersChanges)
 {
     makeDefaultBooks();
     options->setShowDiffMethod(ClsSessionOption::ShowRedFont);
     run([&](frmLeftRight &view) {
-        view.NeedReDraw();
-        view.Timer1_Timer();
-        EXPECT_FALSE(view.redrawPending());
+        auto colour = [&](bool left, int row, int column) {
+            return bookOf(left)->Worksheets()->Item(1)->Cells(row, column).Font().ColorIndex();
+        };
         const auto diff =
             view.pair()->GetTxtRecorder()->GetResult().GetValue(ClsTxtCompareResult::PairKey(4, 4));
         ASSERT_NE(diff, nullptr);
-        auto cellColour = [&](bool left, int row) {
-            return bookOf(left)->Worksheets()->Item(1)->Cells(row, 2).Font().ColorIndex().toLong();
-        };
-        EXPECT_EQ(cellColour(true, diff->NewLeftRow()), 3);
-        EXPECT_EQ(cellColour(false, diff->NewRightRow()), 3);
-        EXPECT_NE(cellColour(true, diff->NewLeftRow() + 1), 3);
+        EXPECT_EQ(colour(true, diff->NewLeftRow(), 2).toLong(), 3);
+        EXPECT_EQ(colour(false, diff->NewRightRow(), 2).toLong(), 3);
+        EXPECT_NE(colour(true, diff->NewLeftRow(), 1).toLong(), 3);
+        EXPECT_NE(colour(true, diff->NewLeftRow() + 1, 2).toLong(), 3);
+        view.NeedReDraw();
         view.Timer1_Timer();
-        EXPECT_TRUE(view.CmdLeftSave->isEnabled());
-        EXPECT_TRUE(view.CmdRightSave->isEnabled());
-        click(view.CmdQuit);
-        answerPrompt("dontsave");
+        view.Timer1_Timer();
+        EXPECT_FALSE(view.CmdLeftSave->isEnabled());
+        EXPECT_FALSE(view.CmdRightSave->isEnabled());
+        EXPECT_TRUE(bookOf(true)->Saved());
+
+        typeInto(view, true, 2, 3, QStringLiteral("e"));
+        click(view.CmdLeftSave);
+        EXPECT_FALSE(view.CmdLeftSave->isEnabled());
+        view.NeedReDraw();
+        view.Timer1_Timer(); // the marks come back on screen, the workbook stays saved
+        EXPECT_TRUE(bookOf(true)->Saved());
+        click(view.CmdQuit); // nothing asked
         EXPECT_TRUE(view.isUnloaded());
+    });
+    EXPECT_EQ(readBack(file("L.xlsx")),
+              QStringList({"k1|1|x", "k2|2|e", "k3|3|x", "k4|4|x", "k5|5|x", "k6|6|x", "k7|7|x",
+                           "k8|8|x", "k9|9|x", "k10|10|x", "k11|11|x", "k12|12|x"}));
+    QString output;
+    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"PY(
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1])["Data"]
+red = [c.coordinate for row in ws.iter_rows() for c in row
+       if c.font is not None and c.font.color is not None and
+          (c.font.color.rgb in ("FFFF0000", "00FF0000") or c.font.color.indexed in (2, 10))]
+fills = [c.coordinate for row in ws.iter_rows() for c in row if c.fill.fill_type]
+print("red", red, "fills", fills)
+)PY"),
+                                   {file("L.xlsx")}, &output),
+              0)
+        << output.toStdString();
+    EXPECT_EQ(output.trimmed(), QStringLiteral("red [] fills []"));
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+// Next and Previous step through the rows to visit (differing pairs and the rows inserted to
+// face one-side rows), scrolling both windows to the same row; at either end the line says so.
+TEST_F(LeftRightView, NextAndPreviousDifference)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        // k4 differs; k99 (right only) faces an inserted row 7 on the left; k9 differs on the
+        // aligned row 10; k11 (left only) faces an inserted row 12 on the right.
+        EXPECT_EQ(view.diffRows(), (QList<int>{4, 7, 10, 12}));
+        EXPECT_EQ(view.txtResult->text(), QString::fromUtf8("差异行数：4"));
+        const struct
+        {
+            int button; // 1 next, 2 previous
+            int row;    // both windows' top row afterwards
+            bool end;   // "找不到更多差异" shown
+        } steps[] = {{0, 4, false},  {1, 7, false}, {1, 10, false}, {1, 12, false}, {1, 12, true},
+                     {2, 10, false}, {2, 7, false}, {2, 4, false},  {2, 4, true},   {1, 7, false}};
+        for (const auto &step : steps) {
+            if (step.button) click(view.ToolbarButtons.at(step.button - 1));
+            EXPECT_EQ(scrollRowOf(true), step.row);
+            EXPECT_EQ(scrollRowOf(false), step.row);
+            EXPECT_EQ(view.txtNoMoreDiff->isVisible(), step.end);
+        }
+        // Rows face each other: the same key on both sides of a matched row.
+        auto text = [&](bool left, int row) {
+            return bookOf(left)->Worksheets()->Item(1)->Cells(row, 1).Value().toText();
+        };
+        EXPECT_EQ(text(true, 10), QStringLiteral("k9"));
+        EXPECT_EQ(text(false, 10), QStringLiteral("k9"));
+        EXPECT_EQ(text(true, 7), QString());
+        EXPECT_EQ(text(false, 7), QStringLiteral("k99"));
+        EXPECT_EQ(text(false, 13), QStringLiteral("k12"));
     });
 }
 

@@ -6,6 +6,7 @@
 #include "engine/ModCompare.h"
 #include "engine/TSingleSideConfig.h"
 #include "platform/excel/Application.h"
+#include "platform/excel/Window.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/windows/SheetAppView.h"
 #include "platform/excel/windows/SheetGridWindow.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 
 FakeHooks::Manager::~Manager()
 {
@@ -64,6 +66,8 @@ void ViewFixture::SetUp()
     options->setCompareItem(1);
     options->setCompareAllCol(true);
     options->setShowDiffMethod(ClsSessionOption::ShowEllipses);
+    options->setShowLeftSingleInXls(true);
+    options->setShowRightSingleInXls(true);
     options->leftSelected().Add(QStringLiteral("Data"), QStringLiteral("1"));
     options->rightSelected().Add(QStringLiteral("Data"), QStringLiteral("1"));
     options->setCompareInDetail(true);
@@ -162,6 +166,9 @@ void ViewFixture::typeInto(frmLeftRight &view, bool left, int row, int column,
                            const QString &text) const
 {
     excel::SheetGridWindow *g = grid(view, left);
+    // Scrolled so that the cell shows, as the user would.
+    const auto &side = left ? core->m_leftObj : core->m_rightObj;
+    side->GetExcelApp()->ActiveWindow()->setScrollRow(std::max(1, row - 2));
     QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->cellRect(row, column).center());
     QTest::keyClicks(g, text);
     ASSERT_NE(g->editor(), nullptr);

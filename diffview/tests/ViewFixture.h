@@ -121,5 +121,4 @@ protected:
     std::unique_ptr<ClsCompareCore> core;
     LeftRightViewSeam viewSeam;
     frmLeftRight *shownView = nullptr;
-
 };
