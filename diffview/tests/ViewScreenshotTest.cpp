@@ -72,9 +72,10 @@ book("R.xlsx", right)
                                    view.CmdAdvanceOption,
                                    view.txtResult};
         for (int i = 0; i < row.size(); ++i) {
-            if (auto *b = qobject_cast<QAbstractButton *>(row[i]))
+            if (auto *b = qobject_cast<QAbstractButton *>(row[i])) {
                 EXPECT_GE(b->width(), b->minimumSizeHint().width())
                     << b->objectName().toStdString() << " is clipped";
+            }
             for (int j = i + 1; j < row.size(); ++j)
                 EXPECT_FALSE(row[i]->geometry().intersects(row[j]->geometry()))
                     << row[i]->objectName().toStdString() << " overlaps "
