@@ -425,13 +425,19 @@ book("R.xlsx", rows)
         EXPECT_EQ(view.txtResult->text(), QString::fromUtf8("完全相等"));
         // Another program changes the right file meanwhile.
         makeBooks(QStringLiteral(R"PY(
-book("R.xlsx", [["k1", 1], ["k2", 20], ["k3", 3], ["k4", 40], ["k5", 5]])
+book("R.xlsx", [["k1", 1], ["k2", 20], ["new", 0], ["k3", 3], ["k4", 40], ["k5", 5]])
 )PY"));
         hooks.calls.clear();
         click(view.CmdCompareAgain); // nothing unsaved: no question
+        // Lined up anew: k2 differs, "new" faces an inserted row 3 on the left, k4 differs.
+        EXPECT_EQ(view.diffRows(), (QList<int>{2, 3, 5}));
+        EXPECT_EQ(view.txtResult->text(), QString::fromUtf8("差异行数：3"));
+        EXPECT_EQ(scrollRowOf(true), 2);
+        EXPECT_EQ(scrollRowOf(false), 2);
         EXPECT_EQ(core->m_rightObj->GetDoc()->Worksheets()->Item(1)->Cells(2, 2).Value().toText(),
                   QStringLiteral("20"));
-        EXPECT_EQ(view.txtResult->text().left(5), QString::fromUtf8("差异行数："));
+        EXPECT_EQ(bookOf(true)->Worksheets()->Item(1)->Cells(4, 1).Value().toText(),
+                  QStringLiteral("k3"));
         const HWND l = mainOf(true), r = mainOf(false);
         EXPECT_EQ(hooks.calls, (QStringList{QStringLiteral("RemoveAllPairs"),
                                             QStringLiteral("AddPair %1 %2").arg(l).arg(r),
@@ -652,4 +658,28 @@ TEST_F(LeftRightView, HostingThatFailsClosesTheView)
     EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("Quorva"));
     EXPECT_TRUE(unloaded);
     EXPECT_TRUE(hooks.calls.isEmpty());
+}
+
+// The copy buttons (hidden in the toolbar) copy the current row's values to the other side; the
+// target's Save button follows at once.
+TEST_F(LeftRightView, CopyingTheCurrentRow)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        ASSERT_EQ(view.diffRows().value(0), 4);
+        view.Toolbar1_ButtonClick(3); // left to right
+        EXPECT_EQ(bookOf(false)->Worksheets()->Item(1)->Cells(4, 2).Value().toText(),
+                  QStringLiteral("4"));
+        EXPECT_TRUE(view.CmdRightSave->isEnabled());
+        EXPECT_FALSE(view.CmdLeftSave->isEnabled());
+        view.Toolbar1_ButtonClick(1);
+        view.Toolbar1_ButtonClick(1); // row 10: k9, whose C differs
+        bookOf(false)->Worksheets()->Item(1)->Cells(10, 3).setValue(
+            com::Variant(QStringLiteral("R")));
+        view.Toolbar1_ButtonClick(4); // right to left
+        EXPECT_EQ(bookOf(true)->Worksheets()->Item(1)->Cells(10, 3).Value().toText(),
+                  QStringLiteral("R"));
+        EXPECT_TRUE(view.CmdLeftSave->isEnabled());
+        EXPECT_FALSE(view.txtNoMoreDiff->isVisible());
+    });
 }
