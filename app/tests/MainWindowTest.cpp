@@ -339,12 +339,20 @@ TEST_F(MainWindow, ACommandLinePairOpensOneUntitledSessionWithBothPaths)
 {
     const QString left = touch("left book.xlsx");
     const QString right = touch("right.xlsx");
+    // Both files are empty, no workbooks: reading their sheets fails with a message each, and
+    // the automatic comparison then finds no sheet selected.
+    for (int i = 0; i < 3; ++i)
+        boxes.expect(win::vbOK);
     start(left + "?" + right + " /A");
     EXPECT_EQ(sessionNames(), QStringList{"New Project 1"});
     frmSession *frm = session("New Project 1");
     EXPECT_EQ(frm->TxtLeftFileName->text(), left);
     EXPECT_EQ(frm->txtRightFileName->text(), right);
     EXPECT_TRUE(window->m_CmdPara.AutoRun());
+    ASSERT_EQ(boxes.shown().size(), 3u);
+    EXPECT_TRUE(boxes.shown()[0].prompt.contains(left));
+    EXPECT_TRUE(boxes.shown()[1].prompt.contains(right));
+    EXPECT_EQ(boxes.shown()[2].prompt, "请选择要比较的工作表");
 }
 
 TEST_F(MainWindow, ACommandLineProjectOpensItsSessionAndAMissingPairOpensNothing)
@@ -414,7 +422,9 @@ TEST_F(MainWindow, SessionCommandsReachTheActiveWindow)
     window->mnuSwitchLeftRight->trigger();
     EXPECT_EQ(frm->TxtLeftFileName->text(), "/l.xlsx");
     window->ToolbarMain_ButtonClick("tlbUnknown");
+    boxes.expect(win::vbOK);
     window->mnuSessionOption->trigger();
+    EXPECT_EQ(boxes.pendingAnswers(), 0) << "the session options command reached the window";
     EXPECT_EQ(sessionNames().size(), 1);
 }
 

@@ -7,8 +7,10 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -51,6 +53,41 @@ TEST_F(Screenshot, RendersTheMainWindow)
     EXPECT_TRUE(w->grab().toImage().save(QDir(dir).filePath("frmMain-busy.png")));
     EXPECT_TRUE(ProductIcon::pixmap(128).save(QDir(dir).filePath("Quorva.png")));
     w->InCompare(false);
+}
+
+// The session window alone in the main window's session area, at its designed size and at a
+// smaller and a larger one, each of its three pages: frmSession-<width>x<height>-p<page>.png.
+TEST_F(Screenshot, RendersTheSessionWindow)
+{
+    frmMain *w = start();
+    w->resize(1200, 860);
+    w->mnuFileNew->trigger();
+    settle();
+    frmSession *frm = w->SessionWindowNamed("New Project 1");
+    ASSERT_TRUE(frm);
+    frm->TxtLeftFileName->setText("/data/月报/2024-03.xlsx");
+    frm->txtRightFileName->setText("/data/月报/2024-04.xlsx");
+    auto *frame = qobject_cast<QMdiSubWindow *>(frm->parentWidget());
+    ASSERT_TRUE(frame);
+
+    QString dir = qEnvironmentVariable("QUORVA_SCREENSHOT_DIR");
+    if (dir.isEmpty()) dir = m_dir.path();
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QList<QSize> sizes = {QSize(753, 549), QSize(620, 460), QSize(1000, 700)};
+    for (const QSize &client : sizes) {
+        frame->resize(client + (frame->size() - frm->size()));
+        settle();
+        for (int page = 0; page < 3; ++page) {
+            frm->SSTab1->setCurrentIndex(page);
+            settle();
+            const QImage image = frm->grab().toImage();
+            ASSERT_FALSE(image.isNull());
+            EXPECT_TRUE(image.save(QDir(dir).filePath(QStringLiteral("frmSession-%1x%2-p%3.png")
+                                                          .arg(frm->width())
+                                                          .arg(frm->height())
+                                                          .arg(page))));
+        }
+    }
 }
 
 } // namespace
