@@ -140,8 +140,9 @@ TEST_F(SessionLayout, ANewWindowFitsTheSessionAreaAndItsControlsDoNotOverlap)
             }
         for (QWidget *c : children) {
             EXPECT_LE(bottom(c), parent->height()) << c->objectName().toStdString();
-            if (qobject_cast<QCheckBox *>(c) || qobject_cast<QRadioButton *>(c))
+            if (qobject_cast<QCheckBox *>(c) || qobject_cast<QRadioButton *>(c)) {
                 EXPECT_GE(c->width(), c->sizeHint().width()) << c->objectName().toStdString();
+            }
         }
     }
 }

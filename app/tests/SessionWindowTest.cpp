@@ -222,7 +222,9 @@ TEST_F(SessionWindow, CoupledFieldsFollowTheLoadedValuesAndTheUsersClicks)
         const bool same = frm->ChkSameToLeft->isChecked();
         EXPECT_EQ(frm->txtRightKeyCol->text(), same ? "K" : "X") << c.options;
         // Row by row compares all columns.
-        if (frm->OptCompareMethod[0]->isChecked()) EXPECT_TRUE(frm->ChkCompareAllCol->isChecked());
+        if (frm->OptCompareMethod[0]->isChecked()) {
+            EXPECT_TRUE(frm->ChkCompareAllCol->isChecked());
+        }
     }
 
     // The user's clicks and typing.
@@ -330,8 +332,12 @@ TEST_F(SessionWindow, TheChecksBeforeARunComeInOrderWithTheirMessagesPagesAndFoc
         boxes.expect(vbOK);
         click(s.button);
         EXPECT_EQ(prompts(), QStringList{s.prompt}) << "step " << i;
-        if (s.page != 0 || s.focus) EXPECT_EQ(frm->SSTab1->currentIndex(), s.page) << "step " << i;
-        if (s.focus) EXPECT_EQ(frm->focusWidget(), s.focus) << "step " << i;
+        if (s.page != 0 || s.focus) {
+            EXPECT_EQ(frm->SSTab1->currentIndex(), s.page) << "step " << i;
+        }
+        if (s.focus) {
+            EXPECT_EQ(frm->focusWidget(), s.focus) << "step " << i;
+        }
         if (i == 3) {
             // A full-width comma typed by an input method became a comma, whatever came next.
             EXPECT_EQ(frm->txtLeftKeyCol->text(), "A,C");
