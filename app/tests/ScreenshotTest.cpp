@@ -1,8 +1,11 @@
 #include "app/frmSession.h"
 #include "app/tests/MainWindowFixture.h"
+#include "app/tests/SessionFixture.h"
 #include "engine/CompareProgressBar.h"
+#include "tests/support/TestFiles.h"
 #include "ui/ProductIcon.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
@@ -11,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -88,6 +92,41 @@ TEST_F(Screenshot, RendersTheSessionWindow)
                                                           .arg(page))));
         }
     }
+}
+
+using SessionScreenshot = SessionFixture;
+
+// The main window with a session after a comparison: both sheet lists read, the compared sheets
+// selected, the report options shown. frmMain-session.png, for the README.
+TEST_F(SessionScreenshot, RendersASessionAfterAComparison)
+{
+    QUORVA_NEED_OPENPYXL();
+    ASSERT_EQ(makeBooks("book('2024-03.xlsx', [('销售', [['编号', '名称', '数量'], ['k1', 'apple', "
+                        "10], ['k2', 'pear', 20]]), ('库存', [['x']]), ('汇总', [['y']])])\n"
+                        "book('2024-04.xlsx', [('销售', [['编号', '名称', '数量'], ['k1', 'apple', "
+                        "10], ['k2', 'pear', 25]]), ('库存', [['x']])])\n"),
+              "");
+    frmMain *w = start();
+    w->resize(1020, 760);
+    frmSession *frm = newSession();
+    ASSERT_TRUE(frm);
+    type(frm->TxtLeftFileName, folder() + "2024-03.xlsx");
+    type(frm->txtRightFileName, folder() + "2024-04.xlsx");
+    click(frm->CmdLeft_Refresh_Sheet);
+    click(frm->CmdRight_Refresh_Sheet);
+    frm->SSTab1->setCurrentIndex(1);
+    type(frm->txtReportPath, folder() + "reports");
+    click(frm->ChkTxtReport);
+    click(frm->CmdCompare);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_TRUE(QFile::exists(folder() + "reports/销售.txt"));
+    w->mnuWindowMaximizeAll->trigger();
+    settle();
+
+    QString dir = qEnvironmentVariable("QUORVA_SCREENSHOT_DIR");
+    if (dir.isEmpty()) dir = m_dir.path();
+    ASSERT_TRUE(QDir().mkpath(dir));
+    EXPECT_TRUE(w->grab().toImage().save(QDir(dir).filePath("frmMain-session.png")));
 }
 
 } // namespace
