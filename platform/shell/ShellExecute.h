@@ -21,7 +21,14 @@ public:
 
 // Through the installed seam, or by default xdg-open and a detached process.
 bool ShellOpen(const QString &path);
+// By default SpawnProgram.
 bool StartProgram(const QString &program, const QStringList &arguments);
+
+// Starts the program (a path, not looked up on PATH) with exactly these arguments by
+// posix_spawn, in a session of its own and with default signal handling, and reaps it when it
+// ends so that no zombie is left behind. False, with the reason in *error, when it could not be
+// started (missing, not executable, no memory).
+bool SpawnProgram(const QString &program, const QStringList &arguments, QString *error = nullptr);
 
 } // namespace shell
 
