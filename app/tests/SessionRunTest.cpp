@@ -213,9 +213,9 @@ TEST_F(SessionRun, AutomaticStartComparesInEverySessionAtItsFirstActivation)
     QUORVA_NEED_OPENPYXL();
     ASSERT_EQ(makeBooks(FruitBooks), "");
     const QString project = folder() + "auto.vrk";
+    // The report folder is relative, as the workbooks are: it lies beside the project.
     ASSERT_TRUE(writeText(project, "[LEFT]\nLeftFileName=left.xlsx\n[Right]\nRightFileName="
-                                   "right.xlsx\n[Report]\nReportPath=" +
-                                       folder() + "auto/\n"));
+                                   "right.xlsx\n[Report]\nReportPath=auto\n"));
     start("\"" + project + "\" /A");
     settle();
     EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();

@@ -192,6 +192,24 @@ TEST_F(SessionWindow, OnlyOptionTabIndexZeroOrOneChoosesThePageAndGeneralIsNever
     }
 }
 
+TEST_F(SessionWindow, ValuesAProjectCannotUseAreNamedWhenItOpens)
+{
+    const QString project = folder() + "odd.vrk";
+    ASSERT_TRUE(writeText(project, "[Option]\nCompareAllCol=maybe\n"
+                                   "[Script]\nUseScript=-1\nScriptFileName=../../evil.vbs\n"));
+    boxes.expect(vbOK);
+    frmSession *frm = openProject(project);
+    ASSERT_TRUE(frm);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const QString prompt = boxes.shown()[0].prompt;
+    EXPECT_TRUE(prompt.contains(project)) << prompt.toStdString();
+    EXPECT_TRUE(prompt.contains("maybe")) << prompt.toStdString();
+    EXPECT_TRUE(prompt.contains("../../evil.vbs")) << prompt.toStdString();
+    EXPECT_EQ(boxes.shown()[0].style, 48);
+    // The script box shows no refused name, so nothing outside the Script folder can run.
+    EXPECT_EQ(frm->CboScriptName->currentText(), "");
+}
+
 TEST_F(SessionWindow, CoupledFieldsFollowTheLoadedValuesAndTheUsersClicks)
 {
     struct Case
