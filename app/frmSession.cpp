@@ -649,9 +649,7 @@ void frmSession::ApplyFormToConfig(ClsCompareCore &core)
     if (!o.setScriptFileName(CboScriptName->currentText().trimmed()))
         o.setScriptFileName(QString());
     o.setCompareItem(ModVbControls::GetCheckArrayMask(ChkCompareContent, 2));
-    // A relative report folder lies beside the project, as its workbooks do.
-    const QString report = txtReportPath->text().trimmed();
-    o.setReportPath(report.isEmpty() ? report : ResolveFileName(report));
+    o.setReportPath(txtReportPath->text());
     o.setSameToLeft(ticked(ChkSameToLeft));
 }
 
@@ -929,7 +927,13 @@ bool frmSession::DoCompare(bool inDetail)
         return false;
     }
     m_Option->setCompareInDetail(inDetail);
+    // A relative report folder lies beside the project, as its workbooks do; the project keeps
+    // the folder as typed.
+    const QString typed = txtReportPath->text().trimmed();
+    if (!typed.isEmpty()) m_Option->setReportPath(ResolveFileName(typed));
+    m_RunReportPath = m_Option->ReportPath();
     m_Core->CompareSheetEntry(inDetail);
+    if (m_Option) m_Option->setReportPath(txtReportPath->text());
     return true;
 }
 
@@ -955,7 +959,7 @@ void frmSession::CmdCompareDetail_Click()
             text(sectionKey("DetailViewUnavailable"),
                  QStringLiteral("详细比较窗口尚不可用。比较已经结束，文本报告在文件夹"
                                 "中：")) +
-                QStringLiteral("\r\n") + m_Option->ReportPath(),
+                QStringLiteral("\r\n") + m_RunReportPath,
             win::vbExclamation, kTitle);
 }
 

@@ -180,6 +180,8 @@ private:
     bool QuerySaveFailed();
 
     QString m_IniFileName;
+    // The report folder of the last run, as the run used it.
+    QString m_RunReportPath;
     bool m_Untitled = false;
     bool m_Loaded = false;
     bool m_LoadRan = false;

@@ -221,12 +221,19 @@ TEST_F(SessionRun, AutomaticStartComparesInEverySessionAtItsFirstActivation)
     EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();
     EXPECT_TRUE(QFile::exists(folder() + "auto/Data.txt"));
     EXPECT_TRUE(QFile::exists(folder() + "auto/Data.xlsx"));
+    // The project keeps the folder as typed.
+    ASSERT_TRUE(window->SessionWindowNamed(project)->CloseWindow());
+    EXPECT_TRUE(lines(project).contains("ReportPath=auto/"));
 
-    // A session opened later compares too: this one has no workbooks yet.
-    boxes.expect(vbOK);
-    newSession();
+    // A session opened later compares too, here with the workbooks of the template that the
+    // project became when it closed.
+    ASSERT_TRUE(QFile::remove(folder() + "auto/Data.txt"));
+    frmSession *later = newSession();
     settle();
-    EXPECT_EQ(prompts(), QStringList{"请先设置文件名"});
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->TxtLeftFileName->text(), folder() + "left.xlsx");
+    EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();
+    EXPECT_TRUE(QFile::exists(folder() + "auto/Data.txt"));
 }
 
 } // namespace
