@@ -143,7 +143,7 @@ frmSession::~frmSession() = default;
 void frmSession::buildControls()
 {
     QStyle *style = QApplication::style();
-    auto label = [this](const char *name, const QString &caption, QWidget *parent) {
+    auto label = [](const char *name, const QString &caption, QWidget *parent) {
         auto *l = new QLabel(caption, parent);
         l->setObjectName(QString::fromLatin1(name));
         // The caption stands at the top of its place, level with the text of its field.
