@@ -3,9 +3,7 @@
 #include "app/ModMain.h"
 #include "app/SessionSheetList.h"
 #include "app/frmMain.h"
-#if __has_include("app/frmSessionOption.h")
 #include "app/frmSessionOption.h"
-#endif
 #include "core/ClsIni.h"
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
@@ -838,15 +836,9 @@ void frmSession::SwitchLeftRight()
 
 void frmSession::SessionOption_Click()
 {
+    // The options are not changed under a running comparison.
     if (!m_Option || m_Busy) return;
-#if __has_include("app/frmSessionOption.h")
     frmSessionOption::ShowModal(m_Option.get(), this);
-#else
-    // The session options dialog comes with its own window; until then say so.
-    ModCommon::ShowMsg(
-        text(sectionKey("SessionOptionUnavailable"), QStringLiteral("会话选项对话框尚不可用。")),
-        win::vbExclamation, kTitle);
-#endif
 }
 
 void frmSession::showPage(int page)

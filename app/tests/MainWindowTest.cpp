@@ -423,15 +423,9 @@ TEST_F(MainWindow, SessionCommandsReachTheActiveWindow)
     window->mnuSwitchLeftRight->trigger();
     EXPECT_EQ(frm->TxtLeftFileName->text(), "/l.xlsx");
     window->ToolbarMain_ButtonClick("tlbUnknown");
-#if __has_include("app/frmSessionOption.h")
     window->mnuSessionOption->trigger();
     settle();
     EXPECT_TRUE(frm->findChild<QDialog *>()) << "the session options dialog opened";
-#else
-    boxes.expect(win::vbOK);
-    window->mnuSessionOption->trigger();
-    EXPECT_EQ(boxes.pendingAnswers(), 0) << "the session options command reached the window";
-#endif
     EXPECT_EQ(sessionNames().size(), 1);
 }
 

@@ -1,24 +1,11 @@
 #pragma once
 
 #include "app/tests/MainWindowFixture.h"
+#include "app/tests/TextPrinters.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <ostream>
-
-// Readable failures for texts.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList &list, std::ostream *os)
-{
-    *os << '{';
-    for (qsizetype i = 0; i < list.size(); ++i)
-        *os << (i ? ", \"" : "\"") << list.at(i).toStdString() << '"';
-    *os << '}';
-}
 
 class QAbstractButton;
 class QTreeWidget;

@@ -1,9 +1,11 @@
 #include "app/ModMain.h"
 #include "app/frmSession.h"
+#include "app/frmSessionOption.h"
 #include "app/tests/SessionFixture.h"
 #include "core/ProcessGlobals.h"
 #include "engine/ClsCompareCore.h"
 #include "engine/ClsSessionOption.h"
+#include "engine/CompareMainWindow.h"
 #include "engine/TSingleSideConfig.h"
 #include "tests/support/TestFiles.h"
 
@@ -440,6 +442,32 @@ TEST_F(SessionWindow, AProjectThatCannotBeSavedAtClosingAsksWhatToDo)
     EXPECT_TRUE(sessionNames().isEmpty());
     EXPECT_EQ(TestFiles::read(project), before);
     QFile::setPermissions(project, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(SessionWindow, TheSessionOptionsDialogEditsThisSessionsOptions)
+{
+    const QString project = folder() + "opts.vrk";
+    ASSERT_TRUE(writeText(project, "[Option]\nIgnoreCase_Key=-1\n"));
+    frmSession *frm = openProject(project);
+    ASSERT_TRUE(frm);
+    window->mnuSessionOption->trigger();
+    settle();
+    auto *dialog = frm->findChild<frmSessionOption *>();
+    ASSERT_TRUE(dialog);
+    click(dialog->chkIgnoreCase_Key);
+    click(dialog->cmdOK);
+    EXPECT_FALSE(frm->sessionOption()->IgnoreCase_Key());
+    EXPECT_TRUE(frm->CloseWindow());
+    settle();
+    EXPECT_TRUE(lines(project).contains("IgnoreCase_Key= 0"));
+
+    // Not while a comparison runs.
+    frm = openProject(project);
+    CompareMainWindow::installed()->InCompare(true);
+    frm->SessionOption_Click();
+    settle();
+    EXPECT_FALSE(frm->findChild<frmSessionOption *>());
+    CompareMainWindow::installed()->InCompare(false);
 }
 
 TEST_F(SessionWindow, AFileBoxTakesOneDroppedFileAndNothingElse)

@@ -7,6 +7,7 @@
 #include "platform/excel/FormulaText.h"
 #include "platform/excel/Interior.h"
 #include "platform/excel/ModelErrors.h"
+#include "platform/excel/SheetMetrics.h"
 #include "platform/excel/StyleCodes.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/excel/XmlText.h"
@@ -497,6 +498,33 @@ void Range::setRowHeight(double points)
             sheet.rowHeights[row] = points;
     }
     m_sheet->markChanged();
+}
+
+double Range::Left() const
+{
+    checkLive();
+    return SheetMetrics::left(m_sheet->data(), m_rect.firstColumn);
+}
+
+double Range::Top() const
+{
+    checkLive();
+    return SheetMetrics::top(m_sheet->data(), m_rect.firstRow);
+}
+
+double Range::Width() const
+{
+    checkLive();
+    const SheetData &sheet = m_sheet->data();
+    return SheetMetrics::left(sheet, m_rect.lastColumn + 1) -
+           SheetMetrics::left(sheet, m_rect.firstColumn);
+}
+
+double Range::Height() const
+{
+    checkLive();
+    const SheetData &sheet = m_sheet->data();
+    return SheetMetrics::top(sheet, m_rect.lastRow + 1) - SheetMetrics::top(sheet, m_rect.firstRow);
 }
 
 void Range::Insert()

@@ -34,12 +34,18 @@ struct SheetData
     std::vector<CellRect> merges;
     std::map<int, double> rowHeights; // points, for rows with their own height
     double defaultRowHeight = 15.0;
+    // Column widths in points (a file's character widths converted on reading; 0 for a hidden
+    // column), for columns with their own width; 48 points is the standard column.
+    std::map<int, double> columnWidths;
+    double defaultColumnWidth = 48.0;
 
     // Where the sheet came from in its file ("xl/worksheets/sheet1.xml"); empty for a new sheet.
     QString partName;
     // Set by every change to cells, comments, merges or row heights, so that a save rewrites
     // only the sheets that changed.
     bool modified = false;
+    // Counts those changes, so that what is worked out from the cells can be kept until the next.
+    std::uint64_t version = 0;
 
     static std::uint64_t commentKey(int row, int column)
     {

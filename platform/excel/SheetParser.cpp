@@ -2,6 +2,7 @@
 
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/FormulaText.h"
+#include "platform/excel/SheetMetrics.h"
 #include "platform/excel/WorkbookData.h"
 #include "platform/excel/XmlText.h"
 #include "platform/text/BasicText.h"
@@ -466,9 +467,43 @@ bool SheetParser::handleTag(const char *b, const char *e)
                 double h;
                 if (is(an, al, "defaultRowHeight") && parseDouble(v, vl, &h) && h > 0 && h < 1000)
                     m_sheet->defaultRowHeight = h;
+                else if (is(an, al, "defaultColWidth") && parseDouble(v, vl, &h) && h >= 0 &&
+                         h <= 255)
+                    m_sheet->defaultColumnWidth = SheetMetrics::pointsOfCharacterWidth(h);
+                else if (is(an, al, "baseColWidth") && parseDouble(v, vl, &h) && h >= 0 &&
+                         h <= 255 && !m_defaultWidthGiven)
+                    m_sheet->defaultColumnWidth = SheetMetrics::pointsOfBaseWidth(int(h));
+                if (is(an, al, "defaultColWidth")) m_defaultWidthGiven = true;
             });
+    } else if (is(name, n, "col")) {
+        readColumn(attrs, attrsEnd);
     }
     return true;
+}
+
+void SheetParser::readColumn(const char *attrs, const char *end)
+{
+    int first = 0, last = 0;
+    double width = -1;
+    bool hidden = false;
+    forEachAttribute(attrs, end,
+                     [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                         if (is(an, al, "min"))
+                             parseInt(v, vl, &first);
+                         else if (is(an, al, "max"))
+                             parseInt(v, vl, &last);
+                         else if (is(an, al, "width"))
+                             parseDouble(v, vl, &width);
+                         else if (is(an, al, "hidden"))
+                             hidden = vl == 1 && (v[0] == '1' || v[0] == 't');
+                     });
+    // Widths only change how the sheet is shown: a column range that makes no sense is skipped.
+    if (first < 1 || last < first || first > CellAddress::MaxColumns) return;
+    last = std::min(last, CellAddress::MaxColumns);
+    if (!hidden && !(width >= 0 && width <= 255)) return;
+    const double points = hidden ? 0.0 : SheetMetrics::pointsOfCharacterWidth(width);
+    for (int c = first; c <= last; ++c)
+        m_sheet->columnWidths[c] = points;
 }
 
 bool SheetParser::startRow(const char *attrs, const char *end)

@@ -47,6 +47,7 @@ private:
     static std::int64_t countNewlines(const char *b, const char *e);
     bool handleTag(const char *begin, const char *end);
     bool startRow(const char *attrs, const char *end);
+    void readColumn(const char *attrs, const char *end);
     bool startCell(const char *attrs, const char *end);
     bool startFormula(const char *attrs, const char *end);
     bool endCell();
@@ -66,6 +67,7 @@ private:
 
     std::vector<std::uint64_t> m_stack; // the open elements' names, as nameHash gives them
     bool m_inSheetData = false;
+    bool m_defaultWidthGiven = false; // defaultColWidth wins over baseColWidth
     bool m_inCell = false;
     bool m_inInline = false;
     int m_phoneticDepth = 0;

@@ -93,14 +93,24 @@ std::vector<QString> Workbook::warnings() const
 
 void Workbook::markChanged(SheetData *sheet)
 {
-    if (sheet) sheet->modified = true;
+    if (sheet) {
+        sheet->modified = true;
+        ++sheet->version;
+    }
     m_saved = false;
+    notifyWindow();
 }
 
 void Workbook::markStructureChanged()
 {
     m_data->structureModified = true;
     m_saved = false;
+    notifyWindow();
+}
+
+void Workbook::notifyWindow()
+{
+    if (std::shared_ptr<Application> app = m_application.lock()) app->notifyContentChanged();
 }
 
 void Workbook::write(const QString &path)
@@ -149,6 +159,7 @@ void Workbook::write(const QString &path)
                          : WorkbookData::Format::Xlsx;
     m_name = QFileInfo(full).fileName();
     m_saved = true;
+    notifyWindow(); // the caption names the file
 }
 
 void Workbook::Save()
@@ -203,6 +214,7 @@ void Workbook::release()
     m_sheetObjects.clear();
     m_activeSheet = nullptr;
     m_data = std::make_unique<WorkbookData>();
+    notifyWindow();
 }
 
 std::shared_ptr<Sheets> Workbook::Worksheets()
@@ -252,6 +264,7 @@ int Workbook::indexOf(const SheetData *sheet) const
 void Workbook::setActiveSheet(SheetData *sheet)
 {
     m_activeSheet = sheet;
+    notifyWindow();
 }
 
 void Workbook::moveSheet(SheetData *sheet, int newIndex)

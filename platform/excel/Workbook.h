@@ -27,6 +27,7 @@ public:
     QString FullName() const;
     // The file's folder without a trailing separator; "" for a workbook never saved.
     QString Path() const;
+    // Opened read-only, or the file's owner may not write it.
     bool ReadOnly() const;
     // False after any change, True after opening or saving; callers may set it.
     bool Saved() const;
@@ -68,6 +69,8 @@ public:
 
 private:
     void write(const QString &path);
+    // What the application's window shows changed.
+    void notifyWindow();
 
     std::weak_ptr<Application> m_application;
     std::unique_ptr<WorkbookData> m_data;
