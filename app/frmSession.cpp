@@ -541,8 +541,9 @@ bool frmSession::SaveToIniFile()
     if (!m_Loaded || !m_Ini || m_Ini->IniFileName().isEmpty()) return false;
     // A session that reads the template (untitled, or its file has gone) never writes it.
     if (m_Untitled || m_Ini->IniFileName() != m_IniFileName) return false;
-    m_Option->setCompareMethod(OptCompareMethod[0]->isChecked() ? ClsSessionOption::CompareRowByRow
-                                                                : ClsSessionOption::CompareByKey);
+    // The options the window shows are the ones saved, also when no comparison has copied them
+    // yet (a save from the menu, or at closing).
+    ApplyFormToOptions();
     ClsIni &ini = *m_Ini;
     if (!ini.WriteNum(QStringLiteral("General"), QStringLiteral("TabIndex"),
                       SSTab1->currentIndex()))
@@ -635,7 +636,11 @@ void frmSession::ApplyFormToConfig(ClsCompareCore &core)
     right.setStartRow(startRowOf(cboRightStartRow->currentText()));
     right.setKeyCol(txtRightKeyCol->text().trimmed().toUpper());
     right.setDataCol(txtRightDataCol->text().trimmed().toUpper());
+    ApplyFormToOptions();
+}
 
+void frmSession::ApplyFormToOptions()
+{
     ClsSessionOption &o = *m_Option;
     o.setCompareMethod(OptCompareMethod[0]->isChecked() ? ClsSessionOption::CompareRowByRow
                                                         : ClsSessionOption::CompareByKey);

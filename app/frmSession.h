@@ -140,6 +140,8 @@ private:
     bool SaveToIniFile();
     QString ResolveFileName(const QString &name) const;
     void ApplyFormToConfig(ClsCompareCore &core);
+    // The options part of ApplyFormToConfig: method, items, report kinds and folder, script.
+    void ApplyFormToOptions();
     void ApplyOptionToForm();
     bool CheckCoreOptions(ClsCompareCore &core, bool blnShowDetail);
     bool CheckFileName(QLineEdit *box);

@@ -151,7 +151,11 @@ TEST_F(SessionWindow, AProjectRoundTripsEveryKeyAndBecomesTheTemplateWithAbsolut
     EXPECT_EQ(selectedSheets(frm->ListViewLeftSheets), (QStringList{"S2", "S5"}));
     EXPECT_EQ(selectedSheets(frm->ListViewRightSheets), QStringList{"T1"});
 
-    // Saved into another folder, the project still names the same workbooks.
+    // Saved into another folder, the project still names the same workbooks; what the window
+    // shows is saved, although no comparison has copied it into the options.
+    frm->SSTab1->setCurrentIndex(0);
+    click(frm->ChkCompareContent[1]);
+    frm->SSTab1->setCurrentIndex(1);
     ASSERT_TRUE(QDir().mkpath(folder() + "other"));
     const QString copy = folder() + "other/q.vrk";
     ASSERT_TRUE(frm->Save2IniFile(copy));
@@ -159,6 +163,7 @@ TEST_F(SessionWindow, AProjectRoundTripsEveryKeyAndBecomesTheTemplateWithAbsolut
     QStringList expected = fullProject(proj() + "b.xlsx").split('\n', Qt::SkipEmptyParts);
     expected.replaceInStrings("TabIndex= 0", "TabIndex= 1");
     expected.replaceInStrings("LeftFileName=a.xlsx", "LeftFileName=" + proj() + "a.xlsx");
+    expected.replaceInStrings("CompareItem= 5", "CompareItem= 7");
     for (const char *key :
          {"ExcelReport", "ShowDiffInXls", "ShowLeftSingleInXls", "ShowRightSingleInXls"})
         expected.replaceInStrings(QString(key) + "= 0", QString(key) + "= 1");
