@@ -54,14 +54,18 @@ void TSingleSideConfig::ShowWnd(bool blnShow)
 {
     try {
         if (!m_excelApp) return;
+        if (blnShow && m_hHostWnd > 0) {
+            // Into the host before it shows: a window shown on its own first would flash on
+            // the desktop, and the window system's late news of its own size would undo the
+            // host's fitting.
+            const win::HWND main = m_excelApp->Hwnd();
+            ModControlExcel::SetWindowCaption(main, false);
+            const win::HWND previous = win::SetParent(main, m_hHostWnd);
+            // Shown a second time, the window is in the host already: the parent to give it
+            // back to stays the one it had before.
+            if (previous != 0 && previous != m_hHostWnd) m_hPrevParentWnd = previous;
+        }
         m_excelApp->setVisible(blnShow);
-        if (!blnShow || m_hHostWnd <= 0) return;
-        const win::HWND main = m_excelApp->Hwnd();
-        ModControlExcel::SetWindowCaption(main, false);
-        const win::HWND previous = win::SetParent(main, m_hHostWnd);
-        // Shown a second time, the window is in the host already: the parent to give it back
-        // to stays the one it had before.
-        if (previous != 0 && previous != m_hHostWnd) m_hPrevParentWnd = previous;
     } catch (const std::exception &) {
         // the side stays as far as it got
     }
