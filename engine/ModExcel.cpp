@@ -50,7 +50,18 @@ bool hasText(const com::Variant &v)
 
 } // namespace
 
-bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly)
+bool WouldReadWorkbook(const QString &file, const BookRef &book)
+{
+    try {
+        if (IsWorkbookAlive(book) && sameFile(book->FullName(), file)) return false;
+    } catch (const std::exception &) {
+        // A workbook that cannot tell its name is reopened.
+    }
+    return ModFile::FileExists(file);
+}
+
+bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly,
+                  excel::WorkbookPrefetch *prefetch)
 {
     QString failure;
     try {
@@ -61,7 +72,7 @@ bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly
         }
         book = nullptr;
         if (!ModFile::FileExists(file)) return true;
-        book = app->Workbooks()->Open(file, readOnly);
+        book = app->Workbooks()->Open(file, readOnly, prefetch);
         std::vector<QString> warnings = book->warnings();
         if (!warnings.empty())
             ModCommon::ShowMsg(
