@@ -11,7 +11,25 @@ ClsTxtCompareResult::ClsTxtCompareResult() = default;
 
 QString ClsTxtCompareResult::PairKey(int leftRow, int rightRow)
 {
-    return QStringLiteral("左边row:%1,匹配右边row:%2:").arg(leftRow).arg(rightRow);
+    // Built in one piece: every matched row pair of a comparison makes one.
+    static const QString left = QStringLiteral("左边row:");
+    static const QString right = QStringLiteral(",匹配右边row:");
+    char16_t digits[2][12];
+    auto decimal = [](int n, char16_t *buffer) {
+        char16_t *end = buffer + 12, *p = end;
+        unsigned v = n < 0 ? 0u - unsigned(n) : unsigned(n);
+        do {
+            *--p = char16_t(u'0' + v % 10);
+            v /= 10;
+        } while (v);
+        if (n < 0) *--p = u'-';
+        return QStringView(p, end);
+    };
+    const QStringView l = decimal(leftRow, digits[0]), r = decimal(rightRow, digits[1]);
+    QString key;
+    key.reserve(left.size() + l.size() + right.size() + r.size() + 1);
+    key.append(left).append(l).append(right).append(r).append(QLatin1Char(':'));
+    return key;
 }
 
 void ClsTxtCompareResult::AddRec(const QString &pairKey, int leftRow, int rightRow,
@@ -23,11 +41,9 @@ void ClsTxtCompareResult::AddRec(const QString &pairKey, int leftRow, int rightR
             m_colWidths.SetValue(column, QString::number(width));
     }
 
-    std::shared_ptr<ClsOneRowDiff> row = m_result.GetValue(pairKey);
-    if (!row) {
-        row = std::make_shared<ClsOneRowDiff>();
-        m_result.Add(pairKey, row);
-    }
+    // One lookup: an absent key is filed at once and given its object.
+    std::shared_ptr<ClsOneRowDiff> &row = m_result.GetObject().item(pairKey);
+    if (!row) row = std::make_shared<ClsOneRowDiff>();
     row->setLeftRow(leftRow);
     row->setRightRow(rightRow);
     if (column.isEmpty()) {

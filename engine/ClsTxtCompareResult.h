@@ -24,6 +24,8 @@ public:
     // row pair up (the difference view too) builds it here.
     static QString PairKey(int leftRow, int rightRow);
 
+    // Room for this many row pairs (a comparison knows how many rows it will walk).
+    void reserve(int rowPairs) { m_result.GetObject().reserve(rowPairs); }
     // Records one differing column of a row pair; an empty column records the pair as equal.
     void AddRec(const QString &pairKey, int leftRow, int rightRow, const QString &column,
                 const QString &value);
