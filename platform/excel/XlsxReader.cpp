@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxReader.h"
 
 #include "platform/excel/CellAddress.h"
+#include "platform/excel/SharedStringsParser.h"
 #include "platform/excel/SheetParser.h"
 #include "platform/excel/StyleCodes.h"
 #include "platform/excel/XmlText.h"
@@ -226,6 +227,21 @@ bool Reader::readRelationships(const QString &part, QHash<QString, Relationship>
 
 bool Reader::readSharedStrings(const QString &part)
 {
+    // Streamed as it inflates, like the sheet data; what the streaming reader declines (another
+    // encoding, unusual markup, damage) is read as a tree below, which also names the fault.
+    if (!m_zip.contains(part)) return fail(part, QStringLiteral("the part is missing"));
+    const std::size_t before = m_out->strings.size();
+    SharedStringsParser parser(&m_out->strings, m_limits.maxXmlDepth, m_zip.inflatedSize(part));
+    const bool streamed =
+        m_zip.stream(part, m_limits.maxPartBytes,
+                     [&](const char *data, std::size_t size) { return parser.feed(data, size); });
+    if (streamed && parser.finish()) {
+        m_sharedCount = m_out->strings.size();
+        return true;
+    }
+    if (!parser.declined()) return fail(part, m_zip.errorString());
+    m_out->strings.resize(before);
+
     pugi::xml_document doc;
     if (!loadXml(part, &doc)) return false;
     pugi::xml_node sst = doc.document_element();

@@ -81,6 +81,17 @@ bool ZipReader::contains(const QString &part) const
     return locate(part) >= 0;
 }
 
+std::int64_t ZipReader::inflatedSize(const QString &part) const
+{
+    const std::int64_t index = locate(part);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (index < 0 || zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_SIZE))
+        return -1;
+    return std::int64_t(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
+}
+
 bool ZipReader::stream(const QString &part, std::int64_t maxBytes,
                        const std::function<bool(const char *, std::size_t)> &sink)
 {

@@ -27,6 +27,9 @@ public:
 
     // Whether a part exists (part names compare without regard to case).
     bool contains(const QString &part) const;
+    // The size the part's directory entry gives for it inflated; -1 when unknown. A damaged or
+    // hostile file may lie: use it to reserve room, never to trust what follows.
+    std::int64_t inflatedSize(const QString &part) const;
     // The whole inflated part; false when missing, damaged or larger than maxBytes.
     bool read(const QString &part, QByteArray *out, std::int64_t maxBytes);
     // Inflates a part in chunks and hands each to the sink (false from the sink stops); false
