@@ -33,7 +33,9 @@ public:
     // The whole inflated part; false when missing, damaged or larger than maxBytes.
     bool read(const QString &part, QByteArray *out, std::int64_t maxBytes);
     // Inflates a part in chunks and hands each to the sink (false from the sink stops); false
-    // when missing, damaged or larger than maxBytes.
+    // when missing, damaged or larger than maxBytes. A large part inflates on a thread of its
+    // own while the sink, on the calling thread, reads the chunks before; the sink must not
+    // use this reader.
     bool stream(const QString &part, std::int64_t maxBytes,
                 const std::function<bool(const char *data, std::size_t size)> &sink);
 
