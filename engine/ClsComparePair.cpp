@@ -605,7 +605,6 @@ int ClsComparePair::BeginCompareRowByRow()
 bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
                                  const QList<int> &leftDataCols, const QList<int> &rightDataCols)
 {
-    const QString pairKey = ClsTxtCompareResult::PairKey(leftRow, rightRow);
     const bool values = m_options->IsCompareData();
     const bool formulas = m_options->IsCompareFormula();
     const bool comments = m_options->IsComparePostil();
@@ -644,15 +643,19 @@ bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
         }
         if (differs) {
             rowDiffers = true;
-            m_recorder->AddRec(pairKey, leftRow, rightRow, ModCommon::GetColumnLetter(rc),
-                               leftText + QStringLiteral("<->") + rightText);
+            m_recorder->addDifferingColumn(leftRow, rightRow, ModCommon::GetColumnLetter(rc),
+                                           leftText + QStringLiteral("<->") + rightText);
         }
     }
-    if (rowDiffers)
+    if (rowDiffers) {
         ++m_diffRowCount;
-    else
-        m_recorder->AddRec(pairKey, leftRow, rightRow, QString(), QString());
-    SaveOneRowResultInXlsReport(rowDiffers, leftRow, rightRow, pairKey);
+        if (m_reportOpen && m_options->ShowDiffInXls()) {
+            const std::shared_ptr<ClsMap> fields = m_recorder->fieldsOf(leftRow, rightRow);
+            saveDifferingRow(leftRow, rightRow, fields ? *fields : ClsMap());
+        }
+    } else {
+        m_recorder->addEqualPair(leftRow, rightRow);
+    }
     return rowDiffers;
 }
 
@@ -660,13 +663,17 @@ void ClsComparePair::SaveOneRowResultInXlsReport(bool isDifferent, int leftRow, 
                                                  const QString &pairKey)
 {
     if (!m_reportOpen || !isDifferent || !m_options->ShowDiffInXls()) return;
+    const std::shared_ptr<ClsMap> fields = m_recorder->GetClsMapByKey(pairKey);
+    saveDifferingRow(leftRow, rightRow, fields ? *fields : ClsMap());
+}
+
+void ClsComparePair::saveDifferingRow(int leftRow, int rightRow, const ClsMap &fields)
+{
+    if (!m_reportOpen || !m_options->ShowDiffInXls()) return;
     const QString startColumn = QStringLiteral("C");
     m_diffSheet->CopyRowFrom(true, nullptr, m_leftSheet, leftRow, startColumn);
     m_diffSheet->CopyRowFrom(true, nullptr, m_rightSheet, rightRow, startColumn);
-    if (m_options->ColorDiffCell()) {
-        if (std::shared_ptr<ClsMap> fields = m_recorder->GetClsMapByKey(pairKey))
-            m_diffSheet->SetForeColor(*fields);
-    }
+    if (m_options->ColorDiffCell()) m_diffSheet->SetForeColor(fields);
 }
 
 void ClsComparePair::CreateXlsReport(const QList<int> &leftKeyCols)
