@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -50,6 +51,10 @@ private:
     bool startCell(const char *attrs, const char *end);
     bool startFormula(const char *attrs, const char *end);
     bool endCell();
+    bool storeCell(std::string_view value);
+    // A whole cell of the common shape; *next is where parsing goes on, null when the cell
+    // is to go the general way. False on a fault.
+    bool fastCell(const char *p, const char *end, const char **next);
     bool fail(const QString &what, const char *at);
 
     SheetData *m_sheet;
