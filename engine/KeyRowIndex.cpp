@@ -2,81 +2,100 @@
 
 #include "platform/text/BasicText.h"
 
-#include <QHashFunctions>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
-std::uint32_t hashOf(const QString &key)
+bool isAscii(const QString &text)
 {
-    const std::size_t h = qHash(QStringView(key), 0);
-    return std::uint32_t(h ^ (std::uint64_t(h) >> 32));
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 } // namespace
 
-QString KeyRowIndex::hashKey(const QStringList &parts) const
+std::uint32_t KeyRowIndex::compose(const QStringList &parts) const
 {
-    if (parts.size() == 1) return m_ignoreCase ? BasicText::foldCase(parts.front()) : parts.front();
-    // Each part is prefixed by its length, so that no two different part lists share a text.
-    qsizetype length = 0;
-    for (const QString &p : parts)
-        length += p.size() + 2;
-    QString key;
-    key.reserve(length);
-    for (const QString &p : parts) {
-        const QString folded = m_ignoreCase ? BasicText::foldCase(p) : p;
-        key.append(QChar(ushort(folded.size() & 0xFFFF)));
-        key.append(QChar(ushort((folded.size() >> 16) & 0xFFFF)));
-        key.append(folded);
+    m_scratch.clear();
+    auto appendPart = [this](const QString &text, bool foldAscii) {
+        m_scratch.push_back(char16_t(text.size() & 0xFFFF));
+        m_scratch.push_back(char16_t((text.size() >> 16) & 0xFFFF));
+        for (QChar c : text) {
+            char16_t u = c.unicode();
+            if (foldAscii && u >= u'A' && u <= u'Z') u = char16_t(u + (u'a' - u'A'));
+            m_scratch.push_back(u);
+        }
+    };
+    for (const QString &part : parts) {
+        // Folding an ASCII text lowers its letters, as the runtime's text comparison does;
+        // other texts are folded by the runtime's own rule.
+        if (!m_ignoreCase)
+            appendPart(part, false);
+        else if (isAscii(part))
+            appendPart(part, true);
+        else
+            appendPart(BasicText::foldCase(part), false);
     }
-    return key;
+    std::uint64_t h = 14695981039346656037ull;
+    for (char16_t u : m_scratch)
+        h = (h ^ u) * 1099511628211ull;
+    return std::uint32_t(h ^ (h >> 32));
+}
+
+std::size_t KeyRowIndex::slotOf(std::uint32_t hash) const
+{
+    const std::size_t mask = m_slots.size() - 1;
+    const std::size_t length = m_scratch.size();
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot &slot = m_slots[i];
+        if (slot.entry < 0) return i;
+        if (slot.hash != hash) continue;
+        const Entry &e = m_entries[std::size_t(slot.entry)];
+        if (e.length == length && std::memcmp(m_units.data() + e.offset, m_scratch.data(),
+                                              length * sizeof(char16_t)) == 0)
+            return i;
+    }
+}
+
+void KeyRowIndex::rehash(std::size_t size)
+{
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(size, Slot{0, -1});
+    const std::size_t mask = size - 1;
+    for (const Slot &slot : old) {
+        if (slot.entry < 0) continue;
+        std::size_t i = slot.hash & mask;
+        while (m_slots[i].entry >= 0)
+            i = (i + 1) & mask;
+        m_slots[i] = slot;
+    }
 }
 
 void KeyRowIndex::reserve(int rows)
 {
     if (rows <= 0) return;
-    m_keys.reserve(std::size_t(rows));
-    m_rows.reserve(std::size_t(rows));
+    m_entries.reserve(std::size_t(rows));
     std::size_t wanted = 16;
     while (wanted < std::size_t(rows) * 2)
         wanted *= 2;
-    if (wanted <= m_slots.size()) return;
-    m_slots.assign(wanted, Slot{0, -1});
-    for (std::size_t e = 0; e < m_keys.size(); ++e)
-        m_slots[slotOf(m_keys[e], hashOf(m_keys[e]))] = Slot{hashOf(m_keys[e]), std::int32_t(e)};
-}
-
-void KeyRowIndex::grow()
-{
-    reserve(int(std::max<std::size_t>(m_slots.size(), 16)));
-}
-
-std::size_t KeyRowIndex::slotOf(const QString &key, std::uint32_t hash) const
-{
-    const std::size_t mask = m_slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot &slot = m_slots[i];
-        if (slot.entry < 0) return i;
-        if (slot.hash == hash && m_keys[std::size_t(slot.entry)] == key) return i;
-    }
+    if (wanted > m_slots.size()) rehash(wanted);
 }
 
 void KeyRowIndex::add(const QStringList &parts, int row)
 {
-    if ((m_keys.size() + 1) * 2 > m_slots.size()) grow();
-    QString key = hashKey(parts);
-    const std::uint32_t hash = hashOf(key);
-    Slot &slot = m_slots[slotOf(key, hash)];
+    if ((m_entries.size() + 1) * 2 > m_slots.size())
+        rehash(std::max<std::size_t>(16, m_slots.size() * 2));
+    const std::uint32_t hash = compose(parts);
+    Slot &slot = m_slots[slotOf(hash)];
     if (slot.entry >= 0) return; // the first row of a key stays
-    slot = Slot{hash, std::int32_t(m_keys.size())};
-    m_keys.push_back(std::move(key));
-    m_rows.push_back(row);
+    slot = Slot{hash, std::int32_t(m_entries.size())};
+    m_entries.push_back(Entry{m_units.size(), std::uint32_t(m_scratch.size()), row});
+    m_units.insert(m_units.end(), m_scratch.begin(), m_scratch.end());
 }
 
 int KeyRowIndex::find(const QStringList &parts) const
 {
     if (m_slots.empty()) return 0;
-    const QString key = hashKey(parts);
-    const Slot &slot = m_slots[slotOf(key, hashOf(key))];
-    return slot.entry < 0 ? 0 : m_rows[std::size_t(slot.entry)];
+    const Slot &slot = m_slots[slotOf(compose(parts))];
+    return slot.entry < 0 ? 0 : m_entries[std::size_t(slot.entry)].row;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace excel {
 
@@ -210,6 +211,12 @@ bool SharedStringsParser::parse(const char *begin, const char *end, bool final,
             }
             return decline(); // a document type declaration
         }
+        if (m_stack.size() == 1 && !m_inItem && end - p > 4 && std::memcmp(p, "<si>", 4) == 0) {
+            if (const char *next = plainItem(p + 4, end)) {
+                p = next;
+                continue;
+            }
+        }
         // an element tag: find its '>' outside attribute quotes
         const char *q = p + 1;
         for (; q < end; ++q) {
@@ -232,6 +239,31 @@ bool SharedStringsParser::parse(const char *begin, const char *end, bool final,
     }
     *consumed = std::size_t(p - begin);
     return true;
+}
+
+const char *SharedStringsParser::plainItem(const char *p, const char *end)
+{
+    // Most items are <si><t>text</t></si>, the text without markup, entities or carriage
+    // returns: taken in one go. Anything else goes the general way.
+    if (m_maxDepth < 3) return nullptr;
+    static const char preserve[] = "<t xml:space=\"preserve\">";
+    const std::size_t preserveLength = sizeof preserve - 1;
+    if (end - p >= 3 && std::memcmp(p, "<t>", 3) == 0)
+        p += 3;
+    else if (std::size_t(end - p) >= preserveLength &&
+             std::memcmp(p, preserve, preserveLength) == 0)
+        p += preserveLength;
+    else
+        return nullptr;
+    const char *textEnd = static_cast<const char *>(std::memchr(p, '<', std::size_t(end - p)));
+    if (!textEnd || end - textEnd < 9 || std::memcmp(textEnd, "</t></si>", 9) != 0) return nullptr;
+    const std::size_t length = std::size_t(textEnd - p);
+    if (std::memchr(p, '&', length) || std::memchr(p, '\r', length)) return nullptr;
+    QString text = QString::fromUtf8(p, qsizetype(length));
+    if (std::string_view(p, length).find("_x") != std::string_view::npos)
+        text = XmlText::unescapeStringValue(text);
+    m_strings->push_back(std::move(text));
+    return textEnd + 9;
 }
 
 void SharedStringsParser::text(const char *begin, const char *end)

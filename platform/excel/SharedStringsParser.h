@@ -34,6 +34,9 @@ public:
 private:
     bool parse(const char *begin, const char *end, bool final, std::size_t *consumed);
     bool handleTag(const char *begin, const char *end);
+    // An item of the plain shape after its "<si>": where parsing goes on, null when the item is
+    // to go the general way.
+    const char *plainItem(const char *p, const char *end);
     void text(const char *begin, const char *end);
     void cdata(const char *begin, const char *end);
     bool startRoot(const char *attrs, const char *end);
