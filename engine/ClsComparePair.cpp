@@ -402,10 +402,13 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     }
 
     m_diffSheet->InitInputSheet(m_leftSheet, m_rightSheet);
+    m_diffSheet->setInputLastColumns(m_leftEndCol, m_rightEndCol);
     m_diffSheet->setLeftName(m_options->LeftName());
     m_diffSheet->setRightName(m_options->RightName());
     m_leftSingleSheet->InitInputSheet(m_leftSheet, m_rightSheet);
+    m_leftSingleSheet->setInputLastColumns(m_leftEndCol, m_rightEndCol);
     m_rightSingleSheet->InitInputSheet(m_rightSheet, nullptr);
+    m_rightSingleSheet->setInputLastColumns(m_rightEndCol, 0);
 
     auto prepare = [this](ClsWrappedSheet &wrapped, int endCol, const SideRef &side,
                           const SheetRef &sheet, int endRow) {
