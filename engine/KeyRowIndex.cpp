@@ -89,6 +89,8 @@ void KeyRowIndex::add(const QStringList &parts, int row)
     Slot &slot = m_slots[slotOf(hash)];
     if (slot.entry >= 0) return; // the first row of a key stays
     slot = Slot{hash, std::int32_t(m_entries.size())};
+    // Room for the keys to come, guessed from the first one.
+    if (m_units.empty()) m_units.reserve(m_entries.capacity() * (m_scratch.size() + 2));
     m_entries.push_back(Entry{m_units.size(), std::uint32_t(m_scratch.size()), row});
     m_units.insert(m_units.end(), m_scratch.begin(), m_scratch.end());
 }
