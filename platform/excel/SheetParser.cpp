@@ -478,6 +478,17 @@ bool SheetParser::handleTag(const char *b, const char *e)
                 if (is(an, al, "defaultRowHeight") && parseDouble(v, vl, &h) && h > 0 && h < 1000)
                     m_sheet->defaultRowHeight = h;
             });
+    } else if (is(name, n, "dimension") && m_sheet->rows.empty()) {
+        // Room for the rows the sheet says it uses, so that the row table does not grow step
+        // by step. Only a hint: a wrong one costs address space, never a wrong cell.
+        forEachAttribute(
+            attrs, attrsEnd, [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                CellRect rect;
+                if (is(an, al, "ref") &&
+                    CellAddress::parseRange(QString::fromUtf8(v, qsizetype(vl)), &rect) &&
+                    rect.lastRow >= 1 && rect.lastRow <= CellAddress::MaxRows)
+                    m_sheet->rows.reserve(std::size_t(rect.lastRow));
+            });
     }
     return true;
 }

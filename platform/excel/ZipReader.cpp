@@ -99,9 +99,9 @@ std::int64_t ZipReader::inflatedSize(const QString &part) const
 
 namespace {
 
-constexpr std::size_t kChunk = std::size_t(1) << 18;
+constexpr std::size_t kChunk = std::size_t(1) << 17;
 
-// Inflated chunks passed from the inflating thread to the one that reads them: a few buffers
+// Inflated chunks passed from the inflating thread to the one that reads them: two buffers
 // go round, so that inflating the next chunk overlaps with reading the last one.
 class ChunkQueue
 {
@@ -248,7 +248,7 @@ bool ZipReader::stream(const QString &part, std::int64_t maxBytes,
     } else {
         // A large part inflates on a thread of its own while the sink reads what came before;
         // the sink runs here, on the calling thread.
-        ChunkQueue queue(3);
+        ChunkQueue queue(2);
         bool inflateOk = true;
         std::thread inflater([&] {
             while (std::unique_ptr<ChunkQueue::Chunk> chunk = queue.takeFree()) {
