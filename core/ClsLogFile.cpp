@@ -2,6 +2,10 @@
 
 #include "platform/text/AnsiText.h"
 
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
 ClsLogFile::ClsLogFile() = default;
 
 ClsLogFile::~ClsLogFile()
@@ -24,8 +28,27 @@ bool ClsLogFile::open(const QString &path, QIODevice::OpenMode mode)
 bool ClsLogFile::SetFileName(const QString &path)
 {
     CloseFile();
-    if (!path.isEmpty()) QFile::remove(path); // a failure shows when the file is created
-    return open(path, QIODevice::WriteOnly | QIODevice::Truncate);
+    m_lostLines = 0;
+    m_pendingLines = 0;
+    if (path.isEmpty() || path.contains(QChar(0))) return false;
+    const QByteArray name = QFile::encodeName(path);
+    // O_EXCL creates the file only where no entry is, and refuses a link there, dangling or not.
+    // An entry that reappears after the removal (someone racing for the name) is removed again,
+    // a few times; then the write is refused rather than made through it.
+    int fd = -1;
+    for (int attempt = 0; attempt < 4 && fd < 0; ++attempt) {
+        ::unlink(name.constData()); // a failure shows when the file is created
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    m_file = std::move(file);
+    return true;
 }
 
 bool ClsLogFile::CreateFile(const QString &path)

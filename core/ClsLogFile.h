@@ -16,6 +16,9 @@ public:
     ClsLogFile &operator=(const ClsLogFile &) = delete;
 
     // Closes any open file, deletes the file at the path and creates it anew, open for writing.
+    // What is replaced is the directory entry itself: a link found at the path is removed, never
+    // followed, and the new file is created only where nothing is, so that a link planted in a
+    // shared folder cannot turn the write onto another file.
     bool SetFileName(const QString &path);
     // Closes any open file and opens the path for appending, creating it when missing.
     bool CreateFile(const QString &path);

@@ -1,10 +1,10 @@
 #include "core/ModCommon.h"
 
 #include "core/TextRules.h"
-#include "platform/excel/CellAddress.h"
 #include "platform/text/AnsiText.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
+#include "platform/text/ColumnLetters.h"
 #include "platform/win/MessageBox.h"
 
 #include <cmath>
@@ -136,7 +136,7 @@ QString GetColumnLetter(int column)
 {
     // Two letters at most, unlike the sheet addresses ("ZZ" is the last).
     if (column < 1 || column > 702) return QString();
-    return excel::CellAddress::columnLetters(column);
+    return ColumnLetters::fromNumber(column);
 }
 
 int ColumnLetterToNumber(const QString &text)
@@ -148,7 +148,7 @@ int ColumnLetterToNumber(const QString &text)
     if (t.size() > 2) return 0;
     // Only the letters A to Z (either case) name a column: "A1" is not column K, and no letter
     // may grow when upper-cased ("ß").
-    return excel::CellAddress::columnNumber(t);
+    return ColumnLetters::toNumber(t);
 }
 
 int ParseColumn(const QString &text)

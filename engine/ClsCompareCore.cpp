@@ -155,7 +155,10 @@ void ClsCompareCore::SetupPair(ClsComparePair &pair, const QString &leftSheetNam
     m_leftObj->InitDoc();
     m_rightObj->InitDoc();
     pair.SetAppendOpt(m_options);
-    pair.SetParentObj(this);
+    if (m_script)
+        pair.SetUserEqual([script = m_script](const QString &leftText, const QString &rightText) {
+            return script->IsEqual(leftText, rightText);
+        });
     pair.InitLeft(m_leftObj->GetDoc(), QString());
     pair.InitRight(m_rightObj->GetDoc(), QString());
     pair.SetLeftSheet(leftSheetName);

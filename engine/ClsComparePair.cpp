@@ -3,8 +3,6 @@
 #include "core/ClsLogFile.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "engine/ClsCompareCore.h"
-#include "engine/ClsScript.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/ClsTxtCompareResult.h"
 #include "engine/ClsWrappedSheet.h"
@@ -249,7 +247,7 @@ bool ClsComparePair::DealMerge() const
 bool ClsComparePair::isEqual(const QString &leftText, const QString &rightText, bool ignoreCase)
 {
     if (leftText == rightText) return true;
-    if (m_options->UseScript() && m_core) return m_core->m_script->IsEqual(leftText, rightText);
+    if (m_options->UseScript() && m_userEqual) return m_userEqual(leftText, rightText);
     return ignoreCase && BasicText::equalsText(leftText, rightText);
 }
 
@@ -349,6 +347,7 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     m_cancelled = false;
     m_lastPercent = -1;
     m_matchedRows.clear();
+    m_keyWarnings.clear();
 
     // A comparison covers rows 1 to 65,536 and columns A to IV, as the reader warns when a
     // sheet holds more: a column past ZZ has no letter to record a difference under.
@@ -493,7 +492,7 @@ int ClsComparePair::BeginCompareByKeyCol()
                                          m_leftSide->GetKeyCol(), addKey, DealMerge(), trim);
     } else {
         ModCompare::LoadKeyRowsFromArray(leftKeys, firstLeftRow, m_leftEndRow,
-                                         m_leftSide->GetKeyCol(), addKey, *m_options);
+                                         m_leftSide->GetKeyCol(), addKey, trim);
     }
 
     QList<int> leftKeyCols, rightKeyCols, leftDataCols, rightDataCols;
@@ -517,7 +516,7 @@ int ClsComparePair::BeginCompareByKeyCol()
         if (m_rightHasMerge)
             ModCompare::ReadSheetRowCells(m_rightSheet, i, rightKeyCols, keyRow, DealMerge(), trim);
         else
-            ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, *m_options);
+            ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, trim);
         if (ModCommon::IsStrArrayEmpty(keyRow)) continue;
         if (const int leftRow = keyMap.find(keyRow)) {
             ++m_matchedCount;
@@ -529,6 +528,8 @@ int ClsComparePair::BeginCompareByKeyCol()
         }
     }
     m_endRowReached = i;
+    checkKeyValues(true);
+    checkKeyValues(false);
 
     CreateXlsReport(leftKeyCols);
     writeMethodLine(QStringLiteral("比较方法：基于关键列的比较"));
@@ -624,25 +625,24 @@ bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
         const int lc = leftDataCols.at(k);
         const int rc = rightDataCols.at(k);
         bool differs = false;
+        // The texts of the last item that differed: equal comments compared after differing
+        // values must not make the record read "note<->note".
         QString leftText, rightText;
-        if (values && !(probe && m_probe->identical(lc, rc))) {
-            leftText = m_leftWrapped->GetCell(leftRow, lc);
-            rightText = m_rightWrapped->GetCell(rightRow, rc);
-            if (!IsEqua_Data(leftText, rightText)) differs = true;
-        }
+        const auto compareItem = [&](QString left, QString right) {
+            if (IsEqua_Data(left, right)) return;
+            differs = true;
+            leftText = std::move(left);
+            rightText = std::move(right);
+        };
+        if (values && !(probe && m_probe->identical(lc, rc)))
+            compareItem(m_leftWrapped->GetCell(leftRow, lc), m_rightWrapped->GetCell(rightRow, rc));
         if (formulas || comments) {
             const excel::Range leftCell = m_leftSheet->Cells(leftRow, lc);
             const excel::Range rightCell = m_rightSheet->Cells(rightRow, rc);
-            if (formulas) {
-                leftText = leftCell.Formula();
-                rightText = rightCell.Formula();
-                if (!IsEqua_Data(leftText, rightText)) differs = true;
-            }
-            if (comments) {
-                leftText = ModExcel::GetCellCommentText(leftCell);
-                rightText = ModExcel::GetCellCommentText(rightCell);
-                if (!IsEqua_Data(leftText, rightText)) differs = true;
-            }
+            if (formulas) compareItem(leftCell.Formula(), rightCell.Formula());
+            if (comments)
+                compareItem(ModExcel::GetCellCommentText(leftCell),
+                            ModExcel::GetCellCommentText(rightCell));
         }
         if (differs) {
             rowDiffers = true;
@@ -705,6 +705,44 @@ void ClsComparePair::OnFoundLeftSingle(int row)
 {
     if (m_options->ShowLeftSingleInXls() && m_reportOpen) CopySingleRow(row, *m_leftSingleSheet);
     m_recorder->AddLeftSingleRow(row);
+}
+
+void ClsComparePair::checkKeyValues(bool left)
+{
+    const ClsWrappedSheet &wrapped = left ? *m_leftWrapped : *m_rightWrapped;
+    const SheetRef &sheet = left ? m_leftSheet : m_rightSheet;
+    const TSingleSideConfig &side = left ? *m_leftSide : *m_rightSide;
+    const bool merged = left ? m_leftHasMerge : m_rightHasMerge;
+    const int endRow = left ? m_leftEndRow : m_rightEndRow;
+    const int endCol = left ? m_leftEndCol : m_rightEndCol;
+
+    // Read as the comparison reads them; the first key value found ends the search.
+    QList<int> keyCols;
+    side.GetKeyColArray(keyCols);
+    const bool trim = m_options->UseTrimForKey();
+    const ModCompare::BlockCellText cells = [&wrapped](int row, int column) {
+        return wrapped.GetCell(row, column);
+    };
+    QStringList keyRow;
+    for (int r = side.StartRow(); r <= endRow; ++r) {
+        if (merged)
+            ModCompare::ReadSheetRowCells(sheet, r, keyCols, keyRow, DealMerge(), trim);
+        else
+            ModCompare::ReadArrayRowCells(cells, r, keyCols, keyRow, trim);
+        if (!ModCommon::IsStrArrayEmpty(keyRow)) return;
+    }
+    QList<int> allCols;
+    for (int c = 1; c <= endCol; ++c)
+        allCols.append(c);
+    bool hasRows = false;
+    for (int r = side.StartRow(); r <= endRow && !hasRows; ++r)
+        hasRows = !wrapped.IsEmptyRow(r, allCols);
+    if (!hasRows) return;
+    m_keyWarnings.append(
+        QStringLiteral("注意：%1工作表 %2 的关键列 %3 中没有任何值，这一边的每一行都被当作"
+                       "关键列为空的行跳过了，以上结果不能说明两边相同。")
+            .arg(left ? QStringLiteral("左边") : QStringLiteral("右边"), sheet->Name(),
+                 side.KeyCol()));
 }
 
 void ClsComparePair::FindLeftSingleRows(const QList<int> &columns)
@@ -771,6 +809,8 @@ void ClsComparePair::EndWork(qint64 startTick)
     log.WriteLine(QStringLiteral("不匹配的行数：") + QString::number(m_unmatchedCount));
     log.WriteLine(QStringLiteral("匹配行数：") + QString::number(m_matchedCount));
     log.WriteLine(QStringLiteral("在匹配行内，存在差异的行数") + QString::number(m_diffRowCount));
+    for (const QString &warning : m_keyWarnings)
+        log.WriteLine(warning);
     if (m_cancelled)
         log.WriteLine(QStringLiteral("比较已被取消：以上结果只包括取消之前比较过的行"));
 
@@ -786,6 +826,11 @@ void ClsComparePair::EndWork(qint64 startTick)
                                .arg(log.lostLines()),
                            win::vbExclamation, kTitle);
     SaveXlsReport();
+
+    if (!m_keyWarnings.isEmpty())
+        ModCommon::ShowMsg(m_keyWarnings.join(QLatin1Char('\n')) +
+                               QStringLiteral("\n请检查关键列的设置；公式要在保存之前算出结果。"),
+                           win::vbExclamation, kTitle);
 
     if (m_options->TxtReport() && !m_options->CompareInDetail()) shell::ShellOpen(m_logFileName);
 

@@ -5,10 +5,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
-class ClsCompareCore;
 class ClsLogFile;
 class ClsSessionOption;
 class ClsTxtCompareResult;
@@ -37,6 +37,8 @@ public:
     using BookRef = std::shared_ptr<excel::Workbook>;
     using SheetRef = std::shared_ptr<excel::Worksheet>;
     using SideRef = std::shared_ptr<TSingleSideConfig>;
+    // The user script's verdict on two texts (its IsEqual).
+    using UserEqual = std::function<bool(const QString &leftText, const QString &rightText)>;
 
     // What BeforeCompare found: only Ready lets a matching method go on.
     enum class Prepared {
@@ -56,7 +58,9 @@ public:
 
     // --- set-up, in the order the core calls it ---
     void SetAppendOpt(std::shared_ptr<ClsSessionOption> options);
-    void SetParentObj(ClsCompareCore *core) { m_core = core; }
+    // The user script's equality rule, asked when the session uses a script; the core hands
+    // over its script host's, so that the pair needs nothing else of the core.
+    void SetUserEqual(UserEqual isEqual) { m_userEqual = std::move(isEqual); }
     // Keeps the workbook; with an empty sheet name, binds the kept sheet name again (a
     // reopened workbook).
     void InitLeft(BookRef workbook, const QString &sheetName);
@@ -143,6 +147,11 @@ private:
     void PrepareXlsReport();
     void CopySingleRow(int row, TXlsCompareResult &resultSheet);
     void FindLeftSingleRows(const QList<int> &columns);
+    // A side whose key columns hold no value in any row although the side holds data (a wrong
+    // key column, formulas saved without results) has every row skipped as a blank key row, and
+    // the run would read as "no differences": such a side gets a warning for the summary of the
+    // text report and a message.
+    void checkKeyValues(bool left);
 
     bool isEqual(const QString &leftText, const QString &rightText, bool ignoreCase);
     // Queues a differing row pair on the differences sheet and colours its differing cells.
@@ -153,7 +162,7 @@ private:
     void writeMethodLine(const QString &line);
     bool bindSheet(const BookRef &workbook, const QString &name, SheetRef &sheet) const;
 
-    ClsCompareCore *m_core = nullptr;
+    UserEqual m_userEqual;
     std::shared_ptr<ClsSessionOption> m_options;
     SideRef m_leftSide;
     SideRef m_rightSide;
@@ -198,4 +207,5 @@ private:
     std::unique_ptr<CellProbe> m_probe;
     // Left row -> first right row matched to it (index = left row; 0 = not matched).
     std::vector<int> m_matchedRows;
+    QStringList m_keyWarnings; // of the last keyed comparison, one line per side
 };

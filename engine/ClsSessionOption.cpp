@@ -71,6 +71,12 @@ void ClsSessionOption::setReportPath(const QString &path)
     QString folder = path.isEmpty() ? ModPub::GetTempDir() : path;
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     m_reportPath = folder;
+    m_reportPathIsTemp = folder == ModPub::GetTempDir();
+}
+
+QString ClsSessionOption::ReportPath() const
+{
+    return m_reportPathIsTemp ? ModPub::GetTempDir() : m_reportPath;
 }
 
 bool ClsSessionOption::isSafeScriptFileName(const QString &name)

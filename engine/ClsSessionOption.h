@@ -44,8 +44,10 @@ public:
     bool IsComparePostil() const { return (m_compareItem & CompareComments) != 0; }
     bool IsCompareNone() const { return m_compareItem == 0; }
 
-    // Always ends in "/"; an empty text means the temporary folder.
-    QString ReportPath() const { return m_reportPath; }
+    // Always ends in "/"; an empty text means the user's temporary folder. That folder is looked
+    // up anew on every read: a cleaner of the shared temporary folder may have removed it since,
+    // and another user may have taken its name meanwhile.
+    QString ReportPath() const;
     void setReportPath(const QString &path);
 
     bool UseScript() const { return m_useScript; }
@@ -150,6 +152,7 @@ private:
     bool m_useTrimForKey = true;
     int m_compareItem = CompareValues;
     QString m_reportPath;
+    bool m_reportPathIsTemp = false; // m_reportPath is the user's temporary folder
     bool m_useScript = false;
     QString m_scriptFileName;
     QString m_leftName;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <memory>
 
 class ClsCompareCore;
@@ -7,7 +9,7 @@ class ClsComparePair;
 
 // The difference view as the comparison core sees it. The view installs an implementation;
 // until then a detail run compares its pairs and shows nothing.
-class CompareViewSeam
+class CompareViewSeam : public Seam<CompareViewSeam>
 {
 public:
     virtual ~CompareViewSeam() = default;
@@ -17,7 +19,6 @@ public:
     virtual void ShowWnd(ClsCompareCore &core, bool show) = 0;
     // Gives both sides' windows back to their own applications.
     virtual void ExcelWndUnloaded(ClsCompareCore &core) = 0;
-
-    static void install(CompareViewSeam *seam);
-    static CompareViewSeam *installed();
 };
+
+extern template class Seam<CompareViewSeam>;

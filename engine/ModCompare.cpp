@@ -6,7 +6,6 @@
 #include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
 #include "core/TextRules.h"
-#include "engine/ClsSessionOption.h"
 #include "engine/ModExcel.h"
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
@@ -182,11 +181,10 @@ void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &f
 }
 
 void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
-                       QStringList &keyRow, const ClsSessionOption &options)
+                       QStringList &keyRow, bool trim)
 {
     keyRow.clear();
     keyRow.reserve(columns.size());
-    const bool trim = options.UseTrimForKey();
     for (int column : columns) {
         QString text = block(row, column);
         keyRow.append(trim ? TextRules::trimBlanks(text) : text);
@@ -194,34 +192,31 @@ void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &co
 }
 
 void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int> &columns,
-                       QStringList &keyRow, const ClsSessionOption &options)
+                       QStringList &keyRow, bool trim)
 {
-    ReadArrayRowCells(blockOf(block), row, columns, keyRow, options);
+    ReadArrayRowCells(blockOf(block), row, columns, keyRow, trim);
 }
 
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
-                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
-                          const ClsSessionOption &options)
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim)
 {
-    LoadKeyRowsFromArray(block, firstRow, lastRow, keyColumns, addTo(keyMap), options);
+    LoadKeyRowsFromArray(block, firstRow, lastRow, keyColumns, addTo(keyMap), trim);
 }
 
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
-                          const ClsMap &keyColumns, const AddKeyRow &add,
-                          const ClsSessionOption &options)
+                          const ClsMap &keyColumns, const AddKeyRow &add, bool trim)
 {
     QList<int> columns;
     if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
     loadKeyRows(firstRow, lastRow, add, [&](int row, QStringList &keyRow) {
-        ReadArrayRowCells(block, row, columns, keyRow, options);
+        ReadArrayRowCells(block, row, columns, keyRow, trim);
     });
 }
 
 void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int lastRow,
-                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
-                          const ClsSessionOption &options)
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim)
 {
-    LoadKeyRowsFromArray(blockOf(block), firstRow, lastRow, keyColumns, keyMap, options);
+    LoadKeyRowsFromArray(blockOf(block), firstRow, lastRow, keyColumns, keyMap, trim);
 }
 
 QString GetRelativeFileName(const QString &folder, const QString &path)

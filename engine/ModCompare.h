@@ -8,7 +8,6 @@
 
 class ClsArrayMap;
 class ClsMap;
-class ClsSessionOption;
 
 namespace com {
 class VariantArray;
@@ -65,24 +64,21 @@ void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &f
 using BlockCellText = std::function<QString(int row, int column)>;
 
 // One row's key texts, one per key column in order, from an in-memory block (a range's Value,
-// indexed from 1) or any other block; trimmed when the session's UseTrimForKey is on.
+// indexed from 1) or any other block; trimmed when `trim` is on (the session's UseTrimForKey).
 void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int> &columns,
-                       QStringList &keyRow, const ClsSessionOption &options);
+                       QStringList &keyRow, bool trim);
 void ReadArrayRowCells(const BlockCellText &block, int row, const QList<int> &columns,
-                       QStringList &keyRow, const ClsSessionOption &options);
+                       QStringList &keyRow, bool trim);
 
 // Loads the key rows firstRow..lastRow of a block into the key map (key row -> row number as
 // text; a repeated key keeps its first row). Blank key rows do not end the loading while key
-// rows follow them.
+// rows follow them. Key texts are trimmed when `trim` is on (the session's UseTrimForKey).
 void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int lastRow,
-                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
-                          const ClsSessionOption &options);
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim);
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
-                          const ClsMap &keyColumns, ClsArrayMap &keyMap,
-                          const ClsSessionOption &options);
+                          const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim);
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
-                          const ClsMap &keyColumns, const AddKeyRow &add,
-                          const ClsSessionOption &options);
+                          const ClsMap &keyColumns, const AddKeyRow &add, bool trim);
 
 // The file name alone when the path lies directly in the folder, else the path. Folders are
 // compared with their case: Linux file names keep it.

@@ -7,8 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -71,8 +76,10 @@ TEST(ModFile, ExistenceAndFolders)
     EXPECT_TRUE(ModFile::IsFileReadOnly(d + S("/a.txt")));
     EXPECT_FALSE(ModFile::IsFileReadOnly(d + S("/none.txt")));
 
+    // The user's own folder in the shared temporary folder, never the shared folder itself.
     const QString t = ModPub::GetTempDir();
-    EXPECT_TRUE(t.endsWith(QLatin1Char('/')));
+    EXPECT_TRUE(t.endsWith(S("/quorva-") + QString::number(::geteuid()) + S("/")))
+        << t.toStdString();
     EXPECT_TRUE(ModFile::FolderExists(t));
 }
 
@@ -199,6 +206,42 @@ TEST(ClsLogFile, LinesEndInCrLf)
     ASSERT_TRUE(log.CreateFile(fresh)); // created when missing
     log.CloseFile();
     EXPECT_EQ(read(fresh), QByteArray());
+}
+
+// A report in a shared folder: another user plants a link at the report's name, pointing at one
+// of the victim's files, and keeps planting it while the report is replaced. The replacement
+// takes the name itself; the linked file is never written.
+TEST(ClsLogFile, ReplacingAReportNeverWritesThroughALinkAtItsName)
+{
+    QTemporaryDir tmp;
+    const QString victim = tmp.path() + S("/thesis.txt");
+    write(victim, "years of work\n");
+    const QString report = tmp.path() + S("/Sheet1.txt");
+    ASSERT_TRUE(QFile::link(victim, report));
+    {
+        ClsLogFile log;
+        ASSERT_TRUE(log.SetFileName(report)); // a link found there is replaced, not followed
+        log.WriteLine(S("report"));
+    }
+    EXPECT_FALSE(QFileInfo(report).isSymLink());
+    EXPECT_EQ(read(report), QByteArray("report\r\n"));
+
+    std::atomic<bool> stop{false};
+    const QByteArray target = QFile::encodeName(victim), name = QFile::encodeName(report);
+    std::thread planter([&] {
+        while (!stop.load())
+            (void)::symlink(target.constData(), name.constData());
+    });
+    int written = 0;
+    for (int i = 0; i < 3000; ++i) {
+        ClsLogFile log;
+        if (log.SetFileName(report)) ++written;
+        log.WriteLine(S("report"));
+    }
+    stop = true;
+    planter.join();
+    EXPECT_EQ(read(victim), QByteArray("years of work\n"));
+    EXPECT_GT(written, 0);
 }
 
 TEST(ClsLogFile, ClosedFileWritesNothingAndRaisesNothing)

@@ -6,8 +6,11 @@
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -40,8 +43,10 @@ TEST(ClsSessionOption, Defaults)
     EXPECT_EQ(o.DiffSheetName(), QStringLiteral("差异的行"));
     EXPECT_EQ(o.LeftSingleSheetName(), QStringLiteral("左边孤立的行"));
     EXPECT_EQ(o.RightSingleSheetName(), QStringLiteral("右边孤立的行"));
-    EXPECT_TRUE(o.ReportPath().endsWith(QLatin1Char('/')));
-    EXPECT_NE(o.ReportPath(), QStringLiteral("/"));
+    // Reports are named after their sheets: in the shared temporary folder another user could
+    // plant links at those names, so the default is the user's own folder there.
+    EXPECT_TRUE(o.ReportPath().endsWith(QStringLiteral("/quorva-%1/").arg(::geteuid())))
+        << o.ReportPath().toStdString();
     EXPECT_TRUE(QDir(o.ReportPath()).exists());
 }
 
@@ -352,4 +357,35 @@ TEST(ClsSessionOption, FailedSaveIsReported)
     EXPECT_TRUE(o.Save2File());
     o.setRightName(QStringLiteral("two\nlines"));
     EXPECT_FALSE(o.Save2File());
+}
+
+// The default report folder is checked again at every read: when the temporary folder's cleaner
+// has removed it and another user has put a link in its place, reports go to a fresh folder of
+// the user's own, never through the link.
+TEST(ClsSessionOption, DefaultReportFolderIsCheckedAtEveryRead)
+{
+    QTemporaryDir base, elsewhere;
+    const QByteArray had = qgetenv("TMPDIR");
+    const bool set = qEnvironmentVariableIsSet("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(base.path()));
+    const QString own = base.path() + QStringLiteral("/quorva-%1").arg(::geteuid());
+
+    ClsSessionOption o;
+    EXPECT_EQ(o.ReportPath(), own + QLatin1Char('/'));
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    EXPECT_EQ(o.ReportPath(), own + QLatin1Char('/')) << "made again";
+    EXPECT_TRUE(QDir(own).exists());
+    ASSERT_TRUE(QDir(own).removeRecursively());
+    ASSERT_TRUE(QFile::link(elsewhere.path(), own));
+    const QString now = o.ReportPath();
+    EXPECT_TRUE(now.startsWith(own + QLatin1Char('-'))) << now.toStdString();
+
+    // A folder the user chose is kept as it is.
+    o.setReportPath(elsewhere.path());
+    EXPECT_EQ(o.ReportPath(), elsewhere.path() + QLatin1Char('/'));
+
+    if (set)
+        qputenv("TMPDIR", had);
+    else
+        qunsetenv("TMPDIR");
 }

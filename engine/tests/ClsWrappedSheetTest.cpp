@@ -43,7 +43,7 @@ class WrappedSheetTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+        QUORVA_NEED_OPENPYXL();
         ASSERT_TRUE(m_dir.isValid());
         m_path = m_dir.filePath(QStringLiteral("data.xlsx"));
         QString output;

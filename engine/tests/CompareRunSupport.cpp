@@ -132,31 +132,11 @@ QStringList reportLines(const QString &path, QString *error)
     return lines;
 }
 
-FakeMainWindow::FakeMainWindow() : m_previous(CompareMainWindow::installed())
-{
-    CompareMainWindow::install(this);
-}
-
-FakeMainWindow::~FakeMainWindow()
-{
-    CompareMainWindow::install(m_previous);
-}
-
 void FakeMainWindow::setValue(int percent)
 {
     values.push_back(percent);
     if (cancelAtPercent >= 0 && percent >= cancelAtPercent) ModCompare::SetCancelCompare(true);
     if (onValue) onValue(percent);
-}
-
-FakeView::FakeView() : m_previous(CompareViewSeam::installed())
-{
-    CompareViewSeam::install(this);
-}
-
-FakeView::~FakeView()
-{
-    CompareViewSeam::install(m_previous);
 }
 
 void FakeView::ShowPairDetail(ClsCompareCore &, std::shared_ptr<ClsComparePair> pair)

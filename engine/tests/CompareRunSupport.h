@@ -46,8 +46,6 @@ QStringList reportLines(const QString &path, QString *error = nullptr);
 class FakeMainWindow : public CompareMainWindow, public CompareProgressBar
 {
 public:
-    FakeMainWindow();
-    ~FakeMainWindow() override;
     void InCompare(bool busy) override { busyStates.push_back(busy); }
     CompareProgressBar *ProgressBar1() override { return this; }
     void setVisible(bool visible) override { visibleStates.push_back(visible); }
@@ -61,15 +59,13 @@ public:
     std::function<void(int)> onValue;
 
 private:
-    CompareMainWindow *m_previous;
+    CompareMainWindow::Scope m_installed{this};
 };
 
 // The difference view: records the pairs shown (left and right sheet names).
 class FakeView : public CompareViewSeam
 {
 public:
-    FakeView();
-    ~FakeView() override;
     void ShowPairDetail(ClsCompareCore &core, std::shared_ptr<ClsComparePair> pair) override;
     void ShowWnd(ClsCompareCore &, bool show) override { shown.push_back(show); }
     void ExcelWndUnloaded(ClsCompareCore &) override { ++unloaded; }
@@ -80,7 +76,7 @@ public:
     int unloaded = 0;
 
 private:
-    CompareViewSeam *m_previous;
+    CompareViewSeam::Scope m_installed{this};
 };
 
 } // namespace CompareRunSupport

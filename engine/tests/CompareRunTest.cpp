@@ -54,7 +54,7 @@ class CompareRunTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+        QUORVA_NEED_OPENPYXL();
         ASSERT_TRUE(m_dir.isValid());
         ModCompare::SetCancelCompare(false);
         m_report = m_dir.path() + QStringLiteral("/report/");
@@ -331,7 +331,7 @@ book('R.xlsx', [('Data', [['k', 1, 9, 4]])])
     EXPECT_TEXTS(report(), expected);
 }
 
-TEST_F(CompareRunTest, ValuesFormulasAndCommentsRecordTheLastItemCompared)
+TEST_F(CompareRunTest, ValuesFormulasAndCommentsRecordTheLastItemThatDiffered)
 {
     // B differs in value with equal comments; C differs in formula only.
     makeBooks(R"(
@@ -355,10 +355,10 @@ book('R.xlsx', [('Data', [['k', 2, '=B1*3']])], notes)
         {3,
          {spaces(25) + QStringLiteral("B(列) C(列)        "),
           QStringLiteral("左边row:1,匹配右边row:1: 1<->2 =B1*2<->=B1*3")}},
-        // With comments chosen, both columns record the comments' texts.
+        // The equal comments compared last do not replace the texts that differed.
         {7,
-         {spaces(25) + QStringLiteral("B(列)       C(列)"),
-          QStringLiteral("左边row:1,匹配右边row:1: note<->note <->")}},
+         {spaces(25) + QStringLiteral("B(列) C(列)        "),
+          QStringLiteral("左边row:1,匹配右边row:1: 1<->2 =B1*2<->=B1*3")}},
     };
     m_options->setTxtReport(true);
     for (const Case &c : cases) {
@@ -367,6 +367,108 @@ book('R.xlsx', [('Data', [['k', 2, '=B1*3']])], notes)
         auto core = newCore();
         ASSERT_TRUE(run(*core));
         EXPECT_TEXTS(report(), heading(keyed()) + detailHead() + c.table + summary(2, 0, 1, 1));
+    }
+}
+
+// Comments that differ after values that differ: the comments, compared last, are recorded.
+TEST_F(CompareRunTest, TheLastItemComparedIsRecordedWhenItDiffers)
+{
+    makeBooks(R"(
+def notes(text):
+    def add(wb):
+        wb['Data']['B1'].comment = Comment(text, 'me')
+    return add
+book('L.xlsx', [('Data', [['k', 1]])], notes('old note'))
+book('R.xlsx', [('Data', [['k', 2]])], notes('new note'))
+)");
+    m_options->setTxtReport(true);
+    m_options->setCompareItem(5); // values and comments
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    const QStringList table{spaces(25) + QStringLiteral("B(列)              "),
+                            QStringLiteral("左边row:1,匹配右边row:1: old note<->new note")};
+    EXPECT_TEXTS(report(), heading(keyed()) + detailHead() + table + summary(2, 0, 1, 1));
+}
+
+// A key column without a single value on a side (a wrong column typed, formulas saved without
+// their results) skips every row of that side as a blank key row; the run must not read as
+// "no differences" without a word.
+TEST_F(CompareRunTest, AKeyColumnWithoutValuesIsReported)
+{
+    struct Case
+    {
+        const char *what;
+        const char *books;
+        const char *leftKey, *rightKey;
+        QStringList warnings; // summary lines, in the order left, right
+    };
+    const QString warning = QStringLiteral("注意：%1工作表 Data 的关键列 %2 中没有任何值，这一边"
+                                           "的每一行都被当作关键列为空的行跳过了，以上结果不能"
+                                           "说明两边相同。");
+    const char *const twoBooks = R"(
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 3]])])
+)";
+    const Case cases[] = {
+        {"wrong column on both sides",
+         twoBooks,
+         "C",
+         "C",
+         {warning.arg(QStringLiteral("左边"), QStringLiteral("C")),
+          warning.arg(QStringLiteral("右边"), QStringLiteral("C"))}},
+        {"wrong column on the right",
+         twoBooks,
+         "A",
+         "C",
+         {warning.arg(QStringLiteral("右边"), QStringLiteral("C"))}},
+        {"two key columns, both empty on the left",
+         twoBooks,
+         "C,D",
+         "A,B",
+         {warning.arg(QStringLiteral("左边"), QStringLiteral("C,D"))}},
+        {"formulas without results",
+         R"(
+book('L.xlsx', [('Data', [['=B1&"x"', 1], ['=B2&"x"', 2]])])
+book('R.xlsx', [('Data', [['1x', 1], ['2x', 3]])])
+)",
+         "A",
+         "A",
+         {warning.arg(QStringLiteral("左边"), QStringLiteral("A"))}},
+        {"a side without rows has nothing to skip",
+         R"(
+book('L.xlsx', [('Data', [['k1', 1]])])
+book('R.xlsx', [('Data', [])])
+)",
+         "C",
+         "C",
+         {warning.arg(QStringLiteral("左边"), QStringLiteral("C"))}},
+        {"keys present", twoBooks, "A", "A", {}},
+    };
+    m_options->setTxtReport(true);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        makeBooks(c.books);
+        Sides sides;
+        sides.leftKey = QString::fromLatin1(c.leftKey);
+        sides.rightKey = QString::fromLatin1(c.rightKey);
+        m_boxes.clear();
+        if (!c.warnings.isEmpty()) m_boxes.expect(win::vbOK);
+        auto core = newCore(sides);
+        ASSERT_TRUE(run(*core));
+        QStringList found;
+        for (const QString &line : report())
+            if (line.startsWith(QStringLiteral("注意："))) found.append(line);
+        EXPECT_TEXTS(found, c.warnings);
+        if (c.warnings.isEmpty()) {
+            EXPECT_TRUE(m_boxes.shown().empty());
+            continue;
+        }
+        ASSERT_EQ(m_boxes.shown().size(), 1u);
+        for (const QString &w : c.warnings)
+            EXPECT_TRUE(m_boxes.shown().front().prompt.contains(w))
+                << m_boxes.shown().front().prompt.toStdString();
+        EXPECT_EQ(m_boxes.shown().front().style, int(win::vbExclamation));
+        EXPECT_EQ(m_boxes.pendingAnswers(), 0);
     }
 }
 

@@ -1,6 +1,5 @@
 #include "core/ClsArrayMap.h"
 #include "core/ClsMap.h"
-#include "engine/ClsSessionOption.h"
 #include "engine/ModCompare.h"
 #include "platform/com/VariantArray.h"
 
@@ -56,13 +55,11 @@ TEST(KeyLoadingArray, BlankKeyRowsEndTheLoadOnlyWhenNoKeyFollows)
     for (int i = 0; i < 15; ++i)
         rows.push_back({QString()});
 
-    ClsSessionOption options;
     ClsArrayMap keys;
     keys.setCompareMode(1);
     const ClsMap columns = columnsOf("A");
     int first = 1;
-    ModCompare::LoadKeyRowsFromArray(*blockOf(rows), first, int(rows.size()), columns, keys,
-                                     options);
+    ModCompare::LoadKeyRowsFromArray(*blockOf(rows), first, int(rows.size()), columns, keys, true);
     for (int i = 1; i <= 12; ++i)
         EXPECT_EQ(rowOf(keys, {QStringLiteral("k%1").arg(i)}), QString::number(2 * i - 1)) << i;
     EXPECT_EQ(rowOf(keys, {QStringLiteral("late")}), QStringLiteral("36"));
@@ -93,12 +90,10 @@ TEST(KeyLoadingArray, DuplicatesCaseAndTrim)
         {0, false, "1", "2", "5", "4", "6"},
     };
     for (const Case &c : cases) {
-        ClsSessionOption options;
-        options.setUseTrimForKey(c.trim);
         ClsArrayMap keys;
         keys.setCompareMode(c.mode);
         int first = 1;
-        ModCompare::LoadKeyRowsFromArray(*block, first, 6, columns, keys, options);
+        ModCompare::LoadKeyRowsFromArray(*block, first, 6, columns, keys, c.trim);
         const QString one = QStringLiteral("1"), two = QStringLiteral("2");
         EXPECT_EQ(rowOf(keys, {QStringLiteral("x"), one}), QString::fromLatin1(c.x));
         EXPECT_EQ(rowOf(keys, {QStringLiteral("X"), one}), QString::fromLatin1(c.bigX));
@@ -112,23 +107,20 @@ TEST(KeyLoadingArray, ReadArrayRowCellsInColumnOrder)
 {
     const auto block =
         blockOf({{QStringLiteral(" a"), QStringLiteral("#1.5"), QStringLiteral("c ")}});
-    ClsSessionOption options;
     QStringList row{QStringLiteral("stale"), QStringLiteral("x"), QStringLiteral("y"),
                     QStringLiteral("z")};
-    ModCompare::ReadArrayRowCells(*block, 1, {3, 1}, row, options);
+    ModCompare::ReadArrayRowCells(*block, 1, {3, 1}, row, true);
     EXPECT_EQ(row, (QStringList{QStringLiteral("c"), QStringLiteral("a")}));
-    options.setUseTrimForKey(false);
-    ModCompare::ReadArrayRowCells(*block, 1, {2, 3}, row, options);
+    ModCompare::ReadArrayRowCells(*block, 1, {2, 3}, row, false);
     EXPECT_EQ(row, (QStringList{QStringLiteral("1.5"), QStringLiteral("c ")}));
 }
 
 TEST(KeyLoadingArray, NoKeyColumnLoadsNothing)
 {
-    ClsSessionOption options;
     ClsArrayMap keys;
     ClsMap none;
     int first = 1;
     ModCompare::LoadKeyRowsFromArray(*blockOf({{QStringLiteral("a")}, {QString()}}), first, 2, none,
-                                     keys, options);
+                                     keys, true);
     EXPECT_FALSE(keys.Exists({QStringLiteral("a")}));
 }

@@ -36,7 +36,7 @@ struct Report
 
 TEST(ModExcel, OpenWorkbookRules)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+    QUORVA_NEED_OPENPYXL();
     FakeMessageBox boxes;
     QTemporaryDir dir;
     QString a = writeBook(dir, QStringLiteral("a.xlsx"), QStringLiteral("ws['A1'] = 'a'"));

@@ -47,7 +47,7 @@ class ReportSheetTest : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+        QUORVA_NEED_OPENPYXL();
         ModCompare::SetCancelCompare(false);
         ASSERT_TRUE(m_dir.isValid());
         const QString path = m_dir.filePath(QStringLiteral("in.xlsx"));

@@ -1,36 +1,21 @@
 #include "platform/excel/CellAddress.h"
 
+#include "platform/text/ColumnLetters.h"
+
 #include <algorithm>
 
 namespace excel {
 
+static_assert(CellAddress::MaxColumns == ColumnLetters::MaxColumn);
+
 QString CellAddress::columnLetters(int column)
 {
-    if (column < 1 || column > MaxColumns) return QString();
-    QChar out[3];
-    int n = 0;
-    while (column > 0) {
-        int r = (column - 1) % 26;
-        out[n++] = QChar(u'A' + r);
-        column = (column - 1) / 26;
-    }
-    QString s;
-    for (int i = n - 1; i >= 0; --i)
-        s += out[i];
-    return s;
+    return ColumnLetters::fromNumber(column);
 }
 
 int CellAddress::columnNumber(QStringView letters)
 {
-    if (letters.isEmpty() || letters.size() > 3) return 0;
-    int n = 0;
-    for (QChar c : letters) {
-        char16_t u = c.unicode();
-        if (u >= u'a' && u <= u'z') u = char16_t(u - u'a' + u'A');
-        if (u < u'A' || u > u'Z') return 0;
-        n = n * 26 + (u - u'A' + 1);
-    }
-    return n <= MaxColumns ? n : 0;
+    return ColumnLetters::toNumber(letters);
 }
 
 namespace {

@@ -5,8 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtDebug>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
@@ -16,6 +22,57 @@ namespace {
 bool impossible(const QString &path)
 {
     return path.isEmpty() || path.contains(QChar(0));
+}
+
+// A folder in which only its owner can remove or rename entries it does not own: owned by
+// root or the user, and writable by no one else unless the sticky bit is set (as on /tmp).
+bool guardsItsEntries(const QByteArray &folder, QString *why)
+{
+    struct stat st;
+    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *why = QStringLiteral("is no folder");
+        return false;
+    }
+    if (st.st_uid != 0 && st.st_uid != ::geteuid()) {
+        *why = QStringLiteral("belongs to another user");
+        return false;
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0) {
+        *why = QStringLiteral("is writable by others and not sticky");
+        return false;
+    }
+    return true;
+}
+
+// The folder at the path is a real folder (a link is refused, not followed) that the user
+// owns; access for group and others is taken away.
+bool isPrivateFolder(const QByteArray &path, QString *why)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        *why = errno == ELOOP || errno == ENOTDIR ? QStringLiteral("is a link or no folder")
+                                                  : QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && st.st_uid != ::geteuid()) {
+        *why = QStringLiteral("belongs to another user");
+        ok = false;
+    }
+    if (ok && (st.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0) {
+        *why = QStringLiteral("cannot be made private");
+        ok = false;
+    }
+    ::close(fd);
+    return ok;
+}
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
 }
 
 } // namespace
@@ -95,10 +152,44 @@ QStringList listFiles(const QString &folder, const QString &pattern)
 
 QString tempFolder()
 {
-    QString t = QDir::tempPath();
-    while (t.size() > 1 && t.endsWith(QLatin1Char('/')))
-        t.chop(1);
-    return t;
+    QString base = qEnvironmentVariable("TMPDIR");
+    if (!base.startsWith(QLatin1Char('/')) || base.contains(QChar(0)))
+        base = QStringLiteral("/tmp");
+    base = withoutTrailingSlash(base);
+    const QByteArray encodedBase = QFile::encodeName(base);
+    QString why;
+    if (!guardsItsEntries(encodedBase, &why)) {
+        qWarning("quorva: the temporary folder %s %s; no temporary files are written there",
+                 encodedBase.constData(), qUtf8Printable(why));
+        return QString();
+    }
+    const QString uid = QString::number(::geteuid());
+    const QString own = base + QStringLiteral("/quorva-") + uid;
+    const QByteArray encoded = QFile::encodeName(own);
+    // mkdir never follows a link planted at the name: it fails with EEXIST instead.
+    if (::mkdir(encoded.constData(), 0700) != 0 && errno != EEXIST) {
+        qWarning("quorva: cannot create %s: %s", encoded.constData(), std::strerror(errno));
+        return QString();
+    }
+    if (isPrivateFolder(encoded, &why)) return own;
+
+    // Someone else holds the name: a fresh folder of a random name, made by this process.
+    static std::mutex lock;
+    static QString fresh, freshBase;
+    std::lock_guard<std::mutex> guard(lock);
+    QString unused;
+    if (freshBase == base && isPrivateFolder(QFile::encodeName(fresh), &unused)) return fresh;
+    QByteArray pattern = encoded + "-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        qWarning("quorva: %s %s, and no other temporary folder can be made: %s",
+                 encoded.constData(), qUtf8Printable(why), std::strerror(errno));
+        return QString();
+    }
+    qWarning("quorva: %s %s; temporary files go to %s instead", encoded.constData(),
+             qUtf8Printable(why), pattern.constData());
+    fresh = QFile::decodeName(pattern);
+    freshBase = base;
+    return fresh;
 }
 
 } // namespace files

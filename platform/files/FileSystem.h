@@ -25,7 +25,12 @@ bool matchesPattern(const QString &name, const QString &pattern);
 // the pattern, sorted without regard to case (ties by code unit) so that lists are stable.
 QStringList listFiles(const QString &folder, const QString &pattern);
 
-// The temporary folder ($TMPDIR, else /tmp), without a trailing "/"; "" when there is none.
+// The program's own temporary folder, without a trailing "/": "quorva-<uid>" in $TMPDIR (else
+// /tmp), created with mode 0700 when missing. The shared temporary folder belongs to every
+// user, so the folder is used only when it is a real folder (not a link), the user's own, with
+// no access for others (mode bits of others are taken away), in a parent where no other user
+// can rename it. One that fails (planted by someone else) is passed over, with a warning, for a
+// fresh folder of a random name that lasts for the process. "" when no such folder can be had.
 QString tempFolder();
 
 } // namespace files

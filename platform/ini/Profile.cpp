@@ -109,26 +109,20 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
                                const QString &fileName)
 {
     if (!validSection(section) || !validKey(key) || holdsLineBreak(value)) return false;
-    ProfileFile f = ProfileFile::load(fileName);
-    if (!f.usable()) return false;
-    if (!f.setValue(section, key, value) && f.state() == ProfileFile::State::Ok) return true;
-    return f.save();
+    return ProfileFile::update(fileName, [&](ProfileFile &f) {
+        // A missing file is created even when the value is already what it would hold.
+        return f.setValue(section, key, value) || f.state() != ProfileFile::State::Ok;
+    });
 }
 
 bool DeletePrivateProfileKey(const QString &section, const QString &key, const QString &fileName)
 {
-    ProfileFile f = ProfileFile::load(fileName);
-    if (!f.usable()) return false;
-    if (!f.removeKey(section, key)) return true;
-    return f.save();
+    return ProfileFile::update(fileName, [&](ProfileFile &f) { return f.removeKey(section, key); });
 }
 
 bool DeletePrivateProfileSection(const QString &section, const QString &fileName)
 {
-    ProfileFile f = ProfileFile::load(fileName);
-    if (!f.usable()) return false;
-    if (!f.removeSection(section)) return true;
-    return f.save();
+    return ProfileFile::update(fileName, [&](ProfileFile &f) { return f.removeSection(section); });
 }
 
 } // namespace win

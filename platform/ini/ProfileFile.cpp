@@ -7,11 +7,53 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace win {
 
 namespace {
 
 const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+// Holds flock() on the folder of a profile file for its lifetime. The folder, not the file: a
+// save replaces the file by a new one, so a lock on the old file would guard nothing, and a
+// companion lock file would litter the folders of users' project files.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString &file)
+    {
+        // A save through a link replaces the link's target: lock the target's folder.
+        QFileInfo info(file);
+        const QString target = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+        const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+        m_fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd < 0) return;
+        int r;
+        do {
+            r = ::flock(m_fd, LOCK_EX);
+        } while (r != 0 && errno == EINTR);
+        if (r == 0) return;
+        // A file system without locks (some network mounts) is written as before, unguarded.
+        m_unsupported = errno == ENOLCK || errno == EOPNOTSUPP || errno == EBADF;
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0) ::close(m_fd); // closing releases the lock
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+    bool usable() const { return m_fd >= 0 || m_unsupported; }
+
+private:
+    int m_fd = -1;
+    bool m_unsupported = false;
+};
 
 bool sameName(const QString &a, const QString &b)
 {
@@ -228,6 +270,16 @@ bool ProfileFile::removeSection(const QString &section)
         removed = true;
     }
     return removed;
+}
+
+bool ProfileFile::update(const QString &path, const Change &change)
+{
+    if (path.isEmpty()) return false;
+    FolderLock lock(path);
+    ProfileFile f = load(path);
+    if (!f.usable()) return false;
+    if (!change(f)) return true;
+    return lock.usable() && f.save();
 }
 
 bool ProfileFile::save() const

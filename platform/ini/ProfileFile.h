@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace win {
@@ -47,6 +48,14 @@ public:
     // file then stays whole). Refuses a read-only file (owner-write bit clear), and a file with
     // bytes its encoding does not decode, which a rewrite would replace by U+FFFD.
     bool save() const;
+
+    // A change of the file as one step against other writers, in this process or another:
+    // holds an exclusive lock on the file's folder, loads the file as it is now, applies the
+    // change and, when the change says so, saves. Without the lock two writers would each
+    // rewrite what they read and one's keys would be lost. False when the file cannot be
+    // loaded, locked or saved; true when the change asked for no save.
+    using Change = std::function<bool(ProfileFile &file)>;
+    static bool update(const QString &path, const Change &change);
 
     // The text of a section or key name as it is compared (blanks trimmed).
     static bool isHeader(const QString &trimmedLine);

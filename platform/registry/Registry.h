@@ -85,6 +85,9 @@ LSTATUS RegDeleteValue(HKEY key, const QString &valueName);
 
 // Deletes the key (refused with ERROR_ACCESS_DENIED while it has subkeys).
 LSTATUS RegDeleteKey(HKEY parent, const QString &subKey);
+// Deletes the key with everything below it in one change, so other processes see either the
+// whole subtree or none of it. ERROR_ACCESS_DENIED when any key in it may not be changed.
+LSTATUS RegDeleteTree(HKEY parent, const QString &subKey);
 
 // Direct subkeys in order of their names (without regard to case), by index from 0;
 // ERROR_NO_MORE_ITEMS past the last, ERROR_MORE_DATA when a name needs more than

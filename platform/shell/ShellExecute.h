@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,7 +9,7 @@ namespace shell {
 
 // Opening a document with the desktop's program for it ("open" verb) and starting programs with
 // an argument vector (never through a command interpreter), behind a seam for tests.
-class ShellSeam
+class ShellSeam : public Seam<ShellSeam>
 {
 public:
     virtual ~ShellSeam() = default;
@@ -15,13 +17,19 @@ public:
     virtual bool openDocument(const QString &path) = 0;
     // Starts a program detached; returns true when it started.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
-
-    static void install(ShellSeam *seam);
-    static ShellSeam *installed();
 };
 
 // Through the installed seam, or by default xdg-open and a detached process.
 bool ShellOpen(const QString &path);
+// By default SpawnProgram.
 bool StartProgram(const QString &program, const QStringList &arguments);
 
+// Starts the program (a path, not looked up on PATH) with exactly these arguments by
+// posix_spawn, in a session of its own and with default signal handling, and reaps it when it
+// ends so that no zombie is left behind. False, with the reason in *error, when it could not be
+// started (missing, not executable, no memory).
+bool SpawnProgram(const QString &program, const QStringList &arguments, QString *error = nullptr);
+
 } // namespace shell
+
+extern template class Seam<shell::ShellSeam>;

@@ -3,6 +3,7 @@
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
+#include "platform/vbscript/DateText.h"
 #include "platform/vbscript/Interpreter.h"
 #include "platform/vbscript/Operators.h"
 #include "platform/win/MessageBox.h"
@@ -46,14 +47,21 @@ std::int32_t whole(const Variant &v)
 
 double number(const Variant &v)
 {
-    if (v.isObject()) return Operators::deref(v).toDouble();
-    return v.toDouble();
+    return Operators::toDouble(v.isObject() ? Operators::deref(v) : v);
 }
 
 Variant checked(QString s)
 {
     Operators::checkLength(s.size());
     return Variant(std::move(s));
+}
+
+// Long loops read the clock every this many turns, so that Cancel stops them too.
+constexpr unsigned kPulseTurns = 1024;
+
+void turn(unsigned *turns)
+{
+    if (++*turns % kPulseTurns == 0) Interpreter::pulse();
 }
 
 Qt::CaseSensitivity compareMode(const Variant *args, int argc, int i)
@@ -88,29 +96,14 @@ double toDate(const Variant &v0)
         return v.dateValue();
     case com::vbString: {
         double d;
-        if (BasicText::tryParseDate(v.stringValue(), &d)) return d;
-        // Month/day/year, as date literals are written.
-        QString t = v.stringValue().trimmed();
-        QString datePart = t.section(QLatin1Char(' '), 0, 0);
-        QString timePart = t.section(QLatin1Char(' '), 1).trimmed();
-        QStringList p = datePart.split(QLatin1Char('/'));
-        if (p.size() == 3) {
-            bool a, b, c;
-            int m = p[0].toInt(&a), day = p[1].toInt(&b), y = p[2].toInt(&c);
-            if (a && b && c && y < 100) y += y < 30 ? 2000 : 1900;
-            double time = 0;
-            if (a && b && c && QDate::isValid(y, m, day) &&
-                (timePart.isEmpty() || BasicText::tryParseDate(timePart, &time)))
-                return BasicText::makeDate(y, m, day) + time;
-        }
-        double n;
-        if (BasicText::tryParseNumber(v.stringValue(), &n)) return n;
+        if (DateText::parse(v.stringValue(), &d)) return d;
+        if (BasicText::tryParseNumber(v.stringValue(), &d)) return d;
         throw BasicError(BasicError::TypeMismatch);
     }
     case com::vbNull:
         throw BasicError(BasicError::InvalidUseOfNull);
     default:
-        return v.toDouble();
+        return Operators::toDouble(v);
     }
 }
 
@@ -257,7 +250,9 @@ Variant fnReplace(Interpreter &, Variant *a, int argc)
     QString out;
     qsizetype pos = 0;
     int done = 0;
+    unsigned turns = 0;
     while (count < 0 || done < count) {
+        turn(&turns);
         qsizetype hit = rest.indexOf(find, pos, cs);
         if (hit < 0) break;
         out += QStringView(rest).mid(pos, hit - pos);
@@ -284,7 +279,9 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
             parts << s;
         } else {
             qsizetype pos = 0;
+            unsigned turns = 0;
             for (;;) {
+                turn(&turns);
                 if (count > 0 && parts.size() == count - 1) break;
                 qsizetype hit = s.indexOf(delim, pos, cs);
                 if (hit < 0) break;
@@ -297,7 +294,8 @@ Variant fnSplit(Interpreter &, Variant *a, int argc)
     }
     auto arr = com::VariantArray::vector(0, int(parts.size()) - 1);
     for (int i = 0; i < parts.size(); ++i)
-        arr->at(i) = Variant(parts[i]);
+        arr->flat(std::size_t(i)) = Variant(std::move(parts[i]));
+    Interpreter::work(parts.size() / kPulseTurns);
     return Variant(arr);
 }
 
@@ -310,7 +308,9 @@ Variant fnFilter(Interpreter &, Variant *a, int argc)
     bool include = missing(a, argc, 2) ? true : Operators::truth(a[2]);
     Qt::CaseSensitivity cs = compareMode(a, argc, 3);
     std::vector<Variant> kept;
+    unsigned turns = 0;
     for (std::size_t i = 0; i < arr->size(); ++i) {
+        turn(&turns);
         const Variant &e = arr->flat(i);
         if (e.isNull()) throw BasicError(BasicError::InvalidUseOfNull);
         QString item = text(e);
@@ -328,7 +328,9 @@ Variant fnJoin(Interpreter &, Variant *a, int argc)
     if (!arr || arr->dimensions() > 1) throw BasicError(BasicError::TypeMismatch);
     QString delim = missing(a, argc, 1) ? QStringLiteral(" ") : text(a[1]);
     QString out;
+    unsigned turns = 0;
     for (std::size_t i = 0; i < arr->size(); ++i) {
+        turn(&turns);
         if (i) out += delim;
         const Variant &e = arr->flat(i);
         out += e.isNull() ? QString() : text(e);
@@ -569,7 +571,7 @@ template <typename F> Variant numeric(const Variant &v0, F f)
     case com::vbDate:
         return Variant::fromDate(f(v.dateValue()));
     default:
-        return Variant(f(v.toDouble()));
+        return Variant(f(Operators::toDouble(v)));
     }
 }
 

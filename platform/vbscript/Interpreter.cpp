@@ -8,6 +8,7 @@
 #include "platform/vbscript/Parser.h"
 #include "platform/vbscript/RegExpObject.h"
 #include "platform/vbscript/Resolver.h"
+#include "platform/vbscript/ValueCensus.h"
 
 #include <cmath>
 #include <new>
@@ -31,7 +32,26 @@ QString quoted(const QString &description, const QString &name)
     return QStringLiteral("%1: '%2'").arg(description, name);
 }
 
+// The interpreter running on this thread, for the built-ins' work and memory accounting.
+thread_local Interpreter *t_running = nullptr;
+
+// Texts shorter than this add no work beyond their statement's.
+constexpr qsizetype kWorkChars = 4096;
+
 } // namespace
+
+Interpreter::Running::Running(Interpreter &interpreter)
+    : m_interpreter(interpreter), m_outer(t_running)
+{
+    ++interpreter.m_running;
+    t_running = &interpreter;
+}
+
+Interpreter::Running::~Running()
+{
+    --m_interpreter.m_running;
+    t_running = m_outer;
+}
 
 Interpreter::Interpreter() : m_err(std::make_shared<ErrObject>())
 {
@@ -61,6 +81,7 @@ void Interpreter::reset()
     m_err->clear();
     m_depth = 0;
     m_line = 0;
+    setHeld(0);
 }
 
 int Interpreter::findGlobal(const QString &name) const
@@ -101,7 +122,10 @@ void Interpreter::startClock()
             m_clock.start();
         else
             m_clock.invalidate();
+        m_nextTick = m_steps + kClockInterval;
         m_nextPoll = m_steps + kPollInterval;
+        // The clock for the cancel poll starts at the first tick: short calls never read it.
+        m_pollClock.invalidate();
         m_stackBase = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
         Operators::startBudget();
     }
@@ -122,7 +146,7 @@ void Interpreter::addCode(const QString &text)
 void Interpreter::runProgram(Program &program)
 {
     startClock();
-    Running running(m_running);
+    Running running(*this);
     Frame f;
     f.optionExplicit = program.optionExplicit;
     int savedLine = m_line;
@@ -140,13 +164,109 @@ Variant Interpreter::call(Procedure &proc, std::vector<Variant> &args)
     if (args.size() != proc.params.size())
         throw ScriptError(450, quoted(BasicError::standardDescription(450), proc.name), proc.line);
     startClock();
-    Running running(m_running);
+    Running running(*this);
     return invoke(proc, args.data(), int(args.size()));
+}
+
+void Interpreter::work(std::int64_t units)
+{
+    if (Interpreter *i = t_running) i->addWork(units);
+}
+
+void Interpreter::pulse()
+{
+    if (Interpreter *i = t_running) i->tick();
+}
+
+void Interpreter::made(std::int64_t bytes)
+{
+    if (Interpreter *i = t_running) i->charge(bytes);
+}
+
+void Interpreter::textWork(const Variant &x, const Variant &y)
+{
+    qsizetype chars =
+        (x.isString() ? x.stringValue().size() : 0) + (y.isString() ? y.stringValue().size() : 0);
+    if (chars >= kWorkChars) addWork(chars / kWorkChars);
+}
+
+void Interpreter::textWork(const Variant *values, int count)
+{
+    qsizetype chars = 0;
+    for (int i = 0; i < count; ++i)
+        if (values[i].isString()) chars += values[i].stringValue().size();
+    if (chars >= kWorkChars) addWork(chars / kWorkChars);
+}
+
+void Interpreter::tick()
+{
+    m_nextTick = m_steps + kClockInterval;
+    if (m_steps >= m_nextPoll) {
+        poll();
+    } else if (!m_pollClock.isValid()) {
+        m_pollClock.start();
+    } else if (m_pollClock.elapsed() >= kPollMs) {
+        poll();
+    }
+}
+
+void Interpreter::setMemoryBudget(std::int64_t bytes)
+{
+    m_memoryBudget = bytes;
+    setHeld(m_held);
+}
+
+void Interpreter::setHeld(std::int64_t bytes)
+{
+    m_held = bytes;
+    m_made = 0;
+    m_madeLimit = std::max(m_memoryBudget - m_held, m_memoryBudget / 16);
+}
+
+void Interpreter::chargeSlowly(std::int64_t bytes, const Variant *pending)
+{
+    if (m_made > m_madeLimit) census(bytes, pending);
+    addWork(bytes / kWorkBytes);
+}
+
+void Interpreter::chargeValue(const Variant &value)
+{
+    std::int64_t bytes = ValueCensus::shallowBytes(value);
+    if (value.isArray()) {
+        // A new array's texts are new too (Split, Filter).
+        auto array = value.array();
+        for (std::size_t i = 0; array && i < array->size(); ++i)
+            if (array->flat(i).isString()) bytes += ValueCensus::shallowBytes(array->flat(i));
+    } else if (value.isObject()) {
+        ValueCensus census;
+        census.add(value);
+        bytes = census.bytes();
+    }
+    if (bytes > 0) charge(bytes, &value);
+}
+
+void Interpreter::census(std::int64_t bytes, const Variant *pending)
+{
+    ValueCensus census;
+    census.add(m_globals.data(), m_globals.size());
+    for (const auto &frame : m_framePool)
+        census.add(frame.data(), frame.size());
+    census.add(m_withStack.data(), m_withStack.size());
+    for (const Temps *t = m_temps; t; t = t->m_outer)
+        census.add(t->m_data, t->m_count);
+    if (pending) census.add(*pending);
+    setHeld(census.bytes() + (pending ? 0 : bytes));
+    if (m_held > m_memoryBudget)
+        throw BasicError(7, QStringLiteral("Out of memory (the script's values would take more "
+                                           "than %1 MiB)")
+                                .arg(m_memoryBudget / (1024 * 1024)));
 }
 
 void Interpreter::poll()
 {
     m_nextPoll = m_steps + kPollInterval;
+    m_nextTick = m_steps + kClockInterval;
+    m_pollClock.start();
     if (m_cancelCheck && m_cancelCheck()) {
         ScriptError e(18,
                       QStringLiteral("User interrupt occurred: the script was stopped "
@@ -190,7 +310,7 @@ Interpreter::Flow Interpreter::execBlock(const Block &block, Frame &f)
     for (const StmtPtr &sp : block) {
         const Stmt &s = *sp;
         m_line = s.line;
-        if (++m_steps >= m_nextPoll) poll();
+        if (++m_steps >= m_nextTick) tick();
         try {
             Flow flow = execStmt(s, f);
             if (flow != Flow::Normal) return flow;
@@ -217,6 +337,7 @@ Interpreter::Flow Interpreter::execStmt(const Stmt &s, Frame &f)
     case Stmt::Assign: {
         const auto &a = static_cast<const AssignStmt &>(s);
         Variant v = eval(*a.value, f);
+        Temps keep(*this, &v, 1);
         if (a.isSet) {
             if (!v.isObject()) raise(BasicError::ObjectRequired);
         } else if (v.isObject()) {
@@ -316,6 +437,7 @@ Interpreter::Flow Interpreter::execIf(const IfStmt &s, Frame &f)
 Interpreter::Flow Interpreter::execSelect(const SelectStmt &s, Frame &f)
 {
     Variant test = eval(*s.test, f);
+    Temps keep(*this, &test, 1);
     bool hardTest = isHard(*s.test);
     for (const auto &c : s.cases) {
         m_line = c.line;
@@ -348,16 +470,16 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
     Variant step = s.step ? Operators::deref(eval(*s.step, f)) : Variant::fromInteger(1);
     for (const Variant *v : {&from, &to, &step})
         if (v->isNull()) raise(BasicError::InvalidUseOfNull);
-    double limit = to.toDouble();
-    double increment = step.toDouble();
-    if (from.isString()) from = Variant(from.toDouble());
+    double limit = Operators::toDouble(to);
+    double increment = Operators::toDouble(step);
+    if (from.isString()) from = Variant(Operators::toDouble(from));
     assign(*s.var, from, f, false);
     for (;;) {
         m_line = s.line;
         Variant current = evalName(*s.var, f);
-        double c = Operators::deref(current).toDouble();
+        double c = Operators::toDouble(Operators::deref(current));
         if (increment >= 0 ? c > limit : c < limit) break;
-        if (++m_steps >= m_nextPoll) poll();
+        if (++m_steps >= m_nextTick) tick();
         Flow flow = execBlock(s.body, f);
         if (flow == Flow::ExitFor) break;
         if (flow != Flow::Normal) return flow;
@@ -370,11 +492,12 @@ Interpreter::Flow Interpreter::execFor(const ForStmt &s, Frame &f)
 Interpreter::Flow Interpreter::execForEach(const ForEachStmt &s, Frame &f)
 {
     Variant collection = eval(*s.collection, f);
+    Temps keepCollection(*this, &collection, 1);
     std::vector<Variant> items;
     if (auto arr = collection.array()) {
         for (std::size_t i = 0; i < arr->size(); ++i) {
             assign(*s.var, arr->flat(i), f, false);
-            if (++m_steps >= m_nextPoll) poll();
+            if (++m_steps >= m_nextTick) tick();
             Flow flow = execBlock(s.body, f);
             if (flow == Flow::ExitFor) break;
             if (flow != Flow::Normal) return flow;
@@ -384,9 +507,11 @@ Interpreter::Flow Interpreter::execForEach(const ForEachStmt &s, Frame &f)
     auto object = collection.object();
     if (!object || !object->enumerate(&items))
         raise(451, QStringLiteral("Object not a collection"));
+    Temps keepItems(*this, items.data(), items.size());
+    charge(std::int64_t(items.size() * sizeof(Variant)));
     for (Variant &item : items) {
         assign(*s.var, item, f, item.isObject());
-        if (++m_steps >= m_nextPoll) poll();
+        if (++m_steps >= m_nextTick) tick();
         Flow flow = execBlock(s.body, f);
         if (flow == Flow::ExitFor) break;
         if (flow != Flow::Normal) return flow;
@@ -402,7 +527,7 @@ Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
             bool c = Operators::truth(eval(*s.cond, f));
             if (c != (s.condKind == DoStmt::PreWhile)) break;
         }
-        if (++m_steps >= m_nextPoll) poll();
+        if (++m_steps >= m_nextTick) tick();
         Flow flow = execBlock(s.body, f);
         if (flow == Flow::ExitDo) break;
         if (flow != Flow::Normal) return flow;
@@ -416,6 +541,14 @@ Interpreter::Flow Interpreter::execDo(const DoStmt &s, Frame &f)
 }
 
 namespace {
+
+std::int64_t slotBytes(const std::vector<com::VariantArray::Bound> &bounds)
+{
+    std::int64_t count = 1;
+    for (const auto &b : bounds)
+        count *= b.count;
+    return count * std::int64_t(sizeof(Variant));
+}
 
 std::vector<com::VariantArray::Bound> boundsOf(const std::vector<Variant> &uppers)
 {
@@ -443,7 +576,9 @@ void Interpreter::execDim(const DimStmt &s, Frame &f)
         if (item.bounds.empty()) {
             arr = std::make_shared<com::VariantArray>();
         } else {
-            arr = std::make_shared<com::VariantArray>(boundsOf(evalArgs(item.bounds, f)));
+            auto bounds = boundsOf(evalArgs(item.bounds, f));
+            charge(slotBytes(bounds));
+            arr = std::make_shared<com::VariantArray>(std::move(bounds));
             arr->setFixed(true);
         }
         *slot = Variant(arr);
@@ -459,12 +594,16 @@ void Interpreter::execReDim(const ReDimStmt &s, Frame &f)
         auto arr = slot->array();
         if (arr && arr->isFixed()) raise(10);
         if (s.preserve && arr && arr->dimensions() > 0) {
+            // Growing an array bit by bit charges the growth only.
+            charge(std::max<std::int64_t>(0, slotBytes(bounds) -
+                                                 std::int64_t(arr->size() * sizeof(Variant))));
             if (slot->isShared()) {
                 arr = arr->clone();
                 *slot = Variant(arr);
             }
             arr->redim(std::move(bounds), true);
         } else {
+            charge(slotBytes(bounds));
             *slot = Variant(std::make_shared<com::VariantArray>(std::move(bounds)));
         }
     }
@@ -477,6 +616,7 @@ void Interpreter::execErase(const EraseStmt &s, Frame &f)
         auto arr = slot ? slot->array() : nullptr;
         if (!arr) raise(BasicError::TypeMismatch);
         if (arr->isFixed()) {
+            charge(std::int64_t(arr->size() * sizeof(Variant)));
             auto fresh = arr->clone();
             for (std::size_t i = 0; i < fresh->size(); ++i)
                 fresh->flat(i) = Variant();
@@ -503,7 +643,9 @@ Variant Interpreter::eval(const Expr &e, Frame &f)
     case Expr::Binary: {
         const auto &b = static_cast<const BinaryExpr &>(e);
         Variant x = eval(*b.lhs, f);
+        Temps keep(*this, &x, 1);
         Variant y = eval(*b.rhs, f);
+        if (x.isString() || y.isString()) textWork(x, y);
         if (b.op >= Op::Eq && b.op <= Op::Ge)
             return Operators::binary(b.op, x, y, isHard(*b.lhs), isHard(*b.rhs));
         return Operators::binary(b.op, x, y);
@@ -588,10 +730,10 @@ Variant Interpreter::evalName(const NameExpr &n, Frame &f)
 
 std::vector<Variant> Interpreter::evalArgs(const std::vector<ExprPtr> &args, Frame &f)
 {
-    std::vector<Variant> out;
-    out.reserve(args.size());
-    for (const auto &a : args)
-        out.push_back(eval(*a, f));
+    std::vector<Variant> out(args.size());
+    Temps keep(*this, out.data(), out.size());
+    for (std::size_t i = 0; i < args.size(); ++i)
+        out[i] = eval(*args[i], f);
     return out;
 }
 
@@ -600,6 +742,7 @@ Variant Interpreter::index(const Variant &base, const std::vector<ExprPtr> &args
 {
     if (base.isArray()) {
         Variant copy = base;
+        Temps keep(*this, &copy, 1);
         return element(copy, args, f, name);
     }
     if (base.isObject()) {
@@ -659,11 +802,23 @@ Variant *Interpreter::variable(const NameExpr &n, Frame &f)
 
 void Interpreter::store(Variant &slot, Variant value)
 {
-    // Arrays are values: a copy still referenced elsewhere is duplicated.
-    if (value.isArray() && value.isShared()) {
-        auto copy = value.array()->clone();
-        copy->setFixed(false);
-        value = Variant(copy);
+    if (value.isString()) {
+        // A text that something else holds too takes nothing more here.
+        const QString &text = value.stringValue();
+        if (!text.isEmpty() && text.isDetached())
+            charge(ValueCensus::textBytes(text.size()), &value);
+    } else if (value.isArray()) {
+        if (value.isShared()) {
+            // Arrays are values: a copy still referenced elsewhere is duplicated.
+            charge(ValueCensus::shallowBytes(value));
+            auto copy = value.array()->clone();
+            copy->setFixed(false);
+            value = Variant(copy);
+        } else {
+            charge(ValueCensus::shallowBytes(value), &value);
+        }
+    } else if (value.isObject() && !value.isShared()) {
+        charge(ValueCensus::shallowBytes(value), &value);
     }
     slot = std::move(value);
 }
@@ -704,6 +859,7 @@ void Interpreter::assign(const Expr &target, Variant value, Frame &f, bool isSet
         return;
     }
     if (slot->isShared() && slot->isArray()) {
+        charge(std::int64_t(slot->array()->size() * sizeof(Variant)));
         auto copy = slot->array()->clone();
         *slot = Variant(copy);
     }
@@ -721,7 +877,9 @@ Variant Interpreter::evalMember(const MemberExpr &m, Frame &f)
     if (!object) raise(BasicError::ObjectVariableNotSet);
     std::vector<Variant> args = evalArgs(m.args, f);
     try {
-        return object->invoke(m.name, args);
+        Variant result = object->invoke(m.name, args);
+        if (result.isString() || result.isObject()) chargeValue(result);
+        return result;
     } catch (const ScriptError &) {
         throw;
     } catch (const BasicError &e) {
@@ -745,14 +903,27 @@ Variant Interpreter::callBuiltin(const NameExpr &n, Frame &f)
     int argc = int(n.args.size());
     if (argc < b.minArgs || argc > b.maxArgs)
         raise(450, quoted(BasicError::standardDescription(450), n.name));
+    Variant result;
     if (argc > Builtins::kMaxArgs) {
         std::vector<Variant> many = evalArgs(n.args, f);
-        return b.fn(*this, many.data(), argc);
+        Temps keep(*this, many.data(), many.size());
+        textWork(many.data(), argc);
+        result = b.fn(*this, many.data(), argc);
+    } else {
+        Variant args[Builtins::kMaxArgs];
+        Temps keep(*this, args, std::size_t(argc));
+        for (int i = 0; i < argc; ++i)
+            args[i] = eval(*n.args[std::size_t(i)], f);
+        textWork(args, argc);
+        result = b.fn(*this, args, argc);
     }
-    Variant args[Builtins::kMaxArgs];
-    for (int i = 0; i < argc; ++i)
-        args[i] = eval(*n.args[std::size_t(i)], f);
-    return b.fn(*this, args, argc);
+    if (result.isString()) {
+        if (!result.stringValue().isEmpty())
+            charge(ValueCensus::textBytes(result.stringValue().size()), &result);
+    } else if (result.isArray()) {
+        chargeValue(result);
+    }
+    return result;
 }
 
 Variant Interpreter::callProc(Procedure &proc, const NameExpr &n, Frame &f)
@@ -768,6 +939,7 @@ Variant Interpreter::callProc(Procedure &proc, const NameExpr &n, Frame &f)
         heapArgs.resize(argc);
         args = heapArgs.data();
     }
+    Temps keep(*this, args, argc);
     for (std::size_t i = 0; i < argc; ++i) {
         args[i] = eval(*n.args[i], f);
         if (!proc.params[i].byRef && args[i].isArray() && args[i].isShared())

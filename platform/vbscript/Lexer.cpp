@@ -1,11 +1,9 @@
 #include "platform/vbscript/Lexer.h"
 
-#include "platform/text/BasicText.h"
+#include "platform/vbscript/DateText.h"
 #include "platform/vbscript/ScriptError.h"
 
-#include <QDate>
 #include <QHash>
-#include <QStringList>
 #include <cmath>
 
 namespace vbs {
@@ -378,26 +376,9 @@ void Lexer::lexDate(int line, int column)
     if (m_pos >= n || m_text[m_pos] != QLatin1Char('#')) fail(1032, line, column);
     QString body = m_text.mid(start, m_pos - start).trimmed();
     ++m_pos;
+    // Date literals are read as the English (United States) locale writes dates.
     double date;
-    bool ok = BasicText::tryParseDate(body, &date);
-    if (!ok) {
-        // Date literals are written month/day/year.
-        QString datePart = body.section(QLatin1Char(' '), 0, 0);
-        QString timePart = body.section(QLatin1Char(' '), 1).trimmed();
-        QStringList p = datePart.split(QLatin1Char('/'));
-        if (p.size() == 3) {
-            bool a, b, c;
-            int m = p[0].toInt(&a), d = p[1].toInt(&b), y = p[2].toInt(&c);
-            if (a && b && c && y < 100) y += y < 30 ? 2000 : 1900;
-            if (a && b && c && QDate::isValid(y, m, d)) {
-                double time = 0;
-                if (timePart.isEmpty() || BasicText::tryParseDate(timePart, &time)) {
-                    date = BasicText::makeDate(y, m, d) + time;
-                    ok = true;
-                }
-            }
-        }
-    }
+    bool ok = DateText::parse(body, &date);
     if (!ok) fail(1031, line, column);
     Token t;
     t.type = Token::Date;

@@ -4,6 +4,9 @@
 #include "platform/com/VariantArray.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
+#include "platform/vbscript/DateText.h"
+#include "platform/vbscript/Interpreter.h"
+#include "platform/vbscript/ValueCensus.h"
 
 #include <cmath>
 #include <limits>
@@ -75,7 +78,7 @@ std::int64_t intOf(const Variant &v)
 
 double doubleOf(const Variant &v)
 {
-    if (v.isString()) return v.toDouble();
+    if (v.isString()) return Operators::toDouble(v);
     return v.numberValue();
 }
 
@@ -162,6 +165,7 @@ void Operators::startBudget()
 void Operators::checkLength(qsizetype length)
 {
     checkLimit(length);
+    Interpreter::made(ValueCensus::textBytes(length));
     if (length >= kBigText) {
         t_bigTextMade += length;
         if (t_bigTextMade > kMaxBigTextPerCall)
@@ -238,11 +242,23 @@ std::int32_t Operators::toLong(const Variant &v)
     case com::vbObject:
         return toLong(deref(v));
     default: {
-        double r = BasicText::roundHalfEven(v.toDouble());
+        double r = BasicText::roundHalfEven(toDouble(v));
         if (!(r >= -2147483648.0 && r <= 2147483647.0)) throw BasicError(BasicError::Overflow);
         return std::int32_t(r);
     }
     }
+}
+
+double Operators::toDouble(const Variant &v)
+{
+    if (!v.isString()) return v.toDouble();
+    const QString &s = v.stringValue();
+    double d;
+    if (BasicText::tryParseNumber(s, &d)) return d;
+    if (BasicText::equalsText(s, QStringLiteral("True"))) return -1;
+    if (BasicText::equalsText(s, QStringLiteral("False"))) return 0;
+    if (DateText::parse(s, &d)) return d;
+    throw BasicError(BasicError::TypeMismatch);
 }
 
 Variant Operators::add(const Variant &a, const Variant &b)
@@ -352,7 +368,7 @@ Variant Operators::negate(const Variant &a0)
     case com::vbDate:
         return Variant::fromDate(-a.dateValue());
     case com::vbString:
-        return Variant(-a.toDouble());
+        return Variant(-toDouble(a));
     default:
         throw BasicError(BasicError::TypeMismatch);
     }
@@ -482,7 +498,7 @@ int Operators::compare(const Variant &a0, const Variant &b0, bool hardA, bool ha
     int flip = na ? 1 : -1; // result is (number ? text) when a is the number
     if (number.isEmpty()) return flip * BasicText::compareBinary(QString(), text.stringValue());
     if (numberHard) {
-        double t = number.isBoolean() ? (text.toBool() ? -1 : 0) : text.toDouble();
+        double t = number.isBoolean() ? (text.toBool() ? -1 : 0) : toDouble(text);
         return flip * sign(number.numberValue() - t);
     }
     if (textHard) return flip * BasicText::compareBinary(number.toString(), text.stringValue());

@@ -46,6 +46,9 @@ public:
     static bool truth(const com::Variant &v);
     // An object's default member (Err.Number, a Match's Value); other values unchanged.
     static com::Variant deref(const com::Variant &v);
+    // A number from any value; a text reads as a number, True/False, or a date as the scripts'
+    // locale writes it (13 otherwise).
+    static double toDouble(const com::Variant &v);
     // A whole number for \, Mod, And...: rounded half to even; raises 6 outside a Long.
     static std::int32_t toLong(const com::Variant &v);
     // For a text a script makes: raises 14 above kMaxStringLength, and 7 when the long texts

@@ -585,6 +585,30 @@ StmtPtr Parser::parseOnError()
     return s;
 }
 
+namespace {
+
+bool isNumberLiteral(const Expr &e)
+{
+    if (e.kind == Expr::Unary) {
+        const auto &u = static_cast<const UnaryExpr &>(e);
+        return u.op == Op::Neg && u.operand->kind == Expr::Literal && isNumberLiteral(*u.operand);
+    }
+    if (e.kind != Expr::Literal) return false;
+    switch (static_cast<const LiteralExpr &>(e).value.type()) {
+    case com::vbByte:
+    case com::vbInteger:
+    case com::vbLong:
+    case com::vbSingle:
+    case com::vbDouble:
+    case com::vbCurrency:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 DimItem Parser::parseDimItem(bool redim)
 {
     DimItem item;
@@ -597,7 +621,11 @@ DimItem Parser::parseDimItem(bool redim)
         item.isArray = true;
         if (!accept(Token::RParen)) {
             do {
+                const Token &at = peek();
                 item.bounds.push_back(parseExpr());
+                // Dim takes number literals only: a script that passes here must also load
+                // where the language refuses names and expressions in Dim's bounds.
+                if (!redim && !isNumberLiteral(*item.bounds.back())) fail(1026, at);
             } while (accept(Token::Comma));
             expect(Token::RParen, 1006);
         }

@@ -1,7 +1,9 @@
 #include "platform/vbscript/RegExpObject.h"
 
 #include "platform/text/BasicError.h"
+#include "platform/vbscript/Interpreter.h"
 #include "platform/vbscript/Operators.h"
+#include "platform/vbscript/ValueHolder.h"
 
 #include <QRegularExpressionMatchIterator>
 
@@ -25,7 +27,7 @@ QString argText(std::vector<Variant> &args, std::size_t i)
 }
 
 // A read-only list of values with Count and Item (its default member).
-class ValueCollection : public com::DispatchObject
+class ValueCollection : public com::DispatchObject, public ValueHolder
 {
 public:
     ValueCollection(QString name, std::vector<Variant> items)
@@ -39,6 +41,7 @@ public:
         *items = m_items;
         return true;
     }
+    void heldValues(std::vector<Variant> *values) const override { *values = m_items; }
     Variant invoke(const QString &member, std::vector<Variant> &args) override
     {
         if (is(member, "Count")) return Variant(std::int32_t(m_items.size()));
@@ -57,7 +60,7 @@ private:
     std::vector<Variant> m_items;
 };
 
-class MatchObject : public com::DispatchObject
+class MatchObject : public com::DispatchObject, public ValueHolder
 {
 public:
     explicit MatchObject(const QRegularExpressionMatch &m)
@@ -72,6 +75,10 @@ public:
             std::make_shared<ValueCollection>(QStringLiteral("ISubMatches"), std::move(subs))));
     }
     QString typeName() const override { return QStringLiteral("IMatch2"); }
+    void heldValues(std::vector<Variant> *values) const override
+    {
+        *values = {Variant(m_value), m_subMatches};
+    }
     QString defaultMember() const override { return QStringLiteral("Value"); }
     Variant invoke(const QString &member, std::vector<Variant> &args) override
     {
@@ -115,7 +122,9 @@ QString RegExpObject::replace(const QString &subject, const QString &replacement
     QString out;
     qsizetype last = 0;
     QRegularExpressionMatchIterator it = re.globalMatch(subject);
+    unsigned turns = 0;
     while (it.hasNext()) {
+        if (++turns % 1024 == 0) Interpreter::pulse();
         QRegularExpressionMatch m = it.next();
         out += QStringView(subject).mid(last, m.capturedStart(0) - last);
         for (qsizetype i = 0; i < replacement.size(); ++i) {
@@ -176,7 +185,9 @@ Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
         QString subject = argText(args, 0);
         std::vector<Variant> matches;
         QRegularExpressionMatchIterator it = compiled().globalMatch(subject);
+        unsigned turns = 0;
         while (it.hasNext()) {
+            if (++turns % 1024 == 0) Interpreter::pulse();
             Operators::checkElements(qint64(matches.size()) + 1);
             matches.push_back(Variant(std::static_pointer_cast<com::DispatchObject>(
                 std::make_shared<MatchObject>(it.next()))));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/com/DispatchObject.h"
+#include "platform/vbscript/ValueHolder.h"
 
 #include <QRegularExpression>
 
@@ -9,10 +10,14 @@ namespace vbs {
 // The script's RegExp object (New RegExp): Pattern, IgnoreCase, Global, MultiLine, Test,
 // Replace ($1..$99, $&, $`, $', $$) and Execute, which gives a collection of Match objects
 // (Value, FirstIndex, Length, SubMatches).
-class RegExpObject : public com::DispatchObject
+class RegExpObject : public com::DispatchObject, public ValueHolder
 {
 public:
     QString typeName() const override { return QStringLiteral("IRegExp2"); }
+    void heldValues(std::vector<com::Variant> *values) const override
+    {
+        *values = {com::Variant(m_pattern)};
+    }
     com::Variant invoke(const QString &member, std::vector<com::Variant> &args) override;
     void put(const QString &member, const std::vector<com::Variant> &args,
              const com::Variant &value) override;

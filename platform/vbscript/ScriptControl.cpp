@@ -39,6 +39,16 @@ void ScriptControl::setCancelCheck(std::function<bool()> check)
     m_interpreter->setCancelCheck(std::move(check));
 }
 
+std::int64_t ScriptControl::MemoryBudget() const
+{
+    return m_interpreter->memoryBudget();
+}
+
+void ScriptControl::setMemoryBudget(std::int64_t bytes)
+{
+    m_interpreter->setMemoryBudget(bytes);
+}
+
 void ScriptControl::fail(const ScriptError &e)
 {
     m_error = e;

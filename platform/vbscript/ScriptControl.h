@@ -4,6 +4,7 @@
 #include "platform/vbscript/ScriptError.h"
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,7 +19,8 @@ struct Procedure;
 // AddCode (which runs its module-level statements), procedures are called with Run, and Reset
 // forgets everything. Failures raise ScriptError and are kept in Error() as the control's Error
 // object keeps them (Number, Description, Line, Column). Scripts get no file, process or object
-// creation access; a cancel check polled every few thousand statements stops a runaway script.
+// creation access; a cancel check polled while it runs stops a runaway script, and a memory
+// budget bounds what its values take.
 class ScriptControl
 {
 public:
@@ -35,8 +37,12 @@ public:
     // Milliseconds one AddCode or Run may take; -1 (the default) for no limit.
     int Timeout() const { return m_timeout; }
     void setTimeout(int ms);
-    // Asked every few thousand statements; true stops the script with error 18.
+    // Asked every few thousand statements and at least every few hundredths of a second while a
+    // script runs; true stops the script with error 18.
     void setCancelCheck(std::function<bool()> check);
+    // Bytes the script's values may take together; beyond it a statement fails with error 7.
+    std::int64_t MemoryBudget() const;
+    void setMemoryBudget(std::int64_t bytes);
 
     void AddCode(const QString &code);
     com::Variant Run(const QString &name, std::vector<com::Variant> args = {});

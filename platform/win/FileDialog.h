@@ -1,13 +1,16 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace win {
 
 // The common open and save dialogs behind a seam. A filter is the original "Name|*.ext|..."
-// text; the result is the chosen path, or an empty text when the user cancelled.
-class FileDialogSeam
+// text; the result is the chosen path, or an empty text when the user cancelled. Without an
+// installed seam every dialog answers "cancelled".
+class FileDialogSeam : public Seam<FileDialogSeam>
 {
 public:
     virtual ~FileDialogSeam() = default;
@@ -23,10 +26,6 @@ public:
         QString path = openFile(title, filter, folder, QString());
         return path.isEmpty() ? QStringList() : QStringList{path};
     }
-
-    // Installs a seam (not owned); without one both dialogs answer "cancelled".
-    static void install(FileDialogSeam *seam);
-    static FileDialogSeam *installed();
 };
 
 QString GetOpenFileName(const QString &title, const QString &filter, const QString &folder,
@@ -36,3 +35,5 @@ QString GetSaveFileName(const QString &title, const QString &filter, const QStri
                         const QString &fileName = QString());
 
 } // namespace win
+
+extern template class Seam<win::FileDialogSeam>;

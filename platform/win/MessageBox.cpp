@@ -2,21 +2,9 @@
 
 #include <cstdio>
 
+template class Seam<win::MessageBoxSeam>;
+
 namespace win {
-
-namespace {
-MessageBoxSeam *g_seam = nullptr;
-}
-
-void MessageBoxSeam::install(MessageBoxSeam *seam)
-{
-    g_seam = seam;
-}
-
-MessageBoxSeam *MessageBoxSeam::installed()
-{
-    return g_seam;
-}
 
 int defaultAnswer(int style)
 {
@@ -35,13 +23,32 @@ int defaultAnswer(int style)
     }
 }
 
+int safeAnswer(int style)
+{
+    switch (style & 7) {
+    case vbOKCancel:
+    case vbYesNoCancel:
+    case vbRetryCancel:
+        return vbCancel;
+    case vbYesNo:
+        return vbNo;
+    case vbAbortRetryIgnore:
+        // Retry would ask again for ever and Ignore goes on past the failure.
+        return vbAbort;
+    default:
+        return vbOK;
+    }
+}
+
 int MsgBox(const QString &prompt, int style, const QString &title)
 {
-    if (g_seam) return g_seam->show(prompt, style, title);
+    if (MessageBoxSeam *seam = MessageBoxSeam::installed()) return seam->show(prompt, style, title);
+    // Nobody can answer: say what was asked, and answer so that nothing is changed or deleted.
     std::fprintf(stderr, "%s: %s\n",
                  qUtf8Printable(title.isEmpty() ? QStringLiteral("Quorva") : title),
                  qUtf8Printable(prompt));
-    return defaultAnswer(style);
+    std::fflush(stderr);
+    return safeAnswer(style);
 }
 
 } // namespace win

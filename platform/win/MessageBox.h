@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 
 namespace win {
@@ -31,23 +33,26 @@ enum MsgBoxResult {
 };
 
 // Every message box of the program goes through this seam: the program installs one that shows
-// a dialog, tests install one that records the prompt and answers.
-class MessageBoxSeam
+// a dialog, tests install one that records the prompt and answers. Without one (a windowless
+// program, or before the program has installed its own) a box writes its title and prompt to
+// standard error and answers with safeAnswer.
+class MessageBoxSeam : public Seam<MessageBoxSeam>
 {
 public:
     virtual ~MessageBoxSeam() = default;
     virtual int show(const QString &prompt, int style, const QString &title) = 0;
-
-    // Installs a seam (not owned); null puts back the default, which writes the prompt to
-    // standard error and answers with the first button of the set.
-    static void install(MessageBoxSeam *seam);
-    static MessageBoxSeam *installed();
 };
 
 // Shows a message box through the installed seam; returns the answer (MsgBoxResult).
 int MsgBox(const QString &prompt, int style = vbOKOnly, const QString &title = QString());
 
-// The answer that a box of this style gives when nobody is there to press a button.
+// The answer of the box's first button, which a box offers as its default.
 int defaultAnswer(int style);
 
+// The answer that changes nothing, given when nobody is there to press a button: Cancel where
+// the box has it, else No, else Abort (of Abort, Retry, Ignore), else OK.
+int safeAnswer(int style);
+
 } // namespace win
+
+extern template class Seam<win::MessageBoxSeam>;

@@ -2,16 +2,6 @@
 
 #include <gtest/gtest.h>
 
-FakeFileDialog::FakeFileDialog() : m_previous(win::FileDialogSeam::installed())
-{
-    win::FileDialogSeam::install(this);
-}
-
-FakeFileDialog::~FakeFileDialog()
-{
-    win::FileDialogSeam::install(m_previous);
-}
-
 QString FakeFileDialog::next()
 {
     if (m_answers.empty()) {
@@ -35,16 +25,6 @@ QString FakeFileDialog::saveFile(const QString &title, const QString &filter, co
 {
     asked.push_back({title, filter, folder, fileName, true});
     return next();
-}
-
-FakeShell::FakeShell() : m_previous(shell::ShellSeam::installed())
-{
-    shell::ShellSeam::install(this);
-}
-
-FakeShell::~FakeShell()
-{
-    shell::ShellSeam::install(m_previous);
 }
 
 bool FakeShell::openDocument(const QString &path)

@@ -12,8 +12,6 @@
 class FakeFileDialog : public win::FileDialogSeam
 {
 public:
-    FakeFileDialog();
-    ~FakeFileDialog() override;
     void answer(const QString &path) { m_answers.push_back(path); }
     QString openFile(const QString &title, const QString &filter, const QString &folder,
                      const QString &fileName) override;
@@ -29,20 +27,18 @@ public:
 private:
     QString next();
     std::deque<QString> m_answers;
-    win::FileDialogSeam *m_previous;
+    win::FileDialogSeam::Scope m_installed{this};
 };
 
 // Records the documents and programs the shell was asked to open or start.
 class FakeShell : public shell::ShellSeam
 {
 public:
-    FakeShell();
-    ~FakeShell() override;
     bool openDocument(const QString &path) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
     QStringList opened;
     std::vector<QStringList> started; // program first, then its arguments
 
 private:
-    shell::ShellSeam *m_previous;
+    shell::ShellSeam::Scope m_installed{this};
 };

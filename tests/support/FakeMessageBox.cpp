@@ -2,16 +2,6 @@
 
 #include <gtest/gtest.h>
 
-FakeMessageBox::FakeMessageBox() : m_previous(win::MessageBoxSeam::installed())
-{
-    win::MessageBoxSeam::install(this);
-}
-
-FakeMessageBox::~FakeMessageBox()
-{
-    win::MessageBoxSeam::install(m_previous);
-}
-
 int FakeMessageBox::show(const QString &prompt, int style, const QString &title)
 {
     m_shown.push_back({prompt, style, title});

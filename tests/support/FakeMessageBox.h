@@ -18,9 +18,6 @@ public:
         QString title;
     };
 
-    FakeMessageBox();
-    ~FakeMessageBox() override;
-
     void expect(int answer) { m_answers.push_back(answer); }
     // Lets any number of boxes through with their default answer.
     void allowAll(bool allow = true) { m_allowAll = allow; }
@@ -34,5 +31,5 @@ private:
     std::deque<int> m_answers;
     std::vector<Shown> m_shown;
     bool m_allowAll = false;
-    win::MessageBoxSeam *m_previous;
+    win::MessageBoxSeam::Scope m_installed{this};
 };

@@ -28,11 +28,21 @@ int TestFiles::runPython(const QString &script, const QStringList &arguments, QS
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("/usr/bin/python3"),
-            QStringList{QStringLiteral("-c"), script} + arguments);
+    const QString python =
+        qEnvironmentVariable("QUORVA_TEST_PYTHON", QStringLiteral("/usr/bin/python3"));
+    p.start(python, QStringList{QStringLiteral("-c"), script} + arguments);
     if (!p.waitForFinished(120000)) return -1;
     if (output) *output = QString::fromUtf8(p.readAll());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool TestFiles::dependenciesRequired()
+{
+#ifdef QUORVA_REQUIRE_TEST_DEPS
+    return true;
+#else
+    return false;
+#endif
 }
 
 bool TestFiles::haveOpenpyxl()

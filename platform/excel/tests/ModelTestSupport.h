@@ -25,5 +25,4 @@ inline QString writeWithOpenpyxl(const QTemporaryDir &dir, const QString &name, 
     return path;
 }
 
-#define REQUIRE_OPENPYXL()                                                                         \
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing"
+#define REQUIRE_OPENPYXL() QUORVA_NEED_OPENPYXL()

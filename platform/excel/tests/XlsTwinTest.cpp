@@ -259,7 +259,7 @@ class XlsTwinTest : public ::testing::TestWithParam<Twin>
 
 TEST_P(XlsTwinTest, ReadsAsItsXlsxTwin)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "openpyxl is not installed";
+    QUORVA_NEED_OPENPYXL();
     const QString dir = TestFiles::path(QStringLiteral("platform/excel/tests/fixtures/"));
     WorkbookData book;
     QString error;

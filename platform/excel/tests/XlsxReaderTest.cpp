@@ -24,7 +24,7 @@ const Cell *cellAt(const SheetData &s, int row, int column)
 
 TEST(XlsxReader, ReadsValuesFormulasStylesCommentsAndMerges)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+    QUORVA_NEED_OPENPYXL();
     QTemporaryDir dir;
     QString path = writeWithOpenpyxl(dir, QStringLiteral("a.xlsx"), QStringLiteral(R"(
 ws.title = 'Data'
@@ -123,7 +123,7 @@ TEST(XlsxReader, ReadsFixtureFromAnotherWriter)
 // cells without references, a 1904 workbook.
 TEST(XlsxReader, ExpandsSharedFormulasAndInlineStrings)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+    QUORVA_NEED_OPENPYXL();
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("h.xlsx"));
     QString script = QStringLiteral(R"(
@@ -165,7 +165,7 @@ z.close()
 
 TEST(XlsxReader, BadFilesGiveClearErrorsNamingFileAndPart)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+    QUORVA_NEED_OPENPYXL();
     QTemporaryDir dir;
     QString good = writeWithOpenpyxl(dir, QStringLiteral("good.xlsx"),
                                      QStringLiteral("ws['A1'] = 1\nws['A2'] = 'x'"));
@@ -250,7 +250,7 @@ dst.close()
 
 TEST(XlsxReader, ZipBombIsRefused)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+    QUORVA_NEED_OPENPYXL();
     QTemporaryDir dir;
     QString good =
         writeWithOpenpyxl(dir, QStringLiteral("good.xlsx"), QStringLiteral("ws['A1'] = 1"));
@@ -277,7 +277,7 @@ dst.close()
 
 TEST(XlsxReader, CellsBeyondTheGridAreNamed)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl missing";
+    QUORVA_NEED_OPENPYXL();
     QTemporaryDir dir;
     QString path = writeWithOpenpyxl(
         dir, QStringLiteral("big.xlsx"),

@@ -217,7 +217,7 @@ TEST_F(XlsxWriterFailureTest, DamagedSourceIsNamedAndGoneSourceSavesAsNew)
     // The file is gone: the store is written whole.
     QFile::remove(source);
     ASSERT_TRUE(XlsxWriter::save(m_wb, source, &error)) << error.toStdString();
-    if (!TestFiles::haveOpenpyxl()) return;
+    QUORVA_NEED_OPENPYXL();
     QString failure;
     QJsonObject o = dump(source, &failure);
     ASSERT_FALSE(o.isEmpty()) << failure.toStdString();

@@ -15,7 +15,7 @@ class XlsxWriterNewTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
+        QUORVA_NEED_OPENPYXL();
         ASSERT_TRUE(m_dir.isValid());
     }
     QString file(const QString &name) const { return m_dir.filePath(name); }

@@ -179,7 +179,7 @@ TEST_F(XlsxWriterRoundTripTest, EditedFileFromAnotherWriterKeepsWhatWasNotEdited
     EXPECT_EQ(b.formulas[size_t(cellAt(b, 2, 3)->formula)], QStringLiteral("=A2+B2"));
     EXPECT_EQ(cellAt(b, 2, 3)->value.number, 42.0); // the cached result stays until recalculated
 
-    if (!TestFiles::haveOpenpyxl()) return;
+    QUORVA_NEED_OPENPYXL();
     // The rich text keeps its runs, the old strings keep their places and the new one follows.
     QString out;
     ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
@@ -212,7 +212,7 @@ TEST_F(XlsxWriterRoundTripTest, SavingTwiceIsStable)
     for (auto &s : again.sheets)
         s->modified = true;
     ASSERT_TRUE(XlsxWriter::save(again, second, &error)) << error.toStdString();
-    if (!TestFiles::haveOpenpyxl()) return;
+    QUORVA_NEED_OPENPYXL();
     QString out;
     ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"py(
 import sys, zipfile

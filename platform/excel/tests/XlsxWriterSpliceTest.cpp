@@ -81,7 +81,7 @@ class XlsxWriterSpliceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
+        QUORVA_NEED_OPENPYXL();
         ASSERT_TRUE(m_dir.isValid());
         QString out;
         ASSERT_EQ(TestFiles::runPython(
@@ -427,7 +427,7 @@ z.close()
 
 TEST(XlsxWriterPrefixedTest, PrefixedPartsAreSplicedInTheirOwnPrefix)
 {
-    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3-openpyxl is not installed";
+    QUORVA_NEED_OPENPYXL();
     // Parts in UTF-16, which XML allows, take UTF-8 additions just the same.
     for (const char *encoding : {"utf-8", "utf-16"}) {
         SCOPED_TRACE(encoding);

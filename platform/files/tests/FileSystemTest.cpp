@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -81,12 +86,118 @@ TEST(FileSystem, ReadOnlyIsTheOwnerWriteBit)
     EXPECT_FALSE(files::isReadOnly(tmp.path() + S("/missing")));
 }
 
-TEST(FileSystem, TempFolderHasNoTrailingSlash)
+// Points $TMPDIR at a folder for the lifetime of the object.
+class TempDirVariable
+{
+public:
+    explicit TempDirVariable(const QString &folder)
+        : m_had(qEnvironmentVariableIsSet("TMPDIR")), m_old(qgetenv("TMPDIR"))
+    {
+        qputenv("TMPDIR", QFile::encodeName(folder));
+    }
+    ~TempDirVariable()
+    {
+        if (m_had)
+            qputenv("TMPDIR", m_old);
+        else
+            qunsetenv("TMPDIR");
+    }
+
+private:
+    bool m_had;
+    QByteArray m_old;
+};
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode : 0;
+}
+
+TEST(FileSystem, TempFolderIsTheUsersOwn)
 {
     const QString t = files::tempFolder();
-    EXPECT_FALSE(t.isEmpty());
-    EXPECT_TRUE(t == S("/") || !t.endsWith(QLatin1Char('/')));
+    ASSERT_FALSE(t.isEmpty());
+    EXPECT_FALSE(t.endsWith(QLatin1Char('/')));
     EXPECT_TRUE(files::isFolder(t));
+    EXPECT_TRUE(QFileInfo(t).fileName().startsWith(QStringLiteral("quorva-")));
+    EXPECT_EQ(modeOf(t) & 0777, 0700u);
+}
+
+// What another user may have left at the per-user folder's name in a shared temporary folder,
+// and what the program must make of it: never write into a folder it does not solely own.
+TEST(FileSystem, TempFolderRefusesWhatOthersPlanted)
+{
+    const QString uid = QString::number(::geteuid());
+    struct Case
+    {
+        const char *what;
+        std::function<void(const QString &own, const QString &elsewhere)> plant;
+        bool usesOwn; // the folder of the fixed name is used (else a fresh one)
+    };
+    const Case cases[] = {
+        {"nothing", [](const QString &, const QString &) {}, true},
+        {"own folder open to all",
+         [](const QString &own, const QString &) {
+             ASSERT_TRUE(QDir().mkdir(own));
+             ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0777), 0);
+         },
+         true},
+        {"link to another folder",
+         [](const QString &own, const QString &elsewhere) {
+             ASSERT_TRUE(QFile::link(elsewhere, own));
+         },
+         false},
+        {"dangling link",
+         [](const QString &own, const QString &elsewhere) {
+             ASSERT_TRUE(QFile::link(elsewhere + S("/none"), own));
+         },
+         false},
+        {"file", [](const QString &own, const QString &) { touch(own); }, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir base, elsewhere;
+        const QString own = base.path() + S("/quorva-") + uid;
+        c.plant(own, elsewhere.path());
+        TempDirVariable env(base.path());
+        const QString t = files::tempFolder();
+        ASSERT_FALSE(t.isEmpty());
+        if (c.usesOwn) {
+            EXPECT_EQ(t, own);
+        } else {
+            EXPECT_TRUE(t.startsWith(own + S("-"))) << t.toStdString();
+            EXPECT_EQ(files::tempFolder(), t) << "the fresh folder lasts for the process";
+        }
+        EXPECT_TRUE(S_ISDIR(modeOf(t)));
+        EXPECT_EQ(modeOf(t) & 0777, 0700u);
+        EXPECT_TRUE(QDir(elsewhere.path()).isEmpty()) << "nothing made through a link";
+    }
+}
+
+TEST(FileSystem, TempFolderRefusesAFolderOfAnotherUser)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+    QTemporaryDir base;
+    const QString own = base.path() + S("/quorva-0");
+    ASSERT_TRUE(QDir().mkdir(own));
+    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
+    TempDirVariable env(base.path());
+    const QString t = files::tempFolder();
+    EXPECT_TRUE(t.startsWith(own + S("-"))) << t.toStdString();
+}
+
+TEST(FileSystem, TempFolderNeedsAParentOthersCannotRenameIn)
+{
+    QTemporaryDir base;
+    ASSERT_EQ(::chmod(QFile::encodeName(base.path()).constData(), 0777), 0);
+    {
+        TempDirVariable env(base.path());
+        EXPECT_EQ(files::tempFolder(), QString());
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(base.path()).constData(), 01777), 0); // as /tmp is
+    TempDirVariable env(base.path());
+    EXPECT_EQ(files::tempFolder(), base.path() + S("/quorva-") + QString::number(::geteuid()));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -198,3 +199,40 @@ TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)
 }
 
 } // namespace
+
+// Writers in separate processes change one file at the same time: every key each of them wrote
+// and did not delete is there afterwards, and every call reported success.
+TEST_F(Profile, WritersInSeveralProcessesLoseNothing)
+{
+    put("; shared by several writers\r\n[Other]\r\nkeep=1\r\n");
+    const int writers = 4, keys = 200;
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (int w = 0; w < writers; ++w) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->start(QStringLiteral(QUORVA_PROFILE_WRITER),
+                 {file, QStringLiteral("w%1").arg(w), QString::number(keys)});
+        running.push_back(std::move(p));
+    }
+    for (auto &p : running) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0) << "a writer was told that a write failed";
+    }
+    int missing = 0, lingering = 0;
+    for (int w = 0; w < writers; ++w) {
+        for (int i = 1; i <= keys; ++i) {
+            const QString key = QStringLiteral("w%1_%2").arg(w).arg(i);
+            const QString value =
+                GetPrivateProfileString(QStringLiteral("Shared"), key, QStringLiteral("-"), file);
+            if (i % 2 == 1 && value != QStringLiteral("v%1").arg(i)) ++missing;
+            if (i % 2 == 0 && value != QStringLiteral("-")) ++lingering;
+        }
+    }
+    EXPECT_EQ(missing, 0) << "keys written but lost";
+    EXPECT_EQ(lingering, 0) << "keys deleted but back";
+    EXPECT_EQ(
+        GetPrivateProfileString(QStringLiteral("Other"), QStringLiteral("keep"), QString(), file),
+        QStringLiteral("1"));
+    EXPECT_TRUE(bytes().starts_with("; shared by several writers\r\n"));
+}

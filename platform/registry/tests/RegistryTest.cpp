@@ -140,6 +140,20 @@ TEST_F(Registry, DeletesKeysWithoutSubkeysOnly)
     RegCloseKey(k);
 }
 
+TEST_F(Registry, DeletesTreesWholeUnlessAKeyInThemIsReadOnly)
+{
+    RegCloseKey(create(HKEY_CLASSES_ROOT, "t\\a\\b"));
+    RegCloseKey(create(HKEY_CLASSES_ROOT, "t\\c"));
+    RegCloseKey(create(HKEY_CLASSES_ROOT, "t\\c\\locked"));
+    ASSERT_EQ(RegSetKeyReadOnly(HKEY_CLASSES_ROOT, "t\\c\\locked", true), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, "T"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, "t\\a\\b", "x"), "<2>"); // nothing went
+    EXPECT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, "T\\A"), ERROR_SUCCESS);
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, "t\\a", "x"), "<no key>");
+    EXPECT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, "t\\a"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
+}
+
 TEST_F(Registry, ReadOnlyKeysOpenForReadingOnly)
 {
     HKEY k = create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Locked");

@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the script engine as script text: parsing, binding and running the
-// module-level code must end in success or a ScriptError, never a crash, a hang or a leak.
+// module-level code must end in success or a ScriptError, never a crash, a hang or a leak; read
+// as a date text, it is a date or refused.
+#include "platform/vbscript/DateText.h"
 #include "platform/vbscript/ScriptControl.h"
 
 #include <QString>
@@ -9,6 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    // The same text read as a date: a date, or a refusal.
+    double date;
+    (void)vbs::DateText::parse(text, &date);
     vbs::ScriptControl sc;
     sc.setAllowUI(false);
     int polls = 0;

@@ -141,6 +141,13 @@ TEST(ScriptErrors, SyntaxErrorsCarryLineAndColumn)
         {"Function F()\nEnd Function\nFunction F()\nEnd Function", 1041, 3, 1},
         {"x = 1\nOption Explicit", 1042, 2, 1},
         {"Select Case x\nx = 1\nEnd Select", 1021, 2, 1},
+        // Dim's bounds are number literals; a name, constant or expression is refused at load.
+        {"n = 3\nDim a(n)", 1026, 2, 7},
+        {"Const N = 3\nDim a(N)", 1026, 2, 7},
+        {"Dim a(2, 1 + 1)", 1026, 1, 10},
+        {"Public p(\"3\")", 1026, 1, 10},
+        {"Sub S(n)\n  Dim b(n - 1)\nEnd Sub", 1026, 2, 9},
+        {"Sub S(n)\nEnd Sub\nx = 1\nPrivate q(UBound(Array(1)))", 1026, 4, 11},
     };
     for (const auto &c : cases) {
         vbs::ScriptError e = addCodeError(QString::fromUtf8(c.code));

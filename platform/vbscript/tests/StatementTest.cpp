@@ -134,6 +134,11 @@ TEST(ScriptStatements, DeclarationsAndConstants)
     EXPECT_EQ(runBody("Dim y\ny = 1\nT = y", "Option Explicit\n"), "Integer:1");
     EXPECT_EQ(runBody("y = 1", "Option Explicit\n"), "error 500");
     EXPECT_EQ(runBody("If False Then y = 1\nT = 2", "Option Explicit\n"), "Integer:2");
+    // Dim's bounds are number literals; ReDim takes any expression.
+    EXPECT_EQ(runBody("Dim a(5), b(2, 3), c(), d(-1), e(+2), f(&H3)\n"
+                      "T = UBound(a) & UBound(b, 2) & UBound(d) & UBound(e) & UBound(f)"),
+              "String:53-123");
+    EXPECT_EQ(runBody("n = 4\nReDim a(n - 1)\nT = UBound(a)"), "Long:3");
 }
 
 TEST(ScriptStatements, ModuleCodeRunsAtLoad)

@@ -1,0 +1,91 @@
+#include "app/ModMain.h"
+
+#include "app/frmMain.h"
+#include "core/ModFile.h"
+#include "core/ProcessGlobals.h"
+
+std::shared_ptr<ClsIni> g_SettingsIni;
+QString g_LastOpenPath;
+bool g_CloseCancelled = false;
+
+ClsIni &SettingsIni()
+{
+    if (!g_SettingsIni) g_SettingsIni = std::make_shared<ClsIni>();
+    return *g_SettingsIni;
+}
+
+namespace ModMain {
+
+namespace {
+QString g_commandLine;
+}
+
+QString DefaultOpenPath()
+{
+    return QStringLiteral("/");
+}
+
+frmMain *Main(const QString &programFolder, const QString &commandLine)
+{
+    g_AppPath = programFolder;
+    if (!g_AppPath.endsWith(QLatin1Char('/'))) g_AppPath += QLatin1Char('/');
+    g_commandLine = commandLine;
+
+    SettingsIni().setIniFileName(g_AppPath + QStringLiteral("Quorvex.ini"));
+    g_LastOpenPath = DefaultOpenPath();
+    g_LastOpenPath = SettingsIni().ReadString(QStringLiteral("OPTION"),
+                                              QStringLiteral("LastOpenPath"), g_LastOpenPath);
+    g_CloseCancelled = false;
+
+    g_Options = std::make_shared<ClsOption>();
+    g_Options->SetRecorder(g_SettingsIni);
+    g_Options->ReadFromFile();
+
+    auto *window = new frmMain;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->MDIForm_Load();
+    window->show();
+    return window;
+}
+
+QString CommandLine()
+{
+    return g_commandLine;
+}
+
+void SaveSettingsOnExit()
+{
+    if (g_Options && g_SettingsIni) {
+        g_Options->SetRecorder(g_SettingsIni);
+        g_Options->Save2File();
+    }
+    if (g_SettingsIni)
+        g_SettingsIni->WriteString(QStringLiteral("OPTION"), QStringLiteral("LastOpenPath"),
+                                   g_LastOpenPath);
+    g_Options.reset();
+    g_SettingsIni.reset();
+}
+
+void RememberOpenPath(const QString &path)
+{
+    QString folder;
+    ModFile::SplitFilePath(path, folder);
+    g_LastOpenPath = folder;
+}
+
+int GetFileKind(const QString &path)
+{
+    const QString kind = ModFile::GetLastFileExtension(path).toUpper();
+    if (kind == QLatin1String("VRK")) return 1;
+    if (kind == QLatin1String("XLS")) return 2;
+    return 0;
+}
+
+QString NormalizeCommas(const QString &text)
+{
+    QString normalized = text;
+    normalized.replace(QChar(0xFF0C), QLatin1Char(','));
+    return normalized;
+}
+
+} // namespace ModMain

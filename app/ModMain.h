@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/ClsIni.h"
+
+#include <QString>
+#include <memory>
+
+class frmMain;
+
+// Process-wide state of the main program besides g_AppPath and g_Options (core/ProcessGlobals.h):
+// the settings file "Quorvex.ini" beside the program, the folder from which a workbook was last
+// chosen, and the close question's answer that the main window's Close All reads.
+extern std::shared_ptr<ClsIni> g_SettingsIni;
+extern QString g_LastOpenPath;
+extern bool g_CloseCancelled;
+
+// The settings object, created on first use.
+ClsIni &SettingsIni();
+
+// Start-up and shut-down of the main program and three small helpers.
+namespace ModMain {
+
+// The folder that g_LastOpenPath starts with on a first start.
+QString DefaultOpenPath();
+
+// The entry routine: takes the program folder (a "/" is appended when missing) and the command
+// line (the program's arguments joined by blanks), reads the settings file, and loads and shows
+// the main window. Returns the main window, which deletes itself when closed; the caller runs
+// the event loop.
+frmMain *Main(const QString &programFolder, const QString &commandLine);
+
+// The command line that Main was given.
+QString CommandLine();
+
+// The exit routine, last step of the main window's unload: writes the options and
+// LastOpenPath, then releases the options and settings objects.
+void SaveSettingsOnExit();
+
+// Keeps the folder part of the path (with its trailing "/") in g_LastOpenPath.
+void RememberOpenPath(const QString &path);
+
+// 1 for a project file (".vrk"), 2 for ".xls", else 0, by the file name's last extension
+// without regard to case.
+int GetFileKind(const QString &path);
+
+// Every full-width comma "，" replaced by ",".
+QString NormalizeCommas(const QString &text);
+
+} // namespace ModMain

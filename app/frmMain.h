@@ -1,0 +1,208 @@
+#pragma once
+
+#include "app/StatusProgressBar.h"
+#include "core/ClsCmdParaParse.h"
+#include "core/ClsLanguage.h"
+#include "engine/CompareMainWindow.h"
+#include "ui/FormControls.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <memory>
+
+class ClsSplitWnd;
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QMimeData;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class frmSession;
+
+// The program's multiple-document main window: owns the session windows, shows them in the
+// project list on the left-hand pane, carries the menus and the toolbar, and shows the Cancel
+// button and the progress bar of a running comparison in its status bar.
+class frmMain : public QMainWindow, public CompareMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The main window while it exists; the session windows and dialogs talk to it.
+    static frmMain *Instance();
+
+    // The main window's language texts, section "frmMain".
+    ClsLanguage m_Language;
+    // The parsed command line, kept for the life of the process (session windows read AutoRun).
+    ClsCmdParaParse m_CmdPara;
+
+    // Busy while a comparison runs: the Cancel button shows, and the commands that start, open,
+    // close or change sessions are disabled.
+    void InCompare(bool busy) override;
+    CompareProgressBar *ProgressBar1() override { return &m_ProgressBarAdapter; }
+    // Puts the path at the front of the recent-file list.
+    void AddToRecentFile(const QString &path);
+    // A session window closed: its project-list entry goes, the recent list is saved and shown.
+    void FileClosed(const QString &path);
+    // Asks for a file name for the active (or the given) session's project and saves it there;
+    // the path saved, or "" (cancelled, failed, no window).
+    QString SaveFile();
+    QString SaveFileOf(frmSession *frm);
+    void mnuFileSave_Click();
+    // Every activation of a session window: its project-list entry is selected (and follows
+    // the window's name), and the command states are updated.
+    void SubWindowActiveted(frmSession *frm);
+    // Re-reads the language file and re-captions this window and every session window.
+    void OnLanguageChanged();
+
+    // The load: command line, settings, splitter, toolbar, language texts. Runs once, before
+    // the window is first shown.
+    void MDIForm_Load();
+
+    // Session windows.
+    // Activates the session window of that name, or opens a new one ("" opens an untitled one,
+    // "New Project n").
+    void OpenSessionWindow(const QString &name);
+    void ActivateSessionWindow(const QString &path);
+    // Closes the window of that name as its close box would; false when it refused.
+    bool CloseSessionWindow(const QString &path);
+    // Appends a project-list entry (key = path, text = the file name) bound to the window when
+    // one is given; an existing file also goes to the recent list.
+    void AddProjectListItem(const QString &path, frmSession *window = nullptr);
+    void RemoveProjectListItem(const QString &path);
+    void UpdateCommandStates();
+    // The open session windows in the order they were opened, the active one, the first of a
+    // name (names compare exactly).
+    QList<frmSession *> SessionWindows() const;
+    frmSession *ActiveSessionWindow() const;
+    frmSession *SessionWindowNamed(const QString &name) const;
+
+    // Busy rules for closing.
+    bool IsBusy() const { return m_Busy; }
+    // True while the comparison that runs belongs to that window (to any window when the run
+    // began without an active one).
+    bool IsRunning(const frmSession *frm) const;
+    // Someone wants to close a window while a comparison runs: asks whether to cancel the run;
+    // on Yes the run is cancelled and the window is closed once the run has unwound. Returns
+    // whether the run is being cancelled. The close itself is always refused for now.
+    bool QueryCloseWhileBusy(QWidget *closing);
+
+    // Recent files and reopened sessions (filled in with the project-file commands).
+    void RefreshRecentFileMenu();
+    void SaveRecentFileList();
+    void OpenProjectFile(const QString &path);
+    void SaveOpenSessionList();
+    void ReopenLastSessions();
+    bool SaveSessionToFile(frmSession *frm, const QString &path);
+
+    // Commands.
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileSaveAs_Click();
+    void MnuFileClose_Click();
+    void MnuFileCloseAll_Click();
+    void mnuFileRecentFile_Click(int index);
+    void mnuFileQuit_Click();
+    void mnuShowProjectWnd_Click();
+    void mnuSessionOption_Click();
+    void mnuSwitchLeftRight_Click();
+    void mnuOption_Click();
+    void mnuLanguage_Click();
+    void mnuScript_Click();
+    // 0 cascade, 1 tile horizontally (one above the other), 2 tile vertically (side by side).
+    void Arrange(int arrangement);
+    void mnuWindowMaximizeAll_Click();
+    void mnuUseHelp_Click();
+    void mnuAbout_Click();
+    void CmdCancel_Click();
+    void ToolbarMain_ButtonClick(const QString &key);
+    void ListView1_Click(QTreeWidgetItem *item);
+    // A drop on the window or the project list: exactly one project file opens.
+    void OLEDragDrop(const QMimeData *data);
+
+    // Controls (object names as the language file knows them).
+    QWidget *PicStatus = nullptr;
+    QPushButton *CmdCancel = nullptr;
+    QWidget *Splitter = nullptr;
+    QList<QIcon> ImageListMain;
+    QStatusBar *StatusBar1 = nullptr;
+    QWidget *Picture1 = nullptr;
+    QTreeWidget *ListView1 = nullptr;
+    QProgressBar *m_ProgressBar1 = nullptr; // "ProgressBar1"
+    QToolBar *ToolbarMain = nullptr;
+    QAction *tlbNew = nullptr, *tlbOpen = nullptr, *tlbSave = nullptr, *tlbSwitch = nullptr;
+    QMdiArea *MDIClient = nullptr;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuFileNew = nullptr, *mnuFileOpen = nullptr, *mnuFileSave = nullptr,
+            *mnuFileSaveAs = nullptr, *MnuFileClose = nullptr, *MnuFileCloseAll = nullptr,
+            *mnuFileLine2 = nullptr;
+    QMenu *mnuFileRecent = nullptr;
+    QList<QAction *> mnuFileRecentFile;
+    QAction *mnuFileLine3 = nullptr, *mnuFileQuit = nullptr;
+    QMenu *MenuItemIZiliao = nullptr;
+    QAction *mnuShowProjectWnd = nullptr;
+    QMenu *mnuSession = nullptr;
+    QAction *mnuSessionOption = nullptr, *mnuSwitchLeftRight = nullptr;
+    QMenu *mnuTools = nullptr;
+    QAction *mnuOption = nullptr, *mnuLanguage = nullptr;
+    QMenu *mnuAdvance = nullptr;
+    QAction *mnuScript = nullptr;
+    QMenu *MnuWindows = nullptr;
+    QAction *mnuWindowCascade = nullptr, *mnuWindowTileHorizontal = nullptr,
+            *mnuWindowTileVertical = nullptr, *mnuWindowMaximizeAll = nullptr,
+            *MnuWindowLine0 = nullptr, *MnuWindowCloseAll = nullptr;
+    QMenu *menuhelp = nullptr;
+    QAction *mnuUseHelp = nullptr, *mnuAbout = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildToolbar();
+    void applyToolTips();
+    void restoreGeometry();
+    void MDIForm_Unload();
+    void Form_Resize();
+    void Picture1_Resize();
+    void layoutClientArea();
+    void placeCancelButton();
+    void onSubWindowActivated(QMdiSubWindow *window);
+    void sessionWindowGone();
+    bool closeSessionWindow(frmSession *frm);
+    QTreeWidgetItem *projectItem(const QString &key) const;
+    QTreeWidgetItem *projectItemOf(const frmSession *frm) const;
+    QString text(const QString &key, const QString &defaultText);
+
+    QWidget *m_client = nullptr;
+    std::unique_ptr<ClsSplitWnd> m_SplitWnd;
+    QStringList m_RecentFiles;
+    int m_NewProjectCount = 0;
+    // Keyed by window identity: a window renamed by a save stays the same entry.
+    QList<QPointer<frmSession>> m_SessionWindows;
+    FormControls m_Controls;
+    StatusProgressBar m_ProgressBarAdapter{nullptr};
+    bool m_Loaded = false;
+    bool m_Unloaded = false;
+    bool m_Busy = false;
+    int m_BusyDepth = 0;
+    QPointer<frmSession> m_RunningSession;
+    QPointer<frmSession> m_LastActivated;
+    QList<QPointer<QWidget>> m_CloseWhenIdle;
+};

@@ -1,0 +1,145 @@
+#include "shell/menulet/ModMenulet.h"
+
+#include "core/ClsIni.h"
+#include "core/modRegistry.h"
+#include "platform/files/UserFolder.h"
+#include "platform/shell/ShellExecute.h"
+#include "platform/win/MessageBox.h"
+
+#include <QFileInfo>
+#include <vector>
+
+namespace ModMenulet {
+
+namespace {
+
+const char MainProgramKey[] = "SOFTWARE\\Tarquell\\Quorva";
+const char IniName[] = "Menulet.ini";
+
+// Resource 101: two sheets side by side, the left one blue, the right one green.
+const char *const Picture[16] = {
+    "................", ".bbbbbb.........", ".bBBBBb.........", ".bBBBBb..gggggg.",
+    ".bbbbbb..gGGGGg.", ".bBBBBb..gGGGGg.", ".bBBBBb..gggggg.", ".bbbbbb..gGGGGg.",
+    ".bBBBBb..gGGGGg.", ".bBBBBb..gggggg.", ".bbbbbb..gGGGGg.", ".........gGGGGg.",
+    ".........gggggg.", "................", "................", "................",
+};
+
+quint32 colourOf(char c)
+{
+    switch (c) {
+    case 'b':
+        return 0xFF1F4E9Au;
+    case 'B':
+        return 0xFFBFD4F2u;
+    case 'g':
+        return 0xFF2E7D32u;
+    case 'G':
+        return 0xFFC8E6C9u;
+    default:
+        return 0x00000000u;
+    }
+}
+
+QString iniPath(QString *error)
+{
+    const QString folder = GetTempDir(error);
+    return folder.isEmpty() ? QString() : folder + QLatin1String(IniName);
+}
+
+void cannotFind(const QString &path)
+{
+    win::MsgBox(QStringLiteral("Can't found file ") + path, win::vbOKOnly);
+}
+
+} // namespace
+
+QString GetMainProgramPath()
+{
+    return modRegistry::GetRegValue(win::HKEY_LOCAL_MACHINE, QString::fromLatin1(MainProgramKey),
+                                    QStringLiteral("Path"));
+}
+
+bool IsNonEmptyFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() && info.size() > 0;
+}
+
+QString GetTempDir(QString *error)
+{
+    const QString folder = files::userRuntimeFolder(error);
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/');
+}
+
+bool SaveLeftFileName(const QString &path, QString *error)
+{
+    QString why;
+    const QString ini = iniPath(&why);
+    if (ini.isEmpty()) {
+        if (error) *error = why;
+        return false;
+    }
+    ClsIni file;
+    file.setIniFileName(ini);
+    if (!file.WriteString(QStringLiteral("Menulet"), QStringLiteral("LeftFileName"), path)) {
+        if (error) *error = QStringLiteral("%1 cannot be written").arg(ini);
+        return false;
+    }
+    return true;
+}
+
+QString LoadLeftFileName()
+{
+    const QString ini = iniPath(nullptr);
+    if (ini.isEmpty() || !QFileInfo(ini).isFile()) return QString();
+    ClsIni file;
+    file.setIniFileName(ini);
+    return file.ReadString(QStringLiteral("Menulet"), QStringLiteral("LeftFileName"), QString());
+}
+
+void RunCompare(const QString &mainProgram, const QString &left, const QString &right)
+{
+    if (!IsNonEmptyFile(mainProgram)) {
+        cannotFind(mainProgram);
+        return;
+    }
+    for (const QString &f : {left, right}) {
+        // The main program splits its argument at the first "?".
+        if (f.contains(QLatin1Char('?'))) {
+            win::MsgBox(QStringLiteral("Can't compare a file whose name holds \"?\": ") + f,
+                        win::vbOKOnly | win::vbExclamation);
+            return;
+        }
+        if (!QFileInfo(f).isFile()) {
+            cannotFind(f);
+            return;
+        }
+    }
+    const QStringList arguments{left + QLatin1Char('?') + right};
+    QString why = mainProgram;
+    const bool started = shell::ShellSeam::installed()
+                             ? shell::StartProgram(mainProgram, arguments)
+                             : shell::SpawnProgram(mainProgram, arguments, &why);
+    if (!started)
+        win::MsgBox(QStringLiteral("Can't start ") + why, win::vbOKOnly | win::vbCritical);
+}
+
+shell::HBITMAP LoadMenuBitmap()
+{
+    std::vector<quint32> pixels;
+    pixels.reserve(256);
+    for (const char *row : Picture)
+        for (int x = 0; x < 16; ++x)
+            pixels.push_back(colourOf(row[x]));
+    return shell::CreateBitmap(16, 16, pixels);
+}
+
+shell::HBITMAP ScaleMenuBitmap(shell::HBITMAP bitmap)
+{
+    const shell::TextMetrics m = shell::DisplayTextMetrics();
+    const shell::HBITMAP scaled = shell::StretchBitmap(bitmap, m.maxCharWidth, m.height);
+    shell::DeleteObject(bitmap);
+    return scaled;
+}
+
+} // namespace ModMenulet
