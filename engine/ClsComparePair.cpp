@@ -616,12 +616,16 @@ bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
         std::min<int>(lastPairIndex, int(std::min(leftDataCols.size(), rightDataCols.size())) - 1);
 
     // Cells whose raw values agree are equal without a text being made; texts are made (and
-    // folded, and handed to a script) only for the cells whose raw values differ.
+    // folded, and handed to a script) only for the cells whose raw values differ. A user script
+    // may give the event loop a turn (a long script, its error message), in which a workbook can
+    // be closed: the rows are then taken again before each cell.
     const bool probe = values && m_probe;
+    const bool scriptYields = m_options->UseScript();
     if (probe) m_probe->setRows(leftRow, rightRow);
     bool rowDiffers = false;
     for (int k = 0; k <= last; ++k) {
         if (ModCompare::IsCancelCompare()) break;
+        if (probe && scriptYields && k > 0) m_probe->setRows(leftRow, rightRow);
         const int lc = leftDataCols.at(k);
         const int rc = rightDataCols.at(k);
         bool differs = false;
