@@ -1,8 +1,8 @@
 // Fuzz target of the .xlsx reader: any bytes must give a workbook or an error, never a crash,
 // a hang or unbounded memory. Inputs that are not zip packages go straight to the worksheet
 // tokenizer and to the shared-strings reader, in chunks of varying size, since mutations of a
-// compressed package rarely get past its checksums. Built with libFuzzer when QUORVA_FUZZ is on (clang); otherwise as
-// a replay program that reads the files named on its command line.
+// compressed package rarely get past its checksums. Built with libFuzzer when QUORVA_FUZZ is
+// on (clang); otherwise as a replay program that reads the files named on its command line.
 //
 //   cmake -B build/fuzz -DQUORVA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 //   build/fuzz/platform/excel/fuzz/fuzz_xlsx_reader platform/excel/tests/fixtures
