@@ -378,6 +378,13 @@ int main(int argc, char **argv)
                                  "keyed_2key_65536x20", "rowbyrow_65536x20",
                                  "floor_sst_65536x256", "floor_sst_par_65536x256",
                                  "open_65536x256",      "allcols_65536x256"};
+    // Figures taken on a busy machine mean little: the load goes with them.
+    auto printLoad = [](const char *when) {
+        QFile load(QStringLiteral("/proc/loadavg"));
+        if (load.open(QIODevice::ReadOnly))
+            std::printf("# load average %s: %s\n", when, load.readAll().trimmed().constData());
+    };
+    printLoad("before");
     QList<QPair<QString, QPair<double, QString>>> best;
     int failures = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -385,6 +392,7 @@ int main(int argc, char **argv)
             if (!runChild(app.applicationFilePath(), QLatin1String(name), folder, best)) ++failures;
         }
     }
+    printLoad("after");
     auto valueOf = [&](const QString &figure) {
         for (const auto &entry : best)
             if (entry.first == figure) return entry.second.first;
