@@ -173,6 +173,8 @@ bool TSetupRule::GetFilePaths(int index, QString *source, QString *target, QStri
     splitFileLine(line, &file, &relative, &hasTarget);
     relative = CorvaleGlobal::ToSlashes(hasTarget ? relative : file);
     if (hasTarget && relative.startsWith(QLatin1Char('/'))) relative.remove(0, 1);
+    // The source is given also when the target is refused: the copy still steps its progress.
+    if (source) *source = m_sourceDir + CorvaleGlobal::ToSlashes(file);
     const QString installDir = InstallDir();
     QString joined, why;
     if (installDir.isEmpty()) {
@@ -183,7 +185,6 @@ bool TSetupRule::GetFilePaths(int index, QString *source, QString *target, QStri
         if (problem) *problem = QStringLiteral("%1 target refused (%2): %3").arg(ref, why, line);
         return false;
     }
-    if (source) *source = m_sourceDir + CorvaleGlobal::ToSlashes(file);
     if (target) *target = joined;
     if (folderToCreate) {
         const QString folder = CorvaleGlobal::ExtractNameParts(relative);

@@ -76,7 +76,7 @@ public:
     // relative to the install folder (one leading separator dropped). *folderToCreate gets the
     // target's folder when the line names a target with a folder ("" otherwise). A target that
     // would leave the install folder (absolute, "..") is refused: false, and *problem names the
-    // line.
+    // line (*source is set all the same).
     bool GetFilePaths(int index, QString *source, QString *target, QString *folderToCreate,
                       QString *problem) const;
 

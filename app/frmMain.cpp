@@ -1,6 +1,10 @@
 #include "app/frmMain.h"
 
 #include "app/ModMain.h"
+#include "app/frmAbout.h"
+#include "app/frmLanguage.h"
+#include "app/frmOption.h"
+#include "app/frmScript.h"
 #include "app/frmSession.h"
 #include "core/ClsIni.h"
 #include "core/ModCommon.h"
@@ -852,22 +856,22 @@ void frmMain::mnuSwitchLeftRight_Click()
 
 void frmMain::mnuOption_Click()
 {
-    // The program options dialog comes with its own window.
+    frmOption::ShowModal(this);
 }
 
 void frmMain::mnuLanguage_Click()
 {
-    // The language chooser comes with its own window.
+    frmLanguage::ShowModal(this);
 }
 
 void frmMain::mnuScript_Click()
 {
-    // The script browser comes with its own window.
+    frmScript::ShowModal(this);
 }
 
 void frmMain::mnuAbout_Click()
 {
-    // The About box comes with its own window.
+    frmAbout::ShowModal(this);
 }
 
 void frmMain::Arrange(int arrangement)

@@ -1,5 +1,6 @@
 #include "app/ModMain.h"
 #include "core/ClsCmdParaParse.h"
+#include "platform/excel/windows/SheetWindows.h"
 #include "ui/ProductIcon.h"
 #include "ui/QtFileDialog.h"
 #include "ui/QtMessageBox.h"
@@ -27,6 +28,8 @@ int main(int argc, char **argv)
     ScreenDpi::install();
     QtMessageBox::install();
     QtFileDialog::install();
+    // Spreadsheet applications get their windows (the report workbook, the difference view).
+    excel::SheetWindows::install();
 
     ModMain::Main(QCoreApplication::applicationDirPath(),
                   ClsCmdParaParse::JoinArguments(arguments));

@@ -136,12 +136,14 @@ int ClsCompareCore::BeginWork()
 
 void ClsCompareCore::ExcelWndUnloaded()
 {
-    if (CompareViewSeam *view = CompareViewSeam::installed()) view->ExcelWndUnloaded(*this);
+    if (m_leftObj) m_leftObj->Restore();
+    if (m_rightObj) m_rightObj->Restore();
 }
 
 void ClsCompareCore::ShowWnd(bool bShow)
 {
-    if (CompareViewSeam *view = CompareViewSeam::installed()) view->ShowWnd(*this, bShow);
+    if (m_leftObj) m_leftObj->ShowWnd(bShow);
+    if (m_rightObj) m_rightObj->ShowWnd(bShow);
 }
 
 void ClsCompareCore::setBusy(bool busy)

@@ -770,7 +770,7 @@ void ClsComparePair::SaveXlsReport()
     try {
         // Saved under a temporary name and renamed over the old report, so a failure leaves
         // the old one whole.
-        m_reportBook->SaveAs(m_reportExcelFileName);
+        m_reportBook->SaveAs(m_reportExcelFileName, excel::XlsxWriter::Link::Replace);
     } catch (const std::exception &e) {
         const auto *basic = dynamic_cast<const BasicError *>(&e);
         const QString why = basic ? basic->description() : QString::fromUtf8(e.what());

@@ -15,10 +15,6 @@ public:
     virtual ~CompareViewSeam() = default;
     // Shows the pair side by side, modally: returns when the view has closed.
     virtual void ShowPairDetail(ClsCompareCore &core, std::shared_ptr<ClsComparePair> pair) = 0;
-    // Shows or hides both sides' hosted windows.
-    virtual void ShowWnd(ClsCompareCore &core, bool show) = 0;
-    // Gives both sides' windows back to their own applications.
-    virtual void ExcelWndUnloaded(ClsCompareCore &core) = 0;
 };
 
 extern template class Seam<CompareViewSeam>;

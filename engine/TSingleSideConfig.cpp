@@ -12,10 +12,12 @@
 #include "engine/SheetListView.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Sheets.h"
+#include "platform/excel/Window.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/Windows.h"
 
 #include <algorithm>
 #include <exception>
@@ -43,6 +45,69 @@ bool TSingleSideConfig::needsReading() const
 void TSingleSideConfig::InitDoc()
 {
     OpenDoc();
+}
+
+void TSingleSideConfig::Initialize(int hParentWnd, const QString &strSheetName)
+{
+    m_hHostWnd = hParentWnd;
+    ShowWnd(false);
+    RecordVisibleSheets();
+    ShowOneSheet(strSheetName);
+}
+
+void TSingleSideConfig::ShowWnd(bool blnShow)
+{
+    try {
+        if (!m_excelApp) return;
+        m_excelApp->setVisible(blnShow);
+        if (!blnShow || m_hHostWnd <= 0) return;
+        const win::HWND main = m_excelApp->Hwnd();
+        ModControlExcel::SetWindowCaption(main, false);
+        const win::HWND previous = win::SetParent(main, m_hHostWnd);
+        // Shown a second time, the window is in the host already: the parent to give it back
+        // to stays the one it had before.
+        if (previous != 0 && previous != m_hHostWnd) m_hPrevParentWnd = previous;
+    } catch (const std::exception &) {
+        // the side stays as far as it got
+    }
+}
+
+void TSingleSideConfig::Event_ParentWndResize()
+{
+    if (!m_excelApp || m_hHostWnd <= 0) return;
+    win::RECT rect;
+    if (!win::GetWindowRect(m_hHostWnd, &rect)) return;
+    win::POINT topLeft{rect.left, rect.top};
+    win::POINT bottomRight{rect.right, rect.bottom};
+    win::ScreenToClient(m_hHostWnd, &topLeft);
+    win::ScreenToClient(m_hHostWnd, &bottomRight);
+    win::SetWindowPos(m_excelApp->Hwnd(), 0, 0, 0, bottomRight.x - topLeft.x,
+                      bottomRight.y - topLeft.y,
+                      win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE | win::SWP_NOZORDER);
+}
+
+void TSingleSideConfig::Restore()
+{
+    try {
+        if (!m_excelApp) return;
+        if (m_hPrevParentWnd >= 1) win::SetParent(m_excelApp->Hwnd(), m_hPrevParentWnd);
+        // The host goes with the view: a later ShowWnd must not put the window into it.
+        m_hPrevParentWnd = 0;
+        m_hHostWnd = 0;
+        CloseDoc();
+        ShowWnd(false);
+    } catch (const std::exception &) {
+        // the side stays as far as it got
+    }
+}
+
+void TSingleSideConfig::Zoom(int nZoom)
+{
+    try {
+        if (m_excelApp) m_excelApp->ActiveWindow()->setZoom(nZoom);
+    } catch (const std::exception &) {
+        // a value outside 10 to 400 leaves the window as it was
+    }
 }
 
 void TSingleSideConfig::ShowOneSheet(const QString &strSheetName)

@@ -31,6 +31,19 @@ public:
 
     // Opens the workbook when it is not open (the result is dropped).
     void InitDoc();
+    // Hosting in the difference view: remembers the host window, hides the application,
+    // records which sheets are visible and shows only the named one.
+    void Initialize(int hParentWnd, const QString &strSheetName);
+    // Shows or hides the application; shown with a host, its main window loses its caption
+    // and becomes a child of the host. Errors are ignored.
+    void ShowWnd(bool blnShow);
+    // Fits the main window to the host's size.
+    void Event_ParentWndResize();
+    // Gives the main window back to its previous parent, closes the workbook and hides the
+    // application. Errors are ignored.
+    void Restore();
+    // The active window's zoom; a refused value changes nothing.
+    void Zoom(int nZoom);
     // Shows the named sheet and hides every other one.
     void ShowOneSheet(const QString &strSheetName);
     std::shared_ptr<excel::Application> GetExcelApp() const { return m_excelApp; }
@@ -97,4 +110,6 @@ private:
     QString m_dataColText;
     std::unique_ptr<ClsMap> m_dataCol;
     ClsMap m_visibleSheets;
+    int m_hPrevParentWnd = 0; // the main window's parent before hosting
+    int m_hHostWnd = 0;
 };

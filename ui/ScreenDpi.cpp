@@ -1,18 +1,16 @@
 #include "ui/ScreenDpi.h"
 
 #include "core/Twips.h"
-
-#include <QGuiApplication>
-#include <QScreen>
-#include <cmath>
+#include "platform/win/Gdi.h"
 
 namespace ScreenDpi {
 
 int screenDpi()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen) return 96;
-    const int dpi = int(std::lround(screen->logicalDotsPerInchX()));
+    // The window layer's answer, so that a resolution fixed there holds for the twips as well.
+    win::HDC screen = win::GetDC(0);
+    const int dpi = win::GetDeviceCaps(screen, win::LOGPIXELSX);
+    win::ReleaseDC(0, screen);
     return dpi > 0 ? dpi : 96;
 }
 

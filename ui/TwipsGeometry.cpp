@@ -63,4 +63,14 @@ void setHeight(QWidget *widget, double height)
     widget->setGeometry(g.x(), g.y(), g.width(), size(height));
 }
 
+int formWidth(const QWidget *window)
+{
+    return width(window) + 120;
+}
+
+int formHeight(const QWidget *window)
+{
+    return height(window) + 510;
+}
+
 } // namespace TwipsGeometry

@@ -19,4 +19,11 @@ void move(QWidget *widget, double left, double top);
 void setWidth(QWidget *widget, double width);
 void setHeight(QWidget *widget, double height);
 
+// A dialog's outer width and height as its layout rules count them: the inner area plus the
+// border and caption of a sizable window (fixed allowances of 120 and 510 twips, since each
+// window manager draws a frame of its own size), so that rules which leave room for the frame
+// leave the same room inside.
+int formWidth(const QWidget *window);
+int formHeight(const QWidget *window);
+
 } // namespace TwipsGeometry

@@ -158,10 +158,16 @@ QString CreateShortcut(const QString &subFolder, const QString &name, const QStr
     const QString link = shell + (subFolder.isEmpty() ? QString() : withSlash(subFolder)) + name +
                          QStringLiteral(".desktop");
     QSaveFile file(link);
-    bool saved = file.open(QIODevice::WriteOnly);
-    if (saved) {
-        file.write(DesktopEntryText(name, fileName, workingFolder).toUtf8());
-        saved = file.commit();
+    // Flushed and checked before the commit: QSaveFile would put a cut-off entry in place.
+    const QByteArray text = DesktopEntryText(name, fileName, workingFolder).toUtf8();
+    bool saved = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush();
+    QString why;
+    if (!saved) {
+        why = file.errorString();
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        why = file.errorString();
+        saved = false;
     }
     if (saved) {
         QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -170,7 +176,7 @@ QString CreateShortcut(const QString &subFolder, const QString &name, const QStr
             mode |= QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
         QFile::setPermissions(link, mode);
     } else if (problem) {
-        *problem = QStringLiteral("%1 could not be written: %2").arg(link, file.errorString());
+        *problem = QStringLiteral("%1 could not be written: %2").arg(link, why);
     }
     return link;
 }

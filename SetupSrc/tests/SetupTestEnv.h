@@ -1,6 +1,8 @@
 #pragma once
 
 #include "SetupSrc/tests/QtPrinters.h"
+#include "platform/ini/Profile.h"
+#include "platform/registry/Registry.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -92,6 +94,28 @@ protected:
                                   QByteArray::number(exitCode) + "\n";
         writeFile(path, script);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // The keys of one section of an uninstall log, in file order.
+    static QStringList uninstallEntries(const QString &log, const QString &section)
+    {
+        QStringList keys;
+        const QString packed = win::GetPrivateProfileSection(section, log);
+        for (const QString &entry : packed.split(QChar(0), Qt::SkipEmptyParts))
+            keys.append(entry.endsWith('=') ? entry.chopped(1) : entry);
+        return keys;
+    }
+
+    // A text value of the registry store, or "<no key>" / "<no value>".
+    static QString registryText(win::HKEY root, const QString &key, const QString &name)
+    {
+        win::HKEY k = 0;
+        if (win::RegOpenKeyEx(root, key, 0, win::KEY_READ, &k) != win::ERROR_SUCCESS)
+            return "<no key>";
+        win::RegData d;
+        const long rc = win::RegQueryValueEx(k, name, &d);
+        win::RegCloseKey(k);
+        return rc == win::ERROR_SUCCESS ? d.text : "<no value>";
     }
 
     // The record's lines once it holds at least `count` (waiting up to five seconds for

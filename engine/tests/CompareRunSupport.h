@@ -67,13 +67,9 @@ class FakeView : public CompareViewSeam
 {
 public:
     void ShowPairDetail(ClsCompareCore &core, std::shared_ptr<ClsComparePair> pair) override;
-    void ShowWnd(ClsCompareCore &, bool show) override { shown.push_back(show); }
-    void ExcelWndUnloaded(ClsCompareCore &) override { ++unloaded; }
 
     QStringList pairsShown;
     QList<QList<int>> leftSingles; // left-only rows known to each pair shown
-    std::vector<bool> shown;
-    int unloaded = 0;
 
 private:
     CompareViewSeam::Scope m_installed{this};

@@ -8,6 +8,7 @@
 #include "engine/ModCompare.h"
 #include "engine/TSingleSideConfig.h"
 #include "engine/tests/CompareRunSupport.h"
+#include "platform/excel/Application.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestFiles.h"
@@ -706,10 +707,13 @@ book('R.xlsx', [('Data', [['k1', 1]]), ('More', [['a', 2]])])
     EXPECT_TRUE(m_shell.opened.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(m_report + QStringLiteral("Data.txt")));
     EXPECT_FALSE(QFileInfo::exists(m_report + QStringLiteral("Data.xlsx")));
+    // Both sides show their applications, then give them back: workbooks closed, hidden.
     core->ShowWnd(true);
+    EXPECT_TRUE(core->m_leftObj->GetExcelApp()->Visible());
+    EXPECT_TRUE(core->m_rightObj->GetExcelApp()->Visible());
     core->ExcelWndUnloaded();
-    EXPECT_EQ(view.shown, std::vector<bool>{true});
-    EXPECT_EQ(view.unloaded, 1);
+    EXPECT_FALSE(core->m_leftObj->GetExcelApp()->Visible());
+    EXPECT_EQ(core->m_rightObj->GetDoc(), nullptr);
 }
 
 TEST_F(CompareRunTest, ReportSheetNamesDefaultAndStayDistinct)

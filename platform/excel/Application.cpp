@@ -2,16 +2,18 @@
 
 #include "platform/excel/ModelErrors.h"
 #include "platform/excel/Window.h"
+#include "platform/excel/WindowView.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 
 namespace excel {
 
-Application::Application() : m_window(std::make_shared<Window>()) {}
+Application::Application() = default;
 
 Application::~Application()
 {
     if (m_workbooks && !m_quit) m_workbooks->Close();
+    m_view.reset();
 }
 
 std::shared_ptr<Application> Application::create()
@@ -44,7 +46,31 @@ std::shared_ptr<Workbook> Application::ActiveWorkbook()
 std::shared_ptr<Window> Application::ActiveWindow()
 {
     check();
+    if (!m_window) m_window = std::make_shared<Window>(weak_from_this());
     return m_window;
+}
+
+std::shared_ptr<Worksheet> Application::ActiveSheet()
+{
+    std::shared_ptr<Workbook> book = ActiveWorkbook();
+    return book ? book->ActiveSheet() : nullptr;
+}
+
+WindowView *Application::windowView(bool create)
+{
+    if (!m_view && create && !m_quit && WindowView::factory())
+        m_view = WindowView::factory()(shared_from_this());
+    return m_view.get();
+}
+
+void Application::notifyViewChanged()
+{
+    if (m_view && m_screenUpdating) m_view->viewChanged();
+}
+
+void Application::notifyContentChanged()
+{
+    if (m_view && m_screenUpdating) m_view->contentChanged();
 }
 
 bool Application::Visible() const
@@ -57,7 +83,7 @@ void Application::setVisible(bool visible)
 {
     check();
     m_visible = visible;
-    if (m_visibleHandler) m_visibleHandler(visible);
+    if (WindowView *view = windowView(visible)) view->setVisible(visible);
 }
 
 bool Application::ScreenUpdating() const
@@ -69,7 +95,9 @@ bool Application::ScreenUpdating() const
 void Application::setScreenUpdating(bool on)
 {
     check();
+    const bool was = m_screenUpdating;
     m_screenUpdating = on;
+    if (on && !was) notifyViewChanged();
 }
 
 bool Application::DisplayAlerts() const
@@ -95,34 +123,26 @@ void Application::setEnableEvents(bool on)
     m_enableEvents = on;
 }
 
-int Application::Hwnd() const
+int Application::Hwnd()
 {
     check();
-    return m_hwnd;
-}
-
-void Application::setHwnd(int hwnd)
-{
-    m_hwnd = hwnd;
+    WindowView *view = windowView(true);
+    return view ? view->hwnd() : 0;
 }
 
 void Application::Quit()
 {
     if (m_quit) return;
     if (m_workbooks) m_workbooks->Close();
-    if (m_visible && m_visibleHandler) m_visibleHandler(false);
     m_visible = false;
     m_quit = true;
-}
-
-void Application::setVisibleHandler(std::function<void(bool)> handler)
-{
-    m_visibleHandler = std::move(handler);
+    m_view.reset();
 }
 
 void Application::setActiveWorkbook(const std::shared_ptr<Workbook> &workbook)
 {
     m_active = workbook;
+    notifyContentChanged();
 }
 
 QString Application::nextBookName()

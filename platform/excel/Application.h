@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <memory>
 
 namespace excel {
@@ -9,6 +8,8 @@ namespace excel {
 class Workbooks;
 class Workbook;
 class Window;
+class WindowView;
+class Worksheet;
 
 // The spreadsheet application object ("excel.Application"): its workbooks and the switches
 // that callers set. Each application is independent of the others; quitting closes its
@@ -23,26 +24,34 @@ public:
 
     std::shared_ptr<excel::Workbooks> Workbooks();
     std::shared_ptr<Workbook> ActiveWorkbook();
-    // The window showing the active workbook (its view settings; drawn by the window layer).
+    // The window showing the active workbook (its view settings; drawn by the window library).
     std::shared_ptr<Window> ActiveWindow();
+    // The active workbook's active sheet; null without a workbook.
+    std::shared_ptr<Worksheet> ActiveSheet();
 
     bool Visible() const;
+    // Shows or hides the main window (made on first use when the window library is there).
     void setVisible(bool visible);
     bool ScreenUpdating() const;
+    // While off, the window is not redrawn; switching it on redraws it.
     void setScreenUpdating(bool on);
     bool DisplayAlerts() const;
     void setDisplayAlerts(bool on);
     bool EnableEvents() const;
     void setEnableEvents(bool on);
-    // The main window's handle, 0 until the window layer gives the application a window.
-    int Hwnd() const;
-    void setHwnd(int hwnd);
+    // The main window's handle; the window is made (hidden) on first use. 0 without the window
+    // library.
+    int Hwnd();
 
+    // Closes the workbooks without saving and the main window; every later call raises.
     void Quit();
     bool hasQuit() const { return m_quit; }
 
-    // Called by Visible changes so that the window layer can show or hide the main window.
-    void setVisibleHandler(std::function<void(bool)> handler);
+    // The main window (made when `create` is set and the window library is there), or null.
+    WindowView *windowView(bool create = true);
+    // For the model: what the window shows changed (its view now; its content soon).
+    void notifyViewChanged();
+    void notifyContentChanged();
 
     void setActiveWorkbook(const std::shared_ptr<Workbook> &workbook);
     // A new workbook's name: Book1, Book2, ...
@@ -55,13 +64,12 @@ private:
     std::shared_ptr<excel::Workbooks> m_workbooks;
     std::weak_ptr<Workbook> m_active;
     std::shared_ptr<Window> m_window;
-    std::function<void(bool)> m_visibleHandler;
+    std::unique_ptr<WindowView> m_view;
     bool m_visible = false;
     bool m_screenUpdating = true;
     bool m_displayAlerts = true;
     bool m_enableEvents = true;
     bool m_quit = false;
-    int m_hwnd = 0;
     int m_bookCounter = 0;
 };
 

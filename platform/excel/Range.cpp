@@ -7,6 +7,7 @@
 #include "platform/excel/FormulaText.h"
 #include "platform/excel/Interior.h"
 #include "platform/excel/ModelErrors.h"
+#include "platform/excel/SheetMetrics.h"
 #include "platform/excel/StyleCodes.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/excel/XmlText.h"
@@ -495,12 +496,40 @@ void Range::setRowHeight(double points)
     SheetData &sheet = m_sheet->data();
     if (m_rect.firstRow == 1 && m_rect.lastRow == CellAddress::MaxRows) {
         sheet.defaultRowHeight = points;
+        sheet.defaultRowHeightSet = true;
         sheet.rowHeights.clear();
     } else {
         for (int row = m_rect.firstRow; row <= m_rect.lastRow; ++row)
             sheet.rowHeights[row] = points;
     }
     m_sheet->markChanged();
+}
+
+double Range::Left() const
+{
+    checkLive();
+    return SheetMetrics::left(m_sheet->data(), m_rect.firstColumn);
+}
+
+double Range::Top() const
+{
+    checkLive();
+    return SheetMetrics::top(m_sheet->data(), m_rect.firstRow);
+}
+
+double Range::Width() const
+{
+    checkLive();
+    const SheetData &sheet = m_sheet->data();
+    return SheetMetrics::left(sheet, m_rect.lastColumn + 1) -
+           SheetMetrics::left(sheet, m_rect.firstColumn);
+}
+
+double Range::Height() const
+{
+    checkLive();
+    const SheetData &sheet = m_sheet->data();
+    return SheetMetrics::top(sheet, m_rect.lastRow + 1) - SheetMetrics::top(sheet, m_rect.firstRow);
 }
 
 void Range::Insert()

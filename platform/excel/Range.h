@@ -88,6 +88,11 @@ public:
     com::Variant RowHeight() const;
     // 0 to 409 points; other values raise.
     void setRowHeight(double points);
+    // Where the range lies on its sheet, in points from the top-left corner of A1, and its size.
+    double Left() const;
+    double Top() const;
+    double Width() const;
+    double Height() const;
 
     // Inserts (or deletes) the range's rows: cells, comments, merged areas, row heights and
     // formula references shift. Inserting raises when filled cells would pass the last row.

@@ -34,12 +34,22 @@ struct SheetData
     std::vector<CellRect> merges;
     std::map<int, double> rowHeights; // points, for rows with their own height
     double defaultRowHeight = 15.0;
+    // The default height was set on purpose (the file says so, or RowHeight was set on whole
+    // rows): programs must show rows without a height of their own at it, not fit them to
+    // their contents.
+    bool defaultRowHeightSet = false;
+    // Column widths in points (a file's character widths converted on reading; 0 for a hidden
+    // column), for columns with their own width; 48 points is the standard column.
+    std::map<int, double> columnWidths;
+    double defaultColumnWidth = 48.0;
 
     // Where the sheet came from in its file ("xl/worksheets/sheet1.xml"); empty for a new sheet.
     QString partName;
     // Set by every change to cells, comments, merges or row heights, so that a save rewrites
     // only the sheets that changed.
     bool modified = false;
+    // Counts those changes, so that what is worked out from the cells can be kept until the next.
+    std::uint64_t version = 0;
 
     static std::uint64_t commentKey(int row, int column)
     {

@@ -2,6 +2,7 @@
 
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/FormulaText.h"
+#include "platform/excel/SheetMetrics.h"
 #include "platform/excel/WorkbookData.h"
 #include "platform/excel/XmlText.h"
 #include "platform/text/BasicText.h"
@@ -229,9 +230,39 @@ bool SheetParser::parseWindow(const char *begin, std::size_t size, bool final,
     return ok;
 }
 
+bool SheetParser::checkOutsideText(const char *b, const char *e)
+{
+    // Before the root a byte-order mark may stand; otherwise only white space is allowed.
+    for (const char *q = b; q < e; ++q) {
+        const auto c = std::uint8_t(*q);
+        if (isSpace(*q) || (!m_rootSeen && (c == 0xEF || c == 0xBB || c == 0xBF))) continue;
+        if (!m_rootSeen && (c == 0xFF || c == 0xFE))
+            return fail(QStringLiteral("the part is not UTF-8 XML (it looks like UTF-16)"), q);
+        return fail(QStringLiteral("the part is not XML: text \"%1\" stands outside any element")
+                        .arg(QString::fromUtf8(q, std::min<qsizetype>(e - q, 20)).trimmed()),
+                    q);
+    }
+    return true;
+}
+
+bool SheetParser::startRoot(const char *name, std::size_t length, const char *at)
+{
+    if (m_rootSeen)
+        return fail(QStringLiteral("the part has a second root element <%1>")
+                        .arg(QString::fromUtf8(name, qsizetype(length))),
+                    at);
+    m_rootSeen = true;
+    if (!is(name, length, "worksheet"))
+        return fail(QStringLiteral("the part is not a worksheet: its root element is <%1>")
+                        .arg(QString::fromUtf8(name, qsizetype(length))),
+                    at);
+    return true;
+}
+
 bool SheetParser::feed(const char *data, std::size_t size)
 {
     if (!m_error.isEmpty()) return false;
+    m_fed += std::int64_t(size);
     std::size_t start = 0, consumed = 0;
     if (!m_buffer.empty()) {
         // Finish the token left over from the last chunk on a small bridge of copied bytes,
@@ -269,6 +300,10 @@ bool SheetParser::finish()
     if (!parseWindow(m_buffer.data(), m_buffer.size(), true, &consumed)) return false;
     if (!m_stack.empty())
         return fail(QStringLiteral("the document ends before its elements are closed"), nullptr);
+    if (!m_rootSeen)
+        return fail(m_fed == 0 ? QStringLiteral("the part is empty")
+                               : QStringLiteral("the part holds no XML element"),
+                    nullptr);
     return true;
 }
 
@@ -289,6 +324,8 @@ bool SheetParser::parse(bool final)
                                       : m_capture == F ? m_formula
                                                        : m_inlineText;
                 target.append(p, std::size_t(lt - p));
+            } else if (m_stack.empty() && !checkOutsideText(p, lt)) {
+                return false;
             }
             p = lt;
             continue;
@@ -323,6 +360,10 @@ bool SheetParser::parse(bool final)
                                 p);
                 break;
             }
+            if (cdata && m_stack.empty())
+                return fail(QStringLiteral("the part is not XML: character data stands outside "
+                                           "any element"),
+                            p);
             if (cdata && m_capture != None && (m_capture != T || m_phoneticDepth == 0)) {
                 // CDATA text is literal; protect its ampersands from entity decoding
                 std::string &target = m_capture == V   ? m_value
@@ -417,6 +458,7 @@ bool SheetParser::handleTag(const char *b, const char *e)
         return true;
     }
 
+    if (m_stack.empty() && !startRoot(name, n, b)) return false;
     if (!selfClosing) {
         if (int(m_stack.size()) >= m_maxDepth)
             return fail(QStringLiteral("elements are nested deeper than %1 levels").arg(m_maxDepth),
@@ -477,6 +519,15 @@ bool SheetParser::handleTag(const char *b, const char *e)
                 double h;
                 if (is(an, al, "defaultRowHeight") && parseDouble(v, vl, &h) && h > 0 && h < 1000)
                     m_sheet->defaultRowHeight = h;
+                else if (is(an, al, "customHeight"))
+                    m_sheet->defaultRowHeightSet = (vl == 1 && *v == '1') || is(v, vl, "true");
+                else if (is(an, al, "defaultColWidth") && parseDouble(v, vl, &h) && h >= 0 &&
+                         h <= 255)
+                    m_sheet->defaultColumnWidth = SheetMetrics::pointsOfCharacterWidth(h);
+                else if (is(an, al, "baseColWidth") && parseDouble(v, vl, &h) && h >= 0 &&
+                         h <= 255 && !m_defaultWidthGiven)
+                    m_sheet->defaultColumnWidth = SheetMetrics::pointsOfBaseWidth(int(h));
+                if (is(an, al, "defaultColWidth")) m_defaultWidthGiven = true;
             });
     } else if (is(name, n, "dimension") && m_sheet->rows.empty()) {
         // Room for the rows the sheet says it uses, so that the row table does not grow step
@@ -489,8 +540,35 @@ bool SheetParser::handleTag(const char *b, const char *e)
                     rect.lastRow >= 1 && rect.lastRow <= CellAddress::MaxRows)
                     m_sheet->rows.reserve(std::size_t(rect.lastRow));
             });
+    } else if (is(name, n, "col")) {
+        readColumn(attrs, attrsEnd);
     }
     return true;
+}
+
+void SheetParser::readColumn(const char *attrs, const char *end)
+{
+    int first = 0, last = 0;
+    double width = -1;
+    bool hidden = false;
+    forEachAttribute(attrs, end,
+                     [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                         if (is(an, al, "min"))
+                             parseInt(v, vl, &first);
+                         else if (is(an, al, "max"))
+                             parseInt(v, vl, &last);
+                         else if (is(an, al, "width"))
+                             parseDouble(v, vl, &width);
+                         else if (is(an, al, "hidden"))
+                             hidden = vl == 1 && (v[0] == '1' || v[0] == 't');
+                     });
+    // Widths only change how the sheet is shown: a column range that makes no sense is skipped.
+    if (first < 1 || last < first || first > CellAddress::MaxColumns) return;
+    last = std::min(last, CellAddress::MaxColumns);
+    if (!hidden && !(width >= 0 && width <= 255)) return;
+    const double points = hidden ? 0.0 : SheetMetrics::pointsOfCharacterWidth(width);
+    for (int c = first; c <= last; ++c)
+        m_sheet->columnWidths[c] = points;
 }
 
 bool SheetParser::startRow(const char *attrs, const char *end)

@@ -26,7 +26,8 @@ public:
 
     // False on malformed data; error() then says what and where.
     bool feed(const char *data, std::size_t size);
-    // Call after the last chunk: false when the document ended early.
+    // Call after the last chunk: false when the document ended early or held no worksheet
+    // (an empty part, one that is not XML, one whose root element is not <worksheet>).
     bool finish();
     QString error() const { return m_error; }
 
@@ -48,6 +49,7 @@ private:
     static std::int64_t countNewlines(const char *b, const char *e);
     bool handleTag(const char *begin, const char *end);
     bool startRow(const char *attrs, const char *end);
+    void readColumn(const char *attrs, const char *end);
     bool startCell(const char *attrs, const char *end);
     bool startFormula(const char *attrs, const char *end);
     bool endCell();
@@ -56,6 +58,8 @@ private:
     // is to go the general way. False on a fault.
     bool fastCell(const char *p, const char *end, const char **next);
     bool fail(const QString &what, const char *at);
+    bool checkOutsideText(const char *b, const char *e);
+    bool startRoot(const char *name, std::size_t length, const char *at);
 
     SheetData *m_sheet;
     WorkbookData *m_book;
@@ -70,7 +74,10 @@ private:
     QString m_error;
 
     std::vector<std::uint64_t> m_stack; // the open elements' names, as nameHash gives them
+    bool m_rootSeen = false;            // the document's element has begun
+    std::int64_t m_fed = 0;             // bytes fed so far
     bool m_inSheetData = false;
+    bool m_defaultWidthGiven = false; // defaultColWidth wins over baseColWidth
     bool m_inCell = false;
     bool m_inInline = false;
     int m_phoneticDepth = 0;

@@ -149,7 +149,11 @@ bool StyleCodes::isDateFormat(int id, const QString &code)
     if ((id >= 14 && id <= 22) || (id >= 45 && id <= 47) || (id >= 27 && id <= 36) ||
         (id >= 50 && id <= 58))
         return true;
-    if (id < 164 && code.isEmpty()) return false;
+    return isDateCode(code);
+}
+
+bool StyleCodes::isDateCode(const QString &code)
+{
     // Only the first section decides; a text section ("@") never makes a date.
     bool inQuote = false;
     for (qsizetype i = 0; i < code.size(); ++i) {

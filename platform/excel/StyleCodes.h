@@ -30,10 +30,15 @@ public:
     // The code of a built-in number format id ("General" for 0, "m/d/yyyy" for 14), "" when the
     // id has no fixed code.
     static QString builtinFormat(int id);
-    // Whether a number in this format shows as a date or time: the built-in date ids (14-22,
-    // 45-47, and the East Asian date ids 27-36 and 50-58) or a code with date or time letters
-    // outside quotes, escapes and colour or condition brackets.
+    // Whether a number in a format the file does not define shows as a date or time: the
+    // built-in date ids (14-22, 45-47, and the East Asian date ids 27-36 and 50-58) or a code
+    // that isDateCode accepts.
     static bool isDateFormat(int id, const QString &code);
+    // Whether a format code shows a number as a date or time: date or time letters outside
+    // quotes, escapes and colour or condition brackets, in its first section. A format the
+    // file defines is judged by this alone, whatever its id (some writers number their own
+    // formats from 50).
+    static bool isDateCode(const QString &code);
 
     // The automation Color value (0xBBGGRR) of 0xRRGGBB and back.
     static std::int32_t rgbToBgr(std::int32_t rgb)

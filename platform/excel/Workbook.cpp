@@ -19,6 +19,13 @@ Workbook::Workbook(std::weak_ptr<Application> application, std::unique_ptr<Workb
     : m_application(std::move(application)), m_data(std::move(data)), m_name(name),
       m_readOnly(readOnly)
 {
+    // The sheet the file was saved with in front, else the first visible one.
+    const int active = m_data->activeSheet;
+    if (active >= 0 && active < int(m_data->sheets.size()) &&
+        m_data->sheets[std::size_t(active)]->visible == -1) {
+        m_activeSheet = m_data->sheets[std::size_t(active)].get();
+        return;
+    }
     if (!m_data->sheets.empty()) m_activeSheet = m_data->sheets.front().get();
     for (auto &sheet : m_data->sheets)
         if (sheet->visible == -1) {
@@ -93,20 +100,30 @@ std::vector<QString> Workbook::warnings() const
 
 void Workbook::markChanged(SheetData *sheet)
 {
-    if (sheet) sheet->modified = true;
+    if (sheet) {
+        sheet->modified = true;
+        ++sheet->version;
+    }
     m_saved = false;
+    notifyWindow();
 }
 
 void Workbook::markStructureChanged()
 {
     m_data->structureModified = true;
     m_saved = false;
+    notifyWindow();
 }
 
-void Workbook::write(const QString &path)
+void Workbook::notifyWindow()
+{
+    if (std::shared_ptr<Application> app = m_application.lock()) app->notifyContentChanged();
+}
+
+void Workbook::write(const QString &path, XlsxWriter::Link link)
 {
     QString error;
-    if (!XlsxWriter::save(*m_data, path, &error))
+    if (!XlsxWriter::save(*m_data, path, &error, link))
         ModelErrors::refuse(
             error.isEmpty()
                 ? QStringLiteral("Cannot save \"%1\".").arg(QDir::toNativeSeparators(path))
@@ -149,6 +166,7 @@ void Workbook::write(const QString &path)
                          : WorkbookData::Format::Xlsx;
     m_name = QFileInfo(full).fileName();
     m_saved = true;
+    notifyWindow(); // the caption names the file
 }
 
 void Workbook::Save()
@@ -167,10 +185,10 @@ void Workbook::Save()
             QStringLiteral("\"%1\" was read from a legacy .xls file, which is never overwritten; "
                            "save it under an .xlsx name with SaveAs.")
                 .arg(m_name));
-    write(m_data->path);
+    write(m_data->path, m_link);
 }
 
-void Workbook::SaveAs(const QString &fileName)
+void Workbook::SaveAs(const QString &fileName, XlsxWriter::Link link)
 {
     check();
     QString path = fileName;
@@ -186,7 +204,8 @@ void Workbook::SaveAs(const QString &fileName)
             QStringLiteral("\"%1\": a workbook file name must end in .xlsx or .xlsm.")
                 .arg(QDir::toNativeSeparators(fileName)));
     }
-    write(path);
+    write(path, link);
+    m_link = link;
     m_readOnly = false;
 }
 
@@ -203,6 +222,7 @@ void Workbook::release()
     m_sheetObjects.clear();
     m_activeSheet = nullptr;
     m_data = std::make_unique<WorkbookData>();
+    notifyWindow();
 }
 
 std::shared_ptr<Sheets> Workbook::Worksheets()
@@ -252,6 +272,7 @@ int Workbook::indexOf(const SheetData *sheet) const
 void Workbook::setActiveSheet(SheetData *sheet)
 {
     m_activeSheet = sheet;
+    notifyWindow();
 }
 
 void Workbook::moveSheet(SheetData *sheet, int newIndex)

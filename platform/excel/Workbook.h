@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/excel/WorkbookData.h"
+#include "platform/excel/XlsxWriter.h"
 
 #include <QString>
 #include <map>
@@ -27,6 +28,7 @@ public:
     QString FullName() const;
     // The file's folder without a trailing separator; "" for a workbook never saved.
     QString Path() const;
+    // Opened read-only, or the file's owner may not write it.
     bool ReadOnly() const;
     // False after any change, True after opening or saving; callers may set it.
     bool Saved() const;
@@ -36,8 +38,11 @@ public:
     // read-only and one read from .xls (those need SaveAs with an .xlsx name), and when
     // writing fails; the file on disk is then unchanged.
     void Save();
-    // Writes to another .xlsx/.xlsm file and renames the open workbook to it.
-    void SaveAs(const QString &fileName);
+    // Writes to another .xlsx/.xlsm file and renames the open workbook to it. A symbolic link
+    // at that name is followed (its target is replaced), unless `link` says to replace the
+    // link itself, as files the program names itself in shared folders need; later Saves of
+    // the workbook treat links as this SaveAs did.
+    void SaveAs(const QString &fileName, XlsxWriter::Link link = XlsxWriter::Link::Follow);
     // Closes without asking and without saving.
     void Close();
     // Closes without the liveness check, for the collection and the application.
@@ -67,7 +72,9 @@ public:
     std::shared_ptr<Worksheet> addSheet(const QString &name, int index);
 
 private:
-    void write(const QString &path);
+    void write(const QString &path, XlsxWriter::Link link = XlsxWriter::Link::Follow);
+    // What the application's window shows changed.
+    void notifyWindow();
 
     std::weak_ptr<Application> m_application;
     std::unique_ptr<WorkbookData> m_data;
@@ -75,6 +82,7 @@ private:
     std::shared_ptr<excel::Sheets> m_sheets;
     QString m_name;
     SheetData *m_activeSheet = nullptr;
+    XlsxWriter::Link m_link = XlsxWriter::Link::Follow; // as the last SaveAs was told
     bool m_readOnly = false;
     bool m_saved = true;
     bool m_closed = false;

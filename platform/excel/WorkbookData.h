@@ -3,7 +3,9 @@
 #include "platform/excel/CellStyle.h"
 #include "platform/excel/SheetData.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -25,9 +27,25 @@ struct WorkbookData
     // Dates count from 1904-01-01 (serial 0) instead of 1899-12-30: add 1462 days to read a
     // serial as a Date.
     bool date1904 = false;
+    // The sheet the file was saved with in front (its active tab), an index into sheets; -1
+    // when the file names none or names one that is not read (a chart sheet).
+    int activeSheet = -1;
     // Things the reader could open but wants the user told about (cells beyond the comparison
     // grid, sheets of kinds that are not worksheets), one sentence each.
     std::vector<QString> warnings;
+
+    // A name that two of the sheets share, compared without regard to case as spreadsheet
+    // programs compare sheet names; "" when every name differs.
+    static QString sharedName(const QStringList &names)
+    {
+        QSet<QString> seen;
+        for (const QString &name : names) {
+            const QString folded = name.toCaseFolded();
+            if (seen.contains(folded)) return name;
+            seen.insert(folded);
+        }
+        return QString();
+    }
 };
 
 } // namespace excel

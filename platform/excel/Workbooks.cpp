@@ -6,6 +6,7 @@
 #include "platform/excel/WorkbookFile.h"
 #include "platform/excel/WorkbookPrefetch.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -39,8 +40,10 @@ std::shared_ptr<Workbook> Workbooks::Open(const QString &fileName, bool readOnly
         if (!WorkbookFile::read(full, data.get(), &error)) ModelErrors::refuse(error);
     }
     data->path = full;
+    // A file its owner may not write opens read-only, whatever the caller asked for.
+    const bool locked = !(QFile::permissions(full) & QFileDevice::WriteOwner);
     auto book = std::make_shared<Workbook>(m_application, std::move(data),
-                                           QFileInfo(full).fileName(), readOnly);
+                                           QFileInfo(full).fileName(), readOnly || locked);
     add(book);
     return book;
 }

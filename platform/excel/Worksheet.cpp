@@ -106,6 +106,17 @@ void Worksheet::setVisible(int visible)
                                     .arg(m_data->name, b->Name()));
     }
     m_data->visible = wanted;
+    // A hidden sheet cannot stay active: the next visible one (else the one before) is.
+    if (wanted != -1 && b->ActiveSheet().get() == this) {
+        const auto &sheets = b->data().sheets;
+        const int at = b->indexOf(m_data);
+        SheetData *next = nullptr;
+        for (int i = at + 1; i < int(sheets.size()) && !next; ++i)
+            if (sheets[std::size_t(i)]->visible == -1) next = sheets[std::size_t(i)].get();
+        for (int i = at - 1; i >= 0 && !next; --i)
+            if (sheets[std::size_t(i)]->visible == -1) next = sheets[std::size_t(i)].get();
+        if (next) b->setActiveSheet(next);
+    }
     b->markStructureChanged();
 }
 
@@ -243,6 +254,7 @@ void Worksheet::setSelection(const excel::Range &range)
 {
     workbook();
     m_selection = range.rect();
+    if (std::shared_ptr<Application> app = workbook()->application()) app->notifyViewChanged();
     auto handlers = m_selectionChange;
     for (auto &[id, handler] : handlers)
         handler(range);

@@ -26,6 +26,7 @@ enum RecordType : std::uint16_t {
     kFilePass = 0x002F,
     kFont = 0x0031,
     kObj = 0x005D,
+    kWindow1 = 0x003D,
     kBoundSheet = 0x0085,
     kPalette = 0x0092,
     kMulRk = 0x00BD,
@@ -189,7 +190,17 @@ bool XlsReader::run(const QByteArray &bytes)
     BiffStream stream(data);
     if (!readGlobals(stream)) return false;
     buildStyles();
+    QStringList names;
+    for (const BoundSheet &bound : m_boundSheets)
+        names << bound.name;
+    const QString shared = WorkbookData::sharedName(names);
+    if (!shared.isEmpty())
+        return fail(QStringLiteral("two sheets are named \"%1\" (names of sheets must differ, "
+                                   "also in more than case)")
+                        .arg(shared));
     for (const BoundSheet &bound : m_boundSheets) {
+        if (&bound - m_boundSheets.data() == m_activeTab && bound.type == 0)
+            m_out->activeSheet = int(m_out->sheets.size());
         if (bound.type != 0) {
             const QString kind = bound.type == 2   ? QStringLiteral("chart sheet")
                                  : bound.type == 1 ? QStringLiteral("macro sheet")
@@ -278,6 +289,9 @@ bool XlsReader::readGlobals(BiffStream &stream)
         }
         case kDateMode:
             m_out->date1904 = r.u16() != 0;
+            break;
+        case kWindow1:
+            if (r.size() >= 12) m_activeTab = rd16(r.body() + 10);
             break;
         case kFormat: {
             const int id = r.u16();
@@ -380,7 +394,8 @@ void XlsReader::buildStyles()
         const auto format = m_formats.find(xf.format);
         s.numberFormat =
             format != m_formats.end() ? format->second : StyleCodes::builtinFormat(xf.format);
-        s.isDate = StyleCodes::isDateFormat(xf.format, s.numberFormat);
+        s.isDate = format != m_formats.end() ? StyleCodes::isDateCode(s.numberFormat)
+                                             : StyleCodes::isDateFormat(xf.format, s.numberFormat);
         // Font index 4 does not exist in the file: fonts after it are numbered one higher.
         const int font = xf.font > 4 ? xf.font - 1 : (xf.font == 4 ? -1 : xf.font);
         const int icv = font >= 0 && std::size_t(font) < m_fonts.size()
@@ -757,7 +772,10 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             break;
         }
         case kDefaultRowHeight:
-            if (size >= 4 && rd16(p + 2) > 0) sheet->defaultRowHeight = rd16(p + 2) / 20.0;
+            if (size >= 4 && rd16(p + 2) > 0) {
+                sheet->defaultRowHeight = rd16(p + 2) / 20.0;
+                sheet->defaultRowHeightSet = rd16(p) & 1; // fUnsynced: set by hand
+            }
             break;
         case kDimensions:
             if (size >= 8) sheet->rows.reserve(std::min<std::uint32_t>(rd32(p + 4), kMaxRows));

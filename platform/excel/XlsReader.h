@@ -101,6 +101,7 @@ private:
     QHash<QString, int> m_formulaSlots;
     std::map<int, QString> m_objectTexts; // OBJ id -> TXO text
     int m_lastObjectId = -1;
+    int m_activeTab = 0;  // the sheet entry in front when the file was saved
     int m_stringRow = -1; // a formula cell waiting for its STRING record
     std::size_t m_stringCell = 0;
 };

@@ -1,9 +1,12 @@
 #include "platform/excel/XlsxReader.h"
 
 #include "platform/excel/CellAddress.h"
+#include "platform/excel/PackagePath.h"
+#include "platform/excel/PackageRelationships.h"
 #include "platform/excel/SharedStringsParser.h"
 #include "platform/excel/SheetParser.h"
 #include "platform/excel/StyleCodes.h"
+#include "platform/excel/XlsxXml.h"
 #include "platform/excel/XmlText.h"
 #include "platform/excel/ZipReader.h"
 
@@ -19,12 +22,6 @@
 namespace excel {
 
 namespace {
-
-struct Relationship
-{
-    QString type; // the last segment of the type URI ("worksheet", "sharedStrings", ...)
-    QString target;
-};
 
 class Reader
 {
@@ -43,11 +40,15 @@ private:
         m_error = QStringLiteral("Cannot read \"%1\": %2: %3").arg(m_name, part, what);
         return false;
     }
-    bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true);
-    bool readRelationships(const QString &part, QHash<QString, Relationship> *rels);
+    // Parts that hold texts (shared strings, comments) keep an element's text when it is all
+    // white space: a cell of one blank is not empty.
+    enum class Text { Markup, Kept };
+    bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true,
+                 Text text = Text::Markup);
+    bool readRelationships(const QString &part, PackageRelationships *rels);
     bool readSharedStrings(const QString &part);
     bool readStyles(const QString &part);
-    void readTheme(const QString &part);
+    bool readTheme(const QString &part);
     bool readSheet(const QString &part, SheetData *sheet);
     bool readComments(const QString &part, SheetData *sheet);
     std::int32_t colorOf(const pugi::xml_node &color, int *colorIndex) const;
@@ -61,30 +62,6 @@ private:
     std::size_t m_sharedCount = 0;
     std::int64_t m_cells = 0;
 };
-
-QString folderOf(const QString &part)
-{
-    int slash = part.lastIndexOf(u'/');
-    return slash < 0 ? QString() : part.left(slash + 1);
-}
-
-QString relsPartOf(const QString &part)
-{
-    return folderOf(part) + QStringLiteral("_rels/") + part.mid(part.lastIndexOf(u'/') + 1) +
-           QStringLiteral(".rels");
-}
-
-QString resolveTarget(const QString &base, const QString &target)
-{
-    if (target.startsWith(u'/')) return QDir::cleanPath(target.mid(1));
-    return QDir::cleanPath(folderOf(base) + target);
-}
-
-QString lastSegment(const char *uri)
-{
-    QString s = QString::fromUtf8(uri);
-    return s.mid(s.lastIndexOf(u'/') + 1);
-}
 
 // Local name of a node ("x:sheet" -> "sheet").
 const char *localName(const pugi::xml_node &n)
@@ -120,27 +97,6 @@ template <typename F> void forChildren(const pugi::xml_node &n, const char *name
 {
     for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
         if (c.type() == pugi::node_element && named(c, name)) f(c);
-}
-
-// The text of a string item: plain <t>, or the <t> of each rich-text run; phonetic runs are
-// left out.
-QString itemText(const pugi::xml_node &si)
-{
-    QString text;
-    for (pugi::xml_node c = si.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        if (named(c, "t"))
-            text += QString::fromUtf8(c.child_value());
-        else if (named(c, "r"))
-            text += QString::fromUtf8(child(c, "t").child_value());
-    }
-    return XmlText::unescapeStringValue(text);
-}
-
-int lineOf(const QByteArray &data, std::ptrdiff_t offset)
-{
-    offset = std::clamp<std::ptrdiff_t>(offset, 0, data.size());
-    return int(std::count(data.constData(), data.constData() + offset, '\n')) + 1;
 }
 
 std::int32_t applyTint(std::int32_t rgb, double tint)
@@ -179,7 +135,7 @@ std::int32_t applyTint(std::int32_t rgb, double tint)
 
 } // namespace
 
-bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required)
+bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required, Text text)
 {
     if (!m_zip.contains(part)) {
         if (required) return fail(part, QStringLiteral("the part is missing"));
@@ -187,41 +143,21 @@ bool Reader::loadXml(const QString &part, pugi::xml_document *doc, bool required
     }
     QByteArray data;
     if (!m_zip.read(part, &data, m_limits.maxPartBytes)) return fail(part, m_zip.errorString());
-    pugi::xml_parse_result r = doc->load_buffer(data.constData(), std::size_t(data.size()),
-                                                pugi::parse_default, pugi::encoding_auto);
-    if (!r)
-        return fail(part, QStringLiteral("malformed XML at line %1: %2")
-                              .arg(lineOf(data, r.offset))
-                              .arg(QString::fromUtf8(r.description())));
-    // pugixml builds the tree without recursion; bound the nesting before walking it.
-    std::vector<std::pair<pugi::xml_node, int>> stack{{doc->document_element(), 1}};
-    while (!stack.empty()) {
-        auto [node, depth] = stack.back();
-        stack.pop_back();
-        if (depth > m_limits.maxXmlDepth)
-            return fail(part, QStringLiteral("elements are nested deeper than %1 levels")
-                                  .arg(m_limits.maxXmlDepth));
-        for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-            if (c.type() == pugi::node_element) stack.push_back({c, depth + 1});
-    }
+    const unsigned options =
+        pugi::parse_default | (text == Text::Kept ? pugi::parse_ws_pcdata_single : 0u);
+    QString why;
+    if (!XlsxXml::parse(*doc, data, options, m_limits.maxXmlDepth, &why)) return fail(part, why);
     return true;
 }
 
-bool Reader::readRelationships(const QString &part, QHash<QString, Relationship> *rels)
+bool Reader::readRelationships(const QString &part, PackageRelationships *rels)
 {
-    pugi::xml_document doc;
-    if (!loadXml(part, &doc, false)) return false;
-    forChildren(doc.document_element(), "Relationship", [&](const pugi::xml_node &r) {
-        if (QString::fromUtf8(r.attribute("TargetMode").value())
-                .compare(QLatin1String("External"), Qt::CaseInsensitive) == 0)
-            return;
-        QString source = part.left(part.indexOf(QLatin1String("_rels/")));
-        QString owner = source + part.mid(part.lastIndexOf(u'/') + 1).chopped(5);
-        rels->insert(
-            QString::fromUtf8(r.attribute("Id").value()),
-            Relationship{lastSegment(r.attribute("Type").value()),
-                         resolveTarget(owner, QString::fromUtf8(r.attribute("Target").value()))});
-    });
+    const QString name = PackagePath::relationshipsOf(part);
+    QByteArray data;
+    if (m_zip.contains(name) && !m_zip.read(name, &data, m_limits.maxPartBytes))
+        return fail(name, m_zip.errorString());
+    QString why;
+    if (!rels->load(part, data, m_limits.maxXmlDepth, &why)) return fail(name, why);
     return true;
 }
 
@@ -243,18 +179,19 @@ bool Reader::readSharedStrings(const QString &part)
     m_out->strings.resize(before);
 
     pugi::xml_document doc;
-    if (!loadXml(part, &doc)) return false;
+    if (!loadXml(part, &doc, true, Text::Kept)) return false;
     pugi::xml_node sst = doc.document_element();
-    forChildren(sst, "si",
-                [&](const pugi::xml_node &si) { m_out->strings.push_back(itemText(si)); });
+    forChildren(sst, "si", [&](const pugi::xml_node &si) {
+        m_out->strings.push_back(XlsxXml::stringItemText(si));
+    });
     m_sharedCount = m_out->strings.size();
     return true;
 }
 
-void Reader::readTheme(const QString &part)
+bool Reader::readTheme(const QString &part)
 {
     pugi::xml_document doc;
-    if (!loadXml(part, &doc, false)) return;
+    if (!loadXml(part, &doc, false)) return false;
     pugi::xml_node scheme = child(child(doc.document_element(), "themeElements"), "clrScheme");
     std::vector<std::int32_t> colors;
     for (pugi::xml_node c = scheme.first_child(); c; c = c.next_sibling()) {
@@ -274,6 +211,7 @@ void Reader::readTheme(const QString &part)
         std::swap(colors[2], colors[3]);
     }
     m_theme = colors;
+    return true;
 }
 
 std::int32_t Reader::colorOf(const pugi::xml_node &color, int *colorIndex) const
@@ -352,10 +290,14 @@ bool Reader::readStyles(const QString &part)
         CellStyle s;
         s.sourceIndex = xfIndex++;
         s.numberFormatId = attribute(xf, "numFmtId").as_int(0);
-        s.numberFormat = formats.contains(s.numberFormatId)
-                             ? formats.value(s.numberFormatId)
-                             : StyleCodes::builtinFormat(s.numberFormatId);
-        s.isDate = StyleCodes::isDateFormat(s.numberFormatId, s.numberFormat);
+        const auto defined = formats.constFind(s.numberFormatId);
+        if (defined != formats.constEnd()) {
+            s.numberFormat = defined.value();
+            s.isDate = StyleCodes::isDateCode(s.numberFormat);
+        } else {
+            s.numberFormat = StyleCodes::builtinFormat(s.numberFormatId);
+            s.isDate = StyleCodes::isDateFormat(s.numberFormatId, s.numberFormat);
+        }
         unsigned font = attribute(xf, "fontId").as_uint(0);
         if (font < fonts.size()) {
             s.fontColor = fonts[font].color;
@@ -376,11 +318,11 @@ bool Reader::readStyles(const QString &part)
 bool Reader::readComments(const QString &part, SheetData *sheet)
 {
     pugi::xml_document doc;
-    if (!loadXml(part, &doc)) return false;
+    if (!loadXml(part, &doc, true, Text::Kept)) return false;
     pugi::xml_node root = doc.document_element();
     std::vector<QString> authors;
     forChildren(child(root, "authors"), "author", [&](const pugi::xml_node &a) {
-        authors.push_back(QString::fromUtf8(a.child_value()));
+        authors.push_back(XmlText::unescapeStringValue(XlsxXml::elementText(a)));
     });
     bool ok = true;
     forChildren(child(root, "commentList"), "comment", [&](const pugi::xml_node &c) {
@@ -392,7 +334,7 @@ bool Reader::readComments(const QString &part, SheetData *sheet)
             return;
         }
         CellComment comment;
-        comment.text = itemText(child(c, "text"));
+        comment.text = XlsxXml::stringItemText(child(c, "text"));
         unsigned author = attribute(c, "authorId").as_uint(~0u);
         if (author < authors.size()) comment.author = authors[author];
         sheet->comments[SheetData::commentKey(row, column)] = comment;
@@ -428,10 +370,11 @@ bool Reader::readSheet(const QString &part, SheetData *sheet)
                                                    parser.maxRow(), parser.maxColumn()},
                                           CellAddress::Kind::Cells, false, false)));
 
-    QHash<QString, Relationship> rels;
-    if (!readRelationships(relsPartOf(part), &rels)) return false;
-    for (const Relationship &r : std::as_const(rels))
-        if (r.type == QLatin1String("comments") && !readComments(r.target, sheet)) return false;
+    PackageRelationships rels;
+    if (!readRelationships(part, &rels)) return false;
+    for (const auto &r : rels.all())
+        if (r.kind == QLatin1String("comments") && !r.external && !readComments(r.target, sheet))
+            return false;
     return true;
 }
 
@@ -442,12 +385,14 @@ bool Reader::run()
     if (!m_zip.contains(QStringLiteral("[Content_Types].xml")))
         return fail(QStringLiteral("[Content_Types].xml"),
                     QStringLiteral("the part is missing; this is no Office Open XML package"));
+    // Not used here, but a save rewrites it: it must be as sound as the parts read.
+    pugi::xml_document types;
+    if (!loadXml(QStringLiteral("[Content_Types].xml"), &types)) return false;
 
-    QString workbookPart = QStringLiteral("xl/workbook.xml");
-    QHash<QString, Relationship> rootRels;
-    if (!readRelationships(QStringLiteral("_rels/.rels"), &rootRels)) return false;
-    for (const Relationship &r : std::as_const(rootRels))
-        if (r.type == QLatin1String("officeDocument")) workbookPart = r.target;
+    PackageRelationships rootRels;
+    if (!readRelationships(QString(), &rootRels)) return false;
+    const auto document = rootRels.byKind(QStringLiteral("officeDocument"));
+    const QString workbookPart = document ? document->target : QStringLiteral("xl/workbook.xml");
 
     pugi::xml_document wb;
     if (!loadXml(workbookPart, &wb)) return false;
@@ -456,40 +401,50 @@ bool Reader::run()
         return fail(workbookPart, QStringLiteral("the document is not a workbook"));
     m_out->date1904 = attribute(child(root, "workbookPr"), "date1904").as_bool();
 
-    QHash<QString, Relationship> rels;
-    if (!readRelationships(relsPartOf(workbookPart), &rels)) return false;
-    QString stylesPart, stringsPart;
-    for (const Relationship &r : std::as_const(rels)) {
-        if (r.type == QLatin1String("styles"))
-            stylesPart = r.target;
-        else if (r.type == QLatin1String("sharedStrings"))
-            stringsPart = r.target;
-        else if (r.type == QLatin1String("theme"))
-            readTheme(r.target);
-    }
-    if (!stylesPart.isEmpty() && !readStyles(stylesPart)) return false;
-    if (!stringsPart.isEmpty() && !readSharedStrings(stringsPart)) return false;
+    PackageRelationships rels;
+    if (!readRelationships(workbookPart, &rels)) return false;
+    if (const auto theme = rels.byKind(QStringLiteral("theme")); theme && !readTheme(theme->target))
+        return false;
+    if (const auto styles = rels.byKind(QStringLiteral("styles"));
+        styles && !readStyles(styles->target))
+        return false;
+    if (const auto strings = rels.byKind(QStringLiteral("sharedStrings"));
+        strings && !readSharedStrings(strings->target))
+        return false;
+
+    // Spreadsheet programs refuse a workbook with two sheets of one name, and so would every
+    // save of it: refuse it here, where the user learns why.
+    QStringList names;
+    forChildren(child(root, "sheets"), "sheet", [&](const pugi::xml_node &s) {
+        names << QString::fromUtf8(attribute(s, "name").value());
+    });
+    if (names.size() > m_limits.maxSheets)
+        return fail(workbookPart, QStringLiteral("more than %1 sheets").arg(m_limits.maxSheets));
+    const QString shared = WorkbookData::sharedName(names);
+    if (!shared.isEmpty())
+        return fail(workbookPart, QStringLiteral("two sheets are named \"%1\" (names of sheets "
+                                                 "must differ, also in more than case)")
+                                      .arg(shared));
+    const int activeTab =
+        attribute(child(child(root, "bookViews"), "workbookView"), "activeTab").as_int(0);
 
     int count = 0;
     bool ok = true;
     forChildren(child(root, "sheets"), "sheet", [&](const pugi::xml_node &s) {
         if (!ok) return;
         QString name = QString::fromUtf8(attribute(s, "name").value());
-        if (++count > m_limits.maxSheets) {
-            ok = fail(workbookPart, QStringLiteral("more than %1 sheets").arg(m_limits.maxSheets));
-            return;
-        }
+        const bool active = count++ == activeTab;
         QString id = QString::fromUtf8(attribute(s, "id").value());
-        auto rel = rels.constFind(id);
-        if (rel == rels.constEnd()) {
+        const auto rel = rels.byId(id);
+        if (!rel || rel->external) {
             ok = fail(workbookPart,
                       QStringLiteral("sheet \"%1\" has no relationship \"%2\"").arg(name, id));
             return;
         }
-        if (rel->type != QLatin1String("worksheet")) {
+        if (rel->kind != QLatin1String("worksheet")) {
             m_out->warnings.push_back(
                 QStringLiteral("Sheet \"%1\" is a %2, not a worksheet; it is not shown.")
-                    .arg(name, rel->type));
+                    .arg(name, rel->kind));
             return;
         }
         auto sheet = std::make_unique<SheetData>();
@@ -502,6 +457,7 @@ bool Reader::run()
             ok = false;
             return;
         }
+        if (active) m_out->activeSheet = int(m_out->sheets.size());
         m_out->sheets.push_back(std::move(sheet));
     });
     if (!ok) return false;

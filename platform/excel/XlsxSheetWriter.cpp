@@ -117,10 +117,13 @@ void XlsxSheetWriter::writeRow(QByteArray &out, int row)
     appendInt(out, row);
     out += '"';
     if (hasKept) out += m_keptRow->second;
-    if (hasHeight) {
+    // A default height set on purpose is written on every row as well: some programs ignore
+    // the sheet's default and fit rows without a height of their own to their contents.
+    if (hasHeight || m_sheet.defaultRowHeightSet) {
         out += " ht=\"";
         // Spreadsheet programs hold heights from 0 to 409.5 points and cut others to that.
-        XlsxXml::appendNumber(out, std::clamp(m_height->second, 0.0, 409.5));
+        XlsxXml::appendNumber(
+            out, std::clamp(hasHeight ? m_height->second : m_sheet.defaultRowHeight, 0.0, 409.5));
         out += "\" customHeight=\"1\"";
     }
     if (!cells || cells->empty()) {
@@ -375,10 +378,40 @@ QByteArray XlsxSheetWriter::newSheetHead(const SheetData &sheet, bool selected)
     out += dimensionXml(sheet, QByteArray());
     out += "<sheetViews><sheetView ";
     if (selected) out += "tabSelected=\"1\" ";
-    out += "workbookViewId=\"0\"/></sheetViews><sheetFormatPr defaultRowHeight=\"";
-    XlsxXml::appendNumber(out, sheet.defaultRowHeight > 0 ? sheet.defaultRowHeight : 15.0);
-    out += "\"/>";
+    out += "workbookViewId=\"0\"/></sheetViews>";
+    out += sheetFormatXml(sheet, QByteArray(), QByteArray());
     return out;
+}
+
+bool XlsxSheetWriter::sheetFormatMatches(const SheetData &sheet, const QByteArray &original)
+{
+    // As the reader takes it: 15 points unless the file says otherwise.
+    double height = 15.0;
+    bool set = false;
+    for (const auto &[name, value] : XlsxXml::attributes(original)) {
+        bool ok = false;
+        const double h = value.toDouble(&ok);
+        if (name == "defaultRowHeight" && ok && h > 0 && h < 1000) height = h;
+        if (name == "customHeight") set = value == "1" || value == "true";
+    }
+    return height == sheet.defaultRowHeight && set == sheet.defaultRowHeightSet;
+}
+
+QByteArray XlsxSheetWriter::sheetFormatXml(const SheetData &sheet, const QByteArray &prefix,
+                                           const QByteArray &original)
+{
+    const double height =
+        std::clamp(sheet.defaultRowHeight > 0 ? sheet.defaultRowHeight : 15.0, 0.0, 409.5);
+    QByteArray out = '<' + prefix + "sheetFormatPr";
+    // What the file's element holds beside the default height is kept.
+    for (const auto &[name, value] : XlsxXml::attributes(original))
+        if (name != "defaultRowHeight" && name != "customHeight")
+            out += ' ' + name + "=\"" + QByteArray(value).replace('"', "&quot;") + '"';
+    out += " defaultRowHeight=\"";
+    XlsxXml::appendNumber(out, height);
+    out += '"';
+    if (sheet.defaultRowHeightSet) out += " customHeight=\"1\"";
+    return out + "/>";
 }
 
 QByteArray XlsxSheetWriter::newSheetTail(const SheetData &sheet, const QByteArray &legacyDrawingId)

@@ -40,6 +40,13 @@ public:
     static QByteArray newSheetTail(const SheetData &sheet, const QByteArray &legacyDrawingId);
 
     static QByteArray dimensionXml(const SheetData &sheet, const QByteArray &prefix);
+    // The sheet's default row height; original is the file's <sheetFormatPr> start tag (or
+    // empty), whose other attributes are kept.
+    static QByteArray sheetFormatXml(const SheetData &sheet, const QByteArray &prefix,
+                                     const QByteArray &original);
+    // Whether the file's <sheetFormatPr> start tag (empty when it has none) reads as the
+    // sheet's default row height.
+    static bool sheetFormatMatches(const SheetData &sheet, const QByteArray &original);
     // Empty when the sheet has no merged areas.
     static QByteArray mergeCellsXml(const SheetData &sheet, const QByteArray &prefix);
     // What to keep from an original <sheetData> (the byte span given).

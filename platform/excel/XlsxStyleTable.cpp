@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxStyleTable.h"
 
 #include "platform/excel/StyleCodes.h"
+#include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxXml.h"
 
 #include <pugixml.hpp>
@@ -115,6 +116,23 @@ void setCount(pugi::xml_node parent)
     a.set_value(countOf(parent));
 }
 
+// A list of the style sheet, made where the schema wants it when the file has none.
+pugi::xml_node list(pugi::xml_node root, const char *name)
+{
+    if (pugi::xml_node n = child(root, name)) return n;
+    static const char *const order[] = {"numFmts",      "fonts",   "fills",      "borders",
+                                        "cellStyleXfs", "cellXfs", "cellStyles", "dxfs",
+                                        "tableStyles",  "colors",  "extLst"};
+    pugi::xml_node after;
+    for (const char *earlier : order) {
+        if (std::strcmp(earlier, name) == 0) break;
+        if (pugi::xml_node n = child(root, earlier)) after = n;
+    }
+    const QByteArray qualified = (prefixOf(root) + QLatin1String(name)).toUtf8();
+    return after ? root.insert_child_after(qualified.constData(), after)
+                 : root.prepend_child(qualified.constData());
+}
+
 QByteArray rgbText(std::int32_t color)
 {
     return QByteArray("FF") +
@@ -131,17 +149,14 @@ XlsxStyleTable::XlsxStyleTable() : m_doc(std::make_unique<pugi::xml_document>())
 
 XlsxStyleTable::~XlsxStyleTable() = default;
 
-bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXml, QString *error)
+bool XlsxStyleTable::load(const QByteArray &stylesXml, QString *error)
 {
     auto doc = std::make_unique<pugi::xml_document>();
-    pugi::xml_parse_result r = doc->load_buffer(stylesXml.constData(), size_t(stylesXml.size()),
-                                                pugi::parse_default | pugi::parse_declaration |
-                                                    pugi::parse_ws_pcdata_single);
-    if (!r) {
-        if (error)
-            *error = QStringLiteral("malformed XML (%1)").arg(QString::fromUtf8(r.description()));
+    if (!XlsxXml::parse(*doc, stylesXml,
+                        pugi::parse_default | pugi::parse_declaration |
+                            pugi::parse_ws_pcdata_single,
+                        XlsxLimits().maxXmlDepth, error))
         return false;
-    }
     XlsxXml::declareUtf8(*doc);
     pugi::xml_node root = doc->document_element();
     if (!child(root, "cellXfs")) {
@@ -149,33 +164,11 @@ bool XlsxStyleTable::load(const QByteArray &stylesXml, const QByteArray &themeXm
         return false;
     }
     m_doc = std::move(doc);
-    m_theme.clear();
-    if (!themeXml.isEmpty()) {
-        pugi::xml_document theme;
-        if (theme.load_buffer(themeXml.constData(), size_t(themeXml.size()))) {
-            pugi::xml_node scheme = theme.select_node("//*[local-name()='clrScheme']").node();
-            // Theme colour numbers run lt1, dk1, lt2, dk2, then the scheme's order.
-            const char *order[] = {"lt1",     "dk1",     "lt2",     "dk2",
-                                   "accent1", "accent2", "accent3", "accent4",
-                                   "accent5", "accent6", "hlink",   "folHlink"};
-            for (const char *name : order) {
-                std::int32_t value = -2;
-                pugi::xml_node entry = child(scheme, name);
-                pugi::xml_node srgb = child(entry, "srgbClr");
-                pugi::xml_node sys = child(entry, "sysClr");
-                if (srgb)
-                    value = std::int32_t(std::strtol(srgb.attribute("val").value(), nullptr, 16));
-                else if (sys)
-                    value =
-                        std::int32_t(std::strtol(sys.attribute("lastClr").value(), nullptr, 16));
-                m_theme.push_back(value);
-            }
-        }
-    }
     m_map.clear();
     m_derived.clear();
     m_fills.clear();
     m_fonts.clear();
+    m_fromFile = true;
     m_changed = false;
     index();
     return true;
@@ -200,59 +193,37 @@ void XlsxStyleTable::index()
     }
 }
 
-std::int32_t XlsxStyleTable::decodeColor(const pugi::xml_node &color) const
+const CellStyle *XlsxStyleTable::fileStyle(const std::vector<CellStyle> &styles, int xf)
 {
-    if (!color || color.attribute("auto").as_bool()) return -1;
-    if (pugi::xml_attribute rgb = color.attribute("rgb"))
-        return std::int32_t(std::strtoul(rgb.value(), nullptr, 16) & 0xFFFFFF);
-    if (color.attribute("tint").as_double() != 0.0) return -2;
-    if (pugi::xml_attribute ix = color.attribute("indexed")) {
-        return StyleCodes::indexedColor(ix.as_int()); // system colours (64 up): automatic
+    // The reader keeps the file's formats in their order, so format xf is usually style xf.
+    if (xf >= 0 && size_t(xf) < styles.size() && styles[size_t(xf)].sourceIndex == xf)
+        return &styles[size_t(xf)];
+    for (const CellStyle &s : styles)
+        if (s.sourceIndex == xf) return &s;
+    return nullptr;
+}
+
+XlsxStyleTable::Changes XlsxStyleTable::changesFrom(const CellStyle &style, const CellStyle *base)
+{
+    Changes c;
+    if (!base) { // nothing known of the base format: every part of it is set
+        c.numberFormat = c.font = c.fillPattern = c.fillColor = true;
+        return c;
     }
-    if (pugi::xml_attribute th = color.attribute("theme")) {
-        unsigned t = th.as_uint();
-        return t < m_theme.size() ? m_theme[t] : -2;
-    }
-    return -1;
+    auto code = [](const CellStyle &s) {
+        return s.numberFormat.isEmpty() ? StyleCodes::builtinFormat(s.numberFormatId)
+                                        : s.numberFormat;
+    };
+    c.numberFormat = style.numberFormatId != base->numberFormatId || code(style) != code(*base);
+    c.font = style.fontColor != base->fontColor || style.fontColorIndex != base->fontColorIndex;
+    c.fillPattern = style.fillPattern != base->fillPattern;
+    c.fillColor =
+        style.fillPattern != StyleCodes::PatternNone &&
+        (style.fillColor != base->fillColor || style.fillColorIndex != base->fillColorIndex);
+    return c;
 }
 
-XlsxStyleTable::Decoded XlsxStyleTable::decode(int xf) const
-{
-    Decoded d;
-    pugi::xml_node root = m_doc->document_element();
-    pugi::xml_node x = nth(child(root, "cellXfs"), "xf", xf);
-    d.numFmtId = x.attribute("numFmtId").as_int();
-    pugi::xml_node font = nth(child(root, "fonts"), "font", x.attribute("fontId").as_int());
-    pugi::xml_node fontColor = child(font, "color");
-    d.fontColor = decodeColor(fontColor);
-    d.fontIsText = fontColor && std::strcmp(fontColor.attribute("theme").value(), "1") == 0 &&
-                   fontColor.attribute("tint").as_double() == 0.0;
-    pugi::xml_node fill = nth(child(root, "fills"), "fill", x.attribute("fillId").as_int());
-    pugi::xml_node pf = child(fill, "patternFill");
-    if (!pf) {
-        // A gradient reads as a solid fill of no particular colour.
-        d.pattern = child(fill, "gradientFill") ? QStringLiteral("solid") : QStringLiteral("none");
-        d.fillColor = decodeColor(child(pf, "fgColor"));
-    }
-    d.pattern = QString::fromUtf8(pf.attribute("patternType").value());
-    if (d.pattern.isEmpty()) d.pattern = QStringLiteral("none");
-    d.fillColor =
-        decodeColor(child(pf, d.pattern == QLatin1String("solid") ? "fgColor" : "bgColor"));
-    return d;
-}
-
-std::int32_t XlsxStyleTable::wantedColor(std::int32_t color, int colorIndex)
-{
-    if (color >= 0) return color & 0xFFFFFF;
-    return StyleCodes::paletteColor(colorIndex);
-}
-
-QString XlsxStyleTable::wantedPattern(const CellStyle &style)
-{
-    return StyleCodes::patternName(style.fillPattern);
-}
-
-int XlsxStyleTable::wantedNumFmt(const CellStyle &style, bool add)
+int XlsxStyleTable::wantedNumFmt(const CellStyle &style)
 {
     const int id = style.numberFormatId;
     const QString &code = style.numberFormat;
@@ -265,13 +236,8 @@ int XlsxStyleTable::wantedNumFmt(const CellStyle &style, bool add)
     if (code.isEmpty()) return id >= 0 && builtinCode(id) ? id : 0;
     auto it = m_formatIds.constFind(code);
     if (it != m_formatIds.constEnd()) return it.value();
-    if (!add) return -1;
     pugi::xml_node root = m_doc->document_element();
-    pugi::xml_node numFmts = child(root, "numFmts");
-    if (!numFmts) {
-        numFmts =
-            root.prepend_child((prefixOf(root) + QStringLiteral("numFmts")).toUtf8().constData());
-    }
+    pugi::xml_node numFmts = list(root, "numFmts");
     int newId = m_nextFormatId++;
     pugi::xml_node f =
         numFmts.append_child((prefixOf(root) + QStringLiteral("numFmt")).toUtf8().constData());
@@ -284,22 +250,6 @@ int XlsxStyleTable::wantedNumFmt(const CellStyle &style, bool add)
     return newId;
 }
 
-bool XlsxStyleTable::fontMatches(const Decoded &d, std::int32_t wanted)
-{
-    return d.fontColor == wanted || (wanted == -1 && d.fontIsText);
-}
-
-bool XlsxStyleTable::matches(const CellStyle &style, int xf)
-{
-    Decoded d = decode(xf);
-    if (wantedNumFmt(style, false) != d.numFmtId) return false;
-    if (!fontMatches(d, wantedColor(style.fontColor, style.fontColorIndex))) return false;
-    QString pattern = wantedPattern(style);
-    if (pattern != d.pattern) return false;
-    if (pattern == QLatin1String("none")) return true;
-    return d.fillColor == wantedColor(style.fillColor, style.fillColorIndex);
-}
-
 int XlsxStyleTable::formatIndex(const std::vector<CellStyle> &styles, std::uint32_t styleIndex)
 {
     if (styleIndex >= styles.size()) return 0;
@@ -307,32 +257,37 @@ int XlsxStyleTable::formatIndex(const std::vector<CellStyle> &styles, std::uint3
     int &cached = m_map[styleIndex];
     if (cached >= 0) return cached;
     const CellStyle &style = styles[styleIndex];
-    int xfCount = countOf(child(m_doc->document_element(), "cellXfs"));
-    // A changed style builds on the file's format it was changed from, keeping its borders,
-    // alignment and font face.
-    int base = 0;
-    if (style.sourceIndex >= 0 && style.sourceIndex < xfCount)
-        base = style.sourceIndex;
-    else if (style.derivedFrom >= 0 && style.derivedFrom < xfCount)
-        base = style.derivedFrom;
-    if (matches(style, base)) {
-        cached = base;
-    } else {
-        cached = derive(style, base);
+    static const CellStyle defaults;
+    int baseXf = 0;
+    const CellStyle *base = &defaults; // a new workbook's format 0 is the default format
+    if (m_fromFile) {
+        const int xfCount = countOf(child(m_doc->document_element(), "cellXfs"));
+        if (style.sourceIndex >= 0 && style.sourceIndex < xfCount)
+            baseXf = style.sourceIndex;
+        else if (style.derivedFrom >= 0 && style.derivedFrom < xfCount)
+            baseXf = style.derivedFrom;
+        base = fileStyle(styles, baseXf);
+        if (base == &style) return cached = baseXf; // one of the file's formats, unchanged
     }
+    const Changes changes = changesFrom(style, base);
+    cached = changes.any() ? derive(style, baseXf, changes) : baseXf;
     return cached;
 }
 
-int XlsxStyleTable::derive(const CellStyle &style, int baseXf)
+int XlsxStyleTable::derive(const CellStyle &style, int baseXf, const Changes &changes)
 {
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+    const QString key = QStringLiteral("%1|%2%3%4%5|%6|%7|%8|%9|%10|%11|%12")
                             .arg(baseXf)
+                            .arg(int(changes.numberFormat))
+                            .arg(int(changes.font))
+                            .arg(int(changes.fillPattern))
+                            .arg(int(changes.fillColor))
                             .arg(style.numberFormatId)
                             .arg(style.numberFormat)
-                            .arg(wantedColor(style.fontColor, style.fontColorIndex))
+                            .arg(style.fontColor)
                             .arg(style.fontColorIndex)
-                            .arg(wantedPattern(style))
-                            .arg(wantedColor(style.fillColor, style.fillColorIndex))
+                            .arg(style.fillPattern)
+                            .arg(style.fillColor)
                             .arg(style.fillColorIndex);
     auto it = m_derived.constFind(key);
     if (it != m_derived.constEnd()) return it.value();
@@ -340,20 +295,15 @@ int XlsxStyleTable::derive(const CellStyle &style, int baseXf)
     pugi::xml_node root = m_doc->document_element();
     pugi::xml_node cellXfs = child(root, "cellXfs");
     pugi::xml_node base = nth(cellXfs, "xf", baseXf);
-    Decoded d = decode(baseXf);
-
-    int numFmtId = wantedNumFmt(style, true);
-    int fontId = base.attribute("fontId").as_int();
-    if (!fontMatches(d, wantedColor(style.fontColor, style.fontColorIndex)))
-        fontId = addFont(fontId, style);
-    int fillId = base.attribute("fillId").as_int();
-    {
-        QString pattern = wantedPattern(style);
-        if (pattern != d.pattern ||
-            (pattern != QLatin1String("none") &&
-             d.fillColor != wantedColor(style.fillColor, style.fillColorIndex)))
-            fillId = addFill(style);
-    }
+    if (!base) // a file without formats: the default format is the base
+        base = cellXfs.append_child((prefixOf(root) + QStringLiteral("xf")).toUtf8().constData());
+    const int baseFont = base.attribute("fontId").as_int();
+    const int baseFill = base.attribute("fillId").as_int();
+    const int numFmtId =
+        changes.numberFormat ? wantedNumFmt(style) : base.attribute("numFmtId").as_int();
+    const int fontId = changes.font ? addFont(baseFont, style) : baseFont;
+    const int fillId =
+        changes.fillPattern || changes.fillColor ? addFill(baseFill, style, changes) : baseFill;
 
     pugi::xml_node xf = cellXfs.append_copy(base);
     auto set = [&](const char *name, int value) {
@@ -366,9 +316,9 @@ int XlsxStyleTable::derive(const CellStyle &style, int baseXf)
     set("fillId", fillId);
     if (!xf.attribute("borderId")) set("borderId", 0);
     if (!xf.attribute("xfId")) set("xfId", 0);
-    if (numFmtId != 0) set("applyNumberFormat", 1);
-    if (fontId != base.attribute("fontId").as_int()) set("applyFont", 1);
-    if (fillId != base.attribute("fillId").as_int()) set("applyFill", 1);
+    if (changes.numberFormat) set("applyNumberFormat", 1);
+    if (changes.font) set("applyFont", 1);
+    if (fillId != baseFill) set("applyFill", 1);
     setCount(cellXfs);
     m_changed = true;
     int index = countOf(cellXfs) - 1;
@@ -383,7 +333,7 @@ int XlsxStyleTable::addFont(int baseFont, const CellStyle &style)
     auto it = m_fonts.constFind(key);
     if (it != m_fonts.constEnd()) return it.value();
     pugi::xml_node root = m_doc->document_element();
-    pugi::xml_node fonts = child(root, "fonts");
+    pugi::xml_node fonts = list(root, "fonts");
     pugi::xml_node base = nth(fonts, "font", baseFont);
     pugi::xml_node font =
         base ? fonts.append_copy(base)
@@ -410,38 +360,63 @@ int XlsxStyleTable::addFont(int baseFont, const CellStyle &style)
     return id;
 }
 
-int XlsxStyleTable::addFill(const CellStyle &style)
+int XlsxStyleTable::addFill(int baseFill, const CellStyle &style, const Changes &changes)
 {
-    const QString pattern = wantedPattern(style);
-    const QString key =
-        QStringLiteral("%1|%2|%3").arg(pattern).arg(style.fillColor).arg(style.fillColorIndex);
+    const QString pattern = StyleCodes::patternName(style.fillPattern);
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(baseFill)
+                            .arg(pattern)
+                            .arg(int(changes.fillColor))
+                            .arg(style.fillColor)
+                            .arg(style.fillColorIndex);
     auto it = m_fills.constFind(key);
     if (it != m_fills.constEnd()) return it.value();
     pugi::xml_node root = m_doc->document_element();
     const QString p = prefixOf(root);
-    pugi::xml_node fills = child(root, "fills");
-    if (!fills)
-        fills = root.insert_child_after((p + QStringLiteral("fills")).toUtf8().constData(),
-                                        child(root, "fonts"));
-    pugi::xml_node fill = fills.append_child((p + QStringLiteral("fill")).toUtf8().constData());
-    pugi::xml_node pf = fill.append_child((p + QStringLiteral("patternFill")).toUtf8().constData());
-    pf.append_attribute("patternType").set_value(pattern.toUtf8().constData());
-    if (pattern != QLatin1String("none")) {
-        std::int32_t rgb = style.fillColor >= 0 ? style.fillColor : -1;
-        int indexed = rgb < 0 && style.fillColorIndex >= 1 && style.fillColorIndex <= 56
-                          ? style.fillColorIndex + 7
-                          : -1;
+    pugi::xml_node fills = list(root, "fills");
+    // Spreadsheet programs take the first two fills as none and gray125 whatever they say.
+    static const char *const reserved[] = {"none", "gray125"};
+    for (int n = countOf(fills); n < 2; ++n)
+        fills.append_child((p + QStringLiteral("fill")).toUtf8().constData())
+            .append_child((p + QStringLiteral("patternFill")).toUtf8().constData())
+            .append_attribute("patternType")
+            .set_value(reserved[n]);
+    // A pattern fill keeps what was not changed of it (its other colour above all); a gradient
+    // cannot take a pattern and is replaced.
+    pugi::xml_node base = nth(fills, "fill", baseFill);
+    pugi::xml_node fill;
+    if (child(base, "patternFill")) {
+        fill = fills.append_copy(base);
+    } else {
+        fill = fills.append_child((p + QStringLiteral("fill")).toUtf8().constData());
+        fill.append_child((p + QStringLiteral("patternFill")).toUtf8().constData());
+    }
+    pugi::xml_node pf = child(fill, "patternFill");
+    pugi::xml_attribute type = pf.attribute("patternType");
+    if (!type) type = pf.append_attribute("patternType");
+    type.set_value(pattern.toUtf8().constData());
+    if (pattern == QLatin1String("none")) {
+        while (pugi::xml_node c = pf.first_child())
+            pf.remove_child(c);
+    } else if (changes.fillColor || !child(pf, "fgColor")) {
         // The reader takes a fill's colour from its foreground, whatever the pattern.
-        pugi::xml_node c = pf.append_child((p + QStringLiteral("fgColor")).toUtf8().constData());
+        const std::int32_t rgb = style.fillColor >= 0 ? style.fillColor : -1;
+        const int indexed = rgb < 0 && style.fillColorIndex >= 1 && style.fillColorIndex <= 56
+                                ? style.fillColorIndex + 7
+                                : -1;
+        pugi::xml_node old = child(pf, "fgColor");
+        const QByteArray name = (p + QStringLiteral("fgColor")).toUtf8();
+        pugi::xml_node c = old ? pf.insert_child_before(name.constData(), old)
+                               : pf.prepend_child(name.constData());
+        if (old) pf.remove_child(old);
         if (rgb >= 0)
             c.append_attribute("rgb").set_value(rgbText(rgb).constData());
-        else if (indexed >= 0)
-            c.append_attribute("indexed").set_value(indexed);
         else
-            c.append_attribute("indexed").set_value(64);
-        pf.append_child((p + QStringLiteral("bgColor")).toUtf8().constData())
-            .append_attribute("indexed")
-            .set_value(64);
+            c.append_attribute("indexed").set_value(indexed >= 0 ? indexed : 64);
+        if (!child(pf, "bgColor"))
+            pf.append_child((p + QStringLiteral("bgColor")).toUtf8().constData())
+                .append_attribute("indexed")
+                .set_value(64);
     }
     setCount(fills);
     int id = countOf(fills) - 1;

@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxXml.h"
 
 #include "platform/excel/FormulaText.h"
+#include "platform/excel/XmlText.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -310,6 +311,39 @@ QString XlsxXml::fileFormula(const QString &formula)
     return out;
 }
 
+bool XlsxXml::parse(pugi::xml_document &doc, const QByteArray &data, unsigned options, int maxDepth,
+                    QString *error)
+{
+    const pugi::xml_parse_result r =
+        doc.load_buffer(data.constData(), std::size_t(data.size()), options | pugi::parse_doctype,
+                        pugi::encoding_auto);
+    auto failed = [&](const QString &what) {
+        if (error) *error = what;
+        return false;
+    };
+    if (!r) {
+        const qsizetype at = std::clamp<qsizetype>(qsizetype(r.offset), 0, data.size());
+        return failed(QStringLiteral("malformed XML at line %1: %2")
+                          .arg(data.left(at).count('\n') + 1)
+                          .arg(QString::fromUtf8(r.description())));
+    }
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+        if (n.type() == pugi::node_doctype)
+            return failed(QStringLiteral("document type declarations are not allowed"));
+    // pugixml builds the tree without recursion; bound the nesting before anyone walks it.
+    std::vector<std::pair<pugi::xml_node, int>> stack{{doc.document_element(), 1}};
+    while (!stack.empty()) {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        if (depth > maxDepth)
+            return failed(
+                QStringLiteral("elements are nested deeper than %1 levels").arg(maxDepth));
+        for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element) stack.push_back({c, depth + 1});
+    }
+    return true;
+}
+
 void XlsxXml::toUtf8(QByteArray &xml)
 {
     const bool little = xml.startsWith("\xFF\xFE");
@@ -337,6 +371,41 @@ void XlsxXml::declareUtf8(pugi::xml_document &doc)
     pugi::xml_node first = doc.first_child();
     if (first.type() == pugi::node_declaration && first.attribute("encoding"))
         first.attribute("encoding").set_value("UTF-8");
+}
+
+namespace {
+
+bool hasLocalName(const pugi::xml_node &n, const char *local)
+{
+    const char *name = n.name();
+    const char *colon = std::strrchr(name, ':');
+    return std::strcmp(colon ? colon + 1 : name, local) == 0;
+}
+
+} // namespace
+
+QString XlsxXml::elementText(const pugi::xml_node &element)
+{
+    QString text;
+    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            text += QString::fromUtf8(c.value());
+    return text;
+}
+
+QString XlsxXml::stringItemText(const pugi::xml_node &item)
+{
+    QString text;
+    for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) continue;
+        if (hasLocalName(c, "t")) {
+            text += elementText(c);
+        } else if (hasLocalName(c, "r")) {
+            for (pugi::xml_node t = c.first_child(); t; t = t.next_sibling())
+                if (t.type() == pugi::node_element && hasLocalName(t, "t")) text += elementText(t);
+        }
+    }
+    return XmlText::unescapeStringValue(text);
 }
 
 std::vector<std::pair<QByteArray, QByteArray>> XlsxXml::attributes(const QByteArray &startTag)

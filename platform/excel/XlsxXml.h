@@ -6,6 +6,7 @@
 
 namespace pugi {
 class xml_document;
+class xml_node;
 } // namespace pugi
 
 namespace excel {
@@ -55,11 +56,24 @@ public:
     // them as unknown names. Prefixes already there are left alone.
     static QString fileFormula(const QString &formula);
 
+    // Parses a small part into a tree (pugixml options as given). Document type declarations
+    // are refused in every part, as the worksheet tokenizer refuses them, and so is nesting
+    // deeper than maxDepth. False with *error saying what and where.
+    static bool parse(pugi::xml_document &doc, const QByteArray &data, unsigned options,
+                      int maxDepth, QString *error);
+
     // A part in UTF-16 (which XML allows) becomes UTF-8, declaration included, so that UTF-8
     // text can be spliced into it.
     static void toUtf8(QByteArray &xml);
     // A parsed part is written back as UTF-8 whatever it was: its declaration must say so.
     static void declareUtf8(pugi::xml_document &doc);
+
+    // The text of a string item (a shared string, a comment's text): its plain <t>, or the <t>
+    // of each rich-text run, phonetic runs left out, with the _xHHHH_ escapes resolved. A <t>
+    // keeps every character it holds, white space included: a cell of one blank is not empty.
+    static QString stringItemText(const pugi::xml_node &item);
+    // Every character of an element's own text and CDATA children.
+    static QString elementText(const pugi::xml_node &element);
 
     // The attributes of a start tag as (qualified name, raw value) pairs.
     static std::vector<std::pair<QByteArray, QByteArray>> attributes(const QByteArray &startTag);

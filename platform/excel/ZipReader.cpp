@@ -1,6 +1,7 @@
 #include "platform/excel/ZipReader.h"
 
 #include <QFile>
+#include <QSet>
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -19,9 +20,30 @@ ZipReader::~ZipReader()
     if (m_zip) zip_discard(m_zip);
 }
 
+QString ZipReader::sharedEntryName(zip *archive)
+{
+    QSet<QString> seen;
+    const zip_int64_t n = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const char *name = zip_get_name(archive, zip_uint64_t(i), 0);
+        if (!name) continue;
+        const QString folded = QString::fromUtf8(name).toCaseFolded();
+        if (seen.contains(folded)) return QString::fromUtf8(name);
+        seen.insert(folded);
+    }
+    return QString();
+}
+
 bool ZipReader::finishOpen(int errorCode)
 {
-    if (m_zip) return true;
+    if (m_zip) {
+        const QString shared = sharedEntryName(m_zip);
+        if (shared.isEmpty()) return true;
+        m_error = QStringLiteral("the package holds two entries named \"%1\"").arg(shared);
+        zip_discard(m_zip);
+        m_zip = nullptr;
+        return false;
+    }
     switch (errorCode) {
     case ZIP_ER_NOZIP:
         m_error = QStringLiteral("it is not a zip package (or its end is missing)");
@@ -84,6 +106,17 @@ std::int64_t ZipReader::locate(const QString &part) const
 bool ZipReader::contains(const QString &part) const
 {
     return locate(part) >= 0;
+}
+
+std::int64_t ZipReader::entryCount() const
+{
+    return m_zip ? std::int64_t(zip_get_num_entries(m_zip, 0)) : 0;
+}
+
+QString ZipReader::entryName(std::int64_t index) const
+{
+    const char *name = m_zip ? zip_get_name(m_zip, zip_uint64_t(index), 0) : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
 }
 
 std::int64_t ZipReader::inflatedSize(const QString &part) const

@@ -21,7 +21,8 @@ public:
     ZipReader &operator=(const ZipReader &) = delete;
 
     // Opens a file, or bytes held in memory (which must outlive the reader). False with
-    // errorString() set when the data is not a zip archive or is truncated.
+    // errorString() set when the data is not a zip archive, is truncated or holds two entries
+    // of one name.
     bool open(const QString &path);
     bool openBytes(const QByteArray &bytes);
 
@@ -30,6 +31,11 @@ public:
     // The size the part's directory entry gives for it inflated; -1 when unknown. A damaged or
     // hostile file may lie: use it to reserve room, never to trust what follows.
     std::int64_t inflatedSize(const QString &part) const;
+    // The entries in the archive's order, and the archive, for copying entries unchanged into
+    // another archive.
+    std::int64_t entryCount() const;
+    QString entryName(std::int64_t index) const;
+    zip *archive() const { return m_zip; }
     // The whole inflated part; false when missing, damaged or larger than maxBytes.
     bool read(const QString &part, QByteArray *out, std::int64_t maxBytes);
     // Inflates a part in chunks and hands each to the sink (false from the sink stops); false
@@ -45,6 +51,11 @@ public:
     void setMaxTotalBytes(std::int64_t bytes) { m_maxTotal = bytes; }
 
     QString errorString() const { return m_error; }
+
+    // A name that two entries of the archive share (part names compare without regard to
+    // case); "" when every name differs. Such a package is refused: which of the two a reader
+    // takes is left to chance.
+    static QString sharedEntryName(zip *archive);
     // Inflated bytes handed out so far, over all parts.
     std::int64_t totalInflated() const { return m_total; }
 

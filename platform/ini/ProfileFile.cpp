@@ -297,7 +297,12 @@ bool ProfileFile::save() const
     if (!file.open(QIODevice::WriteOnly)) return false;
     QByteArray bytes = AnsiText::encode(text);
     if (m_bom) bytes.prepend(Utf8Bom);
-    if (file.write(bytes) != bytes.size()) return false;
+    // QSaveFile commits what reached the disk even after a failed write (a full disk), so the
+    // write is flushed and checked first: the old file stays whole when the new one cannot be.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

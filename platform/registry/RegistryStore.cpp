@@ -107,9 +107,14 @@ long RegistryStore::update(const Change &change)
     if (rc != ERROR_SUCCESS || !changed) return rc;
     const QByteArray bytes = tree.serialize();
     QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qWarning("registry: %s: cannot be written: %s", qUtf8Printable(name),
-                 qUtf8Printable(file.errorString()));
+    // QSaveFile commits what reached the disk even after a failed write (a full disk), so the
+    // write is flushed and checked first: a store cut short would lose keys.
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    if (!written || !file.commit()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        qWarning("registry: %s: cannot be written: %s", qUtf8Printable(name), qUtf8Printable(why));
         return ERROR_ACCESS_DENIED;
     }
     return ERROR_SUCCESS;

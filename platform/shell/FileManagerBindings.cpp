@@ -125,12 +125,14 @@ bool FileManagerBindings::writeExecutable(const QString &path, const QByteArray 
         return false;
     }
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size() ||
+    // Flushed and checked before the commit: QSaveFile would put a cut-off file in place.
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size() || !f.flush() ||
         !f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                           QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
                           QFileDevice::ExeOther) ||
         !f.commit()) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+        f.cancelWriting();
         return false;
     }
     return true;

@@ -279,3 +279,22 @@ TEST(Workbook, SaveRulesAndAFailedSaveKeepsTheOldFile)
     EXPECT_EQ(TestFiles::read(path), before);
     EXPECT_FALSE(book->Saved());
 }
+
+// A workbook saved as a report (a link at its path replaced, not followed) is saved alike
+// later: a link planted meanwhile is replaced again.
+TEST(Workbook, ALaterSaveTreatsLinksAsTheSaveAsDid)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.xlsx"));
+    const QString victim = dir.filePath(QStringLiteral("victim.xlsx"));
+    ASSERT_TRUE(TestFiles::write(victim, "victim"));
+    auto app = Application::create();
+    auto book = app->Workbooks()->Add();
+    book->SaveAs(path, XlsxWriter::Link::Replace);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link(victim, path));
+    book->Worksheets()->Item(1)->Range(QStringLiteral("A1")).setValue(com::Variant(1));
+    book->Save();
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(TestFiles::read(victim), QByteArray("victim"));
+}

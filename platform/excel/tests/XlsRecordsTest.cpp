@@ -251,3 +251,39 @@ TEST(XlsRecordsTest, RefusesEncryptedAndOldWorkbooks)
 }
 
 } // namespace
+
+// WINDOW1 names the sheet in front; a chart sheet before it does not shift it. Two sheets of
+// one name (also in different case) are refused, as a save of the workbook would be.
+TEST(XlsRecords, ActiveTabAndSheetNames)
+{
+    auto window1 = [](int tab) {
+        return B::record(0x003D, B::u16(0) + B::u16(0) + B::u16(100) + B::u16(100) + B::u16(0x38) +
+                                     B::u16(std::uint16_t(tab)) + B::u16(0) + B::u16(1) +
+                                     B::u16(600));
+    };
+    const QByteArray cell = B::record(0x0203, B::cell(0, 0) + B::f64(1));
+    auto sheets = [&](const char *second) {
+        return std::vector<B::Sheet>{{QStringLiteral("One"), cell},
+                                     {QStringLiteral("Chart"), QByteArray(), 2},
+                                     {QString::fromUtf8(second), cell},
+                                     {QStringLiteral("Three"), cell}};
+    };
+    WorkbookData book;
+    QString error;
+    ASSERT_TRUE(XlsReader::readBytes(B::container(B::workbook(window1(3), sheets("Two"))), &book,
+                                     &error, QStringLiteral("tabs.xls")))
+        << error.toStdString();
+    ASSERT_EQ(book.sheets.size(), 3u);
+    EXPECT_EQ(book.activeSheet, 2); // "Three", the third worksheet
+    book = WorkbookData();
+    ASSERT_TRUE(XlsReader::readBytes(B::container(B::workbook(window1(1), sheets("Two"))), &book,
+                                     &error, QStringLiteral("tabs.xls")));
+    EXPECT_EQ(book.activeSheet, -1); // the chart sheet, which is not read
+
+    book = WorkbookData();
+    EXPECT_FALSE(XlsReader::readBytes(B::container(B::workbook(window1(0), sheets("ONE"))), &book,
+                                      &error, QStringLiteral("twice.xls")));
+    EXPECT_TRUE(error.contains(QStringLiteral("twice.xls"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("two sheets are named \"ONE\"")))
+        << error.toStdString();
+}

@@ -1,3 +1,4 @@
+#include "platform/excel/PackagePartStream.h"
 #include "platform/excel/XlsxWriter.h"
 #include "platform/excel/tests/XlsxWriterTestSupport.h"
 
@@ -7,9 +8,24 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <new>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
+
+// Every call of umask in this program is counted: the process-wide file mask is shared by all
+// threads, so a save must never change it, not even for a moment.
+namespace {
+std::atomic<int> g_umaskCalls{0};
+}
+extern "C" mode_t umask(mode_t mask) noexcept
+{
+    ++g_umaskCalls;
+    return mode_t(::syscall(SYS_umask, mask));
+}
 
 using namespace excel;
 using namespace xlsxtest;
@@ -198,6 +214,98 @@ TEST_F(XlsxWriterFailureTest, SavingThroughALinkReplacesWhatItPointsTo)
     EXPECT_TRUE(TestFiles::read(real).startsWith("PK"));
     EXPECT_EQ(QDir(file(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("book.xlsx")});
+}
+
+// A failure on the thread that writes sheet data (memory running out on a huge sheet) fails
+// the save with its reason, leaving the old file whole; it used to end the program.
+TEST_F(XlsxWriterFailureTest, AFailureWhileWritingSheetDataFailsTheSave)
+{
+    const QString path = file(QStringLiteral("book.xlsx"));
+    QString error;
+    ASSERT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
+    const QByteArray before = TestFiles::read(path);
+    SheetData &s = *m_wb.sheets[0];
+    for (int r = 1; r <= 30000; ++r)
+        for (int c = 1; c <= 10; ++c)
+            setNumber(s, r, c, r * 0.37 + c);
+
+    struct Case
+    {
+        std::function<void()> fail;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {[] { throw std::bad_alloc(); },
+         "there is not enough memory to write the sheet \"Sheet1\""},
+        {[] { throw std::length_error("too long"); },
+         "the sheet \"Sheet1\" could not be written (too long)"},
+        {[] { throw 42; }, "the sheet \"Sheet1\" could not be written"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.reason);
+        int pieces = 0;
+        PackagePartStream::pieceHook = [&](const QString &) {
+            if (++pieces == 3) c.fail(); // in the middle of the sheet
+        };
+        const bool saved = XlsxWriter::save(m_wb, path, &error);
+        PackagePartStream::pieceHook = nullptr;
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot save \"") + path))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+        EXPECT_EQ(TestFiles::read(path), before);
+        EXPECT_EQ(entries(), QStringList{QStringLiteral("book.xlsx")});
+    }
+    ASSERT_TRUE(XlsxWriter::save(m_wb, path, &error)) << error.toStdString();
+}
+
+// A new file gets the mode the umask allows, found without changing the umask; a replaced
+// file keeps its own.
+TEST_F(XlsxWriterFailureTest, ModesComeFromTheUmaskWithoutChangingIt)
+{
+    const mode_t saved = mode_t(::syscall(SYS_umask, 027));
+    g_umaskCalls = 0;
+    const QString fresh = file(QStringLiteral("fresh.xlsx"));
+    QString error;
+    const bool ok = XlsxWriter::save(m_wb, fresh, &error);
+    const int calls = g_umaskCalls;
+    ::syscall(SYS_umask, saved);
+    ASSERT_TRUE(ok) << error.toStdString();
+    EXPECT_EQ(calls, 0);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(fresh).constData(), 0604), 0);
+    ASSERT_TRUE(XlsxWriter::save(m_wb, fresh, &error)) << error.toStdString();
+    ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(g_umaskCalls, 0);
+}
+
+// Files the program names itself replace a link found at their path, whatever it points to
+// (a file of someone else's, a read-only file, a folder, nothing), and leave its target alone.
+TEST_F(XlsxWriterFailureTest, AReportReplacesTheLinkNotWhatItPointsTo)
+{
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("folder")));
+    const QString other = file(QStringLiteral("other.xlsx"));
+    ASSERT_TRUE(TestFiles::write(other, "other"));
+    ASSERT_TRUE(QFile::setPermissions(other, QFileDevice::ReadOwner));
+    for (const QString &target :
+         {other, file(QStringLiteral("folder")), file(QStringLiteral("missing"))}) {
+        SCOPED_TRACE(target.toStdString());
+        const QString link = file(QStringLiteral("report.xlsx"));
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(target, link));
+        QString error;
+        ASSERT_TRUE(XlsxWriter::save(m_wb, link, &error, XlsxWriter::Link::Replace))
+            << error.toStdString();
+        EXPECT_FALSE(QFileInfo(link).isSymLink());
+        EXPECT_TRUE(TestFiles::read(link).startsWith("PK"));
+    }
+    EXPECT_EQ(TestFiles::read(other), QByteArray("other"));
+    EXPECT_TRUE(QDir(file(QStringLiteral("folder"))).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(file(QStringLiteral("missing"))));
 }
 
 TEST_F(XlsxWriterFailureTest, DamagedSourceIsNamedAndGoneSourceSavesAsNew)

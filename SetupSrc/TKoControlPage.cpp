@@ -1,0 +1,6 @@
+#include "SetupSrc/TKoControlPage.h"
+
+void TKoControlPage::AddControl(QWidget *control)
+{
+    if (control && !m_controls.contains(control)) m_controls.append(control);
+}

@@ -1,0 +1,659 @@
+#include "SetupSrc/TfrmMain.h"
+
+#include "SetupSrc/Include/CorvaleGlobal.h"
+#include "SetupSrc/Include/IniFile.h"
+#include "SetupSrc/SetupMessage.h"
+#include "SetupSrc/TCorvaleCopyFileThread.h"
+#include "SetupSrc/TSetupRule.h"
+#include "platform/text/AnsiText.h"
+#include "platform/win/MessageBox.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QThread>
+#include <unistd.h>
+
+namespace {
+
+// The window's client size and the bands of its layout, in pixels.
+constexpr int FormWidth = 559;
+constexpr int FormHeight = 320;
+constexpr int PanelUpHeight = 280;
+constexpr int PanelLeftWidth = 125;
+constexpr int ButtonsHeight = FormHeight - PanelUpHeight;
+constexpr int ButtonTop = 12;
+constexpr int ButtonWidth = 77;
+constexpr int ButtonHeight = 23;
+// Inside a page: its margin and the width left for the controls.
+constexpr int Margin = 8;
+constexpr int PageWidth = FormWidth - PanelLeftWidth;
+constexpr int InnerWidth = PageWidth - 2 * Margin;
+// The progress bar counts in steps of this many; the bytes may exceed its integer range.
+constexpr int ProgressSteps = 10000;
+// A licence text is a few pages; more than this is not shown.
+constexpr qint64 MaxLicenseBytes = 4 * 1024 * 1024;
+
+// The controls whose captions come from the language file, in the order they are applied.
+const char *const CaptionedControls[] = {
+    "frmMain",         "PanelUp",         "PanelParent",     "TabSheet1",
+    "PanelLicense",    "LblSelect1",      "ChkAgreeLicense", "TabSheet3",
+    "PageAskDestPath", "LblSelect3",      "GroupBox1",       "BtnBrowse",
+    "TabSheet4",       "PageCopyingFile", "LblSelect4",      "LblCopyingFileName",
+    "TabSheet5",       "PageFinish",      "PanelLeft",       "PanelButtons",
+    "BtnComplete",     "BtnBack",         "BtnNext",         "BtnCancel",
+    "ChkLaunchApp"};
+
+QFrame *panel(QWidget *parent, const char *name)
+{
+    auto *p = new QFrame(parent);
+    p->setObjectName(QLatin1String(name));
+    p->setFrameShape(QFrame::NoFrame);
+    // A panel's caption is kept (the language file may set it) but not drawn.
+    p->setProperty("caption", QString());
+    return p;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(geometry);
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &text, int x)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(x, ButtonTop, ButtonWidth, ButtonHeight);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// Whether a folder could be installed into: it is a folder this user may write, or it does not
+// exist yet and the nearest folder above it may be written.
+bool folderWritable(const QString &folder)
+{
+    QString path = CorvaleGlobal::CleanAbsolutePath(folder);
+    for (;;) {
+        const QFileInfo info(path);
+        if (info.exists())
+            return info.isDir() && ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
+        if (path == QLatin1String("/")) return false;
+        path = QFileInfo(path).path();
+    }
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(const QString &rulesPath, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    // The rules object reads [ShowDialog], [Setup] and [Files]; the language file may be missing.
+    m_rules = std::make_unique<TSetupRule>(rulesPath);
+    m_language = std::make_unique<IniFile>(m_rules->LanguageFileName());
+
+    buildControls();
+    // The pages leave their design-time holders for the panel that shows them.
+    for (QFrame *page : {PanelLicense, PageAskDestPath, PageCopyingFile, PageFinish}) {
+        page->setParent(PanelParent);
+        page->setGeometry(0, 0, PageWidth, PanelUpHeight);
+        page->setVisible(false);
+    }
+    if (m_rules->SdLicense()) {
+        m_pages.AddControl(PanelLicense);
+        BtnNext->setEnabled(false);
+    }
+    // Also when the rules' own folder cannot be used, whatever they say about the page.
+    if (m_rules->NeedsDestPage()) m_pages.AddControl(PageAskDestPath);
+    m_pages.AddControl(PageCopyingFile);
+    m_pages.AddControl(PageFinish);
+    m_pages.AlignPages(0);
+    m_pages.ShowPage(0);
+
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    // Normally nothing runs here: the window closes only when the work has ended. Should it go
+    // away earlier, the copy is stopped, and a question it waits for is dropped (the thread
+    // takes that as Abort), so that waiting for it cannot hang.
+    if (m_copyThread) {
+        m_copyThread->RequestStop();
+        while (!m_copyThread->wait(20))
+            QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+        m_copyThread.reset();
+    }
+    if (m_actionThread) {
+        m_actionThread->wait();
+        delete m_actionThread;
+    }
+}
+
+void TfrmMain::buildControls()
+{
+    QFont f = font();
+    f.setPixelSize(12);
+    setFont(f);
+    setFixedSize(FormWidth, FormHeight);
+    setWindowTitle(QStringLiteral("frmMain"));
+
+    PanelUp = panel(this, "PanelUp");
+    PanelUp->setGeometry(0, 0, FormWidth, PanelUpHeight);
+    PanelLeft = panel(PanelUp, "PanelLeft");
+    PanelLeft->setGeometry(0, 0, PanelLeftWidth, PanelUpHeight);
+    ImgWizard = new QLabel(PanelLeft);
+    ImgWizard->setObjectName(QStringLiteral("ImgWizard"));
+    ImgWizard->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ImgWizard->setGeometry(0, 0, 0, 0);
+    PanelParent = panel(PanelUp, "PanelParent");
+    PanelParent->setGeometry(PanelLeftWidth, 0, PageWidth, PanelUpHeight);
+
+    // The design-time holder of the pages; it is never shown.
+    PageControl1 = new QTabWidget(PanelParent);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setVisible(false);
+    auto sheet = [this](const char *name) {
+        auto *s = new QWidget;
+        s->setObjectName(QLatin1String(name));
+        PageControl1->addTab(s, QLatin1String(name));
+        return s;
+    };
+    TabSheet1 = sheet("TabSheet1");
+    TabSheet3 = sheet("TabSheet3");
+    TabSheet4 = sheet("TabSheet4");
+    TabSheet5 = sheet("TabSheet5");
+
+    PanelLicense = panel(TabSheet1, "PanelLicense");
+    LblSelect1 = label(PanelLicense, "LblSelect1",
+                       QStringLiteral("Please read the following license agreement carefully."),
+                       QRect(Margin, Margin, InnerWidth, 30));
+    MemoLicense = new QPlainTextEdit(PanelLicense);
+    MemoLicense->setObjectName(QStringLiteral("MemoLicense"));
+    MemoLicense->setReadOnly(true);
+    MemoLicense->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoLicense->setGeometry(Margin, 40, InnerWidth, 200);
+    ChkAgreeLicense = new QCheckBox(QStringLiteral("Yes, i accept this agreement."), PanelLicense);
+    ChkAgreeLicense->setObjectName(QStringLiteral("ChkAgreeLicense"));
+    ChkAgreeLicense->setGeometry(Margin, 240, InnerWidth, 20);
+
+    PageAskDestPath = panel(TabSheet3, "PageAskDestPath");
+    LblSelect3 = label(PageAskDestPath, "LblSelect3",
+                       QStringLiteral("Select folder where Setup will install files."),
+                       QRect(Margin, Margin, InnerWidth, 30));
+    GroupBox1 = new QGroupBox(QStringLiteral("Destination Folder"), PageAskDestPath);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(Margin, 44, InnerWidth, 64);
+    EditDestFolder = new QLineEdit(GroupBox1);
+    EditDestFolder->setObjectName(QStringLiteral("EditDestFolder"));
+    EditDestFolder->setGeometry(10, 28, InnerWidth - 20 - ButtonWidth - 18, ButtonHeight);
+    BtnBrowse = new QPushButton(QStringLiteral("B&rowse..."), GroupBox1);
+    BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
+    BtnBrowse->setGeometry(InnerWidth - 10 - ButtonWidth - 8, 28, ButtonWidth + 8, ButtonHeight);
+    BtnBrowse->setAutoDefault(false);
+    LblDestProblem =
+        label(PageAskDestPath, "LblDestProblem", QString(), QRect(Margin, 118, InnerWidth, 150));
+    LblDestProblem->setStyleSheet(QStringLiteral("color: #a00000"));
+    LblDestProblem->setVisible(false);
+
+    PageCopyingFile = panel(TabSheet4, "PageCopyingFile");
+    LblSelect4 = label(PageCopyingFile, "LblSelect4", QStringLiteral("Copying files."),
+                       QRect(Margin, Margin, InnerWidth, 30));
+    LblCopyingFileName = label(PageCopyingFile, "LblCopyingFileName", QStringLiteral("Copying..."),
+                               QRect(Margin, 48, InnerWidth, 18));
+    LblCopyingFileName->setWordWrap(false);
+    ProgressBar1 = new QProgressBar(PageCopyingFile);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(Margin, 72, InnerWidth, 20);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+
+    PageFinish = panel(TabSheet5, "PageFinish");
+    MemoFinishTitle = new QPlainTextEdit(
+        QStringLiteral("Setup has finished installing Corvale on your computer."), PageFinish);
+    MemoFinishTitle->setObjectName(QStringLiteral("MemoFinishTitle"));
+    MemoFinishTitle->setReadOnly(true);
+    MemoFinishTitle->setFrameShape(QFrame::NoFrame);
+    MemoFinishTitle->setFocusPolicy(Qt::NoFocus);
+    MemoFinishTitle->setGeometry(Margin, Margin, InnerWidth, 56);
+    {
+        QPalette p = MemoFinishTitle->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::Button));
+        MemoFinishTitle->setPalette(p);
+    }
+    ChkLaunchApp = new QCheckBox(QStringLiteral("Launch Corvale"), PageFinish);
+    ChkLaunchApp->setObjectName(QStringLiteral("ChkLaunchApp"));
+    ChkLaunchApp->setGeometry(Margin, 70, InnerWidth, 20);
+    LblFinishProblems = label(
+        PageFinish, "LblFinishProblems",
+        QStringLiteral("Some steps did not succeed (Setup.log in the install folder tells more):"),
+        QRect(Margin, 100, InnerWidth, 30));
+    LblFinishProblems->setVisible(false);
+    MemoFinishProblems = new QPlainTextEdit(PageFinish);
+    MemoFinishProblems->setObjectName(QStringLiteral("MemoFinishProblems"));
+    MemoFinishProblems->setReadOnly(true);
+    MemoFinishProblems->setGeometry(Margin, 132, InnerWidth, PanelUpHeight - 132 - Margin);
+    MemoFinishProblems->setVisible(false);
+
+    PanelButtons = panel(this, "PanelButtons");
+    PanelButtons->setGeometry(0, PanelUpHeight, FormWidth, ButtonsHeight);
+    Bevel1 = new QFrame(PanelButtons);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(0, 0, FormWidth, 2);
+    BtnBack = button(PanelButtons, "BtnBack", QStringLiteral("<&Back"), 217);
+    BtnBack->setEnabled(false);
+    BtnNext = button(PanelButtons, "BtnNext", QStringLiteral("&Next>"), 298);
+    BtnCancel = button(PanelButtons, "BtnCancel", QStringLiteral("&Cancel"), 384);
+    BtnComplete = button(PanelButtons, "BtnComplete", QStringLiteral("&Finish"), 466);
+    BtnComplete->setDefault(true);
+    BtnComplete->setEnabled(false);
+
+    connect(BtnBack, &QPushButton::clicked, this, &TfrmMain::BtnBackClick);
+    connect(BtnNext, &QPushButton::clicked, this, &TfrmMain::BtnNextClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TfrmMain::BtnCancelClick);
+    connect(BtnComplete, &QPushButton::clicked, this, &TfrmMain::BtnCompleteClick);
+    connect(BtnBrowse, &QPushButton::clicked, this, &TfrmMain::BtnBrowseClick);
+    connect(ChkAgreeLicense, &QCheckBox::toggled, this, &TfrmMain::ChkAgreeLicenseClick);
+}
+
+void TfrmMain::FormCreate()
+{
+    ApplyLanguage();
+    FormResize();
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(FormWidth / 2, FormHeight / 2));
+    EnterPage();
+}
+
+QString TfrmMain::Text(const QString &key, const QString &defaultText) const
+{
+    return m_language->ReadString(QStringLiteral("frmMain"), key, defaultText);
+}
+
+void TfrmMain::ApplyLanguage()
+{
+    auto captionOf = [this](QObject *o) -> QString {
+        if (o == this) return windowTitle();
+        if (auto *b = qobject_cast<QAbstractButton *>(o)) return b->text();
+        if (auto *l = qobject_cast<QLabel *>(o)) return l->text();
+        if (auto *g = qobject_cast<QGroupBox *>(o)) return g->title();
+        const int tab = PageControl1->indexOf(qobject_cast<QWidget *>(o));
+        if (tab >= 0) return PageControl1->tabText(tab);
+        return o->property("caption").toString();
+    };
+    auto setCaptionOf = [this](QObject *o, const QString &text) {
+        if (o == this)
+            setWindowTitle(text);
+        else if (auto *b = qobject_cast<QAbstractButton *>(o))
+            b->setText(text);
+        else if (auto *l = qobject_cast<QLabel *>(o))
+            l->setText(text);
+        else if (auto *g = qobject_cast<QGroupBox *>(o))
+            g->setTitle(text);
+        else if (const int tab = PageControl1->indexOf(qobject_cast<QWidget *>(o)); tab >= 0)
+            PageControl1->setTabText(tab, text);
+        else
+            o->setProperty("caption", text);
+    };
+    // A window called "frmMain" tells the user nothing: the rules file's caption stands in.
+    if (!m_rules->Caption().isEmpty()) setWindowTitle(m_rules->Caption());
+    for (const char *name : CaptionedControls) {
+        const QString controlName = QLatin1String(name);
+        QObject *o = controlName == QLatin1String("frmMain") ? static_cast<QObject *>(this)
+                                                             : findChild<QObject *>(controlName);
+        if (!o) continue;
+        setCaptionOf(o, Text(controlName + QStringLiteral("_Caption"), captionOf(o)));
+    }
+    EditDestFolder->setText(m_rules->InstallDir());
+    EditDestFolder->setCursorPosition(0);
+    if (!m_rules->InstallDirValid()) {
+        LblDestProblem->setText(m_rules->InstallDirProblem());
+        LblDestProblem->setVisible(true);
+    }
+    LoadWizardImage();
+    LoadLicense();
+    MemoFinishTitle->setPlainText(
+        Text(QStringLiteral("str_FinishTitle"), MemoFinishTitle->toPlainText()));
+    LblFinishProblems->setText(
+        Text(QStringLiteral("str_finish_problems"), LblFinishProblems->text()));
+}
+
+void TfrmMain::LoadWizardImage()
+{
+    QString file = m_rules->WizardImageFile();
+    if (file.isEmpty()) return;
+    // Relative to the source folder, like the licence file (not to the current folder, which
+    // is wherever Setup was started from).
+    file = CorvaleGlobal::ToSlashes(file);
+    if (!file.startsWith(QLatin1Char('/'))) file = m_rules->SourceDir() + file;
+    QPixmap picture;
+    if (!picture.load(file)) {
+        m_rules->Log().Info(QStringLiteral("the wizard picture %1 cannot be read").arg(file));
+        return;
+    }
+    ImgWizard->setPixmap(picture);
+    ImgWizard->resize(picture.deviceIndependentSize().toSize());
+}
+
+void TfrmMain::LoadLicense()
+{
+    const QString file = m_rules->LicenseFile();
+    QFile f(file);
+    QString problem;
+    if (!QFileInfo(file).isFile())
+        problem = QStringLiteral("it does not exist");
+    else if (f.size() > MaxLicenseBytes)
+        problem = QStringLiteral("it is larger than %1 bytes").arg(MaxLicenseBytes);
+    else if (!f.open(QIODevice::ReadOnly))
+        problem = f.errorString();
+    if (problem.isEmpty()) {
+        MemoLicense->setPlainText(AnsiText::decode(f.readAll()));
+        return;
+    }
+    // Nobody should be asked to accept a licence that is not there without being told why.
+    if (m_rules->SdLicense()) {
+        const QString text = Text(QStringLiteral("str_license_unreadable"),
+                                  QStringLiteral("The licence file %1 cannot be read: %2"));
+        MemoLicense->setPlainText(text.arg(file, problem));
+        m_rules->Log().Problem(
+            QStringLiteral("the licence file %1 cannot be read: %2").arg(file, problem));
+    }
+}
+
+void TfrmMain::FormResize()
+{
+    ChkAgreeLicense->move(ChkAgreeLicense->x(),
+                          PanelParent->height() - ChkAgreeLicense->height() - 3);
+    MemoLicense->resize(MemoLicense->width(), ChkAgreeLicense->y() - MemoLicense->y() - 1);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (ChkAgreeLicense) FormResize();
+}
+
+bool TfrmMain::Busy() const
+{
+    return m_copyThread || m_actionThread;
+}
+
+void TfrmMain::EnterPage()
+{
+    if (m_pages.CurrentIndex() > 0) BtnBack->setEnabled(true);
+    QWidget *page = m_pages.CurrentControl();
+    if (page == PageCopyingFile) {
+        // Going back and forward again would start a second copy over the same files.
+        BtnNext->setEnabled(false);
+        BtnBack->setEnabled(false);
+        StartCopy();
+    } else if (page == PageFinish) {
+        // Only Finish remains; the window's own close command goes too.
+        const bool visible = isVisible();
+        setWindowFlag(Qt::WindowCloseButtonHint, false);
+        if (visible) show();
+        BtnBack->setVisible(false);
+        BtnNext->setVisible(false);
+        BtnCancel->setVisible(false);
+        BtnComplete->setEnabled(true);
+        BtnComplete->setDefault(true);
+        BtnComplete->setFocus();
+        ChkLaunchApp->setVisible(!m_rules->WhenFinishLaunchApp().isEmpty());
+        ChkLaunchApp->setChecked(m_rules->LaunchAppDefault());
+        ShowProblems();
+        m_closable = true;
+    }
+}
+
+void TfrmMain::ShowProblems()
+{
+    const QStringList problems = m_rules->Log().Problems();
+    LblFinishProblems->setVisible(!problems.isEmpty());
+    MemoFinishProblems->setVisible(!problems.isEmpty());
+    MemoFinishProblems->setPlainText(problems.join(QLatin1Char('\n')));
+}
+
+bool TfrmMain::ValidatePage()
+{
+    if (m_pages.CurrentControl() != PageAskDestPath) return true;
+    QString folder = EditDestFolder->text().trimmed();
+    QString message;
+    if (!CorvaleGlobal::IsValidPath(folder)) {
+        message = Text(QStringLiteral("str_invalid_folder"), QStringLiteral("Invalid Folder Name"));
+    } else if (!folderWritable(folder)) {
+        message = Text(QStringLiteral("str_folder_not_writable"),
+                       QStringLiteral("Setup cannot write to the folder %1."))
+                      .arg(folder);
+    } else {
+        if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+        m_rules->SetInstallDir(folder);
+        return true;
+    }
+    win::MsgBox(message, win::vbExclamation, windowTitle());
+    EditDestFolder->setFocus();
+    return false;
+}
+
+void TfrmMain::BtnNextClick()
+{
+    if (Busy()) return;
+    if (ValidatePage() && m_pages.Next()) EnterPage();
+}
+
+void TfrmMain::BtnBackClick()
+{
+    if (Busy()) return;
+    m_pages.Back();
+    BtnNext->setEnabled(true);
+    BtnComplete->setEnabled(false);
+    if (m_pages.CurrentIndex() == 0) BtnBack->setEnabled(false);
+}
+
+void TfrmMain::ChkAgreeLicenseClick()
+{
+    const bool agreed = ChkAgreeLicense->isChecked();
+    BtnNext->setEnabled(agreed);
+    if (agreed) BtnNext->setDefault(true);
+}
+
+void TfrmMain::BtnBrowseClick()
+{
+    const QString prompt = Text(QStringLiteral("str_select_folder_prompt"),
+                                QStringLiteral("Select the folder to install into"));
+    const QString folder = CorvaleGlobal::BrowseForFolder(this, prompt);
+    if (!folder.isEmpty()) EditDestFolder->setText(folder);
+}
+
+void TfrmMain::StartCopy()
+{
+    m_progressMaximum = m_rules->GetTotalFileSize();
+    SetProgress(0);
+    auto prompt = [this](const QString &text, int) {
+        int answer = win::vbAbort; // also when the window goes away before it could ask
+        QMetaObject::invokeMethod(
+            this, [this, &text, &answer] { answer = AskCopyFailed(text); },
+            Qt::BlockingQueuedConnection);
+        return answer;
+    };
+    m_copyThread =
+        std::make_unique<TCorvaleCopyFileThread>(this, *m_rules, *m_language, std::move(prompt));
+    m_copyThread->start();
+}
+
+int TfrmMain::AskCopyFailed(const QString &text)
+{
+    return win::MsgBox(text, win::vbAbortRetryIgnore | win::vbExclamation, windowTitle());
+}
+
+void TfrmMain::SetProgress(qint64 position)
+{
+    m_progressPosition = position;
+    ProgressBar1->setRange(0, ProgressSteps);
+    const qint64 steps = m_progressMaximum > 0
+                             ? qMin(position, m_progressMaximum) * ProgressSteps / m_progressMaximum
+                             : 0;
+    ProgressBar1->setValue(int(steps));
+}
+
+void TfrmMain::ShowFileLine(int index)
+{
+    const QString line = m_rules->FileLines().value(index);
+    LblCopyingFileName->setToolTip(line);
+    LblCopyingFileName->setText(LblCopyingFileName->fontMetrics().elidedText(
+        line, Qt::ElideMiddle, LblCopyingFileName->width()));
+}
+
+bool TfrmMain::event(QEvent *event)
+{
+    const SetupMessage *message = SetupMessage::from(event);
+    if (!message) return QWidget::event(event);
+    switch (message->message()) {
+    case WM_COPYFILE_BEGIN:
+        ShowFileLine(int(message->wParam()));
+        break;
+    case WM_COPYFILE_STEP:
+        SetProgress(m_progressPosition + qint64(message->wParam()));
+        break;
+    case WM_COPYFILE_DONE:
+        CopyEnded(true);
+        break;
+    case WM_COPYFILE_ABORT:
+        CopyEnded(false);
+        break;
+    default:
+        return QWidget::event(event);
+    }
+    return true;
+}
+
+void TfrmMain::CopyEnded(bool done)
+{
+    if (!m_copyThread) return;
+    // The thread posts DONE or ABORT as the last thing it does.
+    m_copyThread->wait();
+    const bool cancelled = m_copyThread->Cancelled();
+    const QString reason = m_copyThread->AbortReason();
+    m_copyThread.reset();
+    if (done && !m_closeRequested) {
+        FinishCopy();
+        return;
+    }
+    if (!cancelled && !m_closeRequested) {
+        QString text = Text(QStringLiteral("str_copyfile_failed"),
+                            QStringLiteral("Setup could not copy the files and stops."));
+        win::MsgBox(text + QStringLiteral("\n\n") + reason, win::vbCritical, windowTitle());
+    }
+    AbortSetup();
+}
+
+void TfrmMain::FinishCopy()
+{
+    SetProgress(m_progressMaximum);
+    ProgressBar1->setValue(ProgressBar1->maximum());
+    LblCopyingFileName->setToolTip(QString());
+    LblCopyingFileName->setText(
+        Text(QStringLiteral("str_installing"), QStringLiteral("Completing the installation...")));
+    // Registry values, servers (each regsvr32 run is waited for), shortcuts and the programs
+    // to start: on a worker, so that the window stays live meanwhile. They touch no window.
+    m_actionsSucceeded = false;
+    m_actionsError.clear();
+    m_actionThread = QThread::create(
+        [this] { m_actionsSucceeded = m_rules->RunInstallActions(&m_actionsError); });
+    connect(m_actionThread, &QThread::finished, this, &TfrmMain::InstallActionsEnded);
+    m_actionThread->start();
+}
+
+void TfrmMain::InstallActionsEnded()
+{
+    if (!m_actionThread) return;
+    m_actionThread->wait();
+    delete m_actionThread;
+    m_actionThread = nullptr;
+    if (m_closeRequested) {
+        AbortSetup();
+        return;
+    }
+    if (!m_actionsSucceeded) {
+        // The remaining actions did not run; the user may go back and try again, or quit.
+        win::MsgBox(m_actionsError, win::vbCritical, windowTitle());
+        BtnBack->setEnabled(m_pages.CurrentIndex() > 0);
+        BtnCancel->setEnabled(true);
+        return;
+    }
+    BtnNextClick();
+}
+
+void TfrmMain::AbortSetup()
+{
+    m_closable = true;
+    close();
+}
+
+void TfrmMain::BtnCompleteClick()
+{
+    const QString app = m_rules->WhenFinishLaunchApp();
+    if (ChkLaunchApp->isChecked() && !app.isEmpty()) {
+        const QString path = m_rules->ExpandMacro(app);
+        QString problem;
+        if (!CorvaleGlobal::StartFile(path, &problem))
+            win::MsgBox(
+                Text(QStringLiteral("str_launch_failed"), QStringLiteral("%1 cannot be started."))
+                        .arg(path) +
+                    QStringLiteral("\n") + problem,
+                win::vbExclamation, windowTitle());
+    }
+    close();
+}
+
+void TfrmMain::BtnCancelClick()
+{
+    close();
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_closable && !Busy()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    // Already asked: the window closes as soon as the work has stopped.
+    if (m_closeRequested) return;
+    const QString query = Text(QStringLiteral("str_quit_query"),
+                               QStringLiteral("Setup is not finished. Quit Setup?"));
+    if (win::MsgBox(query, win::vbYesNo | win::vbQuestion | win::vbDefaultButton2, windowTitle()) !=
+        win::vbYes)
+        return;
+    if (!Busy()) {
+        m_closable = true;
+        event->accept();
+        return;
+    }
+    m_closeRequested = true;
+    BtnBack->setEnabled(false);
+    BtnNext->setEnabled(false);
+    BtnCancel->setEnabled(false);
+    LblCopyingFileName->setText(Text(QStringLiteral("str_cancelling"),
+                                     QStringLiteral("Stopping after the current step...")));
+    if (m_copyThread) m_copyThread->RequestStop();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/ClsLanguage.h"
+#include "ui/FormControls.h"
+
+#include <QDialog>
+
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+// The language chooser: lists the language files ("*.Lan" in the folder "Lang" beside the
+// program) and makes the chosen one current at once, in the main window and every session
+// window.
+class frmLanguage : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmLanguage(QWidget *owner = nullptr);
+
+    // Opens a new chooser modally over the owner; returns at once (see ModalDialog).
+    static void ShowModal(QWidget *owner);
+
+    void OKButton_Click();
+    void CancelButton_Click();
+
+    QListWidget *LstLanguage = nullptr;
+    QPushButton *OKButton = nullptr;
+    QPushButton *CancelButton = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Load();
+
+    ClsLanguage m_Language;
+    FormControls m_Controls;
+    bool m_Done = false;
+};
