@@ -775,7 +775,10 @@ bool SheetParser::storeCell(std::string_view value)
             break;
         case 's': {
             std::uint32_t index = 0;
-            if (!parseInt(value.data(), value.size(), &index) || index >= m_sharedCount)
+            const bool number = parseInt(value.data(), value.size(), &index);
+            if (number && index >= m_sharedCount && m_waitForShared)
+                m_sharedCount = m_waitForShared(index);
+            if (!number || index >= m_sharedCount)
                 return fail(where() + QStringLiteral(": shared string %1 does not exist")
                                           .arg(QString::fromUtf8(value.substr(0, 20))),
                             nullptr);
@@ -813,6 +816,10 @@ bool SheetParser::storeCell(std::string_view value)
                             nullptr);
             cell.kind = CellKind::String;
             cell.value.string = std::uint32_t(m_book->strings.size());
+            if (m_deferred) {
+                cell.value.string |= DeferredString;
+                m_deferred->push_back(CellPlace{m_sheet, row, column});
+            }
             m_book->strings.push_back(XmlText::unescapeStringValue(text));
             break;
         }

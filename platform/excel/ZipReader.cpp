@@ -284,14 +284,20 @@ bool ZipReader::stream(const QString &part, std::int64_t maxBytes,
         ChunkQueue queue(2);
         bool inflateOk = true;
         std::thread inflater([&] {
-            while (std::unique_ptr<ChunkQueue::Chunk> chunk = queue.takeFree()) {
-                const std::int64_t n = next(chunk->bytes);
-                if (n <= 0) {
-                    inflateOk = n == 0;
-                    break;
+            try {
+                while (std::unique_ptr<ChunkQueue::Chunk> chunk = queue.takeFree()) {
+                    const std::int64_t n = next(chunk->bytes);
+                    if (n <= 0) {
+                        inflateOk = n == 0;
+                        break;
+                    }
+                    chunk->size = std::size_t(n);
+                    queue.putFilled(std::move(chunk));
                 }
-                chunk->size = std::size_t(n);
-                queue.putFilled(std::move(chunk));
+            } catch (const std::exception &e) {
+                inflateOk = false;
+                error = QStringLiteral("the part cannot be inflated (%1)")
+                            .arg(QString::fromUtf8(e.what()));
             }
             queue.finish();
         });

@@ -1,4 +1,5 @@
 #include "platform/excel/SharedStringsParser.h"
+#include "platform/excel/WorkbookData.h"
 #include "platform/excel/XlsxReader.h"
 #include "tests/support/TestFiles.h"
 
@@ -163,5 +164,102 @@ z.close()
         ASSERT_TRUE(read) << error.toStdString();
         EXPECT_EQ(QStringList(book.strings.begin(), book.strings.end()),
                   (QStringList{QStringLiteral("a & b"), QStringLiteral("cd")}));
+    }
+}
+
+namespace {
+
+// Everything a sheet's cells say, with string cells by their texts.
+QString cellsOf(const WorkbookData &book)
+{
+    QString out;
+    for (const auto &sheet : book.sheets) {
+        out += sheet->name + QLatin1Char('\n');
+        for (std::size_t r = 0; r < sheet->rows.size(); ++r)
+            for (const Cell &c : sheet->rows[r]) {
+                out += QStringLiteral("%1,%2:%3:").arg(r + 1).arg(c.column).arg(int(c.kind));
+                if (c.kind == CellKind::String)
+                    out += c.value.string < book.strings.size() ? book.strings[c.value.string]
+                                                                : QStringLiteral("<bad index>");
+                else if (c.kind == CellKind::Number)
+                    out += QString::number(c.value.number);
+                out += QLatin1Char('\n');
+            }
+    }
+    return out;
+}
+
+} // namespace
+
+// Large shared strings are read on a thread of their own beside the sheets. A sheet that names
+// a string not read yet waits for it, the sheets' own texts (inline strings, formula strings)
+// join the pool after the shared strings, and faults are told as when the strings came first.
+TEST(SharedStringsParser, StringsReadBesideTheSheetsGiveWhatReadingThemFirstGives)
+{
+    if (!TestFiles::haveOpenpyxl()) GTEST_SKIP() << "python3 missing";
+    const QString script = QStringLiteral(R"py(
+import sys, zipfile
+M = 'http://schemas.openxmlformats.org/spreadsheetml/2006/main'
+R = 'http://schemas.openxmlformats.org/officeDocument/2006/relationships'
+P = 'http://schemas.openxmlformats.org/package/2006/relationships'
+kind = sys.argv[2]
+n = 3000
+sst = '<sst xmlns="%s" uniqueCount="%d">' % (M, n) + ''.join('<si><t>s%d &amp; more</t></si>' % i for i in range(n)) + '</sst>'
+if kind == 'damaged':
+    sst = sst[:len(sst) // 2] + '<si><t>x</si>' + sst[len(sst) // 2:]
+def row(r, cells):
+    return '<row r="%d">%s</row>' % (r, cells)
+last = n if kind == 'past-the-end' else n - 1
+sheet1 = ('<worksheet xmlns="%s"><sheetData>' % M +
+    row(1, '<c r="A1" t="s"><v>%d</v></c><c r="B1" t="inlineStr"><is><t>own 1</t></is></c>' % last) +
+    ''.join(row(r, '<c r="A%d" t="s"><v>%d</v></c><c r="B%d"><v>%d</v></c>' % (r, (r * 7) % n, r, r)) for r in range(2, 400)) +
+    row(400, '<c r="A400" t="str"><f>"f"</f><v>formula text</v></c><c r="B400" t="s"><v>0</v></c>') +
+    '</sheetData></worksheet>')
+sheet2 = ('<worksheet xmlns="%s"><sheetData>' % M +
+    row(1, '<c r="A1" t="inlineStr"><is><t>own 2</t></is></c><c r="B1" t="s"><v>5</v></c>') +
+    row(2, '<c r="A2" t="s"><v>%d</v></c>' % (n - 2)) + '</sheetData></worksheet>')
+parts = {
+'[Content_Types].xml': '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"><Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" ContentType="application/xml"/></Types>',
+'_rels/.rels': '<Relationships xmlns="%s"><Relationship Id="r1" Type="%s/officeDocument" Target="xl/workbook.xml"/></Relationships>' % (P, R),
+'xl/workbook.xml': '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="One" sheetId="1" r:id="a"/><sheet name="Two" sheetId="2" r:id="c"/></sheets></workbook>' % (M, R),
+'xl/_rels/workbook.xml.rels': '<Relationships xmlns="%s"><Relationship Id="a" Type="%s/worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="c" Type="%s/worksheet" Target="worksheets/sheet2.xml"/><Relationship Id="b" Type="%s/sharedStrings" Target="sharedStrings.xml"/></Relationships>' % (P, R, R, R),
+'xl/worksheets/sheet1.xml': sheet1,
+'xl/worksheets/sheet2.xml': sheet2,
+'xl/sharedStrings.xml': sst,
+}
+z = zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED)
+for name, text in parts.items():
+    z.writestr(name, text)
+z.close()
+)py");
+    QTemporaryDir dir;
+    for (const char *kind : {"good", "past-the-end", "damaged"}) {
+        SCOPED_TRACE(kind);
+        const QString path = dir.filePath(QLatin1String(kind) + QStringLiteral(".xlsx"));
+        QString output;
+        ASSERT_EQ(TestFiles::runPython(script, {path, QLatin1String(kind)}, &output), 0)
+            << output.toStdString();
+        XlsxLimits first, beside;
+        first.sharedStringsBesideBytes = std::int64_t(1) << 60;
+        beside.sharedStringsBesideBytes = 0;
+        WorkbookData a, b;
+        QString errorA, errorB;
+        const bool readA = XlsxReader::read(path, &a, &errorA, first);
+        const bool readB = XlsxReader::read(path, &b, &errorB, beside);
+        EXPECT_EQ(readA, QLatin1String(kind) == QLatin1String("good"));
+        EXPECT_EQ(readB, readA);
+        EXPECT_EQ(errorB.toStdString(), errorA.toStdString());
+        const QString expected = QLatin1String(kind) == QLatin1String("past-the-end")
+                                     ? QStringLiteral("cell A1: shared string 3000 does not exist")
+                                 : QLatin1String(kind) == QLatin1String("damaged")
+                                     ? QStringLiteral("xl/sharedStrings.xml: malformed XML")
+                                     : QString();
+        EXPECT_TRUE(errorB.contains(expected)) << errorB.toStdString();
+        if (!readA) continue;
+        EXPECT_EQ(QStringList(b.strings.begin(), b.strings.end()),
+                  QStringList(a.strings.begin(), a.strings.end()));
+        EXPECT_EQ(cellsOf(b).toStdString(), cellsOf(a).toStdString());
+        EXPECT_TRUE(cellsOf(b).contains(QStringLiteral("1,2:2:own 1")));
+        EXPECT_TRUE(cellsOf(b).contains(QStringLiteral("1,1:2:s2999 & more")));
     }
 }
