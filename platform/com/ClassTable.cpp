@@ -107,6 +107,18 @@ HRESULT ClassTable::getClassObject(REFCLSID clsid, REFIID riid, void **ppv)
                      .arg(clsid.toString(), path));
         return CO_E_DLLNOTFOUND;
     }
+    return getClassObjectFromModule(path, clsid, riid, ppv);
+}
+
+HRESULT ClassTable::getClassObjectFromModule(const QString &path, REFCLSID clsid, REFIID riid,
+                                             void **ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!path.startsWith(QLatin1Char('/'))) {
+        setError(QStringLiteral("the module path %1 is not absolute").arg(path));
+        return CO_E_DLLNOTFOUND;
+    }
     Module m;
     HRESULT hr = loadModule(path, &m);
     if (FAILED(hr)) return hr;
@@ -222,6 +234,28 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown *outer, DWORD clsContext, REFI
         setError(QStringLiteral("the class %1 made no object with the interface asked for (%2)")
                      .arg(clsid.toString(), hex(hr)));
     }
+    return hr;
+}
+
+HRESULT CoCreateInstanceFromModule(const QString &modulePath, REFCLSID clsid, REFIID riid,
+                                   void **ppv)
+{
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    IClassFactory *factory = nullptr;
+    HRESULT hr = ClassTable::instance().getClassObjectFromModule(
+        modulePath, clsid, IID_IClassFactory, reinterpret_cast<void **>(&factory));
+    if (FAILED(hr)) return hr;
+    hr = factory->CreateInstance(nullptr, riid, ppv);
+    factory->Release();
+    if (FAILED(hr)) {
+        *ppv = nullptr;
+        setError(QStringLiteral("%1 made no object of the class %2 with the interface asked for "
+                                "(%3)")
+                     .arg(modulePath, clsid.toString(), hex(hr)));
+        return hr;
+    }
+    setError(QString());
     return hr;
 }
 

@@ -22,6 +22,9 @@ public:
     static ClassTable &instance();
 
     HRESULT getClassObject(REFCLSID clsid, REFIID riid, void **ppv);
+    // The class object of a class served by the module at an absolute path, without the
+    // registry; the module stays loaded like one found through it.
+    HRESULT getClassObjectFromModule(const QString &path, REFCLSID clsid, REFIID riid, void **ppv);
     HRESULT registerClassObject(REFCLSID clsid, IUnknown *factory, DWORD *cookie);
     HRESULT revokeClassObject(DWORD cookie);
     void freeUnusedLibraries();
@@ -54,6 +57,10 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, QString *progId);
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD clsContext, REFIID riid, void **ppv);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown *outer, DWORD clsContext, REFIID riid,
                          void **ppv);
+// An object of a class served by the module file at an absolute path, found without the
+// registry: for tests, and for a program that ships the module beside itself.
+HRESULT CoCreateInstanceFromModule(const QString &modulePath, REFCLSID clsid, REFIID riid,
+                                   void **ppv);
 // A braced class identifier or a ProgID.
 HRESULT CreateObject(const QString &progIdOrClsid, REFIID riid, void **ppv);
 HRESULT CoRegisterClassObject(REFCLSID clsid, IUnknown *factory, DWORD clsContext, DWORD flags,

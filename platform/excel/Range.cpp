@@ -532,6 +532,25 @@ double Range::Height() const
     return SheetMetrics::top(sheet, m_rect.lastRow + 1) - SheetMetrics::top(sheet, m_rect.firstRow);
 }
 
+namespace {
+
+// The last row that holds a value, a formula or a comment; 0 when none does. Formats alone do
+// not count: a blank formatted cell may be pushed on.
+int lastFilledRow(const SheetData &sheet)
+{
+    int last = 0;
+    for (std::size_t i = sheet.rows.size(); i-- > 0 && !last;)
+        for (const Cell &c : sheet.rows[i])
+            if (c.kind != CellKind::Blank || c.formula >= 0) {
+                last = int(i + 1);
+                break;
+            }
+    if (!sheet.comments.empty()) last = std::max(last, int(sheet.comments.rbegin()->first >> 16));
+    return last;
+}
+
+} // namespace
+
 void Range::Insert()
 {
     checkLive();
@@ -540,6 +559,19 @@ void Range::Insert()
             QStringLiteral("Only whole rows can be inserted (%1 is not); use EntireRow.")
                 .arg(Address()));
     const int count = m_rect.lastRow - m_rect.firstRow + 1;
+    // A sheet whose data fits the comparison grid stays inside it, so that what is compared and
+    // shown is never pushed out of reach; a sheet that already reaches beyond it is limited
+    // by the file format only.
+    const int filled = lastFilledRow(m_sheet->data());
+    if (filled >= m_rect.firstRow && filled <= CellAddress::GridRows &&
+        filled + count > CellAddress::GridRows)
+        ModelErrors::refuse(QStringLiteral("Cannot insert %1 rows at row %2 of sheet \"%3\": "
+                                           "row %4 holds data that would be pushed past row %5.")
+                                .arg(count)
+                                .arg(m_rect.firstRow)
+                                .arg(m_sheet->Name())
+                                .arg(filled)
+                                .arg(CellAddress::GridRows));
     if (!CellStore::insertRows(m_sheet->book(), m_sheet->data(), m_rect.firstRow, count))
         ModelErrors::refuse(QStringLiteral("Cannot insert %1 rows at row %2 of sheet \"%3\": "
                                            "filled cells would be pushed past the last row (%4).")

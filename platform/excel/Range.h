@@ -95,7 +95,8 @@ public:
     double Height() const;
 
     // Inserts (or deletes) the range's rows: cells, comments, merged areas, row heights and
-    // formula references shift. Inserting raises when filled cells would pass the last row.
+    // formula references shift. Inserting raises when filled cells would pass the last row, or
+    // row 65,536 on a sheet whose values, formulas and comments all lie within it.
     void Insert();
     void Delete();
 

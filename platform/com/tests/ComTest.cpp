@@ -291,6 +291,36 @@ TEST_F(Activation, FailuresNameWhatIsWrong)
         CO_E_CLASSSTRING);
 }
 
+TEST_F(Activation, AModuleFileServesItsClassesWithoutTheRegistry)
+{
+    ComPtr<ICounter> counter;
+    ASSERT_EQ(CoCreateInstanceFromModule(module, CLSID_Counter, IID_ICounter, counter.putVoid()),
+              S_OK);
+    EXPECT_EQ(counter->Add(2), S_OK);
+    const CLSID other = {
+        0x11111111, 0x2222, 0x3333, {0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}};
+    struct
+    {
+        QString path;
+        CLSID clsid;
+        HRESULT hr;
+        QString named;
+    } cases[] = {
+        {QStringLiteral("relative/Counter.so"), CLSID_Counter, CO_E_DLLNOTFOUND,
+         QStringLiteral("relative/Counter.so")},
+        {dir.filePath(QStringLiteral("missing.so")), CLSID_Counter, CO_E_DLLNOTFOUND,
+         dir.filePath(QStringLiteral("missing.so"))},
+        {module, other, CLASS_E_CLASSNOTAVAILABLE, other.toString()},
+    };
+    for (const auto &c : cases) {
+        ComPtr<IUnknown> p;
+        EXPECT_EQ(CoCreateInstanceFromModule(c.path, c.clsid, IID_IUnknown, p.putVoid()), c.hr)
+            << c.path.toStdString();
+        EXPECT_FALSE(p);
+        EXPECT_TRUE(LastActivationError().contains(c.named)) << LastActivationError().toStdString();
+    }
+}
+
 TEST_F(Activation, ClassObjectsOfTheProcessComeFirstUntilRevoked)
 {
     ASSERT_EQ(regsvr32({QStringLiteral("/s"), module}), 0);
