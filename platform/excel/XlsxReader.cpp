@@ -118,7 +118,6 @@ struct SharedStringsTask
     }
 };
 
-
 // Local name of a node ("x:sheet" -> "sheet").
 const char *localName(const pugi::xml_node &n)
 {
@@ -500,7 +499,7 @@ bool Reader::run()
         sst = std::make_unique<SharedStringsTask>();
         sst->zip.setMaxTotalBytes(m_limits.maxTotalBytes);
         sst->zip.setMaxCompressionRatio(m_limits.maxCompressionRatio);
-        if (m_reopen(sst->zip)) {
+        if (m_reopen(sst->zip) && sst->zip.sameEntry(m_zip, stringsPart)) {
             sst->reader = std::make_unique<Reader>(sst->zip, m_name, &sst->data, m_limits);
             SharedStringsTask *task = sst.get();
             sst->reader->setProgress([task](std::size_t n) { task->publish(n, false); });

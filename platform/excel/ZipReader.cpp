@@ -130,6 +130,20 @@ std::int64_t ZipReader::inflatedSize(const QString &part) const
     return std::int64_t(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
 }
 
+bool ZipReader::sameEntry(const ZipReader &other, const QString &part) const
+{
+    auto statOf = [&part](const ZipReader &reader, zip_stat_t *st) {
+        const std::int64_t index = reader.locate(part);
+        zip_stat_init(st);
+        return index >= 0 && zip_stat_index(reader.m_zip, zip_uint64_t(index), 0, st) == 0;
+    };
+    zip_stat_t a, b;
+    if (!statOf(*this, &a) || !statOf(other, &b)) return false;
+    const zip_uint64_t wanted = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC;
+    return (a.valid & wanted) == wanted && (b.valid & wanted) == wanted && a.size == b.size &&
+           a.comp_size == b.comp_size && a.crc == b.crc;
+}
+
 namespace {
 
 constexpr std::size_t kChunk = std::size_t(1) << 17;

@@ -31,6 +31,9 @@ public:
     // The size the part's directory entry gives for it inflated; -1 when unknown. A damaged or
     // hostile file may lie: use it to reserve room, never to trust what follows.
     std::int64_t inflatedSize(const QString &part) const;
+    // Whether another reader's archive holds the same entry for the part (sizes and checksum):
+    // a file reopened by its path may have been replaced meanwhile.
+    bool sameEntry(const ZipReader &other, const QString &part) const;
     // The entries in the archive's order, and the archive, for copying entries unchanged into
     // another archive.
     std::int64_t entryCount() const;
