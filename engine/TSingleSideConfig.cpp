@@ -32,9 +32,14 @@ TSingleSideConfig::~TSingleSideConfig()
     CloseExcelAll();
 }
 
-bool TSingleSideConfig::OpenDoc()
+bool TSingleSideConfig::OpenDoc(excel::WorkbookPrefetch *prefetch)
 {
-    return ModExcel::OpenWorkbook(m_fileName, m_excelApp, m_doc, false);
+    return ModExcel::OpenWorkbook(m_fileName, m_excelApp, m_doc, false, prefetch);
+}
+
+bool TSingleSideConfig::needsReading() const
+{
+    return ModExcel::WouldReadWorkbook(m_fileName, m_doc);
 }
 
 void TSingleSideConfig::InitDoc()
@@ -122,7 +127,7 @@ int TSingleSideConfig::GetEndRow(const std::shared_ptr<excel::Worksheet> &sheet)
     return int(std::min<qint64>(end, CurrentOptions().MaxRowNum()));
 }
 
-bool TSingleSideConfig::CheckOpt(const ClsSessionOption &options)
+bool TSingleSideConfig::CheckOpt(const ClsSessionOption &options, excel::WorkbookPrefetch *prefetch)
 {
     const QString listTitle = QStringLiteral("输入参数合法性检查");
     m_keyCol = std::make_unique<ClsMap>();
@@ -142,7 +147,7 @@ bool TSingleSideConfig::CheckOpt(const ClsSessionOption &options)
                            win::vbCritical, QStringLiteral("输入有效性检查"));
         return false;
     }
-    return OpenDoc();
+    return OpenDoc(prefetch);
 }
 
 void TSingleSideConfig::InitAllDataCol(int nEndCol)
