@@ -376,8 +376,10 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     m_leftSingleSheet->setMaxCol(m_leftEndCol);
     m_rightSingleSheet->setMaxCol(m_rightEndCol);
 
+    // "Compare all columns" covers the wider sheet: a column that holds values on one side
+    // only is a difference (the other side reads as empty there), not something to pass over.
     if (m_options->CompareAllCol()) {
-        const int columns = std::min(m_leftEndCol, m_rightEndCol);
+        const int columns = std::max(m_leftEndCol, m_rightEndCol);
         m_leftSide->InitAllDataCol(columns);
         m_rightSide->InitAllDataCol(columns);
     }
@@ -542,16 +544,19 @@ int ClsComparePair::BeginCompareRowByRow()
     const qint64 start = tickCount();
     if (BeforeCompare() != Prepared::Ready) return Done;
 
-    // Pair k compares the k-th data column of each side. A pair whose column lies beyond its
-    // sheet's last used column is dropped as a whole, so that the pairs after it keep their
-    // partners.
+    // Pair k compares the k-th data column of each side. A listed pair whose column lies beyond
+    // its sheet's last used column is dropped as a whole, so that the pairs after it keep their
+    // partners; all columns run to the wider sheet's last one.
     QList<int> leftListed, rightListed;
     m_leftSide->GetDataColArray(leftListed);
     m_rightSide->GetDataColArray(rightListed);
     QList<int> leftDataCols, rightDataCols;
+    const bool allColumns = m_options->CompareAllCol();
     const qsizetype pairs = std::min(leftListed.size(), rightListed.size());
     for (qsizetype k = 0; k < pairs; ++k) {
-        if (leftListed.at(k) > m_leftEndCol || rightListed.at(k) > m_rightEndCol) continue;
+        const bool leftBeyond = leftListed.at(k) > m_leftEndCol;
+        const bool rightBeyond = rightListed.at(k) > m_rightEndCol;
+        if (allColumns ? leftBeyond && rightBeyond : leftBeyond || rightBeyond) continue;
         leftDataCols.append(leftListed.at(k));
         rightDataCols.append(rightListed.at(k));
     }
