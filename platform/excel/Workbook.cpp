@@ -157,8 +157,11 @@ void Workbook::write(const QString &path, XlsxWriter::Link link)
                                        .arg(QDir::toNativeSeparators(full), readError));
         m_data->path = full;
         m_data->structureModified = true;
-        for (auto &sheet : m_data->sheets)
+        for (auto &sheet : m_data->sheets) {
             sheet->modified = true;
+            // The file just written holds the rows where the store has them.
+            sheet->rowMoves.clear();
+        }
     }
     m_data->path = full;
     m_data->format = full.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive)
