@@ -629,8 +629,11 @@ void frmLeftRight::BuildDiffList()
     m_CurIndex = 0;
     GotoCurrentDiff();
     ClsTxtCompareResult &recorder = *m_Pair->GetTxtRecorder();
-    if (recorder.GetLeftSingleRows().count() != 0 || recorder.GetRightSingleRows().count() != 0 ||
-        m_Pair->DiffRowCount() != 0)
+    if (!m_Pair->wasCompared())
+        // Empty results of a pair that was not compared say nothing about its sheets.
+        txtResult->setText(text(QStringLiteral("NotCompared"), QStringLiteral("没有比较")));
+    else if (recorder.GetLeftSingleRows().count() != 0 ||
+             recorder.GetRightSingleRows().count() != 0 || m_Pair->DiffRowCount() != 0)
         txtResult->setText(QStringLiteral("差异行数：") + QString::number(m_DiffUBound + 1));
     else
         txtResult->setText(QStringLiteral("完全相等"));

@@ -428,6 +428,7 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
 
 int ClsComparePair::BeginCompare()
 {
+    m_compared = false;
     if (m_options->IsCompareNone()) return Done;
     if (m_options->CompareMethod() == ClsSessionOption::CompareByKey) return BeginCompareByKeyCol();
     return BeginCompareRowByRow();
@@ -467,6 +468,7 @@ int ClsComparePair::BeginCompareByKeyCol()
 {
     const qint64 start = tickCount();
     if (BeforeCompare() != Prepared::Ready) return Done;
+    m_compared = true;
 
     KeyRowIndex keyMap(GetKeyCompareMethod() != 0);
     keyMap.reserve(std::max(0, m_leftEndRow - m_leftSide->StartRow() + 1));
@@ -543,6 +545,7 @@ int ClsComparePair::BeginCompareRowByRow()
 {
     const qint64 start = tickCount();
     if (BeforeCompare() != Prepared::Ready) return Done;
+    m_compared = true;
 
     // Pair k compares the k-th data column of each side. A listed pair whose column lies beyond
     // its sheet's last used column is dropped as a whole, so that the pairs after it keep their
