@@ -125,6 +125,22 @@ int startRowOf(const QString &text)
     return int(value);
 }
 
+QLabel *label(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    // The caption stands at the top of its place, level with the text of its field.
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QLineEdit *line(const char *name, QWidget *parent)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
 } // namespace
 
 frmSession::frmSession(QWidget *parent) : QWidget(parent), m_WindowId(++g_nextWindowId)
@@ -144,18 +160,6 @@ frmSession::~frmSession() = default;
 void frmSession::buildControls()
 {
     QStyle *style = QApplication::style();
-    auto label = [](const char *name, const QString &caption, QWidget *parent) {
-        auto *l = new QLabel(caption, parent);
-        l->setObjectName(QString::fromLatin1(name));
-        // The caption stands at the top of its place, level with the text of its field.
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
-    };
-    auto line = [](const char *name, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
     auto picture = [](const char *name, const QIcon &icon, QWidget *parent) {
         auto *b = new QToolButton(parent);
         b->setObjectName(QString::fromLatin1(name));
@@ -254,17 +258,6 @@ void frmSession::buildPages()
         auto *c = new QCheckBox(caption, parent);
         c->setObjectName(QString::fromLatin1(name));
         return c;
-    };
-    auto label = [](const char *name, const QString &caption, QWidget *parent) {
-        auto *l = new QLabel(caption, parent);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
-    };
-    auto line = [](const char *name, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
     };
     auto combo = [](const char *name, QWidget *parent) {
         auto *c = new QComboBox(parent);
