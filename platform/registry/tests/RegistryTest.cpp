@@ -1,6 +1,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/registry/RegistryTree.h"
+#include "platform/win/Windows.h"
 
 #include "tests/support/TestFiles.h"
 
@@ -41,6 +42,11 @@ protected:
         return rc == ERROR_SUCCESS ? d.text : QStringLiteral("<%1>").arg(rc);
     }
 };
+
+// One file may use the window functions and the registry functions together: both answer with
+// the same error codes.
+static_assert(std::is_same_v<decltype(ERROR_SUCCESS), const LSTATUS>);
+static_assert(ERROR_INVALID_PARAMETER == 87 && ERROR_INVALID_HOOK_HANDLE == 1404);
 
 TEST_F(Registry, CreatesEveryLevelAndComparesNamesWithoutCase)
 {
