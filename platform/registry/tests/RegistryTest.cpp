@@ -242,6 +242,30 @@ TEST(RegistryTree, FindsEverySiblingWithoutRegardToCase)
     EXPECT_FALSE(root.subkey(QStringLiteral("zz")));
 }
 
+TEST(RegistryTree, AKeyWithManyValuesReadsAndARepeatedNameReplacesItsValue)
+{
+    // Four hundred thousand values in one key (a store some program filled): reading them must
+    // not take time in the square of their number, or every registry call would hang.
+    const int count = 400000;
+    QByteArray bytes = "Quorva registry 1\n[HKCU\\Many]\n";
+    bytes.reserve(count * 24);
+    for (int i = 0; i < count; ++i)
+        bytes += "\"v" + QByteArray::number(i) + "\"=sz:\"" + QByteArray::number(i) + "\"\n";
+    // The same names again in another case: each replaces its value where it stands.
+    bytes += "\"V7\"=dword:00000007\n\"ÄB\"=sz:\"x\"\n\"äb\"=sz:\"y\"\n";
+    RegistryTree tree;
+    QString error;
+    ASSERT_TRUE(tree.parse(bytes, "reg", &error)) << error.toStdString();
+    const RegistryKey *key = tree.find(1, {QStringLiteral("many")});
+    ASSERT_TRUE(key);
+    ASSERT_EQ(key->values.size(), size_t(count) + 1);
+    EXPECT_EQ(key->values[7].name, "V7");
+    EXPECT_EQ(key->values[7].type, REG_DWORD);
+    EXPECT_EQ(key->values[count - 1].text, QString::number(count - 1));
+    EXPECT_EQ(key->values[count].name, QString::fromUtf8("äb"));
+    EXPECT_EQ(key->values[count].text, "y");
+}
+
 TEST(RegistryTree, EscapesTakeExactlyFourHexDigits)
 {
     for (const char *escape : {"\\u+041", "\\u 041", "\\u004", "\\u00g1"}) {
