@@ -267,6 +267,9 @@ bool RegistryTree::parse(const QByteArray &bytes, const QString &fileName, QStri
         QByteArray raw = lines[n];
         if (raw.endsWith('\r')) raw.chop(1);
         const QString line = QString::fromUtf8(raw);
+        if (!m_undecodableLine && line.contains(QChar::ReplacementCharacter) &&
+            line.toUtf8() != raw)
+            m_undecodableLine = lineNo;
         if (n == 0) {
             if (line != QLatin1String(Magic))
                 return fail(lineNo, QStringLiteral("not a registry store"), line);

@@ -311,6 +311,32 @@ TEST_F(Registry, DamagedStoreIsReportedAndNeverOverwritten)
     }
 }
 
+TEST_F(Registry, AStoreWithBytesThatAreNotUtf8IsReadButNotRewritten)
+{
+    // A hand edit in another encoding: the rest of the store still reads, but no change may
+    // write it back, which would turn the stray byte into U+FFFD for good.
+    const QByteArray bytes = "Quorva registry 1\n[HKCU\\a]\n\"v\"=sz:\"ok\"\n[HKCU\\b]\n"
+                             "\"w\"=sz:\"caf\xe9\"\n\"x\"=sz:\"\xef\xbf\xbd\"\n";
+    QDir().mkpath(dir.filePath("sub"));
+    ASSERT_TRUE(TestFiles::write(store, bytes));
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "a", "v"), "ok");
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "b", "x"), QString(QChar::ReplacementCharacter));
+    HKEY k = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "a", 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueEx(k, "v", REG_SZ, QStringLiteral("new")), ERROR_BADDB);
+    RegCloseKey(k);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "c", "", 0, KEY_ALL_ACCESS, &k), ERROR_BADDB);
+    EXPECT_EQ(RegDeleteTree(HKEY_CURRENT_USER, "a"), ERROR_BADDB);
+    EXPECT_EQ(TestFiles::read(store), bytes);
+
+    RegistryTree tree;
+    ASSERT_TRUE(tree.parse(bytes, "reg", nullptr));
+    EXPECT_EQ(tree.undecodableLine(), 5);
+    ASSERT_TRUE(
+        tree.parse("Quorva registry 1\n[HKCU\\b]\n\"x\"=sz:\"\xef\xbf\xbd\"\n", "reg", nullptr));
+    EXPECT_EQ(tree.undecodableLine(), 0);
+}
+
 TEST_F(Registry, TwoWritingProcessesLoseNothing)
 {
     const int count = 100;
