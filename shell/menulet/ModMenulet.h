@@ -18,7 +18,8 @@ bool IsNonEmptyFile(const QString &path);
 // *error when there is none.
 QString GetTempDir(QString *error = nullptr);
 // [Menulet] LeftFileName of "Menulet.ini" there, written through a temporary file and a rename.
-// False with the reason in *error.
+// Only an existing file whose name the file keeps exactly (no line break, no blank at either
+// end) is remembered. False with the reason in *error.
 bool SaveLeftFileName(const QString &path, QString *error = nullptr);
 // The remembered left file; "" when none.
 QString LoadLeftFileName();

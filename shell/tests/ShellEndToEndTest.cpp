@@ -294,6 +294,26 @@ TEST_F(Shell, RememberInOneProcessCompareInAnother)
     EXPECT_FALSE(QFile::exists(temp + "/Menulet.ini"));
 }
 
+TEST_F(Shell, OnlyAFileMenuletIniKeepsExactlyIsRemembered)
+{
+    registerAll();
+    const QString kept = makeFile("kept.xlsx");
+    ASSERT_EQ(shellhost({"--invoke", "1", kept}).exitCode, 0);
+    // Each of these would come back as another file, or as none: the remembered file stays.
+    makeFile("blank.xlsx");
+    QDir().mkpath(work + "/folder.xlsx");
+    const QString refused[] = {makeFile("blank.xlsx "), work + "/folder.xlsx",
+                               work + "/missing.xlsx", makeFile("two\nlines.xlsx")};
+    for (const QString &f : refused) {
+        const Result r = shellhost({"--invoke", "1", f});
+        EXPECT_TRUE(r.err.contains("Can't remember the left file: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(f)) << r.err.toStdString();
+        const QStringList got = commandLines(shellhost({"--list", kept}).out);
+        ASSERT_EQ(got.size(), 3);
+        EXPECT_TRUE(got[2].endsWith("\t与 " + kept + " 开始比较")) << got[2].toStdString();
+    }
+}
+
 TEST_F(Shell, MissingMainProgramOrWorkbookGivesAMessageAndStartsNothing)
 {
     registerAll();
