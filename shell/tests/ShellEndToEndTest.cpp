@@ -294,6 +294,27 @@ TEST_F(Shell, RememberInOneProcessCompareInAnother)
     EXPECT_FALSE(QFile::exists(temp + "/Menulet.ini"));
 }
 
+TEST_F(Shell, ANameThatIsNotUtf8IsRefusedNotTakenForAnother)
+{
+    registerAll();
+    // "book<FF>.xlsx" read as text is "book\uFFFD.xlsx", which is another file here.
+    makeFile(QStringLiteral("book\uFFFD.xlsx"));
+    makeFile("right.xlsx");
+    const QByteArray latin = "\"$(printf 'book\\377.xlsx')\"";
+    ASSERT_EQ(script(": > " + latin).exitCode, 0);
+    for (const QByteArray &args :
+         {"--invoke 0 " + latin + " right.xlsx", "--invoke 1 " + latin, "--list " + latin}) {
+        const Result r = script("exec \"$APP/shellhost\" " + args);
+        EXPECT_EQ(r.exitCode, 1) << args.toStdString();
+        EXPECT_TRUE(r.err.contains("not UTF-8")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+    QThread::msleep(200);
+    EXPECT_FALSE(recorderRan()) << recordedArguments(0).join(' ').toStdString();
+    EXPECT_FALSE(QFile::exists(runtime + "/quorva/Menulet.ini"));
+    script("rm " + latin); // the temporary folder cannot name it to remove it
+}
+
 TEST_F(Shell, OnlyAFileMenuletIniKeepsExactlyIsRemembered)
 {
     registerAll();
