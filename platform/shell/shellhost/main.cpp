@@ -11,7 +11,7 @@
 #include "platform/shell/MenuBitmap.h"
 #include "platform/shell/shellhost/ContextMenuHost.h"
 #include "platform/shell/shellhost/ContextMenuPopup.h"
-#include "platform/shell/shellhost/PopupMessageBox.h"
+#include "platform/win/MessageDialog.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -156,7 +156,8 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
     std::unique_ptr<QCoreApplication> app;
-    shell::PopupMessageBox popupBoxes;
+    // The handlers' message boxes show as dialogs while the popup is up.
+    win::MessageDialog popupBoxes(QStringLiteral("Quorva"));
     if (a.mode == Mode::Popup) {
         app = std::make_unique<QApplication>(qtArgc, qtArgv);
         const QFontMetrics metrics(QApplication::font());
