@@ -124,7 +124,13 @@ void RunCompare(const QString &mainProgram, const QString &left, const QString &
                         win::vbOKOnly | win::vbExclamation);
             return;
         }
-        if (!QFileInfo(f).isFile()) {
+        const QFileInfo info(f);
+        if (info.isDir()) {
+            win::MsgBox(QStringLiteral("Can't compare a folder: ") + f,
+                        win::vbOKOnly | win::vbExclamation);
+            return;
+        }
+        if (!info.isFile()) {
             cannotFind(f);
             return;
         }

@@ -25,8 +25,8 @@ bool SaveLeftFileName(const QString &path, QString *error = nullptr);
 QString LoadLeftFileName();
 
 // Starts the main program with left + "?" + right as its one argument. Every failure shows a
-// message: the main program missing ("Can't found file " and its path), a workbook missing,
-// a name that holds "?" (the main program splits its argument there), or a program that
+// message: the main program missing ("Can't found file " and its path), a workbook missing or
+// a folder, a name that holds "?" (the main program splits its argument there), or a program that
 // cannot be started.
 void RunCompare(const QString &mainProgram, const QString &left, const QString &right);
 

@@ -354,6 +354,11 @@ TEST_F(Shell, MissingMainProgramOrWorkbookGivesAMessageAndStartsNothing)
     QFile::remove(a);
     r = shellhost({"--invoke", "2", b});
     EXPECT_TRUE(r.err.contains("Can't found file " + a)) << r.err.toStdString();
+    // A folder is there, but it is no workbook.
+    QDir().mkpath(work + "/folder");
+    r = shellhost({"--invoke", "0", work + "/folder", b});
+    EXPECT_TRUE(r.err.contains("Can't compare a folder: " + work + "/folder"))
+        << r.err.toStdString();
     // A "?" in a name would split the argument in the wrong place.
     const QString odd = makeFile("what?.xlsx");
     r = shellhost({"--invoke", "0", odd, b});
