@@ -14,6 +14,7 @@
 #include "core/Twips.h"
 #include "engine/ModCompare.h"
 #include "platform/shell/ShellExecute.h"
+#include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
 #include "ui/ClsSplitWnd.h"
 #include "ui/ProductIcon.h"
@@ -768,8 +769,14 @@ void frmMain::SaveOpenSessionList() {}
 
 void frmMain::ReopenLastSessions() {}
 
-bool frmMain::SaveSessionToFile(frmSession * /*frm*/, const QString & /*path*/)
+bool frmMain::SaveSessionToFile(frmSession *frm, const QString &path)
 {
+    if (!frm) return false;
+    if (frm->Save2IniFile(path)) return true;
+    ModCommon::ShowMsg(text(sectionKey("SaveFailedPrompt"),
+                            QStringLiteral("保存文件失败，文件可能是只读或者被打开! ")) +
+                           QStringLiteral("\r\nFilename=") + path,
+                       win::vbCritical, kTitle);
     return false;
 }
 
@@ -778,9 +785,20 @@ QString frmMain::SaveFile()
     return SaveFileOf(ActiveSessionWindow());
 }
 
-QString frmMain::SaveFileOf(frmSession * /*frm*/)
+QString frmMain::SaveFileOf(frmSession *frm)
 {
-    return QString();
+    if (!frm) return QString();
+    const QString name = frm->GetIniFileName();
+    // An untitled session's name is no place: the dialog starts in the program's folder.
+    QString folder;
+    const QString fileName = ModFile::SplitFilePath(name, folder);
+    if (folder.isEmpty() || !ModFile::FolderExists(folder)) folder = g_AppPath;
+    QString path = win::GetSaveFileName(QStringLiteral("保存工程文件"),
+                                        QStringLiteral("*.vrk|*.vrk"), folder, fileName);
+    if (path.isEmpty()) return QString();
+    if (path.size() < 4 || path.right(4).toUpper() != QLatin1String(".VRK"))
+        path += QStringLiteral(".vrk");
+    return SaveSessionToFile(frm, path) ? path : QString();
 }
 
 void frmMain::mnuFileSave_Click() {}

@@ -1,51 +1,430 @@
 #include "app/frmSession.h"
 
 #include "app/ModMain.h"
+#include "app/SessionSheetList.h"
 #include "app/frmMain.h"
+#include "app/frmSessionOption.h"
+#include "core/ClsIni.h"
+#include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
+#include "core/ModVbControls.h"
+#include "core/ProcessGlobals.h"
+#include "core/Twips.h"
+#include "engine/ClsCompareCore.h"
+#include "engine/ClsSessionOption.h"
+#include "engine/CompareViewSeam.h"
+#include "engine/ModCompare.h"
+#include "engine/ModExcelColumnList.h"
+#include "engine/TSingleSideConfig.h"
+#include "platform/text/BasicText.h"
 #include "platform/win/MessageBox.h"
+#include "ui/CheckValue.h"
+#include "ui/ClsCheckBoxGroup.h"
+#include "ui/ClsVbTab.h"
+#include "ui/ModListView.h"
+#include "ui/TwipsGeometry.h"
+#include "ui/ValueRules.h"
 
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
-#include <QFormLayout>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cmath>
+#include <limits>
+
+Q_LOGGING_CATEGORY(lcSession, "quorva.session", QtWarningMsg)
 
 namespace {
+
 int g_nextWindowId = 0;
 const QString kSection = QStringLiteral("frmSession");
+const QString kTitle = QStringLiteral("Quorva");
+const QString kTemplateName = QStringLiteral("base.vrk");
+const QString kWorkbookFilter = QStringLiteral("Excel 工作簿|*.xls;*.xlsx;*.xlsm");
+
+// Design client size in twips.
+const int kDesignWidth = 11295;
+const int kDesignHeight = 8235;
+// The page controls are designed relative to the tab control, whose tab strip takes the top of
+// it; a page starts below the strip.
+const int kPageLeft = 30;
+const int kPageTop = 360;
+
+// The design rectangle of a caption (labels, check boxes, option buttons), kept so that a
+// caption is fitted to its text from the design size on every language switch.
+const char *const kDesignRect = "designRect";
+
+QString sectionKey(const char *key)
+{
+    return QString::fromLatin1(key);
+}
+
+void design(QWidget *w, double left, double top, double width, double height)
+{
+    TwipsGeometry::move(w, left, top, width, height);
+    w->setProperty(kDesignRect, QRect(int(left), int(top), int(width), int(height)));
+}
+
+// A page control, designed relative to the tab control.
+void designOnPage(QWidget *w, double left, double top, double width, double height)
+{
+    design(w, left - kPageLeft, top - kPageTop, width, height);
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+QString templatePath()
+{
+    return AppPathOrDefault() + kTemplateName;
+}
+
+int checkNumber(QCheckBox *box)
+{
+    return CheckValue::value(box) == 1 ? 1 : 0;
+}
+
+bool ticked(QCheckBox *box)
+{
+    return CheckValue::value(box) != 0;
+}
+
+// The start row as typed: the number at the start of the text, halves to even; 0 without one
+// ("自动"), which the side stores as its first row.
+int startRowOf(const QString &text)
+{
+    const double value = BasicText::roundHalfEven(BasicText::val(text));
+    if (!(value > 0)) return 0;
+    if (value >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    return int(value);
+}
+
 } // namespace
 
 frmSession::frmSession(QWidget *parent) : QWidget(parent), m_WindowId(++g_nextWindowId)
 {
     setObjectName(kSection);
     m_Controls.setWindow(this);
-    lblLeftFileName = new QLabel(QStringLiteral("左边文件:"), this);
-    lblLeftFileName->setObjectName(QStringLiteral("lblLeftFileName"));
-    TxtLeftFileName = new QLineEdit(this);
-    TxtLeftFileName->setObjectName(QStringLiteral("TxtLeftFileName"));
-    lblrightFileName = new QLabel(QStringLiteral("右边文件:"), this);
-    lblrightFileName->setObjectName(QStringLiteral("lblrightFileName"));
-    txtRightFileName = new QLineEdit(this);
-    txtRightFileName->setObjectName(QStringLiteral("txtRightFileName"));
-    for (QObject *c :
-         {static_cast<QObject *>(lblLeftFileName), static_cast<QObject *>(TxtLeftFileName),
-          static_cast<QObject *>(lblrightFileName), static_cast<QObject *>(txtRightFileName)})
-        m_Controls.add(c);
-
-    auto *layout = new QFormLayout(this);
-    layout->addRow(lblLeftFileName, TxtLeftFileName);
-    layout->addRow(lblrightFileName, txtRightFileName);
-    resize(500, 300);
+    buildControls();
+    connectRules();
+    resize(Twips::toPixels(kDesignWidth), Twips::toPixels(kDesignHeight));
 }
 
 frmSession::~frmSession() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Controls
+
+void frmSession::buildControls()
+{
+    QStyle *style = QApplication::style();
+    auto label = [](const char *name, const QString &caption, QWidget *parent) {
+        auto *l = new QLabel(caption, parent);
+        l->setObjectName(QString::fromLatin1(name));
+        // The caption stands at the top of its place, level with the text of its field.
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    auto line = [](const char *name, QWidget *parent) {
+        auto *e = new QLineEdit(parent);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    auto picture = [](const char *name, const QIcon &icon, QWidget *parent) {
+        auto *b = new QToolButton(parent);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setIcon(icon);
+        b->setAutoRaise(false);
+        return b;
+    };
+    auto sheets = [this](const char *name) {
+        auto *list = new QTreeWidget(this);
+        list->setObjectName(QString::fromLatin1(name));
+        list->setColumnCount(1);
+        list->setHeaderLabel(QStringLiteral("工作表"));
+        list->setRootIsDecorated(false);
+        list->setUniformRowHeights(true);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->header()->setStretchLastSection(false);
+        // The only column is as wide as the list; no bar for the frame's few pixels.
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        return list;
+    };
+
+    lblLeftFileName = label("lblLeftFileName", QStringLiteral("左边文件:"), this);
+    design(lblLeftFileName, 180, 270, 810, 180);
+    TxtLeftFileName = line("TxtLeftFileName", this);
+    design(TxtLeftFileName, 1290, 210, 3345, 375);
+    CmdLeftSelectFile =
+        picture("CmdLeftSelectFile", style->standardIcon(QStyle::SP_DialogOpenButton), this);
+    design(CmdLeftSelectFile, 4800, 300, 465, 405);
+    CmdLeft_Refresh_Sheet =
+        picture("CmdLeft_Refresh_Sheet", style->standardIcon(QStyle::SP_BrowserReload), this);
+    design(CmdLeft_Refresh_Sheet, 4830, 780, 405, 375);
+    ListViewLeftSheets = sheets("ListViewLeftSheets");
+    design(ListViewLeftSheets, 750, 840, 3885, 1965);
+    lblrightFileName = label("lblrightFileName", QStringLiteral("右边文件:"), this);
+    design(lblrightFileName, 5520, 420, 810, 180);
+    txtRightFileName = line("txtRightFileName", this);
+    design(txtRightFileName, 6570, 330, 3375, 375);
+    CmdRightSelectFile =
+        picture("CmdRightSelectFile", style->standardIcon(QStyle::SP_DialogOpenButton), this);
+    design(CmdRightSelectFile, 10140, 330, 465, 405);
+    CmdRight_Refresh_Sheet =
+        picture("CmdRight_Refresh_Sheet", style->standardIcon(QStyle::SP_BrowserReload), this);
+    design(CmdRight_Refresh_Sheet, 10410, 780, 405, 375);
+    ListViewRightSheets = sheets("ListViewRightSheets");
+    design(ListViewRightSheets, 6360, 930, 3885, 1965);
+    CmdCompare = new QPushButton(QStringLiteral("输出比较报告"), this);
+    CmdCompare->setObjectName(QStringLiteral("CmdCompare"));
+    design(CmdCompare, 6150, 3540, 2115, 525);
+    CmdCompareDetail = new QPushButton(QStringLiteral("详细对比"), this);
+    CmdCompareDetail->setObjectName(QStringLiteral("CmdCompareDetail"));
+    design(CmdCompareDetail, 8490, 3570, 2115, 525);
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    design(SSTab1, 360, 4710, 10635, 3315);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             lblLeftFileName, lblrightFileName, TxtLeftFileName, txtRightFileName,
+             CmdLeftSelectFile, CmdRightSelectFile, CmdLeft_Refresh_Sheet, CmdRight_Refresh_Sheet,
+             ListViewLeftSheets, ListViewRightSheets, CmdCompare, CmdCompareDetail, SSTab1})
+        m_Controls.add(w);
+
+    for (QLineEdit *box : {TxtLeftFileName, txtRightFileName}) {
+        box->setAcceptDrops(true);
+        box->installEventFilter(this);
+    }
+    m_LeftList = std::make_unique<SessionSheetList>(ListViewLeftSheets);
+    m_RightList = std::make_unique<SessionSheetList>(ListViewRightSheets);
+
+    buildPages();
+
+    connect(CmdLeftSelectFile, &QToolButton::clicked, this, [this] { CmdLeftSelectFile_Click(); });
+    connect(CmdRightSelectFile, &QToolButton::clicked, this,
+            [this] { CmdRightSelectFile_Click(); });
+    connect(CmdLeft_Refresh_Sheet, &QToolButton::clicked, this,
+            [this] { CmdLeft_Refresh_Sheet_Click(); });
+    connect(CmdRight_Refresh_Sheet, &QToolButton::clicked, this,
+            [this] { CmdRight_Refresh_Sheet_Click(); });
+    connect(CmdCompare, &QPushButton::clicked, this, [this] { CmdCompare_Click(); });
+    connect(CmdCompareDetail, &QPushButton::clicked, this, [this] { CmdCompareDetail_Click(); });
+}
+
+void frmSession::buildPages()
+{
+    auto page = [this](const QString &caption) {
+        auto *p = new QWidget;
+        SSTab1->addTab(p, caption);
+        return p;
+    };
+    auto frame = [](const char *name, const QString &caption, QWidget *parent) {
+        auto *f = new QGroupBox(caption, parent);
+        f->setObjectName(QString::fromLatin1(name));
+        return f;
+    };
+    auto check = [](const char *name, const QString &caption, QWidget *parent) {
+        auto *c = new QCheckBox(caption, parent);
+        c->setObjectName(QString::fromLatin1(name));
+        return c;
+    };
+    auto label = [](const char *name, const QString &caption, QWidget *parent) {
+        auto *l = new QLabel(caption, parent);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    auto line = [](const char *name, QWidget *parent) {
+        auto *e = new QLineEdit(parent);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    auto combo = [](const char *name, QWidget *parent) {
+        auto *c = new QComboBox(parent);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        return c;
+    };
+    // A check box that stands on a frame's top edge, in its caption's row: a sibling of the
+    // frame, above it.
+    auto onEdge = [](QCheckBox *box, QGroupBox *frame, double left, double top, double width,
+                     double height) {
+        const QRect f = frame->property(kDesignRect).toRect(); // on its page already
+        design(box, f.x() + left, f.y() + top, width, height);
+        box->raise();
+    };
+
+    // Page 0: compare options.
+    QWidget *p0 = page(QStringLiteral("比较选项"));
+    FrameCompareMethod = frame("FrameCompareMethod", QStringLiteral("比较方式"), p0);
+    designOnPage(FrameCompareMethod, 180, 420, 3975, 675);
+    auto *methods = new QButtonGroup(this);
+    for (int i = 0; i < 2; ++i) {
+        auto *o = new QRadioButton(i == 0 ? QStringLiteral("逐行比较")
+                                          : QStringLiteral("基于关键列的比较"),
+                                   FrameCompareMethod);
+        o->setObjectName(QStringLiteral("OptCompareMethod"));
+        methods->addButton(o, i);
+        OptCompareMethod.append(o);
+    }
+    design(OptCompareMethod[0], 210, 300, 1215, 315);
+    design(OptCompareMethod[1], 1770, 240, 2055, 315);
+    ChkCompareAllCol = check("ChkCompareAllCol", QStringLiteral("比较所有列"), p0);
+    designOnPage(ChkCompareAllCol, 5070, 510, 2865, 375);
+
+    Frame1 = frame("Frame1", QStringLiteral("左"), p0);
+    designOnPage(Frame1, 180, 1170, 3975, 1995);
+    lblLeftStartRow = label("lblLeftStartRow", QStringLiteral("开始行:"), Frame1);
+    design(lblLeftStartRow, 120, 420, 630, 180);
+    cboLeftStartRow = combo("cboLeftStartRow", Frame1);
+    design(cboLeftStartRow, 1320, 360, 2500, 315);
+    lblLeftKeyCol = label("lblLeftKeyCol", QStringLiteral("关键列:"), Frame1);
+    design(lblLeftKeyCol, 120, 990, 630, 180);
+    txtLeftKeyCol = line("txtLeftKeyCol", Frame1);
+    design(txtLeftKeyCol, 1320, 900, 2500, 375);
+    lblLeftDataCol = label("lblLeftDataCol", QStringLiteral("比较列:"), Frame1);
+    design(lblLeftDataCol, 120, 1560, 630, 180);
+    txtLeftDataCol = line("txtLeftDataCol", Frame1);
+    design(txtLeftDataCol, 1320, 1470, 2500, 375);
+
+    Frame2 = frame("Frame2", QStringLiteral("右"), p0);
+    designOnPage(Frame2, 4500, 1170, 3975, 1995);
+    ChkSameToLeft = check("ChkSameToLeft", QStringLiteral("同左边一样"), p0);
+    onEdge(ChkSameToLeft, Frame2, 570, -30, 1905, 285);
+    lblRightStartRow = label("lblRightStartRow", QStringLiteral("开始行:"), Frame2);
+    design(lblRightStartRow, 120, 390, 630, 180);
+    cboRightStartRow = combo("cboRightStartRow", Frame2);
+    design(cboRightStartRow, 1350, 360, 2500, 315);
+    lblRightKeyCol = label("lblRightKeyCol", QStringLiteral("关键列:"), Frame2);
+    design(lblRightKeyCol, 120, 990, 630, 180);
+    txtRightKeyCol = line("txtRightKeyCol", Frame2);
+    design(txtRightKeyCol, 1350, 900, 2500, 375);
+    lblRightDataCol = label("lblRightDataCol", QStringLiteral("比较列:"), Frame2);
+    design(lblRightDataCol, 120, 1530, 630, 180);
+    txtRightDataCol = line("txtRightDataCol", Frame2);
+    design(txtRightDataCol, 1350, 1440, 2500, 375);
+
+    Frame3 = frame("Frame3", QStringLiteral("比较项"), p0);
+    designOnPage(Frame3, 8610, 1170, 1935, 2025);
+    const QStringList items = {QStringLiteral("比较数据"), QStringLiteral("比较公式"),
+                               QStringLiteral("比较批注")};
+    for (int i = 0; i < 3; ++i) {
+        QCheckBox *c = check("ChkCompareContent", items.at(i), Frame3);
+        design(c, 120, 210 + 390 * i, 1725, 375);
+        ChkCompareContent.append(c);
+    }
+
+    // Page 1: report.
+    QWidget *p1 = page(QStringLiteral("比较报告"));
+    frameTxtReport = frame("frameTxtReport", QStringLiteral("报告保存路径"), p1);
+    designOnPage(frameTxtReport, 240, 420, 9690, 645);
+    txtReportPath = line("txtReportPath", frameTxtReport);
+    design(txtReportPath, 270, 210, 9195, 315);
+    ChkTxtReport = check("ChkTxtReport", QStringLiteral("文本格式报告"), p1);
+    designOnPage(ChkTxtReport, 330, 1140, 1545, 315);
+    // The frame's caption row holds the report-workbook box: a blank caption keeps the row.
+    FrameXlsReport = frame("FrameXlsReport", QStringLiteral(" "), p1);
+    designOnPage(FrameXlsReport, 240, 1530, 9630, 1695);
+    ChkExcelReport = check("ChkExcelReport", QStringLiteral("Excel格式报告"), p1);
+    onEdge(ChkExcelReport, FrameXlsReport, 90, -30, 1515, 315);
+    ChkShowDiffInXls = check("ChkShowDiffInXls", QStringLiteral("逐行显示差异"), FrameXlsReport);
+    design(ChkShowDiffInXls, 180, 360, 1725, 375);
+    ChkShowLeftSingleInXls =
+        check("ChkShowLeftSingleInXls", QStringLiteral("显示左边孤立的行"), FrameXlsReport);
+    design(ChkShowLeftSingleInXls, 2550, 360, 2200, 375);
+    ChkShowRightSingleInXls =
+        check("ChkShowRightSingleInXls", QStringLiteral("显示右边孤立的行"), FrameXlsReport);
+    design(ChkShowRightSingleInXls, 5070, 390, 2200, 315);
+
+    // Page 2: rules.
+    QWidget *p2 = page(QStringLiteral("比较规则"));
+    chkUseScript = check("chkUseScript", QStringLiteral("对比较内容是否相等使用脚本判断"), p2);
+    designOnPage(chkUseScript, 600, 600, 3255, 465);
+    CboScriptName = combo("CboScriptName", p2);
+    designOnPage(CboScriptName, 600, 1110, 2500, 315);
+
+    // The page shown at creation, until the project chooses page 0 or 1.
+    SSTab1->setCurrentIndex(2);
+
+    // The language texts walk the controls in the design's order.
+    m_Controls.add(FrameCompareMethod);
+    for (int i = 0; i < 2; ++i)
+        m_Controls.add(OptCompareMethod[i], i);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             ChkCompareAllCol, Frame1, lblLeftStartRow, cboLeftStartRow, lblLeftKeyCol,
+             txtLeftKeyCol, lblLeftDataCol, txtLeftDataCol, Frame2, ChkSameToLeft, lblRightStartRow,
+             cboRightStartRow, lblRightKeyCol, txtRightKeyCol, lblRightDataCol, txtRightDataCol,
+             Frame3})
+        m_Controls.add(w);
+    for (int i = 0; i < 3; ++i)
+        m_Controls.add(ChkCompareContent[i], i);
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             frameTxtReport, txtReportPath, ChkTxtReport, FrameXlsReport, ChkExcelReport,
+             ChkShowDiffInXls, ChkShowLeftSingleInXls, ChkShowRightSingleInXls, chkUseScript,
+             CboScriptName})
+        m_Controls.add(w);
+}
+
+// Rules tied to value changes, so that values set from code (loading a project) run them as a
+// click would.
+void frmSession::connectRules()
+{
+    ValueRules::onCheck(ChkSameToLeft, this, [this] { ChkSameToLeft_Click(); });
+    ValueRules::onText(cboLeftStartRow, this, [this] { CopyLeftToRight(0); });
+    ValueRules::onText(txtLeftKeyCol, this, [this] { CopyLeftToRight(1); });
+    ValueRules::onText(txtLeftDataCol, this, [this] { CopyLeftToRight(2); });
+    for (QRadioButton *o : OptCompareMethod)
+        ValueRules::onChosen(o, this, [this] { OptCompareMethod_Click(); });
+    ValueRules::onCheck(ChkCompareAllCol, this, [this] { ChkCompareAllCol_Click(); });
+    ValueRules::onCheck(chkUseScript, this, [this] { chkUseScript_Click(); });
+    ValueRules::onCheck(ChkExcelReport, this, [this] {
+        if (m_ChkGroup) m_ChkGroup->OnFatherChecked();
+    });
+    for (QCheckBox *son : {ChkShowDiffInXls, ChkShowLeftSingleInXls, ChkShowRightSingleInXls})
+        ValueRules::onCheck(son, this, [this] {
+            if (m_ChkGroup) m_ChkGroup->OnSonChecked();
+        });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Naming, loading and the project file
 
 void frmSession::SetIniFileName(const QString &strFileName, bool untitled)
 {
     m_IniFileName = strFileName;
     m_Untitled = untitled;
+    if (!m_Ini) m_Ini = std::make_shared<ClsIni>();
+    // An untitled session has no file of its own: it reads the template, whatever files of its
+    // name may lie about.
+    m_Ini->setIniFileName(untitled ? templatePath() : strFileName);
     setWindowTitle(strFileName);
     if (!m_LoadRan) {
         m_LoadRan = true;
@@ -53,51 +432,792 @@ void frmSession::SetIniFileName(const QString &strFileName, bool untitled)
     }
 }
 
+QString frmSession::projectFilePath() const
+{
+    return m_Ini ? m_Ini->IniFileName() : QString();
+}
+
+QString frmSession::projectFolder() const
+{
+    const QString path = projectFilePath();
+    if (path.isEmpty()) return QString();
+    QString folder;
+    ModFile::SplitFilePath(path, folder);
+    return folder;
+}
+
+QString frmSession::text(const QString &key, const QString &defaultText)
+{
+    if (!m_Language) m_Language = std::make_unique<ClsLanguage>();
+    return m_Language->ReadString(kSection, key, defaultText);
+}
+
 void frmSession::Form_Load()
 {
     if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
     SwitchLanguage();
+
+    m_Core = std::make_unique<ClsCompareCore>();
+    m_LeftSide = m_Core->m_leftObj;
+    m_RightSide = m_Core->m_rightObj;
+
+    cboLeftStartRow->setCurrentText(QStringLiteral("1"));
+    cboRightStartRow->setCurrentText(QStringLiteral("1"));
+    txtLeftKeyCol->setText(QStringLiteral("A"));
+    txtRightKeyCol->setText(QStringLiteral("A"));
+    txtLeftDataCol->setText(QStringLiteral("c,d"));
+    txtRightDataCol->setText(QStringLiteral("c,d"));
+    ModVbControls::FillNumberCombo(cboLeftStartRow, QStringLiteral("1"));
+    ModVbControls::FillNumberCombo(cboRightStartRow, QStringLiteral("1"));
+
+    m_Option = std::make_shared<ClsSessionOption>();
+    m_Option->SetRecorder(m_Ini);
+    m_Option->SetLeftSheetsOwner(m_LeftList.get());
+    m_Option->SetRightSheetsOwner(m_RightList.get());
+
+    LoadFromIniFile();
+
+    m_ChkGroup = std::make_unique<ClsCheckBoxGroup>();
+    m_ChkGroup->SetFather(ChkExcelReport);
+    m_ChkGroup->AddSons({ChkShowDiffInXls, ChkShowLeftSingleInXls, ChkShowRightSingleInXls});
+    m_ChkGroup->OnSonChecked();
+
     m_Loaded = true;
+    m_Core->SetAppendOpt(m_Option);
+
+    // Every session opens with the report workbook and all three of its sheets chosen.
+    for (QCheckBox *box :
+         {ChkExcelReport, ChkShowDiffInXls, ChkShowLeftSingleInXls, ChkShowRightSingleInXls})
+        CheckValue::setValue(box, 1);
+
+    FillScriptList();
+    ApplyOptionToForm();
+    // A rule runs only when a value changes; values that came in unchanged still need theirs.
+    ApplyCoupledRules();
+
+    for (QTreeWidget *list : {ListViewLeftSheets, ListViewRightSheets}) {
+        QPalette palette = list->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+        list->setPalette(palette);
+    }
+
+    SetTabOrder();
+
+    const QStringList problems = m_Option->readProblems();
+    if (!problems.isEmpty())
+        ModCommon::ShowMsg(text(sectionKey("ProjectFileProblems"),
+                                QStringLiteral("工程文件中有以下值不能使用，已保留原来的设置：")) +
+                               QStringLiteral("\r\n") + problems.join(QStringLiteral("\r\n")),
+                           win::vbExclamation, kTitle);
 }
 
-void frmSession::SessionOption_Click()
+void frmSession::LoadFromIniFile()
 {
-    // The session options dialog comes with its own window; until then there is nothing to show.
+    if (m_Untitled || !m_Ini->IsValid()) m_Ini->setIniFileName(templatePath());
+    if (!m_Ini->IsValid()) return;
+    ClsIni &ini = *m_Ini;
+    auto read = [&ini](const char *section, const char *key, const QString &defaultText) {
+        return ini.ReadString(QString::fromLatin1(section), QString::fromLatin1(key), defaultText);
+    };
+    TxtLeftFileName->setText(read("LEFT", "LeftFileName", TxtLeftFileName->text()));
+    txtLeftKeyCol->setText(read("LEFT", "LeftKeyCol", QStringLiteral("A")));
+    txtLeftDataCol->setText(read("LEFT", "LeftDataCol", QString()));
+    cboLeftStartRow->setCurrentText(read("LEFT", "LeftStartRow", QStringLiteral("1")));
+    txtRightFileName->setText(read("Right", "RightFileName", txtRightFileName->text()));
+    txtRightKeyCol->setText(read("Right", "RightKeyCol", QStringLiteral("A")));
+    txtRightDataCol->setText(read("Right", "RightDataCol", QString()));
+    cboRightStartRow->setCurrentText(read("Right", "RightStartRow", QStringLiteral("1")));
+
+    const QString option = QStringLiteral("Option");
+    m_Option->setDealMerge(
+        ini.ReadNum(option, QStringLiteral("DealMerge"), m_Option->DealMerge() ? -1 : 0) != 0);
+    CheckValue::setValue(ChkTxtReport,
+                         ini.ReadNum(option, QStringLiteral("AutoOpenTxtReport"), 1) != 0 ? 1 : 0);
+    m_Option->ReadFromFile();
 }
+
+bool frmSession::SaveToIniFile()
+{
+    if (!m_Loaded || !m_Ini || m_Ini->IniFileName().isEmpty()) return false;
+    // A session that reads the template (untitled, or its file has gone) never writes it.
+    if (m_Untitled || m_Ini->IniFileName() != m_IniFileName) return false;
+    // The options the window shows are the ones saved, also when no comparison has copied them
+    // yet (a save from the menu, or at closing).
+    ApplyFormToOptions();
+    ClsIni &ini = *m_Ini;
+    if (!ini.WriteNum(QStringLiteral("General"), QStringLiteral("TabIndex"),
+                      SSTab1->currentIndex()))
+        return false;
+    const QString folder = projectFolder();
+    bool ok = true;
+    auto write = [&ini, &ok](const char *section, const char *key, const QString &value) {
+        ok &= ini.WriteString(QString::fromLatin1(section), QString::fromLatin1(key), value);
+    };
+    write("LEFT", "LeftFileName", ModCompare::GetRelativeFileName(folder, TxtLeftFileName->text()));
+    write("LEFT", "LeftKeyCol", txtLeftKeyCol->text());
+    write("LEFT", "LeftDataCol", txtLeftDataCol->text());
+    write("LEFT", "LeftStartRow", cboLeftStartRow->currentText());
+    write("Right", "RightFileName",
+          ModCompare::GetRelativeFileName(folder, txtRightFileName->text()));
+    write("Right", "RightKeyCol", txtRightKeyCol->text());
+    write("Right", "RightDataCol", txtRightDataCol->text());
+    write("Right", "RightStartRow", cboRightStartRow->currentText());
+    const QString option = QStringLiteral("Option");
+    ok &= ini.WriteNum(option, QStringLiteral("AutoOpenTxtReport"), checkNumber(ChkTxtReport));
+    ok &= ini.WriteNum(option, QStringLiteral("ExcelReport"), checkNumber(ChkExcelReport));
+    ok &= ini.WriteNum(option, QStringLiteral("ShowDiffInXls"), checkNumber(ChkShowDiffInXls));
+    ok &= ini.WriteNum(option, QStringLiteral("ShowLeftSingleInXls"),
+                       checkNumber(ChkShowLeftSingleInXls));
+    ok &= ini.WriteNum(option, QStringLiteral("ShowRightSingleInXls"),
+                       checkNumber(ChkShowRightSingleInXls));
+    ok &= m_Option->Save2File();
+    // A half-written project is a failed save: the caller says so.
+    return ok;
+}
+
+bool frmSession::Save2IniFile(const QString &strFileName)
+{
+    if (!m_Loaded) return false;
+    // Workbook names are relative to the project's folder: a project saved into another folder
+    // keeps pointing at the same workbooks.
+    const QString oldFolder = projectFolder();
+    SetIniFileName(strFileName, false);
+    const QString newFolder = projectFolder();
+    if (!oldFolder.isEmpty() && oldFolder != newFolder) {
+        for (QLineEdit *box : {TxtLeftFileName, txtRightFileName}) {
+            const QString name = box->text().trimmed();
+            if (!name.isEmpty() && !name.startsWith(QLatin1Char('/')))
+                box->setText(ModCompare::GetAbsolutePath(oldFolder, name));
+        }
+    }
+    if (!SaveToIniFile()) return false;
+
+    // The saved project becomes the template of new sessions. They resolve workbook names
+    // against the program's folder, so the template names its workbooks by absolute paths. A
+    // failed copy leaves the old template whole; a read-only one is kept as its owner wants.
+    const QString tpl = templatePath();
+    if (sameFile(strFileName, tpl) || ModFile::IsFileReadOnly(tpl)) return true;
+    QFile saved(strFileName);
+    QSaveFile copy(tpl);
+    if (!saved.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly) ||
+        copy.write(saved.readAll()) < 0 || !copy.commit()) {
+        qCWarning(lcSession) << "The template" << tpl << "could not be replaced";
+        return true;
+    }
+    ClsIni base;
+    base.setIniFileName(tpl);
+    const QString folder = projectFolder();
+    const QString left = TxtLeftFileName->text().trimmed();
+    const QString right = txtRightFileName->text().trimmed();
+    if (!left.isEmpty())
+        base.WriteString(QStringLiteral("LEFT"), QStringLiteral("LeftFileName"),
+                         ModCompare::GetAbsolutePath(folder, left));
+    if (!right.isEmpty())
+        base.WriteString(QStringLiteral("Right"), QStringLiteral("RightFileName"),
+                         ModCompare::GetAbsolutePath(folder, right));
+    return true;
+}
+
+QString frmSession::ResolveFileName(const QString &name) const
+{
+    return ModCompare::GetAbsolutePath(projectFolder(), name);
+}
+
+void frmSession::ApplyFormToConfig(ClsCompareCore &core)
+{
+    m_LeftSide->setFileName(ResolveFileName(TxtLeftFileName->text().trimmed()));
+    m_RightSide->setFileName(ResolveFileName(txtRightFileName->text().trimmed()));
+
+    TSingleSideConfig &left = *core.m_leftObj;
+    left.setStartRow(startRowOf(cboLeftStartRow->currentText()));
+    left.setKeyCol(txtLeftKeyCol->text().trimmed().toUpper());
+    left.setDataCol(txtLeftDataCol->text().trimmed().toUpper());
+    TSingleSideConfig &right = *core.m_rightObj;
+    right.setStartRow(startRowOf(cboRightStartRow->currentText()));
+    right.setKeyCol(txtRightKeyCol->text().trimmed().toUpper());
+    right.setDataCol(txtRightDataCol->text().trimmed().toUpper());
+    ApplyFormToOptions();
+}
+
+void frmSession::ApplyFormToOptions()
+{
+    ClsSessionOption &o = *m_Option;
+    o.setCompareMethod(OptCompareMethod[0]->isChecked() ? ClsSessionOption::CompareRowByRow
+                                                        : ClsSessionOption::CompareByKey);
+    o.setTxtReport(ticked(ChkTxtReport));
+    o.setShowDiffInXls(ticked(ChkShowDiffInXls));
+    o.setShowLeftSingleInXls(ticked(ChkShowLeftSingleInXls));
+    o.setShowRightSingleInXls(ticked(ChkShowRightSingleInXls));
+    o.setCompareAllCol(ticked(ChkCompareAllCol));
+    o.setShowXlsReport(ticked(ChkExcelReport));
+    o.setUseScript(CheckValue::value(chkUseScript) == 1);
+    // A name that could leave the Script folder is no script chosen.
+    if (!o.setScriptFileName(CboScriptName->currentText().trimmed()))
+        o.setScriptFileName(QString());
+    o.setCompareItem(ModVbControls::GetCheckArrayMask(ChkCompareContent, 2));
+    o.setReportPath(txtReportPath->text());
+    o.setSameToLeft(ticked(ChkSameToLeft));
+}
+
+void frmSession::ApplyOptionToForm()
+{
+    const ClsSessionOption &o = *m_Option;
+    OptCompareMethod[o.CompareMethod() == ClsSessionOption::CompareRowByRow ? 0 : 1]->setChecked(
+        true);
+    CboScriptName->setCurrentText(o.ScriptFileName());
+    CheckValue::setValue(chkUseScript, ModVbControls::BoolToCheckValue(o.UseScript()));
+    CheckValue::setValue(ChkCompareAllCol, ModVbControls::BoolToCheckValue(o.CompareAllCol()));
+    ModVbControls::SetCheckArrayMask(ChkCompareContent, 2, o.CompareItem());
+    txtReportPath->setText(o.ReportPath());
+    CheckValue::setValue(ChkSameToLeft, ModVbControls::BoolToCheckValue(o.SameToLeft()));
+    if (o.TabIndex() == 0 || o.TabIndex() == 1) SSTab1->setCurrentIndex(o.TabIndex());
+    CboScriptName->setEnabled(CheckValue::value(chkUseScript) == 1);
+}
+
+bool frmSession::CheckCoreOptions(ClsCompareCore &core, bool blnShowDetail)
+{
+    return core.CheckOpt(blnShowDetail);
+}
+
+void frmSession::FillScriptList()
+{
+    CboScriptName->clear();
+    ClsMap files;
+    ModFile::ListFilesToMap(AppPathOrDefault() + QStringLiteral("Script/"), QStringLiteral("*.vbs"),
+                            files);
+    const ClsMap::Store &store = files.GetObject();
+    for (int i = 0; i < store.count(); ++i) {
+        QString folder;
+        CboScriptName->addItem(ModFile::SplitFilePath(store.keyAt(i), folder));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Coupled fields
+
+void frmSession::ChkSameToLeft_Click()
+{
+    if (CheckValue::value(ChkSameToLeft) == 1) {
+        for (int field = 0; field < 3; ++field)
+            CopyLeftToRight(field);
+        cboRightStartRow->setEnabled(false);
+        txtRightKeyCol->setEnabled(false);
+        txtRightDataCol->setEnabled(false);
+    } else {
+        cboRightStartRow->setEnabled(true);
+        txtRightKeyCol->setEnabled(!OptCompareMethod[0]->isChecked());
+        txtRightDataCol->setEnabled(CheckValue::value(ChkCompareAllCol) != 1);
+    }
+}
+
+void frmSession::CopyLeftToRight(int field)
+{
+    if (CheckValue::value(ChkSameToLeft) != 1) return;
+    switch (field) {
+    case 0:
+        if (cboRightStartRow->currentText() != cboLeftStartRow->currentText())
+            cboRightStartRow->setCurrentText(cboLeftStartRow->currentText());
+        break;
+    case 1:
+        if (txtRightKeyCol->text() != txtLeftKeyCol->text())
+            txtRightKeyCol->setText(txtLeftKeyCol->text());
+        break;
+    default:
+        if (txtRightDataCol->text() != txtLeftDataCol->text())
+            txtRightDataCol->setText(txtLeftDataCol->text());
+        break;
+    }
+}
+
+void frmSession::OptCompareMethod_Click()
+{
+    const bool rowByRow = OptCompareMethod[0]->isChecked();
+    txtLeftKeyCol->setEnabled(!rowByRow);
+    txtRightKeyCol->setEnabled(CheckValue::value(ChkSameToLeft) == 1 ? false : !rowByRow);
+    if (rowByRow) CheckValue::setValue(ChkCompareAllCol, 1);
+}
+
+void frmSession::ChkCompareAllCol_Click()
+{
+    const bool listed = CheckValue::value(ChkCompareAllCol) != 1;
+    txtLeftDataCol->setEnabled(listed);
+    txtRightDataCol->setEnabled(CheckValue::value(ChkSameToLeft) == 1 ? false : listed);
+}
+
+void frmSession::chkUseScript_Click()
+{
+    CboScriptName->setEnabled(CheckValue::value(chkUseScript) == 1);
+}
+
+void frmSession::ApplyCoupledRules()
+{
+    OptCompareMethod_Click();
+    ChkCompareAllCol_Click();
+    ChkSameToLeft_Click();
+    chkUseScript_Click();
+    if (m_ChkGroup) m_ChkGroup->OnFatherChecked();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sheet lists and workbooks
 
 void frmSession::CmdLeft_Refresh_Sheet_Click()
 {
-    // Reading the left workbook's sheet list comes with the sheet lists.
+    // The workbooks of a running comparison are not reopened under it.
+    if (m_Busy || !m_LeftSide) return;
+    const QString name = TxtLeftFileName->text().trimmed();
+    if (name.isEmpty()) return;
+    m_LeftSide->setFileName(ResolveFileName(name));
+    if (ModFile::FileExists(m_LeftSide->FileName()))
+        m_LeftSide->RefreshWorkSheet2ListView(*m_LeftList);
 }
 
 void frmSession::CmdRight_Refresh_Sheet_Click()
 {
-    // Reading the right workbook's sheet list comes with the sheet lists.
+    if (m_Busy || !m_RightSide) return;
+    const QString name = txtRightFileName->text().trimmed();
+    if (name.isEmpty()) return;
+    m_RightSide->setFileName(ResolveFileName(name));
+    if (ModFile::FileExists(m_RightSide->FileName()))
+        m_RightSide->RefreshWorkSheet2ListView(*m_RightList);
 }
 
-void frmSession::SwitchLanguage()
+void frmSession::RefreshSheetLists()
 {
-    m_Language.Init();
-    m_Language.LoadLanguageOfForm(m_Controls.form());
-}
-
-void frmSession::SwitchLeftRight()
-{
-    const QString left = TxtLeftFileName->text();
-    TxtLeftFileName->setText(txtRightFileName->text());
-    txtRightFileName->setText(left);
     CmdLeft_Refresh_Sheet_Click();
     CmdRight_Refresh_Sheet_Click();
 }
 
-void frmSession::Form_Activate()
+bool frmSession::SelectWorkbookFile(QLineEdit *box, TSingleSideConfig &side)
 {
-    if (frmMain *main = frmMain::Instance()) main->SubWindowActiveted(this);
+    const QString path = ModFile::ShowOpenFileDialog(g_LastOpenPath, kWorkbookFilter,
+                                                     QStringLiteral("打开文件"), 0, false);
+    if (path.isEmpty()) return false;
+    box->setText(path);
+    side.CloseDoc();
+    ModMain::RememberOpenPath(path);
+    return true;
 }
 
-void frmSession::MainWindowBusy(bool /*busy*/)
+void frmSession::CmdLeftSelectFile_Click()
 {
-    // The compare commands are disabled here while the main window is busy.
+    if (m_Busy || !m_LeftSide) return;
+    if (SelectWorkbookFile(TxtLeftFileName, *m_LeftSide)) CmdLeft_Refresh_Sheet_Click();
+}
+
+void frmSession::CmdRightSelectFile_Click()
+{
+    if (m_Busy || !m_RightSide) return;
+    if (SelectWorkbookFile(txtRightFileName, *m_RightSide)) CmdRight_Refresh_Sheet_Click();
+}
+
+void frmSession::FileBox_OLEDragDrop(QLineEdit *box, QEvent *event)
+{
+    auto *drop = static_cast<QDropEvent *>(event);
+    const QMimeData *data = drop->mimeData();
+    if (!data || !data->hasUrls()) {
+        drop->ignore();
+        return;
+    }
+    drop->acceptProposedAction();
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return;
+    const QString path = urls.first().toLocalFile();
+    if (QFileInfo(path).isDir()) return;
+    box->setText(path);
+}
+
+void frmSession::SwitchLeftRight()
+{
+    if (m_Busy) return;
+    const QString left = TxtLeftFileName->text();
+    TxtLeftFileName->setText(txtRightFileName->text());
+    txtRightFileName->setText(left);
+    RefreshSheetLists();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void frmSession::SessionOption_Click()
+{
+    // The options are not changed under a running comparison.
+    if (!m_Option || m_Busy) return;
+    frmSessionOption::ShowModal(m_Option.get(), this);
+}
+
+void frmSession::showPage(int page)
+{
+    SSTab1->setCurrentIndex(page);
+}
+
+void frmSession::pointAtField(QWidget *field)
+{
+    if (field->isEnabled()) {
+        field->setFocus();
+        return;
+    }
+    // A disabled box cannot take the focus: the control that disabled it takes it, so that the
+    // user sees what to change.
+    QWidget *governing = nullptr;
+    if ((field == txtRightKeyCol || field == txtRightDataCol || field == cboRightStartRow) &&
+        CheckValue::value(ChkSameToLeft) == 1)
+        governing = ChkSameToLeft;
+    else if (field == txtLeftKeyCol || field == txtRightKeyCol)
+        governing = OptCompareMethod[1];
+    else if (field == txtLeftDataCol || field == txtRightDataCol)
+        governing = ChkCompareAllCol;
+    if (governing) governing->setFocus();
+}
+
+bool frmSession::CheckFileName(QLineEdit *box)
+{
+    const QString name = box->text().trimmed();
+    if (name.isEmpty()) {
+        ModCommon::ShowMsg(
+            text(sectionKey("FileNameCheck_EmptyPrompt"), QStringLiteral("请先设置文件名")),
+            win::vbCritical, kTitle);
+    } else if (!ModFile::FileExists(ModCompare::GetAbsolutePath(projectFolder(), name))) {
+        ModCommon::ShowMsg(
+            text(sectionKey("FileNameCheck_NotExist"), QStringLiteral("文件不存在")) +
+                QStringLiteral(" -- ") + name,
+            win::vbCritical, kTitle);
+    } else {
+        return true;
+    }
+    showPage(0);
+    pointAtField(box);
+    return false;
+}
+
+bool frmSession::CheckColumnText(QLineEdit *box)
+{
+    if (ModExcel::IsValidColumnList(box->text())) return true;
+    ModCommon::ShowMsg(text(sectionKey("InvalidColPrompt"), QStringLiteral("输入列无效")),
+                       win::vbCritical, kTitle);
+    showPage(0);
+    pointAtField(box);
+    return false;
+}
+
+bool frmSession::DoCompare(bool inDetail)
+{
+    frmMain *main = frmMain::Instance();
+    if (m_Busy || !m_Core || (main && main->IsBusy())) return false;
+
+    const QList<QLineEdit *> columns = {txtLeftKeyCol, txtLeftDataCol, txtRightKeyCol,
+                                        txtRightDataCol};
+    for (QLineEdit *box : columns) {
+        const QString normal = ModMain::NormalizeCommas(box->text());
+        if (normal != box->text()) box->setText(normal);
+    }
+    if (!CheckFileName(TxtLeftFileName) || !CheckFileName(txtRightFileName)) return false;
+    for (QLineEdit *box : columns)
+        if (!CheckColumnText(box)) return false;
+
+    m_Option->SetSelected();
+    if (!m_Option->IsSelectedOk()) {
+        ModCommon::ShowMsg(
+            text(sectionKey("SelectSheetsPrompt"), QStringLiteral("请选择要比较的工作表")),
+            win::vbCritical, kTitle);
+        return false;
+    }
+    ApplyFormToConfig(*m_Core);
+    if (!CheckCoreOptions(*m_Core, inDetail)) return false;
+    if (m_Option->UseScript() && m_Option->ScriptFileName().isEmpty()) {
+        showPage(2);
+        ModCommon::ShowMsg(
+            text(sectionKey("InvalidScriptFilePrompt"), QStringLiteral("请选择一个脚步文件")),
+            win::vbCritical, kTitle);
+        return false;
+    }
+    m_Option->setCompareInDetail(inDetail);
+    // A relative report folder lies beside the project, as its workbooks do; the project keeps
+    // the folder as typed.
+    const QString typed = txtReportPath->text().trimmed();
+    if (!typed.isEmpty()) m_Option->setReportPath(ResolveFileName(typed));
+    m_RunReportPath = m_Option->ReportPath();
+    m_Core->CompareSheetEntry(inDetail);
+    if (m_Option) m_Option->setReportPath(txtReportPath->text());
+    return true;
+}
+
+void frmSession::CmdCompare_Click()
+{
+    if (ticked(ChkExcelReport) || ticked(ChkTxtReport)) {
+        DoCompare(false);
+        return;
+    }
+    showPage(1);
+    ModCommon::ShowMsg(
+        text(sectionKey("SelectReportPrompt"), QStringLiteral("请至少选择一种报告方式")),
+        win::vbExclamation, kTitle);
+}
+
+void frmSession::CmdCompareDetail_Click()
+{
+    if (!DoCompare(true)) return;
+    // Without the difference view the pairs were compared and nothing was shown: say so, and
+    // where the text reports are.
+    if (!CompareViewSeam::installed() && m_Option)
+        ModCommon::ShowMsg(
+            text(sectionKey("DetailViewUnavailable"),
+                 QStringLiteral("详细比较窗口尚不可用。比较已经结束，文本报告在文件夹"
+                                "中：")) +
+                QStringLiteral("\r\n") + m_RunReportPath,
+            win::vbExclamation, kTitle);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Language
+
+void frmSession::SwitchLanguage()
+{
+    m_Language = std::make_unique<ClsLanguage>();
+    m_Language->Init();
+    m_Language->SkipControls(
+        {QStringLiteral("CmdLeft_Refresh_Sheet"), QStringLiteral("CmdRight_Refresh_Sheet"),
+         QStringLiteral("CmdLeftSelectFile"), QStringLiteral("CmdRightSelectFile")});
+    m_Language->SkipControlByName(QStringLiteral("OptCompareMethod"));
+    m_Language->SkipControlByName(QStringLiteral("ChkCompareContent"));
+    // Its caption is the report-workbook box standing in the caption's row.
+    m_Language->SkipControlByName(QStringLiteral("FrameXlsReport"));
+    m_Language->LoadLanguageOfForm(m_Controls.form());
+
+    OptCompareMethod[0]->setText(
+        text(sectionKey("OptCompareMethod0"), OptCompareMethod[0]->text()));
+    OptCompareMethod[1]->setText(
+        text(sectionKey("OptCompareMethod1"), OptCompareMethod[1]->text()));
+    ChkCompareContent[0]->setText(
+        text(sectionKey("CompareItem_Data"), ChkCompareContent[0]->text()));
+    ChkCompareContent[1]->setText(
+        text(sectionKey("CompareItem_Formula"), ChkCompareContent[1]->text()));
+    ChkCompareContent[2]->setText(
+        text(sectionKey("CompareItem_Memo"), ChkCompareContent[2]->text()));
+    const char *tabKeys[] = {"TabCaption1", "TabCaption2", "TabCaption3"};
+    for (int i = 0; i < 3; ++i)
+        SSTab1->setTabText(i, text(sectionKey(tabKeys[i]), SSTab1->tabText(i)));
+    const QString header = text(sectionKey("worksheet"), QStringLiteral("工作表"));
+    ListViewLeftSheets->setHeaderLabel(header);
+    ListViewRightSheets->setHeaderLabel(header);
+
+    CmdLeftSelectFile->setToolTip(
+        text(sectionKey("CmdLeftSelectFileToolTip"), QStringLiteral("选择左边待比较文件")));
+    CmdLeft_Refresh_Sheet->setToolTip(
+        text(sectionKey("CmdLeft_Refresh_SheetToolTip"), QStringLiteral("刷新左边工作表")));
+    CmdRightSelectFile->setToolTip(
+        text(sectionKey("CmdRightSelectFileToolTip"), QStringLiteral("选择右边待比较文件")));
+    CmdRight_Refresh_Sheet->setToolTip(
+        text(sectionKey("CmdRight_Refresh_SheetToolTip"), QStringLiteral("刷新右边工作表")));
+    CmdCompare->setToolTip(
+        text(sectionKey("CmdExportReportToolTip"), QStringLiteral("直接输出比较报告")));
+    CmdCompareDetail->setToolTip(
+        text(sectionKey("CmdCompareDetailToolTip"), QStringLiteral("在详细比较窗口中比较")));
+
+    fitCaptions();
+    fitFrames();
+    Form_Resize();
+}
+
+void frmSession::fitCaptions()
+{
+    QList<QWidget *> captions = {lblLeftFileName, lblrightFileName};
+    for (QLabel *l : findChildren<QLabel *>())
+        if (!captions.contains(l)) captions.append(l);
+    for (QAbstractButton *b : findChildren<QAbstractButton *>())
+        if (qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b)) captions.append(b);
+    for (QWidget *w : captions) {
+        const QVariant d = w->property(kDesignRect);
+        if (!d.isValid()) continue;
+        const QRect design = d.toRect();
+        const QSize hint = w->sizeHint();
+        const int width = std::max(Twips::toPixels(design.width()), hint.width());
+        const int height = std::max(Twips::toPixels(design.height()), hint.height());
+        w->resize(width, height);
+    }
+}
+
+void frmSession::fitFrames()
+{
+    for (QGroupBox *frame : findChildren<QGroupBox *>()) {
+        const QVariant d = frame->property(kDesignRect);
+        if (!d.isValid()) continue;
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.lineWidth = 1;
+        option.midLineWidth = 0;
+        option.textAlignment = frame->alignment();
+        option.subControls = QStyle::SC_GroupBoxFrame;
+        if (!frame->title().isEmpty()) option.subControls |= QStyle::SC_GroupBoxLabel;
+        option.rect =
+            QRect(0, 0, Twips::toPixels(d.toRect().width()), Twips::toPixels(d.toRect().height()));
+        const int contentTop =
+            frame->style()
+                ->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, frame)
+                .top();
+        const QList<QWidget *> children =
+            frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        int highest = std::numeric_limits<int>::max();
+        for (QWidget *c : children)
+            if (c->property(kDesignRect).isValid())
+                highest = std::min(highest, Twips::toPixels(c->property(kDesignRect).toRect().y()));
+        if (highest == std::numeric_limits<int>::max()) continue;
+        // The frame's caption takes more room than the design gave it: its controls move down
+        // below it, and the frame grows when they would reach its bottom edge.
+        const int shift = std::max(0, contentTop + 1 - highest);
+        int lowest = 0;
+        for (QWidget *c : children) {
+            const QVariant cd = c->property(kDesignRect);
+            if (!cd.isValid()) continue;
+            c->move(c->x(), Twips::toPixels(cd.toRect().y()) + shift);
+            lowest = std::max(lowest, c->y() + c->height());
+        }
+        const int height = std::max(Twips::toPixels(d.toRect().height()), lowest + 3);
+        frame->resize(frame->width(), height);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void frmSession::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmSession::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_Sized) return;
+    m_Sized = true;
+    // A new window gets its designed size, but no more than the main window's session area
+    // shows, so that its compare buttons and options are in sight.
+    auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
+    QMdiArea *area = frame ? frame->mdiArea() : nullptr;
+    if (!area || frame->isMaximized()) return;
+    const QSize room = area->viewport()->size();
+    const QSize wanted = frame->size().boundedTo(room);
+    if (wanted != frame->size() && !room.isEmpty()) frame->resize(wanted);
+}
+
+void frmSession::Form_Resize()
+{
+    namespace tg = TwipsGeometry;
+    if (!SSTab1 || OptCompareMethod.size() < 2) return;
+    // The window's outer size: its frame in the main window's session area.
+    QSize outer = size();
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        outer = frame->size();
+    else if (isWindow())
+        outer = frameGeometry().size();
+    const double W = Twips::fromPixels(outer.width());
+    const double H = Twips::fromPixels(outer.height());
+
+    const double w =
+        std::round(W / 2 - tg::width(lblLeftFileName) - tg::width(CmdLeftSelectFile) - 600);
+    if (w < 0) return;
+    tg::setWidth(TxtLeftFileName, w);
+    tg::move(CmdLeftSelectFile, tg::left(TxtLeftFileName) + tg::width(TxtLeftFileName),
+             tg::top(TxtLeftFileName) - 50);
+    tg::move(lblrightFileName, tg::left(CmdLeftSelectFile) + tg::width(CmdLeftSelectFile) + 300,
+             tg::top(lblLeftFileName));
+    tg::move(txtRightFileName, tg::left(lblrightFileName) + tg::width(lblrightFileName),
+             tg::top(TxtLeftFileName), tg::width(TxtLeftFileName), tg::height(txtRightFileName));
+    tg::move(CmdRightSelectFile, tg::left(txtRightFileName) + tg::width(txtRightFileName),
+             tg::top(txtRightFileName) - 50, tg::width(CmdLeftSelectFile),
+             tg::height(CmdLeftSelectFile));
+    tg::move(CmdLeft_Refresh_Sheet, tg::left(CmdLeftSelectFile),
+             tg::top(CmdLeftSelectFile) + tg::height(CmdLeftSelectFile) + 50);
+    tg::move(CmdRight_Refresh_Sheet, tg::left(CmdRightSelectFile),
+             tg::top(CmdRightSelectFile) + tg::height(CmdRightSelectFile) + 50);
+    const double t = std::round(tg::left(CmdRightSelectFile) + tg::width(CmdRightSelectFile) -
+                                tg::left(lblLeftFileName));
+    tg::move(SSTab1, tg::left(lblLeftFileName), H - tg::height(SSTab1) - 800, t,
+             tg::height(SSTab1));
+    tg::move(CmdCompare,
+             tg::left(CmdRightSelectFile) + tg::width(CmdRightSelectFile) -
+                 tg::width(CmdCompareDetail) - tg::width(CmdCompare) - 100,
+             tg::top(SSTab1) - tg::height(CmdCompare));
+    tg::move(CmdCompareDetail, tg::left(CmdCompare) + tg::width(CmdCompare) + 100,
+             tg::top(CmdCompare));
+    double h = std::round(tg::top(CmdCompare) - tg::top(CmdLeft_Refresh_Sheet) - 200);
+    if (h < 0) h = 0;
+    tg::move(ListViewLeftSheets, tg::left(TxtLeftFileName), tg::top(CmdLeft_Refresh_Sheet) + 100,
+             tg::width(TxtLeftFileName), h);
+    tg::move(ListViewRightSheets, tg::left(txtRightFileName), tg::top(ListViewLeftSheets),
+             tg::width(txtRightFileName), tg::height(ListViewLeftSheets));
+    tg::move(OptCompareMethod[1], tg::left(OptCompareMethod[1]), tg::top(OptCompareMethod[0]));
+    ModListView::SetListViewColumnWidth(ListViewLeftSheets, 0, tg::width(ListViewLeftSheets));
+    ModListView::SetListViewColumnWidth(ListViewRightSheets, 0, tg::width(ListViewRightSheets));
+}
+
+void frmSession::SetTabOrder()
+{
+    ClsVbTab tab;
+    tab.AddSons({TxtLeftFileName, CmdLeftSelectFile, txtRightFileName, CmdRightSelectFile,
+                 ListViewLeftSheets, CmdLeft_Refresh_Sheet, ListViewRightSheets,
+                 CmdRight_Refresh_Sheet, CmdCompare, CmdCompareDetail, SSTab1});
+    tab.AddSons({FrameCompareMethod, OptCompareMethod[0], OptCompareMethod[1], ChkCompareAllCol,
+                 cboLeftStartRow, txtLeftKeyCol, txtLeftDataCol, ChkSameToLeft, cboRightStartRow,
+                 txtRightKeyCol, txtRightDataCol, ChkCompareContent[0], ChkCompareContent[1],
+                 ChkCompareContent[2]});
+    tab.AddSons({txtReportPath, ChkTxtReport, ChkExcelReport, ChkShowDiffInXls,
+                 ChkShowLeftSingleInXls, ChkShowRightSingleInXls});
+    tab.AddSons({chkUseScript, CboScriptName});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Activation, busy state and closing
+
+void frmSession::Form_Activate()
+{
+    frmMain *main = frmMain::Instance();
+    if (main) main->SubWindowActiveted(this);
+    if (m_FirstActivated || m_Unloaded || !m_Option) return;
+    m_FirstActivated = true;
+    RefreshSheetLists();
+    // The selection the project stored; a side that stored none keeps the first sheet that
+    // reading its workbook selected.
+    const bool leftStored = m_Option->leftSelected().count() > 0;
+    const bool rightStored = m_Option->rightSelected().count() > 0;
+    if (leftStored || rightStored) {
+        const QStringList left = m_LeftList->selectedTexts();
+        const QStringList right = m_RightList->selectedTexts();
+        m_Option->ShowSelected();
+        auto keep = [](SessionSheetList &list, const QStringList &texts) {
+            for (int i = 1; i <= list.count(); ++i)
+                list.setSelected(i, texts.contains(list.itemText(i)));
+        };
+        if (!leftStored) keep(*m_LeftList, left);
+        if (!rightStored) keep(*m_RightList, right);
+    }
+    // The automatic comparison of "/A" starts once the window is in place and the main window
+    // has filled in what it opened the window with.
+    if (main && main->m_CmdPara.AutoRun())
+        QTimer::singleShot(0, this, [this] { AutoRunWhenIdle(); });
+}
+
+void frmSession::AutoRunWhenIdle()
+{
+    if (m_Unloaded || !m_Core) return;
+    frmMain *main = frmMain::Instance();
+    if (m_Busy || (main && main->IsBusy())) {
+        // Another session's comparison runs: this one starts after it.
+        QTimer::singleShot(250, this, [this] { AutoRunWhenIdle(); });
+        return;
+    }
+    CmdCompare_Click();
+}
+
+void frmSession::MainWindowBusy(bool busy)
+{
+    m_Busy = busy;
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             CmdCompare, CmdCompareDetail, CmdLeftSelectFile, CmdRightSelectFile,
+             CmdLeft_Refresh_Sheet, CmdRight_Refresh_Sheet})
+        w->setEnabled(!busy);
 }
 
 bool frmSession::CloseWindow()
@@ -133,13 +1253,13 @@ void frmSession::closeEvent(QCloseEvent *event)
 bool frmSession::Form_QueryUnload()
 {
     if (!m_Untitled && ModFile::FileExists(m_IniFileName)) {
-        // A saved project is saved again silently (with the project file).
-        return false;
+        // A saved project is saved again silently; a save that fails asks what to do.
+        if (Save2IniFile(m_IniFileName)) return false;
+        return QuerySaveFailed();
     }
-    const int answer =
-        ModCommon::ShowMsg(m_Language.ReadString(kSection, QStringLiteral("SaveProjectPrompt"),
-                                                 QStringLiteral("是否保存工程文件?")),
-                           win::vbYesNoCancel + win::vbQuestion, windowTitle());
+    const int answer = ModCommon::ShowMsg(
+        text(sectionKey("SaveProjectPrompt"), QStringLiteral("是否保存工程文件?")),
+        win::vbYesNoCancel + win::vbQuestion, windowTitle());
     bool cancel = false;
     if (answer == win::vbYes) {
         const QString old = m_IniFileName;
@@ -160,7 +1280,79 @@ bool frmSession::Form_QueryUnload()
     return cancel;
 }
 
+bool frmSession::QuerySaveFailed()
+{
+    frmMain *main = frmMain::Instance();
+    QString failed = QStringLiteral("保存文件失败，文件可能是只读或者被打开! ");
+    if (main)
+        failed = main->m_Language.ReadString(QStringLiteral("frmMain"),
+                                             QStringLiteral("SaveFailedPrompt"), failed);
+    const int answer = ModCommon::ShowMsg(
+        failed + QStringLiteral("\r\nFilename=") + m_IniFileName + QStringLiteral("\r\n") +
+            text(sectionKey("SaveFailedAtClosePrompt"),
+                 QStringLiteral("是否另存为其他文件？选择“否”将放弃修改并关闭。")),
+        win::vbYesNoCancel + win::vbExclamation, windowTitle());
+    bool cancel = false;
+    if (answer == win::vbYes) {
+        const QString old = m_IniFileName;
+        const QString path = main ? main->SaveFileOf(this) : QString();
+        if (path.isEmpty()) {
+            cancel = true;
+        } else {
+            main->AddToRecentFile(path);
+            main->FileClosed(old);
+        }
+    } else if (answer == win::vbNo) {
+        m_Loaded = false;
+    } else {
+        cancel = true;
+    }
+    g_CloseCancelled = cancel;
+    return cancel;
+}
+
 void frmSession::Form_Unload()
 {
+    m_Language.reset();
+    if (m_Core) {
+        ApplyFormToConfig(*m_Core);
+        m_Core->ExcelWndUnloaded();
+    }
     if (frmMain *main = frmMain::Instance()) main->FileClosed(m_IniFileName);
+    SaveToIniFile();
+    if (m_Core) m_Core->Destroy();
+    m_Core.reset();
+    m_LeftSide.reset();
+    m_RightSide.reset();
+    m_Option.reset();
+    m_ChkGroup.reset();
+    m_Ini.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+bool frmSession::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    if (box && (box == TxtLeftFileName || box == txtRightFileName)) {
+        // The file boxes take a dropped file's path, never dropped text.
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *drag = static_cast<QDragMoveEvent *>(event);
+            if (drag->mimeData() && drag->mimeData()->hasUrls())
+                drag->acceptProposedAction();
+            else
+                drag->ignore();
+            return true;
+        }
+        case QEvent::Drop:
+            FileBox_OLEDragDrop(box, event);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/tests/MainWindowFixture.h"
+#include "app/tests/TextPrinters.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -9,12 +10,6 @@
 #include <ostream>
 
 class QTreeWidget;
-
-// Failures print texts as texts.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 // The main window over a temporary program folder, with the registry in a temporary file. The
 // dialogs that its commands open return at once (they run no event loop of their own), so that a

@@ -25,6 +25,7 @@ void MainWindowFixture::TearDown()
     if (window) {
         // Whatever the test left open goes without questions.
         boxes.allowAll();
+        dialogs.allowAll();
         window->close();
         settle();
         delete window.data();

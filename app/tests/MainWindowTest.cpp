@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -339,12 +340,20 @@ TEST_F(MainWindow, ACommandLinePairOpensOneUntitledSessionWithBothPaths)
 {
     const QString left = touch("left book.xlsx");
     const QString right = touch("right.xlsx");
+    // Both files are empty, no workbooks: reading their sheets fails with a message each, and
+    // the automatic comparison then finds no sheet selected.
+    for (int i = 0; i < 3; ++i)
+        boxes.expect(win::vbOK);
     start(left + "?" + right + " /A");
     EXPECT_EQ(sessionNames(), QStringList{"New Project 1"});
     frmSession *frm = session("New Project 1");
     EXPECT_EQ(frm->TxtLeftFileName->text(), left);
     EXPECT_EQ(frm->txtRightFileName->text(), right);
     EXPECT_TRUE(window->m_CmdPara.AutoRun());
+    ASSERT_EQ(boxes.shown().size(), 3u);
+    EXPECT_TRUE(boxes.shown()[0].prompt.contains(left));
+    EXPECT_TRUE(boxes.shown()[1].prompt.contains(right));
+    EXPECT_EQ(boxes.shown()[2].prompt, "请选择要比较的工作表");
 }
 
 TEST_F(MainWindow, ACommandLineProjectOpensItsSessionAndAMissingPairOpensNothing)
@@ -415,6 +424,8 @@ TEST_F(MainWindow, SessionCommandsReachTheActiveWindow)
     EXPECT_EQ(frm->TxtLeftFileName->text(), "/l.xlsx");
     window->ToolbarMain_ButtonClick("tlbUnknown");
     window->mnuSessionOption->trigger();
+    settle();
+    EXPECT_TRUE(frm->findChild<QDialog *>()) << "the session options dialog opened";
     EXPECT_EQ(sessionNames().size(), 1);
 }
 

@@ -13,6 +13,8 @@ class FakeFileDialog : public win::FileDialogSeam
 {
 public:
     void answer(const QString &path) { m_answers.push_back(path); }
+    // Lets any number of dialogs through, each answered as cancelled.
+    void allowAll(bool allow = true) { m_allowAll = allow; }
     QString openFile(const QString &title, const QString &filter, const QString &folder,
                      const QString &fileName) override;
     QString saveFile(const QString &title, const QString &filter, const QString &folder,
@@ -27,6 +29,7 @@ public:
 private:
     QString next();
     std::deque<QString> m_answers;
+    bool m_allowAll = false;
     win::FileDialogSeam::Scope m_installed{this};
 };
 

@@ -1,0 +1,234 @@
+#include "app/ModMain.h"
+#include "app/frmSession.h"
+#include "app/tests/SessionFixture.h"
+#include "engine/ClsComparePair.h"
+#include "engine/CompareViewSeam.h"
+#include "tests/support/TestFiles.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+using win::vbOK;
+using win::vbYes;
+
+// The report workbook read back by openpyxl: one line per sheet, "name:" and its rows, each
+// row's cell texts joined by "|".
+const char *const Reader = R"(
+import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+for ws in wb.worksheets:
+    print(ws.title + ':')
+    for row in ws.iter_rows():
+        texts = ['' if c.value is None else str(c.value) for c in row]
+        while texts and texts[-1] == '':
+            texts.pop()
+        print('|'.join(texts))
+)";
+
+// Left Data: key in A, name in B, amount in C. The right side changes k2's amount, lacks k3 and
+// adds k5; the sheets "Other" and "Extra" are not compared.
+const char *const FruitBooks = R"(
+book('left.xlsx', [('Data', [['key', 'name', 'amount'], ['k1', 'apple', 10], ['k2', 'pear', 20],
+                             ['k3', 'plum', 30], ['k4', 'fig', 40]]),
+                   ('Other', [['x']])])
+book('right.xlsx', [('Data', [['key', 'name', 'amount'], ['k1', 'apple', 10], ['k2', 'pear', 25],
+                              ['k4', 'fig', 40], ['k5', 'kiwi', 50]]),
+                    ('Extra', [['y']])])
+)";
+
+class SessionRun : public SessionFixture
+{
+protected:
+    QStringList readBook(const QString &path)
+    {
+        QString output;
+        if (TestFiles::runPython(QString::fromUtf8(Reader), {path}, &output) != 0)
+            return {"cannot read " + path + ": " + output};
+        QStringList out = output.split('\n');
+        while (!out.isEmpty() && out.last().isEmpty())
+            out.removeLast();
+        return out;
+    }
+    // A session with both fruit workbooks, their Data sheets selected, key column A and data
+    // columns B and C, reports into out/.
+    frmSession *fruitSession()
+    {
+        EXPECT_EQ(makeBooks(FruitBooks), "");
+        frmSession *frm = newSession();
+        // The left workbook through the open dialog, the right one dropped and read.
+        dialogs.answer(folder() + "left.xlsx");
+        click(frm->CmdLeftSelectFile);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(folder() + "right.xlsx")});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(frm->txtRightFileName, &enter);
+        QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(frm->txtRightFileName, &drop);
+        click(frm->CmdRight_Refresh_Sheet);
+        selectSheets(frm->ListViewRightSheets, {"Data"});
+
+        frm->SSTab1->setCurrentIndex(0);
+        type(frm->txtLeftKeyCol, "a");
+        click(frm->ChkCompareAllCol);
+        type(frm->txtLeftDataCol, "b，c");
+        frm->SSTab1->setCurrentIndex(1);
+        type(frm->txtReportPath, folder() + "out");
+        click(frm->ChkTxtReport);
+        return frm;
+    }
+};
+
+TEST_F(SessionRun, AUserComparesTwoWorkbooksAndGetsBothReports)
+{
+    QUORVA_NEED_OPENPYXL();
+    frmSession *frm = fruitSession();
+    ASSERT_TRUE(frm);
+    EXPECT_EQ(sheetNames(frm->ListViewLeftSheets), (QStringList{"Data", "Other"}));
+    EXPECT_EQ(selectedSheets(frm->ListViewLeftSheets), QStringList{"Data"});
+    EXPECT_EQ(sheetNames(frm->ListViewRightSheets), (QStringList{"Data", "Extra"}));
+    EXPECT_EQ(g_LastOpenPath, folder());
+    EXPECT_EQ(dialogs.asked.back().filter, "Excel 工作簿|*.xls;*.xlsx;*.xlsm|所有文件(*.*)|*.*");
+    EXPECT_EQ(frm->txtRightKeyCol->text(), "a") << "the right side follows the left";
+
+    click(frm->CmdCompare);
+    EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();
+    EXPECT_EQ(frm->txtLeftDataCol->text(), "b,c");
+
+    const QString report = folder() + "out/Data.txt";
+    const QStringList text = lines(report);
+    EXPECT_EQ(text.value(0), "比较方法：基于关键列的比较");
+    EXPECT_EQ(text.value(1), "左边：" + folder() + "left.xlsx");
+    EXPECT_TRUE(text.contains("左边row:3,匹配右边row:3: 20<->25")) << text.join('\n').toStdString();
+    EXPECT_TRUE(text.contains("不匹配的行数：1"));
+    EXPECT_TRUE(text.contains("匹配行数：4")) << text.join('\n').toStdString();
+    EXPECT_TRUE(text.contains("在匹配行内，存在差异的行数1"));
+    EXPECT_EQ(shell.opened, QStringList{report});
+
+    EXPECT_EQ(readBook(folder() + "out/Data.xlsx"),
+              (QStringList{"差异的行:", "|row3|k2|pear|20", "|row3|k2|pear|25",
+                           "左边孤立的行:", "k3|plum|30", "右边孤立的行:", "k5|kiwi|50"}));
+
+    // The run is over: the window is usable again and the main window idle.
+    EXPECT_TRUE(frm->CmdCompare->isEnabled());
+    EXPECT_FALSE(window->IsBusy());
+    EXPECT_FALSE(window->CmdCancel->isVisible());
+    EXPECT_FALSE(window->m_ProgressBar1->isVisible());
+}
+
+TEST_F(SessionRun, ALongRunKeepsTheWindowLiveAndCanBeCancelled)
+{
+    QUORVA_NEED_OPENPYXL();
+    ASSERT_EQ(makeBooks("rows = [['key', 'v']] + [['k%d' % i, i] for i in range(3000)]\n"
+                        "book('big1.xlsx', [('Big', rows)])\n"
+                        "book('big2.xlsx', [('Big', rows)])\n"),
+              "");
+    frmSession *frm = newSession();
+    type(frm->TxtLeftFileName, folder() + "big1.xlsx");
+    type(frm->txtRightFileName, folder() + "big2.xlsx");
+    click(frm->CmdLeft_Refresh_Sheet);
+    click(frm->CmdRight_Refresh_Sheet);
+    frm->SSTab1->setCurrentIndex(1);
+    type(frm->txtReportPath, folder() + "out");
+
+    // While the comparison runs the window answers: its buttons are off, the main window shows
+    // Cancel and the progress bar, and Cancel (confirmed) stops the run. The progress bar's
+    // first value during the run is the moment to look and press Cancel.
+    bool acted = false, seenBusy = false, compareOff = false, progressShown = false;
+    QObject::connect(window->m_ProgressBar1, &QProgressBar::valueChanged, frm, [&](int value) {
+        if (acted || value <= 0) return;
+        acted = true;
+        seenBusy = window->CmdCancel->isVisible();
+        compareOff = !frm->CmdCompare->isEnabled() && !frm->CmdLeftSelectFile->isEnabled();
+        progressShown = window->m_ProgressBar1->isVisible();
+        boxes.expect(vbYes);
+        QTest::mouseClick(window->CmdCancel, Qt::LeftButton);
+    });
+    click(frm->CmdCompare);
+    EXPECT_TRUE(seenBusy);
+    EXPECT_TRUE(compareOff);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(prompts(), QStringList{"正在比较，是否取消？"});
+    const QStringList text = lines(folder() + "out/Big.txt");
+    EXPECT_TRUE(text.contains("比较已被取消：以上结果只包括取消之前比较过的行"))
+        << text.join('\n').toStdString();
+    EXPECT_TRUE(frm->CmdCompare->isEnabled());
+    EXPECT_TRUE(frm->CmdLeftSelectFile->isEnabled());
+}
+
+class FakeView : public CompareViewSeam
+{
+public:
+    void ShowPairDetail(ClsCompareCore &, std::shared_ptr<ClsComparePair> pair) override
+    {
+        shown.append(pair->leftSheetName() + "->" + pair->rightSheetName());
+    }
+    QStringList shown;
+
+private:
+    CompareViewSeam::Scope m_installed{this};
+};
+
+TEST_F(SessionRun, CompareInDetailShowsEachPairOrSaysTheViewIsMissing)
+{
+    QUORVA_NEED_OPENPYXL();
+    frmSession *frm = fruitSession();
+    ASSERT_TRUE(frm);
+    // Without the difference view: the pairs are compared and a message says so.
+    boxes.expect(vbOK);
+    click(frm->CmdCompareDetail);
+    ASSERT_EQ(prompts().size(), 1);
+    EXPECT_TRUE(prompts().first().startsWith("详细比较窗口尚不可用"));
+    EXPECT_TRUE(prompts().first().contains(folder() + "out/"));
+    EXPECT_TRUE(lines(folder() + "out/Data.txt").contains("在匹配行内，存在差异的行数1"));
+    EXPECT_TRUE(shell.opened.isEmpty()) << "a detail run does not open the text report";
+    EXPECT_FALSE(QFile::exists(folder() + "out/Data.xlsx"));
+
+    boxes.clear();
+    FakeView view;
+    click(frm->CmdCompareDetail);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(view.shown, QStringList{"Data->Data"});
+}
+
+TEST_F(SessionRun, AutomaticStartComparesInEverySessionAtItsFirstActivation)
+{
+    QUORVA_NEED_OPENPYXL();
+    ASSERT_EQ(makeBooks(FruitBooks), "");
+    const QString project = folder() + "auto.vrk";
+    // The report folder is relative, as the workbooks are: it lies beside the project.
+    ASSERT_TRUE(writeText(project, "[LEFT]\nLeftFileName=left.xlsx\n[Right]\nRightFileName="
+                                   "right.xlsx\n[Report]\nReportPath=auto\n"));
+    start("\"" + project + "\" /A");
+    settle();
+    EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();
+    EXPECT_TRUE(QFile::exists(folder() + "auto/Data.txt"));
+    EXPECT_TRUE(QFile::exists(folder() + "auto/Data.xlsx"));
+    // The project keeps the folder as typed.
+    ASSERT_TRUE(window->SessionWindowNamed(project)->CloseWindow());
+    EXPECT_TRUE(lines(project).contains("ReportPath=auto/"));
+
+    // A session opened later compares too, here with the workbooks of the template that the
+    // project became when it closed.
+    ASSERT_TRUE(QFile::remove(folder() + "auto/Data.txt"));
+    frmSession *later = newSession();
+    settle();
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->TxtLeftFileName->text(), folder() + "left.xlsx");
+    EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();
+    EXPECT_TRUE(QFile::exists(folder() + "auto/Data.txt"));
+}
+
+} // namespace
