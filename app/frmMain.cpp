@@ -969,7 +969,7 @@ QString frmMain::SaveFileOf(frmSession *frm)
         if (frmSession *holder = SessionWindowHolding(path, frm)) {
             ModCommon::ShowMsg(
                 text(sectionKey("FileInUsePrompt"),
-                     QStringLiteral("该工程文件已在另一个窗口中打开，请另选文件名! ")) +
+                     QStringLiteral("该工程文件已在另一个窗口中打开，请另选文件名!")) +
                     QStringLiteral("\r\nFilename=") + path + QStringLiteral("\r\nWindow=") +
                     holder->windowTitle(),
                 win::vbExclamation, kTitle);

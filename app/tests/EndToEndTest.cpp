@@ -9,6 +9,7 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/excel/windows/SheetWindows.h"
 #include "platform/files/FileSystem.h"
 #include "tests/support/TestFiles.h"
 
@@ -18,11 +19,13 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -99,14 +102,18 @@ QStringList withoutComments(QStringList lines)
 class EndToEnd : public SessionFixture
 {
 protected:
+    // As the program does, the spreadsheet applications get their windows: the report
+    // workbook is shown.
     void SetUp() override
     {
         SessionFixture::SetUp();
         m_oldCurrent = QDir::currentPath();
+        excel::SheetWindows::install();
     }
     void TearDown() override
     {
         SessionFixture::TearDown();
+        excel::SheetWindows::uninstall();
         QDir::setCurrent(m_oldCurrent);
     }
     QString m_oldCurrent;
@@ -359,5 +366,48 @@ TEST_F(EndToEnd, TheSampleProjectsCompareAndKeepTheirFiles)
     EXPECT_EQ(lines(plain), lines(TestFiles::path("samples/orders.vrk")));
     EXPECT_EQ(lines(tolerant), lines(TestFiles::path("samples/orders-tolerance.vrk")));
 }
+
+#ifdef QUORVA_EXE
+// The program itself, started on the sample project with " /A" as the README says, offscreen:
+// the reports appear beside the project.
+TEST_F(EndToEnd, TheProgramComparesTheSampleProjectItIsStartedWith)
+{
+    ASSERT_TRUE(QDir().mkpath(folder() + "samples"));
+    ASSERT_TRUE(QDir().mkpath(folder() + "Script"));
+    ASSERT_TRUE(QDir().mkpath(folder() + "nobin"));
+    for (const char *name : {"left.xlsx", "right.xlsx", "orders.vrk"})
+        ASSERT_TRUE(
+            QFile::copy(TestFiles::path(QString("samples/") + name), folder() + "samples/" + name));
+    ASSERT_TRUE(QFile::copy(TestFiles::path("samples/Script/Tolerance.vbs"),
+                            folder() + "Script/Tolerance.vbs"));
+    const QString exe = folder() + "Quorva";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUORVA_EXE), exe));
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("TMPDIR", tempFolder());
+    // No desktop programs: the text report is not opened in an editor.
+    env.insert("PATH", folder() + "nobin");
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(folder());
+    program.start(exe, {"samples/orders.vrk", "/A"});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const QString reports = folder() + "samples/reports/";
+    bool done = false;
+    for (int i = 0; i < 600 && !done; ++i) {
+        QThread::msleep(50);
+        done = QFile::exists(reports + "订单.xlsx") &&
+               lines(reports + "订单.txt").contains("在匹配行内，存在差异的行数3");
+    }
+    const bool running = program.state() == QProcess::Running;
+    program.kill();
+    program.waitForFinished(5000);
+    EXPECT_TRUE(done) << "no reports in " << reports.toStdString() << "\n"
+                      << program.readAllStandardError().toStdString();
+    EXPECT_TRUE(running) << "the program keeps its windows open";
+    EXPECT_TRUE(QFile::exists(folder() + "Quorvex.ini"));
+}
+#endif
 
 } // namespace
