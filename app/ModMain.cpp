@@ -1,8 +1,10 @@
 #include "app/ModMain.h"
 
+#include "app/SessionOptionDialogLink.h"
 #include "app/frmMain.h"
 #include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
+#include "diffview/LeftRightViewSeam.h"
 
 std::shared_ptr<ClsIni> g_SettingsIni;
 QString g_LastOpenPath;
@@ -46,6 +48,14 @@ frmMain *Main(const QString &programFolder, const QString &commandLine)
     window->MDIForm_Load();
     window->show();
     return window;
+}
+
+void InstallDifferenceView()
+{
+    static LeftRightViewSeam view;
+    static SessionOptionDialogLink options;
+    CompareViewSeam::install(&view);
+    SessionOptionDialogSeam::install(&options);
 }
 
 QString CommandLine()

@@ -29,6 +29,10 @@ QString DefaultOpenPath();
 // the event loop.
 frmMain *Main(const QString &programFolder, const QString &commandLine);
 
+// Makes a detail run show its sheet pairs in the difference view, whose session options button
+// opens the session options dialog. The program calls it once at start.
+void InstallDifferenceView();
+
 // The command line that Main was given.
 QString CommandLine();
 

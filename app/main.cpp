@@ -30,6 +30,7 @@ int main(int argc, char **argv)
     QtFileDialog::install();
     // Spreadsheet applications get their windows (the report workbook, the difference view).
     excel::SheetWindows::install();
+    ModMain::InstallDifferenceView();
 
     ModMain::Main(QCoreApplication::applicationDirPath(),
                   ClsCmdParaParse::JoinArguments(arguments));

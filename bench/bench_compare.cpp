@@ -1,7 +1,13 @@
 // Whole comparisons of two 65,536-row sheets through ClsCompareCore (keyed with one- and
-// two-part keys, row by row, and 256 columns with "all columns"), each beside the time merely
-// to open both workbooks (inflate and scan their sheets). Every case runs in its own process so
-// that its peak memory is its own. Prints "<figure> <value> <unit>" lines.
+// two-part keys, row by row, and 256 columns with "all columns"): open both workbooks, compare,
+// write the text report and the report workbook. Beside them, in the same run:
+// - the floor: merely inflating each workbook's sheet part and shared-strings part with zlib and
+//   scanning them for cells and strings, building nothing (floor_sst_*), and the same with each
+//   workbook on its own thread (floor_sst_par_*);
+// - the component's own open of both workbooks, the second on a thread of its own as the
+//   comparison opens them (open_*), which the comparison includes.
+// Every case runs in its own process so that its peak memory is its own. Prints
+// "<figure> <value> <unit>" lines; "<figure>_x_floor" is the comparison's time over the floor.
 //
 // The workbooks are written by the program's own writer into a temporary folder: about 1% of
 // the rows differ in one cell, some rows exist on one side only.
@@ -15,6 +21,7 @@
 #include "platform/excel/Sheets.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/WorkbookData.h"
+#include "platform/excel/WorkbookPrefetch.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/shell/ShellExecute.h"
@@ -26,7 +33,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <thread>
+#include <vector>
+#include <zip.h>
+#include <zlib.h>
 
 namespace {
 
@@ -152,13 +165,16 @@ QString fileOf(const QString &folder, int columns, bool right)
     return folder + QStringLiteral("/data%1_%2.xlsx").arg(columns).arg(right ? 'R' : 'L');
 }
 
-int runFloor(const QString &folder, int columns, const QString &figure)
+int runOpen(const QString &folder, int columns, const QString &figure)
 {
     QElapsedTimer clock;
     clock.start();
+    // As the comparison opens them: the right workbook is read on a thread of its own.
     auto app = excel::Application::create();
+    excel::WorkbookPrefetch rightRead;
+    rightRead.start(fileOf(folder, columns, true));
     auto left = app->Workbooks()->Open(fileOf(folder, columns, false));
-    auto right = app->Workbooks()->Open(fileOf(folder, columns, true));
+    auto right = app->Workbooks()->Open(fileOf(folder, columns, true), false, &rightRead);
     const double secs = clock.nsecsElapsed() / 1e9;
     const std::size_t rows = left->Worksheets()->Item(1)->data().rows.size() +
                              right->Worksheets()->Item(1)->data().rows.size();
@@ -166,6 +182,83 @@ int runFloor(const QString &folder, int columns, const QString &figure)
     std::printf("%s_peak_rss %.0f MB\n", qPrintable(figure), peakRssMb());
     app->Quit();
     return rows > 0 ? 0 : 1;
+}
+
+// Inflates one part's stored deflate stream with zlib and counts the start tags `tag` (with
+// `tagLength` bytes) in it; a tag split between two chunks is still seen, since the last bytes
+// of a chunk are carried over. Returns -1 when the part cannot be read.
+std::int64_t inflateAndCount(zip_t *archive, const char *part, const char *tag,
+                             std::size_t tagLength)
+{
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat(archive, part, 0, &st) != 0) return -1;
+    zip_file_t *file = zip_fopen(archive, part, ZIP_FL_COMPRESSED);
+    if (!file) return -1;
+    std::vector<unsigned char> in(std::size_t(1) << 16);
+    const std::size_t carry = tagLength - 1;
+    std::vector<char> out((std::size_t(1) << 18) + carry, ' ');
+    z_stream z{};
+    inflateInit2(&z, -MAX_WBITS);
+    std::int64_t count = 0;
+    int status = Z_OK;
+    while (status != Z_STREAM_END) {
+        if (z.avail_in == 0) {
+            const zip_int64_t n = zip_fread(file, in.data(), in.size());
+            if (n <= 0) break;
+            z.next_in = in.data();
+            z.avail_in = uInt(n);
+        }
+        z.next_out = reinterpret_cast<Bytef *>(out.data() + carry);
+        z.avail_out = uInt(out.size() - carry);
+        status = inflate(&z, Z_NO_FLUSH);
+        if (status != Z_OK && status != Z_STREAM_END) break;
+        const char *p = out.data();
+        const char *end = out.data() + out.size() - z.avail_out;
+        while ((p = static_cast<const char *>(std::memchr(p, '<', std::size_t(end - p))))) {
+            if (std::size_t(end - p) < tagLength) break;
+            if (std::memcmp(p, tag, tagLength) == 0) ++count;
+            ++p;
+        }
+        std::memmove(out.data(), end - carry, carry);
+    }
+    inflateEnd(&z);
+    zip_fclose(file);
+    return status == Z_STREAM_END ? count : -1;
+}
+
+// What any reader of one workbook must at least do: inflate the sheet and the shared strings
+// and find the cells and the strings in them. Returns cells + strings, -1 on failure.
+std::int64_t scanWorkbook(const QString &path)
+{
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!archive) return -1;
+    const std::int64_t cells = inflateAndCount(archive, "xl/worksheets/sheet1.xml", "<c ", 3);
+    const std::int64_t strings = inflateAndCount(archive, "xl/sharedStrings.xml", "<si>", 4);
+    zip_close(archive);
+    return cells < 0 || strings < 0 ? -1 : cells + strings;
+}
+
+int runTrueFloor(const QString &folder, int columns, const QString &figure, bool parallel)
+{
+    const QString left = fileOf(folder, columns, false), right = fileOf(folder, columns, true);
+    QElapsedTimer clock;
+    clock.start();
+    std::int64_t leftCount = 0, rightCount = 0;
+    if (parallel) {
+        std::thread other([&] { rightCount = scanWorkbook(right); });
+        leftCount = scanWorkbook(left);
+        other.join();
+    } else {
+        leftCount = scanWorkbook(left);
+        rightCount = scanWorkbook(right);
+    }
+    const double secs = clock.nsecsElapsed() / 1e9;
+    if (leftCount <= 0 || rightCount <= 0) return 1;
+    std::printf("%s %.3f s\n", qPrintable(figure), secs);
+    std::printf("%s_peak_rss %.0f MB\n", qPrintable(figure), peakRssMb());
+    return 0;
 }
 
 int runCompare(const QString &folder, int columns, const QString &figure, int method,
@@ -205,8 +298,12 @@ int runCompare(const QString &folder, int columns, const QString &figure, int me
 
 int runCase(const QString &name, const QString &folder)
 {
-    if (name == QLatin1String("floor_65536x20")) return runFloor(folder, 20, name);
-    if (name == QLatin1String("floor_65536x256")) return runFloor(folder, 256, name);
+    const int columns = name.endsWith(QLatin1String("x256")) ? 256 : 20;
+    if (name.startsWith(QLatin1String("floor_sst_par_")))
+        return runTrueFloor(folder, columns, name, true);
+    if (name.startsWith(QLatin1String("floor_sst_")))
+        return runTrueFloor(folder, columns, name, false);
+    if (name.startsWith(QLatin1String("open_"))) return runOpen(folder, columns, name);
     if (name == QLatin1String("keyed_1key_65536x20"))
         return runCompare(folder, 20, name, ClsSessionOption::CompareByKey, QStringLiteral("A"));
     if (name == QLatin1String("keyed_2key_65536x20"))
@@ -219,6 +316,32 @@ int runCase(const QString &name, const QString &folder)
     return 2;
 }
 
+// Runs one case in a child process; its figures are merged into `best` (the smallest time, the
+// largest peak memory over the rounds).
+bool runChild(const QString &program, const QString &name, const QString &folder,
+              QList<QPair<QString, QPair<double, QString>>> &best)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(program, {QStringLiteral("--case"), name, folder});
+    child.waitForFinished(-1);
+    const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> parts = line.trimmed().split(' ');
+        if (parts.size() != 3) continue;
+        const QString figure = QString::fromUtf8(parts.at(0));
+        const double value = parts.at(1).toDouble();
+        const bool peak = figure.endsWith(QLatin1String("_peak_rss"));
+        auto it = std::find_if(best.begin(), best.end(),
+                               [&](const auto &entry) { return entry.first == figure; });
+        if (it == best.end())
+            best.append({figure, {value, QString::fromUtf8(parts.at(2))}});
+        else if (peak ? value > it->second.first : value < it->second.first)
+            it->second.first = value;
+    }
+    return child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -229,12 +352,19 @@ int main(int argc, char **argv)
     QuietShell shellSeam;
     shell::ShellSeam::install(&shellSeam);
 
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
     if (args.size() >= 4 && args.at(1) == QLatin1String("--case"))
         return runCase(args.at(2), args.at(3));
 
-    // The workbooks go to a temporary folder, or to a folder given as the argument (kept, so
-    // that the reports can be looked at).
+    // bench_compare [--rounds N] [folder]: every case runs N times (3 unless said), in turns,
+    // so that floor and comparison meet the same load; the best time of each is printed. The
+    // workbooks go to a temporary folder, or to the folder given (kept, so that the reports
+    // can be looked at).
+    int rounds = 3;
+    if (args.size() >= 3 && args.at(1) == QLatin1String("--rounds")) {
+        rounds = std::max(1, args.at(2).toInt());
+        args.remove(1, 2);
+    }
     QTemporaryDir temporary;
     const QString folder = args.size() >= 2 ? args.at(1) : temporary.path();
     if (!temporary.isValid() || !QDir().mkpath(folder)) return 1;
@@ -243,17 +373,44 @@ int main(int argc, char **argv)
             if (!writeBook(fileOf(folder, columns, right), columns, right)) return 1;
         }
     }
+    const char *const names[] = {"floor_sst_65536x20",  "floor_sst_par_65536x20",
+                                 "open_65536x20",       "keyed_1key_65536x20",
+                                 "keyed_2key_65536x20", "rowbyrow_65536x20",
+                                 "floor_sst_65536x256", "floor_sst_par_65536x256",
+                                 "open_65536x256",      "allcols_65536x256"};
+    // Figures taken on a busy machine mean little: the load goes with them.
+    auto printLoad = [](const char *when) {
+        QFile load(QStringLiteral("/proc/loadavg"));
+        if (load.open(QIODevice::ReadOnly))
+            std::printf("# load average %s: %s\n", when, load.readAll().trimmed().constData());
+    };
+    printLoad("before");
+    QList<QPair<QString, QPair<double, QString>>> best;
     int failures = 0;
-    for (const char *name : {"floor_65536x20", "keyed_1key_65536x20", "keyed_2key_65536x20",
-                             "rowbyrow_65536x20", "floor_65536x256", "allcols_65536x256"}) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(app.applicationFilePath(),
-                    {QStringLiteral("--case"), QLatin1String(name), folder});
-        child.waitForFinished(-1);
-        std::fputs(child.readAllStandardOutput().constData(), stdout);
-        std::fflush(stdout);
-        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) ++failures;
+    for (int round = 0; round < rounds; ++round) {
+        for (const char *name : names) {
+            if (!runChild(app.applicationFilePath(), QLatin1String(name), folder, best)) ++failures;
+        }
+    }
+    printLoad("after");
+    auto valueOf = [&](const QString &figure) {
+        for (const auto &entry : best)
+            if (entry.first == figure) return entry.second.first;
+        return 0.0;
+    };
+    for (const auto &entry : best)
+        std::printf(entry.second.second == QLatin1String("s") ? "%s %.3f %s\n" : "%s %.0f %s\n",
+                    qPrintable(entry.first), entry.second.first, qPrintable(entry.second.second));
+    // The goals: each whole comparison against the floor of its size, measured in this run.
+    for (const char *name :
+         {"keyed_1key_65536x20", "keyed_2key_65536x20", "rowbyrow_65536x20", "allcols_65536x256"}) {
+        const QString figure = QLatin1String(name);
+        const QString size = figure.mid(figure.lastIndexOf(QLatin1Char('_')) + 1);
+        const double floor = valueOf(QStringLiteral("floor_sst_") + size);
+        const double floorPar = valueOf(QStringLiteral("floor_sst_par_") + size);
+        if (floor > 0) std::printf("%s_x_floor_sst %.2f x\n", name, valueOf(figure) / floor);
+        if (floorPar > 0)
+            std::printf("%s_x_floor_sst_par %.2f x\n", name, valueOf(figure) / floorPar);
     }
     return failures == 0 ? 0 : 1;
 }

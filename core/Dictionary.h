@@ -34,6 +34,12 @@ public:
     }
 
     int count() const { return int(m_index.size()); }
+    // Room for n keys, so that filling the store does not grow it step by step.
+    void reserve(int n)
+    {
+        m_entries.reserve(std::size_t(n));
+        m_index.reserve(n);
+    }
     bool isEmpty() const { return m_index.isEmpty(); }
     bool exists(const QString &key) const { return m_index.contains(hashKey(key)); }
 

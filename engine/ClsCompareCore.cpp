@@ -11,6 +11,7 @@
 #include "engine/ModCompare.h"
 #include "engine/TSingleSideConfig.h"
 #include "platform/excel/Application.h"
+#include "platform/excel/WorkbookPrefetch.h"
 #include "platform/text/BasicError.h"
 #include "platform/win/MessageBox.h"
 
@@ -80,8 +81,13 @@ bool ClsCompareCore::CheckOpt(bool blnShowDetail)
         ModCommon::ShowMsg(QStringLiteral("请选择一种比较项"), win::vbCritical, kTitle);
         return false;
     }
+    // The two workbooks are independent until the comparison starts: the right one is read
+    // on a thread of its own while the left one opens here.
+    excel::WorkbookPrefetch rightRead;
+    if (m_leftObj->needsReading() && m_rightObj->needsReading())
+        rightRead.start(m_rightObj->FileName());
     if (!m_leftObj->CheckOpt(*m_options)) return false;
-    if (!m_rightObj->CheckOpt(*m_options)) return false;
+    if (!m_rightObj->CheckOpt(*m_options, &rightRead)) return false;
 
     const int leftKeys = m_leftObj->GetKeyCol().count();
     const int rightKeys = m_rightObj->GetKeyCol().count();

@@ -1,6 +1,5 @@
 #include "engine/ClsComparePair.h"
 
-#include "core/ClsArrayMap.h"
 #include "core/ClsLogFile.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
@@ -8,6 +7,7 @@
 #include "engine/ClsTxtCompareResult.h"
 #include "engine/ClsWrappedSheet.h"
 #include "engine/CompareProgressBar.h"
+#include "engine/KeyRowIndex.h"
 #include "engine/ModCompare.h"
 #include "engine/ModExcel.h"
 #include "engine/TSingleSideConfig.h"
@@ -72,8 +72,10 @@ QString reportBaseName(const QString &sheetName)
 
 // Tells from the cell stores whether two cells certainly read as the same text, without making
 // either text: the common case of a comparison is equal cells, and turning every number into
-// its text would cost more than the whole matching. "No" means "not known": the caller then
-// compares the texts.
+// its text would cost more than the whole matching. Two cells of one kind with the same raw
+// value read alike (the text of a value is a function of the value). "No" means "not known":
+// the caller then compares the texts. A row pair is taken once (setRows), then its cells are
+// probed column by column.
 class ClsComparePair::CellProbe
 {
 public:
@@ -85,26 +87,30 @@ public:
     {
     }
 
-    bool identical(int leftRow, int leftColumn, int rightRow, int rightColumn) const
+    void setRows(int leftRow, int rightRow)
     {
         // A workbook closed while the run yielded has freed its cells.
         if (m_leftOwner->isClosed() || m_rightOwner->isClosed())
             throw BasicError(462, QStringLiteral("The compared workbook is no longer available."));
-        const excel::Cell *a = leftRow > m_leftEndRow
-                                   ? nullptr
-                                   : excel::CellStore::find(*m_leftSheet, leftRow, leftColumn);
-        const excel::Cell *b = rightRow > m_rightEndRow
-                                   ? nullptr
-                                   : excel::CellStore::find(*m_rightSheet, rightRow, rightColumn);
+        m_left = rowOf(*m_leftSheet, leftRow, m_leftEndRow);
+        m_right = rowOf(*m_rightSheet, rightRow, m_rightEndRow);
+    }
+
+    bool identical(int leftColumn, int rightColumn) const
+    {
+        const excel::Cell *a = m_left.find(leftColumn);
+        const excel::Cell *b = m_right.find(rightColumn);
         const bool aBlank = !a || a->kind == excel::CellKind::Blank;
         const bool bBlank = !b || b->kind == excel::CellKind::Blank;
         if (aBlank || bBlank) return aBlank && bBlank;
         if (a->kind != b->kind) return false;
         switch (a->kind) {
-        case excel::CellKind::Number:
-            return std::memcmp(&a->value.number, &b->value.number, sizeof(double)) == 0 &&
-                   isDate(*m_leftBook, *a) == isDate(*m_rightBook, *b) &&
-                   (!isDate(*m_leftBook, *a) || m_leftBook->date1904 == m_rightBook->date1904);
+        case excel::CellKind::Number: {
+            if (std::memcmp(&a->value.number, &b->value.number, sizeof(double)) != 0) return false;
+            const bool aDate = isDate(*m_leftBook, *a);
+            return aDate == isDate(*m_rightBook, *b) &&
+                   (!aDate || m_leftBook->date1904 == m_rightBook->date1904);
+        }
         case excel::CellKind::String:
             return text(*m_leftBook, *a) == text(*m_rightBook, *b);
         case excel::CellKind::Boolean:
@@ -118,6 +124,31 @@ public:
     }
 
 private:
+    // The stored cells of one row, sorted by column.
+    struct Row
+    {
+        const excel::Cell *cells = nullptr;
+        std::size_t size = 0;
+
+        const excel::Cell *find(int column) const
+        {
+            // Rows are mostly dense: the cell of column c then sits at index c - 1.
+            const std::size_t guess = std::size_t(column) - 1;
+            if (guess < size && cells[guess].column == column) return &cells[guess];
+            const excel::Cell *end = cells + size;
+            const excel::Cell *it = std::lower_bound(
+                cells, end, column, [](const excel::Cell &c, int col) { return c.column < col; });
+            return it != end && it->column == column ? it : nullptr;
+        }
+    };
+
+    static Row rowOf(const excel::SheetData &sheet, int row, int endRow)
+    {
+        // A row after the end row reads as empty, as the in-memory copy reads it.
+        if (row < 1 || row > endRow || std::size_t(row) > sheet.rows.size()) return Row{};
+        const std::vector<excel::Cell> &cells = sheet.rows[std::size_t(row) - 1];
+        return Row{cells.data(), cells.size()};
+    }
     static bool isDate(const excel::WorkbookData &book, const excel::Cell &cell)
     {
         return cell.style < book.styles.size() && book.styles[cell.style].isDate;
@@ -136,6 +167,8 @@ private:
     const excel::SheetData *m_rightSheet;
     int m_leftEndRow;
     int m_rightEndRow;
+    Row m_left;
+    Row m_right;
 };
 
 // The recorder exists before the first comparison, empty: a detail run without compare items
@@ -368,10 +401,13 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     }
 
     m_diffSheet->InitInputSheet(m_leftSheet, m_rightSheet);
+    m_diffSheet->setInputLastColumns(m_leftEndCol, m_rightEndCol);
     m_diffSheet->setLeftName(m_options->LeftName());
     m_diffSheet->setRightName(m_options->RightName());
     m_leftSingleSheet->InitInputSheet(m_leftSheet, m_rightSheet);
+    m_leftSingleSheet->setInputLastColumns(m_leftEndCol, m_rightEndCol);
     m_rightSingleSheet->InitInputSheet(m_rightSheet, nullptr);
+    m_rightSingleSheet->setInputLastColumns(m_rightEndCol, 0);
 
     auto prepare = [this](ClsWrappedSheet &wrapped, int endCol, const SideRef &side,
                           const SheetRef &sheet, int endRow) {
@@ -430,8 +466,11 @@ int ClsComparePair::BeginCompareByKeyCol()
     const qint64 start = tickCount();
     if (BeforeCompare() != Prepared::Ready) return Done;
 
-    ClsArrayMap keyMap;
-    keyMap.setCompareMode(GetKeyCompareMethod());
+    KeyRowIndex keyMap(GetKeyCompareMethod() != 0);
+    keyMap.reserve(std::max(0, m_leftEndRow - m_leftSide->StartRow() + 1));
+    const ModCompare::AddKeyRow addKey = [&keyMap](const QStringList &keyRow, int row) {
+        keyMap.add(keyRow, row);
+    };
 
     // Keys of a side with merged key cells are read from the live sheet, through their merged
     // areas; all others from the side's in-memory view (which reads the live sheet itself when
@@ -450,10 +489,10 @@ int ClsComparePair::BeginCompareByKeyCol()
     if (m_leftHasMerge) {
         int rowCount = m_leftSheet->UsedRange().Rows().Count();
         ModCompare::LoadKeyRowsFromSheet(m_leftSheet, firstLeftRow, rowCount,
-                                         m_leftSide->GetKeyCol(), keyMap, DealMerge(), trim);
+                                         m_leftSide->GetKeyCol(), addKey, DealMerge(), trim);
     } else {
         ModCompare::LoadKeyRowsFromArray(leftKeys, firstLeftRow, m_leftEndRow,
-                                         m_leftSide->GetKeyCol(), keyMap, trim);
+                                         m_leftSide->GetKeyCol(), addKey, trim);
     }
 
     QList<int> leftKeyCols, rightKeyCols, leftDataCols, rightDataCols;
@@ -466,6 +505,7 @@ int ClsComparePair::BeginCompareByKeyCol()
     ThrottledYield yield;
     QStringList keyRow;
     const int first = m_rightSide->StartRow();
+    m_recorder->reserve(std::max(0, m_rightEndRow - first + 1));
     int i = first;
     for (; i <= m_rightEndRow; ++i) {
         if (i > first) setProgress(i, first, m_rightEndRow);
@@ -478,9 +518,8 @@ int ClsComparePair::BeginCompareByKeyCol()
         else
             ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, trim);
         if (ModCommon::IsStrArrayEmpty(keyRow)) continue;
-        if (keyMap.Exists(keyRow)) {
+        if (const int leftRow = keyMap.find(keyRow)) {
             ++m_matchedCount;
-            const int leftRow = keyMap.GetValue(keyRow).toInt();
             DealDiffRow(leftRow, i, lastPairIndex, leftDataCols, rightDataCols);
             markMatched(leftRow, i);
         } else {
@@ -570,16 +609,23 @@ int ClsComparePair::BeginCompareRowByRow()
 bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
                                  const QList<int> &leftDataCols, const QList<int> &rightDataCols)
 {
-    const QString pairKey = ClsTxtCompareResult::PairKey(leftRow, rightRow);
     const bool values = m_options->IsCompareData();
     const bool formulas = m_options->IsCompareFormula();
     const bool comments = m_options->IsComparePostil();
     const int last =
         std::min<int>(lastPairIndex, int(std::min(leftDataCols.size(), rightDataCols.size())) - 1);
 
+    // Cells whose raw values agree are equal without a text being made; texts are made (and
+    // folded, and handed to a script) only for the cells whose raw values differ. A user script
+    // may give the event loop a turn (a long script, its error message), in which a workbook can
+    // be closed: the rows are then taken again before each cell.
+    const bool probe = values && m_probe;
+    const bool scriptYields = m_options->UseScript();
+    if (probe) m_probe->setRows(leftRow, rightRow);
     bool rowDiffers = false;
     for (int k = 0; k <= last; ++k) {
         if (ModCompare::IsCancelCompare()) break;
+        if (probe && scriptYields && k > 0) m_probe->setRows(leftRow, rightRow);
         const int lc = leftDataCols.at(k);
         const int rc = rightDataCols.at(k);
         bool differs = false;
@@ -592,7 +638,7 @@ bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
             leftText = std::move(left);
             rightText = std::move(right);
         };
-        if (values && !(m_probe && m_probe->identical(leftRow, lc, rightRow, rc)))
+        if (values && !(probe && m_probe->identical(lc, rc)))
             compareItem(m_leftWrapped->GetCell(leftRow, lc), m_rightWrapped->GetCell(rightRow, rc));
         if (formulas || comments) {
             const excel::Range leftCell = m_leftSheet->Cells(leftRow, lc);
@@ -604,15 +650,19 @@ bool ClsComparePair::DealDiffRow(int leftRow, int rightRow, int lastPairIndex,
         }
         if (differs) {
             rowDiffers = true;
-            m_recorder->AddRec(pairKey, leftRow, rightRow, ModCommon::GetColumnLetter(rc),
-                               leftText + QStringLiteral("<->") + rightText);
+            m_recorder->addDifferingColumn(leftRow, rightRow, ModCommon::GetColumnLetter(rc),
+                                           leftText + QStringLiteral("<->") + rightText);
         }
     }
-    if (rowDiffers)
+    if (rowDiffers) {
         ++m_diffRowCount;
-    else
-        m_recorder->AddRec(pairKey, leftRow, rightRow, QString(), QString());
-    SaveOneRowResultInXlsReport(rowDiffers, leftRow, rightRow, pairKey);
+        if (m_reportOpen && m_options->ShowDiffInXls()) {
+            const std::shared_ptr<ClsMap> fields = m_recorder->fieldsOf(leftRow, rightRow);
+            saveDifferingRow(leftRow, rightRow, fields ? *fields : ClsMap());
+        }
+    } else {
+        m_recorder->addEqualPair(leftRow, rightRow);
+    }
     return rowDiffers;
 }
 
@@ -620,13 +670,17 @@ void ClsComparePair::SaveOneRowResultInXlsReport(bool isDifferent, int leftRow, 
                                                  const QString &pairKey)
 {
     if (!m_reportOpen || !isDifferent || !m_options->ShowDiffInXls()) return;
+    const std::shared_ptr<ClsMap> fields = m_recorder->GetClsMapByKey(pairKey);
+    saveDifferingRow(leftRow, rightRow, fields ? *fields : ClsMap());
+}
+
+void ClsComparePair::saveDifferingRow(int leftRow, int rightRow, const ClsMap &fields)
+{
+    if (!m_reportOpen || !m_options->ShowDiffInXls()) return;
     const QString startColumn = QStringLiteral("C");
     m_diffSheet->CopyRowFrom(true, nullptr, m_leftSheet, leftRow, startColumn);
     m_diffSheet->CopyRowFrom(true, nullptr, m_rightSheet, rightRow, startColumn);
-    if (m_options->ColorDiffCell()) {
-        if (std::shared_ptr<ClsMap> fields = m_recorder->GetClsMapByKey(pairKey))
-            m_diffSheet->SetForeColor(*fields);
-    }
+    if (m_options->ColorDiffCell()) m_diffSheet->SetForeColor(fields);
 }
 
 void ClsComparePair::CreateXlsReport(const QList<int> &leftKeyCols)

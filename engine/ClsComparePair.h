@@ -154,6 +154,8 @@ private:
     void checkKeyValues(bool left);
 
     bool isEqual(const QString &leftText, const QString &rightText, bool ignoreCase);
+    // Queues a differing row pair on the differences sheet and colours its differing cells.
+    void saveDifferingRow(int leftRow, int rightRow, const ClsMap &fields);
     bool refuseReportPath(const QString &path);
     void markMatched(int leftRow, int rightRow);
     void setProgress(int row, int start, int end);

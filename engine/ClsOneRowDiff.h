@@ -19,7 +19,7 @@ public:
     QString GetValue(const QString &column);
     void SetValue(const QString &column, const QString &value);
     // The field map itself, shared with the caller.
-    std::shared_ptr<ClsMap> GetFieldMap() const { return m_fields; }
+    std::shared_ptr<ClsMap> GetFieldMap() const;
     bool Exists(const QString &column) const;
 
     int LeftRow() const { return m_leftRow; }
@@ -36,7 +36,11 @@ public:
     void setNewRightRow(int row) { m_newRightRow = row; }
 
 private:
-    std::shared_ptr<ClsMap> m_fields;
+    // The field map, made on first use: most row pairs of a comparison are equal and never
+    // need one.
+    ClsMap &fields() const;
+
+    mutable std::shared_ptr<ClsMap> m_fields;
     int m_leftRow = 0;
     int m_rightRow = 0;
     int m_newLeftRow = 0;

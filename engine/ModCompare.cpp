@@ -44,8 +44,14 @@ ModCompare::BlockCellText blockOf(const com::VariantArray &block)
     return [&block](int row, int column) { return block.at(row, column).toText(); };
 }
 
+ModCompare::AddKeyRow addTo(ClsArrayMap &keyMap)
+{
+    return
+        [&keyMap](const QStringList &keyRow, int row) { keyMap.Add(keyRow, QString::number(row)); };
+}
+
 // The loading loop shared by the sheet and the block readers.
-void loadKeyRows(int firstRow, int lastRow, ClsArrayMap &keyMap,
+void loadKeyRows(int firstRow, int lastRow, const ModCompare::AddKeyRow &add,
                  const std::function<void(int row, QStringList &keyRow)> &readRow)
 {
     QStringList keyRow;
@@ -54,7 +60,7 @@ void loadKeyRows(int firstRow, int lastRow, ClsArrayMap &keyMap,
         readRow(row, keyRow);
         if (!ModCommon::IsStrArrayEmpty(keyRow)) {
             emptyRun = 0;
-            keyMap.Add(keyRow, QString::number(row));
+            add(keyRow, row);
             continue;
         }
         // Ten blank key rows in a row usually mean the data has ended; but a sheet may hold
@@ -70,7 +76,7 @@ void loadKeyRows(int firstRow, int lastRow, ClsArrayMap &keyMap,
             row = next - 1; // read again at the top of the loop
             continue;
         }
-        keyMap.Add(keyRow, QString::number(row));
+        add(keyRow, row);
     }
 }
 
@@ -157,12 +163,19 @@ void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &f
                           int &rowCount, const ClsMap &keyColumns, ClsArrayMap &keyMap,
                           bool mergeAware, bool trim)
 {
+    LoadKeyRowsFromSheet(sheet, firstRow, rowCount, keyColumns, addTo(keyMap), mergeAware, trim);
+}
+
+void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &firstRow,
+                          int &rowCount, const ClsMap &keyColumns, const AddKeyRow &add,
+                          bool mergeAware, bool trim)
+{
     QList<int> columns;
     if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
     const qint64 byCount = qint64(firstRow) + rowCount;
     const qint64 last = std::min<qint64>(std::max<qint64>(byCount, ModExcel::GetLastUsedRow(sheet)),
                                          CurrentOptions().MaxRowNum());
-    loadKeyRows(firstRow, int(last), keyMap, [&](int row, QStringList &keyRow) {
+    loadKeyRows(firstRow, int(last), add, [&](int row, QStringList &keyRow) {
         ReadSheetRowCells(sheet, row, columns, keyRow, mergeAware, trim);
     });
 }
@@ -187,9 +200,15 @@ void ReadArrayRowCells(const com::VariantArray &block, int row, const QList<int>
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
                           const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim)
 {
+    LoadKeyRowsFromArray(block, firstRow, lastRow, keyColumns, addTo(keyMap), trim);
+}
+
+void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, const AddKeyRow &add, bool trim)
+{
     QList<int> columns;
     if (keyColumns.ToArray(columns) < 0) return; // no key column: there is no key to load
-    loadKeyRows(firstRow, lastRow, keyMap, [&](int row, QStringList &keyRow) {
+    loadKeyRows(firstRow, lastRow, add, [&](int row, QStringList &keyRow) {
         ReadArrayRowCells(block, row, columns, keyRow, trim);
     });
 }

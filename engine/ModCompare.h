@@ -53,6 +53,12 @@ void ReadSheetRowCells(const std::shared_ptr<excel::Worksheet> &sheet, int row,
 void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &firstRow,
                           int &rowCount, const ClsMap &keyColumns, ClsArrayMap &keyMap,
                           bool mergeAware, bool trim);
+// Where the loaders put each key row (its key texts and its row number); the ClsArrayMap
+// loaders add the row number as text, keeping the first row of a key.
+using AddKeyRow = std::function<void(const QStringList &keyRow, int row)>;
+void LoadKeyRowsFromSheet(const std::shared_ptr<excel::Worksheet> &sheet, int &firstRow,
+                          int &rowCount, const ClsMap &keyColumns, const AddKeyRow &add,
+                          bool mergeAware, bool trim);
 
 // The text of one cell of an in-memory block, by the block's row and column (from 1).
 using BlockCellText = std::function<QString(int row, int column)>;
@@ -71,6 +77,8 @@ void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int las
                           const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim);
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
                           const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim);
+void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
+                          const ClsMap &keyColumns, const AddKeyRow &add, bool trim);
 
 // The file name alone when the path lies directly in the folder, else the path. Folders are
 // compared with their case: Linux file names keep it.

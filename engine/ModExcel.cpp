@@ -52,7 +52,18 @@ bool hasText(const com::Variant &v)
 
 } // namespace
 
-bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly)
+bool WouldReadWorkbook(const QString &file, const BookRef &book)
+{
+    try {
+        if (IsWorkbookAlive(book) && sameFile(book->FullName(), file)) return false;
+    } catch (const std::exception &) {
+        // A workbook that cannot tell its name is reopened.
+    }
+    return ModFile::FileExists(file);
+}
+
+bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly,
+                  excel::WorkbookPrefetch *prefetch)
 {
     QString failure;
     try {
@@ -63,7 +74,7 @@ bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly
         }
         book = nullptr;
         if (!ModFile::FileExists(file)) return true;
-        book = app->Workbooks()->Open(file, readOnly);
+        book = app->Workbooks()->Open(file, readOnly, prefetch);
         std::vector<QString> warnings = book->warnings();
         if (!warnings.empty())
             ModCommon::ShowMsg(
@@ -243,25 +254,32 @@ bool HasMergedCells(const excel::Range &range)
 namespace {
 
 // "$C$5" -> {"", "C", "5"}, as the extent procedures split the used range's first cell.
+QStringList firstCellPieces(const excel::Range &used)
+{
+    return used.Cells(1, 1).Address().split(QLatin1Char('$'));
+}
+
 QStringList firstCellPieces(const SheetRef &sheet)
 {
-    return sheet->UsedRange().Cells(1, 1).Address().split(QLatin1Char('$'));
+    return firstCellPieces(sheet->UsedRange());
 }
 
 } // namespace
 
+// The used range is taken once: finding it walks the whole sheet.
 int GetLastUsedRow(const SheetRef &sheet)
 {
-    const QStringList pieces = firstCellPieces(sheet);
-    return pieces.value(2).toInt() + sheet->UsedRange().EntireRow().Count() - 1;
+    const excel::Range used = sheet->UsedRange();
+    const QStringList pieces = firstCellPieces(used);
+    return pieces.value(2).toInt() + used.EntireRow().Count() - 1;
 }
 
 int GetLastUsedColumn(const SheetRef &sheet)
 {
-    const QStringList pieces = firstCellPieces(sheet);
+    const excel::Range used = sheet->UsedRange();
+    const QStringList pieces = firstCellPieces(used);
     // three-letter columns of wide .xlsx sheets are read too
-    return excel::CellAddress::columnNumber(pieces.value(1)) +
-           sheet->UsedRange().EntireColumn().Count() - 1;
+    return excel::CellAddress::columnNumber(pieces.value(1)) + used.EntireColumn().Count() - 1;
 }
 
 void GetUsedColumnSpan(const SheetRef &sheet, int &firstColumn, int &lastColumn)

@@ -12,6 +12,10 @@
 #include <QString>
 #include <memory>
 
+namespace excel {
+class WorkbookPrefetch;
+}
+
 // Free procedures through which the program drives the spreadsheet component: creating the
 // application, opening, adding and closing workbooks, finding or adding sheets, reading cell
 // texts, copying rows, emptiness tests, used-range extents and sheet visibility. They keep no
@@ -25,8 +29,13 @@ using SheetRef = std::shared_ptr<excel::Worksheet>;
 // Creates the application (invisible) when the reference is empty and opens the file, unless
 // the reference holds a live workbook of that very file. A live workbook of another file is
 // closed first, so that the file asked for is the one compared. A missing file opens nothing
-// and gives True. Failures show one message (with the reason) and give False.
-bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly);
+// and gives True. Failures show one message (with the reason) and give False. A prefetch that
+// holds a read of the file hands over what it read.
+bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly,
+                  excel::WorkbookPrefetch *prefetch = nullptr);
+// Whether OpenWorkbook would read the file: it exists and the reference holds no live
+// workbook of it.
+bool WouldReadWorkbook(const QString &file, const BookRef &book);
 // Creates a visible application when the reference is empty and adds a workbook when the
 // reference holds none that is alive. Failures show one message and give False.
 bool NewWorkbook(AppRef &app, BookRef &book);

@@ -32,9 +32,14 @@ TSingleSideConfig::~TSingleSideConfig()
     CloseExcelAll();
 }
 
-bool TSingleSideConfig::OpenDoc()
+bool TSingleSideConfig::OpenDoc(excel::WorkbookPrefetch *prefetch)
 {
-    return ModExcel::OpenWorkbook(m_fileName, m_excelApp, m_doc, false);
+    return ModExcel::OpenWorkbook(m_fileName, m_excelApp, m_doc, false, prefetch);
+}
+
+bool TSingleSideConfig::needsReading() const
+{
+    return ModExcel::WouldReadWorkbook(m_fileName, m_doc);
 }
 
 void TSingleSideConfig::InitDoc()
@@ -54,14 +59,18 @@ void TSingleSideConfig::ShowWnd(bool blnShow)
 {
     try {
         if (!m_excelApp) return;
+        if (blnShow && m_hHostWnd > 0) {
+            // Into the host before it shows: a window shown on its own first would flash on
+            // the desktop, and the window system's late news of its own size would undo the
+            // host's fitting.
+            const win::HWND main = m_excelApp->Hwnd();
+            ModControlExcel::SetWindowCaption(main, false);
+            const win::HWND previous = win::SetParent(main, m_hHostWnd);
+            // Shown a second time, the window is in the host already: the parent to give it
+            // back to stays the one it had before.
+            if (previous != 0 && previous != m_hHostWnd) m_hPrevParentWnd = previous;
+        }
         m_excelApp->setVisible(blnShow);
-        if (!blnShow || m_hHostWnd <= 0) return;
-        const win::HWND main = m_excelApp->Hwnd();
-        ModControlExcel::SetWindowCaption(main, false);
-        const win::HWND previous = win::SetParent(main, m_hHostWnd);
-        // Shown a second time, the window is in the host already: the parent to give it back
-        // to stays the one it had before.
-        if (previous != 0 && previous != m_hHostWnd) m_hPrevParentWnd = previous;
     } catch (const std::exception &) {
         // the side stays as far as it got
     }
@@ -118,7 +127,7 @@ int TSingleSideConfig::GetEndRow(const std::shared_ptr<excel::Worksheet> &sheet)
     return int(std::min<qint64>(end, CurrentOptions().MaxRowNum()));
 }
 
-bool TSingleSideConfig::CheckOpt(const ClsSessionOption &options)
+bool TSingleSideConfig::CheckOpt(const ClsSessionOption &options, excel::WorkbookPrefetch *prefetch)
 {
     const QString listTitle = QStringLiteral("输入参数合法性检查");
     m_keyCol = std::make_unique<ClsMap>();
@@ -138,7 +147,7 @@ bool TSingleSideConfig::CheckOpt(const ClsSessionOption &options)
                            win::vbCritical, QStringLiteral("输入有效性检查"));
         return false;
     }
-    return OpenDoc();
+    return OpenDoc(prefetch);
 }
 
 void TSingleSideConfig::InitAllDataCol(int nEndCol)

@@ -13,6 +13,7 @@ class SheetListView;
 namespace excel {
 class Application;
 class Workbook;
+class WorkbookPrefetch;
 class Worksheet;
 } // namespace excel
 
@@ -64,9 +65,12 @@ public:
     QString DataCol() const { return m_dataColText; }
     void setDataCol(const QString &list) { m_dataColText = list; }
 
-    // Builds the column maps from the lists and opens the workbook; a bad list or a missing
-    // file is reported in a message box and gives false.
-    bool CheckOpt(const ClsSessionOption &options);
+    // Builds the column maps from the lists and opens the workbook (from what the prefetch
+    // read, when it holds this side's file); a bad list or a missing file is reported in a
+    // message box and gives false.
+    bool CheckOpt(const ClsSessionOption &options, excel::WorkbookPrefetch *prefetch = nullptr);
+    // Whether opening the workbook would read its file (it exists and is not open yet).
+    bool needsReading() const;
     // The data columns 1..nEndCol, for "all columns"; the map is emptied first, so that a
     // narrower sheet pair does not inherit a wider one's columns.
     void InitAllDataCol(int nEndCol);
@@ -94,7 +98,7 @@ public:
     bool IsHasMerge(const std::shared_ptr<excel::Worksheet> &sheet) const;
 
 private:
-    bool OpenDoc();
+    bool OpenDoc(excel::WorkbookPrefetch *prefetch = nullptr);
     QStringList sheetNames();
 
     std::shared_ptr<excel::Application> m_excelApp;

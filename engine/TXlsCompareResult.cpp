@@ -48,6 +48,19 @@ void TXlsCompareResult::InitInputSheet(SheetRef firstSheet, SheetRef secondSheet
     m_secondSheet = std::move(secondSheet);
 }
 
+void TXlsCompareResult::setInputLastColumns(int first, int second)
+{
+    m_firstLastColumn = first;
+    m_secondLastColumn = second;
+}
+
+int TXlsCompareResult::lastColumnOf(const SheetRef &sourceSheet) const
+{
+    if (sourceSheet == m_firstSheet && m_firstLastColumn > 0) return m_firstLastColumn;
+    if (sourceSheet == m_secondSheet && m_secondLastColumn > 0) return m_secondLastColumn;
+    return ModExcel::GetLastUsedColumn(sourceSheet);
+}
+
 void TXlsCompareResult::setMaxCol(int column)
 {
     m_maxCol = std::min(column, GridColumns);
@@ -106,7 +119,7 @@ void TXlsCompareResult::WriteRowsToBuffer(const ClsMap &queue, const SheetBlock 
 {
     // One write per output row: the whole output range at once would need a Variant per cell
     // of it, which is what the cell store exists to avoid.
-    const int lastColumn = ModExcel::GetLastUsedColumn(sourceSheet);
+    const int lastColumn = lastColumnOf(sourceSheet);
     const bool labels = m_startColumn > 2;
     const int firstOut = labels ? 1 : m_startColumn;
     const int lastOut = std::min(m_startColumn + lastColumn - 1, GridColumns);
@@ -136,7 +149,7 @@ void TXlsCompareResult::WriteRowsToBuffer(const ClsMap &queue, const SheetBlock 
 void TXlsCompareResult::WriteRowsToSheet(const ClsMap &queue, const SheetRef &sourceSheet,
                                          const QString &label)
 {
-    const int lastColumn = ModExcel::GetLastUsedColumn(sourceSheet);
+    const int lastColumn = lastColumnOf(sourceSheet);
     ThrottledYield yield;
     const ClsMap::Store &store = queue.GetObject();
     for (int i = 0; i < store.count(); ++i) {

@@ -34,6 +34,10 @@ public:
     // Sets the name and starts counting rows from 0; MaxCol becomes 0.
     void Initialize(const QString &outSheetName);
     void InitInputSheet(SheetRef firstSheet, SheetRef secondSheet);
+    // The input sheets' last used columns, when the caller knows them already (a comparison
+    // does, and its sheets do not change while it runs): writing then costs what the queued
+    // rows cost, not a walk over each input sheet. Unless given, EndWrite finds them.
+    void setInputLastColumns(int first, int second);
     SheetRef GetleftInputSheet() const { return m_firstSheet; }
     int MaxCol() const { return m_maxCol; }
     // Lowered to 256.
@@ -73,6 +77,7 @@ private:
     void WriteRowsToBuffer(const ClsMap &queue, const SheetBlock &dataSource,
                            const SheetRef &sourceSheet, const QString &label);
     void WriteRowsToSheet(const ClsMap &queue, const SheetRef &sourceSheet, const QString &label);
+    int lastColumnOf(const SheetRef &sourceSheet) const;
     void writeSide(const ClsMap &queue, const SheetBlock *dataSource, const SheetRef &sourceSheet,
                    const QString &label);
 
@@ -88,4 +93,6 @@ private:
     QString m_leftName;
     QString m_rightName;
     int m_startColumn = 1;
+    int m_firstLastColumn = 0; // 0: not given
+    int m_secondLastColumn = 0;
 };

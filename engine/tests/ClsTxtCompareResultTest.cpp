@@ -185,3 +185,76 @@ TEST(ClsTxtCompareResult, Print2FileWritesTheTableWithCrLf)
                                     .toUtf8();
     EXPECT_EQ(file.readAll(), expected);
 }
+
+namespace {
+
+// One recording step: an equal pair (column empty) or one differing column of a pair.
+struct Step
+{
+    int left, right;
+    const char *column, *value;
+};
+
+// Everything a reader of the results can see, as text.
+QStringList seen(ClsTxtCompareResult &r)
+{
+    QStringList out = table(r);
+    out.append(QStringLiteral("key width %1").arg(r.keyWidth()));
+    r.GetResult().GetObject().forEach(
+        [&out](const QString &key, const std::shared_ptr<ClsOneRowDiff> &row) {
+            out.append(QStringLiteral("%1 %2/%3 %4/%5 equal=%6 fields=%7")
+                           .arg(key)
+                           .arg(row->LeftRow())
+                           .arg(row->RightRow())
+                           .arg(row->NewLeftRow())
+                           .arg(row->NewRightRow())
+                           .arg(row->Equal())
+                           .arg(row->GetFieldMap()->GetObject().keys().join(u',')));
+        });
+    return out;
+}
+
+} // namespace
+
+// The comparison records through addEqualPair / addDifferingPair / addColumn; readers must see
+// exactly what AddRec under the pair keys would have given them, also when both ways mix.
+TEST(ClsTxtCompareResult, TheComparisonsWayOfRecordingGivesWhatAddRecGives)
+{
+    const std::vector<std::vector<Step>> runs = {
+        {{3, 4, "B", "x<->y"}, {3, 4, "C", "1<->2"}, {5, 5, "", ""}, {12345, 9, "AA", "苹果<->"}},
+        {{1, 1, "", ""}, {2, 2, "", ""}, {3, 3, "", ""}},
+        {{7, 70, "D", "a<->b"}, {7, 70, "D", "later<->text"}, {-1, 100000, "", ""}},
+    };
+    for (std::size_t n = 0; n < runs.size(); ++n) {
+        SCOPED_TRACE(n);
+        // Record every run as the comparison does, with a lookup in the middle of the second
+        // half (which files what was pending) and an AddRec of a pair already recorded.
+        ClsTxtCompareResult viaAddRec, viaComparison;
+        std::vector<Step> steps = runs[n];
+        steps.insert(steps.end(), runs[n].begin(), runs[n].end());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const Step &s = steps[i];
+            const QString key = ClsTxtCompareResult::PairKey(s.left, s.right);
+            viaAddRec.AddRec(key, s.left, s.right, QString::fromUtf8(s.column),
+                             QString::fromUtf8(s.value));
+            if (i == runs[n].size() + 1) viaComparison.GetResult();
+            if (i == steps.size() - 1) {
+                viaComparison.AddRec(key, s.left, s.right, QString::fromUtf8(s.column),
+                                     QString::fromUtf8(s.value));
+                continue;
+            }
+            if (!*s.column) {
+                viaComparison.addEqualPair(s.left, s.right);
+                continue;
+            }
+            viaComparison.addDifferingColumn(s.left, s.right, QString::fromUtf8(s.column),
+                                             QString::fromUtf8(s.value));
+            const std::shared_ptr<ClsMap> fields = viaComparison.fieldsOf(s.left, s.right);
+            ASSERT_TRUE(fields);
+            EXPECT_TRUE(fields->Exists(QString::fromUtf8(s.column)));
+        }
+        // The table before the results are filed, then everything after.
+        EXPECT_EQ(table(viaComparison), table(viaAddRec));
+        EXPECT_EQ(seen(viaComparison), seen(viaAddRec));
+    }
+}

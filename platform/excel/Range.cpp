@@ -136,11 +136,15 @@ CellAddress::Kind Range::shape() const
 CellRect Range::formatTargets() const
 {
     CellRect r = m_rect;
+    const bool wholeRows = r.firstColumn == 1 && r.lastColumn == CellAddress::MaxColumns;
+    const bool wholeColumns = r.firstRow == 1 && r.lastRow == CellAddress::MaxRows;
+    // Only whole rows or columns need the used area, which costs a walk over the sheet: a
+    // single cell's format must cost what its value costs.
+    if (!wholeRows && !wholeColumns) return r;
     CellRect used{1, 1, 1, 1};
     bool any = CellStore::usedArea(m_sheet->data(), &used);
-    if (r.firstColumn == 1 && r.lastColumn == CellAddress::MaxColumns)
-        r.lastColumn = std::max(any ? used.lastColumn : 1, CellAddress::GridColumns);
-    if (r.firstRow == 1 && r.lastRow == CellAddress::MaxRows) r.lastRow = any ? used.lastRow : 1;
+    if (wholeRows) r.lastColumn = std::max(any ? used.lastColumn : 1, CellAddress::GridColumns);
+    if (wholeColumns) r.lastRow = any ? used.lastRow : 1;
     return r;
 }
 

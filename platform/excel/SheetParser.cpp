@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <string_view>
 
 namespace excel {
 
@@ -380,6 +381,16 @@ bool SheetParser::parse(bool final)
             p = close + skip;
             continue;
         }
+        if (m_inSheetData && !m_inCell && p[1] == 'c' && end - p > 3 &&
+            (p[2] == ' ' || p[2] == '>')) {
+            const char *next = nullptr;
+            m_pos = std::size_t(p - begin);
+            if (!fastCell(p, end, &next)) return false;
+            if (next) {
+                p = next;
+                continue;
+            }
+        }
         // an element tag: find its '>' outside attribute quotes
         const char *q = p + 1;
         if (end - p >= 4 && (p[2] == '>' || (p[1] == '/' && p[3] == '>'))) {
@@ -518,6 +529,17 @@ bool SheetParser::handleTag(const char *b, const char *e)
                     m_sheet->defaultColumnWidth = SheetMetrics::pointsOfBaseWidth(int(h));
                 if (is(an, al, "defaultColWidth")) m_defaultWidthGiven = true;
             });
+    } else if (is(name, n, "dimension") && m_sheet->rows.empty()) {
+        // Room for the rows the sheet says it uses, so that the row table does not grow step
+        // by step. Only a hint: a wrong one costs address space, never a wrong cell.
+        forEachAttribute(
+            attrs, attrsEnd, [&](const char *an, std::size_t al, const char *v, std::size_t vl) {
+                CellRect rect;
+                if (is(an, al, "ref") &&
+                    CellAddress::parseRange(QString::fromUtf8(v, qsizetype(vl)), &rect) &&
+                    rect.lastRow >= 1 && rect.lastRow <= CellAddress::MaxRows)
+                    m_sheet->rows.reserve(std::size_t(rect.lastRow));
+            });
     } else if (is(name, n, "col")) {
         readColumn(attrs, attrsEnd);
     }
@@ -643,6 +665,41 @@ bool SheetParser::startCell(const char *attrs, const char *end)
     return true;
 }
 
+bool SheetParser::fastCell(const char *p, const char *end, const char **next)
+{
+    // The common shape of a cell taken in one go: <c ...><v>value</v></c>, the value without
+    // markup or entities, the whole cell in this window. Any other shape (a formula, an inline
+    // string, an empty cell, a cell cut by the chunk's end) goes the general way, which also
+    // finds every fault; this path checks what that one would.
+    *next = nullptr;
+    if (m_stack.size() + 2 > std::size_t(m_maxDepth)) return true;
+    const char *q = p + 2;
+    for (; q < end && *q != '>'; ++q) {
+        if (*q == '"' || *q == '\'') {
+            const char quote = *q;
+            while (++q < end && *q != quote) {
+            }
+            if (q == end) return true;
+        } else if (*q == '<') {
+            return true;
+        }
+    }
+    if (q == end || q[-1] == '/') return true;
+    const char *value = q + 1;
+    if (end - value < 3 || std::memcmp(value, "<v>", 3) != 0) return true;
+    value += 3;
+    const char *valueEnd =
+        static_cast<const char *>(std::memchr(value, '<', std::size_t(end - value)));
+    if (!valueEnd || end - valueEnd < 8 || std::memcmp(valueEnd, "</v></c>", 8) != 0) return true;
+    if (std::memchr(value, '&', std::size_t(valueEnd - value))) return true;
+    if (!startCell(p + 2, q)) return false;
+    m_hasValue = true;
+    m_pos = std::size_t(valueEnd + 4 - m_begin); // faults of the value are told at </c>
+    if (!storeCell(std::string_view(value, std::size_t(valueEnd - value)))) return false;
+    *next = valueEnd + 8;
+    return true;
+}
+
 bool SheetParser::startFormula(const char *attrs, const char *end)
 {
     bool shared = false;
@@ -666,6 +723,11 @@ bool SheetParser::startFormula(const char *attrs, const char *end)
 }
 
 bool SheetParser::endCell()
+{
+    return storeCell(std::string_view(m_value));
+}
+
+bool SheetParser::storeCell(std::string_view value)
 {
     m_inCell = false;
     m_capture = None;
@@ -704,18 +766,21 @@ bool SheetParser::endCell()
     if (m_hasValue) {
         switch (m_type) {
         case 'n':
-            if (m_value.empty()) break;
-            if (!parseDouble(m_value.data(), m_value.size(), &cell.value.number))
+            if (value.empty()) break;
+            if (!parseDouble(value.data(), value.size(), &cell.value.number))
                 return fail(where() + QStringLiteral(": bad number \"%1\"")
-                                          .arg(QString::fromUtf8(m_value.substr(0, 40))),
+                                          .arg(QString::fromUtf8(value.substr(0, 40))),
                             nullptr);
             cell.kind = CellKind::Number;
             break;
         case 's': {
             std::uint32_t index = 0;
-            if (!parseInt(m_value.data(), m_value.size(), &index) || index >= m_sharedCount)
+            const bool number = parseInt(value.data(), value.size(), &index);
+            if (number && index >= m_sharedCount && m_waitForShared)
+                m_sharedCount = m_waitForShared(index);
+            if (!number || index >= m_sharedCount)
                 return fail(where() + QStringLiteral(": shared string %1 does not exist")
-                                          .arg(QString::fromUtf8(m_value.substr(0, 20))),
+                                          .arg(QString::fromUtf8(value.substr(0, 20))),
                             nullptr);
             cell.kind = CellKind::String;
             cell.value.string = index;
@@ -723,10 +788,10 @@ bool SheetParser::endCell()
         }
         case 'b':
             cell.kind = CellKind::Boolean;
-            cell.value.boolean = m_value == "1" || m_value == "true";
+            cell.value.boolean = value == "1" || value == "true";
             break;
         case 'e': {
-            QString t = QString::fromUtf8(m_value).trimmed();
+            QString t = QString::fromUtf8(value).trimmed();
             cell.kind = CellKind::Error;
             cell.value.error = XmlText::errorCode(t);
             if (!cell.value.error) cell.value.error = 2015;
@@ -734,9 +799,9 @@ bool SheetParser::endCell()
         }
         case 'd': {
             double d;
-            if (!parseIsoDate(m_value, &d))
+            if (!parseIsoDate(std::string(value), &d))
                 return fail(where() + QStringLiteral(": bad date \"%1\"")
-                                          .arg(QString::fromUtf8(m_value.substr(0, 40))),
+                                          .arg(QString::fromUtf8(value.substr(0, 40))),
                             nullptr);
             cell.kind = CellKind::Number;
             cell.value.number = d;
@@ -744,13 +809,17 @@ bool SheetParser::endCell()
         }
         case 't':
         case 'i': {
-            const std::string &raw = m_type == 'i' ? m_inlineText : m_value;
+            const std::string_view raw = m_type == 'i' ? std::string_view(m_inlineText) : value;
             QString text;
             if (!XmlText::decode(raw.data(), raw.size(), &text))
                 return fail(where() + QStringLiteral(": bad character reference in its text"),
                             nullptr);
             cell.kind = CellKind::String;
             cell.value.string = std::uint32_t(m_book->strings.size());
+            if (m_deferred) {
+                cell.value.string |= DeferredString;
+                m_deferred->push_back(CellPlace{m_sheet, row, column});
+            }
             m_book->strings.push_back(XmlText::unescapeStringValue(text));
             break;
         }

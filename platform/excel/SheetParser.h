@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +36,26 @@ public:
     int maxRow() const { return m_maxRow; }
     int maxColumn() const { return m_maxColumn; }
 
+    // For a sheet read while the shared strings are still being read (on another thread):
+    // a cell naming a shared string past the count known so far asks waitFor(index), which
+    // returns once the count passed the index or is final, and gives the count then.
+    void setSharedCountSource(std::function<std::size_t(std::size_t index)> waitFor)
+    {
+        m_waitForShared = std::move(waitFor);
+    }
+    // The texts of inline and formula-string cells then go to the pool before the shared
+    // strings are there: each such cell gets its text's index in the pool with DeferredString
+    // set, and its place is recorded, so that the reader can move the index past the shared
+    // strings once it has them.
+    static constexpr std::uint32_t DeferredString = 0x80000000u;
+    struct CellPlace
+    {
+        SheetData *sheet;
+        int row;
+        int column;
+    };
+    void deferStrings(std::vector<CellPlace> *places) { m_deferred = places; }
+
 private:
     enum Capture : std::uint8_t { None, V, F, T };
     struct SharedFormula
@@ -52,6 +74,10 @@ private:
     bool startCell(const char *attrs, const char *end);
     bool startFormula(const char *attrs, const char *end);
     bool endCell();
+    bool storeCell(std::string_view value);
+    // A whole cell of the common shape; *next is where parsing goes on, null when the cell
+    // is to go the general way. False on a fault.
+    bool fastCell(const char *p, const char *end, const char **next);
     bool fail(const QString &what, const char *at);
     bool checkOutsideText(const char *b, const char *e);
     bool startRoot(const char *name, std::size_t length, const char *at);
@@ -60,6 +86,8 @@ private:
     WorkbookData *m_book;
     std::size_t m_sharedCount;
     int m_maxDepth;
+    std::function<std::size_t(std::size_t)> m_waitForShared;
+    std::vector<CellPlace> *m_deferred = nullptr;
 
     std::string m_buffer;          // an unfinished token carried to the next chunk
     const char *m_begin = nullptr; // the window being parsed

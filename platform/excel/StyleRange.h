@@ -32,12 +32,16 @@ public:
             return v == value;
         };
         std::int64_t stored = 0;
-        for (int row = r.firstRow; row <= std::min<int>(r.lastRow, int(sheet.rows.size())); ++row)
-            for (const Cell &c : sheet.rows[std::size_t(row - 1)])
-                if (c.column >= r.firstColumn && c.column <= r.lastColumn) {
-                    ++stored;
-                    if (!consider(c.style)) return com::Variant::null();
-                }
+        for (int row = r.firstRow; row <= std::min<int>(r.lastRow, int(sheet.rows.size())); ++row) {
+            const std::vector<Cell> &cells = sheet.rows[std::size_t(row - 1)];
+            auto c =
+                std::lower_bound(cells.begin(), cells.end(), r.firstColumn,
+                                 [](const Cell &cell, int column) { return cell.column < column; });
+            for (; c != cells.end() && c->column <= r.lastColumn; ++c) {
+                ++stored;
+                if (!consider(c->style)) return com::Variant::null();
+            }
+        }
         std::int64_t total =
             std::int64_t(r.lastRow - r.firstRow + 1) * (r.lastColumn - r.firstColumn + 1);
         if (stored < total && !consider(0)) return com::Variant::null();

@@ -4,6 +4,7 @@
 #include "platform/excel/ModelErrors.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/WorkbookFile.h"
+#include "platform/excel/WorkbookPrefetch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,15 +24,21 @@ void Workbooks::add(const std::shared_ptr<Workbook> &workbook)
     if (std::shared_ptr<Application> app = m_application.lock()) app->setActiveWorkbook(workbook);
 }
 
-std::shared_ptr<Workbook> Workbooks::Open(const QString &fileName, bool readOnly)
+std::shared_ptr<Workbook> Workbooks::Open(const QString &fileName, bool readOnly,
+                                          WorkbookPrefetch *prefetch)
 {
     check();
     const QString full = QFileInfo(fileName).absoluteFilePath();
     for (const auto &book : m_books)
         if (!book->isClosed() && book->FullName() == full) return book;
-    auto data = std::make_unique<WorkbookData>();
+    std::unique_ptr<WorkbookData> data;
     QString error;
-    if (!WorkbookFile::read(full, data.get(), &error)) ModelErrors::refuse(error);
+    if (prefetch && prefetch->holds(full)) {
+        if (!prefetch->take(&data, &error)) ModelErrors::refuse(error);
+    } else {
+        data = std::make_unique<WorkbookData>();
+        if (!WorkbookFile::read(full, data.get(), &error)) ModelErrors::refuse(error);
+    }
     data->path = full;
     // A file its owner may not write opens read-only, whatever the caller asked for.
     const bool locked = !(QFile::permissions(full) & QFileDevice::WriteOwner);

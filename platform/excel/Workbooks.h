@@ -10,6 +10,7 @@ namespace excel {
 
 class Application;
 class Workbook;
+class WorkbookPrefetch;
 
 // The open workbooks of one application.
 class Workbooks
@@ -22,8 +23,10 @@ public:
 
     // Opens an .xlsx, .xlsm or (when that reader is there) .xls file. A workbook of the same
     // full path that is already open is returned as it is. Raises 1004 with a message naming
-    // the file when it cannot be read.
-    std::shared_ptr<Workbook> Open(const QString &fileName, bool readOnly = false);
+    // the file when it cannot be read. A prefetch that holds a read of the same file hands
+    // over what it read instead of the file being read again.
+    std::shared_ptr<Workbook> Open(const QString &fileName, bool readOnly = false,
+                                   WorkbookPrefetch *prefetch = nullptr);
     // A new workbook with Sheet1, Sheet2 and Sheet3; the template argument is accepted and
     // ignored (only plain worksheets are made).
     std::shared_ptr<Workbook> Add(const com::Variant &templateArgument = com::Variant());

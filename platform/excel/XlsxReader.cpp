@@ -1,8 +1,10 @@
 #include "platform/excel/XlsxReader.h"
 
 #include "platform/excel/CellAddress.h"
+#include "platform/excel/CellStore.h"
 #include "platform/excel/PackagePath.h"
 #include "platform/excel/PackageRelationships.h"
+#include "platform/excel/SharedStringsParser.h"
 #include "platform/excel/SheetParser.h"
 #include "platform/excel/StyleCodes.h"
 #include "platform/excel/XlsxXml.h"
@@ -15,7 +17,12 @@
 #include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <pugixml.hpp>
+#include <thread>
 #include <vector>
 
 namespace excel {
@@ -32,6 +39,15 @@ public:
 
     bool run();
     QString error() const { return m_error; }
+    // How to open the package a second time, so that the shared strings can be read on a
+    // thread of their own while the sheets are read (null: one after the other).
+    void setReopen(std::function<bool(ZipReader &)> reopen) { m_reopen = std::move(reopen); }
+    // Told the number of shared strings read so far, as they are read.
+    void setProgress(std::function<void(std::size_t)> progress)
+    {
+        m_progress = std::move(progress);
+    }
+    bool readSharedStrings(const QString &part);
 
 private:
     bool fail(const QString &part, const QString &what)
@@ -45,7 +61,6 @@ private:
     bool loadXml(const QString &part, pugi::xml_document *doc, bool required = true,
                  Text text = Text::Markup);
     bool readRelationships(const QString &part, PackageRelationships *rels);
-    bool readSharedStrings(const QString &part);
     bool readStyles(const QString &part);
     bool readTheme(const QString &part);
     bool readSheet(const QString &part, SheetData *sheet);
@@ -60,6 +75,47 @@ private:
     std::vector<std::int32_t> m_theme;
     std::size_t m_sharedCount = 0;
     std::int64_t m_cells = 0;
+    std::function<bool(ZipReader &)> m_reopen;
+    std::function<void(std::size_t)> m_progress;
+    // While the shared strings are read beside the sheets: where sheets wait for them, and the
+    // cells whose texts must move past them.
+    std::function<std::size_t(std::size_t)> m_waitForShared;
+    std::vector<SheetParser::CellPlace> m_deferredCells;
+    bool m_deferStrings = false;
+};
+
+// The shared strings read on a thread of their own, through a second handle on the package.
+struct SharedStringsTask
+{
+    ZipReader zip;
+    WorkbookData data;
+    std::unique_ptr<Reader> reader;
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t published = 0;
+    bool done = false;
+    bool ok = false;
+    QString failure; // when reading threw (out of memory)
+
+    ~SharedStringsTask()
+    {
+        if (thread.joinable()) thread.join();
+    }
+    // Blocks until more than `index` strings are read or all of them are; the count then.
+    std::size_t waitFor(std::size_t index)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return done || published > index; });
+        return published;
+    }
+    void publish(std::size_t count, bool finished)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        published = count;
+        done = done || finished;
+        changed.notify_all();
+    }
 };
 
 // Local name of a node ("x:sheet" -> "sheet").
@@ -162,6 +218,24 @@ bool Reader::readRelationships(const QString &part, PackageRelationships *rels)
 
 bool Reader::readSharedStrings(const QString &part)
 {
+    // Streamed as it inflates, like the sheet data; what the streaming reader declines (another
+    // encoding, unusual markup, damage) is read as a tree below, which also names the fault.
+    if (!m_zip.contains(part)) return fail(part, QStringLiteral("the part is missing"));
+    const std::size_t before = m_out->strings.size();
+    SharedStringsParser parser(&m_out->strings, m_limits.maxXmlDepth, m_zip.inflatedSize(part));
+    const bool streamed =
+        m_zip.stream(part, m_limits.maxPartBytes, [&](const char *data, std::size_t size) {
+            const bool fed = parser.feed(data, size);
+            if (fed && m_progress) m_progress(m_out->strings.size());
+            return fed;
+        });
+    if (streamed && parser.finish()) {
+        m_sharedCount = m_out->strings.size();
+        return true;
+    }
+    if (!parser.declined()) return fail(part, m_zip.errorString());
+    m_out->strings.resize(before);
+
     pugi::xml_document doc;
     if (!loadXml(part, &doc, true, Text::Kept)) return false;
     pugi::xml_node sst = doc.document_element();
@@ -329,6 +403,10 @@ bool Reader::readComments(const QString &part, SheetData *sheet)
 bool Reader::readSheet(const QString &part, SheetData *sheet)
 {
     SheetParser parser(sheet, m_out, m_sharedCount, m_limits.maxXmlDepth);
+    if (m_deferStrings) {
+        parser.setSharedCountSource(m_waitForShared);
+        parser.deferStrings(&m_deferredCells);
+    }
     bool parsed =
         m_zip.stream(part, m_limits.maxSheetBytes,
                      [&](const char *data, std::size_t size) { return parser.feed(data, size); });
@@ -392,9 +470,11 @@ bool Reader::run()
     if (const auto styles = rels.byKind(QStringLiteral("styles"));
         styles && !readStyles(styles->target))
         return false;
-    if (const auto strings = rels.byKind(QStringLiteral("sharedStrings"));
-        strings && !readSharedStrings(strings->target))
-        return false;
+    const auto strings = rels.byKind(QStringLiteral("sharedStrings"));
+    const QString stringsPart = strings ? strings->target : QString();
+    const bool stringsBeside = strings && m_reopen && m_zip.contains(stringsPart) &&
+                               m_zip.inflatedSize(stringsPart) > m_limits.sharedStringsBesideBytes;
+    if (strings && !stringsBeside && !readSharedStrings(stringsPart)) return false;
 
     // Spreadsheet programs refuse a workbook with two sheets of one name, and so would every
     // save of it: refuse it here, where the user learns why.
@@ -411,6 +491,34 @@ bool Reader::run()
                                       .arg(shared));
     const int activeTab =
         attribute(child(child(root, "bookViews"), "workbookView"), "activeTab").as_int(0);
+
+    // Large shared strings are read beside the sheets: a sheet that names a string not read yet
+    // waits for it, and the sheets' own texts join the pool after the shared strings.
+    std::unique_ptr<SharedStringsTask> sst;
+    if (stringsBeside) {
+        sst = std::make_unique<SharedStringsTask>();
+        sst->zip.setMaxTotalBytes(m_limits.maxTotalBytes);
+        sst->zip.setMaxCompressionRatio(m_limits.maxCompressionRatio);
+        if (m_reopen(sst->zip) && sst->zip.sameEntry(m_zip, stringsPart)) {
+            sst->reader = std::make_unique<Reader>(sst->zip, m_name, &sst->data, m_limits);
+            SharedStringsTask *task = sst.get();
+            sst->reader->setProgress([task](std::size_t n) { task->publish(n, false); });
+            m_waitForShared = [task](std::size_t index) { return task->waitFor(index); };
+            m_deferStrings = true;
+            sst->thread = std::thread([task, stringsPart] {
+                try {
+                    task->ok = task->reader->readSharedStrings(stringsPart);
+                } catch (const std::exception &e) {
+                    task->ok = false;
+                    task->failure = QString::fromUtf8(e.what());
+                }
+                task->publish(task->data.strings.size(), true);
+            });
+        } else {
+            sst.reset();
+            if (!readSharedStrings(stringsPart)) return false;
+        }
+    }
 
     int count = 0;
     bool ok = true;
@@ -444,6 +552,32 @@ bool Reader::run()
         if (active) m_out->activeSheet = int(m_out->sheets.size());
         m_out->sheets.push_back(std::move(sheet));
     });
+    if (sst) {
+        sst->thread.join();
+        // A fault of the shared strings is told first, as when they were read first.
+        if (!sst->ok) {
+            if (!sst->failure.isEmpty()) return fail(stringsPart, sst->failure);
+            m_error = sst->reader->error();
+            return false;
+        }
+        if (!ok) return false;
+        if (m_zip.totalInflated() + sst->zip.totalInflated() > m_limits.maxTotalBytes)
+            return fail(stringsPart, QStringLiteral("the package inflates to more than %1 bytes")
+                                         .arg(m_limits.maxTotalBytes));
+        // The pool: the shared strings, then the sheets' own texts, whose cells move past them.
+        std::vector<QString> own = std::move(m_out->strings);
+        m_out->strings = std::move(sst->data.strings);
+        const auto offset = std::uint32_t(m_out->strings.size());
+        m_out->strings.insert(m_out->strings.end(), std::make_move_iterator(own.begin()),
+                              std::make_move_iterator(own.end()));
+        for (const SheetParser::CellPlace &place : m_deferredCells) {
+            Cell *cell = CellStore::find(*place.sheet, place.row, place.column);
+            if (cell && cell->kind == CellKind::String &&
+                (cell->value.string & SheetParser::DeferredString))
+                cell->value.string = (cell->value.string & ~SheetParser::DeferredString) + offset;
+        }
+        m_sharedCount = offset;
+    }
     if (!ok) return false;
     if (m_out->sheets.empty())
         return fail(workbookPart, QStringLiteral("the workbook has no worksheet"));
@@ -469,6 +603,7 @@ bool XlsxReader::read(const QString &path, WorkbookData *out, QString *error, co
     }
     WorkbookData data;
     Reader reader(zip, QDir::toNativeSeparators(path), &data, limits);
+    reader.setReopen([path](ZipReader &other) { return other.open(path); });
     if (!reader.run()) {
         if (error) *error = reader.error();
         return false;
@@ -491,6 +626,7 @@ bool XlsxReader::readBytes(const QByteArray &bytes, const QString &name, Workboo
     }
     WorkbookData data;
     Reader reader(zip, name, &data, limits);
+    reader.setReopen([&bytes](ZipReader &other) { return other.openBytes(bytes); });
     if (!reader.run()) {
         if (error) *error = reader.error();
         return false;

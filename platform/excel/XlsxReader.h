@@ -18,6 +18,9 @@ struct XlsxLimits
     int maxCompressionRatio = 500; // inflated : stored, checked for parts above 64 MiB
     int maxXmlDepth = 64;
     int maxSheets = 4096;
+    // Shared strings that inflate to more than this are read on a thread of their own while
+    // the sheets are read (not a limit: how reading is arranged).
+    std::int64_t sharedStringsBesideBytes = std::int64_t(1) << 20;
 };
 
 // Reads an .xlsx or .xlsm workbook into a WorkbookData: worksheets, cells, shared and inline

@@ -3,6 +3,11 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 #include <zip.h>
 
@@ -114,6 +119,111 @@ QString ZipReader::entryName(std::int64_t index) const
     return name ? QString::fromUtf8(name) : QString();
 }
 
+std::int64_t ZipReader::inflatedSize(const QString &part) const
+{
+    const std::int64_t index = locate(part);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (index < 0 || zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_SIZE))
+        return -1;
+    return std::int64_t(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
+}
+
+bool ZipReader::sameEntry(const ZipReader &other, const QString &part) const
+{
+    auto statOf = [&part](const ZipReader &reader, zip_stat_t *st) {
+        const std::int64_t index = reader.locate(part);
+        zip_stat_init(st);
+        return index >= 0 && zip_stat_index(reader.m_zip, zip_uint64_t(index), 0, st) == 0;
+    };
+    zip_stat_t a, b;
+    if (!statOf(*this, &a) || !statOf(other, &b)) return false;
+    const zip_uint64_t wanted = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC;
+    return (a.valid & wanted) == wanted && (b.valid & wanted) == wanted && a.size == b.size &&
+           a.comp_size == b.comp_size && a.crc == b.crc;
+}
+
+namespace {
+
+constexpr std::size_t kChunk = std::size_t(1) << 17;
+
+// Inflated chunks passed from the inflating thread to the one that reads them: two buffers
+// go round, so that inflating the next chunk overlaps with reading the last one.
+class ChunkQueue
+{
+public:
+    struct Chunk
+    {
+        std::vector<char> bytes = std::vector<char>(kChunk);
+        std::size_t size = 0;
+    };
+
+    explicit ChunkQueue(int buffers)
+    {
+        for (int i = 0; i < buffers; ++i)
+            m_free.push_back(std::make_unique<Chunk>());
+    }
+
+    // Producer side: a free buffer, or null once the consumer has stopped.
+    std::unique_ptr<Chunk> takeFree()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_stopped || !m_free.empty(); });
+        if (m_stopped) return nullptr;
+        std::unique_ptr<Chunk> chunk = std::move(m_free.front());
+        m_free.pop_front();
+        return chunk;
+    }
+    void putFilled(std::unique_ptr<Chunk> chunk)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_filled.push_back(std::move(chunk));
+        m_changed.notify_all();
+    }
+    // No more chunks will come.
+    void finish()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_finished = true;
+        m_changed.notify_all();
+    }
+
+    // Consumer side: the next filled chunk, or null at the end.
+    std::unique_ptr<Chunk> takeFilled()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_finished || !m_filled.empty(); });
+        if (m_filled.empty()) return nullptr;
+        std::unique_ptr<Chunk> chunk = std::move(m_filled.front());
+        m_filled.pop_front();
+        return chunk;
+    }
+    void putFree(std::unique_ptr<Chunk> chunk)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_free.push_back(std::move(chunk));
+        m_changed.notify_all();
+    }
+    // The consumer wants no more chunks.
+    void stop()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::unique_ptr<Chunk>> m_free;
+    std::deque<std::unique_ptr<Chunk>> m_filled;
+    bool m_finished = false;
+    bool m_stopped = false;
+};
+
+} // namespace
+
 bool ZipReader::stream(const QString &part, std::int64_t maxBytes,
                        const std::function<bool(const char *, std::size_t)> &sink)
 {
@@ -130,47 +240,95 @@ bool ZipReader::stream(const QString &part, std::int64_t maxBytes,
     }
     zip_stat_t st;
     zip_stat_init(&st);
-    std::int64_t stored = -1;
-    if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_COMP_SIZE))
-        stored = std::int64_t(st.comp_size);
-    std::vector<char> buffer(1 << 18);
+    std::int64_t stored = -1, inflated = -1;
+    if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) == 0) {
+        if (st.valid & ZIP_STAT_COMP_SIZE) stored = std::int64_t(st.comp_size);
+        if (st.valid & ZIP_STAT_SIZE) inflated = std::int64_t(st.size);
+    }
+
+    // Inflates one chunk into `buffer` and checks the limits; -1 on failure (error set), 0 at
+    // the end.
     std::int64_t done = 0;
-    bool ok = true;
-    for (;;) {
+    QString error;
+    auto next = [&](std::vector<char> &buffer) -> std::int64_t {
         zip_int64_t n = zip_fread(file, buffer.data(), buffer.size());
         if (n < 0) {
-            m_error = QStringLiteral("the part is damaged (%1)")
-                          .arg(QString::fromUtf8(zip_file_strerror(file)));
-            ok = false;
-            break;
+            error = QStringLiteral("the part is damaged (%1)")
+                        .arg(QString::fromUtf8(zip_file_strerror(file)));
+            return -1;
         }
-        if (n == 0) break;
         done += n;
         m_total += n;
         if (done > maxBytes) {
-            m_error = QStringLiteral("the part inflates to more than %1 bytes").arg(maxBytes);
-            ok = false;
-            break;
+            error = QStringLiteral("the part inflates to more than %1 bytes").arg(maxBytes);
+            return -1;
         }
         if (m_total > m_maxTotal) {
-            m_error = QStringLiteral("the package inflates to more than %1 bytes").arg(m_maxTotal);
-            ok = false;
-            break;
+            error = QStringLiteral("the package inflates to more than %1 bytes").arg(m_maxTotal);
+            return -1;
         }
         if (m_maxRatio > 0 && stored >= 0 && done > (std::int64_t(64) << 20) &&
             done / std::max<std::int64_t>(stored, 1) > m_maxRatio) {
-            m_error =
+            error =
                 QStringLiteral("the part inflates more than %1 times its stored size (a zip bomb?)")
                     .arg(m_maxRatio);
-            ok = false;
-            break;
+            return -1;
         }
-        if (!sink(buffer.data(), std::size_t(n))) {
-            ok = false;
-            break;
+        return n;
+    };
+
+    bool ok = true;
+    if (inflated >= 0 && inflated <= std::int64_t(kChunk)) {
+        // A small part: one chunk, read here.
+        std::vector<char> buffer(kChunk);
+        for (;;) {
+            const std::int64_t n = next(buffer);
+            if (n <= 0) {
+                ok = n == 0;
+                break;
+            }
+            if (!sink(buffer.data(), std::size_t(n))) {
+                ok = false;
+                break;
+            }
         }
+    } else {
+        // A large part inflates on a thread of its own while the sink reads what came before;
+        // the sink runs here, on the calling thread.
+        ChunkQueue queue(2);
+        bool inflateOk = true;
+        std::thread inflater([&] {
+            try {
+                while (std::unique_ptr<ChunkQueue::Chunk> chunk = queue.takeFree()) {
+                    const std::int64_t n = next(chunk->bytes);
+                    if (n <= 0) {
+                        inflateOk = n == 0;
+                        break;
+                    }
+                    chunk->size = std::size_t(n);
+                    queue.putFilled(std::move(chunk));
+                }
+            } catch (const std::exception &e) {
+                inflateOk = false;
+                error = QStringLiteral("the part cannot be inflated (%1)")
+                            .arg(QString::fromUtf8(e.what()));
+            }
+            queue.finish();
+        });
+        bool sinkOk = true;
+        while (std::unique_ptr<ChunkQueue::Chunk> chunk = queue.takeFilled()) {
+            if (!sink(chunk->bytes.data(), chunk->size)) {
+                sinkOk = false;
+                break;
+            }
+            queue.putFree(std::move(chunk));
+        }
+        queue.stop();
+        inflater.join();
+        ok = sinkOk && inflateOk;
     }
     zip_fclose(file);
+    if (!error.isEmpty()) m_error = error;
     return ok;
 }
 

@@ -28,6 +28,12 @@ public:
 
     // Whether a part exists (part names compare without regard to case).
     bool contains(const QString &part) const;
+    // The size the part's directory entry gives for it inflated; -1 when unknown. A damaged or
+    // hostile file may lie: use it to reserve room, never to trust what follows.
+    std::int64_t inflatedSize(const QString &part) const;
+    // Whether another reader's archive holds the same entry for the part (sizes and checksum):
+    // a file reopened by its path may have been replaced meanwhile.
+    bool sameEntry(const ZipReader &other, const QString &part) const;
     // The entries in the archive's order, and the archive, for copying entries unchanged into
     // another archive.
     std::int64_t entryCount() const;
@@ -36,7 +42,9 @@ public:
     // The whole inflated part; false when missing, damaged or larger than maxBytes.
     bool read(const QString &part, QByteArray *out, std::int64_t maxBytes);
     // Inflates a part in chunks and hands each to the sink (false from the sink stops); false
-    // when missing, damaged or larger than maxBytes.
+    // when missing, damaged or larger than maxBytes. A large part inflates on a thread of its
+    // own while the sink, on the calling thread, reads the chunks before; the sink must not
+    // use this reader.
     bool stream(const QString &part, std::int64_t maxBytes,
                 const std::function<bool(const char *data, std::size_t size)> &sink);
 

@@ -1,12 +1,13 @@
 // Fuzz target of the .xlsx reader: any bytes must give a workbook or an error, never a crash,
 // a hang or unbounded memory. Inputs that are not zip packages go straight to the worksheet
-// tokenizer, in chunks of varying size, since mutations of a compressed package rarely get past
-// its checksums. Built with libFuzzer when QUORVA_FUZZ is on (clang); otherwise as
-// a replay program that reads the files named on its command line.
+// tokenizer and to the shared-strings reader, in chunks of varying size, since mutations of a
+// compressed package rarely get past its checksums. Built with libFuzzer when QUORVA_FUZZ is
+// on (clang); otherwise as a replay program that reads the files named on its command line.
 //
 //   cmake -B build/fuzz -DQUORVA_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang
 //   build/fuzz/platform/excel/fuzz/fuzz_xlsx_reader platform/excel/tests/fixtures
 
+#include "platform/excel/SharedStringsParser.h"
 #include "platform/excel/SheetParser.h"
 #include "platform/excel/XlsxReader.h"
 
@@ -29,6 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (std::size_t i = 0; ok && i < size; i += chunk)
             ok = parser.feed(reinterpret_cast<const char *>(data) + i, std::min(chunk, size - i));
         if (ok) parser.finish();
+        std::vector<QString> strings;
+        excel::SharedStringsParser sst(&strings, 64, std::int64_t(size));
+        ok = true;
+        for (std::size_t i = 0; ok && i < size; i += chunk)
+            ok = sst.feed(reinterpret_cast<const char *>(data) + i, std::min(chunk, size - i));
+        if (ok) sst.finish();
         return 0;
     }
     excel::XlsxLimits limits;

@@ -1,9 +1,11 @@
 #include "platform/excel/Comment.h"
 #include "platform/excel/Sheets.h"
 #include "platform/excel/WorkbookFile.h"
+#include "platform/excel/WorkbookPrefetch.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/excel/tests/ModelTestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <unistd.h>
@@ -183,6 +185,67 @@ TEST(Workbook, OpeningBadOrMissingFilesRaisesWithTheFileName)
         }
     }
     EXPECT_EQ(app->Workbooks()->Count(), 0);
+}
+
+TEST(Workbook, APrefetchHandsItsReadToTheOpenOfTheSameFileOnly)
+{
+    REQUIRE_OPENPYXL();
+    QTemporaryDir dir;
+    const QString good = writeWithOpenpyxl(dir, QStringLiteral("good.xlsx"), QStringLiteral(R"(
+ws.title = 'Data'
+for r in range(1, 200):
+    ws.cell(r, 1, 'k%d' % r); ws.cell(r, 2, r * 1.5)
+)"));
+    const QString other =
+        writeWithOpenpyxl(dir, QStringLiteral("other.xlsx"), QStringLiteral("ws['A1'] = 'other'"));
+    const QString bad = dir.filePath(QStringLiteral("bad.xlsx"));
+    TestFiles::write(bad, QByteArray("PK\x03\x04 not really a package"));
+
+    struct Case
+    {
+        const char *name;
+        QString prefetched, opened;
+        bool held; // the open takes the prefetched read
+    };
+    const Case cases[] = {
+        {"same file", good, good, true},
+        {"same file by a relative path", good, QDir(QDir::currentPath()).relativeFilePath(good),
+         true},
+        {"another file", other, good, false},
+        {"a damaged file", bad, bad, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto app = Application::create();
+        WorkbookPrefetch prefetch;
+        prefetch.start(c.prefetched);
+        EXPECT_EQ(prefetch.holds(c.opened), c.held);
+        QString direct, viaPrefetch;
+        std::shared_ptr<Workbook> book;
+        try {
+            book = app->Workbooks()->Open(c.opened, false, &prefetch);
+        } catch (const BasicError &e) {
+            viaPrefetch = e.description();
+        }
+        EXPECT_FALSE(prefetch.holds(c.opened));
+        auto plain = Application::create();
+        std::shared_ptr<Workbook> reference;
+        try {
+            reference = plain->Workbooks()->Open(c.opened);
+        } catch (const BasicError &e) {
+            direct = e.description();
+        }
+        // Same message or same cells as an open that reads the file itself.
+        EXPECT_EQ(viaPrefetch.toStdString(), direct.toStdString());
+        ASSERT_EQ(bool(book), bool(reference));
+        if (!book) continue;
+        EXPECT_EQ(book->FullName(), reference->FullName());
+        const auto a = book->Worksheets()->Item(1), b = reference->Worksheets()->Item(1);
+        EXPECT_EQ(a->Name(), b->Name());
+        for (const QString &cell :
+             {QStringLiteral("A1"), QStringLiteral("B7"), QStringLiteral("A199")})
+            EXPECT_EQ(a->Range(cell).Value(), b->Range(cell).Value());
+    }
 }
 
 TEST(Workbook, SaveRulesAndAFailedSaveKeepsTheOldFile)

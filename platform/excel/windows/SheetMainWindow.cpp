@@ -145,6 +145,7 @@ void SheetMainWindow::refreshBars()
     const int row = m_grid->activeRow(), column = m_grid->activeColumn();
     m_address->setText(CellAddress::columnLetters(column) + QString::number(row));
     if (!m_formula->hasFocus()) m_formula->setText(sheet->Cells(row, column).Formula());
+    if (!m_zoom) return;
     const int zoom = app->ActiveWindow()->view().zoom;
     const int at = m_zoom->findData(zoom);
     if (at >= 0) {
@@ -161,7 +162,7 @@ void SheetMainWindow::zoomChosen(int index)
     std::shared_ptr<Application> app = application();
     if (!app || !app->ActiveSheet() || index < 0) return;
     try {
-        app->ActiveWindow()->setZoom(m_zoom->itemData(index).toInt());
+        if (m_zoom) app->ActiveWindow()->setZoom(m_zoom->itemData(index).toInt());
     } catch (const BasicError &e) {
         win::MsgBox(e.description(), win::vbCritical, kTitle);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/win/WinTypes.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -47,9 +48,11 @@ private:
 
     std::weak_ptr<Application> m_application;
     win::HWND m_hwnd = 0;
-    SheetCommandBar *m_standard = nullptr;
-    SheetCommandBar *m_formatting = nullptr;
-    QComboBox *m_zoom = nullptr;
+    // The command bars go for good when they are closed (as in the difference view), and the
+    // zoom box with them.
+    QPointer<SheetCommandBar> m_standard;
+    QPointer<SheetCommandBar> m_formatting;
+    QPointer<QComboBox> m_zoom;
     QLabel *m_address = nullptr;
     QLineEdit *m_formula = nullptr;
     QWidget *m_desk = nullptr;

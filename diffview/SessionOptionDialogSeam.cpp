@@ -1,0 +1,3 @@
+#include "diffview/SessionOptionDialogSeam.h"
+
+template class Seam<SessionOptionDialogSeam>;
