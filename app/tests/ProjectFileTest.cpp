@@ -247,6 +247,23 @@ TEST_F(ProjectFile, OneProjectOpensInOneWindow)
     EXPECT_EQ(sessionNames(), QStringList{a});
 }
 
+// A project named on the command line relative to the working folder is kept by its full path,
+// so that the recent list and the next start find it from anywhere.
+TEST_F(ProjectFile, ACommandLineProjectIsKeptByItsFullPath)
+{
+    const QString a = savedProject("a.vrk", "a.xlsx");
+    ASSERT_TRUE(QDir().mkpath(folder() + "sub"));
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder() + "sub"));
+    start("../a.vrk");
+    QDir::setCurrent(old);
+    EXPECT_EQ(sessionNames(), QStringList{a});
+    EXPECT_EQ(window->RecentFiles().value(0), a);
+    ASSERT_TRUE(quit());
+    start();
+    EXPECT_EQ(sessionNames(), QStringList{a});
+}
+
 // The name typed without ".vrk" gets it after the dialog's own overwrite question, which was
 // about another file: an existing project of that name is asked about before it is replaced.
 TEST_F(ProjectFile, AnExistingProjectIsReplacedOnlyAfterTheQuestion)
