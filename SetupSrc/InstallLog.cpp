@@ -1,7 +1,13 @@
 #include "SetupSrc/InstallLog.h"
 
+#include "SetupSrc/Include/CorvaleGlobal.h"
+
 #include <QDateTime>
 #include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 void InstallLog::SetFileName(const QString &path)
 {
@@ -60,12 +66,26 @@ bool InstallLog::Flush()
 bool InstallLog::writePending()
 {
     if (m_fileName.isEmpty()) return false;
-    QFile f(m_fileName);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    // The log is the installer's own file in the install folder: a link planted in its place is
+    // removed, never written through, and a pipe there cannot hold the installer up.
+    if (!CorvaleGlobal::ClearForOwnFile(m_fileName)) return false;
+    const int fd =
+        ::open(QFile::encodeName(m_fileName).constData(),
+               O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    struct stat st;
     QByteArray bytes;
     for (const QString &line : std::as_const(m_pending))
         bytes += line.toUtf8() + '\n';
-    if (f.write(bytes) != bytes.size()) return false;
+    bool written = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    for (qsizetype done = 0; written && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        written = n > 0;
+        done += n;
+    }
+    ::close(fd);
+    if (!written) return false;
     m_pending.clear();
     return true;
 }

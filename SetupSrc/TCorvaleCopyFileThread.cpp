@@ -150,12 +150,16 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
         bool done = false;
         if (paths) {
             problem.clear();
-            if (folder.isEmpty() || makeFolders(folder, &problem))
+            // A link planted in the install folder would take the file anywhere.
+            const QString link = CorvaleGlobal::LinkedFolderBelow(m_installDir, target);
+            if (!link.isEmpty())
+                problem = QStringLiteral("%1 is a link; Setup writes no file through it").arg(link);
+            else if (folder.isEmpty() || makeFolders(folder, &problem))
                 done = CopyOneFile(source, target, &problem);
             // A file that cannot be replaced (a shared runtime in use) counts as installed when
             // it is there with the source's size. A missing source never counts: there is
             // nothing of it to install.
-            if (!done && QFileInfo(source).isFile() &&
+            if (!done && link.isEmpty() && QFileInfo(source).isFile() &&
                 (name.compare(QLatin1String("msvbvm60.dll"), Qt::CaseInsensitive) == 0 ||
                  IsSameSize(target, source))) {
                 log.Info(QStringLiteral("%1 kept as it is, of the source's size (%2)")
@@ -194,8 +198,10 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
         abort(quint64(index), QStringLiteral("FileName=%1\n%2").arg(shown, problem));
         return LineResult::Aborted;
     }
-    // A refused target is not logged: the uninstaller would remove a file outside its folder.
-    if (paths) m_rules.WriteUninstallLog(QStringLiteral("Files"), target);
+    // A refused target, or one behind a link, is not logged: the uninstaller would remove a
+    // file outside its folder.
+    if (paths && CorvaleGlobal::LinkedFolderBelow(m_installDir, target).isEmpty())
+        m_rules.WriteUninstallLog(QStringLiteral("Files"), target);
     post(WM_COPYFILE_STEP, quint64(CorvaleGlobal::GetFileSizeOf(source)));
     return LineResult::Done;
 }

@@ -233,7 +233,9 @@ bool TSetupRule::WriteUninstallLog(const QString &category, const QString &item)
                 std::make_unique<TKoIniFile>(m_installDir + QLatin1String(UninstallLogTitle));
         if (m_uninstallLog) {
             file = m_uninstallLog->FileName();
-            written = m_uninstallLog->WriteString(category, item, QString());
+            // The installer's own file: a link planted in its place would be written through.
+            written = CorvaleGlobal::ClearForOwnFile(file) &&
+                      m_uninstallLog->WriteString(category, item, QString());
         }
     }
     if (!written)

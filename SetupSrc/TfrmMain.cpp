@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QThread>
 #include <unistd.h>
 
@@ -68,7 +69,11 @@ QFrame *panel(QWidget *parent, const char *name)
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    auto *l = new QLabel(text, parent);
+    auto *l = new QLabel(parent);
+    // Labels show paths and lines of the rules file: markup in them is text, and an image tag
+    // must not make the label read the file it names.
+    l->setTextFormat(Qt::PlainText);
+    l->setText(text);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     l->setWordWrap(true);
@@ -518,7 +523,11 @@ void TfrmMain::SetProgress(qint64 position)
 void TfrmMain::ShowFileLine(int index)
 {
     const QString line = m_rules->FileLines().value(index);
-    LblCopyingFileName->setToolTip(line);
+    // A tool tip takes text that looks like markup for markup.
+    LblCopyingFileName->setToolTip(
+        Qt::mightBeRichText(line)
+            ? QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(line.toHtmlEscaped())
+            : line);
     LblCopyingFileName->setText(LblCopyingFileName->fontMetrics().elidedText(
         line, Qt::ElideMiddle, LblCopyingFileName->width()));
 }

@@ -2,9 +2,9 @@
 // language file "DefLang.ini" and the files to install, and shows the wizard. Without a
 // "Setup.rul" beside it, it shows nothing and ends.
 #include "SetupSrc/Include/CorvaleGlobal.h"
-#include "SetupSrc/SetupMessageBox.h"
 #include "SetupSrc/TSetupRule.h"
 #include "SetupSrc/TfrmMain.h"
+#include "platform/win/MessageDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,7 +25,7 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    SetupMessageBox boxes;
+    win::MessageDialog boxes;
     win::MessageBoxSeam::Scope boxScope(&boxes);
     CorvaleGlobal::SetFolderBrowser([](QObject *owner, const QString &prompt) {
         return QFileDialog::getExistingDirectory(qobject_cast<QWidget *>(owner), prompt,

@@ -9,6 +9,7 @@
 #include "core/ClsIni.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
+#include "core/ModString.h"
 #include "core/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
@@ -17,14 +18,17 @@
 #include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
 #include "ui/ClsSplitWnd.h"
+#include "ui/ModDialog.h"
 #include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -44,6 +48,7 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <algorithm>
+#include <filesystem>
 
 Q_LOGGING_CATEGORY(lcStartup, "quorva.startup", QtInfoMsg)
 
@@ -53,6 +58,9 @@ frmMain *g_instance = nullptr;
 
 const QString kSection = QStringLiteral("frmMain");
 const QString kTitle = QStringLiteral("Quorva");
+const QString kRecentFileSection = QStringLiteral("RecentFile");
+const QString kRecentOpenSection = QStringLiteral("RecentOpen");
+const int kMaxRecentFiles = 10;
 
 // Design sizes in twips.
 const int kProjectPaneWidth = 2400;
@@ -327,8 +335,10 @@ void frmMain::MDIForm_Load()
         } else if (!m_CmdPara.LeftFileName().isEmpty() && !m_CmdPara.RightFileName().isEmpty()) {
             OpenSessionWindow(QString());
             if (frmSession *frm = ActiveSessionWindow()) {
-                frm->TxtLeftFileName->setText(m_CmdPara.LeftFileName());
-                frm->txtRightFileName->setText(m_CmdPara.RightFileName());
+                // The pair was found from the working folder; the session would look for a
+                // relative name beside its template, in the program's folder.
+                frm->TxtLeftFileName->setText(ProjectPath(m_CmdPara.LeftFileName()));
+                frm->txtRightFileName->setText(ProjectPath(m_CmdPara.RightFileName()));
                 frm->CmdLeft_Refresh_Sheet_Click();
                 frm->CmdRight_Refresh_Sheet_Click();
             }
@@ -441,12 +451,22 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    SaveOpenSessionList();
-    for (frmSession *frm : SessionWindows()) {
-        if (!closeSessionWindow(frm)) {
-            event->ignore();
-            return;
-        }
+    // The sessions to reopen at the next start, in the order they were opened, by the names
+    // they have after their close questions: a session saved under a new name while closing
+    // comes back by that name. A refused close leaves the program running; the list holds the
+    // windows as they are then.
+    QStringList open;
+    bool refused = false;
+    const QList<frmSession *> windows = SessionWindows();
+    for (frmSession *frm : windows) {
+        QPointer<frmSession> guard(frm);
+        if (!refused && !closeSessionWindow(frm)) refused = true;
+        if (guard) open.append(guard->GetIniFileName());
+    }
+    SaveOpenSessionList(open);
+    if (refused) {
+        event->ignore();
+        return;
     }
     MDIForm_Unload();
     event->accept();
@@ -623,10 +643,12 @@ frmSession *frmMain::SessionWindowNamed(const QString &name) const
 void frmMain::OpenSessionWindow(const QString &name)
 {
     if (m_Busy || m_Unloaded) return;
-    if (!name.isEmpty() && SessionWindowNamed(name)) {
-        ActivateSessionWindow(name);
-        return;
-    }
+    // One window per project file, however the path is spelled.
+    if (!name.isEmpty())
+        if (frmSession *open = SessionWindowHolding(name)) {
+            ActivateSessionWindow(open->GetIniFileName());
+            return;
+        }
     QString windowName = name;
     const bool untitled = name.isEmpty();
     if (untitled)
@@ -744,30 +766,174 @@ void frmMain::UpdateCommandStates()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Recent files and project-file commands. The recent-file list and the save commands are
-// filled in with the project-file commands; until then they keep the menu as it stands.
+// Recent files and reopened sessions
 
-void frmMain::AddToRecentFile(const QString & /*path*/) {}
+QString frmMain::RecentFileCaption(int index, const QString &path)
+{
+    // A "&" of the path is shown as itself, not taken as the item's mnemonic.
+    QString shown = path;
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QLatin1Char('&') + QString::number(index + 1) + QLatin1Char(' ') + shown;
+}
+
+QString frmMain::RecentFilePath(const QString &caption)
+{
+    if (!caption.startsWith(QLatin1Char('&'))) return QString();
+    qsizetype at = 1;
+    while (at < caption.size() && caption.at(at).isDigit())
+        ++at;
+    if (at == 1 || at >= caption.size() || caption.at(at) != QLatin1Char(' ')) return QString();
+    QString path = caption.mid(at + 1);
+    path.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    return path;
+}
+
+void frmMain::AddToRecentFile(const QString &path)
+{
+    if (path.isEmpty()) return;
+    int k = -1;
+    if (ModString::FindInArray(m_RecentFiles, path, k)) m_RecentFiles.removeAt(k);
+    // The newest spelling is kept, also when the path is at the front already.
+    m_RecentFiles.prepend(path);
+    while (m_RecentFiles.size() > kMaxRecentFiles)
+        m_RecentFiles.removeLast();
+}
 
 void frmMain::RefreshRecentFileMenu()
 {
-    if (m_RecentFiles.isEmpty() && !mnuFileRecentFile.isEmpty()) {
-        mnuFileRecentFile.first()->setText(text(sectionKey("NoRecentFile"), QStringLiteral("无")));
-        mnuFileRecentFile.first()->setEnabled(false);
+    while (mnuFileRecentFile.size() > 1)
+        delete mnuFileRecentFile.takeLast();
+
+    QStringList lines;
+    try {
+        SettingsIni().GetKeys2(kRecentFileSection, lines);
+    } catch (const std::exception &e) {
+        qCWarning(lcStartup) << "The recent-file list cannot be read:" << e.what();
+        lines.clear();
+    }
+    m_RecentFiles.clear();
+    for (const QString &line : std::as_const(lines)) {
+        // Only the order of the lines counts; a line without "=" is a path as it stands.
+        const qsizetype at = line.indexOf(QLatin1Char('='));
+        const QString path = at < 0 ? line : line.mid(at + 1);
+        if (!path.isEmpty()) m_RecentFiles.append(path);
+    }
+    ModString::RemoveDuplicates(m_RecentFiles);
+    while (m_RecentFiles.size() > kMaxRecentFiles)
+        m_RecentFiles.removeLast();
+
+    QAction *first = mnuFileRecentFile.first();
+    if (m_RecentFiles.isEmpty()) {
+        first->setText(text(sectionKey("NoRecentFile"), QStringLiteral("无")));
+        first->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < m_RecentFiles.size(); ++i) {
+        QAction *item = first;
+        if (i > 0) {
+            item = mnuFileRecent->addAction(QString());
+            item->setObjectName(QStringLiteral("mnuFileRecentFile"));
+            connect(item, &QAction::triggered, this, [this, i] { mnuFileRecentFile_Click(i); });
+            mnuFileRecentFile.append(item);
+        }
+        item->setText(RecentFileCaption(i, m_RecentFiles.at(i)));
+        item->setEnabled(true);
     }
 }
 
-void frmMain::SaveRecentFileList() {}
+void frmMain::SaveRecentFileList()
+{
+    ClsIni &ini = SettingsIni();
+    ini.DelSection(kRecentFileSection);
+    for (int i = 0; i < m_RecentFiles.size(); ++i)
+        ini.WriteString(kRecentFileSection, QStringLiteral("File") + QString::number(i),
+                        m_RecentFiles.at(i));
+}
+
+QString frmMain::ProjectPath(const QString &path)
+{
+    if (path.isEmpty()) return path;
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
 
 void frmMain::OpenProjectFile(const QString &path)
 {
-    AddToRecentFile(path);
-    OpenSessionWindow(path);
+    // By its full path, so that the recent list and the reopened sessions find it from any
+    // working folder.
+    const QString full = ProjectPath(path);
+    AddToRecentFile(full);
+    OpenSessionWindow(full);
 }
 
-void frmMain::SaveOpenSessionList() {}
+void frmMain::SaveOpenSessionList(const QStringList &names)
+{
+    ClsIni &ini = SettingsIni();
+    ini.DelSection(kRecentOpenSection);
+    for (int i = 0; i < names.size(); ++i)
+        ini.WriteString(kRecentOpenSection, QStringLiteral("File") + QString::number(i),
+                        names.at(i));
+}
 
-void frmMain::ReopenLastSessions() {}
+void frmMain::ReopenLastSessions()
+{
+    QStringList lines;
+    try {
+        SettingsIni().GetKeys2(kRecentOpenSection, lines);
+    } catch (const std::exception &e) {
+        qCWarning(lcStartup) << "The sessions of the last run cannot be read:" << e.what();
+        return;
+    }
+    for (const QString &line : std::as_const(lines)) {
+        QString path = line.trimmed();
+        const qsizetype at = path.indexOf(QLatin1Char('='));
+        if (at >= 0) path = path.mid(at + 1);
+        // Untitled windows were recorded by their "New Project n" names, which are no files
+        // (whatever a file of that name in the working folder may be).
+        if (!path.startsWith(QLatin1Char('/'))) continue;
+        if (ModFile::FileExists(path)) OpenSessionWindow(path);
+    }
+}
+
+void frmMain::mnuFileRecentFile_Click(int index)
+{
+    if (m_Busy || index < 0 || index >= mnuFileRecentFile.size()) return;
+    const QString path = RecentFilePath(mnuFileRecentFile.at(index)->text());
+    if (path.isEmpty()) return;
+    if (ModFile::FileExists(path)) {
+        OpenProjectFile(path);
+        return;
+    }
+    ModCommon::ShowMsg(text(sectionKey("FileNotExist"), QStringLiteral("文件不存在!")) +
+                           QStringLiteral("\r\nFilename=") + path,
+                       win::vbCritical, kTitle);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Project-file commands
+
+bool frmMain::SameProjectFile(const QString &a, const QString &b)
+{
+    const QString left = ProjectPath(a), right = ProjectPath(b);
+    if (left.isEmpty() || right.isEmpty()) return false;
+    if (left == right) return true;
+    // Two files that exist are the same when they are one file (links, a folder that ignores
+    // case); a name not yet on disk is taken for a file that differs only in letter case, as it
+    // is on a file system that ignores case.
+    if (ModFile::FileExists(left) && ModFile::FileExists(right)) {
+        std::error_code error;
+        return std::filesystem::equivalent(QFile::encodeName(left).toStdString(),
+                                           QFile::encodeName(right).toStdString(), error);
+    }
+    return left.compare(right, Qt::CaseInsensitive) == 0;
+}
+
+frmSession *frmMain::SessionWindowHolding(const QString &path, const frmSession *except) const
+{
+    for (frmSession *frm : SessionWindows())
+        if (frm != except && !frm->IsUntitled() && SameProjectFile(frm->GetIniFileName(), path))
+            return frm;
+    return nullptr;
+}
 
 bool frmMain::SaveSessionToFile(frmSession *frm, const QString &path)
 {
@@ -789,23 +955,74 @@ QString frmMain::SaveFileOf(frmSession *frm)
 {
     if (!frm) return QString();
     const QString name = frm->GetIniFileName();
-    // An untitled session's name is no place: the dialog starts in the program's folder.
-    QString folder;
-    const QString fileName = ModFile::SplitFilePath(name, folder);
-    if (folder.isEmpty() || !ModFile::FolderExists(folder)) folder = g_AppPath;
-    QString path = win::GetSaveFileName(QStringLiteral("保存工程文件"),
-                                        QStringLiteral("*.vrk|*.vrk"), folder, fileName);
-    if (path.isEmpty()) return QString();
-    if (path.size() < 4 || path.right(4).toUpper() != QLatin1String(".VRK"))
-        path += QStringLiteral(".vrk");
-    return SaveSessionToFile(frm, path) ? path : QString();
+    QString offered = name;
+    for (;;) {
+        QString startFolder = name;
+        // The dialog gives the name its ".vrk" before it asks about replacing a file.
+        const QString path = ModDialog::ShowSaveFileDialog(
+            this, offered, QStringLiteral("保存工程文件"), startFolder,
+            QStringLiteral("*.vrk|*.vrk"),
+            ModDialog::OFN_OVERWRITEPROMPT | ModDialog::OFN_EXPLORER | ModDialog::OFN_LONGNAMES,
+            QStringLiteral("vrk"));
+        if (path.isEmpty()) return QString();
+        // Two windows bound to one file would overwrite each other's work when they close.
+        if (frmSession *holder = SessionWindowHolding(path, frm)) {
+            ModCommon::ShowMsg(
+                text(sectionKey("FileInUsePrompt"),
+                     QStringLiteral("该工程文件已在另一个窗口中打开，请另选文件名!")) +
+                    QStringLiteral("\r\nFilename=") + path + QStringLiteral("\r\nWindow=") +
+                    holder->windowTitle(),
+                win::vbExclamation, kTitle);
+            offered = path;
+            continue;
+        }
+        return SaveSessionToFile(frm, path) ? path : QString();
+    }
 }
 
-void frmMain::mnuFileSave_Click() {}
+void frmMain::mnuFileSave_Click()
+{
+    if (m_Busy) return;
+    frmSession *frm = ActiveSessionWindow();
+    if (!frm) return;
+    const QString name = frm->GetIniFileName();
+    // An untitled window's name is no file, whatever may lie in the working folder.
+    if (frm->IsUntitled() || !ModFile::FileExists(name)) {
+        const QString path = SaveFileOf(frm);
+        if (path.isEmpty()) return;
+        RemoveProjectListItem(name);
+        AddProjectListItem(path, frm);
+        SubWindowActiveted(frm);
+        return;
+    }
+    if (ModFile::IsFileReadOnly(name)) {
+        if (ModCommon::ShowMsg(name + QStringLiteral(" 是只读，是否覆盖？"),
+                               win::vbYesNo + win::vbExclamation, kTitle) == win::vbNo)
+            return;
+        // The save that follows says so when the file stays read-only.
+        QFile::setPermissions(name, QFile::permissions(name) | QFileDevice::WriteOwner);
+    }
+    SaveSessionToFile(frm, name);
+}
 
-void frmMain::mnuFileSaveAs_Click() {}
-
-void frmMain::mnuFileRecentFile_Click(int /*index*/) {}
+void frmMain::mnuFileSaveAs_Click()
+{
+    if (m_Busy) return;
+    frmSession *frm = ActiveSessionWindow();
+    if (!frm) return;
+    const QString old = frm->GetIniFileName();
+    const QString path = SaveFile();
+    if (path.isEmpty()) return;
+    if (path.compare(old, Qt::CaseInsensitive) == 0) {
+        // The same project: the window stays, its entry follows the name's new spelling.
+        SubWindowActiveted(frm);
+        return;
+    }
+    // The project is reopened from its new file in a fresh window, which heads the recent list.
+    if (!closeSessionWindow(frm)) return;
+    RemoveProjectListItem(old);
+    OpenProjectFile(path);
+}
 
 void frmMain::mnuFileOpen_Click()
 {

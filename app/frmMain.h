@@ -97,13 +97,34 @@ public:
     // whether the run is being cancelled. The close itself is always refused for now.
     bool QueryCloseWhileBusy(QWidget *closing);
 
-    // Recent files and reopened sessions (filled in with the project-file commands).
+    // Recent files (at most ten, the newest first, matched without regard to case) and the
+    // sessions reopened at a start without arguments.
+    // Reads [RecentFile] of the settings file and rebuilds the File menu's recent items.
     void RefreshRecentFileMenu();
+    // Writes the list to [RecentFile].
     void SaveRecentFileList();
+    // The list as it stands (the menu shows it as of its last rebuild).
+    QStringList RecentFiles() const { return m_RecentFiles; }
+    // Opens the project (by its full path) and puts it at the front of the recent list.
     void OpenProjectFile(const QString &path);
-    void SaveOpenSessionList();
+    // Writes [RecentOpen]: the project-file names of the session windows, in opening order.
+    void SaveOpenSessionList(const QStringList &names);
+    // Opens the projects of [RecentOpen] whose files exist.
     void ReopenLastSessions();
+    // "&" and the item's number, a blank and the path ("&" doubled); and back.
+    static QString RecentFileCaption(int index, const QString &path);
+    static QString RecentFilePath(const QString &caption);
+
+    // Project files.
+    // Saves the window's project under the path; says so when that failed.
     bool SaveSessionToFile(frmSession *frm, const QString &path);
+    // A full path, without "." and ".." steps (relative to the working folder).
+    static QString ProjectPath(const QString &path);
+    // True when the two paths name one project file: the same path, one file on disk, or
+    // (while one is not on disk) the same path in another letter case.
+    static bool SameProjectFile(const QString &a, const QString &b);
+    // The open session window (other than `except`) bound to that project file; null when none.
+    frmSession *SessionWindowHolding(const QString &path, const frmSession *except = nullptr) const;
 
     // Commands.
     void mnuFileNew_Click();

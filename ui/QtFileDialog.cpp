@@ -61,6 +61,20 @@ QStringList QtFileDialog::openFiles(const QString &title, const QString &filter,
                                          qtFilter(filter));
 }
 
+QString QtFileDialog::saveFileWith(const win::SaveFileRequest &request)
+{
+    QWidget *owner = qobject_cast<QWidget *>(request.owner);
+    if (!owner) owner = QApplication::activeWindow();
+    QFileDialog dialog(owner, request.title, startPath(request.folder, request.fileName),
+                       qtFilter(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    return dialog.selectedFiles().value(0);
+}
+
 void QtFileDialog::install()
 {
     win::FileDialogSeam::install(&g_instance);

@@ -14,6 +14,9 @@ public:
                      const QString &fileName) override;
     QStringList openFiles(const QString &title, const QString &filter,
                           const QString &folder) override;
+    // The default suffix goes on a name typed without an extension before the dialog asks
+    // whether to replace a file, so the question names the file that will be written.
+    QString saveFileWith(const win::SaveFileRequest &request) override;
 
     static QString qtFilter(const QString &filter);
     // Installs one process-wide instance.

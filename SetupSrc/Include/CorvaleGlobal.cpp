@@ -326,6 +326,31 @@ bool CopyFileReplacing(const QString &source, const QString &target, bool failIf
     return true;
 }
 
+QString LinkedFolderBelow(const QString &folder, const QString &path)
+{
+    if (!path.startsWith(folder)) return QString();
+    QString level = folder;
+    const QStringList parts = path.mid(folder.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        level += parts[i];
+        struct stat st;
+        if (::lstat(QFile::encodeName(level).constData(), &st) != 0) return QString();
+        if (S_ISLNK(st.st_mode)) return level;
+        level += QLatin1Char('/');
+    }
+    return QString();
+}
+
+bool ClearForOwnFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(name.constData(), &st) != 0) return errno == ENOENT;
+    if (S_ISREG(st.st_mode)) return true;
+    if (S_ISDIR(st.st_mode)) return false;
+    return ::unlink(name.constData()) == 0;
+}
+
 QString FindProgram(const QString &name, const QString &folder)
 {
     if (!folder.isEmpty()) {

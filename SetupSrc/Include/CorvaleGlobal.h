@@ -72,6 +72,18 @@ bool JoinInside(const QString &folder, const QString &relative, QString *joined,
 bool CopyFileReplacing(const QString &source, const QString &target, bool failIfExists,
                        QString *problem = nullptr);
 
+// The first folder level of `path` below `folder` (which ends in "/") that is a symbolic link;
+// "" when there is none. The folder itself and the last level of the path are not looked at.
+// The installer writes nothing through such a link: one planted in an install folder would
+// send a file anywhere the installer may write.
+QString LinkedFolderBelow(const QString &folder, const QString &path);
+
+// Removes whatever stands at `path` unless it is a regular file or a folder: a link (which a
+// write would follow) or a pipe (which a read would wait on for ever). For files that belong to
+// the installer alone, such as its logs in the install folder. False when something is left
+// there that is no regular file.
+bool ClearForOwnFile(const QString &path);
+
 // The program beside the installer (in `folder`) when it is there and executable, else the one
 // that PATH finds; empty when neither exists.
 QString FindProgram(const QString &name, const QString &folder);

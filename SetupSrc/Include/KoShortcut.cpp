@@ -1,6 +1,7 @@
 #include "SetupSrc/Include/KoShortcut.h"
 
 #include "SetupSrc/Include/CorvaleGlobal.h"
+#include "platform/shell/DesktopEntry.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,28 +57,6 @@ QString withSlash(const QString &folder)
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
-// A value of type string: backslashes and control characters escaped, a leading blank kept.
-QString escapeString(const QString &text)
-{
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (ch == QLatin1Char('\\'))
-            out += QStringLiteral("\\\\");
-        else if (ch == QLatin1Char('\n'))
-            out += QStringLiteral("\\n");
-        else if (ch == QLatin1Char('\t'))
-            out += QStringLiteral("\\t");
-        else if (ch == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else if (ch == QLatin1Char(' ') && i == 0)
-            out += QStringLiteral("\\s");
-        else
-            out += ch;
-    }
-    return out;
-}
-
 } // namespace
 
 QString GetShellFolder(int kind, bool currentUser)
@@ -115,30 +94,17 @@ QString CreateShellSubFolder(const QString &subFolder, int kind, bool currentUse
     return path;
 }
 
-QString QuoteExecArgument(const QString &argument)
-{
-    QString quoted = QStringLiteral("\"");
-    for (QChar ch : argument) {
-        if (ch == QLatin1Char('"') || ch == QLatin1Char('`') || ch == QLatin1Char('$') ||
-            ch == QLatin1Char('\\'))
-            quoted += QLatin1Char('\\');
-        if (ch == QLatin1Char('%')) quoted += QLatin1Char('%');
-        quoted += ch;
-    }
-    quoted += QLatin1Char('"');
-    // The string escapes are undone before the quoting, so they are applied after it.
-    return escapeString(quoted);
-}
-
 QString DesktopEntryText(const QString &name, const QString &fileName, const QString &workingFolder)
 {
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Version=1.0\n");
-    text += QStringLiteral("Name=") + escapeString(name) + QLatin1Char('\n');
-    text += QStringLiteral("Exec=") + QuoteExecArgument(fileName) + QLatin1Char('\n');
+    text += QStringLiteral("Name=") + shell::DesktopEntry::stringValue(name) + QLatin1Char('\n');
+    text +=
+        QStringLiteral("Exec=") + shell::DesktopEntry::execArgument(fileName) + QLatin1Char('\n');
     if (!workingFolder.isEmpty())
-        text += QStringLiteral("Path=") + escapeString(workingFolder) + QLatin1Char('\n');
+        text += QStringLiteral("Path=") + shell::DesktopEntry::stringValue(workingFolder) +
+                QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
     return text;
 }

@@ -32,11 +32,8 @@ QString CreateShortcut(const QString &subFolder, const QString &name, const QStr
                        QString *problem = nullptr);
 
 // The text of a desktop entry that starts fileName; "Exec=" quotes the file as the freedesktop
-// Desktop Entry standard asks.
+// Desktop Entry standard asks (shell::DesktopEntry).
 QString DesktopEntryText(const QString &name, const QString &fileName,
                          const QString &workingFolder);
-
-// One argument of "Exec=" quoted, as the file holds it (string escapes applied).
-QString QuoteExecArgument(const QString &argument);
 
 } // namespace KoShortcut

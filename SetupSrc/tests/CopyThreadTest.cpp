@@ -166,6 +166,40 @@ TEST_F(CopyThread, CopiesEveryLineLogsItAndReportsEachStep)
         << rule->Log().Problems().join('\n').toStdString();
 }
 
+TEST_F(CopyThread, NothingIsWrittenThroughALinkPlantedInTheInstallFolder)
+{
+    // Someone who may write to an install folder that exists already plants things where Setup
+    // writes: a pipe as its log (a write would wait for a reader for ever), a link as its
+    // uninstall log and as a folder that a [Files] line names.
+    const QString outside = tmp.filePath("outside");
+    writeFile(outside + "/victim", "keep");
+    writeFile(outside + "/x.so", "theirs"); // of the source's size
+    QDir().mkpath(target);
+    ASSERT_EQ(mkfifo(QFile::encodeName(target + "Setup.log").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(outside + "/victim", target + "Uninst.isu"));
+    ASSERT_TRUE(QFile::link(outside, target + "sub"));
+    writeFile(source + "/one", "1");
+    writeFile(source + "/x.so", "mine!!");
+    load("one\r\nx.so=sub\\x.so\r\n");
+
+    run([](const QString &text, int index) {
+        EXPECT_EQ(index, 1);
+        EXPECT_TRUE(text.contains("is a link")) << text.toStdString();
+        return int(win::vbIgnore);
+    });
+
+    EXPECT_EQ(prompts.size(), 1);
+    EXPECT_EQ(readFile(outside + "/victim"), "keep");
+    EXPECT_EQ(readFile(outside + "/x.so"), "theirs");
+    for (const char *name : {"Setup.log", "Uninst.isu"}) {
+        EXPECT_FALSE(QFileInfo(target + name).isSymLink()) << name;
+        EXPECT_TRUE(QFileInfo(target + name).isFile()) << name;
+    }
+    EXPECT_TRUE(readFile(target + "Setup.log").contains("copying files"));
+    // Ignored behind the link: not logged, or an uninstall would delete the other's file.
+    EXPECT_EQ(uninstallFiles(), (QStringList{target, target + "one"}));
+}
+
 TEST_F(CopyThread, AbortOnTheThirdLineStopsThereAndLogsOnlyWhatWasCopied)
 {
     writeFile(source + "/one", "1");

@@ -194,20 +194,8 @@ TEST_F(InstallActions, ShortcutsWithFoldersAndTheirLogOrder)
     EXPECT_TRUE(problems[3].contains("FILENAME \"/bin/a=b\""));
 }
 
-TEST_F(InstallActions, ShortcutFilesQuoteWhatTheyStart)
+TEST_F(InstallActions, TheDesktopIsTheFolderTheUserNamed)
 {
-    struct
-    {
-        const char *path, *exec;
-    } cases[] = {
-        {"/opt/My App/Quorva", "\"/opt/My App/Quorva\""},
-        {"/opt/a$b`c\"d", "\"/opt/a\\\\$b\\\\`c\\\\\"d\""},
-        {"/opt/back\\slash", "\"/opt/back\\\\\\\\slash\""},
-        {"/opt/100%", "\"/opt/100%%\""},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(KoShortcut::QuoteExecArgument(c.path), c.exec) << c.path;
-
     // The desktop named in user-dirs.dirs; one set to the home folder means there is none.
     QDir().mkpath(home + "/Schreibtisch");
     writeFile(home + "/.config/user-dirs.dirs",

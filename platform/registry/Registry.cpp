@@ -280,7 +280,18 @@ LSTATUS RegDeleteValue(HKEY key, const QString &valueName)
     });
 }
 
-LSTATUS RegDeleteKey(HKEY parent, const QString &subKey)
+namespace {
+
+bool anyReadOnly(const RegistryKey &key)
+{
+    if (key.readOnly) return true;
+    for (const auto &sub : key.subkeys)
+        if (anyReadOnly(*sub)) return true;
+    return false;
+}
+
+// Deletes a key: one without subkeys only, or with everything below it in one change.
+LSTATUS deleteKey(HKEY parent, const QString &subKey, bool wholeTree)
 {
     OpenKey base;
     LSTATUS rc = fromHandle(parent, &base);
@@ -294,46 +305,25 @@ LSTATUS RegDeleteKey(HKEY parent, const QString &subKey)
         bool readOnly = false;
         RegistryKey *key = walk(tree, base.root, path, &readOnly);
         if (!key) return ERROR_FILE_NOT_FOUND;
-        if (readOnly || !key->subkeys.empty()) return ERROR_ACCESS_DENIED;
+        if (readOnly || (wholeTree ? anyReadOnly(*key) : !key->subkeys.empty()))
+            return ERROR_ACCESS_DENIED;
         RegistryKey *above = walk(tree, base.root, path.mid(0, path.size() - 1), nullptr);
         above->removeSubkey(key->name);
         *changed = true;
         return ERROR_SUCCESS;
     });
-}
-
-namespace {
-
-bool anyReadOnly(const RegistryKey &key)
-{
-    if (key.readOnly) return true;
-    for (const auto &sub : key.subkeys)
-        if (anyReadOnly(*sub)) return true;
-    return false;
 }
 
 } // namespace
 
+LSTATUS RegDeleteKey(HKEY parent, const QString &subKey)
+{
+    return deleteKey(parent, subKey, false);
+}
+
 LSTATUS RegDeleteTree(HKEY parent, const QString &subKey)
 {
-    OpenKey base;
-    LSTATUS rc = fromHandle(parent, &base);
-    if (rc != ERROR_SUCCESS) return rc;
-    QStringList parts;
-    rc = splitPath(subKey, &parts);
-    if (rc != ERROR_SUCCESS) return ERROR_FILE_NOT_FOUND;
-    const QStringList path = base.path + parts;
-    if (path.isEmpty()) return ERROR_ACCESS_DENIED;
-    return RegistryStore::update([&](RegistryTree &tree, bool *changed) -> long {
-        bool readOnly = false;
-        RegistryKey *key = walk(tree, base.root, path, &readOnly);
-        if (!key) return ERROR_FILE_NOT_FOUND;
-        if (readOnly || anyReadOnly(*key)) return ERROR_ACCESS_DENIED;
-        RegistryKey *above = walk(tree, base.root, path.mid(0, path.size() - 1), nullptr);
-        above->removeSubkey(key->name);
-        *changed = true;
-        return ERROR_SUCCESS;
-    });
+    return deleteKey(parent, subKey, true);
 }
 
 LSTATUS RegEnumKeyEx(HKEY key, quint32 index, QString *name, quint32 bufferChars)

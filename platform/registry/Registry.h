@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WinError.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -12,7 +14,6 @@ namespace win {
 
 using HKEY = quint32;
 using REGSAM = quint32;
-using LSTATUS = long;
 
 constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
 constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
@@ -42,16 +43,6 @@ constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 constexpr quint32 REG_OPTION_NON_VOLATILE = 0;
 constexpr quint32 REG_CREATED_NEW_KEY = 1;
 constexpr quint32 REG_OPENED_EXISTING_KEY = 2;
-
-constexpr LSTATUS ERROR_SUCCESS = 0;
-constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
-constexpr LSTATUS ERROR_ACCESS_DENIED = 5;
-constexpr LSTATUS ERROR_INVALID_HANDLE = 6;
-constexpr LSTATUS ERROR_INVALID_PARAMETER = 87;
-constexpr LSTATUS ERROR_MORE_DATA = 234;
-constexpr LSTATUS ERROR_NO_MORE_ITEMS = 259;
-constexpr LSTATUS ERROR_BADDB = 1009;
-constexpr LSTATUS ERROR_KEY_DELETED = 1018;
 
 // A value as the query and enumeration functions return it.
 struct RegData

@@ -102,6 +102,13 @@ long RegistryStore::update(const Change &change)
     RegistryTree tree;
     long rc = readFile(name, tree);
     if (rc != ERROR_SUCCESS) return rc;
+    if (tree.undecodableLine()) {
+        // Written back, those bytes would become U+FFFD for good.
+        qWarning("registry: %s:%d: bytes that are not UTF-8; the store is not changed until that "
+                 "line is mended",
+                 qUtf8Printable(name), tree.undecodableLine());
+        return ERROR_BADDB;
+    }
     bool changed = false;
     rc = change(tree, &changed);
     if (rc != ERROR_SUCCESS || !changed) return rc;

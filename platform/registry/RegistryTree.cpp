@@ -2,8 +2,10 @@
 
 #include "platform/registry/Registry.h"
 
+#include <QHash>
 #include <QList>
 #include <algorithm>
+#include <unordered_map>
 
 namespace win {
 
@@ -257,11 +259,17 @@ bool RegistryTree::parse(const QByteArray &bytes, const QString &fileName, QStri
     if (bytes.isEmpty()) return true;
     const QList<QByteArray> lines = bytes.split('\n');
     RegistryKey *current = nullptr;
+    // Where each key's values stand, by name in one case: finding a repeated name by a linear
+    // search made a key with a hundred thousand values take a minute to read, on every access.
+    std::unordered_map<const RegistryKey *, QHash<QString, size_t>> valueIndex;
     for (qsizetype n = 0; n < lines.size(); ++n) {
         const int lineNo = int(n) + 1;
         QByteArray raw = lines[n];
         if (raw.endsWith('\r')) raw.chop(1);
         const QString line = QString::fromUtf8(raw);
+        if (!m_undecodableLine && line.contains(QChar::ReplacementCharacter) &&
+            line.toUtf8() != raw)
+            m_undecodableLine = lineNo;
         if (n == 0) {
             if (line != QLatin1String(Magic))
                 return fail(lineNo, QStringLiteral("not a registry store"), line);
@@ -326,10 +334,15 @@ bool RegistryTree::parse(const QByteArray &bytes, const QString &fileName, QStri
             if (!unquote(rest, at, &v.text) || at != rest.size() || v.text.size() > MaxTextLength)
                 return fail(lineNo, QStringLiteral("bad text value"), line);
         }
-        if (RegistryValue *old = current->value(v.name))
-            *old = v;
-        else
+        QHash<QString, size_t> &index = valueIndex[current];
+        const QString folded = v.name.toCaseFolded();
+        const auto at = index.constFind(folded);
+        if (at != index.cend()) {
+            current->values[*at] = v;
+        } else {
+            index.insert(folded, current->values.size());
             current->values.push_back(v);
+        }
     }
     return true;
 }

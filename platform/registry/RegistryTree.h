@@ -71,12 +71,16 @@ public:
     // and the offending text in *error, and leaves the tree empty.
     bool parse(const QByteArray &bytes, const QString &fileName, QString *error);
     QByteArray serialize() const;
+    // The first line (from 1) that held bytes that are not UTF-8, read as U+FFFD; 0 when there
+    // is none. Such a store may be read, but writing it back would lose those bytes.
+    int undecodableLine() const { return m_undecodableLine; }
 
     static bool validKeyName(const QString &name);
     static bool validValueName(const QString &name);
 
 private:
     std::unique_ptr<RegistryKey> m_roots[RootCount];
+    int m_undecodableLine = 0;
 };
 
 } // namespace win

@@ -1,5 +1,7 @@
 #include "platform/shell/FileManagerBindings.h"
 
+#include "platform/shell/DesktopEntry.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,35 +34,6 @@ QString FileManagerBindings::nautilusScriptPath()
     return dataHome() + QStringLiteral("/nautilus/scripts/Quorva");
 }
 
-QString FileManagerBindings::desktopExecArgument(const QString &argument)
-{
-    // Quoting first (", `, $ and \ escaped inside double quotes, % doubled), then the escapes
-    // of a string value, which a reader undoes before the quoting.
-    QString quoted = QStringLiteral("\"");
-    for (const QChar c : argument) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
-            c == QLatin1Char('\\'))
-            quoted += QLatin1Char('\\');
-        if (c == QLatin1Char('%')) quoted += QLatin1Char('%');
-        quoted += c;
-    }
-    quoted += QLatin1Char('"');
-    QString value;
-    for (const QChar c : quoted) {
-        if (c == QLatin1Char('\\'))
-            value += QStringLiteral("\\\\");
-        else if (c == QLatin1Char('\n'))
-            value += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\t'))
-            value += QStringLiteral("\\t");
-        else if (c == QLatin1Char('\r'))
-            value += QStringLiteral("\\r");
-        else
-            value += c;
-    }
-    return value;
-}
-
 QString FileManagerBindings::shellWord(const QString &word)
 {
     QString w = word;
@@ -79,7 +52,7 @@ QByteArray FileManagerBindings::kdeServiceMenu(const QString &shellhost)
     s += QLatin1String(KdeMarker) + QLatin1Char('\n');
     s += QStringLiteral("\n[Desktop Action QuorvaCommands]\n");
     s += QStringLiteral("Name=Quorva\n");
-    s += QStringLiteral("Exec=") + desktopExecArgument(shellhost) +
+    s += QStringLiteral("Exec=") + DesktopEntry::execArgument(shellhost) +
          QStringLiteral(" --popup -- %F\n");
     return s.toUtf8();
 }

@@ -32,8 +32,6 @@ public:
     // Removes both files when they carry the marker; missing files are no failure.
     static bool remove(QStringList *errors);
 
-    // One argument of a desktop entry's Exec key, quoted and escaped as that format asks.
-    static QString desktopExecArgument(const QString &argument);
     // One word for a POSIX shell, in single quotes.
     static QString shellWord(const QString &word);
 

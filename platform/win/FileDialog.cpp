@@ -24,4 +24,10 @@ QString GetSaveFileName(const QString &title, const QString &filter, const QStri
     return dialogs ? dialogs->saveFile(title, filter, folder, fileName) : QString();
 }
 
+QString GetSaveFileName(const SaveFileRequest &request)
+{
+    FileDialogSeam *dialogs = FileDialogSeam::installed();
+    return dialogs ? dialogs->saveFileWith(request) : QString();
+}
+
 } // namespace win

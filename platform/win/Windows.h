@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/WinError.h"
 #include "platform/win/WinTypes.h"
 
 #include <QString>
@@ -32,16 +33,7 @@ DWORD CreateLogicalThread();
 // The window's thread (0 for a dead or null window); *processId gets this process's id.
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD *processId = nullptr);
 
-// --- errors ---
-constexpr DWORD ERROR_SUCCESS = 0;
-constexpr DWORD ERROR_ACCESS_DENIED = 5;
-constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
-constexpr DWORD ERROR_INVALID_HOOK_HANDLE = 1404;
-constexpr DWORD ERROR_INVALID_INDEX = 1413;
-constexpr DWORD ERROR_INVALID_HOOK_FILTER = 1426;
-constexpr DWORD ERROR_INVALID_FILTER_PROC = 1427;
-constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
+// --- errors (the codes are in platform/WinError.h) ---
 DWORD GetLastError();
 void SetLastError(DWORD error);
 

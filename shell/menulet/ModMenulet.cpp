@@ -73,6 +73,20 @@ QString GetTempDir(QString *error)
 
 bool SaveLeftFileName(const QString &path, QString *error)
 {
+    // Only a file that can be compared later, under exactly its own name: "Menulet.ini" trims
+    // the blanks around a value and keeps no line break, so such a name would come back as
+    // another file's, and that file would be compared.
+    auto refuse = [error](const QString &why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')) ||
+        path.contains(QChar(0)))
+        return refuse(QStringLiteral("the name holds a line break: %1").arg(path));
+    if (path != path.trimmed())
+        return refuse(QStringLiteral("the name ends with a blank, which %1 cannot keep: \"%2\"")
+                          .arg(QLatin1String(IniName), path));
+    if (!QFileInfo(path).isFile()) return refuse(QStringLiteral("%1 is not a file").arg(path));
     QString why;
     const QString ini = iniPath(&why);
     if (ini.isEmpty()) {
@@ -110,7 +124,13 @@ void RunCompare(const QString &mainProgram, const QString &left, const QString &
                         win::vbOKOnly | win::vbExclamation);
             return;
         }
-        if (!QFileInfo(f).isFile()) {
+        const QFileInfo info(f);
+        if (info.isDir()) {
+            win::MsgBox(QStringLiteral("Can't compare a folder: ") + f,
+                        win::vbOKOnly | win::vbExclamation);
+            return;
+        }
+        if (!info.isFile()) {
             cannotFind(f);
             return;
         }

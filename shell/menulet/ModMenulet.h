@@ -18,14 +18,15 @@ bool IsNonEmptyFile(const QString &path);
 // *error when there is none.
 QString GetTempDir(QString *error = nullptr);
 // [Menulet] LeftFileName of "Menulet.ini" there, written through a temporary file and a rename.
-// False with the reason in *error.
+// Only an existing file whose name the file keeps exactly (no line break, no blank at either
+// end) is remembered. False with the reason in *error.
 bool SaveLeftFileName(const QString &path, QString *error = nullptr);
 // The remembered left file; "" when none.
 QString LoadLeftFileName();
 
 // Starts the main program with left + "?" + right as its one argument. Every failure shows a
-// message: the main program missing ("Can't found file " and its path), a workbook missing,
-// a name that holds "?" (the main program splits its argument there), or a program that
+// message: the main program missing ("Can't found file " and its path), a workbook missing or
+// a folder, a name that holds "?" (the main program splits its argument there), or a program that
 // cannot be started.
 void RunCompare(const QString &mainProgram, const QString &left, const QString &right);
 

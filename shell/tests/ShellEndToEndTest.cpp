@@ -294,6 +294,47 @@ TEST_F(Shell, RememberInOneProcessCompareInAnother)
     EXPECT_FALSE(QFile::exists(temp + "/Menulet.ini"));
 }
 
+TEST_F(Shell, ANameThatIsNotUtf8IsRefusedNotTakenForAnother)
+{
+    registerAll();
+    // "book<FF>.xlsx" read as text is "book\uFFFD.xlsx", which is another file here.
+    makeFile(QStringLiteral("book\uFFFD.xlsx"));
+    makeFile("right.xlsx");
+    const QByteArray latin = "\"$(printf 'book\\377.xlsx')\"";
+    ASSERT_EQ(script(": > " + latin).exitCode, 0);
+    for (const QByteArray &args :
+         {"--invoke 0 " + latin + " right.xlsx", "--invoke 1 " + latin, "--list " + latin}) {
+        const Result r = script("exec \"$APP/shellhost\" " + args);
+        EXPECT_EQ(r.exitCode, 1) << args.toStdString();
+        EXPECT_TRUE(r.err.contains("not UTF-8")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    }
+    QThread::msleep(200);
+    EXPECT_FALSE(recorderRan()) << recordedArguments(0).join(' ').toStdString();
+    EXPECT_FALSE(QFile::exists(runtime + "/quorva/Menulet.ini"));
+    script("rm " + latin); // the temporary folder cannot name it to remove it
+}
+
+TEST_F(Shell, OnlyAFileMenuletIniKeepsExactlyIsRemembered)
+{
+    registerAll();
+    const QString kept = makeFile("kept.xlsx");
+    ASSERT_EQ(shellhost({"--invoke", "1", kept}).exitCode, 0);
+    // Each of these would come back as another file, or as none: the remembered file stays.
+    makeFile("blank.xlsx");
+    QDir().mkpath(work + "/folder.xlsx");
+    const QString refused[] = {makeFile("blank.xlsx "), work + "/folder.xlsx",
+                               work + "/missing.xlsx", makeFile("two\nlines.xlsx")};
+    for (const QString &f : refused) {
+        const Result r = shellhost({"--invoke", "1", f});
+        EXPECT_TRUE(r.err.contains("Can't remember the left file: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(f)) << r.err.toStdString();
+        const QStringList got = commandLines(shellhost({"--list", kept}).out);
+        ASSERT_EQ(got.size(), 3);
+        EXPECT_TRUE(got[2].endsWith("\t与 " + kept + " 开始比较")) << got[2].toStdString();
+    }
+}
+
 TEST_F(Shell, MissingMainProgramOrWorkbookGivesAMessageAndStartsNothing)
 {
     registerAll();
@@ -313,6 +354,11 @@ TEST_F(Shell, MissingMainProgramOrWorkbookGivesAMessageAndStartsNothing)
     QFile::remove(a);
     r = shellhost({"--invoke", "2", b});
     EXPECT_TRUE(r.err.contains("Can't found file " + a)) << r.err.toStdString();
+    // A folder is there, but it is no workbook.
+    QDir().mkpath(work + "/folder");
+    r = shellhost({"--invoke", "0", work + "/folder", b});
+    EXPECT_TRUE(r.err.contains("Can't compare a folder: " + work + "/folder"))
+        << r.err.toStdString();
     // A "?" in a name would split the argument in the wrong place.
     const QString odd = makeFile("what?.xlsx");
     r = shellhost({"--invoke", "0", odd, b});

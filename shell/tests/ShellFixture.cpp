@@ -39,8 +39,22 @@ void ShellFixture::SetUp()
 
 ShellFixture::Result ShellFixture::run(const QString &program, const QStringList &arguments)
 {
+    const QString path = program == QStringLiteral("regsvr32")
+                             ? QStringLiteral(QUORVA_BIN_DIR) + QStringLiteral("/regsvr32")
+                             : app + QLatin1Char('/') + program;
+    return start(path, arguments);
+}
+
+ShellFixture::Result ShellFixture::script(const QByteArray &text)
+{
+    return start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(text)});
+}
+
+ShellFixture::Result ShellFixture::start(const QString &path, const QStringList &arguments)
+{
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("APP"), app);
     env.insert(QStringLiteral("HOME"), home);
     env.remove(QStringLiteral("XDG_DATA_HOME"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
@@ -50,11 +64,8 @@ ShellFixture::Result ShellFixture::run(const QString &program, const QStringList
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(work);
-    const QString path = program == QStringLiteral("regsvr32")
-                             ? QStringLiteral(QUORVA_BIN_DIR) + QStringLiteral("/regsvr32")
-                             : app + QLatin1Char('/') + program;
     p.start(path, arguments);
-    EXPECT_TRUE(p.waitForFinished(60000)) << program.toStdString();
+    EXPECT_TRUE(p.waitForFinished(60000)) << path.toStdString();
     return Result{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2,
                   QString::fromUtf8(p.readAllStandardOutput()),
                   QString::fromUtf8(p.readAllStandardError())};

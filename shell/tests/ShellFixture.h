@@ -24,6 +24,9 @@ protected:
 
     // Runs a deliverable of the install folder (or regsvr32 from the build) in the user's world.
     Result run(const QString &program, const QStringList &arguments);
+    // Runs a /bin/sh script in the same world (for arguments that are no text, such as names
+    // with bytes that are not UTF-8); $APP is the install folder.
+    Result script(const QByteArray &text);
     Result shellhost(const QStringList &arguments)
     {
         return run(QStringLiteral("shellhost"), arguments);
@@ -40,6 +43,8 @@ protected:
     // A file in the work folder with a few bytes in it.
     QString makeFile(const QString &name);
     QString registryText(const QString &root, const QString &key, const QString &value) const;
+
+    Result start(const QString &path, const QStringList &arguments);
 
     QTemporaryDir root;
     QString home, runtime, temp, store, app, work, argvFile;

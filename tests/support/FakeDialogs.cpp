@@ -28,6 +28,13 @@ QString FakeFileDialog::saveFile(const QString &title, const QString &filter, co
     return next();
 }
 
+QString FakeFileDialog::saveFileWith(const win::SaveFileRequest &request)
+{
+    asked.push_back({request.title, request.filter, request.folder, request.fileName, true,
+                     request.defaultSuffix, request.confirmOverwrite});
+    return next();
+}
+
 bool FakeShell::openDocument(const QString &path)
 {
     opened << path;

@@ -19,10 +19,15 @@ public:
                      const QString &fileName) override;
     QString saveFile(const QString &title, const QString &filter, const QString &folder,
                      const QString &fileName) override;
+    // Answers as the plain save dialog does; a test plays the dialog's own default suffix by
+    // the path it queues.
+    QString saveFileWith(const win::SaveFileRequest &request) override;
     struct Asked
     {
         QString title, filter, folder, fileName;
         bool save;
+        QString defaultSuffix = QString();
+        bool confirmOverwrite = false;
     };
     std::vector<Asked> asked;
 

@@ -198,6 +198,22 @@ TEST_F(Wizard, ARulesFolderThatCannotBeUsedShowsTheDestinationPageWithTheReason)
     EXPECT_TRUE(control<QLabel>("LblDestProblem")->text().contains("DefaultDirName"));
 }
 
+TEST_F(Wizard, TextsFromTheRulesFileShowAsTheyAre)
+{
+    // Markup in a value is no markup on the window: as rich text the image tag would make the
+    // label read /dev/zero for ever.
+    const QByteArray odd = "{NOWHERE}<b>Q</b><img src=\"/dev/zero\">";
+    writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
+                                     "[Setup]\r\nDefaultDirName=" +
+                                         odd + "\r\n");
+    open();
+    auto *problem = control<QLabel>("LblDestProblem");
+    ASSERT_TRUE(visible("LblDestProblem"));
+    EXPECT_TRUE(problem->text().contains(QString::fromUtf8(odd))) << problem->text().toStdString();
+    EXPECT_EQ(problem->textFormat(), Qt::PlainText);
+    problem->grab(); // drawn as a user sees it
+}
+
 TEST_F(Wizard, ClosingBeforeTheEndAsksFirst)
 {
     writeRules(1, 1);

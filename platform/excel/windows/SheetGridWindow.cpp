@@ -500,6 +500,9 @@ CellRect SheetGridWindow::selection() const
 void SheetGridWindow::syncActiveCell()
 {
     const CellRect sel = selection();
+    // No sheet shown (an application made visible before its first workbook): there is no
+    // selection to follow, and the active cell stays a cell.
+    if (sel.firstRow < 1 || sel.firstColumn < 1) return;
     if (sameRect(sel, m_knownSelection)) return;
     m_knownSelection = sel;
     // Without a sheet there is no selection: the active cell stays a cell of the grid.

@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the registry store's text parser. What parses must write back to a
-// text that parses again into the same tree, and writes the same text a second time.
+// text that parses again into the same tree, and writes the same text a second time. A store
+// with bytes that are not UTF-8 says so (the store refuses to write it back); what is written
+// is UTF-8.
 #include "platform/registry/RegistryTree.h"
 
 #include <QByteArray>
@@ -45,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (!error.startsWith(QLatin1String("fuzz.reg:"))) fault("error names no file", error);
         return 0;
     }
+    const bool utf8 = QString::fromUtf8(bytes).toUtf8() == bytes;
+    if (utf8 != (first.undecodableLine() == 0))
+        fault("bytes that are not UTF-8 not told", QString::number(first.undecodableLine()));
     const QByteArray written = first.serialize();
     RegistryTree second;
     if (!second.parse(written, QStringLiteral("written.reg"), &error))
@@ -52,5 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int i = 0; i < RegistryTree::RootCount; ++i)
         if (!sameKey(first.root(i), second.root(i))) fault("tree changed on a round trip");
     if (second.serialize() != written) fault("second write differs");
+    if (second.undecodableLine() != 0) fault("the written text is not UTF-8");
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryStore.h"
 #include "platform/registry/RegistryTree.h"
+#include "platform/win/Windows.h"
 
 #include "tests/support/TestFiles.h"
 
@@ -41,6 +42,11 @@ protected:
         return rc == ERROR_SUCCESS ? d.text : QStringLiteral("<%1>").arg(rc);
     }
 };
+
+// One file may use the window functions and the registry functions together: both answer with
+// the same error codes.
+static_assert(std::is_same_v<decltype(ERROR_SUCCESS), const LSTATUS>);
+static_assert(ERROR_INVALID_PARAMETER == 87 && ERROR_INVALID_HOOK_HANDLE == 1404);
 
 TEST_F(Registry, CreatesEveryLevelAndComparesNamesWithoutCase)
 {
@@ -236,6 +242,30 @@ TEST(RegistryTree, FindsEverySiblingWithoutRegardToCase)
     EXPECT_FALSE(root.subkey(QStringLiteral("zz")));
 }
 
+TEST(RegistryTree, AKeyWithManyValuesReadsAndARepeatedNameReplacesItsValue)
+{
+    // Four hundred thousand values in one key (a store some program filled): reading them must
+    // not take time in the square of their number, or every registry call would hang.
+    const int count = 400000;
+    QByteArray bytes = "Quorva registry 1\n[HKCU\\Many]\n";
+    bytes.reserve(count * 24);
+    for (int i = 0; i < count; ++i)
+        bytes += "\"v" + QByteArray::number(i) + "\"=sz:\"" + QByteArray::number(i) + "\"\n";
+    // The same names again in another case: each replaces its value where it stands.
+    bytes += "\"V7\"=dword:00000007\n\"ÄB\"=sz:\"x\"\n\"äb\"=sz:\"y\"\n";
+    RegistryTree tree;
+    QString error;
+    ASSERT_TRUE(tree.parse(bytes, "reg", &error)) << error.toStdString();
+    const RegistryKey *key = tree.find(1, {QStringLiteral("many")});
+    ASSERT_TRUE(key);
+    ASSERT_EQ(key->values.size(), size_t(count) + 1);
+    EXPECT_EQ(key->values[7].name, "V7");
+    EXPECT_EQ(key->values[7].type, REG_DWORD);
+    EXPECT_EQ(key->values[count - 1].text, QString::number(count - 1));
+    EXPECT_EQ(key->values[count].name, QString::fromUtf8("äb"));
+    EXPECT_EQ(key->values[count].text, "y");
+}
+
 TEST(RegistryTree, EscapesTakeExactlyFourHexDigits)
 {
     for (const char *escape : {"\\u+041", "\\u 041", "\\u004", "\\u00g1"}) {
@@ -279,6 +309,32 @@ TEST_F(Registry, DamagedStoreIsReportedAndNeverOverwritten)
         EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "a", 0, KEY_READ, &k), ERROR_BADDB);
         EXPECT_EQ(TestFiles::read(store), QByteArray(c.bytes));
     }
+}
+
+TEST_F(Registry, AStoreWithBytesThatAreNotUtf8IsReadButNotRewritten)
+{
+    // A hand edit in another encoding: the rest of the store still reads, but no change may
+    // write it back, which would turn the stray byte into U+FFFD for good.
+    const QByteArray bytes = "Quorva registry 1\n[HKCU\\a]\n\"v\"=sz:\"ok\"\n[HKCU\\b]\n"
+                             "\"w\"=sz:\"caf\xe9\"\n\"x\"=sz:\"\xef\xbf\xbd\"\n";
+    QDir().mkpath(dir.filePath("sub"));
+    ASSERT_TRUE(TestFiles::write(store, bytes));
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "a", "v"), "ok");
+    EXPECT_EQ(text(HKEY_CURRENT_USER, "b", "x"), QString(QChar::ReplacementCharacter));
+    HKEY k = 0;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "a", 0, KEY_ALL_ACCESS, &k), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueEx(k, "v", REG_SZ, QStringLiteral("new")), ERROR_BADDB);
+    RegCloseKey(k);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "c", "", 0, KEY_ALL_ACCESS, &k), ERROR_BADDB);
+    EXPECT_EQ(RegDeleteTree(HKEY_CURRENT_USER, "a"), ERROR_BADDB);
+    EXPECT_EQ(TestFiles::read(store), bytes);
+
+    RegistryTree tree;
+    ASSERT_TRUE(tree.parse(bytes, "reg", nullptr));
+    EXPECT_EQ(tree.undecodableLine(), 5);
+    ASSERT_TRUE(
+        tree.parse("Quorva registry 1\n[HKCU\\b]\n\"x\"=sz:\"\xef\xbf\xbd\"\n", "reg", nullptr));
+    EXPECT_EQ(tree.undecodableLine(), 0);
 }
 
 TEST_F(Registry, TwoWritingProcessesLoseNothing)

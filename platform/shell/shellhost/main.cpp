@@ -5,16 +5,18 @@
 //   shellhost --popup [options] [--] FILE...          shows them as a menu at the cursor
 // Options: --flags N (QueryContextMenu's flags), --id-first N and --id-last N (the identifier
 // range handed out), --handler NAME (the handler whose command --invoke runs; the first one by
-// default). Exit codes: 0 done, 1 bad arguments, 2 a handler could not be loaded (the others
-// still served), 3 the command to invoke is not in the menu or is grayed, 4 it failed.
+// default). Exit codes: 0 done, 1 bad arguments (also a file name that is not UTF-8), 2 a
+// handler could not be loaded (the others still served), 3 the command to invoke is not in the
+// menu or is grayed, 4 it failed.
 #include "platform/shell/MenuBitmap.h"
 #include "platform/shell/shellhost/ContextMenuHost.h"
 #include "platform/shell/shellhost/ContextMenuPopup.h"
-#include "platform/shell/shellhost/PopupMessageBox.h"
+#include "platform/win/MessageDialog.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <cstdio>
@@ -34,6 +36,8 @@ struct Arguments
     quint32 idLast = shell::ContextMenuHost::DefaultIdLast;
     QString handler;
     QStringList files;
+    // Names whose bytes are not UTF-8: as text they would name another file.
+    QStringList undecodable;
 };
 
 void usage()
@@ -68,6 +72,7 @@ bool parse(int argc, char **argv, Arguments *a)
         if (filesOnly || !arg.startsWith(QStringLiteral("--"))) {
             // Handlers get absolute paths, as a file manager gives them.
             a->files.append(QFileInfo(arg).absoluteFilePath());
+            if (QFile::encodeName(arg) != QByteArray(argv[i])) a->undecodable.append(arg);
         } else if (arg == QStringLiteral("--")) {
             filesOnly = true;
         } else if (arg == QStringLiteral("--list") && a->mode == Mode::None) {
@@ -151,7 +156,8 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
     std::unique_ptr<QCoreApplication> app;
-    shell::PopupMessageBox popupBoxes;
+    // The handlers' message boxes show as dialogs while the popup is up.
+    win::MessageDialog popupBoxes(QStringLiteral("Quorva"));
     if (a.mode == Mode::Popup) {
         app = std::make_unique<QApplication>(qtArgc, qtArgv);
         const QFontMetrics metrics(QApplication::font());
@@ -159,6 +165,20 @@ int main(int argc, char **argv)
         win::MessageBoxSeam::install(&popupBoxes);
     } else {
         app = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+    }
+
+    if (!a.undecodable.isEmpty()) {
+        // A handler would get these names with U+FFFD in place of the bytes, which names no
+        // file, or worse another one; nothing is offered for such a selection.
+        for (const QString &name : std::as_const(a.undecodable)) {
+            const QString text =
+                QStringLiteral("The name %1 holds bytes that are not UTF-8; Quorva cannot open it.")
+                    .arg(name);
+            std::fprintf(stderr, "shellhost: %s\n", qUtf8Printable(text));
+            if (a.mode == Mode::Popup) win::MsgBox(text, win::vbOKOnly | win::vbExclamation);
+        }
+        win::MessageBoxSeam::install(nullptr);
+        return BadArguments;
     }
 
     int code = Done;

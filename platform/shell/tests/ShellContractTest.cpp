@@ -1,3 +1,4 @@
+#include "platform/shell/DesktopEntry.h"
 #include "platform/shell/DropFiles.h"
 #include "platform/shell/FileDataObject.h"
 #include "platform/shell/FileManagerBindings.h"
@@ -96,7 +97,7 @@ TEST(DropFiles, NamesAreReadWholeOrCutToTheBuffer)
     data->Release();
 }
 
-TEST(FileManagerBindings, ExecArgumentsAreQuotedAsDesktopEntriesAsk)
+TEST(DesktopEntry, ValuesAndExecArgumentsAreEscapedAsTheFormatAsks)
 {
     struct
     {
@@ -107,12 +108,15 @@ TEST(FileManagerBindings, ExecArgumentsAreQuotedAsDesktopEntriesAsk)
         {"/opt/my apps/shellhost", "\"/opt/my apps/shellhost\""},
         {"/o$p`t\"/s\\h", "\"/o\\\\$p\\\\`t\\\\\"/s\\\\\\\\h\""},
         {"/100%/shellhost", "\"/100%%/shellhost\""},
-        {"/a\nb", "\"/a\\nb\""},
+        {"/a\nb\tc\rd", "\"/a\\nb\\tc\\rd\""},
+        {" lead", "\" lead\""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(FileManagerBindings::desktopExecArgument(QString::fromUtf8(c.path)),
+        EXPECT_EQ(DesktopEntry::execArgument(QString::fromUtf8(c.path)),
                   QString::fromUtf8(c.quoted))
             << c.path;
+    EXPECT_EQ(DesktopEntry::stringValue(QStringLiteral(" a\\b\n ")),
+              QStringLiteral("\\sa\\\\b\\n "));
     EXPECT_EQ(FileManagerBindings::shellWord(QStringLiteral("/it's here")),
               QStringLiteral("'/it'\\''s here'"));
 }

@@ -120,8 +120,14 @@ TEST_F(Menulet, PicturesAreScaledToTheDisplayFont)
 TEST_F(Menulet, NamesAreTakenWholeHoweverLong)
 {
     // Longer than any fixed buffer, with a tab and blanks inside the name.
-    const QString path = QStringLiteral("/data/") + QString(700, QLatin1Char('d')) +
-                         QStringLiteral("/ left\tbook  .xlsx");
+    QString folder = dir.path();
+    for (char c : {'d', 'e', 'f'})
+        folder += QLatin1Char('/') + QString(250, QLatin1Char(c));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/ left\tbook  .xlsx");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
     ComPtr<IContextMenu> m = handler({path});
     CMINVOKECOMMANDINFO info;
     info.lpVerb = MAKEINTRESOURCE(1);

@@ -481,3 +481,22 @@ TEST(SheetWindow, ClosingAChangedWorkbooksWindowAsksFirst)
     EXPECT_FALSE(w.app->Visible());
     EXPECT_FALSE(w.book->isClosed()); // the program that owns it closes it
 }
+
+// The report workbook's road: the application shown before it has a workbook, then a workbook
+// added and its sheets renamed and added while the window stands.
+TEST(SheetWindow, AWindowShownWithoutAWorkbookTakesOneLater)
+{
+    FakeMessageBox boxes;
+    excel::SheetWindows::install();
+    auto app = excel::Application::create();
+    app->setVisible(true);
+    std::shared_ptr<excel::Workbook> book;
+    ASSERT_NO_THROW(book = app->Workbooks()->Add());
+    EXPECT_NO_THROW(app->setVisible(true));
+    EXPECT_NO_THROW(book->Worksheets()->Item(1)->setName(QStringLiteral("差异的行")));
+    EXPECT_NO_THROW(book->Sheets()->Add());
+    QCoreApplication::processEvents();
+    app->Quit();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    excel::SheetWindows::uninstall();
+}
