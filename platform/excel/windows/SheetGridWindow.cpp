@@ -505,8 +505,6 @@ void SheetGridWindow::syncActiveCell()
     if (sel.firstRow < 1 || sel.firstColumn < 1) return;
     if (sameRect(sel, m_knownSelection)) return;
     m_knownSelection = sel;
-    // Without a sheet there is no selection: the active cell stays a cell of the grid.
-    if (sel.firstRow < 1 || sel.firstColumn < 1) return;
     // A selection made from code: its top-left cell becomes the active cell.
     if (m_activeRow < sel.firstRow || m_activeRow > sel.lastRow ||
         m_activeColumn < sel.firstColumn || m_activeColumn > sel.lastColumn) {
