@@ -67,25 +67,10 @@ int rounded(double value)
     return int(BasicText::roundHalfEven(value));
 }
 
-// The error's number and description, as the messages show them.
-void describe(const std::exception &e, int *number, QString *description)
-{
-    if (const auto *basic = dynamic_cast<const BasicError *>(&e)) {
-        *number = basic->number();
-        *description = basic->description().isEmpty()
-                           ? BasicError::standardDescription(basic->number())
-                           : basic->description();
-        return;
-    }
-    *number = 0;
-    *description = QString::fromUtf8(e.what());
-}
-
 QString errorText(const std::exception &e)
 {
     int number = 0;
-    QString description;
-    describe(e, &number, &description);
+    const QString description = BasicError::describe(e, &number);
     return QStringLiteral("error=%1,%2").arg(number).arg(description);
 }
 
@@ -978,11 +963,8 @@ int frmLeftRight::SaveWorkbook(const BookRef &book)
             book->Save();
             return SavedInPlace;
         } catch (const std::exception &e) {
-            int number = 0;
-            QString why;
-            describe(e, &number, &why);
             ModCommon::ShowMsg(failed + QStringLiteral("\r\nFilename=") + fullName +
-                                   QStringLiteral("\r\n") + why,
+                                   QStringLiteral("\r\n") + BasicError::describe(e),
                                win::vbCritical, kTitle);
             return NotSaved;
         }
@@ -1005,8 +987,7 @@ bool frmLeftRight::SaveWorkbookAs(const BookRef &book, const QString &fileName, 
         book->SaveAs(fileName);
         return true;
     } catch (const std::exception &e) {
-        int number = 0;
-        describe(e, &number, why);
+        *why = BasicError::describe(e);
         return false;
     }
 }

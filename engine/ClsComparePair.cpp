@@ -780,8 +780,7 @@ void ClsComparePair::SaveXlsReport()
         // the old one whole.
         m_reportBook->SaveAs(m_reportExcelFileName, excel::XlsxWriter::Link::Replace);
     } catch (const std::exception &e) {
-        const auto *basic = dynamic_cast<const BasicError *>(&e);
-        const QString why = basic ? basic->description() : QString::fromUtf8(e.what());
+        const QString why = BasicError::describe(e);
         ModCommon::ShowMsg(QStringLiteral("保存报告工作簿 %1 时出错：%2\n报告工作簿仍然打开着，"
                                           "可以另存到别处。")
                                .arg(m_reportExcelFileName, why),

@@ -29,14 +29,6 @@ bool sameFile(const QString &a, const QString &b)
     return fa.absoluteFilePath() == fb.absoluteFilePath();
 }
 
-QString describe(const std::exception &e)
-{
-    if (auto *b = dynamic_cast<const BasicError *>(&e))
-        return b->description().isEmpty() ? BasicError::standardDescription(b->number())
-                                          : b->description();
-    return QString::fromUtf8(e.what());
-}
-
 template <typename F> void ignoringErrors(F &&f)
 {
     try {
@@ -82,7 +74,7 @@ bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly
                 win::vbExclamation, QStringLiteral("Quorva"));
         return true;
     } catch (const std::exception &e) {
-        failure = describe(e);
+        failure = BasicError::describe(e);
     }
     ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
     return false;
@@ -100,7 +92,7 @@ bool NewWorkbook(AppRef &app, BookRef &book)
         if (!book) book = app->Workbooks()->Add(com::Variant(QStringLiteral("工作簿")));
         return true;
     } catch (const std::exception &e) {
-        failure = describe(e);
+        failure = BasicError::describe(e);
     }
     ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
     return false;
