@@ -31,6 +31,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Windows.h"
 #include "ui/ClsSplitWnd.h"
+#include "ui/ModDialog.h"
 #include "ui/ModalDialog.h"
 #include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
@@ -970,8 +971,12 @@ int frmLeftRight::SaveWorkbook(const BookRef &book)
         }
     }
     if (name.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive)) name += QLatin1Char('x');
-    const QString chosen = win::GetSaveFileName(QStringLiteral("保存副本"),
-                                                QStringLiteral("*.xlsx|*.xlsx"), path, name);
+    // The copy is always an .xlsx: a name typed without it gets it, and the overwrite question
+    // is asked for the name actually written.
+    QString folder = path;
+    const QString chosen = ModDialog::ShowSaveFileDialog(
+        this, name, QStringLiteral("保存副本"), folder, QStringLiteral("*.xlsx|*.xlsx"),
+        ModDialog::OFN_OVERWRITEPROMPT, QStringLiteral("xlsx"));
     if (chosen.isEmpty()) return NotSaved;
     QString why;
     if (SaveWorkbookAs(book, chosen, &why)) return SavedAsCopy;

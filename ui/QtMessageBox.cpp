@@ -56,6 +56,9 @@ int QtMessageBox::show(const QString &prompt, int style, const QString &title)
 {
     QMessageBox box(iconOf(style), title.isEmpty() ? QStringLiteral("Quorva") : title, prompt,
                     QMessageBox::NoButton, QApplication::activeWindow());
+    // Prompts carry file and sheet names: markup in them must show as typed, never be loaded
+    // (an <img> naming a device would hang the box).
+    box.setTextFormat(Qt::PlainText);
     const std::vector<Button> buttons = buttonsOf(style);
     for (const Button &b : buttons)
         box.addButton(b.button);

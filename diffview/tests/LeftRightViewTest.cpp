@@ -275,14 +275,15 @@ TEST_F(LeftRightView, AReadOnlyWorkbookIsSavedAsACopy)
         click(view.CmdLeftSave);
         ASSERT_EQ(dialogs.asked.size(), 1u);
         EXPECT_EQ(dialogs.asked[0].title, QString::fromUtf8("保存副本"));
-        EXPECT_EQ(dialogs.asked[0].folder, m_dir.path());
+        EXPECT_EQ(dialogs.asked[0].folder, m_dir.path() + QLatin1Char('/'));
         EXPECT_EQ(dialogs.asked[0].fileName, QStringLiteral("L.xlsx"));
         EXPECT_TRUE(dialogs.asked[0].save);
         EXPECT_TRUE(view.CmdLeftSave->isEnabled());
         EXPECT_FALSE(bookOf(true)->Saved());
         EXPECT_TRUE(boxes.shown().empty());
 
-        dialogs.answer(file("copy.xlsx"));
+        // A name typed without its extension still saves an .xlsx.
+        dialogs.answer(file("copy"));
         click(view.CmdLeftSave);
         EXPECT_FALSE(view.CmdLeftSave->isEnabled());
         EXPECT_EQ(view.TxtLeftFileName->text(), QStringLiteral("copy.xlsx"));

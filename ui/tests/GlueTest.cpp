@@ -217,4 +217,22 @@ TEST(QtMessageBox, OffersTheStylesButtonsIconAndDefaultAndAnswersWithTheirNumber
     }
 }
 
+TEST(QtMessageBox, ShowsMarkupInAPromptAsTyped)
+{
+    const QString prompt = QStringLiteral("<b>a.xlsx</b><img src=\"/dev/zero\">");
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) return;
+        format = box->textFormat();
+        shown = box->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QtMessageBox seam;
+    seam.show(prompt, win::vbOKOnly, "Quorva");
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, prompt);
+}
+
 } // namespace
