@@ -10,10 +10,10 @@
 namespace excel {
 
 // What the rows inserted and deleted in a sheet since it was read do to the row numbers that a
-// save keeps from its file: the attributes of its rows, its array formulas, and the references
-// of its sheet part outside the cell data (hyperlinks, validations, conditional formats,
-// filters, selections, row breaks; a frozen pane stays where it is) and of the workbook's defined names. Without this they would
-// stay on the row numbers they had and land on other rows.
+// save keeps from its file: the attributes of its rows, its array formulas, the references of
+// its sheet part outside the cell data (hyperlinks, validations, conditional formats, filters,
+// selections, row breaks; a frozen pane stays where it is) and those of the workbook's defined
+// names. Without this they would stay on the row numbers they had and land on other rows.
 class RowMoves
 {
 public:
