@@ -70,7 +70,7 @@ const char *const *referenceAttributes(const QByteArray &element)
         element == "protectedRange" || element == "ignoredError")
         return sqref;
     if (element == "hyperlink" || element == "autoFilter" || element == "sortState" ||
-        element == "sortCondition")
+        element == "sortCondition" || element == "table")
         return ref;
     if (element == "selection") return selection;
     if (element == "cellWatch" || element == "inputCells") return r;
@@ -153,22 +153,27 @@ QString RowMoves::formula(const QString &text, FormulaText::Scope scope,
     return moved;
 }
 
-bool RowMoves::sheetXml(QByteArray *head, QByteArray *tail, const QString &sheetName) const
-{
-    if (empty()) return true;
-    // The cell data stands in as a comment, so that head and tail parse as one part and can be
-    // cut apart again where it stood.
-    const QByteArray marker = "<!--quorva cell data-->";
-    const QByteArray whole = *head + marker + *tail;
-    pugi::xml_document doc;
-    const unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute |
-                             pugi::parse_declaration | pugi::parse_ws_pcdata |
-                             pugi::parse_comments | pugi::parse_pi;
-    QString error;
-    if (!XlsxXml::parse(doc, whole, options, XlsxLimits().maxXmlDepth, &error)) return false;
+namespace {
 
+const unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes |
+                               pugi::parse_wconv_attribute | pugi::parse_declaration |
+                               pugi::parse_ws_pcdata | pugi::parse_comments | pugi::parse_pi;
+
+QByteArray saved(const pugi::xml_document &doc)
+{
+    std::ostringstream stream;
+    doc.save(stream, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    const std::string s = stream.str();
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
+
+} // namespace
+
+bool RowMoves::moveTree(pugi::xml_document &doc, const QString &sheetName) const
+{
+    const pugi::xml_node root = doc.document_element();
     std::vector<pugi::xml_node> gone;
-    std::vector<pugi::xml_node> stack{doc.document_element()};
+    std::vector<pugi::xml_node> stack{root};
     bool changed = false;
     while (!stack.empty()) {
         pugi::xml_node node = stack.back();
@@ -183,15 +188,18 @@ bool RowMoves::sheetXml(QByteArray *head, QByteArray *tail, const QString &sheet
                 const QByteArray before(attr.value());
                 const QByteArray after = references(before);
                 if (after == before) continue;
-                changed = true;
                 if (!after.isEmpty()) {
                     attr.set_value(after.constData());
                 } else if (name == "selection") {
                     node.remove_attribute(attr); // the view falls back to its default
-                } else {
+                } else if (node != root) {
                     gone.push_back(node); // everything it applied to was deleted
+                    changed = true;
                     break;
+                } else {
+                    continue; // a part's own range stays rather than name nothing
                 }
+                changed = true;
             }
         } else if (name == "brk" && localName(node.parent()) == "rowBreaks") {
             // A row break stands after the row it names.
@@ -217,7 +225,6 @@ bool RowMoves::sheetXml(QByteArray *head, QByteArray *tail, const QString &sheet
             }
         }
     }
-    if (!changed) return true;
     for (pugi::xml_node node : gone) {
         pugi::xml_node parent = node.parent();
         parent.remove_child(node);
@@ -239,14 +246,36 @@ bool RowMoves::sheetXml(QByteArray *head, QByteArray *tail, const QString &sheet
         if (pugi::xml_attribute n = parent.attribute("count")) n.set_value(count);
         if (pugi::xml_attribute n = parent.attribute("manualBreakCount")) n.set_value(manual);
     }
-    std::ostringstream stream;
-    doc.save(stream, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    const std::string s = stream.str();
-    const QByteArray out(s.data(), qsizetype(s.size()));
+    return changed;
+}
+
+bool RowMoves::sheetXml(QByteArray *head, QByteArray *tail, const QString &sheetName) const
+{
+    if (empty()) return true;
+    // The cell data stands in as a comment, so that head and tail parse as one part and can be
+    // cut apart again where it stood.
+    const QByteArray marker = "<!--quorva cell data-->";
+    pugi::xml_document doc;
+    QString error;
+    if (!XlsxXml::parse(doc, *head + marker + *tail, kParseOptions, XlsxLimits().maxXmlDepth,
+                        &error))
+        return false;
+    if (!moveTree(doc, sheetName)) return true;
+    const QByteArray out = saved(doc);
     const qsizetype at = out.indexOf(marker);
     if (at < 0) return false;
     *head = out.left(at);
     *tail = out.mid(at + marker.size());
+    return true;
+}
+
+bool RowMoves::partXml(QByteArray *xml, const QString &sheetName) const
+{
+    if (empty()) return true;
+    pugi::xml_document doc;
+    QString error;
+    if (!XlsxXml::parse(doc, *xml, kParseOptions, XlsxLimits().maxXmlDepth, &error)) return false;
+    if (moveTree(doc, sheetName)) *xml = saved(doc);
     return true;
 }
 

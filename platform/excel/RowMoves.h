@@ -7,13 +7,17 @@
 #include <QString>
 #include <vector>
 
+namespace pugi {
+class xml_document;
+}
+
 namespace excel {
 
 // What the rows inserted and deleted in a sheet since it was read do to the row numbers that a
 // save keeps from its file: the attributes of its rows, its array formulas, the references of
 // its sheet part outside the cell data (hyperlinks, validations, conditional formats, filters,
-// selections, row breaks; a frozen pane stays where it is) and those of the workbook's defined
-// names. Without this they would stay on the row numbers they had and land on other rows.
+// selections, row breaks, tables; a frozen pane stays where it is) and those of the workbook's
+// defined names. Without this they would stay on the row numbers they had and land on other rows.
 class RowMoves
 {
 public:
@@ -32,8 +36,14 @@ public:
     // A sheet part's XML before and after its cell data (head and tail, as the splice cuts
     // them) with every reference moved. False when the two do not make a part that parses.
     bool sheetXml(QByteArray *head, QByteArray *tail, const QString &sheetName) const;
+    // A part of the sheet's own (a table) with its references moved; false when it does not
+    // parse.
+    bool partXml(QByteArray *xml, const QString &sheetName) const;
 
 private:
+    // Moves the references of a parsed part; true when anything changed.
+    bool moveTree(pugi::xml_document &doc, const QString &sheetName) const;
+
     const std::vector<RowMove> &m_moves;
 };
 

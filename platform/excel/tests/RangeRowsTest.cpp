@@ -150,6 +150,11 @@ ws.conditional_formatting.add('A8:A9', FormulaRule(formula=['$B$8>7'], font=Font
 ws.auto_filter.ref = 'A1:B10'
 ws.row_breaks.append(Break(id=8))
 wb.defined_names.append(DefinedName('pick', attr_text='Data!$B$5:$B$6'))
+from openpyxl.worksheet.table import Table
+ws['D1'] = 'head'
+for r in range(2, 11):
+    ws.cell(r, 4, r)
+ws.add_table(Table(displayName='T', ref='D1:D10'))
 )"));
     auto app = Application::create();
     auto book = app->Workbooks()->Open(path);
@@ -172,6 +177,7 @@ print('formats', [(str(r.sqref), r.rules[0].formula) for r in ws.conditional_for
 print('filter', ws.auto_filter.ref)
 print('breaks', [b.id for b in ws.row_breaks.brk])
 print('name', wb.defined_names['pick'].attr_text)
+print('table', ws.tables['T'].ref)
 print('k4 at', [r for r in range(1, 15) if ws.cell(r, 1).value == 'k4'])
 )"),
                                    {path}, &out),
@@ -187,6 +193,7 @@ print('k4 at', [r for r in range(1, 15) if ws.cell(r, 1).value == 'k4'])
         "filter A1:B11",
         "breaks [9]",
         "name Data!$B$6:$B$7",
+        "table D1:D11",
         "k4 at [5]",
     };
     EXPECT_EQ(out.trimmed().toStdString(), expected.join(QLatin1Char('\n')).toStdString());
