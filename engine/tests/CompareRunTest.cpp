@@ -1070,3 +1070,21 @@ book('N.xlsx', [('Data', [['k1', 1, 2, 3], ['k2', 1, 2, 3]])])
         EXPECT_EQ(counts(lines), (QList<int>{0, 2, 1}));
     }
 }
+
+TEST_F(CompareRunTest, ASecondRunReadsAWorkbookThatChangedOnDisk)
+{
+    // A session keeps its workbooks open between runs; one that another program wrote since
+    // (the user mended a value and compares again) is read anew, not compared as it was.
+    makeBooks(R"(
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+)");
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    EXPECT_EQ(counts(report()), (QList<int>{0, 2, 0}));
+    makeBooks(R"(
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 20]])])
+)");
+    ASSERT_TRUE(run(*core));
+    EXPECT_EQ(counts(report()), (QList<int>{0, 2, 1}));
+}
