@@ -125,6 +125,22 @@ int startRowOf(const QString &text)
     return int(value);
 }
 
+QLabel *label(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    // The caption stands at the top of its place, level with the text of its field.
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+QLineEdit *line(const char *name, QWidget *parent)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
 } // namespace
 
 frmSession::frmSession(QWidget *parent) : QWidget(parent), m_WindowId(++g_nextWindowId)
@@ -144,18 +160,6 @@ frmSession::~frmSession() = default;
 void frmSession::buildControls()
 {
     QStyle *style = QApplication::style();
-    auto label = [](const char *name, const QString &caption, QWidget *parent) {
-        auto *l = new QLabel(caption, parent);
-        l->setObjectName(QString::fromLatin1(name));
-        // The caption stands at the top of its place, level with the text of its field.
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
-    };
-    auto line = [](const char *name, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
-    };
     auto picture = [](const char *name, const QIcon &icon, QWidget *parent) {
         auto *b = new QToolButton(parent);
         b->setObjectName(QString::fromLatin1(name));
@@ -254,17 +258,6 @@ void frmSession::buildPages()
         auto *c = new QCheckBox(caption, parent);
         c->setObjectName(QString::fromLatin1(name));
         return c;
-    };
-    auto label = [](const char *name, const QString &caption, QWidget *parent) {
-        auto *l = new QLabel(caption, parent);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
-    };
-    auto line = [](const char *name, QWidget *parent) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(name));
-        return e;
     };
     auto combo = [](const char *name, QWidget *parent) {
         auto *c = new QComboBox(parent);
@@ -516,17 +509,16 @@ void frmSession::LoadFromIniFile()
     if (m_Untitled || !m_Ini->IsValid()) m_Ini->setIniFileName(templatePath());
     if (!m_Ini->IsValid()) return;
     ClsIni &ini = *m_Ini;
-    auto read = [&ini](const char *section, const char *key, const QString &defaultText) {
-        return ini.ReadString(QString::fromLatin1(section), QString::fromLatin1(key), defaultText);
-    };
-    TxtLeftFileName->setText(read("LEFT", "LeftFileName", TxtLeftFileName->text()));
-    txtLeftKeyCol->setText(read("LEFT", "LeftKeyCol", QStringLiteral("A")));
-    txtLeftDataCol->setText(read("LEFT", "LeftDataCol", QString()));
-    cboLeftStartRow->setCurrentText(read("LEFT", "LeftStartRow", QStringLiteral("1")));
-    txtRightFileName->setText(read("Right", "RightFileName", txtRightFileName->text()));
-    txtRightKeyCol->setText(read("Right", "RightKeyCol", QStringLiteral("A")));
-    txtRightDataCol->setText(read("Right", "RightDataCol", QString()));
-    cboRightStartRow->setCurrentText(read("Right", "RightStartRow", QStringLiteral("1")));
+    for (bool left : {true, false}) {
+        const SideFields f = sideFields(left);
+        auto read = [&](const char *key, const QString &defaultText) {
+            return ini.ReadString(f.section, f.prefix + QLatin1String(key), defaultText);
+        };
+        f.file->setText(read("FileName", f.file->text()));
+        f.keyCol->setText(read("KeyCol", QStringLiteral("A")));
+        f.dataCol->setText(read("DataCol", QString()));
+        f.startRow->setCurrentText(read("StartRow", QStringLiteral("1")));
+    }
 
     const QString option = QStringLiteral("Option");
     m_Option->setDealMerge(
@@ -550,18 +542,16 @@ bool frmSession::SaveToIniFile()
         return false;
     const QString folder = projectFolder();
     bool ok = true;
-    auto write = [&ini, &ok](const char *section, const char *key, const QString &value) {
-        ok &= ini.WriteString(QString::fromLatin1(section), QString::fromLatin1(key), value);
-    };
-    write("LEFT", "LeftFileName", ModCompare::GetRelativeFileName(folder, TxtLeftFileName->text()));
-    write("LEFT", "LeftKeyCol", txtLeftKeyCol->text());
-    write("LEFT", "LeftDataCol", txtLeftDataCol->text());
-    write("LEFT", "LeftStartRow", cboLeftStartRow->currentText());
-    write("Right", "RightFileName",
-          ModCompare::GetRelativeFileName(folder, txtRightFileName->text()));
-    write("Right", "RightKeyCol", txtRightKeyCol->text());
-    write("Right", "RightDataCol", txtRightDataCol->text());
-    write("Right", "RightStartRow", cboRightStartRow->currentText());
+    for (bool left : {true, false}) {
+        const SideFields f = sideFields(left);
+        auto write = [&](const char *key, const QString &value) {
+            ok &= ini.WriteString(f.section, f.prefix + QLatin1String(key), value);
+        };
+        write("FileName", ModCompare::GetRelativeFileName(folder, f.file->text()));
+        write("KeyCol", f.keyCol->text());
+        write("DataCol", f.dataCol->text());
+        write("StartRow", f.startRow->currentText());
+    }
     const QString option = QStringLiteral("Option");
     ok &= ini.WriteNum(option, QStringLiteral("AutoOpenTxtReport"), checkNumber(ChkTxtReport));
     ok &= ini.WriteNum(option, QStringLiteral("ExcelReport"), checkNumber(ChkExcelReport));
@@ -625,17 +615,14 @@ QString frmSession::ResolveFileName(const QString &name) const
 
 void frmSession::ApplyFormToConfig(ClsCompareCore &core)
 {
-    m_LeftSide->setFileName(ResolveFileName(TxtLeftFileName->text().trimmed()));
-    m_RightSide->setFileName(ResolveFileName(txtRightFileName->text().trimmed()));
-
-    TSingleSideConfig &left = *core.m_leftObj;
-    left.setStartRow(startRowOf(cboLeftStartRow->currentText()));
-    left.setKeyCol(txtLeftKeyCol->text().trimmed().toUpper());
-    left.setDataCol(txtLeftDataCol->text().trimmed().toUpper());
-    TSingleSideConfig &right = *core.m_rightObj;
-    right.setStartRow(startRowOf(cboRightStartRow->currentText()));
-    right.setKeyCol(txtRightKeyCol->text().trimmed().toUpper());
-    right.setDataCol(txtRightDataCol->text().trimmed().toUpper());
+    for (bool left : {true, false}) {
+        const SideFields f = sideFields(left);
+        TSingleSideConfig &side = *(left ? core.m_leftObj : core.m_rightObj);
+        side.setFileName(ResolveFileName(f.file->text().trimmed()));
+        side.setStartRow(startRowOf(f.startRow->currentText()));
+        side.setKeyCol(f.keyCol->text().trimmed().toUpper());
+        side.setDataCol(f.dataCol->text().trimmed().toUpper());
+    }
     ApplyFormToOptions();
 }
 
@@ -761,25 +748,34 @@ void frmSession::ApplyCoupledRules()
 // ---------------------------------------------------------------------------------------------
 // Sheet lists and workbooks
 
+frmSession::SideFields frmSession::sideFields(bool left) const
+{
+    if (left)
+        return {TxtLeftFileName,  cboLeftStartRow,  txtLeftKeyCol,          txtLeftDataCol,
+                m_LeftList.get(), m_LeftSide.get(), QStringLiteral("LEFT"), QStringLiteral("Left")};
+    return {txtRightFileName,  cboRightStartRow,  txtRightKeyCol,          txtRightDataCol,
+            m_RightList.get(), m_RightSide.get(), QStringLiteral("Right"), QStringLiteral("Right")};
+}
+
+void frmSession::refreshSheets(bool left)
+{
+    const SideFields f = sideFields(left);
+    // The workbooks of a running comparison are not reopened under it.
+    if (m_Busy || !f.side) return;
+    const QString name = f.file->text().trimmed();
+    if (name.isEmpty()) return;
+    f.side->setFileName(ResolveFileName(name));
+    if (ModFile::FileExists(f.side->FileName())) f.side->RefreshWorkSheet2ListView(*f.sheets);
+}
+
 void frmSession::CmdLeft_Refresh_Sheet_Click()
 {
-    // The workbooks of a running comparison are not reopened under it.
-    if (m_Busy || !m_LeftSide) return;
-    const QString name = TxtLeftFileName->text().trimmed();
-    if (name.isEmpty()) return;
-    m_LeftSide->setFileName(ResolveFileName(name));
-    if (ModFile::FileExists(m_LeftSide->FileName()))
-        m_LeftSide->RefreshWorkSheet2ListView(*m_LeftList);
+    refreshSheets(true);
 }
 
 void frmSession::CmdRight_Refresh_Sheet_Click()
 {
-    if (m_Busy || !m_RightSide) return;
-    const QString name = txtRightFileName->text().trimmed();
-    if (name.isEmpty()) return;
-    m_RightSide->setFileName(ResolveFileName(name));
-    if (ModFile::FileExists(m_RightSide->FileName()))
-        m_RightSide->RefreshWorkSheet2ListView(*m_RightList);
+    refreshSheets(false);
 }
 
 void frmSession::RefreshSheetLists()
@@ -799,16 +795,21 @@ bool frmSession::SelectWorkbookFile(QLineEdit *box, TSingleSideConfig &side)
     return true;
 }
 
+void frmSession::selectWorkbook(bool left)
+{
+    const SideFields f = sideFields(left);
+    if (m_Busy || !f.side) return;
+    if (SelectWorkbookFile(f.file, *f.side)) refreshSheets(left);
+}
+
 void frmSession::CmdLeftSelectFile_Click()
 {
-    if (m_Busy || !m_LeftSide) return;
-    if (SelectWorkbookFile(TxtLeftFileName, *m_LeftSide)) CmdLeft_Refresh_Sheet_Click();
+    selectWorkbook(true);
 }
 
 void frmSession::CmdRightSelectFile_Click()
 {
-    if (m_Busy || !m_RightSide) return;
-    if (SelectWorkbookFile(txtRightFileName, *m_RightSide)) CmdRight_Refresh_Sheet_Click();
+    selectWorkbook(false);
 }
 
 void frmSession::FileBox_OLEDragDrop(QLineEdit *box, QEvent *event)
@@ -1257,9 +1258,13 @@ bool frmSession::Form_QueryUnload()
         if (Save2IniFile(m_IniFileName)) return false;
         return QuerySaveFailed();
     }
-    const int answer = ModCommon::ShowMsg(
+    return closeAnswered(ModCommon::ShowMsg(
         text(sectionKey("SaveProjectPrompt"), QStringLiteral("是否保存工程文件?")),
-        win::vbYesNoCancel + win::vbQuestion, windowTitle());
+        win::vbYesNoCancel + win::vbQuestion, windowTitle()));
+}
+
+bool frmSession::closeAnswered(int answer)
+{
     bool cancel = false;
     if (answer == win::vbYes) {
         const QString old = m_IniFileName;
@@ -1287,28 +1292,11 @@ bool frmSession::QuerySaveFailed()
     if (main)
         failed = main->m_Language.ReadString(QStringLiteral("frmMain"),
                                              QStringLiteral("SaveFailedPrompt"), failed);
-    const int answer = ModCommon::ShowMsg(
+    return closeAnswered(ModCommon::ShowMsg(
         failed + QStringLiteral("\r\nFilename=") + m_IniFileName + QStringLiteral("\r\n") +
             text(sectionKey("SaveFailedAtClosePrompt"),
                  QStringLiteral("是否另存为其他文件？选择“否”将放弃修改并关闭。")),
-        win::vbYesNoCancel + win::vbExclamation, windowTitle());
-    bool cancel = false;
-    if (answer == win::vbYes) {
-        const QString old = m_IniFileName;
-        const QString path = main ? main->SaveFileOf(this) : QString();
-        if (path.isEmpty()) {
-            cancel = true;
-        } else {
-            main->AddToRecentFile(path);
-            main->FileClosed(old);
-        }
-    } else if (answer == win::vbNo) {
-        m_Loaded = false;
-    } else {
-        cancel = true;
-    }
-    g_CloseCancelled = cancel;
-    return cancel;
+        win::vbYesNoCancel + win::vbExclamation, windowTitle()));
 }
 
 void frmSession::Form_Unload()

@@ -180,6 +180,25 @@ private:
     void fitFrames();
     // The close question when the project file could not be saved; true when cancelled.
     bool QuerySaveFailed();
+    // The answer to a close question: Yes saves under a chosen name, No closes without saving,
+    // Cancel stays; true when the close is cancelled.
+    bool closeAnswered(int answer);
+
+    // One side's fields with its engine side and its keys in the project file.
+    struct SideFields
+    {
+        QLineEdit *file;
+        QComboBox *startRow;
+        QLineEdit *keyCol;
+        QLineEdit *dataCol;
+        SessionSheetList *sheets;
+        TSingleSideConfig *side;
+        QString section; // "LEFT" or "Right"
+        QString prefix;  // the keys' "Left" or "Right"
+    };
+    SideFields sideFields(bool left) const;
+    void refreshSheets(bool left);
+    void selectWorkbook(bool left);
 
     QString m_IniFileName;
     // The report folder of the last run, as the run used it.

@@ -388,10 +388,7 @@ bool frmSessionOption::RowHeightFromText(const QString &text, int &height)
 
 bool frmSessionOption::IsValidSheetName(const QString &name)
 {
-    if (name.isEmpty() || name.size() > 31) return false;
-    for (QChar c : QStringLiteral("[]:*?/\\"))
-        if (name.contains(c)) return false;
-    return !name.startsWith(QLatin1Char('\'')) && !name.endsWith(QLatin1Char('\''));
+    return ClsSessionOption::isValidSheetName(name);
 }
 
 bool frmSessionOption::refuse(QLineEdit *box, const QString &key, const QString &defaultText)

@@ -68,25 +68,10 @@ int rounded(double value)
     return int(BasicText::roundHalfEven(value));
 }
 
-// The error's number and description, as the messages show them.
-void describe(const std::exception &e, int *number, QString *description)
-{
-    if (const auto *basic = dynamic_cast<const BasicError *>(&e)) {
-        *number = basic->number();
-        *description = basic->description().isEmpty()
-                           ? BasicError::standardDescription(basic->number())
-                           : basic->description();
-        return;
-    }
-    *number = 0;
-    *description = QString::fromUtf8(e.what());
-}
-
 QString errorText(const std::exception &e)
 {
     int number = 0;
-    QString description;
-    describe(e, &number, &description);
+    const QString description = BasicError::describe(e, &number);
     return QStringLiteral("error=%1,%2").arg(number).arg(description);
 }
 
@@ -630,8 +615,11 @@ void frmLeftRight::BuildDiffList()
     m_CurIndex = 0;
     GotoCurrentDiff();
     ClsTxtCompareResult &recorder = *m_Pair->GetTxtRecorder();
-    if (recorder.GetLeftSingleRows().count() != 0 || recorder.GetRightSingleRows().count() != 0 ||
-        m_Pair->DiffRowCount() != 0)
+    if (!m_Pair->wasCompared())
+        // Empty results of a pair that was not compared say nothing about its sheets.
+        txtResult->setText(text(QStringLiteral("NotCompared"), QStringLiteral("没有比较")));
+    else if (recorder.GetLeftSingleRows().count() != 0 ||
+             recorder.GetRightSingleRows().count() != 0 || m_Pair->DiffRowCount() != 0)
         txtResult->setText(QStringLiteral("差异行数：") + QString::number(m_DiffUBound + 1));
     else
         txtResult->setText(QStringLiteral("完全相等"));
@@ -976,11 +964,8 @@ int frmLeftRight::SaveWorkbook(const BookRef &book)
             book->Save();
             return SavedInPlace;
         } catch (const std::exception &e) {
-            int number = 0;
-            QString why;
-            describe(e, &number, &why);
             ModCommon::ShowMsg(failed + QStringLiteral("\r\nFilename=") + fullName +
-                                   QStringLiteral("\r\n") + why,
+                                   QStringLiteral("\r\n") + BasicError::describe(e),
                                win::vbCritical, kTitle);
             return NotSaved;
         }
@@ -1007,8 +992,7 @@ bool frmLeftRight::SaveWorkbookAs(const BookRef &book, const QString &fileName, 
         book->SaveAs(fileName);
         return true;
     } catch (const std::exception &e) {
-        int number = 0;
-        describe(e, &number, why);
+        *why = BasicError::describe(e);
         return false;
     }
 }

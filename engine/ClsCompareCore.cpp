@@ -24,13 +24,9 @@ const QString kCheckTitle = QStringLiteral("输入校验");
 
 QString describe(const std::exception &e)
 {
-    if (const auto *basic = dynamic_cast<const BasicError *>(&e)) {
-        const QString text = basic->description().isEmpty()
-                                 ? BasicError::standardDescription(basic->number())
-                                 : basic->description();
-        return text + QStringLiteral("（错误 %1）").arg(basic->number());
-    }
-    return QString::fromUtf8(e.what());
+    int number = 0;
+    const QString text = BasicError::describe(e, &number);
+    return number ? text + QStringLiteral("（错误 %1）").arg(number) : text;
 }
 
 template <typename F> void ignoringErrors(F &&f)

@@ -376,8 +376,10 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     m_leftSingleSheet->setMaxCol(m_leftEndCol);
     m_rightSingleSheet->setMaxCol(m_rightEndCol);
 
+    // "Compare all columns" covers the wider sheet: a column that holds values on one side
+    // only is a difference (the other side reads as empty there), not something to pass over.
     if (m_options->CompareAllCol()) {
-        const int columns = std::min(m_leftEndCol, m_rightEndCol);
+        const int columns = std::max(m_leftEndCol, m_rightEndCol);
         m_leftSide->InitAllDataCol(columns);
         m_rightSide->InitAllDataCol(columns);
     }
@@ -426,6 +428,7 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
 
 int ClsComparePair::BeginCompare()
 {
+    m_compared = false;
     if (m_options->IsCompareNone()) return Done;
     if (m_options->CompareMethod() == ClsSessionOption::CompareByKey) return BeginCompareByKeyCol();
     return BeginCompareRowByRow();
@@ -465,6 +468,7 @@ int ClsComparePair::BeginCompareByKeyCol()
 {
     const qint64 start = tickCount();
     if (BeforeCompare() != Prepared::Ready) return Done;
+    m_compared = true;
 
     KeyRowIndex keyMap(GetKeyCompareMethod() != 0);
     keyMap.reserve(std::max(0, m_leftEndRow - m_leftSide->StartRow() + 1));
@@ -541,17 +545,21 @@ int ClsComparePair::BeginCompareRowByRow()
 {
     const qint64 start = tickCount();
     if (BeforeCompare() != Prepared::Ready) return Done;
+    m_compared = true;
 
-    // Pair k compares the k-th data column of each side. A pair whose column lies beyond its
-    // sheet's last used column is dropped as a whole, so that the pairs after it keep their
-    // partners.
+    // Pair k compares the k-th data column of each side. A listed pair whose column lies beyond
+    // its sheet's last used column is dropped as a whole, so that the pairs after it keep their
+    // partners; all columns run to the wider sheet's last one.
     QList<int> leftListed, rightListed;
     m_leftSide->GetDataColArray(leftListed);
     m_rightSide->GetDataColArray(rightListed);
     QList<int> leftDataCols, rightDataCols;
+    const bool allColumns = m_options->CompareAllCol();
     const qsizetype pairs = std::min(leftListed.size(), rightListed.size());
     for (qsizetype k = 0; k < pairs; ++k) {
-        if (leftListed.at(k) > m_leftEndCol || rightListed.at(k) > m_rightEndCol) continue;
+        const bool leftBeyond = leftListed.at(k) > m_leftEndCol;
+        const bool rightBeyond = rightListed.at(k) > m_rightEndCol;
+        if (allColumns ? leftBeyond && rightBeyond : leftBeyond || rightBeyond) continue;
         leftDataCols.append(leftListed.at(k));
         rightDataCols.append(rightListed.at(k));
     }
@@ -772,8 +780,7 @@ void ClsComparePair::SaveXlsReport()
         // the old one whole.
         m_reportBook->SaveAs(m_reportExcelFileName, excel::XlsxWriter::Link::Replace);
     } catch (const std::exception &e) {
-        const auto *basic = dynamic_cast<const BasicError *>(&e);
-        const QString why = basic ? basic->description() : QString::fromUtf8(e.what());
+        const QString why = BasicError::describe(e);
         ModCommon::ShowMsg(QStringLiteral("保存报告工作簿 %1 时出错：%2\n报告工作簿仍然打开着，"
                                           "可以另存到别处。")
                                .arg(m_reportExcelFileName, why),

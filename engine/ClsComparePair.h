@@ -128,6 +128,9 @@ public:
     int endRowReached() const { return m_endRowReached; }
     // True when the last comparison stopped at the cancel flag.
     bool wasCancelled() const { return m_cancelled; }
+    // True when rows were matched: false without a compare item, or when the preparation
+    // failed (a message said why); the results are then empty, not "equal".
+    bool wasCompared() const { return m_compared; }
     bool reportWorkbookOpen() const { return m_reportOpen; }
     BookRef reportWorkbook() const { return m_reportBook; }
     AppRef reportApplication() const { return m_reportApp; }
@@ -198,6 +201,7 @@ private:
     int m_diffRowCount = 0;
     int m_endRowReached = 0;
     bool m_cancelled = false;
+    bool m_compared = false;
     int m_lastPercent = -1;
 
     std::shared_ptr<ClsTxtCompareResult> m_recorder;

@@ -89,6 +89,14 @@ bool ClsSessionOption::isSafeScriptFileName(const QString &name)
     return true;
 }
 
+bool ClsSessionOption::isValidSheetName(const QString &name)
+{
+    if (name.isEmpty() || name.size() > 31) return false;
+    for (QChar c : QStringLiteral("[]:*?/\\"))
+        if (name.contains(c)) return false;
+    return !name.startsWith(QLatin1Char('\'')) && !name.endsWith(QLatin1Char('\''));
+}
+
 bool ClsSessionOption::setScriptFileName(const QString &name)
 {
     if (!isSafeScriptFileName(name)) return false;
@@ -241,11 +249,18 @@ void ClsSessionOption::ReadFromFile()
     m_colorDiffCell = readBool(kXlsReport, QStringLiteral("ColorDiffCell"), m_colorDiffCell);
     readSheets(kLeftSheets, leftSelected());
     readSheets(kRightSheets, rightSelected());
-    m_diffSheetName = ini.ReadString(kXlsReport, QStringLiteral("DiffSheetName"), m_diffSheetName);
-    m_leftSingleSheetName =
-        ini.ReadString(kXlsReport, QStringLiteral("LeftSingleSheetName"), m_leftSingleSheetName);
-    m_rightSingleSheetName =
-        ini.ReadString(kXlsReport, QStringLiteral("RightSingleSheetName"), m_rightSingleSheetName);
+    // A report sheet name no workbook takes would fail every comparison at its report.
+    for (auto [key, name] :
+         {std::pair{QStringLiteral("DiffSheetName"), &m_diffSheetName},
+          std::pair{QStringLiteral("LeftSingleSheetName"), &m_leftSingleSheetName},
+          std::pair{QStringLiteral("RightSingleSheetName"), &m_rightSingleSheetName}}) {
+        const QString read = ini.ReadString(kXlsReport, key, *name);
+        if (read.isEmpty() || isValidSheetName(read))
+            *name = read;
+        else
+            problem(kXlsReport, key, read,
+                    QStringLiteral("not a name a workbook takes for a sheet; kept %1").arg(*name));
+    }
     m_useScript = readBool(kScript, QStringLiteral("UseScript"), m_useScript);
     const QString script =
         ini.ReadString(kScript, QStringLiteral("ScriptFileName"), m_scriptFileName);

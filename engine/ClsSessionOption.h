@@ -57,6 +57,10 @@ public:
     QString ScriptFileName() const { return m_scriptFileName; }
     bool setScriptFileName(const QString &name);
     static bool isSafeScriptFileName(const QString &name);
+    // A name a workbook accepts for a sheet: 1 to 31 characters, none of [ ] : * ? / \, no
+    // apostrophe at either end. The report sheets' names must be such names (or empty, for
+    // the built-in one).
+    static bool isValidSheetName(const QString &name);
 
     QString LeftName() const { return m_leftName; }
     void setLeftName(const QString &name) { m_leftName = name; }

@@ -29,14 +29,6 @@ bool sameFile(const QString &a, const QString &b)
     return fa.absoluteFilePath() == fb.absoluteFilePath();
 }
 
-QString describe(const std::exception &e)
-{
-    if (auto *b = dynamic_cast<const BasicError *>(&e))
-        return b->description().isEmpty() ? BasicError::standardDescription(b->number())
-                                          : b->description();
-    return QString::fromUtf8(e.what());
-}
-
 template <typename F> void ignoringErrors(F &&f)
 {
     try {
@@ -50,12 +42,18 @@ bool hasText(const com::Variant &v)
     return !v.toText().isEmpty();
 }
 
+// The workbook open for the file still shows the file: another program did not write it since.
+bool showsFile(const BookRef &book, const QString &file)
+{
+    return sameFile(book->FullName(), file) && !book->changedOnDisk();
+}
+
 } // namespace
 
 bool WouldReadWorkbook(const QString &file, const BookRef &book)
 {
     try {
-        if (IsWorkbookAlive(book) && sameFile(book->FullName(), file)) return false;
+        if (IsWorkbookAlive(book) && showsFile(book, file)) return false;
     } catch (const std::exception &) {
         // A workbook that cannot tell its name is reopened.
     }
@@ -69,8 +67,10 @@ bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly
     try {
         if (!app) app = excel::Application::create();
         if (IsWorkbookAlive(book)) {
-            if (sameFile(book->FullName(), file)) return true;
-            CloseWorkbook(book); // another file is asked for: never compare the old one
+            if (showsFile(book, file)) return true;
+            // Another file is asked for, or the file changed since it was read: never compare
+            // the old one.
+            CloseWorkbook(book);
         }
         book = nullptr;
         if (!ModFile::FileExists(file)) return true;
@@ -82,7 +82,7 @@ bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly
                 win::vbExclamation, QStringLiteral("Quorva"));
         return true;
     } catch (const std::exception &e) {
-        failure = describe(e);
+        failure = BasicError::describe(e);
     }
     ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
     return false;
@@ -100,7 +100,7 @@ bool NewWorkbook(AppRef &app, BookRef &book)
         if (!book) book = app->Workbooks()->Add(com::Variant(QStringLiteral("工作簿")));
         return true;
     } catch (const std::exception &e) {
-        failure = describe(e);
+        failure = BasicError::describe(e);
     }
     ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
     return false;

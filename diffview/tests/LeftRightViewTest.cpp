@@ -390,6 +390,37 @@ book("R.xlsx", rows)
     });
 }
 
+// Sheets that differ but were not compared (no compare item chosen; a report folder the run
+// cannot write, which it says first) are shown side by side, never called equal.
+TEST_F(LeftRightView, APairThatWasNotComparedIsNotCalledEqual)
+{
+    makeDefaultBooks();
+    ASSERT_TRUE(TestFiles::write(file("blocked"), "a file, not a folder"));
+    const struct
+    {
+        const char *what;
+        int items;
+        QString reportFolder;
+        int messages;
+    } cases[] = {
+        {"no compare item", 0, file("report/"), 0},
+        {"report folder unusable", 1, file("blocked/"), 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        options->setCompareItem(c.items);
+        options->setReportPath(c.reportFolder);
+        for (int i = 0; i < c.messages; ++i)
+            boxes.expect(vbOK);
+        boxes.clear();
+        run([&](frmLeftRight &view) {
+            EXPECT_EQ(view.txtResult->text(), QString::fromUtf8("没有比较"));
+            EXPECT_EQ(view.diffUBound(), -1);
+        });
+        EXPECT_EQ(int(boxes.shown().size()), c.messages);
+    }
+}
+
 TEST_F(LeftRightView, WithoutLinkedScrollingTheViewStillWorks)
 {
     makeDefaultBooks();

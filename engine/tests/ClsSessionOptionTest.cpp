@@ -269,6 +269,8 @@ TEST(ClsSessionOption, UntrustedValuesAreRefusedAndNamed)
     const QString path = dir.filePath(QStringLiteral("bad.vrk"));
     ASSERT_TRUE(TestFiles::write(path, "[Option]\r\nCompareAllCol=maybe\r\nCreatePairMethod=x\r\n"
                                        "[LeftSheets]\r\nsheet0= 3\r\n; a comment\r\n"
+                                       "[XlsReport]\r\nDiffSheetName=a:b\r\n"
+                                       "RightSingleSheetName=0123456789012345678901234567890X\r\n"
                                        "[Script]\r\nUseScript=-1\r\n"
                                        "ScriptFileName=../../bin/evil.vbs\r\n"));
     auto ini = std::make_shared<ClsIni>();
@@ -279,10 +281,14 @@ TEST(ClsSessionOption, UntrustedValuesAreRefusedAndNamed)
     EXPECT_TRUE(o.CompareAllCol());
     EXPECT_EQ(o.CreatePairMethod(), 1);
     EXPECT_EQ(o.ScriptFileName(), QString());
-    ASSERT_EQ(o.readProblems().size(), 3);
+    // Report sheet names no workbook takes would fail every comparison at its report.
+    EXPECT_EQ(o.DiffSheetName(), QString::fromUtf8("差异的行"));
+    EXPECT_EQ(o.RightSingleSheetName(), QString::fromUtf8("右边孤立的行"));
+    ASSERT_EQ(o.readProblems().size(), 5);
     EXPECT_TRUE(o.readProblems().at(0).contains(QStringLiteral("maybe")));
-    EXPECT_TRUE(o.readProblems().at(2).contains(QStringLiteral("../../bin/evil.vbs")));
-    EXPECT_TRUE(o.readProblems().at(2).contains(path));
+    EXPECT_TRUE(o.readProblems().at(2).contains(QStringLiteral("DiffSheetName=a:b")));
+    EXPECT_TRUE(o.readProblems().at(4).contains(QStringLiteral("../../bin/evil.vbs")));
+    EXPECT_TRUE(o.readProblems().at(4).contains(path));
     // A selection written by an older writer with a blank after "=" still comes back.
     EXPECT_TRUE(o.leftSelected().Exists(QStringLiteral("3")));
     EXPECT_EQ(o.leftSelected().count(), 1);

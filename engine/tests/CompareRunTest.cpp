@@ -1037,3 +1037,54 @@ TEST_F(CompareRunTest, ADetailRunWithoutCompareItemsShowsThePairsUncompared)
 }
 
 } // namespace
+
+TEST_F(CompareRunTest, AllColumnsReachTheWiderSheet)
+{
+    // Columns E and F hold values on the left only: comparing all columns must not pass over
+    // them, whichever side is the wider one and whichever method runs.
+    makeBooks(R"(
+book('W.xlsx', [('Data', [['k1', 1, 2, 3, 'e', 'f'], ['k2', 1, 2, 3]])])
+book('N.xlsx', [('Data', [['k1', 1, 2, 3], ['k2', 1, 2, 3]])])
+)");
+    m_options->setTxtReport(true);
+    const struct
+    {
+        int method;
+        const char *left, *right, *line;
+    } cases[] = {
+        {ClsSessionOption::CompareByKey, "W.xlsx", "N.xlsx", "左边row:1,匹配右边row:1: e<-> f<->"},
+        {ClsSessionOption::CompareByKey, "N.xlsx", "W.xlsx", "左边row:1,匹配右边row:1: <->e <->f"},
+        {ClsSessionOption::CompareRowByRow, "W.xlsx", "N.xlsx",
+         "左边row:1,匹配右边row:1: e<-> f<->"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.left);
+        m_options->setCompareMethod(c.method);
+        Sides sides;
+        sides.leftFile = QString::fromLatin1(c.left);
+        sides.rightFile = QString::fromLatin1(c.right);
+        auto core = newCore(sides);
+        ASSERT_TRUE(run(*core));
+        const QStringList lines = report();
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(c.line))) << lines.join('\n').toStdString();
+        EXPECT_EQ(counts(lines), (QList<int>{0, 2, 1}));
+    }
+}
+
+TEST_F(CompareRunTest, ASecondRunReadsAWorkbookThatChangedOnDisk)
+{
+    // A session keeps its workbooks open between runs; one that another program wrote since
+    // (the user mended a value and compares again) is read anew, not compared as it was.
+    makeBooks(R"(
+book('L.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
+)");
+    auto core = newCore();
+    ASSERT_TRUE(run(*core));
+    EXPECT_EQ(counts(report()), (QList<int>{0, 2, 0}));
+    makeBooks(R"(
+book('R.xlsx', [('Data', [['k1', 1], ['k2', 20]])])
+)");
+    ASSERT_TRUE(run(*core));
+    EXPECT_EQ(counts(report()), (QList<int>{0, 2, 1}));
+}

@@ -160,6 +160,7 @@ bool CellStore::insertRows(WorkbookData &book, SheetData &sheet, int row, int co
         heights[r >= row ? r + count : r] = h;
     sheet.rowHeights = std::move(heights);
     adjustFormulas(book, sheet, row, count);
+    sheet.rowMoves.push_back(RowMove{row, count});
     sheet.modified = true;
     return true;
 }
@@ -199,6 +200,7 @@ void CellStore::deleteRows(WorkbookData &book, SheetData &sheet, int row, int co
         if (r < row || r > last) heights[r > last ? r - count : r] = h;
     sheet.rowHeights = std::move(heights);
     adjustFormulas(book, sheet, row, -count);
+    sheet.rowMoves.push_back(RowMove{row, -count});
     sheet.modified = true;
 }
 

@@ -15,6 +15,13 @@ struct CellRect
     int firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
 };
 
+// Rows inserted (count > 0) or deleted (count < 0) at a row.
+struct RowMove
+{
+    int row = 0;
+    int count = 0;
+};
+
 // A cell comment.
 struct CellComment
 {
@@ -45,6 +52,9 @@ struct SheetData
 
     // Where the sheet came from in its file ("xl/worksheets/sheet1.xml"); empty for a new sheet.
     QString partName;
+    // The rows inserted and deleted since the sheet was read, in order: what a save keeps of
+    // the file by row number (row attributes, hyperlinks, validations, names...) moves with them.
+    std::vector<RowMove> rowMoves;
     // Set by every change to cells, comments, merges or row heights, so that a save rewrites
     // only the sheets that changed.
     bool modified = false;

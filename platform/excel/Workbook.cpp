@@ -129,6 +129,7 @@ void Workbook::write(const QString &path, XlsxWriter::Link link)
                 ? QStringLiteral("Cannot save \"%1\".").arg(QDir::toNativeSeparators(path))
                 : error);
     const QString full = QFileInfo(path).absoluteFilePath();
+    const FileStamp written = FileStamp::of(full);
     // Read the file back so that the store matches it: new sheets get their part names and
     // edited styles and strings their places in the file, which the next save builds on.
     auto fresh = std::make_unique<WorkbookData>();
@@ -157,16 +158,26 @@ void Workbook::write(const QString &path, XlsxWriter::Link link)
                                        .arg(QDir::toNativeSeparators(full), readError));
         m_data->path = full;
         m_data->structureModified = true;
-        for (auto &sheet : m_data->sheets)
+        for (auto &sheet : m_data->sheets) {
             sheet->modified = true;
+            // The file just written holds the rows where the store has them.
+            sheet->rowMoves.clear();
+        }
     }
     m_data->path = full;
+    m_data->fileStamp = written;
     m_data->format = full.endsWith(QLatin1String(".xlsm"), Qt::CaseInsensitive)
                          ? WorkbookData::Format::Xlsm
                          : WorkbookData::Format::Xlsx;
     m_name = QFileInfo(full).fileName();
     m_saved = true;
     notifyWindow(); // the caption names the file
+}
+
+bool Workbook::changedOnDisk() const
+{
+    if (m_closed || m_data->path.isEmpty() || m_data->fileStamp.size < 0) return false;
+    return !(FileStamp::of(m_data->path) == m_data->fileStamp);
 }
 
 void Workbook::Save()

@@ -55,6 +55,9 @@ public:
 
     std::shared_ptr<Application> application() const { return m_application.lock(); }
     bool isClosed() const { return m_closed; }
+    // True when the file it was read from (or last saved to) has changed since: another program
+    // wrote it, or it is gone.
+    bool changedOnDisk() const;
     // Things the reader wanted the user told about (cells beyond the comparison grid, ...).
     std::vector<QString> warnings() const;
 

@@ -11,6 +11,18 @@
 
 namespace excel {
 
+// What tells a file that changed from the one read: its identity, size and time of change.
+struct FileStamp
+{
+    qint64 size = -1; // -1: no file
+    qint64 changedNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+
+    static FileStamp of(const QString &path);
+    bool operator==(const FileStamp &) const = default;
+};
+
 // A workbook as its file readers deliver it: sheets in order, one string pool and one style
 // table shared by every sheet. Style 0 is the default format.
 struct WorkbookData
@@ -19,6 +31,8 @@ struct WorkbookData
 
     Format format = Format::New;
     QString path;
+    // The file as it was when the store was read from it or last saved to it.
+    FileStamp fileStamp;
     std::vector<QString> strings;
     std::vector<CellStyle> styles{CellStyle{}};
     std::vector<std::unique_ptr<SheetData>> sheets;

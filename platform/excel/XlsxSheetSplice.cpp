@@ -1,5 +1,7 @@
 #include "platform/excel/XlsxSheetSplice.h"
 
+#include "platform/excel/RowMoves.h"
+
 #include <QSet>
 
 namespace excel {
@@ -7,6 +9,43 @@ namespace excel {
 namespace {
 
 const char *const relNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+QString unescaped(const QByteArray &text)
+{
+    QString s = QString::fromUtf8(text);
+    s.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    s.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    s.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    s.replace(QLatin1String("&apos;"), QLatin1String("'"));
+    s.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return s;
+}
+
+// What the cut keeps from the file by row number follows the rows inserted and deleted since the
+// sheet was read.
+bool followRowMoves(const SheetData &sheet, QByteArray *head, QByteArray *tail,
+                    XlsxSheetWriter::Kept *kept, QString *error)
+{
+    const RowMoves moves(sheet.rowMoves);
+    if (moves.empty()) return true;
+    std::map<int, QByteArray> rows;
+    for (auto &[row, attributes] : kept->rows)
+        if (const int now = moves.row(row)) rows[now] = std::move(attributes);
+    kept->rows = std::move(rows);
+    std::map<std::uint64_t, std::pair<QByteArray, QByteArray>> arrays;
+    for (auto &[key, array] : kept->arrayFormulas) {
+        const int now = moves.row(int(key >> 16));
+        if (!now) continue;
+        array.first = moves.references(array.first);
+        array.second = XlsxXml::escaped(
+            moves.formula(unescaped(array.second), FormulaText::Scope::OwnSheet, sheet.name));
+        arrays[SheetData::commentKey(now, int(key & 0xFFFF))] = std::move(array);
+    }
+    kept->arrayFormulas = std::move(arrays);
+    if (moves.sheetXml(head, tail, sheet.name)) return true;
+    if (error) *error = QStringLiteral("its references could not follow the inserted rows");
+    return false;
+}
 
 } // namespace
 
@@ -116,7 +155,7 @@ bool XlsxSheetSplice::cut(const SheetData &sheet, const QString &vmlId, QByteArr
     }
     *tail += m_xml.mid(pos, m_layout.endTagBegin - pos) + merges + legacy +
              m_xml.mid(m_layout.endTagBegin);
-    return true;
+    return followRowMoves(sheet, head, tail, kept, error);
 }
 
 } // namespace excel

@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxWorkbookPart.h"
 
 #include "platform/excel/PackageRelationships.h"
+#include "platform/excel/RowMoves.h"
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxXml.h"
 
@@ -260,6 +261,18 @@ bool XlsxWorkbookPart::rewrite(const QByteArray &xml, const WorkbookData &data,
                 for (const auto &[from, to] : renamed)
                     text = renameSheetReferences(text, from, to);
                 if (text != before) n.text().set(text.toUtf8().constData());
+            }
+        }
+        // Names into rows that were inserted or deleted follow them, as cell formulas do.
+        for (const auto &sheet : data.sheets) {
+            const RowMoves moves(sheet->rowMoves);
+            if (moves.empty()) continue;
+            for (pugi::xml_node n = names.first_child(); n; n = n.next_sibling()) {
+                if (n.type() != pugi::node_element) continue;
+                const QString text = QString::fromUtf8(n.child_value());
+                const QString moved =
+                    moves.formula(text, FormulaText::Scope::OtherSheet, sheet->name);
+                if (moved != text) n.text().set(moved.toUtf8().constData());
             }
         }
         for (auto &n : drop)

@@ -1,6 +1,7 @@
 #include "platform/excel/XlsxWriter.h"
 
 #include "platform/excel/PackagePath.h"
+#include "platform/excel/RowMoves.h"
 #include "platform/excel/XlsxCommentWriter.h"
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxSheetSplice.h"
@@ -466,6 +467,19 @@ bool XlsxWriter::writeSheet(std::size_t index, const QString &partName, bool isN
         if (!original.cut(sheet, vmlId, &head, &tail, &kept, &why))
             return fail(
                 QStringLiteral("the part %1 of \"%2\": %3").arg(partName, m_data.path, why));
+        // The sheet's tables follow its inserted and deleted rows, as its own references do.
+        const RowMoves moves(sheet.rowMoves);
+        for (const auto &r :
+             moves.empty() ? std::vector<PackageRelationships::Relationship>() : sheetRels.all()) {
+            if (r.external || r.kind != QLatin1String("table") || !m_package.has(r.target))
+                continue;
+            QByteArray table;
+            if (!readPart(r.target, &table, maxPartSize)) return false;
+            if (!moves.partXml(&table, sheet.name))
+                return fail(QStringLiteral("the part %1 of \"%2\" is malformed")
+                                .arg(r.target, m_data.path));
+            m_package.put(r.target, table);
+        }
     }
 
     const std::vector<QString> &strings = m_data.strings;

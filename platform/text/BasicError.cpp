@@ -8,6 +8,13 @@ BasicError::BasicError(int number, const QString &description, const QString &so
     m_what = QStringLiteral("error %1: %2").arg(m_number).arg(m_description).toStdString();
 }
 
+QString BasicError::describe(const std::exception &e, int *number)
+{
+    const auto *basic = dynamic_cast<const BasicError *>(&e);
+    if (number) *number = basic ? basic->number() : 0;
+    return basic ? basic->description() : QString::fromUtf8(e.what());
+}
+
 QString BasicError::standardDescription(int number)
 {
     switch (number) {

@@ -36,6 +36,9 @@ public:
 
     // The runtime's standard description of an error number ("Type mismatch" for 13).
     static QString standardDescription(int number);
+    // What a message tells of any error: a Basic error's description, else the exception's own
+    // text; *number (when given) gets the Basic error's number, or 0.
+    static QString describe(const std::exception &e, int *number = nullptr);
 
 private:
     int m_number;

@@ -123,3 +123,78 @@ TEST(RangeRows, ChangeFiresForValuesAndRowsButNotForFormats)
     EXPECT_EQ(errorNumberOf([&] { b.ws->Rows(QStringLiteral("1")).Insert(); }), 1004);
     EXPECT_TRUE(seen.empty());
 }
+
+// What a file keeps by row number and the store does not hold follows inserted and deleted rows
+// on saving (the difference view keeps an inserted row that the user typed into), and a second
+// save does not move it again.
+TEST(RangeRows, WhatTheFileKeepsByRowFollowsInsertedAndDeletedRows)
+{
+    REQUIRE_OPENPYXL();
+    QTemporaryDir dir;
+    const QString path = writeWithOpenpyxl(dir, QStringLiteral("rows.xlsx"), QStringLiteral(R"(
+from openpyxl.worksheet.datavalidation import DataValidation
+from openpyxl.formatting.rule import FormulaRule
+from openpyxl.workbook.defined_name import DefinedName
+from openpyxl.worksheet.pagebreak import Break
+ws.title = 'Data'
+for r in range(1, 11):
+    ws.append(['k%d' % r, r])
+ws.row_dimensions[4].hidden = True
+ws.row_dimensions[7].outlineLevel = 1
+ws['B6'].hyperlink = 'http://example.com/6'
+ws['B3'].hyperlink = 'http://example.com/3'
+dv = DataValidation(type='whole', formula1='$B$1')
+dv.add('B5:B6')
+ws.add_data_validation(dv)
+ws.conditional_formatting.add('A8:A9', FormulaRule(formula=['$B$8>7'], font=Font(bold=True)))
+ws.auto_filter.ref = 'A1:B10'
+ws.row_breaks.append(Break(id=8))
+wb.defined_names.append(DefinedName('pick', attr_text='Data!$B$5:$B$6'))
+from openpyxl.worksheet.table import Table
+ws['D1'] = 'head'
+for r in range(2, 11):
+    ws.cell(r, 4, r)
+ws.add_table(Table(displayName='T', ref='D1:D10'))
+)"));
+    auto app = Application::create();
+    auto book = app->Workbooks()->Open(path);
+    auto ws = book->Worksheets()->Item(1);
+    ws->Rows(QStringLiteral("2:3")).Insert(); // every original row from 2 on moves down two
+    ws->Rows(QStringLiteral("5")).Delete();   // original row 3 (its hyperlink goes with it)
+    book->Save();
+    book->Save(); // nothing moves twice
+    app->Quit();
+
+    QString out;
+    ASSERT_EQ(TestFiles::runPython(QStringLiteral(R"(
+import sys, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1]); ws = wb['Data']
+print('hidden', [r for r in range(1, 15) if ws.row_dimensions[r].hidden])
+print('outline', [r for r in range(1, 15) if ws.row_dimensions[r].outlineLevel])
+print('links', [(c.coordinate, c.hyperlink.target) for row in ws.iter_rows() for c in row if c.hyperlink])
+print('validation', [(str(d.sqref), d.formula1) for d in ws.data_validations.dataValidation])
+print('formats', [(str(r.sqref), r.rules[0].formula) for r in ws.conditional_formatting])
+print('filter', ws.auto_filter.ref)
+print('breaks', [b.id for b in ws.row_breaks.brk])
+print('name', wb.defined_names['pick'].attr_text)
+print('table', ws.tables['T'].ref)
+print('k4 at', [r for r in range(1, 15) if ws.cell(r, 1).value == 'k4'])
+)"),
+                                   {path}, &out),
+              0)
+        << out.toStdString();
+    const QStringList expected = {
+        // original rows 4 and 7 now stand at 5 and 8 (two inserted above, one deleted)
+        "hidden [5]",
+        "outline [8]",
+        "links [('B7', 'http://example.com/6')]",
+        "validation [('B6:B7', '$B$1')]",
+        "formats [('A9:A10', ['$B$9>7'])]",
+        "filter A1:B11",
+        "breaks [9]",
+        "name Data!$B$6:$B$7",
+        "table D1:D11",
+        "k4 at [5]",
+    };
+    EXPECT_EQ(out.trimmed().toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+}

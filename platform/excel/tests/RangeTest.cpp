@@ -286,6 +286,37 @@ TEST(Range, FontAndInteriorColours)
     EXPECT_EQ(b.ws->Range(QStringLiteral("A1")).Value().toText(), QStringLiteral("5"));
 }
 
+// A format taken off again, or one that changes nothing, leaves no blank cells behind: they
+// would widen the used range of a saved file (a hatched row typed into kept 256 of them).
+TEST(Range, FormatsTakenOffLeaveNoBlankCells)
+{
+    const struct
+    {
+        const char *what;
+        std::function<void(Worksheet &)> change;
+    } cases[] = {{"hatch on a whole row, then no fill",
+                  [](Worksheet &ws) {
+                      ws.Rows(3).Interior().setPattern(-4162);
+                      ws.Rows(3).Interior().setColorIndex(-4142);
+                  }},
+                 {"red font, then automatic",
+                  [](Worksheet &ws) {
+                      ws.Range(QStringLiteral("A1:F4")).Font().setColorIndex(3);
+                      ws.Range(QStringLiteral("A1:F4")).Font().setColorIndex(-4105);
+                  }},
+                 {"no fill on empty cells", [](Worksheet &ws) {
+                      ws.Range(QStringLiteral("A1:Z9")).Interior().setColorIndex(-4142);
+                  }}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        NewBook b;
+        b.ws->Range(QStringLiteral("A1:B2")).setValue(Variant(1));
+        c.change(*b.ws);
+        EXPECT_EQ(b.ws->UsedRange().Address(), QStringLiteral("$A$1:$B$2"));
+        EXPECT_EQ(b.ws->Range(QStringLiteral("A1")).Value().toText(), QStringLiteral("1"));
+    }
+}
+
 TEST(Range, InsertAndDeleteRowsShiftEverything)
 {
     NewBook b;

@@ -114,8 +114,9 @@ std::shared_ptr<Application> SheetMainWindow::application() const
 
 void SheetMainWindow::viewChanged()
 {
-    refreshBars();
+    // The grid first: the bars show its active cell.
     m_grid->viewChanged();
+    refreshBars();
 }
 
 void SheetMainWindow::contentChanged()
@@ -144,7 +145,12 @@ void SheetMainWindow::refreshBars()
     m_formula->setEnabled(true);
     const int row = m_grid->activeRow(), column = m_grid->activeColumn();
     m_address->setText(CellAddress::columnLetters(column) + QString::number(row));
-    if (!m_formula->hasFocus()) m_formula->setText(sheet->Cells(row, column).Formula());
+    // What the bars show never fails the change that they follow.
+    try {
+        if (!m_formula->hasFocus()) m_formula->setText(sheet->Cells(row, column).Formula());
+    } catch (const BasicError &) {
+        m_formula->clear();
+    }
     if (!m_zoom) return;
     const int zoom = app->ActiveWindow()->view().zoom;
     const int at = m_zoom->findData(zoom);
