@@ -3,7 +3,8 @@ include(GoogleTest)
 # quorva_add_test(<name> SOURCES ... LIBS ... [GUI])
 # One GoogleTest program per folder; every test case is its own CTest test.
 # GUI tests need Qt Widgets; they run headless on the offscreen platform and are
-# left out of the sanitizer build.
+# left out of the sanitizer build. With QUORVA_XCB_TESTS they run a second time, named
+# "xcb/<test>" and labelled gui-xcb, each on a private Xvfb display with a window manager.
 function(quorva_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   if(T_GUI AND NOT QUORVA_GUI_TESTS)
@@ -24,6 +25,15 @@ function(quorva_add_test name)
                ENVIRONMENT_MODIFICATION "QUORVA_TEST_DATA=set:${PROJECT_SOURCE_DIR}"
                LABELS "${labels}"
                TIMEOUT 300)
+  if(T_GUI AND QUORVA_XCB_TESTS)
+    gtest_discover_tests(${name}
+      DISCOVERY_MODE PRE_TEST
+      TEST_PREFIX "xcb/"
+      PROPERTIES ENVIRONMENT "QUORVA_TEST_DISPLAY=xvfb"
+                 ENVIRONMENT_MODIFICATION "QUORVA_TEST_DATA=set:${PROJECT_SOURCE_DIR}"
+                 LABELS "gui-xcb"
+                 TIMEOUT 300)
+  endif()
 endfunction()
 
 # quorva_glob_test(<name> LIBS ... [GUI]): one test program from every .cpp of the calling

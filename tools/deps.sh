@@ -9,6 +9,7 @@ packages=(
   python3-openpyxl
   clang-format
   fonts-wqy-zenhei
+  xvfb openbox x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the README's screenshots from the real program, offscreen, into docs/screenshots/:
+# Renders the README's screenshots from the real program on a real X server (a private Xvfb
+# display with a window manager, as users get it) into docs/screenshots/:
 #   tools/screenshots.sh [preset]      (default preset: dev)
 # The main window after the sample project's comparison and the session options dialog come
 # from the test SampleScreenshot (app/tests/SampleScreenshotTest.cpp). Chinese captions need a
@@ -12,9 +13,9 @@ preset="${1:-dev}"
 cmake --build --preset "$preset" --target app_tests diffview_view_tests Pairwin
 out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
-QT_QPA_PLATFORM=offscreen QUORVA_TEST_DATA="$PWD" QUORVA_SCREENSHOT_DIR="$out" \
+QUORVA_TEST_DISPLAY=xvfb QUORVA_TEST_DATA="$PWD" QUORVA_SCREENSHOT_DIR="$out" \
   "build/$preset/app/tests/app_tests" --gtest_filter='SampleScreenshot.*'
-QT_QPA_PLATFORM=offscreen QUORVA_TEST_DATA="$PWD" QUORVA_SCREENSHOT_DIR="$out" \
+QUORVA_TEST_DISPLAY=xvfb QUORVA_TEST_DATA="$PWD" QUORVA_SCREENSHOT_DIR="$out" \
   "build/$preset/diffview/tests/diffview_view_tests" --gtest_filter='ViewScreenshot.*'
 mkdir -p docs/screenshots
 cp "$out/quorva-main.png" "$out/quorva-session-options.png" docs/screenshots/

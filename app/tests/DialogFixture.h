@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <ostream>
 
 class QTreeWidget;
@@ -20,7 +21,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The one dialog of that type that is shown now; null (and a failure) when there is none.
+    // The one dialog of that type that is shown now, once it is the active window (on a real
+    // display the window manager activates it a little later); null (and a failure) when there
+    // is none.
     template <typename T> T *shown() const
     {
         T *found = nullptr;
@@ -31,7 +34,10 @@ protected:
                 ++count;
             }
         EXPECT_EQ(count, 1) << "dialogs of the type shown";
-        return count == 1 ? found : nullptr;
+        if (count != 1) return nullptr;
+        EXPECT_TRUE(QTest::qWaitFor([found] { return QApplication::activeWindow() == found; }))
+            << "the dialog becomes the active window";
+        return found;
     }
     // True while a dialog of that type exists at all (closed dialogs go with the next settle).
     template <typename T> bool exists() const

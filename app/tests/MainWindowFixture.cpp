@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
+#include <QTest>
 #include <QTreeWidget>
 
 void MainWindowFixture::SetUp()
@@ -41,6 +43,12 @@ frmMain *MainWindowFixture::start(const QString &commandLine)
 {
     window = ModMain::Main(folder(), commandLine);
     settle();
+    // On a real display the window manager places and activates the window a little later;
+    // a test that moves or closes it before then races the manager.
+    if (window && window->isVisible() && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }));
+    }
     return window;
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/FakeMessageBox.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -59,11 +60,23 @@ protected:
         writeFile(source + "/data.txt", "some data");
     }
 
+    // Shows the wizard and waits until it is the active window, as a user meets it (on a real
+    // display the window manager activates it a little after it is shown).
     void open()
     {
         window = std::make_unique<TfrmMain>(source + "/Setup.rul");
         window->show();
+        // A window manager may keep the focus where it was for a window that opens without a
+        // user's input; the user would click it.
+        window->activateWindow();
         QCoreApplication::processEvents();
+        // A wizard with nothing to ask starts copying at once: the test looks at the copy page
+        // before the copy ends, so it is not waited for. One may also finish and close while
+        // it is being activated.
+        if (page() == QLatin1String("PageCopyingFile")) return;
+        EXPECT_TRUE(QTest::qWaitFor([this] {
+            return QApplication::activeWindow() == window.get() || !window->isVisible();
+        })) << "the wizard becomes the active window";
     }
 
     template <class T = QWidget> T *control(const char *name) const

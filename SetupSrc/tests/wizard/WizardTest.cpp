@@ -398,7 +398,11 @@ TEST_F(Wizard, AWindowDestroyedWhileTheCopyAsksDoesNotHang)
     // The question is posted to the window and the copy thread waits for it; the window goes
     // away without handling it. The thread takes that as Abort and ends; nothing is shown.
     writeRules(0, 0, "missing.so\r\napp.sh\r\n");
-    open();
+    // No event is handled between the start of the copy and the window's end, so the question
+    // the thread posts is never answered.
+    window = std::make_unique<TfrmMain>(source + "/Setup.rul");
+    window->show();
+    ASSERT_TRUE(window->Busy()) << "the copy starts with the window";
     QThread::msleep(300);
     window.reset();
     EXPECT_TRUE(boxes.shown().empty());
