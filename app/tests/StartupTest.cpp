@@ -28,21 +28,21 @@ class Startup : public MainWindowFixture
 protected:
     std::string file() const { return settings().toStdString(); }
     // The window placed at a known spot: left 30 px, top 45 px, 600 x 450 px, which is
-    // [frmMain] Left 450, Top 675, Width 9000, Height 6750 in twips at 96 DPI.
-    // Places the main window as a user would, and lets a real display's window manager answer
-    // the move before anything else happens to the window (a minimize sent on its heels would
-    // meet the manager's answer, which still carries the old size).
+    // [frmMain] Left 450, Top 675, Width 9000, Height 6750 in twips at 96 DPI. A real display's
+    // window manager answers the move before anything else happens to the window (a minimize
+    // sent on its heels would meet the manager's answer, which still carries the old size).
     void place()
     {
         const QRect wanted(30, 45, 600, 450);
         window->setGeometry(wanted);
         if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-        QTest::qWaitFor([&] {
+        const bool placed = QTest::qWaitFor([&] {
             QTest::qWait(100);
             if (window->normalGeometry() == wanted) return true;
             window->setGeometry(wanted);
             return false;
         });
+        EXPECT_TRUE(placed) << "the window manager keeps the window where it was put";
     }
     static constexpr const char *kPlaced =
         "Left= 450\r\nTop= 675\r\nWidth= 9000\r\nHeight= 6750\r\n";

@@ -1,8 +1,8 @@
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxWriter.h"
 #include "platform/excel/tests/XlsxWriterTestSupport.h"
+#include "tests/support/TestFiles.h"
 
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -15,8 +15,7 @@ namespace {
 // The fixtures sit beside this file.
 QString fixture(const char *name)
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/fixtures/") +
-           QLatin1String(name);
+    return TestFiles::path(QStringLiteral("platform/excel/tests/fixtures/") + QLatin1String(name));
 }
 
 const Cell *cellAt(const SheetData &s, int row, int column)
