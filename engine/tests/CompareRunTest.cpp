@@ -72,19 +72,12 @@ struct Report
 };
 
 // The report kinds and parts asked for, on top of the options' defaults.
-enum Made : unsigned {
-    Text = 1,
-    Book = 2,
-    Diff = 4,
-    LeftOnly = 8,
-    RightOnly = 16,
-    Colored = 32,
-};
+enum Made : unsigned { Text = 1, Book = 2, Diff = 4, LeftOnly = 8, RightOnly = 16, Colored = 32 };
 
 struct Scenario
 {
     const char *name;
-    const char *books; // the openpyxl script writing the workbooks (see makeBooks)
+    const char *books; // the openpyxl script writing the workbooks (see makeBooks), or none
     Sides sides = {};
     unsigned made = 0;
     int method = ClsSessionOption::CompareByKey;
@@ -297,7 +290,7 @@ public:
 TEST_P(CompareRun, Scenario)
 {
     const Scenario &s = GetParam();
-    makeBooks(s.books);
+    if (s.books) makeBooks(s.books);
     if (HasFatalFailure()) return;
     options->setTxtReport(s.made & Text);
     options->setShowXlsReport(s.made & Book);
@@ -464,7 +457,7 @@ Scenario otherWriters(const char *name, const char *left, const char *right)
         }
     };
     return {.name = name,
-            .books = "",
+            .books = nullptr,
             .sides = {.leftFile = u"left_"_s + left,
                       .rightFile = u"right_"_s + right,
                       .sheets = {u"Data"_s, u"Strings"_s, u"Calc"_s}},
