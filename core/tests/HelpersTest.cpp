@@ -7,27 +7,23 @@
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
 // The upper bound is the last index: -1 for no pieces, and empty pieces count.
 TEST(ModString, SplitToArrayKeepsEveryPiece)
 {
-    const struct
-    {
-        const char *text;
-        int upperBound;
-        QStringList parts;
-    } cases[] = {
+    const std::tuple<const char *, int, QStringList> cases[] = {
         {"", -1, {}},
         {"x", 0, {S("x")}},
         {"a,,b,", 3, {S("a"), S(""), S("b"), S("")}},
         {",", 1, {S(""), S("")}},
     };
-    for (const auto &c : cases) {
+    for (const auto &[text, upperBound, expected] : cases) {
         QStringList parts{S("stale")};
-        EXPECT_EQ(ModString::SplitToArray(S(c.text), S(","), parts), c.upperBound) << c.text;
-        EXPECT_EQ(parts, c.parts) << c.text;
+        EXPECT_EQ(ModString::SplitToArray(S(text), S(","), parts), upperBound) << text;
+        EXPECT_EQ(parts, expected) << text;
     }
     // A key row is empty when it has no cell or only empty cells; a blank is a value.
     EXPECT_TRUE(ModCommon::IsStrArrayEmpty({}));

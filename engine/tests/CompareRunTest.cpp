@@ -411,9 +411,17 @@ QString noKeys(const char *side, const char *keys)
                                                        QString::fromLatin1(keys));
 }
 
-Box noKeysBox(const QStringList &warnings)
+// The notes go to the text report and, together, into one message.
+Scenario withoutKeyValues(const char *name, const char *books, const char *leftKey,
+                          const char *rightKey, const QStringList &notes)
 {
-    return {u"*"_s + warnings.join(u"*"_s) + u"*"_s, win::vbExclamation};
+    return {.name = name,
+            .books = books,
+            .sides = {.leftKey = QString::fromLatin1(leftKey),
+                      .rightKey = QString::fromLatin1(rightKey)},
+            .made = Text,
+            .boxes = {{u"*"_s + notes.join(u"*"_s) + u"*"_s, win::vbExclamation}},
+            .reports = {{.notes = notes}}};
 }
 
 Scenario keyOptions(const char *name, const char *keys, bool ignoreCase, bool trim,
@@ -588,42 +596,23 @@ book('R.xlsx', [('Data', [['k', 2]])], notes('new note'))
                   .table = {Col + u"B(列)              "_s,
                             u"左边row:1,匹配右边row:1: old note<->new note"_s}}}},
 
-    {.name = "AKeyColumnWithoutValuesOnBothSidesIsReported",
-     .books = TwoRowBooks,
-     .sides = {.leftKey = u"C"_s, .rightKey = u"C"_s},
-     .made = Text,
-     .boxes = {noKeysBox({noKeys("左边", "C"), noKeys("右边", "C")})},
-     .reports = {{.notes = {noKeys("左边", "C"), noKeys("右边", "C")}}}},
-    {.name = "AKeyColumnWithoutValuesOnTheRightIsReported",
-     .books = TwoRowBooks,
-     .sides = {.leftKey = u"A"_s, .rightKey = u"C"_s},
-     .made = Text,
-     .boxes = {noKeysBox({noKeys("右边", "C")})},
-     .reports = {{.notes = {noKeys("右边", "C")}}}},
-    {.name = "TwoKeyColumnsWithoutValuesAreReported",
-     .books = TwoRowBooks,
-     .sides = {.leftKey = u"C,D"_s, .rightKey = u"A,B"_s},
-     .made = Text,
-     .boxes = {noKeysBox({noKeys("左边", "C,D")})},
-     .reports = {{.notes = {noKeys("左边", "C,D")}}}},
-    {.name = "KeyFormulasSavedWithoutResultsAreReported",
-     .books = R"(
+    withoutKeyValues("AKeyColumnWithoutValuesOnBothSidesIsReported", TwoRowBooks, "C", "C",
+                     {noKeys("左边", "C"), noKeys("右边", "C")}),
+    withoutKeyValues("AKeyColumnWithoutValuesOnTheRightIsReported", TwoRowBooks, "A", "C",
+                     {noKeys("右边", "C")}),
+    withoutKeyValues("TwoKeyColumnsWithoutValuesAreReported", TwoRowBooks, "C,D", "A,B",
+                     {noKeys("左边", "C,D")}),
+    withoutKeyValues("KeyFormulasSavedWithoutResultsAreReported", R"(
 book('L.xlsx', [('Data', [['=B1&"x"', 1], ['=B2&"x"', 2]])])
 book('R.xlsx', [('Data', [['1x', 1], ['2x', 3]])])
 )",
-     .made = Text,
-     .boxes = {noKeysBox({noKeys("左边", "A")})},
-     .reports = {{.notes = {noKeys("左边", "A")}}}},
+                     "A", "A", {noKeys("左边", "A")}),
     // A side without rows has nothing to skip.
-    {.name = "AKeyColumnWithoutValuesBesideAnEmptySheetIsReported",
-     .books = R"(
+    withoutKeyValues("AKeyColumnWithoutValuesBesideAnEmptySheetIsReported", R"(
 book('L.xlsx', [('Data', [['k1', 1]])])
 book('R.xlsx', [('Data', [])])
 )",
-     .sides = {.leftKey = u"C"_s, .rightKey = u"C"_s},
-     .made = Text,
-     .boxes = {noKeysBox({noKeys("左边", "C")})},
-     .reports = {{.notes = {noKeys("左边", "C")}}}},
+                     "C", "C", {noKeys("左边", "C")}),
     {.name = "KeysPresentGiveNoNote",
      .books = TwoRowBooks,
      .made = Text,
