@@ -3,7 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-// Files and folders as the original program asked its system about them, on POSIX paths.
+// What the program asks of files and folders (is there one, is it read-only, make, remove,
+// list by pattern), answered on POSIX paths.
 // Names that hold "*" or "?" are plain names here: only the listing takes patterns.
 namespace files {
 
