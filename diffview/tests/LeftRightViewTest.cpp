@@ -21,6 +21,7 @@
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/excel/windows/SheetGridWindow.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
 #include "tests/support/TestFiles.h"
 #include "ui/TwipsGeometry.h"
@@ -737,6 +738,48 @@ TEST_F(LeftRightView, SavingASideKeepsBothSidesFacingEachOther)
     EXPECT_TRUE(boxes.shown().empty());
 }
 
+// A cell edited in a hosted window: the editor lies over the cell, shows what is typed, and the
+// marks of that side are drawn again around it.
+TEST_F(LeftRightView, EditingACellUnderTheMarks)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        for (bool left : {true, false}) {
+            SCOPED_TRACE(left ? "left" : "right");
+            excel::SheetGridWindow *g = grid(view, left);
+            QWidget *main = widgetOf(mainOf(left));
+            ASSERT_EQ(scrollRowOf(left), 4); // at the first difference: k4's B is marked
+            QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->cellRect(5, 2).center());
+            view.NeedReDraw(); // as the linkage reports the repaint
+            view.Timer1_Timer();
+            QTest::keyClicks(g, QStringLiteral("51"));
+            ASSERT_NE(g->editor(), nullptr);
+            const QRect cell = g->cellRect(5, 2);
+            EXPECT_EQ(g->editor()->geometry().topLeft(), cell.topLeft());
+            EXPECT_EQ(g->editor()->height(), cell.height());
+            EXPECT_GE(g->editor()->width(), cell.width());
+            EXPECT_EQ(g->editor()->mapToGlobal(QPoint()), g->mapToGlobal(cell.topLeft()));
+            // What was drawn over the window covers the marks only: the editor shows through.
+            const QImage drawn = overlayImage(mainOf(left));
+            ASSERT_FALSE(drawn.isNull());
+            const QRect editor(g->editor()->mapTo(main, QPoint()), g->editor()->size());
+            const QRect marked(g->mapTo(main, g->cellRect(4, 2).topLeft()), cell.size());
+            int covered = 0, red = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x) {
+                    const QRgb pixel = drawn.pixel(x, y);
+                    if (qAlpha(pixel) && editor.contains(x, y)) ++covered;
+                    if (qAlpha(pixel) && marked.contains(x, y) && qRed(pixel) > 200 &&
+                        qGreen(pixel) < 80)
+                        ++red;
+                }
+            EXPECT_EQ(covered, 0);
+            EXPECT_GT(red, 30);
+            QTest::keyClick(g->editor(), Qt::Key_Escape);
+        }
+    });
+}
+
 // Whenever the view gets the focus, Compare again has it.
 TEST_F(LeftRightView, TheViewGivesItsFocusToCompareAgain)
 {
@@ -747,13 +790,15 @@ TEST_F(LeftRightView, TheViewGivesItsFocusToCompareAgain)
         excel::SheetGridWindow *g = grid(view, true);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->cellRect(2, 2).center());
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == g; }));
-        QWidget other(&view, Qt::Dialog); // a window of the view's, as its dialogs are
-        other.resize(200, 100);
-        other.show();
-        other.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        // A window of the view's comes and goes, as its dialogs do.
+        auto other = std::make_unique<QWidget>(&view, Qt::Dialog);
+        other->resize(200, 100);
+        other->show();
+        other->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == other.get(); }));
+        other.reset();
         view.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &view; }));
         EXPECT_TRUE(
             QTest::qWaitFor([&] { return QApplication::focusWidget() == view.CmdCompareAgain; }));
     });

@@ -92,6 +92,36 @@ QImage capture(HWND window)
     return image;
 }
 
+// What a window shows of its own, without what was drawn over it: the overlay is left out.
+QImage captureBeneath(QWidget *w, const WindowOverlay *overlay)
+{
+    QImage image(w->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    QPainter p(&image);
+    for (QObject *child : w->children()) {
+        auto *c = qobject_cast<QWidget *>(child);
+        if (!c || c == overlay || c->isHidden() || c->isWindow()) continue;
+        c->render(&p, c->pos(), QRegion(), QWidget::DrawChildren);
+    }
+    return image;
+}
+
+// A picture copied onto a window covers only the pixels where it differs from what the window
+// shows: the rest stays live, so that a cell being edited under the marks shows what is typed,
+// as a window's own painting would overwrite a copy on the screen.
+void keepOnlyChanges(QImage &drawn, const QImage &beneath)
+{
+    const int width = std::min(drawn.width(), beneath.width());
+    const int height = std::min(drawn.height(), beneath.height());
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
+        const auto *under = reinterpret_cast<const QRgb *>(beneath.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            if (line[x] == under[x]) line[x] = 0;
+    }
+}
+
 void setupPainter(QPainter &p, const Object &dc)
 {
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -278,6 +308,14 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, i
     WindowOverlay *overlay = nullptr;
     QImage *target = targetOf(*d, &overlay);
     if (!target) return d->dc == DcKind::Screen ? TRUE : FALSE;
+    if (overlay) {
+        // The same format as the window's own picture, so that equal pixels compare equal.
+        from = from.copy(QRect(sx, sy, width, height))
+                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        sx = sy = 0;
+        const QImage beneath = captureBeneath(widgetOf(d->window), overlay);
+        keepOnlyChanges(from, beneath.copy(QRect(x, y, width, height)));
+    }
     {
         QPainter p(target);
         p.setCompositionMode(QPainter::CompositionMode_Source);
