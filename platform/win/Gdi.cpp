@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace win {
 
@@ -81,17 +83,6 @@ QImage *targetOf(Object &dc, WindowOverlay **overlay)
     return nullptr;
 }
 
-// What a window shows: its own painting, its children and what was drawn over it.
-QImage capture(HWND window)
-{
-    QWidget *w = widgetOf(window);
-    if (!w) return QImage();
-    QImage image(w->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    return image;
-}
-
 // What a window shows of its own, without what was drawn over it: the overlay is left out.
 QImage captureBeneath(QWidget *w, const WindowOverlay *overlay)
 {
@@ -105,6 +96,40 @@ QImage captureBeneath(QWidget *w, const WindowOverlay *overlay)
         c->render(&p, c->pos(), QRegion(), QWidget::DrawChildren);
     }
     return image;
+}
+
+// What a window shows: its own painting, its children and what was drawn over it. The part
+// beneath the overlay is kept for the copy back onto the window that usually follows.
+QImage capture(HWND window)
+{
+    QWidget *w = widgetOf(window);
+    if (!w) return QImage();
+    WindowOverlay *overlay = WindowOverlay::of(w, false);
+    QImage image = captureBeneath(w, overlay);
+    auto &kept = gdi().beneath;
+    std::erase_if(kept, [window](const auto &k) { return k.first == window; });
+    if (kept.size() >= 4) kept.erase(kept.begin());
+    kept.emplace_back(window, image);
+    if (overlay && !overlay->isHidden()) {
+        QPainter p(&image);
+        p.drawImage(0, 0, overlay->image());
+    }
+    return image;
+}
+
+// The window's picture beneath its overlay: the one the last capture of it took, else anew.
+QImage beneathOf(HWND window, const WindowOverlay *overlay)
+{
+    QWidget *w = widgetOf(window);
+    auto &kept = gdi().beneath;
+    const auto found = std::find_if(kept.begin(), kept.end(),
+                                    [window](const auto &k) { return k.first == window; });
+    if (found != kept.end()) {
+        const QImage image = std::move(found->second);
+        kept.erase(found);
+        if (image.size() == w->size().expandedTo(QSize(1, 1))) return image;
+    }
+    return captureBeneath(w, overlay);
 }
 
 // A picture copied onto a window covers only the pixels where it differs from what the window
@@ -313,8 +338,7 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, i
         from = from.copy(QRect(sx, sy, width, height))
                    .convertToFormat(QImage::Format_ARGB32_Premultiplied);
         sx = sy = 0;
-        const QImage beneath = captureBeneath(widgetOf(d->window), overlay);
-        keepOnlyChanges(from, beneath.copy(QRect(x, y, width, height)));
+        keepOnlyChanges(from, beneathOf(d->window, overlay).copy(QRect(x, y, width, height)));
     }
     {
         QPainter p(target);
