@@ -338,8 +338,9 @@ void expectSinglesFaceEmptyRows(AlignedPair &p)
                         (r.isEmpty() && l.startsWith(QLatin1Char('L'))));
             EXPECT_TRUE(visit.contains(row));
         }
-        if (AlignedPair::hatched(p.left, row)) EXPECT_TRUE(r.startsWith(QLatin1Char('R')));
-        if (AlignedPair::hatched(p.right, row)) EXPECT_TRUE(l.startsWith(QLatin1Char('L')));
+        // an empty row faces a one-side row, never another empty row or matched data
+        EXPECT_TRUE(!AlignedPair::hatched(p.left, row) || r.startsWith(QLatin1Char('R')));
+        EXPECT_TRUE(!AlignedPair::hatched(p.right, row) || l.startsWith(QLatin1Char('L')));
     }
 }
 
