@@ -9,6 +9,7 @@
 #include "engine/TSingleSideConfig.h"
 #include "engine/tests/CompareRunSupport.h"
 #include "platform/excel/Application.h"
+#include "platform/excel/WindowView.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestFiles.h"
@@ -222,6 +223,62 @@ TEST_F(CompareRunTest, KeyedRunWritesTheTextReportAndTheReportWorkbook)
                  QStringList{QStringLiteral("k3|plum|30")});
     EXPECT_TEXTS(book.rows(QStringLiteral("右边孤立的行")),
                  QStringList{QStringLiteral("k5|kiwi|50")});
+}
+
+namespace {
+
+// Application windows that only note whether they are shown.
+class NotedWindow : public excel::WindowView
+{
+public:
+    explicit NotedWindow(std::vector<bool *> &shown) { shown.push_back(&m_shown); }
+    int hwnd() const override { return 0; }
+    void setVisible(bool visible) override { m_shown = visible; }
+    void viewChanged() override {}
+    void contentChanged() override {}
+    QSize cellArea() const override { return NominalArea; }
+    QPoint cellAreaOnScreen() const override { return {}; }
+    int dpi() const override { return 96; }
+
+private:
+    bool m_shown = false;
+};
+
+} // namespace
+
+TEST_F(CompareRunTest, TheReportWorkbookShowsWhenWholeAndAReportNothingOpensIsNamed)
+{
+    makeBooks(FruitBooks);
+    m_options->setTxtReport(true);
+    m_options->setShowXlsReport(true);
+    m_options->setShowDiffInXls(true);
+    std::vector<bool *> windows; // outlives the applications' windows
+    excel::WindowView::setFactory([&windows](std::shared_ptr<excel::Application>) {
+        return std::make_unique<NotedWindow>(windows);
+    });
+    auto shownCount = [&windows] {
+        return std::count_if(windows.begin(), windows.end(), [](bool *s) { return *s; });
+    };
+    // A report window on the screen while the run fills it could be saved half-built.
+    std::vector<long> shownDuringRun;
+    m_window.onValue = [&](int) { shownDuringRun.push_back(shownCount()); };
+    m_shell.refuse = true;
+    {
+        auto core = newCore();
+        ASSERT_TRUE(run(*core));
+        EXPECT_FALSE(shownDuringRun.empty());
+        EXPECT_EQ(std::count(shownDuringRun.begin(), shownDuringRun.end(), 0L),
+                  long(shownDuringRun.size()));
+        EXPECT_EQ(shownCount(), 1); // the whole report
+        EXPECT_TRUE(QFileInfo::exists(m_report + QStringLiteral("Data.xlsx")));
+        // Nothing on the desktop opened the text report: the main window says where it is,
+        // without a message box that would hold up an unattended run.
+        EXPECT_TEXTS(m_shell.opened, QStringList{m_report + QStringLiteral("Data.txt")});
+        ASSERT_EQ(m_window.statusTexts.size(), 1);
+        EXPECT_TRUE(m_window.statusTexts.front().contains(m_report + QStringLiteral("Data.txt")));
+        EXPECT_TRUE(m_boxes.shown().empty());
+    }
+    excel::WindowView::setFactory(nullptr);
 }
 
 TEST_F(CompareRunTest, KeyOptionsDecideWhichRowsMatch)
