@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMdiArea>
@@ -174,6 +175,10 @@ void frmMain::buildControls()
     m_ProgressBar1->setFixedWidth(Twips::toPixels(kProgressWidth));
     m_ProgressBar1->hide();
     StatusBar1->addWidget(m_ProgressBar1);
+    LblStatus = new QLabel(StatusBar1);
+    LblStatus->setObjectName(QStringLiteral("LblStatus"));
+    LblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusBar1->addWidget(LblStatus, 1);
     m_ProgressBarAdapter = StatusProgressBar(m_ProgressBar1);
 
     ToolbarMain = new QToolBar(QStringLiteral("ToolbarMain"), this);
@@ -554,6 +559,12 @@ void frmMain::InCompare(bool busy)
         for (const QPointer<QWidget> &w : pending)
             if (w) w->close();
     });
+}
+
+void frmMain::ShowStatusText(const QString &text)
+{
+    LblStatus->setText(text);
+    LblStatus->setToolTip(text);
 }
 
 bool frmMain::IsRunning(const frmSession *frm) const
@@ -1142,11 +1153,20 @@ void frmMain::mnuWindowMaximizeAll_Click()
 
 void frmMain::mnuUseHelp_Click()
 {
-    const QString help = g_AppPath + QStringLiteral("Quorva.chm");
-    if (ModFile::FileExists(help) && shell::ShellOpen(help)) return;
-    ModCommon::ShowMsg(text(sectionKey("HelpNotFound"), QStringLiteral("无法打开帮助文件：")) +
-                           QStringLiteral("\r\n") + help,
-                       win::vbExclamation, kTitle);
+    // A page of HTML, which every desktop can show.
+    const QString help = g_AppPath + QStringLiteral("Quorva.html");
+    if (!ModFile::FileExists(help)) {
+        ModCommon::ShowMsg(text(sectionKey("HelpNotFound"), QStringLiteral("无法打开帮助文件：")) +
+                               QStringLiteral("\r\n") + help,
+                           win::vbExclamation, kTitle);
+        return;
+    }
+    const QString notOpened =
+        text(sectionKey("HelpNotOpened"),
+             QStringLiteral("桌面上没有能打开帮助文件的程序，请用浏览器打开它："));
+    shell::ShellOpen(help, [notOpened, help] {
+        ModCommon::ShowMsg(notOpened + QStringLiteral("\r\n") + help, win::vbExclamation, kTitle);
+    });
 }
 
 void frmMain::CmdCancel_Click()
