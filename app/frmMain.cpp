@@ -17,6 +17,7 @@
 #include "platform/shell/ShellExecute.h"
 #include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/QtTranslations.h"
 #include "ui/ClsSplitWnd.h"
 #include "ui/ModDialog.h"
 #include "ui/ProductIcon.h"
@@ -613,6 +614,7 @@ void frmMain::SubWindowActiveted(frmSession *frm)
 
 void frmMain::OnLanguageChanged()
 {
+    win::QtTranslations::installFor(CurrentOptions().LanguageFileName());
     m_Language.Init();
     m_Language.LoadLanguageOfForm(m_Controls.form());
     ListView1->setHeaderLabel(text(sectionKey("ProjectList"), QStringLiteral("工程列表")));

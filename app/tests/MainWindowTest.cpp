@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -464,6 +465,23 @@ TEST_F(MainWindow, HelpOpensTheHelpPageOrSaysWhereItIs)
             EXPECT_TRUE(boxes.shown()[0].prompt.contains(help)); // where the file is
         }
     }
+}
+
+// Qt's own buttons follow the language file, at start and when the user picks another.
+TEST_F(MainWindow, StandardButtonsSpeakTheLanguageOfTheLanguageFile)
+{
+    auto okText = [] {
+        QMessageBox box(QMessageBox::Information, "t", "p", QMessageBox::Ok);
+        return box.button(QMessageBox::Ok)->text();
+    };
+    start();
+    EXPECT_EQ(okText(), "确定");
+    CurrentOptions().setLanguageFileName("English.Lan");
+    window->OnLanguageChanged();
+    EXPECT_EQ(okText(), "OK");
+    CurrentOptions().setLanguageFileName("ChineseS.Lan");
+    window->OnLanguageChanged();
+    EXPECT_EQ(okText(), "确定");
 }
 
 // What a run must say without holding up an unattended run lands in the status bar.
