@@ -17,6 +17,7 @@
 #include "platform/shell/ShellExecute.h"
 #include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/QtTranslations.h"
 #include "ui/ClsSplitWnd.h"
 #include "ui/ModDialog.h"
 #include "ui/ProductIcon.h"
@@ -31,6 +32,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMdiArea>
@@ -174,6 +176,10 @@ void frmMain::buildControls()
     m_ProgressBar1->setFixedWidth(Twips::toPixels(kProgressWidth));
     m_ProgressBar1->hide();
     StatusBar1->addWidget(m_ProgressBar1);
+    LblStatus = new QLabel(StatusBar1);
+    LblStatus->setObjectName(QStringLiteral("LblStatus"));
+    LblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusBar1->addWidget(LblStatus, 1);
     m_ProgressBarAdapter = StatusProgressBar(m_ProgressBar1);
 
     ToolbarMain = new QToolBar(QStringLiteral("ToolbarMain"), this);
@@ -556,6 +562,12 @@ void frmMain::InCompare(bool busy)
     });
 }
 
+void frmMain::ShowStatusText(const QString &text)
+{
+    LblStatus->setText(text);
+    LblStatus->setToolTip(text);
+}
+
 bool frmMain::IsRunning(const frmSession *frm) const
 {
     return m_Busy && (!m_RunningSession || m_RunningSession == frm);
@@ -602,6 +614,7 @@ void frmMain::SubWindowActiveted(frmSession *frm)
 
 void frmMain::OnLanguageChanged()
 {
+    win::QtTranslations::installFor(CurrentOptions().LanguageFileName());
     m_Language.Init();
     m_Language.LoadLanguageOfForm(m_Controls.form());
     ListView1->setHeaderLabel(text(sectionKey("ProjectList"), QStringLiteral("工程列表")));
@@ -1142,11 +1155,20 @@ void frmMain::mnuWindowMaximizeAll_Click()
 
 void frmMain::mnuUseHelp_Click()
 {
-    const QString help = g_AppPath + QStringLiteral("Quorva.chm");
-    if (ModFile::FileExists(help) && shell::ShellOpen(help)) return;
-    ModCommon::ShowMsg(text(sectionKey("HelpNotFound"), QStringLiteral("无法打开帮助文件：")) +
-                           QStringLiteral("\r\n") + help,
-                       win::vbExclamation, kTitle);
+    // A page of HTML, which every desktop can show.
+    const QString help = g_AppPath + QStringLiteral("Quorva.html");
+    if (!ModFile::FileExists(help)) {
+        ModCommon::ShowMsg(text(sectionKey("HelpNotFound"), QStringLiteral("无法打开帮助文件：")) +
+                               QStringLiteral("\r\n") + help,
+                           win::vbExclamation, kTitle);
+        return;
+    }
+    const QString notOpened =
+        text(sectionKey("HelpNotOpened"),
+             QStringLiteral("桌面上没有能打开帮助文件的程序，请用浏览器打开它："));
+    shell::ShellOpen(help, [notOpened, help] {
+        ModCommon::ShowMsg(notOpened + QStringLiteral("\r\n") + help, win::vbExclamation, kTitle);
+    });
 }
 
 void frmMain::CmdCancel_Click()

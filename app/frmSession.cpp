@@ -234,10 +234,11 @@ void frmSession::buildControls()
     connect(CmdLeftSelectFile, &QToolButton::clicked, this, [this] { CmdLeftSelectFile_Click(); });
     connect(CmdRightSelectFile, &QToolButton::clicked, this,
             [this] { CmdRightSelectFile_Click(); });
+    // The user asked for the list: a workbook that is not there is named.
     connect(CmdLeft_Refresh_Sheet, &QToolButton::clicked, this,
-            [this] { CmdLeft_Refresh_Sheet_Click(); });
+            [this] { refreshSheets(true, true); });
     connect(CmdRight_Refresh_Sheet, &QToolButton::clicked, this,
-            [this] { CmdRight_Refresh_Sheet_Click(); });
+            [this] { refreshSheets(false, true); });
     connect(CmdCompare, &QPushButton::clicked, this, [this] { CmdCompare_Click(); });
     connect(CmdCompareDetail, &QPushButton::clicked, this, [this] { CmdCompareDetail_Click(); });
 }
@@ -757,7 +758,7 @@ frmSession::SideFields frmSession::sideFields(bool left) const
             m_RightList.get(), m_RightSide.get(), QStringLiteral("Right"), QStringLiteral("Right")};
 }
 
-void frmSession::refreshSheets(bool left)
+void frmSession::refreshSheets(bool left, bool tellMissing)
 {
     const SideFields f = sideFields(left);
     // The workbooks of a running comparison are not reopened under it.
@@ -765,7 +766,19 @@ void frmSession::refreshSheets(bool left)
     const QString name = f.file->text().trimmed();
     if (name.isEmpty()) return;
     f.side->setFileName(ResolveFileName(name));
-    if (ModFile::FileExists(f.side->FileName())) f.side->RefreshWorkSheet2ListView(*f.sheets);
+    if (ModFile::FileExists(f.side->FileName())) {
+        f.side->RefreshWorkSheet2ListView(*f.sheets);
+        return;
+    }
+    // The sheets of a workbook that is not there would be taken for its sheets.
+    f.sheets->clear();
+    if (tellMissing) ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
+}
+
+QString frmSession::notExistText(const QString &name)
+{
+    return text(sectionKey("FileNameCheck_NotExist"), QStringLiteral("文件不存在")) +
+           QStringLiteral(" -- ") + name;
 }
 
 void frmSession::CmdLeft_Refresh_Sheet_Click()
@@ -879,10 +892,7 @@ bool frmSession::CheckFileName(QLineEdit *box)
             text(sectionKey("FileNameCheck_EmptyPrompt"), QStringLiteral("请先设置文件名")),
             win::vbCritical, kTitle);
     } else if (!ModFile::FileExists(ModCompare::GetAbsolutePath(projectFolder(), name))) {
-        ModCommon::ShowMsg(
-            text(sectionKey("FileNameCheck_NotExist"), QStringLiteral("文件不存在")) +
-                QStringLiteral(" -- ") + name,
-            win::vbCritical, kTitle);
+        ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
     } else {
         return true;
     }

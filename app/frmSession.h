@@ -197,7 +197,9 @@ private:
         QString prefix;  // the keys' "Left" or "Right"
     };
     SideFields sideFields(bool left) const;
-    void refreshSheets(bool left);
+    // A missing workbook empties the list; with tellMissing a message names it.
+    void refreshSheets(bool left, bool tellMissing = false);
+    QString notExistText(const QString &name);
     void selectWorkbook(bool left);
 
     QString m_IniFileName;

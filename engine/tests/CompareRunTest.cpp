@@ -11,6 +11,7 @@
 #include "engine/TSingleSideConfig.h"
 #include "engine/tests/CompareRunSupport.h"
 #include "platform/excel/Application.h"
+#include "platform/excel/WindowView.h"
 #include "tests/support/FakeDialogs.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestFiles.h"
@@ -487,6 +488,33 @@ Scenario checkOpt(const char *name, int method, int items, bool allColumns, Side
             .allColumns = allColumns,
             .refused = true,
             .boxes = {{prompt, win::vbCritical, title}}};
+}
+
+// Application windows that only note whether they are shown, for a run that watches when its
+// report workbook appears.
+class NotedWindow : public excel::WindowView
+{
+public:
+    explicit NotedWindow(std::vector<bool *> &shown) { shown.push_back(&m_shown); }
+    int hwnd() const override { return 0; }
+    void setVisible(bool visible) override { m_shown = visible; }
+    void viewChanged() override {}
+    void contentChanged() override {}
+    QSize cellArea() const override { return NominalArea; }
+    QPoint cellAreaOnScreen() const override { return {}; }
+    int dpi() const override { return 96; }
+
+private:
+    bool m_shown = false;
+};
+
+std::vector<bool *> g_notedWindows; // outlives the applications' windows
+std::vector<long> g_shownDuringRun;
+
+long notedShown()
+{
+    return std::count_if(g_notedWindows.begin(), g_notedWindows.end(),
+                         [](bool *shown) { return *shown; });
 }
 
 const Scenario Scenarios[] = {
@@ -991,6 +1019,34 @@ book('R.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
              t.makeBooks("book('R.xlsx', [('Data', [['k1', 1], ['k2', 20]])])\n");
          },
      .reports = {{.counts = {0, 2, 1}}}},
+    // A report window on the screen while the run fills it could be saved half-built; a text
+    // report nothing on the desktop opens is named in the main window's status, without a
+    // message box that would hold up an unattended run.
+    {.name = "TheReportWorkbookShowsWhenWholeAndAReportNothingOpensIsNamed",
+     .books = FruitBooks,
+     .made = Text | Book | Diff,
+     .before =
+         [](CompareRun &t, ClsCompareCore &) {
+             g_notedWindows.clear();
+             g_shownDuringRun.clear();
+             excel::WindowView::setFactory([](std::shared_ptr<excel::Application>) {
+                 return std::make_unique<NotedWindow>(g_notedWindows);
+             });
+             t.window.onValue = [](int) { g_shownDuringRun.push_back(notedShown()); };
+             t.shell.refuse = true;
+         },
+     .present = {u"Data.xlsx"_s},
+     .opened = QStringList{u"Data.txt"_s},
+     .after =
+         [](CompareRun &t, ClsCompareCore &) {
+             excel::WindowView::setFactory(nullptr);
+             EXPECT_FALSE(g_shownDuringRun.empty());
+             EXPECT_EQ(std::count(g_shownDuringRun.begin(), g_shownDuringRun.end(), 0L),
+                       long(g_shownDuringRun.size()));
+             EXPECT_EQ(notedShown(), 1); // the whole report
+             ASSERT_EQ(t.window.statusTexts.size(), 1);
+             EXPECT_TRUE(t.window.statusTexts.front().contains(t.reportFolder + u"Data.txt"_s));
+         }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, CompareRun, testing::ValuesIn(Scenarios),
