@@ -99,6 +99,10 @@ void TCorvaleCopyFileThread::run()
 void TCorvaleCopyFileThread::Execute()
 {
     InstallLog &log = m_rules.Log();
+    // A rules file that names nothing to install is damaged: nothing is made, not even the
+    // install folder.
+    const QString damaged = m_rules.RulesProblem();
+    if (!damaged.isEmpty()) throw SetupError(damaged);
     if (m_installDir.isEmpty()) throw SetupError(m_rules.InstallDirProblem());
     QString problem;
     if (!makeFolders(m_installDir, &problem))
@@ -133,7 +137,15 @@ void TCorvaleCopyFileThread::Execute()
         abort(quint64(count), QStringLiteral("cancelled by the user"), true);
         return;
     }
-    log.Info(QStringLiteral("%1 files copied").arg(count));
+    // Every line failed and was ignored: nothing is installed, so nothing may be registered or
+    // started, and the finish page must not say that the program is installed.
+    if (m_installed == 0) {
+        abort(quint64(count),
+              QStringLiteral("No file was installed: every file that %1 names failed to copy.")
+                  .arg(m_rules.RulesFile().FileName()));
+        return;
+    }
+    log.Info(QStringLiteral("%1 of %2 files installed").arg(m_installed).arg(count));
     post(WM_COPYFILE_DONE, 0);
 }
 
@@ -169,6 +181,7 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
         }
         if (done) {
             if (problem.isEmpty()) log.Info(QStringLiteral("copied %1 to %2").arg(source, target));
+            ++m_installed;
             break;
         }
         const QString shown = paths ? target : line;

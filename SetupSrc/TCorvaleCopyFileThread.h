@@ -87,7 +87,8 @@ private:
     LockedFileDeleter m_deleteLockedFile;
     QString m_sourceDir;
     QString m_installDir;
-    int m_current = 0; // the line being copied (this thread only)
+    int m_current = 0;   // the line being copied (this thread only)
+    int m_installed = 0; // lines copied or kept (this thread only)
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_cancelled{false};
     mutable QMutex m_mutex;

@@ -132,11 +132,18 @@ bool TSetupRule::InstallDirValid() const
     return !InstallDir().isEmpty();
 }
 
+bool TSetupRule::InstallDirWritable() const
+{
+    return InstallDirValid() && CorvaleGlobal::FolderWritable(InstallDir());
+}
+
 QString TSetupRule::InstallDirProblem() const
 {
-    if (InstallDirValid()) return QString();
+    if (InstallDirWritable()) return QString();
     QString why;
-    if (m_defaultDirValue.isEmpty())
+    if (InstallDirValid())
+        why = QStringLiteral("gives %1, which this user cannot write").arg(InstallDir());
+    else if (m_defaultDirValue.isEmpty())
         why = QStringLiteral("is empty");
     else if (m_defaultDirName.isEmpty())
         why = QStringLiteral("names an unknown macro or no Program Files folder");
@@ -145,6 +152,18 @@ QString TSetupRule::InstallDirProblem() const
                   .arg(m_defaultDirName);
     return QStringLiteral("%1: [Setup] DefaultDirName=\"%2\" %3; choose the install folder")
         .arg(RulesFile().FileName(), m_defaultDirValue, why);
+}
+
+QString TSetupRule::RulesProblem() const
+{
+    QString unreadable;
+    if (!RulesFile().CheckReadable(&unreadable))
+        return QStringLiteral("The rules file is damaged: %1").arg(unreadable);
+    if (m_files.isEmpty())
+        return QStringLiteral("The rules file %1 is damaged: it names no file to install (its "
+                              "[Files] section is missing or empty). Nothing was installed.")
+            .arg(RulesFile().FileName());
+    return QString();
 }
 
 qint64 TSetupRule::GetTotalFileSize() const
@@ -492,10 +511,17 @@ void TSetupRule::CreateShortcuts()
                      .arg(item.FileName));
             continue;
         }
+        // A shortcut to a file that was never installed would start nothing.
+        if (!QFileInfo(item.FileName).isFile()) {
+            skip(QStringLiteral("FILENAME \"%1\" is not there; no shortcut is made to it")
+                     .arg(item.FileName));
+            continue;
+        }
         if (!sub.isEmpty()) CreateProgramFolder(sub, kind, createdFolders);
         QString problem;
-        const QString link = KoShortcut::CreateShortcut(sub, item.Name, item.FileName,
-                                                        item.WorkingDir, kind, true, &problem);
+        const QString link =
+            KoShortcut::CreateShortcut(sub, item.Name, item.FileName, item.WorkingDir, kind, true,
+                                       &problem, item.Icon, item.Categories);
         if (!problem.isEmpty()) skip(problem);
         if (link.isEmpty()) continue;
         LogShortcut(link);
