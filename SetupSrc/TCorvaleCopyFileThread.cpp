@@ -153,6 +153,7 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
 {
     InstallLog &log = m_rules.Log();
     const QString line = m_rules.FileLines()[index];
+    if (m_rules.IsFolderLine(index)) return makeFolderLine(index);
     QString source, target, folder, problem;
     // A refused line (its target would leave the install folder) cannot be copied at all; the
     // user is asked like for any other failure.
@@ -216,6 +217,28 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
     if (paths && CorvaleGlobal::LinkedFolderBelow(m_installDir, target).isEmpty())
         m_rules.WriteUninstallLog(QStringLiteral("Files"), target);
     post(WM_COPYFILE_STEP, quint64(CorvaleGlobal::GetFileSizeOf(source)));
+    return LineResult::Done;
+}
+
+TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::makeFolderLine(int index)
+{
+    QString folder, problem;
+    // A folder behind a link planted in the install folder could be anywhere.
+    bool made = m_rules.GetFolderPath(index, &folder, &problem);
+    if (made) {
+        const QString link = CorvaleGlobal::LinkedFolderBelow(m_installDir, folder + QStringLiteral("/x"));
+        if (!link.isEmpty())
+            problem = QStringLiteral("%1 is a link; Setup makes no folder through it").arg(link);
+        made = link.isEmpty() && makeFolders(folder, &problem);
+    }
+    if (made) {
+        m_rules.Log().Info(QStringLiteral("made the folder %1").arg(folder));
+        m_rules.WriteUninstallLog(QStringLiteral("Files"), folder);
+    } else {
+        m_rules.Log().Problem(
+            QStringLiteral("the folder %1 was not made: %2").arg(folder, problem));
+    }
+    post(WM_COPYFILE_STEP, 0);
     return LineResult::Done;
 }
 

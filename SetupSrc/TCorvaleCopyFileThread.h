@@ -77,6 +77,7 @@ private:
     enum class LineResult { Done, Aborted };
     void Execute();
     LineResult copyLine(int index);
+    LineResult makeFolderLine(int index);
     void abort(quint64 index, const QString &reason, bool cancelled = false);
     void post(int message, quint64 wParam);
 

@@ -169,10 +169,11 @@ QString TSetupRule::RulesProblem() const
 qint64 TSetupRule::GetTotalFileSize() const
 {
     qint64 total = 0;
-    for (const QString &line : m_files) {
+    for (qsizetype i = 0; i < m_files.size(); ++i) {
+        if (IsFolderLine(int(i))) continue;
         QString file, target;
         bool hasTarget = false;
-        splitFileLine(line, &file, &target, &hasTarget);
+        splitFileLine(m_files[i], &file, &target, &hasTarget);
         total += CorvaleGlobal::GetFileSizeOf(m_sourceDir + CorvaleGlobal::ToSlashes(file));
     }
     return total;
@@ -208,6 +209,32 @@ bool TSetupRule::GetFilePaths(int index, QString *source, QString *target, QStri
     if (folderToCreate) {
         const QString folder = CorvaleGlobal::ExtractNameParts(relative);
         *folderToCreate = hasTarget && !folder.isEmpty() ? installDir + folder : QString();
+    }
+    return true;
+}
+
+bool TSetupRule::IsFolderLine(int index) const
+{
+    const QString line = m_files.value(index).trimmed();
+    return !line.contains(QLatin1Char('=')) &&
+           (line.endsWith(QLatin1Char('/')) || line.endsWith(QLatin1Char('\\')));
+}
+
+bool TSetupRule::GetFolderPath(int index, QString *folder, QString *problem) const
+{
+    const QString line = m_files.value(index);
+    QString relative = CorvaleGlobal::ToSlashes(line.trimmed());
+    while (relative.endsWith(QLatin1Char('/')))
+        relative.chop(1);
+    const QString installDir = InstallDir();
+    QString why;
+    if (installDir.isEmpty() || !CorvaleGlobal::JoinInside(installDir, relative, folder, &why)) {
+        if (problem)
+            *problem = QStringLiteral("%1 folder refused (%2): %3")
+                           .arg(LineRef(QStringLiteral("Files"), m_fileLineNumbers.value(index)),
+                                installDir.isEmpty() ? QStringLiteral("no install folder") : why,
+                                line);
+        return false;
     }
     return true;
 }

@@ -77,6 +77,11 @@ public:
     // The [Files] lines as written, and their line numbers in the rules file.
     const QStringList &FileLines() const { return m_files; }
     const QList<int> &FileLineNumbers() const { return m_fileLineNumbers; }
+    // A [Files] line that ends in "/" or "\" (without "=") names a folder of the installation
+    // to make, empty, such as one the program writes in; *folder gets its path inside the
+    // install folder (false and *problem when it would leave it).
+    bool IsFolderLine(int index) const;
+    bool GetFolderPath(int index, QString *folder, QString *problem) const;
     // Sum in bytes of the [Files] sources; a source that cannot be opened counts 0.
     qint64 GetTotalFileSize() const;
     // Source and target of [Files] line `index`: "source" or "source=target", the target
