@@ -72,7 +72,8 @@ bool InstallLog::writePending()
     if (!m_fileRead) {
         // A log of an earlier install stays at the top.
         QFile old(m_fileName);
-        if (old.size() <= MaxKeptBytes && old.open(QIODevice::ReadOnly)) m_fileBytes = old.readAll();
+        if (old.size() <= MaxKeptBytes && old.open(QIODevice::ReadOnly))
+            m_fileBytes = old.readAll();
         m_fileRead = true;
     }
     QByteArray bytes = m_fileBytes;

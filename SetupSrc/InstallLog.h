@@ -6,9 +6,9 @@
 #include <QStringList>
 
 // What the installer did and what went wrong, line by line: kept in memory for the finish page
-// and added to "Setup.log" in the install folder, which is replaced whole at each write. Lines written before that folder exists
-// wait and are written with the first line that can be. The copy thread and the window's thread
-// may both write.
+// and added to "Setup.log" in the install folder, which is replaced whole at each write. Lines
+// written before that folder exists wait and are written with the first line that can be. The copy
+// thread and the window's thread may both write.
 class InstallLog
 {
 public:

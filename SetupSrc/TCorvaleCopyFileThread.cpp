@@ -226,7 +226,8 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::makeFolderLine(int in
     // A folder behind a link planted in the install folder could be anywhere.
     bool made = m_rules.GetFolderPath(index, &folder, &problem);
     if (made) {
-        const QString link = CorvaleGlobal::LinkedFolderBelow(m_installDir, folder + QStringLiteral("/x"));
+        const QString link =
+            CorvaleGlobal::LinkedFolderBelow(m_installDir, folder + QStringLiteral("/x"));
         if (!link.isEmpty())
             problem = QStringLiteral("%1 is a link; Setup makes no folder through it").arg(link);
         made = link.isEmpty() && makeFolders(folder, &problem);

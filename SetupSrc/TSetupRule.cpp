@@ -230,10 +230,10 @@ bool TSetupRule::GetFolderPath(int index, QString *folder, QString *problem) con
     QString why;
     if (installDir.isEmpty() || !CorvaleGlobal::JoinInside(installDir, relative, folder, &why)) {
         if (problem)
-            *problem = QStringLiteral("%1 folder refused (%2): %3")
-                           .arg(LineRef(QStringLiteral("Files"), m_fileLineNumbers.value(index)),
-                                installDir.isEmpty() ? QStringLiteral("no install folder") : why,
-                                line);
+            *problem =
+                QStringLiteral("%1 folder refused (%2): %3")
+                    .arg(LineRef(QStringLiteral("Files"), m_fileLineNumbers.value(index)),
+                         installDir.isEmpty() ? QStringLiteral("no install folder") : why, line);
         return false;
     }
     return true;

@@ -107,7 +107,8 @@ QString DesktopEntryText(const QString &name, const QString &fileName, const QSt
         text += QStringLiteral("Path=") + shell::DesktopEntry::stringValue(workingFolder) +
                 QLatin1Char('\n');
     if (!icon.isEmpty())
-        text += QStringLiteral("Icon=") + shell::DesktopEntry::stringValue(icon) + QLatin1Char('\n');
+        text +=
+            QStringLiteral("Icon=") + shell::DesktopEntry::stringValue(icon) + QLatin1Char('\n');
     if (!categories.isEmpty())
         text += QStringLiteral("Categories=") + shell::DesktopEntry::listValue(categories) +
                 QLatin1Char('\n');

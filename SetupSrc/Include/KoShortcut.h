@@ -36,8 +36,8 @@ QString CreateShortcut(const QString &subFolder, const QString &name, const QStr
 
 // The text of a desktop entry that starts fileName; "Exec=" quotes the file as the freedesktop
 // Desktop Entry standard asks (shell::DesktopEntry).
-QString DesktopEntryText(const QString &name, const QString &fileName,
-                         const QString &workingFolder, const QString &icon = QString(),
+QString DesktopEntryText(const QString &name, const QString &fileName, const QString &workingFolder,
+                         const QString &icon = QString(),
                          const QStringList &categories = QStringList());
 
 } // namespace KoShortcut

@@ -46,8 +46,8 @@ bool RegistryAccess::KeyExists(const QString &subKey) const
 void RegistryAccess::CreateKey(const QString &subKey)
 {
     win::HKEY key = 0;
-    const win::LSTATUS rc = win::RegCreateKeyEx(m_root, subKey, QString(),
-                                                win::REG_OPTION_NON_VOLATILE, win::KEY_ALL_ACCESS, &key);
+    const win::LSTATUS rc = win::RegCreateKeyEx(
+        m_root, subKey, QString(), win::REG_OPTION_NON_VOLATILE, win::KEY_ALL_ACCESS, &key);
     if (rc != win::ERROR_SUCCESS)
         throw SetupError(QStringLiteral("Failed to create key %1: %2").arg(subKey, reason(rc)));
     win::RegCloseKey(key);
@@ -78,8 +78,8 @@ void RegistryAccess::WriteString(const QString &name, const QString &value)
 
 void RegistryAccess::WriteInteger(const QString &name, qint32 value)
 {
-    checkWrite(name, m_key ? win::RegSetValueEx(m_key, name, quint32(value))
-                           : win::ERROR_INVALID_HANDLE);
+    checkWrite(name,
+               m_key ? win::RegSetValueEx(m_key, name, quint32(value)) : win::ERROR_INVALID_HANDLE);
 }
 
 void RegistryAccess::checkWrite(const QString &name, win::LSTATUS rc)

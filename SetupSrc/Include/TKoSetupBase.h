@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QStringList>
 
 // One line of the rules file's [Registry] section.
 struct TRegistryItem
@@ -32,7 +31,7 @@ struct TShortcutItem
     QString WorkingDir; // macros expanded
     // Optional: the entry's picture (an icon-theme name, or a path after a macro) and the menu
     // categories, written with "," between them since ";" separates the fields.
-    QString Icon;       // macros expanded
+    QString Icon; // macros expanded
     QStringList Categories;
     QString Line;
     int LineNumber = 0;

@@ -156,7 +156,8 @@ TEST_F(InstallActions, RefusedKeysAndNumbersEndTheActionsButKeepTheLog)
         rule->WriteRegistryEntries();
         ADD_FAILURE() << "no error";
     } catch (const SetupError &e) {
-        EXPECT_TRUE(e.message().startsWith("Failed to create key SOFTWARE\\Q: ")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().startsWith("Failed to create key SOFTWARE\\Q: "))
+            << e.message().toStdString();
     }
 }
 

@@ -266,12 +266,19 @@ TEST_F(RulesFile, IntegerKeysReadTheirLeadingDigits)
         const char *value;
         bool on;
     } cases[] = {
-        {"0 ; no licence page", false}, {"0;x", false}, {"  0", false},  {"1 ; shown", true},
-        {"-1", true},                   {"", true},     {"yes", false}, {"00", false},
+        {"0 ; no licence page", false},
+        {"0;x", false},
+        {"  0", false},
+        {"1 ; shown", true},
+        {"-1", true},
+        {"", true},
+        {"yes", false},
+        {"00", false},
     };
     for (const auto &c : cases) {
-        auto rule = load(QByteArray("[ShowDialog]\nSdLicense=") + c.value + "\nSdAskDestPath=" +
-                         c.value + "\n[Setup]\nLaunchAppDefault=" + c.value + "\n");
+        auto rule =
+            load(QByteArray("[ShowDialog]\nSdLicense=") + c.value + "\nSdAskDestPath=" + c.value +
+                 "\n[Setup]\nLaunchAppDefault=" + c.value + "\n");
         EXPECT_EQ(rule->SdLicense(), c.on) << c.value;
         EXPECT_EQ(rule->SdAskDestPath(), c.on) << c.value;
         EXPECT_EQ(rule->LaunchAppDefault(), c.on) << c.value;

@@ -36,9 +36,8 @@ QString home()
 bool DesktopIntegration::forAllUsers(const QString &programFolder)
 {
     const QString h = home();
-    return ::geteuid() == 0 &&
-           !(h.startsWith(QLatin1Char('/')) && h != QLatin1String("/") &&
-             QDir::cleanPath(programFolder).startsWith(h + QLatin1Char('/')));
+    return ::geteuid() == 0 && !(h.startsWith(QLatin1Char('/')) && h != QLatin1String("/") &&
+                                 QDir::cleanPath(programFolder).startsWith(h + QLatin1Char('/')));
 }
 
 QString DesktopIntegration::dataFolder(bool allUsers)
@@ -215,8 +214,9 @@ bool DesktopIntegration::install(const QString &program, const QString &iconsFol
 
     // The pictures: every size the program brings, into the hicolor theme.
     const QString themeRoot = QDir::cleanPath(iconsFolder) + QStringLiteral("/hicolor/");
-    QDirIterator it(themeRoot, {QLatin1String(IconName) + QStringLiteral(".png"),
-                                QLatin1String(IconName) + QStringLiteral(".svg")},
+    QDirIterator it(themeRoot,
+                    {QLatin1String(IconName) + QStringLiteral(".png"),
+                     QLatin1String(IconName) + QStringLiteral(".svg")},
                     QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString from = it.next();

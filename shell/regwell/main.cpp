@@ -1,8 +1,9 @@
 // Regwell: writes the registry entries that make file managers offer Menulet's commands
 // (HKCR *\shellex\ContextMenuHandlers\Quorva = Menulet's class identifier) and that make project
 // files (".vrk") open in Quorva, and installs the file-manager bindings that call
-// `shellhost --popup` and the desktop's file type, application entry and icon. Windowless; takes no arguments. Every step runs even when an earlier one
-// failed; failures are reported on standard error and give exit code 1.
+// `shellhost --popup` and the desktop's file type, application entry and icon. Windowless; takes no
+// arguments. Every step runs even when an earlier one failed; failures are reported on standard
+// error and give exit code 1.
 #include "core/ModContextMenu.h"
 #include "platform/shell/DesktopIntegration.h"
 #include "platform/shell/FileManagerBindings.h"
@@ -46,9 +47,9 @@ int main(int argc, char **argv)
     const QString program = folder + QStringLiteral("Quorva");
     if (ModMenulet::IsNonEmptyFile(program)) {
         QStringList errors;
-        if (!shell::DesktopIntegration::install(
-                program, folder + QStringLiteral("icons"),
-                shell::DesktopIntegration::forAllUsers(folder), &errors))
+        if (!shell::DesktopIntegration::install(program, folder + QStringLiteral("icons"),
+                                                shell::DesktopIntegration::forAllUsers(folder),
+                                                &errors))
             for (const QString &e : errors)
                 report(e);
     }

@@ -189,8 +189,9 @@ TEST_F(Wizard, BrowseFillsInTheChosenFolder)
 
 TEST_F(Wizard, ARulesFolderThatCannotBeUsedShowsTheDestinationPageWithTheReason)
 {
-    writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
-                                     "[Setup]\r\nDefaultDirName={NOWHERE}\\Quorva\r\n[Files]\r\napp.sh\r\n");
+    writeFile(source + "/Setup.rul",
+              "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
+              "[Setup]\r\nDefaultDirName={NOWHERE}\\Quorva\r\n[Files]\r\napp.sh\r\n");
     open();
     EXPECT_EQ(page(), "PageAskDestPath");
     EXPECT_TRUE(control<QLineEdit>("EditDestFolder")->text().isEmpty());
@@ -413,7 +414,8 @@ TEST_F(Wizard, ADamagedRulesFileIsSaidAndNothingIsInstalled)
 {
     const QByteArray damaged[] = {
         "",
-        "\x7F" "ELF\x02\x01\x01 not a rules file at all",
+        "\x7F"
+        "ELF\x02\x01\x01 not a rules file at all",
         "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n[Setup]\r\n"
         "DefaultDirName={PROGRAMFILES}\\Quorva\r\n[Files]\r\n; every line gone\r\n",
     };
