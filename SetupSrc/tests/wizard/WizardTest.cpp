@@ -206,7 +206,7 @@ TEST_F(Wizard, TextsFromTheRulesFileShowAsTheyAre)
     const QByteArray odd = "{NOWHERE}<b>Q</b><img src=\"/dev/zero\">";
     writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
                                      "[Setup]\r\nDefaultDirName=" +
-                                         odd + "\r\n");
+                                         odd + "\r\n[Files]\r\napp.sh\r\n");
     open();
     auto *problem = control<QLabel>("LblDestProblem");
     ASSERT_TRUE(visible("LblDestProblem"));
