@@ -10,6 +10,7 @@ packages=(
   clang-format
   fonts-wqy-zenhei
   xvfb openbox x11-utils
+  xdg-utils desktop-file-utils shared-mime-info libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do
