@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -16,6 +17,21 @@ namespace {
 
 constexpr int kCalls = 1000000;
 constexpr int kPairs = 4096;
+
+// Names given on the command line pick the figures to measure (all when none is given), so
+// that one script can be profiled alone.
+int g_argc = 0;
+char **g_argv = nullptr;
+
+bool wanted(const char *kind, const char *name)
+{
+    if (g_argc <= 1) return true;
+    char figure[64];
+    std::snprintf(figure, sizeof figure, "%s_%s", kind, name);
+    for (int i = 1; i < g_argc; ++i)
+        if (std::strcmp(g_argv[i], figure) == 0 || std::strcmp(g_argv[i], name) == 0) return true;
+    return false;
+}
 
 struct Pair
 {
@@ -40,6 +56,7 @@ std::vector<Pair> makePairs(bool numeric)
 
 void benchScript(const char *name, const char *code, bool numeric)
 {
+    if (!wanted("isequal", name)) return;
     std::vector<Pair> pairs = makePairs(numeric);
     vbs::ScriptControl sc;
     sc.AddCode(QString::fromUtf8(code));
@@ -57,6 +74,7 @@ void benchScript(const char *name, const char *code, bool numeric)
 
 template <typename F> void benchNative(const char *name, bool numeric, F rule)
 {
+    if (!wanted("native", name)) return;
     std::vector<Pair> pairs = makePairs(numeric);
     int equal = 0;
     QElapsedTimer t;
@@ -73,6 +91,7 @@ template <typename F> void benchNative(const char *name, bool numeric, F rule)
 // `setup` runs once, then `statement` in a loop until Cancel, pressed from another thread.
 void benchCancel(const char *name, const char *setup, const char *statement)
 {
+    if (!wanted("cancel_latency", name)) return;
     vbs::ScriptControl sc;
     sc.AddCode(QStringLiteral("Function Once()\n%1\n%2\nEnd Function\n"
                               "Function Forever()\n%1\nDo\n%2\nLoop\nEnd Function\n")
@@ -100,8 +119,10 @@ void benchCancel(const char *name, const char *setup, const char *statement)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    g_argc = argc;
+    g_argv = argv;
     benchScript("trimcase",
                 "Function IsEqual(a, b)\n"
                 "    IsEqual = (LCase(Trim(a)) = LCase(Trim(b)))\n"

@@ -72,6 +72,9 @@ public:
     bool isDate() const { return m_type == vbDate; }
     // A number kind: Integer, Long, Single, Double, Currency, Byte (not Boolean, not Date).
     bool isNumber() const;
+    // The runtime's IsNumeric: Empty, a Boolean, a number kind, or a text that reads as a
+    // number. Dates, Null, errors, arrays and objects are not numeric.
+    bool isNumeric() const;
 
     // Raw access; valid only for the matching type.
     bool boolValue() const { return m_u.b; }

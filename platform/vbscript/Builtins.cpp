@@ -486,24 +486,7 @@ Variant fnCDate(Interpreter &, Variant *a, int)
 
 Variant fnIsNumeric(Interpreter &, Variant *a, int)
 {
-    const Variant &v = a[0];
-    switch (v.type()) {
-    case com::vbEmpty:
-    case com::vbBoolean:
-    case com::vbByte:
-    case com::vbInteger:
-    case com::vbLong:
-    case com::vbSingle:
-    case com::vbDouble:
-    case com::vbCurrency:
-        return Variant(true);
-    case com::vbString: {
-        double d;
-        return Variant(BasicText::tryParseNumber(v.stringValue(), &d));
-    }
-    default:
-        return Variant(false);
-    }
+    return Variant(a[0].isNumeric());
 }
 
 Variant fnIsEmpty(Interpreter &, Variant *a, int)
