@@ -6,30 +6,31 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 namespace {
 
-constexpr int kCalls = 1000000;
+int g_calls = 1000000; // --calls=N sets another count (for a profiler)
 constexpr int kPairs = 4096;
 
 // Names given on the command line pick the figures to measure (all when none is given), so
 // that one script can be profiled alone.
-int g_argc = 0;
-char **g_argv = nullptr;
+std::vector<const char *> g_wanted;
 
 bool wanted(const char *kind, const char *name)
 {
-    if (g_argc <= 1) return true;
+    if (g_wanted.empty()) return true;
     char figure[64];
     std::snprintf(figure, sizeof figure, "%s_%s", kind, name);
-    for (int i = 1; i < g_argc; ++i)
-        if (std::strcmp(g_argv[i], figure) == 0 || std::strcmp(g_argv[i], name) == 0) return true;
+    for (const char *w : g_wanted)
+        if (std::strcmp(w, figure) == 0 || std::strcmp(w, name) == 0) return true;
     return false;
 }
 
@@ -63,12 +64,12 @@ void benchScript(const char *name, const char *code, bool numeric)
     int equal = 0;
     QElapsedTimer t;
     t.start();
-    for (int i = 0; i < kCalls; ++i) {
+    for (int i = 0; i < g_calls; ++i) {
         const Pair &p = pairs[std::size_t(i % kPairs)];
         equal += sc.Run(QStringLiteral("IsEqual"), {com::Variant(p.a), com::Variant(p.b)}).toBool();
     }
     double secs = t.nsecsElapsed() / 1e9;
-    std::printf("isequal_%s %.3g calls/s\n", name, kCalls / secs);
+    std::printf("isequal_%s %.3g calls/s\n", name, g_calls / secs);
     std::fprintf(stderr, "isequal_%s equal pairs: %d\n", name, equal);
 }
 
@@ -79,12 +80,12 @@ template <typename F> void benchNative(const char *name, bool numeric, F rule)
     int equal = 0;
     QElapsedTimer t;
     t.start();
-    for (int i = 0; i < kCalls; ++i) {
+    for (int i = 0; i < g_calls; ++i) {
         const Pair &p = pairs[std::size_t(i % kPairs)];
         equal += rule(p.a, p.b);
     }
     double secs = t.nsecsElapsed() / 1e9;
-    std::printf("native_%s %.3g calls/s\n", name, kCalls / secs);
+    std::printf("native_%s %.3g calls/s\n", name, g_calls / secs);
     std::fprintf(stderr, "native_%s equal pairs: %d\n", name, equal);
 }
 
@@ -121,8 +122,12 @@ void benchCancel(const char *name, const char *setup, const char *statement)
 
 int main(int argc, char **argv)
 {
-    g_argc = argc;
-    g_argv = argv;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--calls=", 8) == 0)
+            g_calls = std::max(1, std::atoi(argv[i] + 8));
+        else
+            g_wanted.push_back(argv[i]);
+    }
     benchScript("trimcase",
                 "Function IsEqual(a, b)\n"
                 "    IsEqual = (LCase(Trim(a)) = LCase(Trim(b)))\n"

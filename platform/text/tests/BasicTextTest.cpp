@@ -1,6 +1,11 @@
 #include "platform/text/BasicText.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <clocale>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -63,6 +68,7 @@ TEST(BasicText, NumericGrammar)
         {"&H10", true, 16},    {"&HFFFF", true, -1}, {"&O17", true, 15},   {"", false, 0},
         {"  ", false, 0},      {"abc", false, 0},    {"12a", false, 0},    {"1e", false, 0},
         {"1.2.3", false, 0},   {"A1", false, 0},     {"- 4", true, -4},    {",5", false, 0},
+        {"1e400", false, 0},   {"1e-400", true, 0},  {"+-1", false, 0},    {"4.", true, 4},
     };
     for (auto c : cases) {
         double v = 0;
@@ -84,6 +90,41 @@ TEST(BasicText, Val)
                  {"&H1F", 31},  {"", 0},         {".", 0},   {"3.", 3}};
     for (auto c : cases)
         EXPECT_DOUBLE_EQ(BasicText::val(QString::fromUtf8(c.text)), c.value) << c.text;
+}
+
+// Selects for LC_NUMERIC a locale whose decimal separator is a comma: an installed one, or one
+// made from the system's locale sources in `dir`. False when there is neither.
+bool selectCommaLocale(const QTemporaryDir &dir)
+{
+    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (std::setlocale(LC_NUMERIC, name)) return true;
+    if (!dir.isValid() || !QFile::exists(QStringLiteral("/usr/share/i18n/locales/de_DE")))
+        return false;
+    QProcess::execute(QStringLiteral("localedef"),
+                      {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                       QStringLiteral("UTF-8"), dir.filePath(QStringLiteral("de_DE.UTF-8"))});
+    qputenv("LOCPATH", QFile::encodeName(dir.path()));
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
+// Desktop sessions run with the user's locale selected; numbers in scripts and cells are
+// still written with a point.
+TEST(BasicText, NumbersIgnoreTheUserLocale)
+{
+    QTemporaryDir dir;
+    if (!selectCommaLocale(dir)) GTEST_SKIP() << "no locale with a decimal comma";
+    double v = 0;
+    bool ok = BasicText::tryParseNumber(QStringLiteral("1.5"), &v);
+    double val = BasicText::val(QStringLiteral("2.25x"));
+    QString text = BasicText::fromDouble(-1.25e-7);
+    QString plain = BasicText::fromDouble(0.5);
+    std::setlocale(LC_NUMERIC, "C");
+    qunsetenv("LOCPATH");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(v, 1.5);
+    EXPECT_EQ(val, 2.25);
+    EXPECT_EQ(text, QStringLiteral("-1.25E-07"));
+    EXPECT_EQ(plain, QStringLiteral("0.5"));
 }
 
 TEST(BasicText, DatesInOneFixedForm)
