@@ -159,9 +159,40 @@ Variant fnUCase(Interpreter &, Variant *a, int)
     return a[0].isNull() ? a[0] : Variant(text(a[0]).toUpper());
 }
 
+// The lower case QString::toLower gives, without its cost for the usual texts: ASCII and
+// characters whose lower case is one code unit are mapped here; a text with another character
+// (İ, whose lower case takes two, or a surrogate) goes the general way. Unchanged texts are
+// shared, not copied.
+QString lowerText(const QString &s)
+{
+    auto general = [](char16_t c) { return QChar::isSurrogate(c) || c == 0x130; };
+    auto changes = [](char16_t c) {
+        return c < 0x80 ? c >= 'A' && c <= 'Z' : QChar::toLower(char32_t(c)) != c;
+    };
+    const qsizetype n = s.size();
+    const QChar *p = s.constData();
+    qsizetype i = 0;
+    while (i < n && !changes(p[i].unicode()) && !general(p[i].unicode()))
+        ++i;
+    if (i == n) return s;
+    QString out = s;
+    QChar *q = out.data();
+    for (; i < n; ++i) {
+        char16_t c = q[i].unicode();
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z') q[i] = QChar(char16_t(c + 0x20));
+        } else if (general(c)) {
+            return s.toLower();
+        } else {
+            q[i] = QChar(char16_t(QChar::toLower(char32_t(c))));
+        }
+    }
+    return out;
+}
+
 Variant fnLCase(Interpreter &, Variant *a, int)
 {
-    return a[0].isNull() ? a[0] : Variant(text(a[0]).toLower());
+    return a[0].isNull() ? a[0] : Variant(lowerText(text(a[0])));
 }
 
 Variant fnLen(Interpreter &, Variant *a, int)
