@@ -83,6 +83,13 @@ public:
     std::int64_t currencyValue() const { return m_u.i64; }
     double dateValue() const { return m_u.d; }
     const QString &stringValue() const { return m_string; }
+    // Moves the text out of a String variant, which becomes Empty: a caller done with the
+    // variant may then change the text in place when nothing else holds it.
+    QString takeString()
+    {
+        m_type = vbEmpty;
+        return std::move(m_string);
+    }
     std::shared_ptr<VariantArray> array() const;
     std::shared_ptr<DispatchObject> object() const; // null for Nothing
     // True when another Variant holds the same array or object (scripts copy arrays on
