@@ -346,7 +346,21 @@ bool BasicText::tryParseDate(const QString &text, double *oleDate)
 
 int BasicText::compareText(const QString &a, const QString &b)
 {
-    return sign(QString::compare(a, b, Qt::CaseInsensitive));
+    // Identical code units and ASCII letters are settled here; from the first other difference
+    // on, Qt's case folding decides (from the start of a surrogate pair cut in two).
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar *p = a.constData(), *q = b.constData();
+    auto fold = [](char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + 0x20) : c; };
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        char16_t x = p[i].unicode(), y = q[i].unicode();
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) break;
+        if (fold(x) != fold(y)) return fold(x) < fold(y) ? -1 : 1;
+    }
+    if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (i > 0 && p[i - 1].isHighSurrogate()) --i;
+    return sign(QStringView(a).mid(i).compare(QStringView(b).mid(i), Qt::CaseInsensitive));
 }
 
 int BasicText::compareBinary(const QString &a, const QString &b)

@@ -149,4 +149,40 @@ TEST(BasicText, TextComparisonIgnoresCase)
               BasicText::foldCase(QStringLiteral("aBc")));
 }
 
+// The text comparison settles ASCII itself: it must order every pair as Unicode case folding
+// does, ASCII against ASCII and every character of the basic plane against its cased forms
+// and a few neighbours, also behind a common prefix and inside surrogate pairs.
+TEST(BasicText, TextComparisonAgreesWithCaseFolding)
+{
+    auto qtOrder = [](const QString &a, const QString &b) {
+        int r = QString::compare(a, b, Qt::CaseInsensitive);
+        return r < 0 ? -1 : (r > 0 ? 1 : 0);
+    };
+    int wrong = 0;
+    auto check = [&](const QString &a, const QString &b) {
+        if (BasicText::compareText(a, b) != qtOrder(a, b) && ++wrong <= 5)
+            ADD_FAILURE() << a.toStdString() << " / " << b.toStdString();
+    };
+    for (char16_t x = 0; x < 0x80; ++x)
+        for (char16_t y = 0; y < 0x80; ++y)
+            check(QString(QChar(x)), QString(QChar(y)));
+    for (char32_t c = 0x80; c <= 0xFFFF; ++c) {
+        if (QChar::isSurrogate(c)) continue;
+        QString s = QStringLiteral("Ab") + QChar(char16_t(c));
+        for (char32_t d : {QChar::toUpper(c), QChar::toLower(c), QChar::toCaseFolded(c),
+                           char32_t('a'), char32_t('Z'), char32_t('_'), char32_t(c + 1)})
+            if (!QChar::isSurrogate(d) && d <= 0xFFFF)
+                check(s, QStringLiteral("aB") + QChar(char16_t(d)));
+    }
+    const char32_t pairs[][2] = {{0x10400, 0x10428}, {0x10400, 0x10401}, {0x1F600, 0x1F601}};
+    for (auto p : pairs) {
+        check(QString::fromUcs4(&p[0], 1), QString::fromUcs4(&p[1], 1));
+        check(QStringLiteral("x") + QString::fromUcs4(&p[0], 1) + QStringLiteral("y"),
+              QStringLiteral("X") + QString::fromUcs4(&p[1], 1));
+    }
+    check(QStringLiteral("abc"), QStringLiteral("ABCD"));
+    check(QStringLiteral("straße"), QStringLiteral("STRASSE"));
+    check(QStringLiteral("Kelvin"), QString(QChar(0x212A)) + QStringLiteral("ELVIN"));
+}
+
 } // namespace
