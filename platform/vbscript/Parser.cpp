@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
 namespace vbs {
 
@@ -307,6 +308,22 @@ StmtPtr Parser::parseStatement()
         return s;
     }
     if (t.type != Token::Identifier) fail(1024, t);
+    // Statements that their keyword starts, each read by its own parser from that keyword on.
+    using StatementParser = StmtPtr (Parser::*)();
+    static constexpr std::pair<Token::Keyword, StatementParser> kStatements[] = {
+        {Token::Const, &Parser::parseConst},   {Token::If, &Parser::parseIf},
+        {Token::Select, &Parser::parseSelect}, {Token::For, &Parser::parseFor},
+        {Token::Do, &Parser::parseDo},         {Token::While, &Parser::parseWhile},
+        {Token::Exit, &Parser::parseExit},     {Token::On, &Parser::parseOnError},
+        {Token::Erase, &Parser::parseErase},   {Token::With, &Parser::parseWith},
+    };
+    for (const auto &[keyword, parse] : kStatements) {
+        if (t.keyword == keyword) {
+            s = (this->*parse)();
+            if (s && s->line == 0) s->line = line;
+            return s;
+        }
+    }
     switch (t.keyword) {
     case Token::Dim:
         next();
@@ -315,33 +332,6 @@ StmtPtr Parser::parseStatement()
     case Token::ReDim:
         next();
         s = parseDim(true);
-        break;
-    case Token::Const:
-        s = parseConst();
-        break;
-    case Token::If:
-        s = parseIf();
-        break;
-    case Token::Select:
-        s = parseSelect();
-        break;
-    case Token::For:
-        s = parseFor();
-        break;
-    case Token::Do:
-        s = parseDo();
-        break;
-    case Token::While:
-        s = parseWhile();
-        break;
-    case Token::Exit:
-        s = parseExit();
-        break;
-    case Token::On:
-        s = parseOnError();
-        break;
-    case Token::Erase:
-        s = parseErase();
         break;
     case Token::Set:
         next();
@@ -372,9 +362,6 @@ StmtPtr Parser::parseStatement()
         break;
     case Token::Class:
         fail(1002, t, QStringLiteral("Syntax error: Class definitions are not supported"));
-    case Token::With:
-        s = parseWith();
-        break;
     case Token::Function:
     case Token::Sub:
         fail(1024, t,
