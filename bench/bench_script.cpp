@@ -1,7 +1,9 @@
 // Calls a typical user IsEqual a million times through the script control, for a few kinds of
 // script, against the same rule written in C++ (the floor); and how long scripts whose single
 // statements take long go on after Cancel, against the time one such statement takes (the
-// floor). Prints "<figure> <value> <unit>".
+// floor). Prints "<figure> <value> <unit>". Goal: every isequal_* at least 1e6 calls/s on a quiet
+// machine. Names on the command line measure only those figures ("isequal_regexp"), and
+// --calls=N makes N calls (for a profiler).
 #include "platform/text/BasicText.h"
 #include "platform/vbscript/ScriptControl.h"
 
