@@ -13,6 +13,7 @@
 HostileFiles::HostileFiles(const QString &folder)
 {
     const QString base = QDir(folder).absolutePath() + QLatin1Char('/');
+    QDir().mkpath(base);
     m_fifo = base + QStringLiteral("pipe.vrk");
     ::mkfifo(QFile::encodeName(m_fifo).constData(), 0600);
     QDir().mkpath(base + QStringLiteral("folder.vrk"));
