@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/ModMain.h"
+#include "app/ProjectFileCheck.h"
 #include "app/frmAbout.h"
 #include "app/frmLanguage.h"
 #include "app/frmOption.h"
@@ -14,6 +15,7 @@
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "engine/ModCompare.h"
+#include "platform/ini/ProfileBatch.h"
 #include "platform/shell/ShellExecute.h"
 #include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
@@ -469,12 +471,18 @@ void frmMain::closeEvent(QCloseEvent *event)
         if (!refused && !closeSessionWindow(frm)) refused = true;
         if (guard) open.append(guard->GetIniFileName());
     }
+    // Everything written to the settings file at closing is one replace of it: another Quorva
+    // closing at the same time leaves its whole lists or these, never a mixture.
+    win::ProfileBatch batch(SettingsIni().IniFileName());
     SaveOpenSessionList(open);
     if (refused) {
+        batch.commit();
         event->ignore();
         return;
     }
     MDIForm_Unload();
+    if (!batch.commit())
+        qCWarning(lcStartup) << "The settings could not be saved:" << batch.errorString();
     event->accept();
 }
 
@@ -662,6 +670,22 @@ void frmMain::OpenSessionWindow(const QString &name)
             ActivateSessionWindow(open->GetIniFileName());
             return;
         }
+    // A name that points at no readable project is refused with the reason, before a window
+    // opens (a pipe would otherwise be waited on, a device read for ever).
+    if (!name.isEmpty()) {
+        const QString why =
+            ProjectFileCheck::Problem(name, [this](const char *key, const QString &dflt) {
+                return text(sectionKey(key), dflt);
+            });
+        if (!why.isEmpty()) {
+            ModCommon::ShowMsg(
+                text(sectionKey("ProjectOpenFailed"), QStringLiteral("不能打开工程文件：")) +
+                    QStringLiteral("\r\n") + ProjectFileCheck::Shown(name) +
+                    QStringLiteral("\r\n") + why,
+                win::vbExclamation, kTitle);
+            return;
+        }
+    }
     QString windowName = name;
     const bool untitled = name.isEmpty();
     if (untitled)
@@ -952,8 +976,11 @@ bool frmMain::SaveSessionToFile(frmSession *frm, const QString &path)
 {
     if (!frm) return false;
     if (frm->Save2IniFile(path)) return true;
+    // The reason, when the save knows it, follows the general text.
+    const QString why = frm->SaveError();
     ModCommon::ShowMsg(text(sectionKey("SaveFailedPrompt"),
                             QStringLiteral("保存文件失败，文件可能是只读或者被打开! ")) +
+                           (why.isEmpty() ? QString() : QStringLiteral("\r\n") + why) +
                            QStringLiteral("\r\nFilename=") + path,
                        win::vbCritical, kTitle);
     return false;
