@@ -179,8 +179,8 @@ int main(int argc, char **argv)
     // What the regular expressions alone cost: the script's Replace runs on QRegularExpression.
     benchNative("regexp", false, [](const QString &a, const QString &b) {
         static const QRegularExpression blanks(QStringLiteral("\\s+"));
-        return QString(a).remove(blanks).compare(QString(b).remove(blanks),
-                                                 Qt::CaseInsensitive) == 0;
+        return QString(a).remove(blanks).compare(QString(b).remove(blanks), Qt::CaseInsensitive) ==
+               0;
     });
     return 0;
 }
