@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <vector>
 
 using Match = AlignedPair::Match;
 
@@ -177,6 +178,13 @@ struct Walk
     QList<int> left, right, matchedLeft, matchedRight;
 };
 
+// Qt compares two empty lists by handing memcmp a null pointer, which the sanitizer build stops
+// on; the random rounds meet empty lists often, so they compare plain vectors.
+std::vector<int> rows(const QList<int> &list)
+{
+    return std::vector<int>(list.begin(), list.end());
+}
+
 Walk referenceWalk(Walk w)
 {
     const auto shiftFrom = [](QList<int> &rows, qsizetype from) {
@@ -310,10 +318,10 @@ TEST(ClsResultParser, InOrderMatchingsArePlacedAsTheWalkPlacesThem)
         const Walk want =
             referenceWalk({m.leftSingles, m.rightSingles, m.leftMatched, m.rightMatched});
         SCOPED_TRACE(::testing::Message() << "round " << round);
-        ASSERT_EQ(parser.leftSingleRows(), want.left);
-        ASSERT_EQ(parser.rightSingleRows(), want.right);
-        ASSERT_EQ(parser.matchedLeftRows(), want.matchedLeft);
-        ASSERT_EQ(parser.matchedRightRows(), want.matchedRight);
+        ASSERT_EQ(rows(parser.leftSingleRows()), rows(want.left));
+        ASSERT_EQ(rows(parser.rightSingleRows()), rows(want.right));
+        ASSERT_EQ(rows(parser.matchedLeftRows()), rows(want.matchedLeft));
+        ASSERT_EQ(rows(parser.matchedRightRows()), rows(want.matchedRight));
     }
 }
 
