@@ -111,11 +111,11 @@ void upper(char *first, char *last)
 // The number with as many significant digits as fit (exponent form where that is shorter), or
 // "#" all across when not even one digit does: into out, its length returned. Numbers are
 // written into buffers, not QStrings, as a zoomed-out window shows thousands of them.
-int fittedNumber(double value, TextCache &texts, int width, char (&out)[256])
+int fittedNumber(double value, TextCache &texts, int width, int written, char (&out)[256])
 {
-    // Start from as many digits as there is room for.
+    // Start from as many digits as there is room for, and no more than the number has.
     const int room = width / std::max(1, texts.width(QLatin1StringView("0")));
-    for (int digits = std::clamp(room + 1, 1, 14); digits >= 1; --digits) {
+    for (int digits = std::clamp(std::min(room + 1, written), 1, 14); digits >= 1; --digits) {
         const auto r = std::to_chars(out, out + 64, value, std::chars_format::general, digits);
         if (r.ec != std::errc()) break;
         upper(out, r.ptr);
@@ -153,6 +153,20 @@ int numberChars(double value, char (&out)[64])
     const int length = int(std::min<qsizetype>(text.size(), qsizetype(sizeof out)));
     std::copy(text.constData(), text.constData() + length, out);
     return length;
+}
+
+// The significant digits of a number as numberChars writes it.
+int significantDigits(QLatin1StringView written)
+{
+    int digits = 0;
+    bool leading = true;
+    for (char c : written) {
+        if (c == 'E' || c == 'e') break;
+        if (c < '0' || c > '9' || (leading && c == '0')) continue;
+        leading = false;
+        ++digits;
+    }
+    return digits;
 }
 
 QString numberText(double value)
@@ -448,8 +462,8 @@ void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight,
         int width = m_texts.width(text);
         char fitted[256];
         if (width > inner) {
-            text =
-                QLatin1StringView(fitted, fittedNumber(cell.value.number, m_texts, inner, fitted));
+            text = QLatin1StringView(fitted, fittedNumber(cell.value.number, m_texts, inner,
+                                                          significantDigits(text), fitted));
             width = m_texts.width(text);
         }
         m_texts.draw(place(width), top, text, ink, right);

@@ -17,8 +17,7 @@ void TextCache::setFont(const QFont &font)
     m_font = font;
     m_laid.clear();
     m_batches.clear();
-    m_masks.clear();
-    m_recent.clear();
+    forgetMasks();
     m_maskFonts.clear();
     m_directUsable = false;
     m_raw = QRawFont::fromFont(font);
@@ -77,16 +76,34 @@ void TextCache::drawSimple(int x, int top, const Text &text, QRgb ink, int clipR
 {
     qreal pen = x;
     const qreal baseline = top + m_ascent;
-    Batch *b = m_targetOpen ? nullptr : &batch(m_raw, ink);
+    if (m_targetOpen) {
+        const int fy = qRound((baseline + m_target.offset.y()) * 64);
+        if ((fy & 63) != m_tablePhaseY) {
+            m_tableMasks.assign(m_glyphs.size() * 64, nullptr);
+            m_tablePhaseY = fy & 63;
+        }
+        for (auto c : text) {
+            const std::size_t slot = code(c) - 32;
+            const Glyph &g = m_glyphs[slot];
+            if (pen + g.advance > clipRight) break;
+            const int fx = qRound((pen + m_target.offset.x()) * 64);
+            const std::size_t at = slot * 64 + std::size_t(fx & 63);
+            const Mask *m = m_tableMasks[at];
+            if (!m) {
+                m = &mask(0, g.index, fx & 63, fy & 63);
+                if (m_tablePhaseY == (fy & 63)) m_tableMasks[at] = m; // else forgotten meanwhile
+            }
+            blendMask(*m, (fx >> 6) + m->dx, (fy >> 6) + m->dy, ink);
+            pen += g.advance;
+        }
+        return;
+    }
+    Batch *b = &batch(m_raw, ink);
     for (auto c : text) {
         const Glyph &g = m_glyphs[std::size_t(code(c) - 32)];
         if (pen + g.advance > clipRight) break;
-        if (b) {
-            b->indexes.append(g.index);
-            b->positions.append(QPointF(pen, baseline));
-        } else {
-            blendGlyph(0, g.index, pen, baseline, ink);
-        }
+        b->indexes.append(g.index);
+        b->positions.append(QPointF(pen, baseline));
         pen += g.advance;
     }
 }
@@ -231,19 +248,22 @@ int TextCache::fontId(const QRawFont &font)
     return int(id);
 }
 
+void TextCache::forgetMasks()
+{
+    m_masks.clear();
+    m_recent.assign(kRecent, {~quint64(0), nullptr});
+    m_tablePhaseY = -1;
+}
+
 const TextCache::Mask &TextCache::mask(int font, quint32 index, int phaseX, int phaseY)
 {
     const quint64 key =
         (quint64(font) << 44) | (quint64(index) << 12) | quint64(phaseX << 6) | quint64(phaseY);
-    if (m_recent.empty()) m_recent.assign(kRecent, {~quint64(0), nullptr});
     auto &slot = m_recent[(key ^ (key >> 12) * 31) % kRecent];
     if (slot.first == key) return *slot.second;
     auto it = m_masks.find(key);
     if (it == m_masks.end()) {
-        if (m_masks.size() >= kMaxMasks) {
-            m_masks.clear();
-            m_recent.assign(kRecent, {~quint64(0), nullptr});
-        }
+        if (m_masks.size() >= kMaxMasks) forgetMasks();
         it = m_masks.emplace(key, Mask{}).first;
         Mask &m = it->second;
         const QRawFont &raw = m_maskFonts[std::size_t(font)];
@@ -307,23 +327,29 @@ void TextCache::blendGlyph(int font, quint32 index, qreal x, qreal y, QRgb ink)
     const int fx = qRound((x + m_target.offset.x()) * 64);
     const int fy = qRound((y + m_target.offset.y()) * 64);
     const Mask &m = mask(font, index, fx & 63, fy & 63);
+    blendMask(m, (fx >> 6) + m.dx, (fy >> 6) + m.dy, ink);
+}
+
+void TextCache::blendMask(const Mask &m, int x, int y, QRgb ink)
+{
     if (m.width == 0) return;
-    const QRect glyph((fx >> 6) + m.dx, (fy >> 6) + m.dy, m.width, m.height);
+    const QRect glyph(x, y, m.width, m.height);
     const quint32 src = 0xff000000u | ink;
     for (const QRect &clip : m_target.clips) {
         const QRect r = glyph & clip;
         if (r.isEmpty()) continue;
+        const uchar *cov =
+            m.coverage.data() + std::size_t(r.top() - y) * std::size_t(m.width) + (r.left() - x);
+        uchar *line = m_target.bits + r.top() * m_target.stride;
         for (int row = r.top(); row <= r.bottom(); ++row) {
-            const uchar *cov = m.coverage.data() +
-                               std::size_t(row - glyph.top()) * std::size_t(m.width) +
-                               (r.left() - glyph.left());
-            quint32 *dst =
-                reinterpret_cast<quint32 *>(m_target.bits + row * m_target.stride) + r.left();
+            quint32 *dst = reinterpret_cast<quint32 *>(line) + r.left();
             for (int i = 0, n = r.width(); i < n; ++i) {
                 const quint32 a = cov[i];
                 if (a == 0) continue;
                 dst[i] = a == 255 ? src : byteMul(src, a) + byteMul(dst[i], 255 - a);
             }
+            cov += m.width;
+            line += m_target.stride;
         }
     }
 }

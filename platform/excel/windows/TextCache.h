@@ -98,6 +98,8 @@ private:
     int fontId(const QRawFont &font);
     const Mask &mask(int font, quint32 index, int phaseX, int phaseY);
     void blendGlyph(int font, quint32 index, qreal x, qreal y, QRgb ink);
+    void blendMask(const Mask &mask, int x, int y, QRgb ink);
+    void forgetMasks();
     bool probeDirect();
 
     template <typename Text> bool simple(const Text &text) const;
@@ -117,6 +119,9 @@ private:
     std::vector<QRawFont> m_maskFonts; // the fonts that the masks' keys number
     std::unordered_map<quint64, Mask> m_masks;
     std::vector<std::pair<quint64, const Mask *>> m_recent; // by key modulo kRecent
+    // The table's glyphs at its baseline's fraction of a pixel, by character and fraction of x.
+    std::vector<const Mask *> m_tableMasks;
+    int m_tablePhaseY = -1;
     Target m_target;
     bool m_targetOpen = false;
     bool m_directAllowed = true;
