@@ -317,6 +317,12 @@ bool SheetGridWindow::windowMessage(win::HWND, win::UINT message, win::WPARAM wP
     case win::WM_MOUSEWHEEL:
         wheel(win::GET_WHEEL_DELTA_WPARAM(wParam), (win::LOWORD(wParam) & MK_CONTROL) != 0);
         return true;
+    case win::WM_PAINT:
+        // The bars and the tabs repaint themselves when they change: a scroll repaints the
+        // cells and headers only.
+        win::clearOverlays(this);
+        if (isVisible()) repaint(QRect(0, 0, width() - m_barExtent, height() - bottomHeight()));
+        return true;
     case win::WM_CLOSE:
         return true; // the sheet window closes with its main window only
     default:

@@ -101,46 +101,78 @@ bool hasValue(const Cell &cell)
     return cell.kind != CellKind::Blank || cell.formula >= 0;
 }
 
-// The number with as many significant digits as fit (exponent form where that is shorter), or
-// "#" all across when not even one digit does.
-QString fittedNumber(double value, TextCache &texts, int width)
+// Upper case in place ("1E+20", "INF"), as the window writes numbers.
+void upper(char *first, char *last)
 {
-    // Start from as many digits as there is room for.
-    const int room = width / std::max(1, texts.width(QStringLiteral("0")));
-    for (int digits = std::clamp(room + 1, 1, 14); digits >= 1; --digits) {
-        char buf[64];
-        const auto r =
-            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, digits);
-        if (r.ec != std::errc()) break;
-        QString text = QString::fromLatin1(buf, int(r.ptr - buf)).toUpper();
-        if (texts.width(text) <= width) return text;
-    }
-    const int hashes = std::max(1, width / std::max(1, texts.width(QStringLiteral("#"))));
-    return QString(hashes, QLatin1Char('#'));
+    for (char *p = first; p < last; ++p)
+        if (*p >= 'a' && *p <= 'z') *p = char(*p - 'a' + 'A');
 }
 
-// A number as the runtime writes it (15 significant digits, plain between 1E-05 and 1E+15). The
-// shortest text that reads back as the number is that text whenever it has at most 15
-// significant digits, since a double carries more than 15; other numbers take the long way.
-QString numberText(double value)
+// The number with as many significant digits as fit (exponent form where that is shorter), or
+// "#" all across when not even one digit does: into out, its length returned. Numbers are
+// written into buffers, not QStrings, as a zoomed-out window shows thousands of them.
+int fittedNumber(double value, TextCache &texts, int width, int written, char (&out)[256])
+{
+    // Start from as many digits as there is room for, and no more than the number has.
+    const int room = width / std::max(1, texts.width(QLatin1StringView("0")));
+    for (int digits = std::clamp(std::min(room + 1, written), 1, 14); digits >= 1; --digits) {
+        const auto r = std::to_chars(out, out + 64, value, std::chars_format::general, digits);
+        if (r.ec != std::errc()) break;
+        upper(out, r.ptr);
+        const int length = int(r.ptr - out);
+        if (texts.width(QLatin1StringView(out, length)) <= width) return length;
+    }
+    const int hashes =
+        std::clamp(width / std::max(1, texts.width(QLatin1StringView("#"))), 1, int(sizeof out));
+    std::fill(out, out + hashes, '#');
+    return hashes;
+}
+
+// A number as the runtime writes it (15 significant digits, plain between 1E-05 and 1E+15), into
+// out, its length returned. The shortest text that reads back as the number is that text
+// whenever it has at most 15 significant digits, since a double carries more than 15; other
+// numbers take the long way.
+int numberChars(double value, char (&out)[64])
 {
     const double magnitude = std::fabs(value);
     if (magnitude >= 1e-5 && magnitude < 1e15) {
-        char buf[64];
-        const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+        const auto result = std::to_chars(out, out + sizeof out, value, std::chars_format::fixed);
         if (result.ec == std::errc()) {
             int significant = 0;
             bool leading = true;
-            for (const char *p = buf; p < result.ptr; ++p) {
+            for (const char *p = out; p < result.ptr; ++p) {
                 if (*p < '0' || *p > '9') continue;
                 if (leading && *p == '0') continue;
                 leading = false;
                 ++significant;
             }
-            if (significant <= 15) return QString::fromLatin1(buf, int(result.ptr - buf));
+            if (significant <= 15) return int(result.ptr - out);
         }
     }
-    return BasicText::fromDouble(value);
+    const QByteArray text = BasicText::fromDouble(value).toLatin1();
+    const int length = int(std::min<qsizetype>(text.size(), qsizetype(sizeof out)));
+    std::copy(text.constData(), text.constData() + length, out);
+    return length;
+}
+
+// The significant digits of a number as numberChars writes it.
+int significantDigits(QLatin1StringView written)
+{
+    int digits = 0;
+    bool leading = true;
+    for (char c : written) {
+        if (c == 'E' || c == 'e') break;
+        if (c < '0' || c > '9' || (leading && c == '0')) continue;
+        leading = false;
+        ++digits;
+    }
+    return digits;
+}
+
+QString numberText(double value)
+{
+    char buf[64];
+    return QString::fromLatin1(buf, numberChars(value, buf));
 }
 
 } // namespace
@@ -346,6 +378,7 @@ void SheetPainter::paintTexts()
     font.setPixelSize(std::max(1, int(fontPixels + 0.5)));
     m_p.setFont(font);
     m_texts.setFont(font);
+    m_texts.begin(m_p);
     const QFontMetrics fm(font);
     m_ascent = fm.ascent();
     m_descent = fm.descent();
@@ -409,28 +442,36 @@ void SheetPainter::paintTexts()
 void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight, int)
 {
     if (rect.height() < 4) return;
+    const int top = rect.bottom() - 1 - m_descent - m_ascent;
+    if (top < rect.top() - 2) return; // the row is too low for the text
     const int inner = rect.width() - 2 * kPadding;
     const CellStyle &style = styleOf(cell);
-    QString text = displayText(m_book, m_sheet, cell);
-    if (text.isEmpty()) return;
-    int width = m_texts.width(text);
-    if (cell.kind == CellKind::Number && !style.isDate && width > inner) {
-        text = fittedNumber(cell.value.number, m_texts, inner);
-        width = m_texts.width(text);
-    }
-    const Qt::Alignment align = alignment(m_book, cell);
-    int x = rect.left() + kPadding;
-    if (align == Qt::AlignRight)
-        x = rect.right() - kPadding - width;
-    else if (align == Qt::AlignHCenter)
-        x = rect.left() + (rect.width() - width) / 2;
-    const int top = rect.bottom() - 1 - m_descent - m_ascent;
     QRgb ink = style.fontColor >= 0 ? rgbColor(style.fontColor).rgb() : qRgb(0, 0, 0);
     if (cell.kind == CellKind::Blank) ink = qRgb(128, 128, 128); // a formula without a result
-    if (top < rect.top() - 2) return;                            // the row is too low for the text
     // Glyphs that would cross into the next filled cell are left out; numbers always fit.
     const int right = std::max(clipRight, rect.right() + 1);
-    m_texts.draw(x, top, text, ink, right);
+    const Qt::Alignment align = alignment(m_book, cell);
+    auto place = [&](int width) {
+        if (align == Qt::AlignRight) return rect.right() - kPadding - width;
+        if (align == Qt::AlignHCenter) return rect.left() + (rect.width() - width) / 2;
+        return rect.left() + kPadding;
+    };
+    if (cell.kind == CellKind::Number && !style.isDate) {
+        char written[64];
+        QLatin1StringView text(written, numberChars(cell.value.number, written));
+        int width = m_texts.width(text);
+        char fitted[256];
+        if (width > inner) {
+            text = QLatin1StringView(fitted, fittedNumber(cell.value.number, m_texts, inner,
+                                                          significantDigits(text), fitted));
+            width = m_texts.width(text);
+        }
+        m_texts.draw(place(width), top, text, ink, right);
+        return;
+    }
+    const QString text = displayText(m_book, m_sheet, cell);
+    if (text.isEmpty()) return;
+    m_texts.draw(place(m_texts.width(text)), top, text, ink, right);
 }
 
 void SheetPainter::paintComments()
