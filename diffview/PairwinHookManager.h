@@ -1,8 +1,8 @@
 #pragma once
 
 #include "diffview/HookManager.h"
-#include "pairing/pairwin/IHookExcelManager.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/typelib/IHookExcelManager.h"
 
 #include <QString>
 #include <memory>

@@ -2,9 +2,9 @@
 
 #include "core/ClsObjMap.h"
 #include "pairing/pairwin/ClsHookExcelPair.h"
-#include "pairing/pairwin/IHookExcelManager.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/ServerModule.h"
+#include "platform/com/typelib/IHookExcelManager.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pairing/pairwin/IHookExcelManager.h"
 #include "platform/com/ServerModule.h"
+#include "platform/com/typelib/IHookExcelManager.h"
 
 #include <atomic>
 

@@ -1,9 +1,9 @@
 #include "pairing/pairwin/frmHookMsgRcv.h"
 
-#include "pairing/pairwin/IHookExcelManager.h"
 #include "pairing/pairwin/ModAPI.h"
 #include "pairing/pairwin/ModHook.h"
 #include "pairing/winhook/Winhook.h"
+#include "platform/com/typelib/IHookExcelManager.h"
 #include "platform/win/Windows.h"
 
 #include <QLabel>

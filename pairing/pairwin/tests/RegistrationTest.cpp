@@ -1,7 +1,7 @@
 // Pairwin.so registered with regsvr32 in a registry store of the test's own, and removed again.
-#include "pairing/pairwin/IHookExcelManager.h"
 #include "platform/com/ClassTable.h"
 #include "platform/com/ComPtr.h"
+#include "platform/com/typelib/IHookExcelManager.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestFiles.h"
 

@@ -2,8 +2,8 @@
 
 // Spreadsheet applications with their windows shown offscreen, for the pairing tests, and the
 // helpers that drive them as a user would.
-#include "pairing/pairwin/IHookExcelManager.h"
 #include "platform/com/DispatchEventSink.h"
+#include "platform/com/typelib/IHookExcelManager.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Window.h"
 #include "platform/excel/Workbook.h"
