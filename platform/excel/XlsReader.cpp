@@ -702,7 +702,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             if (!r.ok()) return failRecord(r, QStringLiteral("formula text result cut short"));
             if (m_stringRow >= 0) {
                 const Cell &cell = sheet->rows[std::size_t(m_stringRow)][m_stringCell];
-                m_out->strings[cell.value.string] = text;
+                m_out->strings.replace(cell.value.string, text);
                 m_stringRow = -1;
             }
             break;

@@ -234,7 +234,7 @@ bool Reader::readSharedStrings(const QString &part)
         return true;
     }
     if (!parser.declined()) return fail(part, m_zip.errorString());
-    m_out->strings.resize(before);
+    m_out->strings.truncate(before);
 
     pugi::xml_document doc;
     if (!loadXml(part, &doc, true, Text::Kept)) return false;
@@ -565,11 +565,10 @@ bool Reader::run()
             return fail(stringsPart, QStringLiteral("the package inflates to more than %1 bytes")
                                          .arg(m_limits.maxTotalBytes));
         // The pool: the shared strings, then the sheets' own texts, whose cells move past them.
-        std::vector<QString> own = std::move(m_out->strings);
+        StringPool own = std::move(m_out->strings);
         m_out->strings = std::move(sst->data.strings);
         const auto offset = std::uint32_t(m_out->strings.size());
-        m_out->strings.insert(m_out->strings.end(), std::make_move_iterator(own.begin()),
-                              std::make_move_iterator(own.end()));
+        m_out->strings.append(own);
         for (const SheetParser::CellPlace &place : m_deferredCells) {
             Cell *cell = CellStore::find(*place.sheet, place.row, place.column);
             if (cell && cell->kind == CellKind::String &&
