@@ -4,15 +4,15 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QSaveFile>
 
 void InstallLog::SetFileName(const QString &path)
 {
     QMutexLocker lock(&m_mutex);
+    if (path == m_fileName) return;
     m_fileName = path;
+    m_fileRead = false;
+    m_fileBytes.clear();
 }
 
 QString InstallLog::FileName() const
@@ -66,26 +66,29 @@ bool InstallLog::Flush()
 bool InstallLog::writePending()
 {
     if (m_fileName.isEmpty()) return false;
-    // The log is the installer's own file in the install folder: a link planted in its place is
-    // removed, never written through, and a pipe there cannot hold the installer up.
+    // The log is the installer's own file in the install folder: a link or a pipe planted in its
+    // place is removed, never written through.
     if (!CorvaleGlobal::ClearForOwnFile(m_fileName)) return false;
-    const int fd =
-        ::open(QFile::encodeName(m_fileName).constData(),
-               O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    struct stat st;
-    QByteArray bytes;
+    if (!m_fileRead) {
+        // A log of an earlier install stays at the top.
+        QFile old(m_fileName);
+        if (old.size() <= MaxKeptBytes && old.open(QIODevice::ReadOnly))
+            m_fileBytes = old.readAll();
+        m_fileRead = true;
+    }
+    QByteArray bytes = m_fileBytes;
     for (const QString &line : std::as_const(m_pending))
         bytes += line.toUtf8() + '\n';
-    bool written = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    for (qsizetype done = 0; written && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        written = n > 0;
-        done += n;
+    // The whole log replaces the file at once: a full disk leaves the log as it was before,
+    // never cut short or empty.
+    QSaveFile file(m_fileName);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        return false;
     }
-    ::close(fd);
-    if (!written) return false;
+    if (!file.commit()) return false;
+    m_fileBytes = bytes;
     m_pending.clear();
     return true;
 }

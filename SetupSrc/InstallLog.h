@@ -1,13 +1,14 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMutex>
 #include <QString>
 #include <QStringList>
 
 // What the installer did and what went wrong, line by line: kept in memory for the finish page
-// and appended to "Setup.log" in the install folder. Lines written before that folder exists
-// wait and are written with the first line that can be. The copy thread and the window's thread
-// may both write.
+// and added to "Setup.log" in the install folder, which is replaced whole at each write. Lines
+// written before that folder exists wait and are written with the first line that can be. The copy
+// thread and the window's thread may both write.
 class InstallLog
 {
 public:
@@ -34,5 +35,8 @@ private:
     QString m_fileName;
     QStringList m_lines;
     QStringList m_problems;
-    QStringList m_pending; // stamped lines not yet in the file
+    QStringList m_pending;  // stamped lines not yet in the file
+    QByteArray m_fileBytes; // what the file holds
+    bool m_fileRead = false;
+    static constexpr qint64 MaxKeptBytes = 4 * 1024 * 1024;
 };

@@ -99,6 +99,10 @@ void TCorvaleCopyFileThread::run()
 void TCorvaleCopyFileThread::Execute()
 {
     InstallLog &log = m_rules.Log();
+    // A rules file that names nothing to install is damaged: nothing is made, not even the
+    // install folder.
+    const QString damaged = m_rules.RulesProblem();
+    if (!damaged.isEmpty()) throw SetupError(damaged);
     if (m_installDir.isEmpty()) throw SetupError(m_rules.InstallDirProblem());
     QString problem;
     if (!makeFolders(m_installDir, &problem))
@@ -133,7 +137,15 @@ void TCorvaleCopyFileThread::Execute()
         abort(quint64(count), QStringLiteral("cancelled by the user"), true);
         return;
     }
-    log.Info(QStringLiteral("%1 files copied").arg(count));
+    // Every line failed and was ignored: nothing is installed, so nothing may be registered or
+    // started, and the finish page must not say that the program is installed.
+    if (m_installed == 0) {
+        abort(quint64(count),
+              QStringLiteral("No file was installed: every file that %1 names failed to copy.")
+                  .arg(m_rules.RulesFile().FileName()));
+        return;
+    }
+    log.Info(QStringLiteral("%1 of %2 files installed").arg(m_installed).arg(count));
     post(WM_COPYFILE_DONE, 0);
 }
 
@@ -141,6 +153,7 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
 {
     InstallLog &log = m_rules.Log();
     const QString line = m_rules.FileLines()[index];
+    if (m_rules.IsFolderLine(index)) return makeFolderLine(index);
     QString source, target, folder, problem;
     // A refused line (its target would leave the install folder) cannot be copied at all; the
     // user is asked like for any other failure.
@@ -169,6 +182,7 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
         }
         if (done) {
             if (problem.isEmpty()) log.Info(QStringLiteral("copied %1 to %2").arg(source, target));
+            ++m_installed;
             break;
         }
         const QString shown = paths ? target : line;
@@ -203,6 +217,29 @@ TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::copyLine(int index)
     if (paths && CorvaleGlobal::LinkedFolderBelow(m_installDir, target).isEmpty())
         m_rules.WriteUninstallLog(QStringLiteral("Files"), target);
     post(WM_COPYFILE_STEP, quint64(CorvaleGlobal::GetFileSizeOf(source)));
+    return LineResult::Done;
+}
+
+TCorvaleCopyFileThread::LineResult TCorvaleCopyFileThread::makeFolderLine(int index)
+{
+    QString folder, problem;
+    // A folder behind a link planted in the install folder could be anywhere.
+    bool made = m_rules.GetFolderPath(index, &folder, &problem);
+    if (made) {
+        const QString link =
+            CorvaleGlobal::LinkedFolderBelow(m_installDir, folder + QStringLiteral("/x"));
+        if (!link.isEmpty())
+            problem = QStringLiteral("%1 is a link; Setup makes no folder through it").arg(link);
+        made = link.isEmpty() && makeFolders(folder, &problem);
+    }
+    if (made) {
+        m_rules.Log().Info(QStringLiteral("made the folder %1").arg(folder));
+        m_rules.WriteUninstallLog(QStringLiteral("Files"), folder);
+    } else {
+        m_rules.Log().Problem(
+            QStringLiteral("the folder %1 was not made: %2").arg(folder, problem));
+    }
+    post(WM_COPYFILE_STEP, 0);
     return LineResult::Done;
 }
 

@@ -77,6 +77,7 @@ private:
     enum class LineResult { Done, Aborted };
     void Execute();
     LineResult copyLine(int index);
+    LineResult makeFolderLine(int index);
     void abort(quint64 index, const QString &reason, bool cancelled = false);
     void post(int message, quint64 wParam);
 
@@ -87,7 +88,8 @@ private:
     LockedFileDeleter m_deleteLockedFile;
     QString m_sourceDir;
     QString m_installDir;
-    int m_current = 0; // the line being copied (this thread only)
+    int m_current = 0;   // the line being copied (this thread only)
+    int m_installed = 0; // lines copied or kept (this thread only)
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_cancelled{false};
     mutable QMutex m_mutex;

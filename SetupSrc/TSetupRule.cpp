@@ -132,11 +132,18 @@ bool TSetupRule::InstallDirValid() const
     return !InstallDir().isEmpty();
 }
 
+bool TSetupRule::InstallDirWritable() const
+{
+    return InstallDirValid() && CorvaleGlobal::FolderWritable(InstallDir());
+}
+
 QString TSetupRule::InstallDirProblem() const
 {
-    if (InstallDirValid()) return QString();
+    if (InstallDirWritable()) return QString();
     QString why;
-    if (m_defaultDirValue.isEmpty())
+    if (InstallDirValid())
+        why = QStringLiteral("gives %1, which this user cannot write").arg(InstallDir());
+    else if (m_defaultDirValue.isEmpty())
         why = QStringLiteral("is empty");
     else if (m_defaultDirName.isEmpty())
         why = QStringLiteral("names an unknown macro or no Program Files folder");
@@ -147,13 +154,26 @@ QString TSetupRule::InstallDirProblem() const
         .arg(RulesFile().FileName(), m_defaultDirValue, why);
 }
 
+QString TSetupRule::RulesProblem() const
+{
+    QString unreadable;
+    if (!RulesFile().CheckReadable(&unreadable))
+        return QStringLiteral("The rules file is damaged: %1").arg(unreadable);
+    if (m_files.isEmpty())
+        return QStringLiteral("The rules file %1 is damaged: it names no file to install (its "
+                              "[Files] section is missing or empty). Nothing was installed.")
+            .arg(RulesFile().FileName());
+    return QString();
+}
+
 qint64 TSetupRule::GetTotalFileSize() const
 {
     qint64 total = 0;
-    for (const QString &line : m_files) {
+    for (qsizetype i = 0; i < m_files.size(); ++i) {
+        if (IsFolderLine(int(i))) continue;
         QString file, target;
         bool hasTarget = false;
-        splitFileLine(line, &file, &target, &hasTarget);
+        splitFileLine(m_files[i], &file, &target, &hasTarget);
         total += CorvaleGlobal::GetFileSizeOf(m_sourceDir + CorvaleGlobal::ToSlashes(file));
     }
     return total;
@@ -189,6 +209,32 @@ bool TSetupRule::GetFilePaths(int index, QString *source, QString *target, QStri
     if (folderToCreate) {
         const QString folder = CorvaleGlobal::ExtractNameParts(relative);
         *folderToCreate = hasTarget && !folder.isEmpty() ? installDir + folder : QString();
+    }
+    return true;
+}
+
+bool TSetupRule::IsFolderLine(int index) const
+{
+    const QString line = m_files.value(index).trimmed();
+    return !line.contains(QLatin1Char('=')) &&
+           (line.endsWith(QLatin1Char('/')) || line.endsWith(QLatin1Char('\\')));
+}
+
+bool TSetupRule::GetFolderPath(int index, QString *folder, QString *problem) const
+{
+    const QString line = m_files.value(index);
+    QString relative = CorvaleGlobal::ToSlashes(line.trimmed());
+    while (relative.endsWith(QLatin1Char('/')))
+        relative.chop(1);
+    const QString installDir = InstallDir();
+    QString why;
+    if (installDir.isEmpty() || !CorvaleGlobal::JoinInside(installDir, relative, folder, &why)) {
+        if (problem)
+            *problem =
+                QStringLiteral("%1 folder refused (%2): %3")
+                    .arg(LineRef(QStringLiteral("Files"), m_fileLineNumbers.value(index)),
+                         installDir.isEmpty() ? QStringLiteral("no install folder") : why, line);
+        return false;
     }
     return true;
 }
@@ -492,10 +538,17 @@ void TSetupRule::CreateShortcuts()
                      .arg(item.FileName));
             continue;
         }
+        // A shortcut to a file that was never installed would start nothing.
+        if (!QFileInfo(item.FileName).isFile()) {
+            skip(QStringLiteral("FILENAME \"%1\" is not there; no shortcut is made to it")
+                     .arg(item.FileName));
+            continue;
+        }
         if (!sub.isEmpty()) CreateProgramFolder(sub, kind, createdFolders);
         QString problem;
-        const QString link = KoShortcut::CreateShortcut(sub, item.Name, item.FileName,
-                                                        item.WorkingDir, kind, true, &problem);
+        const QString link =
+            KoShortcut::CreateShortcut(sub, item.Name, item.FileName, item.WorkingDir, kind, true,
+                                       &problem, item.Icon, item.Categories);
         if (!problem.isEmpty()) skip(problem);
         if (link.isEmpty()) continue;
         LogShortcut(link);

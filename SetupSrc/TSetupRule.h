@@ -61,15 +61,27 @@ public:
     // Whether the install folder can be installed into: an empty DefaultDirName, an unknown
     // macro or a relative result would put the files into the root or the current folder.
     bool InstallDirValid() const;
-    // Why it cannot, naming the rules file and its value; "" when it can.
+    // Whether this user may write the install folder (or make it).
+    bool InstallDirWritable() const;
+    // Why the install folder cannot be used (none, or one this user cannot write), naming the
+    // rules file and its value; "" when it can.
     QString InstallDirProblem() const;
     // The destination page is shown when the rules ask for it and also, whatever they say, when
     // the install folder from the rules cannot be used.
-    bool NeedsDestPage() const { return m_sdAskDestPath || !InstallDirValid(); }
+    bool NeedsDestPage() const { return m_sdAskDestPath || !InstallDirWritable(); }
+
+    // Why nothing can be installed from the rules file: it cannot be read, or it names no file
+    // to install (it is empty, cut short or no rules file at all); "" when it can.
+    QString RulesProblem() const;
 
     // The [Files] lines as written, and their line numbers in the rules file.
     const QStringList &FileLines() const { return m_files; }
     const QList<int> &FileLineNumbers() const { return m_fileLineNumbers; }
+    // A [Files] line that ends in "/" or "\" (without "=") names a folder of the installation
+    // to make, empty, such as one the program writes in; *folder gets its path inside the
+    // install folder (false and *problem when it would leave it).
+    bool IsFolderLine(int index) const;
+    bool GetFolderPath(int index, QString *folder, QString *problem) const;
     // Sum in bytes of the [Files] sources; a source that cannot be opened counts 0.
     qint64 GetTotalFileSize() const;
     // Source and target of [Files] line `index`: "source" or "source=target", the target

@@ -37,7 +37,9 @@ constexpr int PanelLeftWidth = 125;
 constexpr int ButtonsHeight = FormHeight - PanelUpHeight;
 constexpr int ButtonTop = 12;
 constexpr int ButtonWidth = 77;
-constexpr int ButtonHeight = 23;
+constexpr int ButtonHeight = 21;
+// The destination's edit box and its Browse button are a little taller than the wizard's buttons.
+constexpr int EditHeight = 23;
 // Inside a page: its margin and the width left for the controls.
 constexpr int Margin = 8;
 constexpr int PageWidth = FormWidth - PanelLeftWidth;
@@ -88,20 +90,6 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text, int 
     b->setGeometry(x, ButtonTop, ButtonWidth, ButtonHeight);
     b->setAutoDefault(false);
     return b;
-}
-
-// Whether a folder could be installed into: it is a folder this user may write, or it does not
-// exist yet and the nearest folder above it may be written.
-bool folderWritable(const QString &folder)
-{
-    QString path = CorvaleGlobal::CleanAbsolutePath(folder);
-    for (;;) {
-        const QFileInfo info(path);
-        if (info.exists())
-            return info.isDir() && ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
-        if (path == QLatin1String("/")) return false;
-        path = QFileInfo(path).path();
-    }
 }
 
 } // namespace
@@ -209,10 +197,10 @@ void TfrmMain::buildControls()
     GroupBox1->setGeometry(Margin, 44, InnerWidth, 64);
     EditDestFolder = new QLineEdit(GroupBox1);
     EditDestFolder->setObjectName(QStringLiteral("EditDestFolder"));
-    EditDestFolder->setGeometry(10, 28, InnerWidth - 20 - ButtonWidth - 18, ButtonHeight);
+    EditDestFolder->setGeometry(10, 28, InnerWidth - 20 - ButtonWidth - 18, EditHeight);
     BtnBrowse = new QPushButton(QStringLiteral("B&rowse..."), GroupBox1);
     BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
-    BtnBrowse->setGeometry(InnerWidth - 10 - ButtonWidth - 8, 28, ButtonWidth + 8, ButtonHeight);
+    BtnBrowse->setGeometry(InnerWidth - 10 - ButtonWidth - 8, 28, ButtonWidth + 8, EditHeight);
     BtnBrowse->setAutoDefault(false);
     LblDestProblem =
         label(PageAskDestPath, "LblDestProblem", QString(), QRect(Margin, 118, InnerWidth, 150));
@@ -287,6 +275,19 @@ void TfrmMain::FormCreate()
     FormResize();
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - QPoint(FormWidth / 2, FormHeight / 2));
+    // A rules file that names nothing to install: no page is worth going through. The window
+    // says so as soon as it runs, and closes.
+    const QString damaged = m_rules->RulesProblem();
+    if (!damaged.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, damaged] {
+                win::MsgBox(damaged, win::vbCritical, windowTitle());
+                AbortSetup();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     EnterPage();
 }
 
@@ -331,7 +332,7 @@ void TfrmMain::ApplyLanguage()
     }
     EditDestFolder->setText(m_rules->InstallDir());
     EditDestFolder->setCursorPosition(0);
-    if (!m_rules->InstallDirValid()) {
+    if (!m_rules->InstallDirProblem().isEmpty()) {
         LblDestProblem->setText(m_rules->InstallDirProblem());
         LblDestProblem->setVisible(true);
     }
@@ -423,7 +424,10 @@ void TfrmMain::EnterPage()
         BtnComplete->setEnabled(true);
         BtnComplete->setDefault(true);
         BtnComplete->setFocus();
-        ChkLaunchApp->setVisible(!m_rules->WhenFinishLaunchApp().isEmpty());
+        // Only a program that is there is offered: one whose copy was ignored would not start.
+        const QString app = m_rules->WhenFinishLaunchApp();
+        const bool launchable = !app.isEmpty() && QFileInfo(m_rules->ExpandMacro(app)).isFile();
+        ChkLaunchApp->setVisible(launchable);
         ChkLaunchApp->setChecked(m_rules->LaunchAppDefault());
         ShowProblems();
         m_closable = true;
@@ -445,7 +449,7 @@ bool TfrmMain::ValidatePage()
     QString message;
     if (!CorvaleGlobal::IsValidPath(folder)) {
         message = Text(QStringLiteral("str_invalid_folder"), QStringLiteral("Invalid Folder Name"));
-    } else if (!folderWritable(folder)) {
+    } else if (!CorvaleGlobal::FolderWritable(folder)) {
         message = Text(QStringLiteral("str_folder_not_writable"),
                        QStringLiteral("Setup cannot write to the folder %1."))
                       .arg(folder);
@@ -621,7 +625,7 @@ void TfrmMain::AbortSetup()
 void TfrmMain::BtnCompleteClick()
 {
     const QString app = m_rules->WhenFinishLaunchApp();
-    if (ChkLaunchApp->isChecked() && !app.isEmpty()) {
+    if (!ChkLaunchApp->isHidden() && ChkLaunchApp->isChecked() && !app.isEmpty()) {
         const QString path = m_rules->ExpandMacro(app);
         QString problem;
         if (!CorvaleGlobal::StartFile(path, &problem))

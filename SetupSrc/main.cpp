@@ -2,9 +2,11 @@
 // language file "DefLang.ini" and the files to install, and shows the wizard. Without a
 // "Setup.rul" beside it, it shows nothing and ends.
 #include "SetupSrc/Include/CorvaleGlobal.h"
+#include "SetupSrc/Include/IniFile.h"
 #include "SetupSrc/TSetupRule.h"
 #include "SetupSrc/TfrmMain.h"
 #include "platform/win/MessageDialog.h"
+#include "platform/win/QtTranslations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,6 +27,13 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // Qt's own buttons and dialogs in the wizard's language: its texts are Chinese unless its
+    // language file names another Qt locale ("QtLocale" of section frmMain, "" for English).
+    win::QtTranslations::install(
+        IniFile(QDir(QCoreApplication::applicationDirPath())
+                    .filePath(QLatin1String(TSetupRule::LanguageFileTitle)))
+            .ReadString(QStringLiteral("frmMain"), QStringLiteral("QtLocale"),
+                        QStringLiteral("zh_CN")));
     win::MessageDialog boxes;
     win::MessageBoxSeam::Scope boxScope(&boxes);
     CorvaleGlobal::SetFolderBrowser([](QObject *owner, const QString &prompt) {

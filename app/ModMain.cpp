@@ -5,6 +5,7 @@
 #include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
 #include "diffview/LeftRightViewSeam.h"
+#include "platform/win/QtTranslations.h"
 
 std::shared_ptr<ClsIni> g_SettingsIni;
 QString g_LastOpenPath;
@@ -42,6 +43,7 @@ frmMain *Main(const QString &programFolder, const QString &commandLine)
     g_Options = std::make_shared<ClsOption>();
     g_Options->SetRecorder(g_SettingsIni);
     g_Options->ReadFromFile();
+    win::QtTranslations::installFor(g_Options->LanguageFileName());
 
     auto *window = new frmMain;
     window->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/ModMain.h"
+#include "app/ProjectFileCheck.h"
 #include "app/frmAbout.h"
 #include "app/frmLanguage.h"
 #include "app/frmOption.h"
@@ -14,9 +15,11 @@
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "engine/ModCompare.h"
+#include "platform/ini/ProfileBatch.h"
 #include "platform/shell/ShellExecute.h"
 #include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/QtTranslations.h"
 #include "ui/ClsSplitWnd.h"
 #include "ui/ModDialog.h"
 #include "ui/ProductIcon.h"
@@ -31,6 +34,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMdiArea>
@@ -174,6 +178,10 @@ void frmMain::buildControls()
     m_ProgressBar1->setFixedWidth(Twips::toPixels(kProgressWidth));
     m_ProgressBar1->hide();
     StatusBar1->addWidget(m_ProgressBar1);
+    LblStatus = new QLabel(StatusBar1);
+    LblStatus->setObjectName(QStringLiteral("LblStatus"));
+    LblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusBar1->addWidget(LblStatus, 1);
     m_ProgressBarAdapter = StatusProgressBar(m_ProgressBar1);
 
     ToolbarMain = new QToolBar(QStringLiteral("ToolbarMain"), this);
@@ -463,12 +471,18 @@ void frmMain::closeEvent(QCloseEvent *event)
         if (!refused && !closeSessionWindow(frm)) refused = true;
         if (guard) open.append(guard->GetIniFileName());
     }
+    // Everything written to the settings file at closing is one replace of it: another Quorva
+    // closing at the same time leaves its whole lists or these, never a mixture.
+    win::ProfileBatch batch(SettingsIni().IniFileName());
     SaveOpenSessionList(open);
     if (refused) {
+        batch.commit();
         event->ignore();
         return;
     }
     MDIForm_Unload();
+    if (!batch.commit())
+        qCWarning(lcStartup) << "The settings could not be saved:" << batch.errorString();
     event->accept();
 }
 
@@ -556,6 +570,12 @@ void frmMain::InCompare(bool busy)
     });
 }
 
+void frmMain::ShowStatusText(const QString &text)
+{
+    LblStatus->setText(text);
+    LblStatus->setToolTip(text);
+}
+
 bool frmMain::IsRunning(const frmSession *frm) const
 {
     return m_Busy && (!m_RunningSession || m_RunningSession == frm);
@@ -602,6 +622,7 @@ void frmMain::SubWindowActiveted(frmSession *frm)
 
 void frmMain::OnLanguageChanged()
 {
+    win::QtTranslations::installFor(CurrentOptions().LanguageFileName());
     m_Language.Init();
     m_Language.LoadLanguageOfForm(m_Controls.form());
     ListView1->setHeaderLabel(text(sectionKey("ProjectList"), QStringLiteral("工程列表")));
@@ -649,6 +670,22 @@ void frmMain::OpenSessionWindow(const QString &name)
             ActivateSessionWindow(open->GetIniFileName());
             return;
         }
+    // A name that points at no readable project is refused with the reason, before a window
+    // opens (a pipe would otherwise be waited on, a device read for ever).
+    if (!name.isEmpty()) {
+        const QString why =
+            ProjectFileCheck::Problem(name, [this](const char *key, const QString &dflt) {
+                return text(sectionKey(key), dflt);
+            });
+        if (!why.isEmpty()) {
+            ModCommon::ShowMsg(
+                text(sectionKey("ProjectOpenFailed"), QStringLiteral("不能打开工程文件：")) +
+                    QStringLiteral("\r\n") + ProjectFileCheck::Shown(name) +
+                    QStringLiteral("\r\n") + why,
+                win::vbExclamation, kTitle);
+            return;
+        }
+    }
     QString windowName = name;
     const bool untitled = name.isEmpty();
     if (untitled)
@@ -939,8 +976,11 @@ bool frmMain::SaveSessionToFile(frmSession *frm, const QString &path)
 {
     if (!frm) return false;
     if (frm->Save2IniFile(path)) return true;
+    // The reason, when the save knows it, follows the general text.
+    const QString why = frm->SaveError();
     ModCommon::ShowMsg(text(sectionKey("SaveFailedPrompt"),
                             QStringLiteral("保存文件失败，文件可能是只读或者被打开! ")) +
+                           (why.isEmpty() ? QString() : QStringLiteral("\r\n") + why) +
                            QStringLiteral("\r\nFilename=") + path,
                        win::vbCritical, kTitle);
     return false;
@@ -1142,11 +1182,20 @@ void frmMain::mnuWindowMaximizeAll_Click()
 
 void frmMain::mnuUseHelp_Click()
 {
-    const QString help = g_AppPath + QStringLiteral("Quorva.chm");
-    if (ModFile::FileExists(help) && shell::ShellOpen(help)) return;
-    ModCommon::ShowMsg(text(sectionKey("HelpNotFound"), QStringLiteral("无法打开帮助文件：")) +
-                           QStringLiteral("\r\n") + help,
-                       win::vbExclamation, kTitle);
+    // A page of HTML, which every desktop can show.
+    const QString help = g_AppPath + QStringLiteral("Quorva.html");
+    if (!ModFile::FileExists(help)) {
+        ModCommon::ShowMsg(text(sectionKey("HelpNotFound"), QStringLiteral("无法打开帮助文件：")) +
+                               QStringLiteral("\r\n") + help,
+                           win::vbExclamation, kTitle);
+        return;
+    }
+    const QString notOpened =
+        text(sectionKey("HelpNotOpened"),
+             QStringLiteral("桌面上没有能打开帮助文件的程序，请用浏览器打开它："));
+    shell::ShellOpen(help, [notOpened, help] {
+        ModCommon::ShowMsg(notOpened + QStringLiteral("\r\n") + help, win::vbExclamation, kTitle);
+    });
 }
 
 void frmMain::CmdCancel_Click()

@@ -21,6 +21,7 @@ class QMenu;
 class QMimeData;
 class QProgressBar;
 class QPushButton;
+class QLabel;
 class QStatusBar;
 class QToolBar;
 class QTreeWidget;
@@ -50,6 +51,8 @@ public:
     // close or change sessions are disabled.
     void InCompare(bool busy) override;
     CompareProgressBar *ProgressBar1() override { return &m_ProgressBarAdapter; }
+    // In the status bar, selectable so that a path can be copied; it stays until the next.
+    void ShowStatusText(const QString &text) override;
     // Puts the path at the front of the recent-file list.
     void AddToRecentFile(const QString &path);
     // A session window closed: its project-list entry goes, the recent list is saved and shown.
@@ -160,6 +163,7 @@ public:
     QWidget *Picture1 = nullptr;
     QTreeWidget *ListView1 = nullptr;
     QProgressBar *m_ProgressBar1 = nullptr; // "ProgressBar1"
+    QLabel *LblStatus = nullptr;
     QToolBar *ToolbarMain = nullptr;
     QAction *tlbNew = nullptr, *tlbOpen = nullptr, *tlbSave = nullptr, *tlbSwitch = nullptr;
     QMdiArea *MDIClient = nullptr;

@@ -17,6 +17,7 @@
 #include "engine/ModCompare.h"
 #include "engine/ModExcelColumnList.h"
 #include "engine/TSingleSideConfig.h"
+#include "platform/ini/ProfileBatch.h"
 #include "platform/text/BasicText.h"
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
@@ -44,7 +45,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
@@ -234,10 +234,11 @@ void frmSession::buildControls()
     connect(CmdLeftSelectFile, &QToolButton::clicked, this, [this] { CmdLeftSelectFile_Click(); });
     connect(CmdRightSelectFile, &QToolButton::clicked, this,
             [this] { CmdRightSelectFile_Click(); });
+    // The user asked for the list: a workbook that is not there is named.
     connect(CmdLeft_Refresh_Sheet, &QToolButton::clicked, this,
-            [this] { CmdLeft_Refresh_Sheet_Click(); });
+            [this] { refreshSheets(true, true); });
     connect(CmdRight_Refresh_Sheet, &QToolButton::clicked, this,
-            [this] { CmdRight_Refresh_Sheet_Click(); });
+            [this] { refreshSheets(false, true); });
     connect(CmdCompare, &QPushButton::clicked, this, [this] { CmdCompare_Click(); });
     connect(CmdCompareDetail, &QPushButton::clicked, this, [this] { CmdCompareDetail_Click(); });
 }
@@ -530,18 +531,20 @@ void frmSession::LoadFromIniFile()
 
 bool frmSession::SaveToIniFile()
 {
+    m_SaveError.clear();
     if (!m_Loaded || !m_Ini || m_Ini->IniFileName().isEmpty()) return false;
     // A session that reads the template (untitled, or its file has gone) never writes it.
     if (m_Untitled || m_Ini->IniFileName() != m_IniFileName) return false;
     // The options the window shows are the ones saved, also when no comparison has copied them
     // yet (a save from the menu, or at closing).
     ApplyFormToOptions();
+    // Every key reaches the file in one replace, or none does: a save that fails half-way (a
+    // full disk, a refused value) leaves the old project whole.
+    win::ProfileBatch batch(m_Ini->IniFileName());
     ClsIni &ini = *m_Ini;
-    if (!ini.WriteNum(QStringLiteral("General"), QStringLiteral("TabIndex"),
-                      SSTab1->currentIndex()))
-        return false;
+    bool ok =
+        ini.WriteNum(QStringLiteral("General"), QStringLiteral("TabIndex"), SSTab1->currentIndex());
     const QString folder = projectFolder();
-    bool ok = true;
     for (bool left : {true, false}) {
         const SideFields f = sideFields(left);
         auto write = [&](const char *key, const QString &value) {
@@ -561,12 +564,23 @@ bool frmSession::SaveToIniFile()
     ok &= ini.WriteNum(option, QStringLiteral("ShowRightSingleInXls"),
                        checkNumber(ChkShowRightSingleInXls));
     ok &= m_Option->Save2File();
-    // A half-written project is a failed save: the caller says so.
-    return ok;
+    if (!ok) {
+        m_SaveError = batch.file().problem();
+        if (m_SaveError.isEmpty())
+            m_SaveError = QStringLiteral("a value holds a line break or other text that a "
+                                         "project file cannot keep");
+        return false;
+    }
+    if (!batch.commit()) {
+        m_SaveError = batch.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool frmSession::Save2IniFile(const QString &strFileName)
 {
+    m_SaveError.clear();
     if (!m_Loaded) return false;
     // Workbook names are relative to the project's folder: a project saved into another folder
     // keeps pointing at the same workbooks.
@@ -583,17 +597,14 @@ bool frmSession::Save2IniFile(const QString &strFileName)
     if (!SaveToIniFile()) return false;
 
     // The saved project becomes the template of new sessions. They resolve workbook names
-    // against the program's folder, so the template names its workbooks by absolute paths. A
-    // failed copy leaves the old template whole; a read-only one is kept as its owner wants.
+    // against the program's folder, so the template names its workbooks by absolute paths.
+    // The copy and those names are one replace of the template: another Quorva saving at the
+    // same time leaves its whole template or this one, never a mixture. A failed replace leaves
+    // the old template whole; a read-only one is kept as its owner wants.
     const QString tpl = templatePath();
     if (sameFile(strFileName, tpl) || ModFile::IsFileReadOnly(tpl)) return true;
-    QFile saved(strFileName);
-    QSaveFile copy(tpl);
-    if (!saved.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly) ||
-        copy.write(saved.readAll()) < 0 || !copy.commit()) {
-        qCWarning(lcSession) << "The template" << tpl << "could not be replaced";
-        return true;
-    }
+    win::ProfileBatch batch(tpl);
+    batch.copyFrom(strFileName);
     ClsIni base;
     base.setIniFileName(tpl);
     const QString folder = projectFolder();
@@ -605,6 +616,9 @@ bool frmSession::Save2IniFile(const QString &strFileName)
     if (!right.isEmpty())
         base.WriteString(QStringLiteral("Right"), QStringLiteral("RightFileName"),
                          ModCompare::GetAbsolutePath(folder, right));
+    if (!batch.commit())
+        qCWarning(lcSession) << "The template" << tpl
+                             << "could not be replaced:" << batch.errorString();
     return true;
 }
 
@@ -757,7 +771,7 @@ frmSession::SideFields frmSession::sideFields(bool left) const
             m_RightList.get(), m_RightSide.get(), QStringLiteral("Right"), QStringLiteral("Right")};
 }
 
-void frmSession::refreshSheets(bool left)
+void frmSession::refreshSheets(bool left, bool tellMissing)
 {
     const SideFields f = sideFields(left);
     // The workbooks of a running comparison are not reopened under it.
@@ -765,7 +779,19 @@ void frmSession::refreshSheets(bool left)
     const QString name = f.file->text().trimmed();
     if (name.isEmpty()) return;
     f.side->setFileName(ResolveFileName(name));
-    if (ModFile::FileExists(f.side->FileName())) f.side->RefreshWorkSheet2ListView(*f.sheets);
+    if (ModFile::FileExists(f.side->FileName())) {
+        f.side->RefreshWorkSheet2ListView(*f.sheets);
+        return;
+    }
+    // The sheets of a workbook that is not there would be taken for its sheets.
+    f.sheets->clear();
+    if (tellMissing) ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
+}
+
+QString frmSession::notExistText(const QString &name)
+{
+    return text(sectionKey("FileNameCheck_NotExist"), QStringLiteral("文件不存在")) +
+           QStringLiteral(" -- ") + name;
 }
 
 void frmSession::CmdLeft_Refresh_Sheet_Click()
@@ -879,10 +905,7 @@ bool frmSession::CheckFileName(QLineEdit *box)
             text(sectionKey("FileNameCheck_EmptyPrompt"), QStringLiteral("请先设置文件名")),
             win::vbCritical, kTitle);
     } else if (!ModFile::FileExists(ModCompare::GetAbsolutePath(projectFolder(), name))) {
-        ModCommon::ShowMsg(
-            text(sectionKey("FileNameCheck_NotExist"), QStringLiteral("文件不存在")) +
-                QStringLiteral(" -- ") + name,
-            win::vbCritical, kTitle);
+        ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
     } else {
         return true;
     }
@@ -1292,6 +1315,7 @@ bool frmSession::QuerySaveFailed()
     if (main)
         failed = main->m_Language.ReadString(QStringLiteral("frmMain"),
                                              QStringLiteral("SaveFailedPrompt"), failed);
+    if (!m_SaveError.isEmpty()) failed += QStringLiteral("\r\n") + m_SaveError;
     return closeAnswered(ModCommon::ShowMsg(
         failed + QStringLiteral("\r\nFilename=") + m_IniFileName + QStringLiteral("\r\n") +
             text(sectionKey("SaveFailedAtClosePrompt"),

@@ -46,8 +46,10 @@ public:
     bool IsUntitled() const { return m_Untitled; }
     // Takes the path as the project's name and saves the project there; on success the saved
     // file also becomes the template "base.vrk" of new sessions (with its workbooks as absolute
-    // paths). False when the project file could not be written.
+    // paths). False when the project file could not be written: then it keeps every byte it
+    // had, and SaveError() says why.
     bool Save2IniFile(const QString &strFileName);
+    QString SaveError() const { return m_SaveError; }
 
     void SessionOption_Click();
     void CmdLeft_Refresh_Sheet_Click();
@@ -197,13 +199,16 @@ private:
         QString prefix;  // the keys' "Left" or "Right"
     };
     SideFields sideFields(bool left) const;
-    void refreshSheets(bool left);
+    // A missing workbook empties the list; with tellMissing a message names it.
+    void refreshSheets(bool left, bool tellMissing = false);
+    QString notExistText(const QString &name);
     void selectWorkbook(bool left);
 
     QString m_IniFileName;
     // The report folder of the last run, as the run used it.
     QString m_RunReportPath;
     bool m_Untitled = false;
+    QString m_SaveError;
     bool m_Loaded = false;
     bool m_LoadRan = false;
     bool m_Unloaded = false;

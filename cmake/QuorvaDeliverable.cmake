@@ -22,3 +22,18 @@ function(quorva_loadable_module target)
   target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL -Wl,--no-undefined -Wl,--as-needed)
   quorva_deliverable(${target})
 endfunction()
+
+# quorva_beside_program(<file> [FOLDER <folder>]): a file that the program needs in its own
+# folder (or in <folder> below it): the build copies it beside the programs in QUORVA_BIN_DIR,
+# the installable payload carries it, and Setup's rules file installs it. One call per file;
+# SetupSrc/payload/Payload.cmake collects them.
+function(quorva_beside_program file)
+  cmake_parse_arguments(arg "" "FOLDER" "" ${ARGN})
+  get_filename_component(file "${file}" ABSOLUTE)
+  set_property(GLOBAL APPEND PROPERTY QUORVA_BESIDE_PROGRAM "${file}|${arg_FOLDER}")
+endfunction()
+
+# quorva_beside_program_folder(<folder>): a folder, empty at first, that the program writes in.
+function(quorva_beside_program_folder folder)
+  set_property(GLOBAL APPEND PROPERTY QUORVA_BESIDE_PROGRAM_FOLDERS "${folder}")
+endfunction()

@@ -2,13 +2,11 @@
 
 #include "core/ModFile.h"
 
+#include "platform/files/FileSystem.h"
 #include "platform/ini/Profile.h"
 #include "platform/ini/ProfileFile.h"
 #include "platform/text/AnsiText.h"
 #include "platform/text/BasicError.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 bool ClsIni::IsValid() const
 {
@@ -92,14 +90,13 @@ int ClsIni::GetKeys2(const QString &section, QStringList &out) const
 {
     out.clear();
     if (!ModFile::FileExists(m_IniFileName)) return 0;
-    QFile file(m_IniFileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw BasicError(75, QStringLiteral("%1: %2").arg(m_IniFileName, file.errorString()));
-    if (file.size() > win::ProfileFile::MaxFileSize)
-        throw BasicError(
-            75,
-            QStringLiteral("%1: file too large (%2 bytes)").arg(m_IniFileName).arg(file.size()));
-    const QString text = AnsiText::decode(file.readAll());
+    const files::ReadResult read = files::readFile(m_IniFileName, win::ProfileFile::MaxFileSize);
+    if (read.error == files::ReadError::TooLarge)
+        throw BasicError(75, QStringLiteral("%1: file too large").arg(m_IniFileName));
+    if (read.error == files::ReadError::NotAFile)
+        throw BasicError(75, QStringLiteral("%1: not an ordinary file").arg(m_IniFileName));
+    if (!read.ok()) throw BasicError(75, QStringLiteral("%1: %2").arg(m_IniFileName, read.reason));
+    const QString text = AnsiText::decode(read.bytes);
     const QString header = (QLatin1Char('[') + section + QLatin1Char(']')).toUpper();
     bool found = false;
     qsizetype pos = 0;

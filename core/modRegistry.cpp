@@ -18,7 +18,9 @@ bool SetRegString(win::HKEY root, const QString &subKey, const QString &valueNam
     if (win::RegCreateKeyEx(root, subKey, QStringLiteral("1"), win::REG_OPTION_NON_VOLATILE,
                             WriteAccess, &key) != win::ERROR_SUCCESS)
         return false;
-    const bool ok = win::RegSetValueEx(key, valueName, win::REG_SZ, value) == win::ERROR_SUCCESS;
+    // An empty text is stored as one blank, so that the value always holds data.
+    const QString data = value.isEmpty() ? QStringLiteral(" ") : value;
+    const bool ok = win::RegSetValueEx(key, valueName, win::REG_SZ, data) == win::ERROR_SUCCESS;
     win::RegCloseKey(key);
     return ok;
 }

@@ -8,7 +8,7 @@
 namespace modRegistry {
 
 // Creates the key with every missing level above it, or opens it, and writes the value as
-// REG_SZ (an empty text stays empty). True only when both steps succeed.
+// REG_SZ (an empty text as one blank). True only when both steps succeed.
 bool SetRegString(win::HKEY root, const QString &subKey, const QString &valueName,
                   const QString &value);
 // Opens the key for reading only and returns the value ("" for the default value) as text, up

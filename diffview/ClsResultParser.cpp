@@ -90,34 +90,21 @@ bool isHatched(const excel::Range &rows)
     return !pattern.isNull() && pattern.toLong() == ClsResultParser::xlPatternUp;
 }
 
-// A walk's position in an ascending list of rows. The walk only ever moves every entry from the
-// cursor on down by a row; the shift is counted once and given to each entry as the cursor passes
-// it, so that a walk over n rows costs n steps rather than n squared.
-class RowCursor
+// How many of the ascending single rows lie above a row that both sheets show side by side
+// (matched, or not compared at all) and is the `rank`-th such row of its sheet (from 0): the
+// single row at index i has row - 1 - i such rows above it, a number that never decreases.
+int singlesAbove(const QList<int> &singles, int rank)
 {
-public:
-    explicit RowCursor(QList<int> &rows) : m_rows(rows) {}
-    bool atEnd() const { return m_next >= m_rows.size(); }
-    // The entry at the cursor, 0 past the end.
-    int peek() const { return atEnd() ? 0 : m_rows[m_next] + m_shift; }
-    // Every entry from the cursor on moves down one row.
-    void shiftRest() { ++m_shift; }
-    void advance()
-    {
-        if (!atEnd()) m_rows[m_next++] += m_shift;
+    qsizetype low = 0, high = singles.size();
+    while (low < high) {
+        const qsizetype mid = (low + high) / 2;
+        if (singles[mid] - 1 - mid <= rank)
+            low = mid + 1;
+        else
+            high = mid;
     }
-    // The entries not passed get their shift too.
-    void finish()
-    {
-        while (!atEnd())
-            advance();
-    }
-
-private:
-    QList<int> &m_rows;
-    qsizetype m_next = 0;
-    int m_shift = 0;
-};
+    return int(low);
+}
 
 } // namespace
 
@@ -189,32 +176,33 @@ void ClsResultParser::CalcInsertRows()
         m_leftRoom = m_rightRoom = -1;
     }
 
-    RowCursor leftSingle(m_leftSingle), rightSingle(m_rightSingle);
-    RowCursor matchedLeft(m_matchedLeft), matchedRight(m_matchedRight);
-    // One round per matched pair; the walk goes on until the single rows of both sides are
-    // placed, so that rows inserted after the last pair, or on one side only, shift the rows
-    // below them too.
-    while (!leftSingle.atEnd() || !rightSingle.atEnd()) {
-        // Left single rows above this pair's left row: the right sheet gets an empty row each,
-        // which moves the right rows still to come.
-        const int a = matchedLeft.peek();
-        while (!leftSingle.atEnd() && (a <= 0 || leftSingle.peek() <= a)) {
-            rightSingle.shiftRest();
-            leftSingle.advance();
-            matchedRight.shiftRest();
+    // Every single row faces an empty row of the other sheet, and the rows that are not single
+    // face each other in their order, so the sheets are merged like two sorted lists: a single
+    // row comes before the other sheet's next shared row, and where both sheets have single rows
+    // between the same shared rows the left ones come first. Matched pairs that keep their order
+    // then face each other; pairs that cross cannot, but no single row is ever left facing the
+    // other sheet's data, nor an empty row facing another.
+    const QList<int> &left = m_leftSingleFound, &right = m_rightSingleFound;
+    qsizetype i = 0, j = 0;
+    while (i < left.size() || j < right.size()) {
+        if (j >= right.size() || (i < left.size() && left[i] - i <= right[j] - j)) {
+            m_leftSingle[i] = left[i] + int(j); // below the j empty rows put in before it
+            ++i;
+        } else {
+            m_rightSingle[j] = right[j] + int(i);
+            ++j;
         }
-        // Right single rows above this pair's right row: the left sheet gets one each.
-        const int b = matchedRight.peek();
-        while (!rightSingle.atEnd() && (b <= 0 || rightSingle.peek() <= b)) {
-            leftSingle.shiftRest();
-            rightSingle.advance();
-            matchedLeft.shiftRest();
-        }
-        matchedLeft.advance();
-        matchedRight.advance();
     }
-    matchedLeft.finish();
-    matchedRight.finish();
+    // A shared row moves down by the other sheet's single rows placed above it.
+    const auto sharedRank = [](int row, const QList<int> &ownSingles) {
+        return row - 1 -
+               int(std::lower_bound(ownSingles.begin(), ownSingles.end(), row) -
+                   ownSingles.begin());
+    };
+    for (qsizetype k = 0; k < m_matchedLeft.size(); ++k) {
+        m_matchedLeft[k] += singlesAbove(right, sharedRank(m_matchedLeft[k], left));
+        m_matchedRight[k] += singlesAbove(left, sharedRank(m_matchedRight[k], right));
+    }
 }
 
 QList<int> ClsResultParser::InsertEmptyRows(const SheetRef &sheet, const QList<int> &rows, int room)
@@ -305,13 +293,15 @@ void ClsResultParser::Deal()
     m_insertedLeft = InsertEmptyRows(m_leftSheet, m_rightSingle, m_leftRoom);
     SetNewRows();
 
-    QList<int> leftOwn, rightOwn;
+    m_leftRed = RedRows{{}, leftFirst, leftLast};
+    m_rightRed = RedRows{{}, rightFirst, rightLast};
     for (int row : std::as_const(m_leftSingleFound))
-        leftOwn.append(shiftedRow(row, m_insertedLeft));
+        m_leftRed.rows.append(shiftedRow(row, m_insertedLeft));
     for (int row : std::as_const(m_rightSingleFound))
-        rightOwn.append(shiftedRow(row, m_insertedRight));
-    ColorRowFonts(m_leftSheet, leftOwn, leftFirst, leftLast, m_leftFonts);
-    ColorRowFonts(m_rightSheet, rightOwn, rightFirst, rightLast, m_rightFonts);
+        m_rightRed.rows.append(shiftedRow(row, m_insertedRight));
+    ColorRowFonts(m_leftSheet, m_leftRed.rows, leftFirst, leftLast, m_leftFonts);
+    ColorRowFonts(m_rightSheet, m_rightRed.rows, rightFirst, rightLast, m_rightFonts);
+    m_takenLeft = m_takenRight = Taken{};
 
     // Only the rows really inserted are listed for deletion.
     m_leftAdded.FromLongArray(m_insertedRight);
@@ -341,7 +331,8 @@ void ClsResultParser::UnitTest()
     CalcInsertRows();
 }
 
-void ClsResultParser::DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QList<int> &inserted)
+void ClsResultParser::DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QList<int> &inserted,
+                                      Taken &taken)
 {
     QList<int> doomed;
     if (sheet) {
@@ -357,6 +348,7 @@ void ClsResultParser::DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QLi
             doomed.clear(); // a sheet that cannot be read loses no row
         }
     }
+    taken = Taken{inserted, {}, true};
     if (!doomed.isEmpty()) {
         QStringList runs;
         ModString::JoinAsRanges(doomed, runs);
@@ -368,6 +360,8 @@ void ClsResultParser::DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QLi
             try {
                 sheet->Rows(rowsAddress(first - deleted, last - deleted)).Delete();
                 deleted += last - first + 1; // only rows really gone move the later runs up
+                for (int row = first; row <= last; ++row)
+                    taken.deleted.append(row);
             } catch (const BasicError &) {
             }
         }
@@ -381,14 +375,45 @@ void ClsResultParser::DeleteLeftAddedEmptyRows()
 {
     ChangingSheets guard(m_changingSheets);
     m_leftFonts.restore(m_leftSheet);
-    DeleteEmptyRows(m_leftSheet, m_rightAdded, m_insertedLeft);
+    DeleteEmptyRows(m_leftSheet, m_rightAdded, m_insertedLeft, m_takenLeft);
 }
 
 void ClsResultParser::DeleteRightAddedEmptyRows()
 {
     ChangingSheets guard(m_changingSheets);
     m_rightFonts.restore(m_rightSheet);
-    DeleteEmptyRows(m_rightSheet, m_leftAdded, m_insertedRight);
+    DeleteEmptyRows(m_rightSheet, m_leftAdded, m_insertedRight, m_takenRight);
+}
+
+void ClsResultParser::PutBackEmptyRows(const SheetRef &sheet, ClsMap &listed, QList<int> &inserted,
+                                       Taken &taken, const RedRows &red, FontColourKeeper &keeper)
+{
+    if (!taken.pending) return;
+    taken.pending = false;
+    // The deleted rows, ascending as they stood, go back to the same places: the sheet is
+    // then as it was before the save, and faces the other sheet again.
+    const QList<int> done = InsertEmptyRows(sheet, taken.deleted, -1);
+    listed.FromLongArray(done);
+    if (done != taken.deleted) {
+        inserted = done; // what did not go back leaves the rows below it out of line
+        return;
+    }
+    inserted = taken.inserted;
+    ColorRowFonts(sheet, red.rows, red.first, red.last, keeper);
+}
+
+void ClsResultParser::PutBackLeftAddedEmptyRows()
+{
+    ChangingSheets guard(m_changingSheets);
+    PutBackEmptyRows(m_leftSheet, m_rightAdded, m_insertedLeft, m_takenLeft, m_leftRed,
+                     m_leftFonts);
+}
+
+void ClsResultParser::PutBackRightAddedEmptyRows()
+{
+    ChangingSheets guard(m_changingSheets);
+    PutBackEmptyRows(m_rightSheet, m_leftAdded, m_insertedRight, m_takenRight, m_rightRed,
+                     m_rightFonts);
 }
 
 void ClsResultParser::UnmarkEditedRow(int row, const QList<int> &inserted, const SheetRef &sheet)

@@ -64,6 +64,11 @@ public:
     // moved under the list (the user inserted or deleted rows), stay.
     void DeleteLeftAddedEmptyRows();
     void DeleteRightAddedEmptyRows();
+    // Once the side's file is written: the rows just deleted go back, hatched, and the side's
+    // single rows turn red again, so that the two sheets face each other as before the save.
+    // Nothing happens without a deletion since the last alignment or the last putting back.
+    void PutBackLeftAddedEmptyRows();
+    void PutBackRightAddedEmptyRows();
 
     // An edit of a row: an inserted row typed into loses its hatch and is kept when the side is
     // saved. The range forms take every row of the changed range (a paste over several rows).
@@ -106,7 +111,23 @@ private:
     void SetNewRows();
     static void ColorRowFonts(const SheetRef &sheet, const QList<int> &rows, int firstColumn,
                               int lastColumn, FontColourKeeper &keeper);
-    static void DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QList<int> &inserted);
+    // What a save of one side took out of its sheet: the rows inserted before it and the rows
+    // deleted, to be put back once the file is written.
+    struct Taken
+    {
+        QList<int> inserted, deleted;
+        bool pending = false;
+    };
+    // A side's single rows where they are, and the columns their red text spans.
+    struct RedRows
+    {
+        QList<int> rows;
+        int first = 0, last = 0;
+    };
+    static void DeleteEmptyRows(const SheetRef &sheet, ClsMap &listed, QList<int> &inserted,
+                                Taken &taken);
+    static void PutBackEmptyRows(const SheetRef &sheet, ClsMap &listed, QList<int> &inserted,
+                                 Taken &taken, const RedRows &red, FontColourKeeper &keeper);
     static void UnmarkEditedRow(int row, const QList<int> &inserted, const SheetRef &sheet);
     void editedRows(int first, int last, bool left);
     std::shared_ptr<ClsOneRowDiff> GetOrAddRowDiff(int leftRow, int rightRow);
@@ -125,5 +146,7 @@ private:
 
     QList<int> m_insertedLeft, m_insertedRight;
     FontColourKeeper m_leftFonts, m_rightFonts;
+    Taken m_takenLeft, m_takenRight;
+    RedRows m_leftRed, m_rightRed;
     bool m_changingSheets = false; // our own insertions and deletions raise Change too
 };

@@ -29,6 +29,14 @@ void ViewAligner::deleteAddedRows(bool left)
         m_parser->DeleteRightAddedEmptyRows();
 }
 
+void ViewAligner::putBackAddedRows(bool left)
+{
+    if (left)
+        m_parser->PutBackLeftAddedEmptyRows();
+    else
+        m_parser->PutBackRightAddedEmptyRows();
+}
+
 void ViewAligner::sheetChanged(bool left, const excel::Range &target)
 {
     if (left)

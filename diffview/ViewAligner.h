@@ -25,8 +25,10 @@ public:
     // Aligns the pair's sheets and fills the rows to visit (ascending); returns their upper
     // bound, -1 when there is nothing to visit.
     int align(const std::shared_ptr<ClsComparePair> &pair, QList<int> &rows);
-    // Before a side is saved.
+    // Before a side is saved, and once its file is written: the inserted rows go out of the
+    // file but stay in the view.
     void deleteAddedRows(bool left);
+    void putBackAddedRows(bool left);
     // An edit of the side's sheet (every row of the changed range).
     void sheetChanged(bool left, const excel::Range &target);
     // Red text on one cell of the side's aligned sheet; its own colour comes back before the

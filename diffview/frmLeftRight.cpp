@@ -292,9 +292,20 @@ void frmLeftRight::Form_Load()
 
 bool frmLeftRight::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && m_Loaded && !m_Activated)
-        QTimer::singleShot(0, this, [this] { Form_Activate(); });
+    if (event->type() == QEvent::WindowActivate && m_Loaded) {
+        if (!m_Activated)
+            QTimer::singleShot(0, this, [this] { Form_Activate(); });
+        else
+            Form_GotFocus();
+    }
     return QWidget::event(event);
+}
+
+void frmLeftRight::Form_GotFocus()
+{
+    // A click into a hosted sheet that activated the view takes the focus on from here.
+    if (!m_Unloaded && CmdCompareAgain->isEnabled())
+        CmdCompareAgain->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void frmLeftRight::Form_Activate()
@@ -545,24 +556,28 @@ void frmLeftRight::InitToolbar()
     for (int i = 0; i < ToolbarButtons.size(); ++i)
         ToolbarButtons.at(i)->setVisible(i < 2);
     CmdCompareAgain->setToolTip(QStringLiteral("再次比较"));
-    QString folder;
-    ignoringErrors([&] {
-        TxtLeftFileName->setText(
-            ModFile::SplitFilePath(m_LeftApp->ActiveWorkbook()->FullName(), folder));
-    });
-    ignoringErrors([&] {
-        txtRightFileName->setText(
-            ModFile::SplitFilePath(m_RightApp->ActiveWorkbook()->FullName(), folder));
-    });
+    showFileName(true);
+    showFileName(false);
     CboSize->clear();
     for (int percent = 10; percent <= 100; percent += 10)
         CboSize->addItem(QString::number(percent) + QLatin1Char('%'));
     for (int percent = 200; percent <= 400; percent += 100)
         CboSize->addItem(QString::number(percent) + QLatin1Char('%'));
+    // The list's entry is the one shown, so that its arrow keys step from 100%.
+    CboSize->setCurrentIndex(CboSize->findText(QStringLiteral("100%")));
     CboSize->setEditText(QStringLiteral("100%"));
     m_Zoom = 100;
     tg::move(CboSize, tg::left(CboSize), 0);
     tg::move(CmdCompareAgain, tg::left(CmdCompareAgain), 0);
+}
+
+void frmLeftRight::showFileName(bool left)
+{
+    QString folder;
+    ignoringErrors([&] {
+        (left ? TxtLeftFileName : txtRightFileName)
+            ->setText(ModFile::SplitFilePath(app(left)->ActiveWorkbook()->FullName(), folder));
+    });
 }
 
 void frmLeftRight::UpdateSaveButtons()
@@ -927,18 +942,14 @@ int frmLeftRight::saveSide(bool left)
     ignoringErrors([&] {
         if (sheet) s->ShowOneSheet(sheet->Name());
     });
-    if (r == SavedInPlace || r == SavedAsCopy) {
-        (left ? CmdLeftSave : CmdRightSave)->setEnabled(false);
-        ignoringErrors([&] { b->setSaved(true); });
-    }
-    if (r == SavedAsCopy) {
-        // The workbook now is the copy: its name shows.
-        QString folder;
-        ignoringErrors([&] {
-            (left ? TxtLeftFileName : txtRightFileName)
-                ->setText(ModFile::SplitFilePath(b->FullName(), folder));
-        });
-    }
+    // The file holds only the user's rows; the view gets its empty rows back, so that both
+    // sides still face each other and the marks and steps find their rows.
+    const bool written = r == SavedInPlace || r == SavedAsCopy;
+    ignoringErrors([&] { m_Aligner->putBackAddedRows(left); });
+    (left ? CmdLeftSave : CmdRightSave)->setEnabled(!written);
+    if (written) ignoringErrors([&] { b->setSaved(true); });
+    NeedReDraw();
+    if (r == SavedAsCopy) showFileName(left); // the workbook now is the copy
     return r;
 }
 
@@ -1089,6 +1100,9 @@ void frmLeftRight::compareAgain()
         if (m_RightSheet) m_RightObj->ShowOneSheet(m_RightSheet->Name());
     });
     ignoringErrors([this] { UpdateSaveButtons(); });
+    // The files compared now are the sides' own again, not a copy saved meanwhile.
+    showFileName(true);
+    showFileName(false);
     showNoMoreDiff(false);
     setBusy(false);
     if (m_CloseWhenIdle) QTimer::singleShot(0, this, [this] { close(); });

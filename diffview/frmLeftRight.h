@@ -62,6 +62,8 @@ public:
     // The first activation hosts both windows, lines the rows up and goes to the first
     // difference; later activations do nothing.
     void Form_Activate();
+    // Whenever the view is activated again, the focus goes to Compare again.
+    void Form_GotFocus();
     void Form_Resize();
     // The two-second tick: Save buttons follow the workbooks' state; pending marks are drawn.
     void Timer1_Timer();
@@ -143,6 +145,8 @@ private:
     void StartScrollSync();
     void InitToolbar();
     void UpdateSaveButtons();
+    // The file-name strip of a side names the workbook its application shows.
+    void showFileName(bool left);
 
     void BuildDiffList();
     void GotoCurrentDiff();

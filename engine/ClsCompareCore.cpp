@@ -66,11 +66,6 @@ void ClsCompareCore::SetAppendOpt(std::shared_ptr<ClsSessionOption> options)
     m_options = std::move(options);
 }
 
-int ClsCompareCore::GetKeyCompareMethod() const
-{
-    return m_options && m_options->IgnoreCase_Key() ? 1 : 0;
-}
-
 bool ClsCompareCore::CheckOpt(bool blnShowDetail)
 {
     if (!blnShowDetail && m_options->CompareItem() == 0) {

@@ -44,8 +44,6 @@ public:
     // Both sides' windows go back to their own applications (through the difference view).
     void ExcelWndUnloaded();
     void ShowWnd(bool bShow);
-    // 1 (text comparison) when keys ignore case, else 0.
-    int GetKeyCompareMethod() const;
     // The whole run.
     void CompareSheetEntry(bool blnShowDetail);
 

@@ -1,11 +1,13 @@
 #include "engine/ClsComparePair.h"
 
+#include "core/ClsLanguage.h"
 #include "core/ClsLogFile.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/ClsTxtCompareResult.h"
 #include "engine/ClsWrappedSheet.h"
+#include "engine/CompareMainWindow.h"
 #include "engine/CompareProgressBar.h"
 #include "engine/KeyRowIndex.h"
 #include "engine/ModCompare.h"
@@ -314,7 +316,6 @@ void ClsComparePair::CreateOutSheet(TXlsCompareResult &sheet)
             throw BasicError(BasicError::ObjectVariableNotSet,
                              QStringLiteral("不能创建报告工作簿"));
     }
-    m_reportApp->setVisible(true);
     sheet.m_OutSheet = ModExcel::GetOrAddSheet(m_reportBook, sheet.OutSheetName());
 }
 
@@ -843,8 +844,21 @@ void ClsComparePair::EndWork(qint64 startTick)
                                QStringLiteral("\n请检查关键列的设置；公式要在保存之前算出结果。"),
                            win::vbExclamation, kTitle);
 
-    if (m_options->TxtReport() && !m_options->CompareInDetail()) shell::ShellOpen(m_logFileName);
+    if (m_options->TxtReport() && !m_options->CompareInDetail()) {
+        const QString report = m_logFileName;
+        shell::ShellOpen(report, [report] {
+            ClsLanguage language;
+            CompareMainWindow::Tell(
+                language
+                    .ReadString(QStringLiteral("ClsComparePair"),
+                                QStringLiteral("TxtReportNotOpened"),
+                                QStringLiteral("桌面上没有能打开文本报告的程序，报告在：%1"))
+                    .arg(report));
+        });
+    }
 
+    // Shown only now that it is whole: a report window open during the run would let the user
+    // look at, or save, a half-built report.
     if (m_reportOpen && m_reportApp) {
         m_reportApp->setVisible(true);
         m_reportApp->setScreenUpdating(true);

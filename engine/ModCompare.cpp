@@ -19,20 +19,8 @@ namespace {
 bool g_cancelCompare = false;
 std::function<void()> g_cancelListener;
 
-// A column of a list: a number or one or two letters; 0 for anything else (an empty text,
-// three letters, a number that does not fit).
-int columnOf(const QString &text)
-{
-    try {
-        return ModCommon::ParseColumn(text);
-    } catch (const BasicError &) {
-        return 0;
-    }
-}
-
 bool addColumn(ClsMap &columns, int column)
 {
-    if (column < 1 || column > ModCompare::MaxListColumn) return false;
     const QString key = QString::number(column);
     if (columns.Exists(key)) return false;
     columns.Add(key, QString());
@@ -127,20 +115,35 @@ void PairByPosition(const QStringList &leftNames, const QStringList &rightNames,
         pairs.Add(leftNames.at(i), rightNames.at(i));
 }
 
+int ListColumn(const QString &text)
+{
+    try {
+        const int column = ModCommon::ParseColumn(text);
+        return column >= 1 && column <= MaxListColumn ? column : 0;
+    } catch (const BasicError &) {
+        return 0; // an empty text, or a number that does not fit
+    }
+}
+
+bool ListItemColumns(const QString &item, int &first, int &last)
+{
+    const qsizetype dash = item.indexOf(QLatin1Char('-'));
+    const int a = ListColumn(dash < 0 ? item : item.left(dash));
+    const int b = dash < 0 ? a : ListColumn(item.mid(dash + 1));
+    if (a == 0 || b == 0) return false;
+    first = std::min(a, b);
+    last = std::max(a, b);
+    return true;
+}
+
 bool ParseColumnList(const QString &list, const QString &separator, ClsMap &columns)
 {
     if (list.isEmpty()) return true;
     const QStringList items = list.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
     for (const QString &item : items) {
-        const qsizetype dash = item.indexOf(QLatin1Char('-'));
-        if (dash < 0) {
-            if (!addColumn(columns, columnOf(item))) return false;
-            continue;
-        }
-        const int a = columnOf(item.left(dash).toUpper());
-        const int b = columnOf(item.mid(dash + 1).toUpper());
-        if (a < 1 || b < 1 || a > MaxListColumn || b > MaxListColumn) return false;
-        for (int c = std::min(a, b); c <= std::max(a, b); ++c) {
+        int first = 0, last = 0;
+        if (!ListItemColumns(item, first, last)) return false;
+        for (int c = first; c <= last; ++c) {
             if (!addColumn(columns, c)) return false;
         }
     }

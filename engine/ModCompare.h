@@ -32,12 +32,18 @@ void SetCancelListener(std::function<void()> listener);
 void PairByName(const QStringList &leftNames, const QStringList &rightNames, ClsMap &pairs);
 void PairByPosition(const QStringList &leftNames, const QStringList &rightNames, ClsMap &pairs);
 
-// The largest column a list may name through ParseColumnList: the last one two letters can
-// write. It keeps a range such as 1-99999999 from expanding without bound.
-constexpr int MaxListColumn = 702;
+// The column-list grammar, one for every column box and for the run: items separated by ",",
+// each one column or two joined by "-" (every column between them, whichever is written
+// first); a column is a number (rounded) or one or two letters, from 1 (A) to MaxListColumn
+// (IV), the columns the compared sheets have.
+constexpr int MaxListColumn = 256;
 
+// The column a text names; 0 when it names none of 1..MaxListColumn.
+int ListColumn(const QString &text);
+// The columns one item names, first <= last; false when the item names none.
+bool ListItemColumns(const QString &item, int &first, int &last);
 // Adds the columns of a column list to the map (keys are column numbers as decimal text).
-// False when a column is named twice, is 0 or out of range, or an item is empty; the columns
+// False when a column is named twice, an item names no column or an item is empty; the columns
 // added before the failure stay in the map. An empty list names no column and is valid.
 bool ParseColumnList(const QString &list, const QString &separator, ClsMap &columns);
 

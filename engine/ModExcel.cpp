@@ -1,9 +1,11 @@
 #include "engine/ModExcel.h"
 
+#include "core/ClsLanguage.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/Sheets.h"
+#include "platform/excel/WorkbookFile.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/text/BasicError.h"
 #include "platform/win/MessageBox.h"
@@ -17,7 +19,6 @@ namespace ModExcel {
 
 namespace {
 
-const QString kOpenError = QStringLiteral("打开 excel 文件错误， 请确认正确安装了 excel");
 const QString kOpenTitle = QStringLiteral("输入有效性检查");
 
 // Two paths name the same file (symbolic links and "..", resolved when the file exists).
@@ -84,25 +85,54 @@ bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly
     } catch (const std::exception &e) {
         failure = BasicError::describe(e);
     }
-    ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
+    ModCommon::ShowMsg(OpenFailureText(file, failure), win::vbCritical, kOpenTitle);
     return false;
+}
+
+QString OpenFailureText(const QString &file, const QString &failure)
+{
+    ClsLanguage language;
+    auto text = [&language](const char *key, const char *defaultText) {
+        return language.ReadString(QStringLiteral("ModExcel"), QLatin1String(key),
+                                   QString::fromUtf8(defaultText));
+    };
+    using Content = excel::WorkbookFile::Content;
+    const Content content = excel::WorkbookFile::contentOf(file);
+    if (content == Content::Unreadable)
+        return text("Unreadable", "不能读取文件 %1：没有读取它的权限，或者它不是普通文件。")
+            .arg(file);
+    QString message =
+        text("NotAWorkbook", "文件 %1 不是 Quorva 能读取的工作簿。").arg(file) + QLatin1Char('\n');
+    switch (content) {
+    case Content::Package:
+        message += text("DamagedPackage", "它是 .xlsx / .xlsm 格式的压缩包，但已损坏或不完整。");
+        break;
+    case Content::Compound:
+        message += text("DamagedLegacy",
+                        "它是 .xls 格式的文件，但已损坏、已加密，或者来自 Excel 97 之前的版本。");
+        break;
+    default:
+        // The content itself says all: the technical line would add nothing.
+        return message + text("NotWorkbookContent",
+                              "它的内容既不是 .xlsx / .xlsm 格式，也不是 .xls "
+                              "格式（例如一个改了扩展名的文本文件）。");
+    }
+    return message + QLatin1Char('\n') + text("Details", "详细信息：") + failure;
 }
 
 bool NewWorkbook(AppRef &app, BookRef &book)
 {
     QString failure;
     try {
-        if (!app) {
-            app = excel::Application::create();
-            app->setVisible(true);
-        }
+        if (!app) app = excel::Application::create();
         if (book && !IsWorkbookAlive(book)) book = nullptr;
         if (!book) book = app->Workbooks()->Add(com::Variant(QStringLiteral("工作簿")));
         return true;
     } catch (const std::exception &e) {
         failure = BasicError::describe(e);
     }
-    ModCommon::ShowMsg(kOpenError + QLatin1Char('\n') + failure, win::vbCritical, kOpenTitle);
+    ModCommon::ShowMsg(QStringLiteral("不能创建新的工作簿：") + failure, win::vbCritical,
+                       kOpenTitle);
     return false;
 }
 

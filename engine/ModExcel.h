@@ -29,16 +29,21 @@ using SheetRef = std::shared_ptr<excel::Worksheet>;
 // Creates the application (invisible) when the reference is empty and opens the file, unless
 // the reference holds a live workbook of that very file. A live workbook of another file is
 // closed first, so that the file asked for is the one compared. A missing file opens nothing
-// and gives True. Failures show one message (with the reason) and give False. A prefetch that
+// and gives True. Failures show one message in the program's language, naming the file and why
+// it cannot be read (not a workbook, damaged, unreadable), and give False. A prefetch that
 // holds a read of the file hands over what it read.
 bool OpenWorkbook(const QString &file, AppRef &app, BookRef &book, bool readOnly,
                   excel::WorkbookPrefetch *prefetch = nullptr);
 // Whether OpenWorkbook would read the file: it exists and the reference holds no live
 // workbook of it.
 bool WouldReadWorkbook(const QString &file, const BookRef &book);
-// Creates a visible application when the reference is empty and adds a workbook when the
-// reference holds none that is alive. Failures show one message and give False.
+// Creates an application (invisible until the caller shows it) when the reference is empty and
+// adds a workbook when the reference holds none that is alive. Failures show one message and
+// give False.
 bool NewWorkbook(AppRef &app, BookRef &book);
+// The message OpenWorkbook shows when the file cannot be read; `failure` is the reader's
+// technical reason.
+QString OpenFailureText(const QString &file, const QString &failure);
 // The worksheet of that name; else Sheet1, Sheet2 or Sheet3 renamed to it; else a new sheet,
 // placed last and named.
 SheetRef GetOrAddSheet(const BookRef &book, const QString &name);

@@ -1,7 +1,6 @@
 #include "engine/ModExcelColumnList.h"
 
-#include "core/ModCommon.h"
-#include "platform/text/BasicError.h"
+#include "engine/ModCompare.h"
 
 #include <QStringList>
 
@@ -9,22 +8,15 @@ namespace ModExcel {
 
 bool IsValidColumn(const QString &column)
 {
-    try {
-        const int n = ModCommon::ParseColumn(column);
-        return n >= 1 && n <= 256;
-    } catch (const BasicError &) {
-        return false; // an empty text, or a number that does not fit
-    }
+    return ModCompare::ListColumn(column) != 0;
 }
 
 bool IsValidColumnList(const QString &list)
 {
     if (list.isEmpty()) return true;
-    QString items = list;
-    items.replace(QLatin1Char('-'), QLatin1Char(','));
-    const QStringList parts = items.split(QLatin1Char(','), Qt::KeepEmptyParts);
-    for (const QString &part : parts) {
-        if (part.isEmpty() || !IsValidColumn(part)) return false;
+    int first = 0, last = 0;
+    for (const QString &item : list.split(QLatin1Char(','), Qt::KeepEmptyParts)) {
+        if (!ModCompare::ListItemColumns(item, first, last)) return false;
     }
     return true;
 }

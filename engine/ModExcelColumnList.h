@@ -2,15 +2,15 @@
 
 #include <QString>
 
-// The checks that the session window runs on a column box before it stores the list. They
-// belong to the column-list grammar (ModCompare::ParseColumnList), beside the other Excel
-// helpers of ModExcel.
+// The checks that the session window runs on a column box before it stores the list: the
+// column-list grammar of ModCompare, without looking for columns named twice (the run refuses
+// those with its own message).
 namespace ModExcel {
 
-// A column number (rounded) or one or two letters, naming a column of 1 (A) to 256 (IV).
+// A column of 1 (A) to 256 (IV): a number (rounded) or one or two letters.
 bool IsValidColumn(const QString &column);
-// Items separated by "," or "-", each a valid column; an empty list is valid, an empty item
-// is not. Names twice are not looked at here (ParseColumnList refuses them).
+// Items separated by ",", each a column or two joined by "-"; an empty list is valid, an empty
+// item is not.
 bool IsValidColumnList(const QString &list);
 
 } // namespace ModExcel

@@ -14,9 +14,9 @@ struct Cell;
 } // namespace excel
 
 // A read-only window onto one worksheet's compact cell store, addressed by the sheet's own row
-// and column numbers. It stands where the comparison once copied a whole range into a 2-D array
-// of Variants: a 65,536 x 256 block of those per side costs gigabytes, while the store already
-// holds every cell in a few bytes. The rectangle records what was asked for; reads are not held
+// and column numbers, instead of a copy of the range as a 2-D array of Variants: a 65,536 x 256
+// block of those per side costs gigabytes, while the store already holds every cell in a few
+// bytes. The rectangle records what was asked for; reads are not held
 // to it, so a row above it or a column right of it reads as the sheet holds it, exactly as the
 // live sheet would answer. Cells that are not stored read as Empty.
 //

@@ -3,13 +3,14 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libzip-dev zlib1g-dev libpugixml-dev
   googletest libgtest-dev libgmock-dev
   python3-openpyxl
   clang-format
   fonts-wqy-zenhei
   xvfb openbox x11-utils
+  xdg-utils desktop-file-utils shared-mime-info libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -172,6 +172,18 @@ bool IsValidPath(const QString &path)
     return CleanAbsolutePath(path) != QLatin1String("/");
 }
 
+bool FolderWritable(const QString &folder)
+{
+    QString path = CleanAbsolutePath(folder);
+    for (;;) {
+        const QFileInfo info(path);
+        if (info.exists())
+            return info.isDir() && ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
+        if (path == QLatin1String("/")) return false;
+        path = QFileInfo(path).path();
+    }
+}
+
 QString CleanAbsolutePath(const QString &path)
 {
     QStringList levels;

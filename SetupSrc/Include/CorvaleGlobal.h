@@ -47,6 +47,10 @@ bool DeleteLockedFile(const QString &path, const QString &executableName);
 // characters.
 bool IsValidPath(const QString &path);
 
+// Whether a folder could be installed into: it is a folder this user may write, or it does not
+// exist yet and the nearest folder above it may be written.
+bool FolderWritable(const QString &folder);
+
 // A whole number as the installer's texts write it: decimal with an optional sign, or hex after
 // "$" or "0x" (up to 32 bits, read as their two's complement); blanks around it are allowed.
 // False for anything else and for a number out of range.

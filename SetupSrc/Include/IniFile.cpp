@@ -1,6 +1,5 @@
 #include "SetupSrc/Include/IniFile.h"
 
-#include "SetupSrc/Include/CorvaleGlobal.h"
 #include "platform/ini/Profile.h"
 
 QString IniFile::ReadString(const QString &section, const QString &key,
@@ -11,9 +10,7 @@ QString IniFile::ReadString(const QString &section, const QString &key,
 
 int IniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const
 {
-    qint32 value = 0;
-    return CorvaleGlobal::TextToInteger(ReadString(section, key, QString()), &value) ? value
-                                                                                     : defaultValue;
+    return win::GetPrivateProfileInt(section, key, defaultValue, m_fileName);
 }
 
 bool IniFile::WriteString(const QString &section, const QString &key, const QString &value)

@@ -15,8 +15,9 @@ public:
     // The value, or the default when the file, section or key is missing.
     QString ReadString(const QString &section, const QString &key,
                        const QString &defaultValue) const;
-    // The value as a whole number (decimal, or hex after "$" or "0x"); the default when it is
-    // missing, empty or no number.
+    // The value as the profile functions read a number: blanks, an optional minus sign and the
+    // leading decimal digits, the rest ignored ("0 ; no" is 0, "yes" is 0); the default only
+    // when the key is missing or empty.
     int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
     // False when the file cannot be written or a name or the value could forge a line.
     bool WriteString(const QString &section, const QString &key, const QString &value);

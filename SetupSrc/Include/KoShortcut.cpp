@@ -94,7 +94,8 @@ QString CreateShellSubFolder(const QString &subFolder, int kind, bool currentUse
     return path;
 }
 
-QString DesktopEntryText(const QString &name, const QString &fileName, const QString &workingFolder)
+QString DesktopEntryText(const QString &name, const QString &fileName, const QString &workingFolder,
+                         const QString &icon, const QStringList &categories)
 {
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
@@ -105,12 +106,19 @@ QString DesktopEntryText(const QString &name, const QString &fileName, const QSt
     if (!workingFolder.isEmpty())
         text += QStringLiteral("Path=") + shell::DesktopEntry::stringValue(workingFolder) +
                 QLatin1Char('\n');
+    if (!icon.isEmpty())
+        text +=
+            QStringLiteral("Icon=") + shell::DesktopEntry::stringValue(icon) + QLatin1Char('\n');
+    if (!categories.isEmpty())
+        text += QStringLiteral("Categories=") + shell::DesktopEntry::listValue(categories) +
+                QLatin1Char('\n');
     text += QStringLiteral("Terminal=false\n");
     return text;
 }
 
 QString CreateShortcut(const QString &subFolder, const QString &name, const QString &fileName,
-                       const QString &workingFolder, int kind, bool currentUser, QString *problem)
+                       const QString &workingFolder, int kind, bool currentUser, QString *problem,
+                       const QString &icon, const QStringList &categories)
 {
     if (problem) problem->clear();
     const QString shell = GetShellFolder(kind, currentUser);
@@ -125,7 +133,8 @@ QString CreateShortcut(const QString &subFolder, const QString &name, const QStr
                          QStringLiteral(".desktop");
     QSaveFile file(link);
     // Flushed and checked before the commit: QSaveFile would put a cut-off entry in place.
-    const QByteArray text = DesktopEntryText(name, fileName, workingFolder).toUtf8();
+    const QByteArray text =
+        DesktopEntryText(name, fileName, workingFolder, icon, categories).toUtf8();
     bool saved = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush();
     QString why;
     if (!saved) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Shell folders and shortcuts. A shortcut is a freedesktop desktop entry ("<name>.desktop")
 // that starts a file, with its working folder in "Path=". The folders: the desktop is the one
@@ -27,13 +28,16 @@ QString CreateShellSubFolder(const QString &subFolder, int kind, bool currentUse
 // be written; "" when there is no shell folder. *problem, when given, gets why nothing was
 // written ("" after success). The entry is written to a temporary file and renamed into place;
 // one on the desktop is made executable, as desktop programs want before they start it.
+// `icon` (a theme name or a path) and `categories` go to "Icon=" and "Categories=" when given.
 QString CreateShortcut(const QString &subFolder, const QString &name, const QString &fileName,
                        const QString &workingFolder, int kind, bool currentUser,
-                       QString *problem = nullptr);
+                       QString *problem = nullptr, const QString &icon = QString(),
+                       const QStringList &categories = QStringList());
 
 // The text of a desktop entry that starts fileName; "Exec=" quotes the file as the freedesktop
 // Desktop Entry standard asks (shell::DesktopEntry).
-QString DesktopEntryText(const QString &name, const QString &fileName,
-                         const QString &workingFolder);
+QString DesktopEntryText(const QString &name, const QString &fileName, const QString &workingFolder,
+                         const QString &icon = QString(),
+                         const QStringList &categories = QStringList());
 
 } // namespace KoShortcut

@@ -1,6 +1,27 @@
 #include "SetupSrc/Include/RegistryAccess.h"
 
 #include "SetupSrc/Include/SetupError.h"
+#include "platform/registry/RegistryStore.h"
+
+namespace {
+
+// Why the store refused a change, for the message that ends the install actions.
+QString reason(win::LSTATUS rc)
+{
+    const QString store = win::RegistryStore::fileName();
+    switch (rc) {
+    case win::ERROR_DISK_FULL:
+        return QStringLiteral("no space left on the disk of the registry store %1").arg(store);
+    case win::ERROR_BADDB:
+        return QStringLiteral("the registry store %1 is damaged").arg(store);
+    case win::ERROR_ACCESS_DENIED:
+        return QStringLiteral("the key or the registry store %1 may not be changed").arg(store);
+    default:
+        return QStringLiteral("error %1 from the registry store %2").arg(rc).arg(store);
+    }
+}
+
+} // namespace
 
 RegistryAccess::~RegistryAccess()
 {
@@ -25,9 +46,10 @@ bool RegistryAccess::KeyExists(const QString &subKey) const
 void RegistryAccess::CreateKey(const QString &subKey)
 {
     win::HKEY key = 0;
-    if (win::RegCreateKeyEx(m_root, subKey, QString(), win::REG_OPTION_NON_VOLATILE,
-                            win::KEY_ALL_ACCESS, &key) != win::ERROR_SUCCESS)
-        throw SetupError(QStringLiteral("Failed to create key %1").arg(subKey));
+    const win::LSTATUS rc = win::RegCreateKeyEx(
+        m_root, subKey, QString(), win::REG_OPTION_NON_VOLATILE, win::KEY_ALL_ACCESS, &key);
+    if (rc != win::ERROR_SUCCESS)
+        throw SetupError(QStringLiteral("Failed to create key %1: %2").arg(subKey, reason(rc)));
     win::RegCloseKey(key);
 }
 
@@ -50,12 +72,18 @@ void RegistryAccess::CloseKey()
 
 void RegistryAccess::WriteString(const QString &name, const QString &value)
 {
-    if (!m_key || win::RegSetValueEx(m_key, name, win::REG_SZ, value) != win::ERROR_SUCCESS)
-        throw SetupError(QStringLiteral("Failed to set data for '%1'").arg(name));
+    checkWrite(name, m_key ? win::RegSetValueEx(m_key, name, win::REG_SZ, value)
+                           : win::ERROR_INVALID_HANDLE);
 }
 
 void RegistryAccess::WriteInteger(const QString &name, qint32 value)
 {
-    if (!m_key || win::RegSetValueEx(m_key, name, quint32(value)) != win::ERROR_SUCCESS)
-        throw SetupError(QStringLiteral("Failed to set data for '%1'").arg(name));
+    checkWrite(name,
+               m_key ? win::RegSetValueEx(m_key, name, quint32(value)) : win::ERROR_INVALID_HANDLE);
+}
+
+void RegistryAccess::checkWrite(const QString &name, win::LSTATUS rc)
+{
+    if (rc != win::ERROR_SUCCESS)
+        throw SetupError(QStringLiteral("Failed to set data for '%1': %2").arg(name, reason(rc)));
 }

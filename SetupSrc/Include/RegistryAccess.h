@@ -20,18 +20,20 @@ public:
     void SetRootKey(win::HKEY root);
 
     bool KeyExists(const QString &subKey) const;
-    // Creates the key and any missing level above it; raises "Failed to create key <path>".
+    // Creates the key and any missing level above it; raises "Failed to create key <path>: <why>".
     void CreateKey(const QString &subKey);
     // Opens the key for writing (creating it when canCreate); false when that fails.
     bool OpenKey(const QString &subKey, bool canCreate);
     void CloseKey();
     bool HasOpenKey() const { return m_key != 0; }
 
-    // Write into the open key; raise "Failed to set data for '<name>'".
+    // Write into the open key; raise "Failed to set data for '<name>': <why>".
     void WriteString(const QString &name, const QString &value);
     void WriteInteger(const QString &name, qint32 value);
 
 private:
+    static void checkWrite(const QString &name, win::LSTATUS rc);
+
     win::HKEY m_root = win::HKEY_CURRENT_USER;
     win::HKEY m_key = 0;
 };

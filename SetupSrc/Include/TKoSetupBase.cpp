@@ -138,6 +138,10 @@ int TKoSetupBase::ReadShortcutEntries(QList<TShortcutItem> &items) const
         item.Name = field(fields, "NAME");
         item.FileName = ExpandMacro(field(fields, "FILENAME"));
         item.WorkingDir = ExpandMacro(field(fields, "WORKINGDIR"));
+        item.Icon = ExpandMacro(field(fields, "ICON"));
+        for (const QString &c :
+             field(fields, "CATEGORIES").split(QLatin1Char(','), Qt::SkipEmptyParts))
+            if (!c.trimmed().isEmpty()) item.Categories.append(c.trimmed());
         item.Line = lines[i];
         item.LineNumber = numbers[i];
         items.append(item);

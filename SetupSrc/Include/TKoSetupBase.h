@@ -29,6 +29,10 @@ struct TShortcutItem
     QString Name;
     QString FileName;   // macros expanded
     QString WorkingDir; // macros expanded
+    // Optional: the entry's picture (an icon-theme name, or a path after a macro) and the menu
+    // categories, written with "," between them since ";" separates the fields.
+    QString Icon; // macros expanded
+    QStringList Categories;
     QString Line;
     int LineNumber = 0;
 };

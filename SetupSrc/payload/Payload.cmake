@@ -59,11 +59,68 @@ function(quorva_payload_shared_libraries out)
 endfunction()
 quorva_payload_shared_libraries(QUORVA_PAYLOAD_LIBRARIES ${QUORVA_PAYLOAD_TARGETS})
 
-# Language files and user scripts, when the repository ships them.
-file(GLOB QUORVA_PAYLOAD_LANG CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
-     ${PROJECT_SOURCE_DIR}/Lang/*.Lan ${PROJECT_SOURCE_DIR}/Lang/*.lan)
-file(GLOB QUORVA_PAYLOAD_SCRIPTS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
-     ${PROJECT_SOURCE_DIR}/Script/*.vbs)
+# The program's picture in the icon theme's layout, drawn by the build, beside the programs in
+# icons/; Regwell puts it into the desktop's icon theme.
+set(QUORVA_ICON_SIZES 16 24 32 48 64 128 256)
+set(QUORVA_ICON_FILES)
+foreach(size IN LISTS QUORVA_ICON_SIZES)
+  set(icon ${QUORVA_BIN_DIR}/icons/hicolor/${size}x${size}/apps/quorva.png)
+  list(APPEND QUORVA_ICON_FILES ${icon})
+  quorva_beside_program(${icon} FOLDER icons/hicolor/${size}x${size}/apps)
+endforeach()
+add_executable(write_product_icons ${PROJECT_SOURCE_DIR}/ui/tools/WriteProductIcons.cpp)
+target_link_libraries(write_product_icons PRIVATE quorva_ui)
+add_custom_command(OUTPUT ${QUORVA_ICON_FILES}
+  COMMAND write_product_icons ${QUORVA_BIN_DIR}/icons ${QUORVA_ICON_SIZES}
+  DEPENDS write_product_icons
+  COMMENT "Drawing the program's icons"
+  VERBATIM)
+
+# What stands beside the program (quorva_beside_program, quorva_beside_program_folder): copied
+# into the build's bin/ with Quorva, and carried by the payload.
+get_property(QUORVA_BESIDE GLOBAL PROPERTY QUORVA_BESIDE_PROGRAM)
+get_property(QUORVA_BESIDE_FOLDERS GLOBAL PROPERTY QUORVA_BESIDE_PROGRAM_FOLDERS)
+set(beside_outputs)
+set(files_beside)
+foreach(entry IN LISTS QUORVA_BESIDE)
+  string(REPLACE "|" ";" parts "${entry}")
+  list(GET parts 0 file)
+  list(LENGTH parts n)
+  set(folder "")
+  if(n GREATER 1)
+    list(GET parts 1 folder)
+  endif()
+  get_filename_component(name ${file} NAME)
+  if(folder STREQUAL "")
+    set(relative ${name})
+  else()
+    set(relative ${folder}/${name})
+  endif()
+  set(built ${QUORVA_BIN_DIR}/${relative})
+  if(NOT built STREQUAL file)
+    add_custom_command(OUTPUT ${built}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${built}
+      DEPENDS ${file} VERBATIM)
+  endif()
+  list(APPEND beside_outputs ${built})
+  install(FILES ${built} DESTINATION ./${folder} COMPONENT payload)
+  # "=" with a target makes Setup create the sub-folder.
+  string(REPLACE "/" "\\" line "${relative}")
+  string(APPEND files_beside "${line}=${line}\n")
+endforeach()
+foreach(folder IN LISTS QUORVA_BESIDE_FOLDERS)
+  install(DIRECTORY DESTINATION ${folder} COMPONENT payload)
+  list(APPEND beside_outputs ${QUORVA_BIN_DIR}/${folder})
+  add_custom_command(OUTPUT ${QUORVA_BIN_DIR}/${folder}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${QUORVA_BIN_DIR}/${folder} VERBATIM)
+  # A line that ends in a separator is a folder Setup makes.
+  string(REPLACE "/" "\\" line "${folder}")
+  string(APPEND files_beside "${line}\\\n")
+endforeach()
+add_custom_target(beside_program ALL DEPENDS ${beside_outputs})
+if(TARGET Quorva)
+  add_dependencies(Quorva beside_program)
+endif()
 
 # The rules file. Its [Files] section names every deliverable, built here or not: a file that
 # is missing when Setup runs is a copy failure that Setup asks about.
@@ -79,11 +136,7 @@ endforeach()
 foreach(l IN LISTS QUORVA_PAYLOAD_LIBRARIES)
   string(APPEND files_lines "$<TARGET_FILE_NAME:${l}>\n")
 endforeach()
-foreach(f IN LISTS QUORVA_PAYLOAD_LANG QUORVA_PAYLOAD_SCRIPTS)
-  # "=" with a target makes Setup create the sub-folder.
-  string(REPLACE "/" "\\" f "${f}")
-  string(APPEND files_lines "${f}=${f}\n")
-endforeach()
+string(APPEND files_lines "${files_beside}")
 file(READ ${CMAKE_CURRENT_LIST_DIR}/Setup.rul.in rules_text)
 string(REPLACE "@FILES@" "${files_lines}" rules_text "${rules_text}")
 set(QUORVA_PAYLOAD_RULES ${CMAKE_CURRENT_BINARY_DIR}/payload/Setup.rul)
@@ -101,10 +154,6 @@ install(FILES ${QUORVA_PAYLOAD_RULES}
               ${CMAKE_CURRENT_LIST_DIR}/Uninst.isu
               ${CMAKE_CURRENT_LIST_DIR}/Wizard.png
         DESTINATION . COMPONENT payload)
-foreach(f IN LISTS QUORVA_PAYLOAD_LANG QUORVA_PAYLOAD_SCRIPTS)
-  get_filename_component(folder ${f} DIRECTORY)
-  install(FILES ${PROJECT_SOURCE_DIR}/${f} DESTINATION ${folder} COMPONENT payload)
-endforeach()
 
 set(QUORVA_PAYLOAD_DIR ${CMAKE_BINARY_DIR}/payload)
 add_custom_target(payload
@@ -113,4 +162,4 @@ add_custom_target(payload
           --prefix ${QUORVA_PAYLOAD_DIR}
   COMMENT "Assembling the installable payload in ${QUORVA_PAYLOAD_DIR}"
   VERBATIM)
-add_dependencies(payload ${QUORVA_PAYLOAD_TARGETS} ${QUORVA_PAYLOAD_LIBRARIES})
+add_dependencies(payload ${QUORVA_PAYLOAD_TARGETS} ${QUORVA_PAYLOAD_LIBRARIES} beside_program)

@@ -275,10 +275,12 @@ TEST_F(CopyThread, AMissingSourceIsAlwaysAskedAbout)
         receiver.messages.clear();
         prompts.clear();
         if (!c.existingTarget.isNull()) writeFile(target + "gone.so", c.existingTarget);
-        load("gone.so\r\n");
+        writeFile(source + "/real.so", "r");
+        load("gone.so\r\nreal.so\r\n");
         run([](const QString &, int) { return int(win::vbIgnore); });
         EXPECT_EQ(prompts.size(), 1);
-        const std::vector<Receiver::Message> expected = {begin(0), step(0), done()};
+        const std::vector<Receiver::Message> expected = {begin(0), step(0), begin(1), step(1),
+                                                         done()};
         EXPECT_EQ(receiver.messages, expected);
     }
 }
@@ -430,5 +432,36 @@ TEST_F(CopyThread, AStopEndsTheRunAfterTheCurrentLineWithoutFurtherQuestions)
         EXPECT_EQ(prompts.size(), 1);
         EXPECT_TRUE(cancelled);
         EXPECT_FALSE(QFileInfo::exists(target + "one"));
+    }
+}
+
+TEST_F(CopyThread, NothingToInstallOrNothingInstalledEndsInAbort)
+{
+    struct
+    {
+        const char *name;
+        QByteArray files;
+        std::vector<Receiver::Message> expected;
+        const char *reason;
+        bool folderMade;
+    } cases[] = {
+        {"no [Files] lines", "", {abortAt(0)}, "is damaged", false},
+        {"every copy ignored",
+         "gone.so\r\nmissing.so\r\n",
+         {begin(0), step(0), begin(1), step(0), abortAt(2)},
+         "No file was installed",
+         true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(target).removeRecursively();
+        receiver.messages.clear();
+        load(c.files);
+        run([](const QString &, int) { return int(win::vbIgnore); });
+        EXPECT_EQ(receiver.messages, c.expected);
+        EXPECT_TRUE(abortReason.contains(c.reason)) << abortReason.toStdString();
+        EXPECT_TRUE(abortReason.contains(source + "/Setup.rul")) << abortReason.toStdString();
+        EXPECT_FALSE(cancelled);
+        EXPECT_EQ(QFileInfo::exists(target), c.folderMade);
     }
 }

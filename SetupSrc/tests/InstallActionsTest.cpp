@@ -1,6 +1,7 @@
 #include "SetupSrc/Include/KoShortcut.h"
 #include "SetupSrc/Include/SetupError.h"
 #include "SetupSrc/TSetupRule.h"
+#include "SetupSrc/tests/FileSizeLimit.h"
 #include "SetupSrc/tests/SetupTestEnv.h"
 #include "platform/ini/Profile.h"
 #include "platform/registry/Registry.h"
@@ -155,7 +156,8 @@ TEST_F(InstallActions, RefusedKeysAndNumbersEndTheActionsButKeepTheLog)
         rule->WriteRegistryEntries();
         ADD_FAILURE() << "no error";
     } catch (const SetupError &e) {
-        EXPECT_EQ(e.message(), "Failed to create key SOFTWARE\\Q");
+        EXPECT_TRUE(e.message().startsWith("Failed to create key SOFTWARE\\Q: "))
+            << e.message().toStdString();
     }
 }
 
@@ -173,6 +175,8 @@ TEST_F(InstallActions, ShortcutsWithFoldersAndTheirLogOrder)
              "PROGRAMFOLDER:{FOLDER_PROGRAMS}\\..\\..\\autostart;NAME:Evil;FILENAME:/bin/true\r\n"
              "PROGRAMFOLDER:{FOLDER_PROGRAMS};NAME:../../evil;FILENAME:/bin/true\r\n"
              "PROGRAMFOLDER:{FOLDER_PROGRAMS};NAME:Eq;FILENAME:/bin/a=b\r\n");
+    writeFakeProgram(target + "/Quorva", "q");
+    writeFakeProgram(target + "/Regwell", "r");
     rule->CreateShortcuts();
     const QString apps = home + "/.local/share/applications";
     const QString menu = apps + "/Tarquell/Quorva";
@@ -308,4 +312,39 @@ TEST_F(InstallActions, NothingIsInstalledWithoutAnInstallFolder)
     EXPECT_EQ(regValue(HKEY_CURRENT_USER, "X", "a"), "<no key>");
     EXPECT_EQ(rule.Log().Problems().size(), 4);
     EXPECT_FALSE(rule.WriteUninstallLog("Files", "/x"));
+}
+
+TEST_F(InstallActions, AFullStoreIsNamedTheLogIsKeptAndNoShortcutLeadsNowhere)
+{
+    // A store larger than the files may grow (as on a full disk); the install log stays small.
+    HKEY k = 0;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "Filler", "", 0, KEY_ALL_ACCESS, &k), 0);
+    ASSERT_EQ(RegSetValueEx(k, "x", REG_SZ, QString(3000, 'x')), 0);
+    RegCloseKey(k);
+    QDir().mkpath(home + "/Desktop");
+    auto rule = load("[Registry]\r\nROOT:HKEY_LOCAL_MACHINE;SUBKEY:SOFTWARE\\Tarquell\\Quorva;"
+                     "VALUETYPE:STRING;VALUENAME:Path;VALUEDATA:{TARGETDIR}\\Quorva\r\n"
+                     "[Shortcut]\r\nPROGRAMFOLDER:{FOLDER_DESKTOP};NAME:Quorva;"
+                     "FILENAME:{TARGETDIR}\\Quorva;ICON:quorva\r\n");
+    rule->Log().Info("copied what the copy could");
+    QString error;
+    {
+        FileSizeLimit limit(2000);
+        EXPECT_FALSE(rule->RunInstallActions(&error));
+    }
+    EXPECT_TRUE(error.startsWith("Failed to create key SOFTWARE")) << error.toStdString();
+    EXPECT_TRUE(error.contains("no space left")) << error.toStdString();
+    const QString log = QString::fromUtf8(readFile(target + "/Setup.log"));
+    EXPECT_TRUE(log.contains("copied what the copy could")) << log.toStdString();
+    EXPECT_TRUE(log.contains("registry entries")) << log.toStdString();
+    EXPECT_TRUE(log.contains("no space left")) << log.toStdString();
+
+    // The program was never copied: no shortcut starts it.
+    rule->CreateShortcuts();
+    EXPECT_FALSE(QFileInfo::exists(home + "/Desktop/Quorva.desktop"));
+    EXPECT_TRUE(problemsMention(*rule, "is not there"));
+    // Once it is there, the shortcut names its picture.
+    writeFakeProgram(target + "/Quorva", "q");
+    rule->CreateShortcuts();
+    EXPECT_TRUE(readFile(home + "/Desktop/Quorva.desktop").contains("\nIcon=quorva\n"));
 }

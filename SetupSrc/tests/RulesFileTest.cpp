@@ -256,3 +256,32 @@ TEST_F(RulesFile, AMissingRulesFileIsReported)
     EXPECT_TRUE(rule.Log().Problems()[0].contains("Setup.rul"));
     EXPECT_TRUE(rule.FileLines().isEmpty());
 }
+
+TEST_F(RulesFile, IntegerKeysReadTheirLeadingDigits)
+{
+    // As the profile functions read numbers: leading digits count, the rest of the value does
+    // not; only a missing or empty value takes the default (1).
+    struct
+    {
+        const char *value;
+        bool on;
+    } cases[] = {
+        {"0 ; no licence page", false},
+        {"0;x", false},
+        {"  0", false},
+        {"1 ; shown", true},
+        {"-1", true},
+        {"", true},
+        {"yes", false},
+        {"00", false},
+    };
+    for (const auto &c : cases) {
+        auto rule =
+            load(QByteArray("[ShowDialog]\nSdLicense=") + c.value + "\nSdAskDestPath=" + c.value +
+                 "\n[Setup]\nLaunchAppDefault=" + c.value + "\n");
+        EXPECT_EQ(rule->SdLicense(), c.on) << c.value;
+        EXPECT_EQ(rule->SdAskDestPath(), c.on) << c.value;
+        EXPECT_EQ(rule->LaunchAppDefault(), c.on) << c.value;
+    }
+    EXPECT_TRUE(load("[ShowDialog]\n")->SdLicense());
+}

@@ -38,6 +38,10 @@ protected:
         set("HOME", home);
         set("XDG_DATA_HOME", home + "/.local/share");
         set("XDG_CONFIG_HOME", home + "/.config");
+        // The machine's data folder for every user, where an install by root goes: never the
+        // real one. Desktop tools (xdg-mime) answer as GNOME's do.
+        set("XDG_DATA_DIRS", tmp.filePath("share") + ":/usr/share");
+        set("XDG_CURRENT_DESKTOP", "GNOME");
         set("QUORVA_REGISTRY", tmp.filePath("registry.reg"));
         set("QUORVA_PROGRAMFILES", programFiles);
         set("QUORVA_SYSTEM_DIR", systemDir);

@@ -9,12 +9,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -429,17 +435,84 @@ TEST_F(MainWindow, SessionCommandsReachTheActiveWindow)
     EXPECT_EQ(sessionNames().size(), 1);
 }
 
-TEST_F(MainWindow, HelpOpensTheHelpFileOrSaysItIsMissing)
+TEST_F(MainWindow, HelpOpensTheHelpPageOrSaysWhereItIs)
 {
     start();
-    boxes.expect(win::vbOK);
-    window->mnuUseHelp->trigger();
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_TRUE(boxes.shown()[0].prompt.contains(folder() + "Quorva.chm"));
-    EXPECT_TRUE(shell.opened.isEmpty());
-    const QString help = touch("Quorva.chm");
-    window->mnuUseHelp->trigger();
-    EXPECT_EQ(shell.opened, QStringList{help});
+    const QString help = folder() + "Quorva.html";
+    struct Case
+    {
+        const char *what;
+        bool present, desktopOpens;
+        const char *message; // nullptr: none
+    } cases[] = {
+        {"missing", false, true, "无法打开帮助文件："},
+        {"opened", true, true, nullptr},
+        {"nothing can open it", true, false, "桌面上没有能打开帮助文件的程序"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(help);
+        if (c.present) touch("Quorva.html");
+        shell.opened.clear();
+        shell.refuse = !c.desktopOpens;
+        boxes.clear();
+        if (c.message) boxes.expect(win::vbOK);
+        window->mnuUseHelp->trigger();
+        EXPECT_EQ(shell.opened, c.present ? QStringList{help} : QStringList{});
+        ASSERT_EQ(boxes.shown().size(), c.message ? 1u : 0u);
+        if (c.message) {
+            EXPECT_TRUE(boxes.shown()[0].prompt.startsWith(QString::fromUtf8(c.message)));
+            EXPECT_TRUE(boxes.shown()[0].prompt.contains(help)); // where the file is
+        }
+    }
 }
+
+// Qt's own buttons follow the language file, at start and when the user picks another.
+TEST_F(MainWindow, StandardButtonsSpeakTheLanguageOfTheLanguageFile)
+{
+    auto okText = [] {
+        QMessageBox box(QMessageBox::Information, "t", "p", QMessageBox::Ok);
+        return box.button(QMessageBox::Ok)->text();
+    };
+    start();
+    EXPECT_EQ(okText(), "确定");
+    CurrentOptions().setLanguageFileName("English.Lan");
+    window->OnLanguageChanged();
+    EXPECT_EQ(okText(), "OK");
+    CurrentOptions().setLanguageFileName("ChineseS.Lan");
+    window->OnLanguageChanged();
+    EXPECT_EQ(okText(), "确定");
+}
+
+// What a run must say without holding up an unattended run lands in the status bar.
+TEST_F(MainWindow, ARunsNoticeShowsInTheStatusBar)
+{
+    start();
+    CompareMainWindow::Tell("报告在：/tmp/x/Data.txt");
+    auto *label = window->findChild<QLabel *>("LblStatus");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "报告在：/tmp/x/Data.txt");
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+#ifdef QUORVA_EXE
+// The help page the build puts beside the program: every link inside it leads somewhere.
+TEST(HelpPage, LiesBesideTheProgramAndItsLinksResolve)
+{
+    QFile page(QFileInfo(QStringLiteral(QUORVA_EXE)).absolutePath() + "/Quorva.html");
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+    const QString html = QString::fromUtf8(page.readAll());
+    EXPECT_TRUE(html.contains("<meta charset=\"utf-8\">"));
+    QSet<QString> ids;
+    for (const auto &m : QRegularExpression("id=\"([^\"]+)\"").globalMatch(html))
+        ids.insert(m.captured(1));
+    int links = 0;
+    for (const auto &m : QRegularExpression("href=\"#([^\"]+)\"").globalMatch(html)) {
+        ++links;
+        EXPECT_TRUE(ids.contains(m.captured(1))) << m.captured(1).toStdString();
+    }
+    EXPECT_GE(links, 10);
+}
+#endif
 
 } // namespace

@@ -128,6 +128,39 @@ TEST_F(SessionRun, AUserComparesTwoWorkbooksAndGetsBothReports)
     EXPECT_FALSE(window->m_ProgressBar1->isVisible());
 }
 
+// After a good workbook was listed, the refresh button on a name that is no longer a workbook
+// Quorva can read empties the list and says why: its old sheets are not this file's.
+TEST_F(SessionRun, RefreshingAFileThatIsNoWorkbookEmptiesTheListAndSaysWhy)
+{
+    QUORVA_NEED_OPENPYXL();
+    ASSERT_EQ(makeBooks(FruitBooks), "");
+    ASSERT_TRUE(TestFiles::write(folder() + "notes.xlsx", "plain text\n"));
+    struct Case
+    {
+        const char *name;
+        const char *says;
+    } cases[] = {
+        {"gone.xlsx", "文件不存在 -- gone.xlsx"},
+        {"notes.xlsx", "不是 Quorva 能读取的工作簿"},
+    };
+    frmSession *frm = newSession();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        type(frm->TxtLeftFileName, folder() + "left.xlsx");
+        click(frm->CmdLeft_Refresh_Sheet);
+        ASSERT_EQ(sheetNames(frm->ListViewLeftSheets), (QStringList{"Data", "Other"}));
+        boxes.clear();
+        boxes.expect(vbOK);
+        type(frm->TxtLeftFileName, QString::fromUtf8(c.name));
+        click(frm->CmdLeft_Refresh_Sheet);
+        EXPECT_TRUE(sheetNames(frm->ListViewLeftSheets).isEmpty());
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_TRUE(boxes.shown()[0].prompt.contains(QString::fromUtf8(c.says)))
+            << boxes.shown()[0].prompt.toStdString();
+        EXPECT_FALSE(boxes.shown()[0].prompt.contains("excel"));
+    }
+}
+
 TEST_F(SessionRun, ALongRunKeepsTheWindowLiveAndCanBeCancelled)
 {
     QUORVA_NEED_OPENPYXL();

@@ -7,22 +7,25 @@
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
-TEST(ModCommon, UpperBoundOfEmptyArraysIsMinusOne)
+// The upper bound is the last index: -1 for no pieces, and empty pieces count.
+TEST(ModString, SplitToArrayKeepsEveryPiece)
 {
-    EXPECT_EQ(ModCommon::UBoundStrArray({}), -1);
-    EXPECT_EQ(ModCommon::UBoundStrArray({S("a"), S("b")}), 1);
-    EXPECT_EQ(ModCommon::UBoundLongArray({}), -1);
-    EXPECT_EQ(ModCommon::UBoundLongArray({7}), 0);
-    QStringList parts;
-    EXPECT_EQ(ModString::SplitToArray(QString(), S(","), parts), -1);
-    EXPECT_TRUE(parts.isEmpty());
-    EXPECT_EQ(ModString::SplitToArray(S("x"), S(","), parts), 0);
-    EXPECT_EQ(parts, QStringList{S("x")});
-    EXPECT_EQ(ModString::SplitToArray(S("a,,b,"), S(","), parts), 3);
-    EXPECT_EQ(parts, QStringList({S("a"), S(""), S("b"), S("")}));
+    const std::tuple<const char *, int, QStringList> cases[] = {
+        {"", -1, {}},
+        {"x", 0, {S("x")}},
+        {"a,,b,", 3, {S("a"), S(""), S("b"), S("")}},
+        {",", 1, {S(""), S("")}},
+    };
+    for (const auto &[text, upperBound, expected] : cases) {
+        QStringList parts{S("stale")};
+        EXPECT_EQ(ModString::SplitToArray(S(text), S(","), parts), upperBound) << text;
+        EXPECT_EQ(parts, expected) << text;
+    }
+    // A key row is empty when it has no cell or only empty cells; a blank is a value.
     EXPECT_TRUE(ModCommon::IsStrArrayEmpty({}));
     EXPECT_TRUE(ModCommon::IsStrArrayEmpty({S(""), S("")}));
     EXPECT_FALSE(ModCommon::IsStrArrayEmpty({S(""), S(" ")}));

@@ -22,13 +22,14 @@ TEST_F(RegistryHelpers, WritesAndReadsTextValues)
                                           "/opt/quorva/Quorva"));
     EXPECT_EQ(modRegistry::GetRegValue(HKEY_LOCAL_MACHINE, "software\\tarquell\\quorva", "PATH"),
               "/opt/quorva/Quorva");
-    // An empty text stays empty.
+    // An empty text is stored as one blank.
     EXPECT_TRUE(modRegistry::SetRegString(HKEY_CURRENT_USER, "E", "", ""));
     HKEY k = 0;
     ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "E", 0, KEY_READ, &k), ERROR_SUCCESS);
     RegData d;
     ASSERT_EQ(RegQueryValueEx(k, "", &d), ERROR_SUCCESS);
-    EXPECT_EQ(d.text, "");
+    EXPECT_EQ(d.text, " ");
+    EXPECT_EQ(d.type, REG_SZ);
     RegCloseKey(k);
 
     struct

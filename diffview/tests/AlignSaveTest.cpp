@@ -241,3 +241,39 @@ TEST(AlignSave, TypingIntoAnInsertedRowKeepsIt)
     p.parser.DeleteLeftAddedEmptyRows();
     EXPECT_EQ(AlignedPair::rows(p.left), withRows(p.leftBefore, 2, {QStringLiteral("||")}));
 }
+
+// Once the file is written, the view gets its empty rows back: the sheet is as it was before
+// the save, hatches and red single rows included, and a later save takes them out again.
+TEST(AlignSave, TheRowsTakenOutForASaveGoBackAfterIt)
+{
+    SavePair p;
+    p.left->Cells(9, 3).setValue(Variant(QStringLiteral("edit")));
+    const QStringList aligned = AlignedPair::rows(p.left);
+    QStringList saved = p.leftBefore;
+    saved[4] = QStringLiteral("K3|b5|edit");
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(::testing::Message() << "save " << pass + 1);
+        p.parser.DeleteLeftAddedEmptyRows();
+        EXPECT_EQ(AlignedPair::rows(p.left), saved);
+        p.parser.PutBackLeftAddedEmptyRows();
+        p.parser.PutBackLeftAddedEmptyRows(); // nothing more without another deletion
+        EXPECT_EQ(AlignedPair::rows(p.left), aligned);
+        for (int row = 1; row <= 9; ++row)
+            EXPECT_EQ(AlignedPair::hatched(p.left, row), row >= 3 && row <= 6) << row;
+        EXPECT_EQ(p.left->Range(QStringLiteral("A8:B8")).Font().ColorIndex().toLong(), 3);
+        EXPECT_EQ(p.parser.rightAddedRows().count(), 4);
+        QList<int> visit;
+        p.parser.CreateDiffArray(visit);
+        EXPECT_EQ(visit, (QList<int>{3, 4, 5, 6, 8, 9}));
+    }
+    // Typing into a hatched row after the rows came back keeps that row at the next save.
+    p.left->Cells(4, 1).setValue(Variant(QStringLiteral("typed")));
+    p.parser.DeleteLeftAddedEmptyRows();
+    EXPECT_EQ(AlignedPair::rows(p.left), withRows(saved, 2, {QStringLiteral("typed||")}));
+    p.parser.PutBackLeftAddedEmptyRows();
+    EXPECT_EQ(AlignedPair::text(p.left, 4), QStringLiteral("typed"));
+    EXPECT_EQ(AlignedPair::text(p.left, 9), QStringLiteral("K3"));
+    EXPECT_TRUE(AlignedPair::hatched(p.left, 6));
+    // The right side was never saved: untouched throughout.
+    EXPECT_TRUE(AlignedPair::hatched(p.right, 8));
+}

@@ -168,6 +168,70 @@ QList<int> pickSorted(std::mt19937 &random, int from, int to, int count)
     return all;
 }
 
+// The walk of the rows as first laid down, for matchings that keep both sides' order: one round
+// per matched pair, first the left single rows at or above the pair's left row, then the right
+// single rows at or above its right row, each moving the other sheet's rows still to come; the
+// rounds go on until every single row is placed.
+struct Walk
+{
+    QList<int> left, right, matchedLeft, matchedRight;
+};
+
+Walk referenceWalk(Walk w)
+{
+    const auto shiftFrom = [](QList<int> &rows, qsizetype from) {
+        for (qsizetype k = from; k < rows.size(); ++k)
+            ++rows[k];
+    };
+    qsizetype i = 0, j = 0, k = 0;
+    while (i < w.left.size() || j < w.right.size()) {
+        const int a = k < w.matchedLeft.size() ? w.matchedLeft[k] : 0;
+        for (; i < w.left.size() && (a <= 0 || w.left[i] <= a); ++i) {
+            shiftFrom(w.right, j);
+            shiftFrom(w.matchedRight, k);
+        }
+        const int b = k < w.matchedRight.size() ? w.matchedRight[k] : 0;
+        for (; j < w.right.size() && (b <= 0 || w.right[j] <= b); ++j) {
+            shiftFrom(w.left, i);
+            shiftFrom(w.matchedLeft, k);
+        }
+        ++k;
+    }
+    return w;
+}
+
+// Rows of one side of a random matching: matched rows in order, a common heading now and then,
+// the rest single.
+struct RandomMatching
+{
+    int leftRows, rightRows;
+    QList<int> leftMatched, rightMatched, leftSingles, rightSingles;
+
+    RandomMatching(std::mt19937 &random, bool crossing)
+    {
+        leftRows = 1 + int(random() % 25);
+        rightRows = crossing ? leftRows : 1 + int(random() % 25);
+        const int pairs = int(random() % (std::min(leftRows, rightRows) + 1));
+        const int first =
+            !crossing && leftRows > pairs && rightRows > pairs && random() % 2 ? 2 : 1;
+        leftMatched = pickSorted(random, first, leftRows, std::min(pairs, leftRows - first + 1));
+        rightMatched = pickSorted(random, first, rightRows, int(leftMatched.size()));
+        if (crossing) std::shuffle(rightMatched.begin(), rightMatched.end(), random);
+        for (int row = first; row <= leftRows; ++row)
+            if (!leftMatched.contains(row)) leftSingles.append(row);
+        for (int row = first; row <= rightRows; ++row)
+            if (!rightMatched.contains(row)) rightSingles.append(row);
+    }
+
+    std::vector<Match> matches(std::mt19937 &random) const
+    {
+        std::vector<Match> out;
+        for (qsizetype i = 0; i < leftMatched.size(); ++i)
+            out.push_back(Match{leftMatched[i], rightMatched[i], random() % 3 == 0});
+        return out;
+    }
+};
+
 } // namespace
 
 // Any matching that keeps both sides' order lines up exactly: each pair faces itself on the
@@ -177,25 +241,11 @@ TEST(ClsResultParser, RandomInOrderMatchingsLineUp)
 {
     std::mt19937 random(20240519);
     for (int round = 0; round < 150; ++round) {
-        const int leftRows = 1 + int(random() % 25), rightRows = 1 + int(random() % 25);
-        const int pairs = int(random() % (std::min(leftRows, rightRows) + 1));
-        // row 1 is a heading on both sides when there is room: neither matched nor single
-        const int first = leftRows > pairs && rightRows > pairs && random() % 2 ? 2 : 1;
-        const QList<int> leftMatched =
-            pickSorted(random, first, leftRows, std::min(pairs, leftRows - first + 1));
-        const QList<int> rightMatched =
-            pickSorted(random, first, rightRows, int(leftMatched.size()));
-        std::vector<Match> matches;
-        for (qsizetype i = 0; i < leftMatched.size(); ++i)
-            matches.push_back(Match{leftMatched[i], rightMatched[i], random() % 3 == 0});
-        QList<int> leftSingles, rightSingles;
-        for (int row = first; row <= leftRows; ++row)
-            if (!leftMatched.contains(row)) leftSingles.append(row);
-        for (int row = first; row <= rightRows; ++row)
-            if (!rightMatched.contains(row)) rightSingles.append(row);
-
+        const RandomMatching drawn(random, false);
+        const std::vector<Match> matches = drawn.matches(random);
+        const QList<int> &leftSingles = drawn.leftSingles, &rightSingles = drawn.rightSingles;
         AlignedPair p;
-        p.build(leftRows, rightRows, matches, leftSingles, rightSingles);
+        p.build(drawn.leftRows, drawn.rightRows, matches, leftSingles, rightSingles);
         const QStringList leftBefore = AlignedPair::rows(p.left);
         const QStringList rightBefore = AlignedPair::rows(p.right);
         p.align();
@@ -236,36 +286,97 @@ TEST(ClsResultParser, RandomInOrderMatchingsLineUp)
     }
 }
 
-// Matchings that cross (a key comparison can pair rows out of order) cannot face each other,
-// but every pair's new rows still name its own rows in each sheet.
-TEST(ClsResultParser, CrossingMatchingsKeepTheirRows)
+// In-order matchings are placed exactly as the walk places them.
+TEST(ClsResultParser, InOrderMatchingsArePlacedAsTheWalkPlacesThem)
 {
-    std::mt19937 random(7);
-    for (int round = 0; round < 60; ++round) {
-        const int rows = 2 + int(random() % 15);
-        const int pairs = 1 + int(random() % rows);
-        QList<int> leftMatched = pickSorted(random, 1, rows, pairs);
-        QList<int> rightMatched = pickSorted(random, 1, rows, pairs);
-        std::shuffle(rightMatched.begin(), rightMatched.end(), random);
-        std::vector<Match> matches;
-        for (int i = 0; i < pairs; ++i)
-            matches.push_back(Match{leftMatched[i], rightMatched[i]});
-        QList<int> leftSingles, rightSingles;
-        for (int row = 1; row <= rows; ++row) {
-            if (!leftMatched.contains(row)) leftSingles.append(row);
-            if (!rightMatched.contains(row)) rightSingles.append(row);
+    std::mt19937 random(4111);
+    for (int round = 0; round < 1200; ++round) {
+        const RandomMatching m(random, false);
+        ClsComparePair pair;
+        ClsTxtCompareResult &result = *pair.GetTxtRecorder();
+        ClsMap left, right;
+        for (qsizetype i = 0; i < m.leftMatched.size(); ++i)
+            result.AddRec(ClsTxtCompareResult::PairKey(m.leftMatched[i], m.rightMatched[i]),
+                          m.leftMatched[i], m.rightMatched[i], QString(), QString());
+        for (int row : m.leftSingles)
+            left.Add(QString::number(row), QString());
+        for (int row : m.rightSingles)
+            right.Add(QString::number(row), QString());
+        ClsResultParser parser;
+        parser.InitDiffObj(result.GetResult());
+        parser.InitLeft(left, nullptr);
+        parser.InitRight(right, nullptr);
+        parser.Deal();
+        const Walk want =
+            referenceWalk({m.leftSingles, m.rightSingles, m.leftMatched, m.rightMatched});
+        SCOPED_TRACE(::testing::Message() << "round " << round);
+        ASSERT_EQ(parser.leftSingleRows(), want.left);
+        ASSERT_EQ(parser.rightSingleRows(), want.right);
+        ASSERT_EQ(parser.matchedLeftRows(), want.matchedLeft);
+        ASSERT_EQ(parser.matchedRightRows(), want.matchedRight);
+    }
+}
+
+namespace {
+
+// Every single row faces a hatched empty row of the other sheet, every hatched row faces a
+// single row, and the list to visit holds every single row.
+void expectSinglesFaceEmptyRows(AlignedPair &p)
+{
+    QList<int> visit;
+    p.parser.CreateDiffArray(visit);
+    const int last =
+        std::max(p.left->UsedRange().Rows().Count(), p.right->UsedRange().Rows().Count());
+    for (int row = 1; row <= last; ++row) {
+        const QString l = AlignedPair::text(p.left, row), r = AlignedPair::text(p.right, row);
+        SCOPED_TRACE(::testing::Message()
+                     << "row " << row << ": " << l.toStdString() << " | " << r.toStdString());
+        if (l.startsWith(QLatin1Char('L')) || r.startsWith(QLatin1Char('R'))) {
+            EXPECT_TRUE(l.startsWith(QLatin1Char('L')) ? AlignedPair::hatched(p.right, row)
+                                                       : AlignedPair::hatched(p.left, row));
+            EXPECT_TRUE((l.isEmpty() && r.startsWith(QLatin1Char('R'))) ||
+                        (r.isEmpty() && l.startsWith(QLatin1Char('L'))));
+            EXPECT_TRUE(visit.contains(row));
         }
+        // an empty row faces a one-side row, never another empty row or matched data
+        EXPECT_TRUE(!AlignedPair::hatched(p.left, row) || r.startsWith(QLatin1Char('R')));
+        EXPECT_TRUE(!AlignedPair::hatched(p.right, row) || l.startsWith(QLatin1Char('L')));
+    }
+}
+
+} // namespace
+
+// Matchings that cross (a key comparison can pair rows out of order) cannot face each other,
+// but every pair's new rows still name its own rows in each sheet, and every single row faces
+// an empty row and is visited.
+TEST(ClsResultParser, CrossingMatchingsKeepTheirRowsAndEverySingleRowIsReached)
+{
+    {
+        // Left A, B, X, P; right P, Y, A, B.
         AlignedPair p;
-        p.build(rows, rows, matches, leftSingles, rightSingles);
+        p.build(4, 4, {{4, 1, true}, {1, 3, true}, {2, 4, true}}, {3}, {2});
+        p.align();
+        expectSinglesFaceEmptyRows(p);
+        QList<int> visit;
+        p.parser.CreateDiffArray(visit);
+        EXPECT_EQ(visit, (QList<int>{2, 4})); // Y faces an empty row at 2, X one at 4
+    }
+    std::mt19937 random(7);
+    for (int round = 0; round < 150; ++round) {
+        const RandomMatching m(random, true);
+        const std::vector<Match> matches = m.matches(random);
+        AlignedPair p;
+        p.build(m.leftRows, m.rightRows, matches, m.leftSingles, m.rightSingles);
         p.align();
         SCOPED_TRACE(::testing::Message() << "round " << round);
         int n = 0;
-        for (const Match &m : matches) {
-            const auto d = p.diff(m.left, m.right);
+        for (const Match &match : matches) {
+            const auto d = p.diff(match.left, match.right);
             const QString k = QStringLiteral("K%1").arg(++n);
             EXPECT_EQ(AlignedPair::text(p.left, d->NewLeftRow()), k);
             EXPECT_EQ(AlignedPair::text(p.right, d->NewRightRow()), k);
         }
+        expectSinglesFaceEmptyRows(p);
         if (::testing::Test::HasFailure()) break;
     }
 }

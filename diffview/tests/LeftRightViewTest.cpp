@@ -13,16 +13,20 @@
 #include "engine/TSingleSideConfig.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Font.h"
+#include "platform/excel/Interior.h"
 #include "platform/excel/Range.h"
 #include "platform/excel/Sheets.h"
 #include "platform/excel/Window.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/excel/windows/SheetGridWindow.h"
+#include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
 #include "tests/support/TestFiles.h"
 #include "ui/TwipsGeometry.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -195,6 +199,11 @@ TEST_F(LeftRightView, ZoomTypedOrPicked)
 {
     makeDefaultBooks();
     run([&](frmLeftRight &view) {
+        // The list's entry is the one shown: the Down arrow steps from 100% to 200%.
+        EXPECT_EQ(view.CboSize->itemText(view.CboSize->currentIndex()), QStringLiteral("100%"));
+        QTest::keyClick(view.CboSize, Qt::Key_Down);
+        EXPECT_EQ(zoomOf(true), 200);
+        EXPECT_EQ(zoomOf(false), 200);
         const struct
         {
             const char *typed;
@@ -287,6 +296,11 @@ TEST_F(LeftRightView, AReadOnlyWorkbookIsSavedAsACopy)
         click(view.CmdLeftSave);
         EXPECT_FALSE(view.CmdLeftSave->isEnabled());
         EXPECT_EQ(view.TxtLeftFileName->text(), QStringLiteral("copy.xlsx"));
+        // Compare again reads the side's own file: the strip names it again.
+        click(view.CmdCompareAgain);
+        EXPECT_EQ(view.TxtLeftFileName->text(), QStringLiteral("L.xlsx"));
+        EXPECT_EQ(bookOf(true)->Worksheets()->Item(1)->Cells(3, 3).Value().toText(),
+                  QStringLiteral("x"));
         click(view.CmdQuit);
     });
     EXPECT_EQ(TestFiles::read(leftPath), before);
@@ -645,6 +659,148 @@ TEST_F(LeftRightView, NextAndPreviousDifference)
         EXPECT_EQ(text(true, 7), QString());
         EXPECT_EQ(text(false, 7), QStringLiteral("k99"));
         EXPECT_EQ(text(false, 13), QStringLiteral("k12"));
+    });
+}
+
+// Saving a side writes only the user's rows, and the view keeps both sides facing each other:
+// the same rows opposite each other, the steps on the same rows, the pair's marks on its rows.
+TEST_F(LeftRightView, SavingASideKeepsBothSidesFacingEachOther)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        auto facing = [&] {
+            QStringList rows;
+            for (int row = 1; row <= 13; ++row) {
+                QString line;
+                for (bool left : {true, false}) {
+                    const auto sheet = bookOf(left)->Worksheets()->Item(1);
+                    const QString key = sheet->Cells(row, 1).Value().toText();
+                    const auto pattern = sheet->Rows(QString::number(row)).Interior().Pattern();
+                    line += (key.isEmpty() && !pattern.isNull() && pattern.toLong() == -4162
+                                 ? QStringLiteral("(hatched)")
+                                 : key) +
+                            QLatin1Char(left ? '|' : ' ');
+                }
+                rows.append(line.trimmed());
+            }
+            return rows;
+        };
+        QStringList aligned;
+        for (int k = 1; k <= 12; ++k) {
+            if (k == 7) aligned.append(QStringLiteral("(hatched)|k99"));
+            aligned.append(k == 11 ? QStringLiteral("k11|(hatched)")
+                                   : QStringLiteral("k%1|k%1").arg(k));
+        }
+        ASSERT_EQ(facing(), aligned);
+        typeInto(view, true, 2, 2, QStringLiteral("77"));
+        typeInto(view, false, 5, 3, QStringLiteral("r5"));
+        for (bool left : {true, false}) {
+            SCOPED_TRACE(left ? "left saved" : "right saved");
+            click(left ? view.CmdLeftSave : view.CmdRightSave);
+            EXPECT_TRUE(bookOf(left)->Saved());
+            EXPECT_FALSE((left ? view.CmdLeftSave : view.CmdRightSave)->isEnabled());
+            view.Timer1_Timer();
+            EXPECT_FALSE((left ? view.CmdLeftSave : view.CmdRightSave)->isEnabled());
+            EXPECT_EQ(facing(), aligned);
+            const auto k9 = view.pair()->GetTxtRecorder()->GetResult().GetValue(
+                ClsTxtCompareResult::PairKey(9, 10));
+            ASSERT_TRUE(k9);
+            EXPECT_EQ(k9->NewLeftRow(), 10);
+            EXPECT_EQ(k9->NewRightRow(), 10);
+            EXPECT_EQ(view.diffRows(), (QList<int>{4, 7, 10, 12}));
+            for (int i = 0; i < 4; ++i)
+                click(view.ToolbarButtons.at(1)); // back to the first
+            for (int row : {7, 10, 12}) {
+                click(view.ToolbarButtons.at(0));
+                EXPECT_EQ(scrollRowOf(true), row);
+                EXPECT_EQ(scrollRowOf(false), row);
+            }
+        }
+        click(view.CmdQuit); // both saved: no question
+        EXPECT_TRUE(view.isUnloaded());
+    });
+    // The files hold the user's rows only, with the edits.
+    QStringList left = readBack(file("L.xlsx"));
+    ASSERT_EQ(left.size(), 12) << left.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(left[1], QStringLiteral("k2|77|x"));
+    EXPECT_EQ(left[10], QStringLiteral("k11|11|x"));
+    QStringList right = readBack(file("R.xlsx"));
+    ASSERT_EQ(right.size(), 12) << right.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(right[4], QStringLiteral("k5|5|r5"));
+    EXPECT_EQ(right[6], QStringLiteral("k99|99|z"));
+    auto app = excel::Application::create();
+    for (const char *name : {"L.xlsx", "R.xlsx"}) {
+        auto sheet = app->Workbooks()->Open(file(name))->Worksheets()->Item(1);
+        EXPECT_EQ(sheet->UsedRange().Rows().Count(), 12) << name;
+        EXPECT_EQ(sheet->UsedRange().Interior().Pattern().toLong(), -4142) << name;
+    }
+    app->Quit();
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+// A cell edited in a hosted window: the editor lies over the cell, shows what is typed, and the
+// marks of that side are drawn again around it.
+TEST_F(LeftRightView, EditingACellUnderTheMarks)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        for (bool left : {true, false}) {
+            SCOPED_TRACE(left ? "left" : "right");
+            excel::SheetGridWindow *g = grid(view, left);
+            QWidget *main = widgetOf(mainOf(left));
+            ASSERT_EQ(scrollRowOf(left), 4); // at the first difference: k4's B is marked
+            QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->cellRect(5, 2).center());
+            view.NeedReDraw(); // as the linkage reports the repaint
+            view.Timer1_Timer();
+            QTest::keyClicks(g, QStringLiteral("51"));
+            ASSERT_NE(g->editor(), nullptr);
+            const QRect cell = g->cellRect(5, 2);
+            EXPECT_EQ(g->editor()->geometry().topLeft(), cell.topLeft());
+            EXPECT_EQ(g->editor()->height(), cell.height());
+            EXPECT_GE(g->editor()->width(), cell.width());
+            EXPECT_EQ(g->editor()->mapToGlobal(QPoint()), g->mapToGlobal(cell.topLeft()));
+            // What was drawn over the window covers the marks only: the editor shows through.
+            const QImage drawn = overlayImage(mainOf(left));
+            ASSERT_FALSE(drawn.isNull());
+            const QRect editor(g->editor()->mapTo(main, QPoint()), g->editor()->size());
+            const QRect marked(g->mapTo(main, g->cellRect(4, 2).topLeft()), cell.size());
+            int covered = 0, red = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x) {
+                    const QRgb pixel = drawn.pixel(x, y);
+                    if (qAlpha(pixel) && editor.contains(x, y)) ++covered;
+                    if (qAlpha(pixel) && marked.contains(x, y) && qRed(pixel) > 200 &&
+                        qGreen(pixel) < 80)
+                        ++red;
+                }
+            EXPECT_EQ(covered, 0);
+            EXPECT_GT(red, 30);
+            QTest::keyClick(g->editor(), Qt::Key_Escape);
+        }
+    });
+}
+
+// Whenever the view gets the focus, Compare again has it.
+TEST_F(LeftRightView, TheViewGivesItsFocusToCompareAgain)
+{
+    makeDefaultBooks();
+    run([&](frmLeftRight &view) {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+        EXPECT_EQ(QApplication::focusWidget(), view.CmdCompareAgain);
+        excel::SheetGridWindow *g = grid(view, true);
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->cellRect(2, 2).center());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == g; }));
+        // A window of the view's comes and goes, as its dialogs do.
+        auto other = std::make_unique<QWidget>(&view, Qt::Dialog);
+        other->resize(200, 100);
+        other->show();
+        other->activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == other.get(); }));
+        other.reset();
+        view.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &view; }));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return QApplication::focusWidget() == view.CmdCompareAgain; }));
     });
 }
 

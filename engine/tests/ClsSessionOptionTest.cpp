@@ -310,7 +310,7 @@ TEST(ClsSessionOption, UntrustedValuesAreRefusedAndNamed)
 
 TEST(ClsSessionOption, SheetEntriesThatAreNoPositionAreReported)
 {
-    // They used to land in the selection silently, where no sheet ever matched them.
+    // Kept silently, they would sit in the selection where no sheet ever matches them.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("sheets.vrk"));
     ASSERT_TRUE(TestFiles::write(path, "[LeftSheets]\r\nsheet0=2\r\nsheet1=abc\r\nsheet2=0\r\n"

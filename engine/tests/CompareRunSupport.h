@@ -50,8 +50,10 @@ public:
     CompareProgressBar *ProgressBar1() override { return this; }
     void setVisible(bool visible) override { visibleStates.push_back(visible); }
     void setValue(int percent) override;
+    void ShowStatusText(const QString &text) override { statusTexts << text; }
 
     std::vector<bool> busyStates;
+    QStringList statusTexts;
     std::vector<bool> visibleStates;
     std::vector<int> values;
     int cancelAtPercent = -1;

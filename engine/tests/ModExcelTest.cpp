@@ -61,18 +61,39 @@ TEST(ModExcel, OpenWorkbookRules)
     EXPECT_EQ(app->Workbooks()->Count(), 1);
     EXPECT_TRUE(boxes.shown().empty());
 
-    // a damaged file: one message with the reason, False
-    QString bad = dir.filePath(QStringLiteral("bad.xlsx"));
-    TestFiles::write(bad, "not a workbook");
-    boxes.expect(win::vbOK);
-    BookRef none;
-    EXPECT_FALSE(OpenWorkbook(bad, app, none, false));
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_TRUE(boxes.shown()[0].prompt.startsWith(
-        QStringLiteral("打开 excel 文件错误， 请确认正确安装了 excel")));
-    EXPECT_TRUE(boxes.shown()[0].prompt.contains(QStringLiteral("bad.xlsx")));
-    EXPECT_EQ(boxes.shown()[0].style, 16);
-    EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("输入有效性检查"));
+    // files that are no workbook: one message in the program's language naming the file and
+    // why, False
+    struct Unreadable
+    {
+        const char *name;
+        QByteArray content;
+        const char *reason;
+        bool details; // the reader's own line follows
+    } unreadable[] = {
+        {"text.xlsx", "not a workbook\n", "它的内容既不是 .xlsx / .xlsm 格式，也不是 .xls", false},
+        {"empty.xlsx", "", "它的内容既不是", false},
+        {"cut.xlsx", QByteArray("PK\x03\x04\x14\0\0\0", 8), "压缩包，但已损坏或不完整", true},
+        {"cut.xls", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), "已加密", true},
+    };
+    for (const Unreadable &u : unreadable) {
+        SCOPED_TRACE(u.name);
+        const QString bad = dir.filePath(QString::fromUtf8(u.name));
+        TestFiles::write(bad, u.content);
+        boxes.expect(win::vbOK);
+        BookRef none;
+        EXPECT_FALSE(OpenWorkbook(bad, app, none, false));
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        const QString prompt = boxes.shown()[0].prompt;
+        EXPECT_TRUE(
+            prompt.startsWith(QStringLiteral("文件 %1 不是 Quorva 能读取的工作簿。").arg(bad)))
+            << prompt.toStdString();
+        EXPECT_TRUE(prompt.contains(QString::fromUtf8(u.reason))) << prompt.toStdString();
+        EXPECT_EQ(prompt.contains(QStringLiteral("详细信息：")), u.details) << prompt.toStdString();
+        EXPECT_FALSE(prompt.contains(QStringLiteral("excel"))) << prompt.toStdString();
+        EXPECT_EQ(boxes.shown()[0].style, 16);
+        EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("输入有效性检查"));
+        boxes.clear();
+    }
 
     QuitExcel(app, book);
     EXPECT_FALSE(app);
@@ -93,12 +114,13 @@ TEST(ModExcel, CloseAndQuitIgnoreGoneObjects)
     EXPECT_FALSE(app);
 }
 
-TEST(ModExcel, NewWorkbookIsVisibleAndReplacesADeadReference)
+TEST(ModExcel, NewWorkbookIsHiddenAndReplacesADeadReference)
 {
     AppRef app;
     BookRef book;
     ASSERT_TRUE(NewWorkbook(app, book));
-    EXPECT_TRUE(app->Visible());
+    // Its owner shows it once the workbook holds what it should.
+    EXPECT_FALSE(app->Visible());
     BookRef same = book;
     ASSERT_TRUE(NewWorkbook(app, book));
     EXPECT_EQ(book, same);

@@ -94,6 +94,15 @@ bool Variant::isNumber() const
     }
 }
 
+bool Variant::isNumeric() const
+{
+    if (m_type == vbString) {
+        double ignored;
+        return BasicText::tryParseNumber(m_string, &ignored);
+    }
+    return m_type == vbEmpty || m_type == vbBoolean || isNumber();
+}
+
 std::shared_ptr<VariantArray> Variant::array() const
 {
     return m_type == vbArray ? std::static_pointer_cast<VariantArray>(m_box) : nullptr;

@@ -72,6 +72,9 @@ public:
     bool isDate() const { return m_type == vbDate; }
     // A number kind: Integer, Long, Single, Double, Currency, Byte (not Boolean, not Date).
     bool isNumber() const;
+    // The runtime's IsNumeric: Empty, a Boolean, a number kind, or a text that reads as a
+    // number. Dates, Null, errors, arrays and objects are not numeric.
+    bool isNumeric() const;
 
     // Raw access; valid only for the matching type.
     bool boolValue() const { return m_u.b; }
@@ -80,6 +83,13 @@ public:
     std::int64_t currencyValue() const { return m_u.i64; }
     double dateValue() const { return m_u.d; }
     const QString &stringValue() const { return m_string; }
+    // Moves the text out of a String variant, which becomes Empty: a caller done with the
+    // variant may then change the text in place when nothing else holds it.
+    QString takeString()
+    {
+        m_type = vbEmpty;
+        return std::move(m_string);
+    }
     std::shared_ptr<VariantArray> array() const;
     std::shared_ptr<DispatchObject> object() const; // null for Nothing
     // True when another Variant holds the same array or object (scripts copy arrays on

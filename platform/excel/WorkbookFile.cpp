@@ -23,24 +23,35 @@ FileStamp FileStamp::of(const QString &path)
     return stamp;
 }
 
+WorkbookFile::Content WorkbookFile::contentOf(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) return Content::Missing;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return Content::Unreadable;
+    const QByteArray head = file.read(8);
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Content::Compound;
+    if (head.startsWith("PK")) return Content::Package;
+    return Content::Other;
+}
+
 bool WorkbookFile::read(const QString &path, WorkbookData *out, QString *error)
 {
     // Taken before reading: a file that changes while it is read counts as changed later.
     const FileStamp stamp = FileStamp::of(path);
     const QString shown = QDir::toNativeSeparators(path);
-    QFile file(path);
-    if (!QFileInfo(path).isFile()) {
+    const Content content = contentOf(path);
+    if (content == Content::Missing) {
         if (error)
             *error = QStringLiteral("Cannot read \"%1\": the file does not exist.").arg(shown);
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
+    if (content == Content::Unreadable) {
+        QFile file(path);
+        if (error && !file.open(QIODevice::ReadOnly))
+            *error = QStringLiteral("Cannot read \"%1\": %2").arg(shown, file.errorString());
         return false;
     }
-    QByteArray head = file.read(8);
-    file.close();
-    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+    if (content == Content::Compound) {
         if (!XlsReader::read(path, out, error)) return false;
         out->format = WorkbookData::Format::Xls;
         out->path = QFileInfo(path).absoluteFilePath();

@@ -89,6 +89,65 @@ bool isFolder(const QString &path)
     return !impossible(path) && QFileInfo(path).isDir();
 }
 
+ReadResult readFile(const QString &path, qint64 maxSize)
+{
+    ReadResult r;
+    if (impossible(path)) {
+        r.error = ReadError::Missing;
+        return r;
+    }
+    const QByteArray name = QFile::encodeName(path);
+    // Without O_NONBLOCK opening a pipe waits for a writer; the type is checked before a read.
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        r.error = errno == ENOENT || errno == ENOTDIR ? ReadError::Missing : ReadError::Failed;
+        r.reason = QString::fromLocal8Bit(std::strerror(errno));
+        return r;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        r.error = ReadError::Failed;
+        r.reason = QString::fromLocal8Bit(std::strerror(errno));
+    } else if (S_ISDIR(st.st_mode)) {
+        r.error = ReadError::Folder;
+    } else if (!S_ISREG(st.st_mode)) {
+        r.error = ReadError::NotAFile;
+    } else if (st.st_size > maxSize) {
+        r.error = ReadError::TooLarge;
+    }
+    // Read in pieces up to one byte beyond the limit: the file may grow meanwhile, and some
+    // files (under /proc) say size 0 and hold more.
+    while (r.ok()) {
+        char piece[64 * 1024];
+        const ssize_t n = ::read(fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            r.error = ReadError::Failed;
+            r.reason = QString::fromLocal8Bit(std::strerror(errno));
+        } else if (n == 0) {
+            break;
+        } else {
+            r.bytes.append(piece, n);
+            if (r.bytes.size() > maxSize) r.error = ReadError::TooLarge;
+        }
+    }
+    ::close(fd);
+    if (!r.ok()) r.bytes.clear();
+    return r;
+}
+
+bool holdsControlCharacter(const QString &name)
+{
+    for (QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar(0x85) || c == QChar(0x2028) ||
+            c == QChar(0x2029))
+            return true;
+    return false;
+}
+
 bool createFolder(const QString &path)
 {
     return !path.isEmpty() && QDir().mkdir(path);

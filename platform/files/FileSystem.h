@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-// Files and folders as the original program asked its system about them, on POSIX paths.
+// What the program asks of files and folders (is there one, is it read-only, make, remove,
+// list by pattern), answered on POSIX paths.
 // Names that hold "*" or "?" are plain names here: only the listing takes patterns.
 namespace files {
 
@@ -24,6 +26,32 @@ bool matchesPattern(const QString &name, const QString &pattern);
 // The names of the entries of a folder that are not folders (hidden files included) and match
 // the pattern, sorted without regard to case (ties by code unit) so that lists are stable.
 QStringList listFiles(const QString &folder, const QString &pattern);
+
+// Why a whole file could not be read by readFile.
+enum class ReadError {
+    None,
+    Missing,  // nothing at the path
+    Folder,   // a folder
+    NotAFile, // a device, pipe or socket: reading one may wait for ever or never end
+    TooLarge, // more bytes than the caller takes
+    Failed,   // the system refused to open or read it (reason in ReadResult::reason)
+};
+
+struct ReadResult
+{
+    QByteArray bytes;
+    ReadError error = ReadError::None;
+    QString reason; // the system's words for Failed
+    bool ok() const { return error == ReadError::None; }
+};
+
+// Reads a whole ordinary file of at most maxSize bytes. Never waits: a pipe or device at the
+// path (a name in a project may point anywhere) is refused without reading from it.
+ReadResult readFile(const QString &path, qint64 maxSize);
+
+// A line break, NUL or other control character in a file name: such a name cannot be written
+// into a settings or project file, and shows in lists and titles as something else.
+bool holdsControlCharacter(const QString &name);
 
 // The program's own temporary folder, without a trailing "/": "quorva-<uid>" in $TMPDIR (else
 // /tmp), created with mode 0700 when missing. The shared temporary folder belongs to every

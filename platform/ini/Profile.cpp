@@ -1,5 +1,6 @@
 #include "platform/ini/Profile.h"
 
+#include "platform/ini/ProfileBatch.h"
 #include "platform/ini/ProfileFile.h"
 
 #include <QStringList>
@@ -49,6 +50,19 @@ QString packList(const QStringList &items, int bufferSize)
     return out;
 }
 
+// The file as it is now, or as a batch of this thread has changed it.
+ProfileFile current(const QString &fileName)
+{
+    if (ProfileBatch *batch = ProfileBatch::active(fileName)) return batch->file();
+    return ProfileFile::load(fileName);
+}
+
+bool change(const QString &fileName, const ProfileFile::Change &edit)
+{
+    if (ProfileBatch *batch = ProfileBatch::active(fileName)) return batch->apply(edit);
+    return ProfileFile::update(fileName, edit);
+}
+
 } // namespace
 
 QString GetPrivateProfileString(const QString &section, const QString &key,
@@ -57,7 +71,7 @@ QString GetPrivateProfileString(const QString &section, const QString &key,
 {
     if (bufferSize <= 0) return QString();
     QString value = defaultValue;
-    const ProfileFile f = ProfileFile::load(fileName);
+    const ProfileFile f = current(fileName);
     if (f.state() == ProfileFile::State::Ok) {
         const int header = f.findSection(section);
         const int line = header < 0 ? -1 : f.findKey(header, key);
@@ -93,14 +107,14 @@ int GetPrivateProfileInt(const QString &section, const QString &key, int default
 
 QString GetPrivateProfileSectionNames(const QString &fileName, int bufferSize)
 {
-    const ProfileFile f = ProfileFile::load(fileName);
+    const ProfileFile f = current(fileName);
     if (f.state() != ProfileFile::State::Ok) return packList({}, bufferSize);
     return packList(f.sectionNames(), bufferSize);
 }
 
 QString GetPrivateProfileSection(const QString &section, const QString &fileName, int bufferSize)
 {
-    const ProfileFile f = ProfileFile::load(fileName);
+    const ProfileFile f = current(fileName);
     if (f.state() != ProfileFile::State::Ok) return packList({}, bufferSize);
     return packList(f.sectionLines(section), bufferSize);
 }
@@ -109,7 +123,8 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
                                const QString &fileName)
 {
     if (!validSection(section) || !validKey(key) || holdsLineBreak(value)) return false;
-    return ProfileFile::update(fileName, [&](ProfileFile &f) {
+    // Copies: a batch keeps the change until it commits.
+    return change(fileName, [section, key, value](ProfileFile &f) {
         // A missing file is created even when the value is already what it would hold.
         return f.setValue(section, key, value) || f.state() != ProfileFile::State::Ok;
     });
@@ -117,12 +132,12 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
 
 bool DeletePrivateProfileKey(const QString &section, const QString &key, const QString &fileName)
 {
-    return ProfileFile::update(fileName, [&](ProfileFile &f) { return f.removeKey(section, key); });
+    return change(fileName, [section, key](ProfileFile &f) { return f.removeKey(section, key); });
 }
 
 bool DeletePrivateProfileSection(const QString &section, const QString &fileName)
 {
-    return ProfileFile::update(fileName, [&](ProfileFile &f) { return f.removeSection(section); });
+    return change(fileName, [section](ProfileFile &f) { return f.removeSection(section); });
 }
 
 } // namespace win

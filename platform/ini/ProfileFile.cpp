@@ -1,5 +1,6 @@
 #include "platform/ini/ProfileFile.h"
 
+#include "platform/files/FileSystem.h"
 #include "platform/text/AnsiText.h"
 
 #include <QDir>
@@ -88,33 +89,32 @@ ProfileFile ProfileFile::load(const QString &path)
 {
     ProfileFile f;
     f.m_path = path;
-    QFileInfo info(path);
-    if (!info.exists()) {
+    // A pipe, device or folder at the path is unreadable rather than waited on or read for ever.
+    const files::ReadResult read = files::readFile(path, MaxFileSize);
+    switch (read.error) {
+    case files::ReadError::None:
+        break;
+    case files::ReadError::Missing:
         f.m_state = State::Missing;
         return f;
-    }
-    if (info.size() > MaxFileSize) {
+    case files::ReadError::TooLarge:
         f.m_state = State::TooLarge;
+        f.m_problem = QStringLiteral("the file is larger than %1 MB").arg(MaxFileSize >> 20);
         return f;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    case files::ReadError::Folder:
         f.m_state = State::Unreadable;
+        f.m_problem = QStringLiteral("a folder has that name");
+        return f;
+    case files::ReadError::NotAFile:
+        f.m_state = State::Unreadable;
+        f.m_problem = QStringLiteral("it is a device or pipe, not a file");
+        return f;
+    case files::ReadError::Failed:
+        f.m_state = State::Unreadable;
+        f.m_problem = read.reason;
         return f;
     }
-    // Read in pieces: a read of MaxFileSize + 1 at once would allocate that much for every
-    // profile call, however small the file.
-    QByteArray bytes;
-    for (;;) {
-        const QByteArray piece = file.read(64 * 1024);
-        if (piece.isEmpty()) break;
-        bytes += piece;
-        if (bytes.size() > MaxFileSize) break;
-    }
-    if (bytes.size() > MaxFileSize) {
-        f.m_state = State::TooLarge;
-        return f;
-    }
+    const QByteArray &bytes = read.bytes;
     f.m_state = State::Ok;
     f.m_bom = bytes.startsWith(Utf8Bom);
     const QString text = AnsiText::decode(bytes, &f.m_exact);
@@ -272,38 +272,71 @@ bool ProfileFile::removeSection(const QString &section)
     return removed;
 }
 
-bool ProfileFile::update(const QString &path, const Change &change)
+QString ProfileFile::problem() const
 {
-    if (path.isEmpty()) return false;
-    FolderLock lock(path);
-    ProfileFile f = load(path);
-    if (!f.usable()) return false;
-    if (!change(f)) return true;
-    return lock.usable() && f.save();
+    return m_problem;
 }
 
-bool ProfileFile::save() const
+void ProfileFile::takeLinesOf(const ProfileFile &other)
 {
-    if (!m_exact) return false;
+    m_lines = other.m_lines;
+    m_bom = other.m_bom;
+    m_exact = other.m_exact;
+    m_state = State::Ok;
+}
+
+bool ProfileFile::update(const QString &path, const Change &change, QString *why)
+{
+    auto fail = [why](const QString &reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    if (path.isEmpty()) return fail(QStringLiteral("the file has no name"));
+    FolderLock lock(path);
+    ProfileFile f = load(path);
+    if (!f.usable()) return fail(f.problem());
+    if (!change(f)) return true;
+    // A folder that is gone is said as such by the save.
+    if (!lock.usable() && QFileInfo(path).absoluteDir().exists())
+        return fail(QStringLiteral("its folder cannot be locked against other writers"));
+    return f.save(why);
+}
+
+bool ProfileFile::save(QString *why) const
+{
+    auto fail = [why](const QString &reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    if (!m_refusal.isEmpty()) return fail(m_refusal);
+    if (!m_exact)
+        return fail(
+            QStringLiteral("the file holds bytes that are no text; writing it would change them"));
     QFileInfo info(m_path);
-    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner)) return false;
-    if (!info.absoluteDir().exists()) return false;
+    if (info.exists() && !(info.permissions() & QFileDevice::WriteOwner))
+        return fail(QStringLiteral("the file is read-only"));
+    if (!info.absoluteDir().exists()) return fail(QStringLiteral("its folder does not exist"));
+    // A folder (or pipe) that took the file's place is not replaced by a file.
+    if (info.exists() && !info.isFile())
+        return fail(QStringLiteral("a folder or device has its name"));
     QString text;
     for (const Line &l : m_lines) {
         text += l.text;
         text += l.end;
     }
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     QByteArray bytes = AnsiText::encode(text);
     if (m_bom) bytes.prepend(Utf8Bom);
     // QSaveFile commits what reached the disk even after a failed write (a full disk), so the
     // write is flushed and checked first: the old file stays whole when the new one cannot be.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return false;
+        return fail(reason);
     }
-    return file.commit();
+    if (!file.commit()) return fail(file.errorString());
+    return true;
 }
 
 } // namespace win

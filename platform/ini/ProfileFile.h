@@ -23,6 +23,8 @@ public:
 
     State state() const { return m_state; }
     bool usable() const { return m_state == State::Ok || m_state == State::Missing; }
+    // Why the file is not usable, in words for a message; "" when it is.
+    QString problem() const;
 
     // Header line of the first section of that name (compared without regard to case), or -1.
     int findSection(const QString &section) const;
@@ -44,10 +46,16 @@ public:
     bool removeKey(const QString &section, const QString &key);
     bool removeSection(const QString &section);
 
+    // Takes the lines (and byte-order mark) of another file, as a copy of it.
+    void takeLinesOf(const ProfileFile &other);
+    // Makes the next save fail with the reason.
+    void refuse(const QString &why) { m_refusal = why; }
+
     // Writes the file through a temporary file and a rename; false when any step fails (the old
-    // file then stays whole). Refuses a read-only file (owner-write bit clear), and a file with
-    // bytes its encoding does not decode, which a rewrite would replace by U+FFFD.
-    bool save() const;
+    // file then stays whole), with the reason in *why. Refuses a read-only file (owner-write bit
+    // clear), and a file with bytes its encoding does not decode, which a rewrite would replace
+    // by U+FFFD.
+    bool save(QString *why = nullptr) const;
 
     // A change of the file as one step against other writers, in this process or another:
     // holds an exclusive lock on the file's folder, loads the file as it is now, applies the
@@ -55,7 +63,7 @@ public:
     // rewrite what they read and one's keys would be lost. False when the file cannot be
     // loaded, locked or saved; true when the change asked for no save.
     using Change = std::function<bool(ProfileFile &file)>;
-    static bool update(const QString &path, const Change &change);
+    static bool update(const QString &path, const Change &change, QString *why = nullptr);
 
     // The text of a section or key name as it is compared (blanks trimmed).
     static bool isHeader(const QString &trimmedLine);
@@ -64,6 +72,7 @@ public:
     static QString entryKey(const QString &trimmedLine);
 
 private:
+    friend class ProfileBatch;
     struct Line
     {
         QString text;
@@ -75,6 +84,8 @@ private:
 
     QString m_path;
     State m_state = State::Missing;
+    QString m_problem; // why the file could not be read
+    QString m_refusal; // why it must not be saved
     bool m_bom = false;
     bool m_exact = true; // every byte of the file decoded
     std::vector<Line> m_lines;

@@ -5,11 +5,10 @@
 #include <QString>
 #include <QtGlobal>
 
-// The registry functions over the per-user store (RegistryStore). Keys are opened by handle as
-// on the original platform: the five predefined roots, or handles that RegCreateKeyEx and
-// RegOpenKeyEx hand out. Paths use "\" between levels; names compare without regard to case and
-// keep their case; "*" is an ordinary key name. Every call reads the store anew, so handles see
-// other processes' changes.
+// The registry functions over the per-user store (RegistryStore). Keys are opened by handle: the
+// five predefined roots, or handles that RegCreateKeyEx and RegOpenKeyEx hand out. Paths use "\"
+// between levels; names compare without regard to case and keep their case; "*" is an ordinary key
+// name. Every call reads the store anew, so handles see other processes' changes.
 namespace win {
 
 using HKEY = quint32;
@@ -87,8 +86,8 @@ LSTATUS RegEnumKeyEx(HKEY key, quint32 index, QString *name, quint32 bufferChars
 // Values in the order they were first set.
 LSTATUS RegEnumValue(HKEY key, quint32 index, QString *valueName, RegData *data = nullptr);
 
-// Marks a key and its subtree as one the user may read but not change (what an administrator's
-// rights do on the original platform); keys that do not exist are created first.
+// Marks a key and its subtree as one the user may read but not change (as a key protected by
+// an administrator behaves); keys that do not exist are created first.
 LSTATUS RegSetKeyReadOnly(HKEY root, const QString &subKey, bool readOnly);
 
 } // namespace win

@@ -116,13 +116,21 @@ long RegistryStore::update(const Change &change)
     QSaveFile file(name);
     // QSaveFile commits what reached the disk even after a failed write (a full disk), so the
     // write is flushed and checked first: a store cut short would lose keys.
-    const bool written =
+    errno = 0;
+    bool written =
         file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-    if (!written || !file.commit()) {
+    int error = errno;
+    if (written && !file.commit()) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
         const QString why = file.errorString();
         file.cancelWriting();
         qWarning("registry: %s: cannot be written: %s", qUtf8Printable(name), qUtf8Printable(why));
-        return ERROR_ACCESS_DENIED;
+        // A full disk (or a quota, or a file-size limit) is told apart: the user can mend it.
+        return error == ENOSPC || error == EDQUOT || error == EFBIG ? ERROR_DISK_FULL
+                                                                    : ERROR_ACCESS_DENIED;
     }
     return ERROR_SUCCESS;
 }

@@ -38,4 +38,15 @@ QString DesktopEntry::execArgument(const QString &argument)
     return stringValue(quoted);
 }
 
+QString DesktopEntry::listValue(const QStringList &items)
+{
+    QString out;
+    for (const QString &item : items) {
+        QString escaped = stringValue(item);
+        escaped.replace(QLatin1Char(';'), QStringLiteral("\\;"));
+        out += escaped + QLatin1Char(';');
+    }
+    return out;
+}
+
 } // namespace shell

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace shell {
 
@@ -15,6 +16,9 @@ public:
     // One argument of the Exec key: in double quotes with '"', '`', '$' and '\' escaped and '%'
     // doubled, then escaped as a string value (which a reader undoes before the quoting).
     static QString execArgument(const QString &argument);
+    // A value of type list of strings: each item escaped as a string value with ";" escaped
+    // too, and each followed by ";".
+    static QString listValue(const QStringList &items);
 };
 
 } // namespace shell

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace shell {
 
@@ -19,8 +20,16 @@ public:
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
 };
 
-// Through the installed seam, or by default xdg-open and a detached process.
+// Through the installed seam, or by default xdg-open and a detached process. False when nothing
+// could be started.
 bool ShellOpen(const QString &path);
+// The same, and `failed` runs when nothing opened the document: at once when nothing could be
+// started or the seam refused, or later, from the event loop, when the desktop's opener ends
+// with a failure within OpenFailureWindowMs (no program for the file type, or it failed). An
+// opener still running after that is taken to have started a program (some wait for the
+// program to end), and its later end is not judged.
+void ShellOpen(const QString &path, std::function<void()> failed);
+inline constexpr int OpenFailureWindowMs = 15000;
 // By default SpawnProgram.
 bool StartProgram(const QString &program, const QStringList &arguments);
 

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// The "ANSI code page" of the original program: widths in CP936 bytes (which match display
-// widths of Chinese text), and the decoding of text files that may come from either world.
+// The program's "ANSI code page": widths in CP936 bytes (which match display widths of Chinese
+// text), and the decoding of text files that may be written in CP936 or in UTF-8.
 class AnsiText
 {
 public:

@@ -3,10 +3,14 @@
 #include <QDate>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <cfenv>
+#include <charconv>
+#include <clocale>
 #include <cmath>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -15,8 +19,12 @@ QString formatSignificant(double value, int digits, double plainLow, double plai
 {
     if (value == 0 || std::isnan(value)) return QStringLiteral("0");
     if (std::isinf(value)) return value > 0 ? QStringLiteral("1.#INF") : QStringLiteral("-1.#INF");
+    // The C library's printf would write the user's decimal separator: to_chars never does.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
+    char *bufEnd =
+        std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, digits - 1)
+            .ptr;
+    *bufEnd = 0;
     // buf: [-]d.ddddde[+-]xx
     const char *p = buf;
     bool negative = false;
@@ -31,7 +39,9 @@ QString formatSignificant(double value, int digits, double plainLow, double plai
     int exponent = std::atoi(e + 1);
     while (mantissa.size() > 1 && mantissa.endsWith(QLatin1Char('0')))
         mantissa.chop(1);
-    double magnitude = std::fabs(std::strtod(buf, nullptr));
+    double magnitude = 0;
+    BasicText::parseDecimal(buf, bufEnd, &magnitude);
+    magnitude = std::fabs(magnitude);
     QString out;
     if (negative) out.append(QLatin1Char('-'));
     if (magnitude >= plainHigh || magnitude < plainLow) {
@@ -186,7 +196,7 @@ bool BasicText::tryParseNumber(const QString &text, double *value)
         *value = double(v);
         return true;
     }
-    QByteArray ascii;
+    QVarLengthArray<char, 64> ascii;
     ascii.reserve(end - p);
     if (*p == QLatin1Char('+') || *p == QLatin1Char('-')) {
         ascii.append(char(p->unicode()));
@@ -220,9 +230,29 @@ bool BasicText::tryParseNumber(const QString &text, double *value)
         }
     }
     if (!digits || (exp && !expDigits)) return false;
-    char *stop = nullptr;
-    double v = std::strtod(ascii.constData(), &stop);
-    if (std::isinf(v)) return false;
+    return parseDecimal(ascii.constData(), ascii.constData() + ascii.size(), value);
+}
+
+bool BasicText::parseDecimal(const char *begin, const char *end, double *value)
+{
+    // from_chars takes no "+" and never looks at the locale.
+    const char *p = begin;
+    if (p < end && *p == '+') {
+        ++p;
+        if (p < end && *p == '-') return false;
+    }
+    double v = 0;
+    auto [stop, ec] = std::from_chars(p, end, v, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range && stop == end) {
+        // Too large or too small: the C library, in the C locale, says which and gives the
+        // denormal or 0 of an underflow.
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+        std::string copy(p, end);
+        v = strtod_l(copy.c_str(), nullptr, cLocale);
+    } else if (ec != std::errc()) {
+        return false;
+    }
+    if (stop != end || std::isinf(v)) return false;
     *value = v;
     return true;
 }
@@ -272,8 +302,8 @@ double BasicText::val(const QString &text)
     QByteArray a = compact.left(mantEnd).toLatin1();
     a.replace('d', 'e').replace('D', 'e');
     if (a == "." || a == "+." || a == "-." || a == "+" || a == "-") return 0;
-    double v = std::strtod(a.constData(), nullptr);
-    return std::isinf(v) ? 0 : v;
+    double v = 0;
+    return parseDecimal(a.constData(), a.constData() + a.size(), &v) ? v : 0;
 }
 
 bool BasicText::tryParseDate(const QString &text, double *oleDate)
@@ -316,7 +346,21 @@ bool BasicText::tryParseDate(const QString &text, double *oleDate)
 
 int BasicText::compareText(const QString &a, const QString &b)
 {
-    return sign(QString::compare(a, b, Qt::CaseInsensitive));
+    // Identical code units and ASCII letters are settled here; from the first other difference
+    // on, Qt's case folding decides (from the start of a surrogate pair cut in two).
+    const qsizetype n = std::min(a.size(), b.size());
+    const QChar *p = a.constData(), *q = b.constData();
+    auto fold = [](char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + 0x20) : c; };
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        char16_t x = p[i].unicode(), y = q[i].unicode();
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) break;
+        if (fold(x) != fold(y)) return fold(x) < fold(y) ? -1 : 1;
+    }
+    if (i == n) return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (i > 0 && p[i - 1].isHighSurrogate()) --i;
+    return sign(QStringView(a).mid(i).compare(QStringView(b).mid(i), Qt::CaseInsensitive));
 }
 
 int BasicText::compareBinary(const QString &a, const QString &b)

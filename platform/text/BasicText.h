@@ -31,6 +31,10 @@ public:
     // optional "," group separators, one ".", an exponent "E" or "D" with optional sign; or "&H"
     // hexadecimal / "&O" octal. Returns false when the whole text is not a number.
     static bool tryParseNumber(const QString &text, double *value);
+    // A plain decimal number ("-1.5e3", "+.5", "12.") as the C locale reads it, whatever the
+    // user's locale: false when the whole of [begin, end) is not one or it is too large for a
+    // double; values too small for one become 0 or a denormal.
+    static bool parseDecimal(const char *begin, const char *end, double *value);
     // Val: the longest numeric prefix, blanks anywhere ignored, 0 when there is none.
     static double val(const QString &text);
     // Parses a date or time text in the fixed form, or with "/" separators; false otherwise.

@@ -40,6 +40,13 @@ QString text(const Variant &v)
     return Operators::deref(v).toString();
 }
 
+// As text(), for an argument the built-in is done with: a String gives up its own text.
+QString takeText(Variant &v)
+{
+    if (v.isString()) return v.takeString();
+    return text(v);
+}
+
 std::int32_t whole(const Variant &v)
 {
     return Operators::toLong(v);
@@ -73,10 +80,10 @@ Qt::CaseSensitivity compareMode(const Variant *args, int argc, int i)
 }
 
 // Trim removes blanks (U+0020) only, as the runtime does.
-Variant trimImpl(const Variant &v, bool left, bool right)
+Variant trimImpl(Variant &v, bool left, bool right)
 {
     if (v.isNull()) return v;
-    QString s = text(v);
+    QString s = takeText(v);
     qsizetype b = 0, e = s.size();
     if (left)
         while (b < e && s[b] == QLatin1Char(' '))
@@ -85,7 +92,10 @@ Variant trimImpl(const Variant &v, bool left, bool right)
         while (e > b && s[e - 1] == QLatin1Char(' '))
             --e;
     if (b == 0 && e == s.size()) return Variant(std::move(s));
-    return Variant(s.mid(b, e - b));
+    if (!s.isDetached()) return Variant(s.mid(b, e - b));
+    s.truncate(e);
+    s.remove(0, b);
+    return Variant(std::move(s));
 }
 
 double toDate(const Variant &v0)
@@ -159,9 +169,39 @@ Variant fnUCase(Interpreter &, Variant *a, int)
     return a[0].isNull() ? a[0] : Variant(text(a[0]).toUpper());
 }
 
+// The lower case QString::toLower gives, without its cost for the usual texts: ASCII and
+// characters whose lower case is one code unit are mapped here; a text with another character
+// (İ, whose lower case takes two, or a surrogate) goes the general way. Unchanged texts are
+// shared, not copied.
+QString lowerText(QString s)
+{
+    auto general = [](char16_t c) { return QChar::isSurrogate(c) || c == 0x130; };
+    auto changes = [](char16_t c) {
+        return c < 0x80 ? c >= 'A' && c <= 'Z' : QChar::toLower(char32_t(c)) != c;
+    };
+    const qsizetype n = s.size();
+    const QChar *p = s.constData();
+    qsizetype i = 0;
+    while (i < n && !changes(p[i].unicode()) && !general(p[i].unicode()))
+        ++i;
+    if (i == n) return s;
+    for (qsizetype j = i; j < n; ++j)
+        if (general(p[j].unicode())) return s.toLower();
+    QChar *q = s.data(); // copies only a text something else holds too
+    for (; i < n; ++i) {
+        char16_t c = q[i].unicode();
+        if (c < 0x80) {
+            if (c >= 'A' && c <= 'Z') q[i] = QChar(char16_t(c + 0x20));
+        } else {
+            q[i] = QChar(char16_t(QChar::toLower(char32_t(c))));
+        }
+    }
+    return s;
+}
+
 Variant fnLCase(Interpreter &, Variant *a, int)
 {
-    return a[0].isNull() ? a[0] : Variant(text(a[0]).toLower());
+    return a[0].isNull() ? a[0] : Variant(lowerText(takeText(a[0])));
 }
 
 Variant fnLen(Interpreter &, Variant *a, int)
@@ -486,24 +526,7 @@ Variant fnCDate(Interpreter &, Variant *a, int)
 
 Variant fnIsNumeric(Interpreter &, Variant *a, int)
 {
-    const Variant &v = a[0];
-    switch (v.type()) {
-    case com::vbEmpty:
-    case com::vbBoolean:
-    case com::vbByte:
-    case com::vbInteger:
-    case com::vbLong:
-    case com::vbSingle:
-    case com::vbDouble:
-    case com::vbCurrency:
-        return Variant(true);
-    case com::vbString: {
-        double d;
-        return Variant(BasicText::tryParseNumber(v.stringValue(), &d));
-    }
-    default:
-        return Variant(false);
-    }
+    return Variant(a[0].isNumeric());
 }
 
 Variant fnIsEmpty(Interpreter &, Variant *a, int)

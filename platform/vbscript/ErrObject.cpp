@@ -1,6 +1,7 @@
 #include "platform/vbscript/ErrObject.h"
 
 #include "platform/vbscript/Builtins.h"
+#include "platform/vbscript/MemberName.h"
 #include "platform/vbscript/Operators.h"
 #include "platform/vbscript/ScriptError.h"
 
@@ -9,11 +10,6 @@ namespace vbs {
 using com::Variant;
 
 namespace {
-
-bool is(const QString &member, const char *name)
-{
-    return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-}
 
 bool given(const std::vector<Variant> &args, std::size_t i)
 {
@@ -38,16 +34,16 @@ void ErrObject::clear()
 
 Variant ErrObject::invoke(const QString &member, std::vector<Variant> &args)
 {
-    if (is(member, "Number")) return Variant(std::int32_t(m_number));
-    if (is(member, "Description")) return Variant(m_description);
-    if (is(member, "Source")) return Variant(m_source);
-    if (is(member, "HelpFile")) return Variant(QString());
-    if (is(member, "HelpContext")) return Variant(std::int32_t(0));
-    if (is(member, "Clear")) {
+    if (MemberName::is(member, "Number")) return Variant(std::int32_t(m_number));
+    if (MemberName::is(member, "Description")) return Variant(m_description);
+    if (MemberName::is(member, "Source")) return Variant(m_source);
+    if (MemberName::is(member, "HelpFile")) return Variant(QString());
+    if (MemberName::is(member, "HelpContext")) return Variant(std::int32_t(0));
+    if (MemberName::is(member, "Clear")) {
         clear();
         return Variant();
     }
-    if (is(member, "Raise")) {
+    if (MemberName::is(member, "Raise")) {
         if (!given(args, 0)) throw BasicError(450);
         int number = Operators::toLong(args[0]);
         if (number == 0) throw BasicError(BasicError::InvalidCall);
@@ -61,11 +57,11 @@ Variant ErrObject::invoke(const QString &member, std::vector<Variant> &args)
 
 void ErrObject::put(const QString &member, const std::vector<Variant> &args, const Variant &value)
 {
-    if (is(member, "Number"))
+    if (MemberName::is(member, "Number"))
         m_number = Operators::toLong(value);
-    else if (is(member, "Description"))
+    else if (MemberName::is(member, "Description"))
         m_description = Operators::deref(value).toString();
-    else if (is(member, "Source"))
+    else if (MemberName::is(member, "Source"))
         m_source = Operators::deref(value).toString();
     else
         DispatchObject::put(member, args, value);

@@ -11,6 +11,7 @@
 #include "platform/vbscript/ValueCensus.h"
 
 #include <cmath>
+#include <memory>
 #include <new>
 
 namespace vbs {
@@ -910,10 +911,20 @@ Variant Interpreter::callBuiltin(const NameExpr &n, Frame &f)
         textWork(many.data(), argc);
         result = b.fn(*this, many.data(), argc);
     } else {
-        Variant args[Builtins::kMaxArgs];
-        Temps keep(*this, args, std::size_t(argc));
-        for (int i = 0; i < argc; ++i)
-            args[i] = eval(*n.args[std::size_t(i)], f);
+        // Only the arguments given are made: most built-ins take one or two of the six.
+        struct Args
+        {
+            alignas(Variant) unsigned char bytes[sizeof(Variant) * Builtins::kMaxArgs];
+            int made = 0;
+            Variant *data() { return reinterpret_cast<Variant *>(bytes); }
+            ~Args() { std::destroy_n(data(), made); }
+        } buffer;
+        Variant *args = buffer.data();
+        Temps keep(*this, args, 0);
+        for (int i = 0; i < argc; ++i) {
+            new (args + i) Variant(eval(*n.args[std::size_t(i)], f));
+            keep.m_count = std::size_t(++buffer.made);
+        }
         textWork(args, argc);
         result = b.fn(*this, args, argc);
     }

@@ -1,5 +1,6 @@
 #include "platform/vbscript/Lexer.h"
 
+#include "platform/text/BasicText.h"
 #include "platform/vbscript/DateText.h"
 #include "platform/vbscript/ScriptError.h"
 
@@ -284,8 +285,9 @@ void Lexer::lexNumber(int line, int column)
     }
     if (m_pos < n && isIdentChar(m_text[m_pos])) fail(1031, line, column);
     QByteArray ascii = m_text.mid(start, m_pos - start).toLatin1();
-    double value = std::strtod(ascii.constData(), nullptr);
-    if (std::isinf(value)) fail(1031, line, column);
+    double value = 0;
+    if (!BasicText::parseDecimal(ascii.constData(), ascii.constData() + ascii.size(), &value))
+        fail(1031, line, column);
     Token t;
     t.type = isFloat ? Token::Float : Token::Integer;
     t.line = line;

@@ -466,23 +466,11 @@ int Operators::compare(const Variant &a0, const Variant &b0, bool hardA, bool ha
     const Variant b = b0.isObject() ? deref(b0) : b0;
     if (a.isNull() || b.isNull()) return kNullResult;
     auto sign = [](double d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); };
+    // Texts compare as texts; the other scalars (dates too) as numbers.
     auto numeric = [](const Variant &v) {
-        switch (v.type()) {
-        case com::vbEmpty:
-        case com::vbBoolean:
-        case com::vbByte:
-        case com::vbInteger:
-        case com::vbLong:
-        case com::vbSingle:
-        case com::vbDouble:
-        case com::vbCurrency:
-        case com::vbDate:
-            return true;
-        case com::vbString:
-            return false;
-        default:
-            throw BasicError(BasicError::TypeMismatch);
-        }
+        if (v.isString()) return false;
+        if (v.isNumeric() || v.isDate()) return true;
+        throw BasicError(BasicError::TypeMismatch);
     };
     bool na = numeric(a), nb = numeric(b);
     if (!na && !nb) return BasicText::compareBinary(a.stringValue(), b.stringValue());

@@ -3,9 +3,65 @@
 #include "platform/vbscript/Lexer.h"
 #include "platform/vbscript/ScriptError.h"
 
+#include <initializer_list>
+#include <iterator>
+#include <utility>
+
 namespace vbs {
 
 namespace {
+
+// One operator of a precedence level: a symbol, or a keyword when `keyword` is set.
+struct LevelOperator
+{
+    Token::Type type;
+    Token::Keyword keyword;
+    Op op;
+};
+
+// A precedence level: left-associative binary operators between operands of the next level,
+// or a prefix operator (Not) whose operand is of the same level.
+struct PrecedenceLevel
+{
+    bool prefix;
+    std::initializer_list<LevelOperator> operators;
+};
+
+constexpr Token::Type kWord = Token::Identifier;
+
+// The operators from the loosest to the tightest binding; sign and power bind tighter still
+// (parseUnary, parsePower).
+const PrecedenceLevel kLevels[] = {
+    {false, {{kWord, Token::Imp, Op::Imp}}},
+    {false, {{kWord, Token::Eqv, Op::Eqv}}},
+    {false, {{kWord, Token::Xor, Op::Xor}}},
+    {false, {{kWord, Token::Or, Op::Or}}},
+    {false, {{kWord, Token::And, Op::And}}},
+    {true, {{kWord, Token::Not, Op::Not}}},
+    {false,
+     {{Token::Eq, Token::None, Op::Eq},
+      {Token::Ne, Token::None, Op::Ne},
+      {Token::Lt, Token::None, Op::Lt},
+      {Token::Gt, Token::None, Op::Gt},
+      {Token::Le, Token::None, Op::Le},
+      {Token::Ge, Token::None, Op::Ge},
+      {kWord, Token::Is, Op::Is}}},
+    {false, {{Token::Amp, Token::None, Op::Concat}}},
+    {false, {{Token::Plus, Token::None, Op::Add}, {Token::Minus, Token::None, Op::Sub}}},
+    {false, {{kWord, Token::Mod, Op::Mod}}},
+    {false, {{Token::Backslash, Token::None, Op::IntDiv}}},
+    {false, {{Token::Star, Token::None, Op::Mul}, {Token::Slash, Token::None, Op::Div}}},
+};
+
+constexpr int kLevelCount = int(std::size(kLevels));
+constexpr int kCompareLevel = 6;
+
+const LevelOperator *levelOperator(const PrecedenceLevel &level, const Token &t)
+{
+    for (const LevelOperator &o : level.operators)
+        if (t.type == o.type && (o.keyword == Token::None || t.keyword == o.keyword)) return &o;
+    return nullptr;
+}
 
 // Missing arguments ("MsgBox x, , t") are passed as COM passes them: an Error variant.
 constexpr std::int32_t kParamNotFound = std::int32_t(0x80020004u);
@@ -252,6 +308,22 @@ StmtPtr Parser::parseStatement()
         return s;
     }
     if (t.type != Token::Identifier) fail(1024, t);
+    // Statements that their keyword starts, each read by its own parser from that keyword on.
+    using StatementParser = StmtPtr (Parser::*)();
+    static constexpr std::pair<Token::Keyword, StatementParser> kStatements[] = {
+        {Token::Const, &Parser::parseConst},   {Token::If, &Parser::parseIf},
+        {Token::Select, &Parser::parseSelect}, {Token::For, &Parser::parseFor},
+        {Token::Do, &Parser::parseDo},         {Token::While, &Parser::parseWhile},
+        {Token::Exit, &Parser::parseExit},     {Token::On, &Parser::parseOnError},
+        {Token::Erase, &Parser::parseErase},   {Token::With, &Parser::parseWith},
+    };
+    for (const auto &[keyword, parse] : kStatements) {
+        if (t.keyword == keyword) {
+            s = (this->*parse)();
+            if (s && s->line == 0) s->line = line;
+            return s;
+        }
+    }
     switch (t.keyword) {
     case Token::Dim:
         next();
@@ -260,33 +332,6 @@ StmtPtr Parser::parseStatement()
     case Token::ReDim:
         next();
         s = parseDim(true);
-        break;
-    case Token::Const:
-        s = parseConst();
-        break;
-    case Token::If:
-        s = parseIf();
-        break;
-    case Token::Select:
-        s = parseSelect();
-        break;
-    case Token::For:
-        s = parseFor();
-        break;
-    case Token::Do:
-        s = parseDo();
-        break;
-    case Token::While:
-        s = parseWhile();
-        break;
-    case Token::Exit:
-        s = parseExit();
-        break;
-    case Token::On:
-        s = parseOnError();
-        break;
-    case Token::Erase:
-        s = parseErase();
         break;
     case Token::Set:
         next();
@@ -317,9 +362,6 @@ StmtPtr Parser::parseStatement()
         break;
     case Token::Class:
         fail(1002, t, QStringLiteral("Syntax error: Class definitions are not supported"));
-    case Token::With:
-        s = parseWith();
-        break;
     case Token::Function:
     case Token::Sub:
         fail(1024, t,
@@ -408,29 +450,11 @@ StmtPtr Parser::parseSelect()
                 SelectStmt::Item item;
                 if (acceptKeyword(Token::Is)) {
                     item.kind = SelectStmt::Item::Compare;
-                    switch (next().type) {
-                    case Token::Eq:
-                        item.op = Op::Eq;
-                        break;
-                    case Token::Ne:
-                        item.op = Op::Ne;
-                        break;
-                    case Token::Lt:
-                        item.op = Op::Lt;
-                        break;
-                    case Token::Gt:
-                        item.op = Op::Gt;
-                        break;
-                    case Token::Le:
-                        item.op = Op::Le;
-                        break;
-                    case Token::Ge:
-                        item.op = Op::Ge;
-                        break;
-                    default:
-                        fail(1002, peek(-1));
-                    }
-                    item.a = parseConcat();
+                    const LevelOperator *o = levelOperator(kLevels[kCompareLevel], peek());
+                    if (!o || o->op == Op::Is) fail(1002, peek());
+                    next();
+                    item.op = o->op;
+                    item.a = parseLevel(kCompareLevel + 1);
                 } else {
                     item.a = parseExpr();
                     if (acceptKeyword(Token::To)) {
@@ -593,18 +617,7 @@ bool isNumberLiteral(const Expr &e)
         const auto &u = static_cast<const UnaryExpr &>(e);
         return u.op == Op::Neg && u.operand->kind == Expr::Literal && isNumberLiteral(*u.operand);
     }
-    if (e.kind != Expr::Literal) return false;
-    switch (static_cast<const LiteralExpr &>(e).value.type()) {
-    case com::vbByte:
-    case com::vbInteger:
-    case com::vbLong:
-    case com::vbSingle:
-    case com::vbDouble:
-    case com::vbCurrency:
-        return true;
-    default:
-        return false;
-    }
+    return e.kind == Expr::Literal && static_cast<const LiteralExpr &>(e).value.isNumber();
 }
 
 } // namespace
@@ -941,144 +954,33 @@ void Parser::measure(Expr &e)
 ExprPtr Parser::parseExpr()
 {
     enter();
-    ExprPtr e = parseImp();
+    ExprPtr e = parseLevel(0);
     leave();
     return e;
 }
 
-// One left-associative level whose operator is a keyword (Imp, Eqv, Xor, Or, And, Mod).
-ExprPtr Parser::parseKeywordLevel(Token::Keyword keyword, Op op, ExprPtr (Parser::*operand)())
+ExprPtr Parser::parseLevel(int level)
 {
-    ExprPtr lhs = (this->*operand)();
-    while (peek().is(keyword)) {
-        const Token &t = next();
-        lhs = binary(op, std::move(lhs), (this->*operand)(), t);
-    }
-    return lhs;
-}
-
-ExprPtr Parser::parseImp()
-{
-    return parseKeywordLevel(Token::Imp, Op::Imp, &Parser::parseEqv);
-}
-
-ExprPtr Parser::parseEqv()
-{
-    return parseKeywordLevel(Token::Eqv, Op::Eqv, &Parser::parseXor);
-}
-
-ExprPtr Parser::parseXor()
-{
-    return parseKeywordLevel(Token::Xor, Op::Xor, &Parser::parseOr);
-}
-
-ExprPtr Parser::parseOr()
-{
-    return parseKeywordLevel(Token::Or, Op::Or, &Parser::parseAnd);
-}
-
-ExprPtr Parser::parseAnd()
-{
-    return parseKeywordLevel(Token::And, Op::And, &Parser::parseNot);
-}
-
-ExprPtr Parser::parseNot()
-{
-    if (peek().is(Token::Not)) {
+    if (level == kLevelCount) return parseUnary();
+    const PrecedenceLevel &l = kLevels[level];
+    if (l.prefix) {
+        const LevelOperator *o = levelOperator(l, peek());
+        if (!o) return parseLevel(level + 1);
         const Token &t = next();
         enter();
         auto e = std::make_unique<UnaryExpr>();
-        e->op = Op::Not;
+        e->op = o->op;
         e->line = t.line;
         e->column = t.column;
-        e->operand = parseNot();
+        e->operand = parseLevel(level);
         measure(*e);
         leave();
         return e;
     }
-    return parseCompare();
-}
-
-ExprPtr Parser::parseCompare()
-{
-    ExprPtr lhs = parseConcat();
-    for (;;) {
-        const Token &t = peek();
-        Op op;
-        switch (t.type) {
-        case Token::Eq:
-            op = Op::Eq;
-            break;
-        case Token::Ne:
-            op = Op::Ne;
-            break;
-        case Token::Lt:
-            op = Op::Lt;
-            break;
-        case Token::Gt:
-            op = Op::Gt;
-            break;
-        case Token::Le:
-            op = Op::Le;
-            break;
-        case Token::Ge:
-            op = Op::Ge;
-            break;
-        case Token::Identifier:
-            if (t.keyword == Token::Is) {
-                op = Op::Is;
-                break;
-            }
-            return lhs;
-        default:
-            return lhs;
-        }
-        next();
-        lhs = binary(op, std::move(lhs), parseConcat(), t);
-    }
-}
-
-ExprPtr Parser::parseConcat()
-{
-    ExprPtr lhs = parseAdditive();
-    while (peek().type == Token::Amp) {
+    ExprPtr lhs = parseLevel(level + 1);
+    while (const LevelOperator *o = levelOperator(l, peek())) {
         const Token &t = next();
-        lhs = binary(Op::Concat, std::move(lhs), parseAdditive(), t);
-    }
-    return lhs;
-}
-
-ExprPtr Parser::parseAdditive()
-{
-    ExprPtr lhs = parseMod();
-    while (peek().type == Token::Plus || peek().type == Token::Minus) {
-        const Token &t = next();
-        lhs = binary(t.type == Token::Plus ? Op::Add : Op::Sub, std::move(lhs), parseMod(), t);
-    }
-    return lhs;
-}
-
-ExprPtr Parser::parseMod()
-{
-    return parseKeywordLevel(Token::Mod, Op::Mod, &Parser::parseIntDiv);
-}
-
-ExprPtr Parser::parseIntDiv()
-{
-    ExprPtr lhs = parseMultiplicative();
-    while (peek().type == Token::Backslash) {
-        const Token &t = next();
-        lhs = binary(Op::IntDiv, std::move(lhs), parseMultiplicative(), t);
-    }
-    return lhs;
-}
-
-ExprPtr Parser::parseMultiplicative()
-{
-    ExprPtr lhs = parseUnary();
-    while (peek().type == Token::Star || peek().type == Token::Slash) {
-        const Token &t = next();
-        lhs = binary(t.type == Token::Star ? Op::Mul : Op::Div, std::move(lhs), parseUnary(), t);
+        lhs = binary(o->op, std::move(lhs), parseLevel(level + 1), t);
     }
     return lhs;
 }

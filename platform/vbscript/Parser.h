@@ -60,19 +60,8 @@ private:
     DimItem parseDimItem(bool redim);
 
     ExprPtr parseExpr();
-    ExprPtr parseKeywordLevel(Token::Keyword keyword, Op op, ExprPtr (Parser::*operand)());
-    ExprPtr parseImp();
-    ExprPtr parseEqv();
-    ExprPtr parseXor();
-    ExprPtr parseOr();
-    ExprPtr parseAnd();
-    ExprPtr parseNot();
-    ExprPtr parseCompare();
-    ExprPtr parseConcat();
-    ExprPtr parseAdditive();
-    ExprPtr parseMod();
-    ExprPtr parseIntDiv();
-    ExprPtr parseMultiplicative();
+    // The binary and Not levels of operator precedence, 0 the loosest.
+    ExprPtr parseLevel(int level);
     ExprPtr parseUnary();
     ExprPtr parsePower();
     ExprPtr parsePrimary();

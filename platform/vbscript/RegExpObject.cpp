@@ -2,6 +2,7 @@
 
 #include "platform/text/BasicError.h"
 #include "platform/vbscript/Interpreter.h"
+#include "platform/vbscript/MemberName.h"
 #include "platform/vbscript/Operators.h"
 #include "platform/vbscript/ValueHolder.h"
 
@@ -12,11 +13,6 @@ namespace vbs {
 using com::Variant;
 
 namespace {
-
-bool is(const QString &member, const char *name)
-{
-    return member.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-}
 
 QString argText(std::vector<Variant> &args, std::size_t i)
 {
@@ -44,8 +40,8 @@ public:
     void heldValues(std::vector<Variant> *values) const override { *values = m_items; }
     Variant invoke(const QString &member, std::vector<Variant> &args) override
     {
-        if (is(member, "Count")) return Variant(std::int32_t(m_items.size()));
-        if (is(member, "Item")) {
+        if (MemberName::is(member, "Count")) return Variant(std::int32_t(m_items.size()));
+        if (MemberName::is(member, "Item")) {
             if (args.size() != 1) throw BasicError(450);
             std::int32_t i = Operators::toLong(args[0]);
             if (i < 0 || std::size_t(i) >= m_items.size())
@@ -82,10 +78,10 @@ public:
     QString defaultMember() const override { return QStringLiteral("Value"); }
     Variant invoke(const QString &member, std::vector<Variant> &args) override
     {
-        if (is(member, "Value")) return Variant(m_value);
-        if (is(member, "FirstIndex")) return Variant(m_index);
-        if (is(member, "Length")) return Variant(std::int32_t(m_value.size()));
-        if (is(member, "SubMatches")) {
+        if (MemberName::is(member, "Value")) return Variant(m_value);
+        if (MemberName::is(member, "FirstIndex")) return Variant(m_index);
+        if (MemberName::is(member, "Length")) return Variant(std::int32_t(m_value.size()));
+        if (MemberName::is(member, "SubMatches")) {
             if (args.empty()) return m_subMatches;
             return m_subMatches.object()->invoke(QStringLiteral("Item"), args);
         }
@@ -119,51 +115,22 @@ const QRegularExpression &RegExpObject::compiled()
 QString RegExpObject::replace(const QString &subject, const QString &replacement)
 {
     const QRegularExpression &re = compiled();
-    QString out;
-    qsizetype last = 0;
     QRegularExpressionMatchIterator it = re.globalMatch(subject);
+    if (!it.hasNext()) return subject;
+    // A replacement without "$" goes in as it stands.
+    const bool plain = !replacement.contains(QLatin1Char('$'));
+    QString out;
+    out.reserve(subject.size() + (plain ? replacement.size() : 0));
+    qsizetype last = 0;
     unsigned turns = 0;
     while (it.hasNext()) {
         if (++turns % 1024 == 0) Interpreter::pulse();
         QRegularExpressionMatch m = it.next();
         out += QStringView(subject).mid(last, m.capturedStart(0) - last);
-        for (qsizetype i = 0; i < replacement.size(); ++i) {
-            QChar c = replacement[i];
-            if (c != QLatin1Char('$') || i + 1 >= replacement.size()) {
-                out += c;
-                continue;
-            }
-            QChar d = replacement[i + 1];
-            if (d == QLatin1Char('$')) {
-                out += QLatin1Char('$');
-                ++i;
-            } else if (d == QLatin1Char('&')) {
-                out += m.captured(0);
-                ++i;
-            } else if (d == QLatin1Char('`')) {
-                out += QStringView(subject).left(m.capturedStart(0));
-                ++i;
-            } else if (d == QLatin1Char('\'')) {
-                out += QStringView(subject).mid(m.capturedEnd(0));
-                ++i;
-            } else if (d.isDigit()) {
-                int n = d.digitValue();
-                qsizetype used = 1;
-                if (i + 2 < replacement.size() && replacement[i + 2].isDigit() &&
-                    n * 10 + replacement[i + 2].digitValue() <= re.captureCount()) {
-                    n = n * 10 + replacement[i + 2].digitValue();
-                    used = 2;
-                }
-                if (n >= 1 && n <= re.captureCount()) {
-                    out += m.captured(n);
-                    i += used;
-                } else {
-                    out += c;
-                }
-            } else {
-                out += c;
-            }
-        }
+        if (plain)
+            out += replacement;
+        else
+            expand(out, replacement, subject, m);
         Operators::checkLimit(out.size());
         last = m.capturedEnd(0);
         if (!m_global) break;
@@ -173,15 +140,60 @@ QString RegExpObject::replace(const QString &subject, const QString &replacement
     return out;
 }
 
+void RegExpObject::expand(QString &out, const QString &replacement, const QString &subject,
+                          const QRegularExpressionMatch &m)
+{
+    const int captures = m.regularExpression().captureCount();
+    for (qsizetype i = 0; i < replacement.size(); ++i) {
+        QChar c = replacement[i];
+        if (c != QLatin1Char('$') || i + 1 >= replacement.size()) {
+            out += c;
+            continue;
+        }
+        QChar d = replacement[i + 1];
+        if (d == QLatin1Char('$')) {
+            out += QLatin1Char('$');
+            ++i;
+        } else if (d == QLatin1Char('&')) {
+            out += m.captured(0);
+            ++i;
+        } else if (d == QLatin1Char('`')) {
+            out += QStringView(subject).left(m.capturedStart(0));
+            ++i;
+        } else if (d == QLatin1Char('\'')) {
+            out += QStringView(subject).mid(m.capturedEnd(0));
+            ++i;
+        } else if (d.isDigit()) {
+            int n = d.digitValue();
+            qsizetype used = 1;
+            if (i + 2 < replacement.size() && replacement[i + 2].isDigit() &&
+                n * 10 + replacement[i + 2].digitValue() <= captures) {
+                n = n * 10 + replacement[i + 2].digitValue();
+                used = 2;
+            }
+            if (n >= 1 && n <= captures) {
+                out += m.captured(n);
+                i += used;
+            } else {
+                out += c;
+            }
+        } else {
+            out += c;
+        }
+    }
+}
+
 Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
 {
-    if (is(member, "Pattern")) return Variant(m_pattern);
-    if (is(member, "IgnoreCase")) return Variant(m_ignoreCase);
-    if (is(member, "Global")) return Variant(m_global);
-    if (is(member, "MultiLine")) return Variant(m_multiLine);
-    if (is(member, "Test")) return Variant(compiled().match(argText(args, 0)).hasMatch());
-    if (is(member, "Replace")) return Variant(replace(argText(args, 0), argText(args, 1)));
-    if (is(member, "Execute")) {
+    if (MemberName::is(member, "Pattern")) return Variant(m_pattern);
+    if (MemberName::is(member, "IgnoreCase")) return Variant(m_ignoreCase);
+    if (MemberName::is(member, "Global")) return Variant(m_global);
+    if (MemberName::is(member, "MultiLine")) return Variant(m_multiLine);
+    if (MemberName::is(member, "Test"))
+        return Variant(compiled().match(argText(args, 0)).hasMatch());
+    if (MemberName::is(member, "Replace"))
+        return Variant(replace(argText(args, 0), argText(args, 1)));
+    if (MemberName::is(member, "Execute")) {
         QString subject = argText(args, 0);
         std::vector<Variant> matches;
         QRegularExpressionMatchIterator it = compiled().globalMatch(subject);
@@ -203,13 +215,13 @@ Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
 void RegExpObject::put(const QString &member, const std::vector<Variant> &args,
                        const Variant &value)
 {
-    if (is(member, "Pattern")) {
+    if (MemberName::is(member, "Pattern")) {
         m_pattern = Operators::deref(value).toString();
-    } else if (is(member, "IgnoreCase")) {
+    } else if (MemberName::is(member, "IgnoreCase")) {
         m_ignoreCase = Operators::truth(value);
-    } else if (is(member, "Global")) {
+    } else if (MemberName::is(member, "Global")) {
         m_global = Operators::truth(value);
-    } else if (is(member, "MultiLine")) {
+    } else if (MemberName::is(member, "MultiLine")) {
         m_multiLine = Operators::truth(value);
     } else {
         DispatchObject::put(member, args, value);

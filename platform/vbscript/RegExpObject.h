@@ -25,6 +25,9 @@ public:
 private:
     const QRegularExpression &compiled();
     QString replace(const QString &subject, const QString &replacement);
+    // Appends `replacement` with its "$" references filled in from the match.
+    static void expand(QString &out, const QString &replacement, const QString &subject,
+                       const QRegularExpressionMatch &m);
 
     QString m_pattern;
     bool m_ignoreCase = false;

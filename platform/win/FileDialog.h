@@ -24,9 +24,9 @@ struct SaveFileRequest
     QObject *owner = nullptr;
 };
 
-// The common open and save dialogs behind a seam. A filter is the original "Name|*.ext|..."
-// text; the result is the chosen path, or an empty text when the user cancelled. Without an
-// installed seam every dialog answers "cancelled".
+// The common open and save dialogs behind a seam. A filter is a "Name|*.ext|..." text (pairs
+// of a caption and its patterns); the result is the chosen path, or an empty text when the user
+// cancelled. Without an installed seam every dialog answers "cancelled".
 class FileDialogSeam : public Seam<FileDialogSeam>
 {
 public:

@@ -9,7 +9,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace win {
 
@@ -81,15 +83,68 @@ QImage *targetOf(Object &dc, WindowOverlay **overlay)
     return nullptr;
 }
 
-// What a window shows: its own painting, its children and what was drawn over it.
+// What a window shows of its own, without what was drawn over it: the overlay is left out.
+QImage captureBeneath(QWidget *w, const WindowOverlay *overlay)
+{
+    QImage image(w->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    QPainter p(&image);
+    for (QObject *child : w->children()) {
+        auto *c = qobject_cast<QWidget *>(child);
+        if (!c || c == overlay || c->isHidden() || c->isWindow()) continue;
+        c->render(&p, c->pos(), QRegion(), QWidget::DrawChildren);
+    }
+    return image;
+}
+
+// What a window shows: its own painting, its children and what was drawn over it. The part
+// beneath the overlay is kept for the copy back onto the window that usually follows.
 QImage capture(HWND window)
 {
     QWidget *w = widgetOf(window);
     if (!w) return QImage();
-    QImage image(w->size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    w->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    WindowOverlay *overlay = WindowOverlay::of(w, false);
+    QImage image = captureBeneath(w, overlay);
+    auto &kept = gdi().beneath;
+    std::erase_if(kept, [window](const auto &k) { return k.first == window; });
+    if (kept.size() >= 4) kept.erase(kept.begin());
+    kept.emplace_back(window, image);
+    if (overlay && !overlay->isHidden()) {
+        QPainter p(&image);
+        p.drawImage(0, 0, overlay->image());
+    }
     return image;
+}
+
+// The window's picture beneath its overlay: the one the last capture of it took, else anew.
+QImage beneathOf(HWND window, const WindowOverlay *overlay)
+{
+    QWidget *w = widgetOf(window);
+    auto &kept = gdi().beneath;
+    const auto found = std::find_if(kept.begin(), kept.end(),
+                                    [window](const auto &k) { return k.first == window; });
+    if (found != kept.end()) {
+        const QImage image = std::move(found->second);
+        kept.erase(found);
+        if (image.size() == w->size().expandedTo(QSize(1, 1))) return image;
+    }
+    return captureBeneath(w, overlay);
+}
+
+// A picture copied onto a window covers only the pixels where it differs from what the window
+// shows: the rest stays live, so that a cell being edited under the marks shows what is typed,
+// as a window's own painting would overwrite a copy on the screen.
+void keepOnlyChanges(QImage &drawn, const QImage &beneath)
+{
+    const int width = std::min(drawn.width(), beneath.width());
+    const int height = std::min(drawn.height(), beneath.height());
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(drawn.scanLine(y));
+        const auto *under = reinterpret_cast<const QRgb *>(beneath.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            if (line[x] == under[x]) line[x] = 0;
+    }
 }
 
 void setupPainter(QPainter &p, const Object &dc)
@@ -278,6 +333,13 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, i
     WindowOverlay *overlay = nullptr;
     QImage *target = targetOf(*d, &overlay);
     if (!target) return d->dc == DcKind::Screen ? TRUE : FALSE;
+    if (overlay) {
+        // The same format as the window's own picture, so that equal pixels compare equal.
+        from = from.copy(QRect(sx, sy, width, height))
+                   .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        sx = sy = 0;
+        keepOnlyChanges(from, beneathOf(d->window, overlay).copy(QRect(x, y, width, height)));
+    }
     {
         QPainter p(target);
         p.setCompositionMode(QPainter::CompositionMode_Source);

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace win {
 
@@ -43,6 +45,10 @@ public:
 
     int dpiOverride = 0;
     bool logging = false;
+    // Pictures of windows beneath their overlays, as the last copies from them took them (a few
+    // at most): the copy back onto a window compares with its picture rather than drawing the
+    // window again.
+    std::vector<std::pair<HWND, QImage>> beneath;
     std::vector<EllipseCall> log;
 
 private:

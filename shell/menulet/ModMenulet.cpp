@@ -53,10 +53,14 @@ void cannotFind(const QString &path)
 
 } // namespace
 
-QString GetMainProgramPath()
+QString GetMainProgramPath(const QString &moduleFolder)
 {
-    return modRegistry::GetRegValue(win::HKEY_LOCAL_MACHINE, QString::fromLatin1(MainProgramKey),
-                                    QStringLiteral("Path"));
+    const QString path = modRegistry::GetRegValue(
+        win::HKEY_LOCAL_MACHINE, QString::fromLatin1(MainProgramKey), QStringLiteral("Path"));
+    if (!path.trimmed().isEmpty()) return path;
+    // A store without the path: a user of a machine where another user (root) installed, whose
+    // own store the installer never wrote. The program stands beside this module.
+    return moduleFolder.isEmpty() ? QString() : moduleFolder + QStringLiteral("Quorva");
 }
 
 bool IsNonEmptyFile(const QString &path)

@@ -8,8 +8,9 @@
 // comparison, and the picture beside each command.
 namespace ModMenulet {
 
-// HKEY_LOCAL_MACHINE "SOFTWARE\Tarquell\Quorva", value "Path", read with read rights only.
-QString GetMainProgramPath();
+// HKEY_LOCAL_MACHINE "SOFTWARE\Tarquell\Quorva", value "Path", read with read rights only;
+// without it (a user whose store no installer wrote), "Quorva" in `moduleFolder` (ending "/").
+QString GetMainProgramPath(const QString &moduleFolder);
 // A file (not a folder) with at least one byte.
 bool IsNonEmptyFile(const QString &path);
 

@@ -55,12 +55,11 @@ void storeUtf16(const QString &text, char16_t *out, shell::UINT cchMax)
 ShellExt::ShellExt(com::ServerModule &module) : m_module(module)
 {
     m_module.lock();
-    m_MainProgramPath = ModMenulet::GetMainProgramPath();
-
     m_LibraryFolder = QFileInfo(com::ServerRegistration::moduleFileName(
                                     reinterpret_cast<const void *>(&ModMenulet::LoadMenuBitmap)))
                           .absolutePath();
     if (!m_LibraryFolder.endsWith(QLatin1Char('/'))) m_LibraryFolder += QLatin1Char('/');
+    m_MainProgramPath = ModMenulet::GetMainProgramPath(m_LibraryFolder);
     m_SettingsIni.setIniFileName(m_LibraryFolder + QStringLiteral("Quorvex.ini"));
     const QString language = m_SettingsIni.ReadString(
         QStringLiteral("OPTION"), QStringLiteral("Language"), QStringLiteral("ChineseS.Lan"));

@@ -1,9 +1,11 @@
 // Regwell: writes the registry entries that make file managers offer Menulet's commands
 // (HKCR *\shellex\ContextMenuHandlers\Quorva = Menulet's class identifier) and that make project
 // files (".vrk") open in Quorva, and installs the file-manager bindings that call
-// `shellhost --popup`. Windowless; takes no arguments. Every step runs even when an earlier one
-// failed; failures are reported on standard error and give exit code 1.
+// `shellhost --popup` and the desktop's file type, application entry and icon. Windowless; takes no
+// arguments. Every step runs even when an earlier one failed; failures are reported on standard
+// error and give exit code 1.
 #include "core/ModContextMenu.h"
+#include "platform/shell/DesktopIntegration.h"
 #include "platform/shell/FileManagerBindings.h"
 #include "shell/menulet/ModMenulet.h"
 #include "shell/regwell/ModRegwell.h"
@@ -39,6 +41,17 @@ int main(int argc, char **argv)
     } else {
         report(QStringLiteral("%1 is missing: the file-manager entries were not installed")
                    .arg(shellhost));
+    }
+    // The desktop's side of the project type: the type itself, Quorva's application entry with
+    // its picture, and the type's default program.
+    const QString program = folder + QStringLiteral("Quorva");
+    if (ModMenulet::IsNonEmptyFile(program)) {
+        QStringList errors;
+        if (!shell::DesktopIntegration::install(program, folder + QStringLiteral("icons"),
+                                                shell::DesktopIntegration::forAllUsers(folder),
+                                                &errors))
+            for (const QString &e : errors)
+                report(e);
     }
     return ok ? 0 : 1;
 }

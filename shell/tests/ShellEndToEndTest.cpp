@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -428,3 +430,68 @@ TEST_F(Shell, ABrokenHandlerIsReportedAndTheOthersStillServe)
 }
 
 } // namespace
+
+static QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(Shell, ProjectFilesOpenInQuorvaWithItsPictureUntilUnregwell)
+{
+    // The build's pictures beside the programs, as the payload has them.
+    ASSERT_EQ(script("cp -r '" QUORVA_BIN_DIR "/icons' \"$APP/icons\"").exitCode, 0);
+    ASSERT_EQ(run("regsvr32", {"/s", app + "/Menulet.so"}).exitCode, 0);
+    const Result reg = run("Regwell", {});
+    ASSERT_EQ(reg.exitCode, 0) << reg.err.toStdString();
+    // Root's install outside any home is for every user of the machine.
+    const QString data = ::geteuid() == 0 ? shared : home + "/.local/share";
+    const QByteArray entry = readAll(data + "/applications/quorva.desktop");
+    for (const char *line :
+         {"\nExec=\"%1/Quorva\" %f\n", "\nIcon=quorva\n", "\nCategories=Office;Spreadsheet;\n",
+          "\nMimeType=application/x-quorva-project;\n"})
+        EXPECT_TRUE(entry.contains(QString(line).arg(app).toUtf8())) << line << entry.data();
+    for (int size : {16, 48, 256})
+        EXPECT_TRUE(
+            QFileInfo(data + QString("/icons/hicolor/%1x%1/apps/quorva.png").arg(size)).size() > 0)
+            << size;
+    EXPECT_TRUE(readAll(data + "/mime/packages/quorva.xml").contains("<glob pattern=\"*.vrk\"/>"));
+
+    const QString project = makeFile("orders.vrk");
+    if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty() ||
+        QStandardPaths::findExecutable("xdg-mime").isEmpty() ||
+        QStandardPaths::findExecutable("gio").isEmpty())
+        GTEST_SKIP() << "desktop-file-validate, xdg-mime or gio is not installed (tools/deps.sh)";
+    const Result valid =
+        script("desktop-file-validate '" + data.toUtf8() + "/applications/quorva.desktop'");
+    EXPECT_EQ(valid.exitCode, 0) << valid.out.toStdString() << valid.err.toStdString();
+    const QByteArray query = "xdg-mime query filetype '" + project.toUtf8() +
+                             "'; xdg-mime query default application/x-quorva-project";
+    EXPECT_EQ(script(query).out, "application/x-quorva-project\nquorva.desktop\n");
+
+    ASSERT_EQ(run("Unregwell", {}).exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(data + "/mime/packages/quorva.xml"));
+    EXPECT_NE(script(query).out, "application/x-quorva-project\nquorva.desktop\n");
+    // The program keeps its menu entry and its picture.
+    EXPECT_TRUE(QFileInfo::exists(data + "/applications/quorva.desktop"));
+}
+
+TEST_F(Shell, AUserWhoseStoreHasNoPathComparesWithTheProgramBesideMenulet)
+{
+    // Two users of one installation: the first one's store has the path the installer wrote,
+    // the second one's has only what registering for that user wrote.
+    const QString left = makeFile("a.xlsx"), right = makeFile("b.xlsx");
+    for (bool withPath : {true, false}) {
+        SCOPED_TRACE(withPath ? "first user" : "second user");
+        QFile::remove(argvFile);
+        writeStore(withPath
+                       ? "Quorva registry 1\n[HKLM\\SOFTWARE\\Tarquell\\Quorva]\n\"Path\"=sz:\"" +
+                             app.toUtf8() + "/Quorva\"\n"
+                       : QByteArray("Quorva registry 1\n"));
+        ASSERT_EQ(run("regsvr32", {"/s", app + "/Menulet.so"}).exitCode, 0);
+        ASSERT_EQ(run("Regwell", {}).exitCode, 0);
+        const Result r = shellhost({"--invoke", "0", "--", left, right});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(recordedArguments(), QStringList{left + "?" + right});
+    }
+}

@@ -17,6 +17,7 @@ void ShellFixture::SetUp()
     store = root.filePath(QStringLiteral("registry.reg"));
     app = root.filePath(QStringLiteral("opt/quorva"));
     work = root.filePath(QStringLiteral("work"));
+    shared = root.filePath(QStringLiteral("share"));
     argvFile = root.filePath(QStringLiteral("argv"));
     for (const QString &d : {home, runtime, temp, app, work})
         ASSERT_TRUE(QDir().mkpath(d));
@@ -57,6 +58,11 @@ ShellFixture::Result ShellFixture::start(const QString &path, const QStringList 
     env.insert(QStringLiteral("APP"), app);
     env.insert(QStringLiteral("HOME"), home);
     env.remove(QStringLiteral("XDG_DATA_HOME"));
+    env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    // The machine's folder for every user's data, where an install by root puts the desktop's
+    // files: never the real one.
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), shared + QStringLiteral(":/usr/share"));
+    env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("GNOME"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("TMPDIR"), temp);
     env.insert(QStringLiteral("QUORVA_REGISTRY"), store);

@@ -48,4 +48,5 @@ protected:
 
     QTemporaryDir root;
     QString home, runtime, temp, store, app, work, argvFile;
+    QString shared; // $XDG_DATA_DIRS's first folder
 };

@@ -1,9 +1,11 @@
 // Unregwell: removes the context-menu entry (HKCR *\shellex\ContextMenuHandlers\Quorva) and the
-// file-manager bindings Regwell installed. The ".vrk" type and Menulet's own registration stay.
+// file-manager bindings and the desktop's ".vrk" file type that Regwell installed. The ".vrk"
+// registry entries, Quorva's application entry and Menulet's own registration stay.
 // Windowless; takes no arguments. An entry that is not there is no failure; anything that
 // cannot be removed is reported on standard error and gives exit code 1.
 #include "core/ModContextMenu.h"
 #include "core/modRegistry.h"
+#include "platform/shell/DesktopIntegration.h"
 #include "platform/shell/FileManagerBindings.h"
 
 #include <QCoreApplication>
@@ -26,6 +28,10 @@ int main(int argc, char **argv)
     }
     QStringList errors;
     if (!shell::FileManagerBindings::remove(&errors)) ok = false;
+    // The project type goes with the handler; Quorva's application entry stays.
+    QString folder = QCoreApplication::applicationDirPath();
+    if (!shell::DesktopIntegration::remove(shell::DesktopIntegration::forAllUsers(folder), &errors))
+        ok = false;
     for (const QString &e : errors)
         std::fprintf(stderr, "Unregwell: %s\n", qUtf8Printable(e));
     return ok ? 0 : 1;

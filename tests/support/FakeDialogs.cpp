@@ -38,7 +38,7 @@ QString FakeFileDialog::saveFileWith(const win::SaveFileRequest &request)
 bool FakeShell::openDocument(const QString &path)
 {
     opened << path;
-    return true;
+    return !refuse;
 }
 
 bool FakeShell::startProgram(const QString &program, const QStringList &arguments)

@@ -38,12 +38,14 @@ private:
     win::FileDialogSeam::Scope m_installed{this};
 };
 
-// Records the documents and programs the shell was asked to open or start.
+// Records the documents and programs the shell was asked to open or start. With `refuse` set
+// it plays a desktop on which nothing can open a document.
 class FakeShell : public shell::ShellSeam
 {
 public:
     bool openDocument(const QString &path) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
+    bool refuse = false;
     QStringList opened;
     std::vector<QStringList> started; // program first, then its arguments
 

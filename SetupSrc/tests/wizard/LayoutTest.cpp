@@ -142,7 +142,7 @@ TEST_P(WizardLayout, EveryPageFitsItsTexts)
 TEST_P(WizardLayout, TheDestinationPageExplainsAnUnusableFolder)
 {
     writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\n"
-                                     "[Setup]\r\nDefaultDirName=Quorva\r\n");
+                                     "[Setup]\r\nDefaultDirName=Quorva\r\n[Files]\r\napp.sh\r\n");
     if (GetParam())
         QFile::copy(TestFiles::path("SetupSrc/payload/DefLang.ini"), source + "/DefLang.ini");
     open();

@@ -189,8 +189,9 @@ TEST_F(Wizard, BrowseFillsInTheChosenFolder)
 
 TEST_F(Wizard, ARulesFolderThatCannotBeUsedShowsTheDestinationPageWithTheReason)
 {
-    writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
-                                     "[Setup]\r\nDefaultDirName={NOWHERE}\\Quorva\r\n");
+    writeFile(source + "/Setup.rul",
+              "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
+              "[Setup]\r\nDefaultDirName={NOWHERE}\\Quorva\r\n[Files]\r\napp.sh\r\n");
     open();
     EXPECT_EQ(page(), "PageAskDestPath");
     EXPECT_TRUE(control<QLineEdit>("EditDestFolder")->text().isEmpty());
@@ -205,7 +206,7 @@ TEST_F(Wizard, TextsFromTheRulesFileShowAsTheyAre)
     const QByteArray odd = "{NOWHERE}<b>Q</b><img src=\"/dev/zero\">";
     writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
                                      "[Setup]\r\nDefaultDirName=" +
-                                         odd + "\r\n");
+                                         odd + "\r\n[Files]\r\napp.sh\r\n");
     open();
     auto *problem = control<QLabel>("LblDestProblem");
     ASSERT_TRUE(visible("LblDestProblem"));
@@ -407,4 +408,59 @@ TEST_F(Wizard, AWindowDestroyedWhileTheCopyAsksDoesNotHang)
     window.reset();
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_FALSE(QFileInfo::exists(installDir + "app.sh"));
+}
+
+TEST_F(Wizard, ADamagedRulesFileIsSaidAndNothingIsInstalled)
+{
+    const QByteArray damaged[] = {
+        "",
+        "\x7F"
+        "ELF\x02\x01\x01 not a rules file at all",
+        "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n[Setup]\r\n"
+        "DefaultDirName={PROGRAMFILES}\\Quorva\r\n[Files]\r\n; every line gone\r\n",
+    };
+    for (const QByteArray &text : damaged) {
+        SCOPED_TRACE(text.toStdString());
+        boxes.clear();
+        writeFile(source + "/Setup.rul", text);
+        boxes.expect(win::vbOK);
+        open();
+        ASSERT_TRUE(waitFor([&] { return !window->isVisible(); }));
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_EQ(boxes.shown()[0].style, win::vbCritical);
+        EXPECT_TRUE(boxes.shown()[0].prompt.contains(source + "/Setup.rul"));
+        EXPECT_TRUE(boxes.shown()[0].prompt.contains("damaged"));
+        EXPECT_FALSE(QFileInfo::exists(installDir));
+        window.reset();
+    }
+}
+
+TEST_F(Wizard, ADefaultFolderThatCannotBeWrittenOffersTheDestinationPage)
+{
+    // Below a file, no user can make the folder, root included.
+    writeFile(tmp.filePath("plain-file"), "x");
+    const QString unusable = tmp.filePath("plain-file") + "/Quorva/";
+    writeFile(source + "/Setup.rul", "[ShowDialog]\r\nSdLicense=0\r\nSdAskDestPath=0\r\n"
+                                     "[Setup]\r\nDefaultDirName=" +
+                                         unusable.toUtf8() + "\r\n[Files]\r\napp.sh\r\n");
+    writeFakeProgram(source + "/app.sh", "app");
+    open();
+    EXPECT_EQ(page(), "PageAskDestPath");
+    EXPECT_EQ(control<QLineEdit>("EditDestFolder")->text(), unusable);
+    EXPECT_TRUE(visible("LblDestProblem"));
+    EXPECT_TRUE(control<QLabel>("LblDestProblem")->text().contains("cannot write"));
+    // Another folder installs.
+    control<QLineEdit>("EditDestFolder")->setText(installDir);
+    click("BtnNext");
+    ASSERT_TRUE(waitForFinishPage());
+    EXPECT_TRUE(QFileInfo(installDir + "app.sh").isFile());
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(Wizard, TheButtonsKeepTheirSize)
+{
+    writeRules(1, 1);
+    open();
+    for (const char *name : {"BtnBack", "BtnNext", "BtnCancel", "BtnComplete"})
+        EXPECT_EQ(control<QWidget>(name)->size(), QSize(77, 21)) << name;
 }

@@ -217,7 +217,7 @@ TEST_F(XlsxWriterFailureTest, SavingThroughALinkReplacesWhatItPointsTo)
 }
 
 // A failure on the thread that writes sheet data (memory running out on a huge sheet) fails
-// the save with its reason, leaving the old file whole; it used to end the program.
+// the save with its reason, leaving the old file whole; the program goes on.
 TEST_F(XlsxWriterFailureTest, AFailureWhileWritingSheetDataFailsTheSave)
 {
     const QString path = file(QStringLiteral("book.xlsx"));

@@ -687,6 +687,8 @@ void SheetGridWindow::mouseDoubleClickEvent(QMouseEvent *event)
     if (hitTest(event->position().toPoint(), &row, &column) != Hit::Cell) return;
     std::shared_ptr<Worksheet> ws = sheet();
     if (!ws) return;
+    // The cell under the pointer is edited, even when no press chose it first.
+    if (row != m_activeRow || column != m_activeColumn) moveActive(row, column, false);
     beginEdit(ws->Cells(m_activeRow, m_activeColumn).Formula(), false);
 }
 
@@ -818,7 +820,8 @@ void SheetGridWindow::beginEdit(const QString &text, bool typed)
 
 void SheetGridWindow::placeEditor()
 {
-    if (!editor()) return;
+    // Also while the editor is still hidden: it is placed before it shows.
+    if (!m_editor) return;
     const QRect cell = cellRect(m_activeRow, m_activeColumn);
     if (cell.isEmpty()) {
         m_editor->move(-10000, -10000); // scrolled away: keeps the text until it comes back

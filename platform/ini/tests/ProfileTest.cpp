@@ -1,11 +1,18 @@
 #include "platform/ini/Profile.h"
+#include "platform/ini/ProfileBatch.h"
 
+#include "tests/support/HostileFiles.h"
 #include "tests/support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
 
 using namespace win;
 
@@ -200,6 +207,131 @@ TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)
 
 } // namespace
 
+// Names that point at no ordinary file are read as missing and never written, without waiting
+// on a pipe or reading a device for ever.
+TEST_F(Profile, SpecialFilesAreRefusedWithoutWaiting)
+{
+    HostileFiles hostile(dir.path());
+    std::vector<HostileFiles::Path> paths = hostile.specials();
+    const QString big = dir.filePath(QStringLiteral("big.ini"));
+    ASSERT_TRUE(HostileFiles::makeSparse(big, 100 << 20));
+    paths.push_back({QStringLiteral("a file of 100 MB"), big});
+    for (const HostileFiles::Path &p : paths) {
+        Watchdog dog(20, [&] { hostile.releaseFifo(); });
+        EXPECT_EQ(GetPrivateProfileString("A", "x", "dflt", p.path), "dflt")
+            << p.what.toStdString();
+        EXPECT_EQ(GetPrivateProfileSectionNames(p.path), QString(1, QChar(0)));
+        EXPECT_FALSE(WritePrivateProfileString("A", "x", "1", p.path)) << p.what.toStdString();
+        dog.disarm();
+        EXPECT_FALSE(dog.fired()) << p.what.toStdString() << " was waited on";
+    }
+    EXPECT_FALSE(QFileInfo(hostile.fifo()).isFile()) << "the pipe was replaced by a file";
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("folder.vrk"))).isDir());
+    EXPECT_EQ(QFileInfo(big).size(), 100 << 20);
+}
+
+// The writes of a batch reach the file together at commit, over what others wrote meanwhile;
+// until then only the batch's own thread sees them, and a batch dropped uncommitted writes
+// nothing.
+TEST_F(Profile, ABatchIsOneChangeOfTheFile)
+{
+    put("[A]\r\nx=1\r\ny=1\r\n[B]\r\nk=old\r\n");
+    const QString other = dir.filePath(QStringLiteral("other.ini"));
+    auto elsewhere = [&](auto read) {
+        QString got;
+        std::thread([&] { got = read(); }).join();
+        return got;
+    };
+    {
+        ProfileBatch batch(file);
+        EXPECT_TRUE(WritePrivateProfileString("A", "x", "2", file));
+        EXPECT_TRUE(DeletePrivateProfileKey("A", "y", file));
+        EXPECT_TRUE(DeletePrivateProfileSection("B", file));
+        EXPECT_TRUE(WritePrivateProfileString("B", "k", "new", file));
+        {
+            ProfileBatch inner(other);
+            EXPECT_TRUE(WritePrivateProfileString("O", "k", "v", other));
+            EXPECT_TRUE(inner.commit());
+        }
+        EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "2");
+        EXPECT_EQ(GetPrivateProfileString("A", "y", "gone", file), "gone");
+        EXPECT_EQ(elsewhere([&] { return GetPrivateProfileString("A", "x", "", file); }), "1");
+        // Another writer meanwhile: kept under the batch's changes.
+        std::thread([&] { WritePrivateProfileString("C", "z", "9", file); }).join();
+        EXPECT_EQ(bytes(), "[A]\r\nx=1\r\ny=1\r\n[B]\r\nk=old\r\n[C]\r\nz=9\r\n");
+        EXPECT_TRUE(batch.commit());
+        // After commit the batch is over: writes go to the file at once.
+        EXPECT_TRUE(WritePrivateProfileString("A", "w", "3", file));
+    }
+    EXPECT_EQ(bytes(), "[A]\r\nx=2\r\nw=3\r\n[C]\r\nz=9\r\n[B]\r\nk=new\r\n");
+    EXPECT_EQ(TestFiles::read(other), "[O]\r\nk=v\r\n");
+    {
+        ProfileBatch dropped(file);
+        EXPECT_TRUE(WritePrivateProfileString("A", "x", "lost", file));
+    }
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "2");
+}
+
+// A commit that cannot replace the file leaves every byte of it and says why.
+TEST_F(Profile, AFailedBatchLeavesTheFileAndSaysWhy)
+{
+    const QByteArray original("[A]\r\nx=1\r\n");
+    const QString sub = dir.filePath(QStringLiteral("sub"));
+    struct Case
+    {
+        const char *what;
+        QString path;
+        std::function<void()> meanwhile; // between the batch's writes and its commit
+        const char *reason;
+    };
+    const QString inSub = sub + QStringLiteral("/p.ini");
+    const Case cases[] = {
+        {"read-only file", file, [&] { QFile::setPermissions(file, QFileDevice::ReadOwner); },
+         "read-only"},
+        {"file replaced by a folder", file,
+         [&] {
+             QFile::remove(file);
+             QDir().mkdir(file);
+         },
+         "folder"},
+        {"folder gone", inSub, [&] { QDir(sub).removeRecursively(); }, "folder does not exist"},
+    };
+    for (const Case &c : cases) {
+        QDir().mkpath(sub);
+        if (QFileInfo(c.path).isDir()) QDir().rmdir(c.path);
+        QFile::remove(c.path);
+        ASSERT_TRUE(TestFiles::write(c.path, original));
+        ProfileBatch batch(c.path);
+        EXPECT_TRUE(WritePrivateProfileString("A", "x", "2", c.path));
+        c.meanwhile();
+        EXPECT_FALSE(batch.commit()) << c.what;
+        EXPECT_TRUE(batch.errorString().contains(QLatin1String(c.reason)))
+            << c.what << ": " << batch.errorString().toStdString();
+        if (QFileInfo(c.path).isFile()) {
+            EXPECT_EQ(TestFiles::read(c.path), original) << c.what;
+            QFile::setPermissions(c.path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        }
+    }
+}
+
+// On a full disk the write fails whole: the old file keeps its bytes, the reason is given.
+TEST_F(Profile, AFullDiskLeavesTheOldFile)
+{
+    const QString small = dir.filePath(QStringLiteral("small"));
+    FullDisk disk(small);
+    const QString path = small + QStringLiteral("/p.ini");
+    const QByteArray original("[A]\r\nx=1\r\n");
+    ASSERT_TRUE(TestFiles::write(path, original));
+    disk.fill();
+    ProfileBatch batch(path);
+    EXPECT_TRUE(WritePrivateProfileString("A", "x", QString(5000, QLatin1Char('v')), path));
+    const bool committed = batch.commit();
+    disk.release();
+    EXPECT_FALSE(committed) << disk.how().toStdString();
+    EXPECT_FALSE(batch.errorString().isEmpty());
+    EXPECT_EQ(TestFiles::read(path), original) << disk.how().toStdString();
+}
+
 // Writers in separate processes change one file at the same time: every key each of them wrote
 // and did not delete is there afterwards, and every call reported success.
 TEST_F(Profile, WritersInSeveralProcessesLoseNothing)
@@ -235,4 +367,48 @@ TEST_F(Profile, WritersInSeveralProcessesLoseNothing)
         GetPrivateProfileString(QStringLiteral("Other"), QStringLiteral("keep"), QString(), file),
         QStringLiteral("1"));
     EXPECT_TRUE(bytes().starts_with("; shared by several writers\r\n"));
+}
+
+// Processes that each rewrite a whole list at once (as Quorva does with its recent files when
+// it closes) never leave a mixture: every reader sees one writer's whole list.
+TEST_F(Profile, BatchesOfSeveralProcessesAreNeverTorn)
+{
+    put("[Other]\r\nkeep=1\r\n");
+    const int writers = 2, rounds = 150;
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (int w = 0; w < writers; ++w) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->start(
+            QStringLiteral(QUORVA_PROFILE_WRITER),
+            {file, QStringLiteral("w%1").arg(w), QString::number(rounds), QStringLiteral("lists")});
+        running.push_back(std::move(p));
+    }
+    int reads = 0, torn = 0;
+    std::string example;
+    auto look = [&] {
+        const QString list = GetPrivateProfileSection(QStringLiteral("List"), file);
+        const QStringList entries = list.split(QChar(0), Qt::SkipEmptyParts);
+        if (entries.isEmpty()) return;
+        ++reads;
+        const QString first = entries.first().section(QLatin1Char('='), 1);
+        const QString round = first.section(QLatin1Char('.'), 0, 0);
+        bool whole = entries.size() == 10;
+        for (int i = 0; i < entries.size(); ++i)
+            whole &= entries[i] == QStringLiteral("File%1=%2.%3").arg(i).arg(round).arg(i);
+        if (!whole && ++torn == 1) example = entries.join(QLatin1Char(' ')).toStdString();
+    };
+    while (std::any_of(running.begin(), running.end(),
+                       [](auto &p) { return p->state() != QProcess::NotRunning; })) {
+        look();
+        for (auto &p : running)
+            p->waitForFinished(1); // also what lets each process's state change
+    }
+    for (auto &p : running) {
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0) << "a writer was told that a commit failed";
+    }
+    look();
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads, for example: " << example;
+    EXPECT_EQ(GetPrivateProfileString("Other", "keep", "", file), "1");
 }

@@ -8,11 +8,13 @@
 
 #include "tests/support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 using namespace shell;
@@ -190,6 +192,44 @@ TEST(SpawnProgram, ArgumentsArriveAsGivenAndFailuresSayWhy)
     ASSERT_TRUE(TestFiles::write(out, "not a program"));
     EXPECT_FALSE(SpawnProgram(out, {}, &error));
     EXPECT_TRUE(error.contains(out)) << error.toStdString();
+}
+
+// The desktop's opener as a script on PATH: what it does decides whether the caller hears that
+// nothing opened the document.
+TEST(ShellOpen, TheCallerHearsWhenTheDesktopCouldNotOpenTheDocument)
+{
+    struct Case
+    {
+        const char *what;
+        const char *opener; // script body; nullptr = no opener on PATH
+        bool failed;
+    } cases[] = {
+        {"opened", "exit 0", false},
+        {"no program for the type", "exit 3", true},
+        {"the program failed", "exit 4", true},
+        {"killed", "kill -9 $$", true},
+        {"no opener at all", nullptr, true},
+    };
+    const QByteArray oldPath = qgetenv("PATH");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        if (c.opener) {
+            const QString script = dir.filePath(QStringLiteral("xdg-open"));
+            ASSERT_TRUE(TestFiles::write(script, QByteArray("#!/bin/sh\n") + c.opener + "\n"));
+            QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+        qputenv("PATH", QFile::encodeName(dir.path()));
+        int failures = 0;
+        ShellOpen(dir.filePath(QStringLiteral("report.txt")), [&failures] { ++failures; });
+        // Long enough for the opener to end and be judged.
+        if (c.failed)
+            EXPECT_TRUE(QTest::qWaitFor([&] { return failures > 0; }, 10000));
+        else
+            QTest::qWait(1000);
+        EXPECT_EQ(failures, c.failed ? 1 : 0);
+    }
+    qputenv("PATH", oldPath);
 }
 
 } // namespace

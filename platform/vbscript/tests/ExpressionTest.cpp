@@ -259,6 +259,30 @@ TEST(ScriptExpression, StringFunctionsAtTheirEdges)
     runTable(cases, std::size(cases));
 }
 
+// LCase maps the usual characters itself: every character of the basic plane, alone and amid
+// others, must come out as Unicode lower-casing gives it.
+TEST(ScriptExpression, LowerCaseMatchesUnicode)
+{
+    vbs::ScriptControl sc;
+    sc.AddCode(QStringLiteral("Function L(s)\nL = LCase(s)\nEnd Function\n"));
+    auto lower = [&sc](const QString &s) {
+        return sc.Run(QStringLiteral("L"), {com::Variant(s)}).stringValue();
+    };
+    int wrong = 0;
+    for (char32_t c = 0; c <= 0xFFFF && wrong < 5; ++c) {
+        if (QChar::isSurrogate(c)) continue;
+        QString s = QStringLiteral("Ab") + QChar(char16_t(c)) + QStringLiteral("部Z");
+        if (lower(s) != s.toLower()) {
+            ADD_FAILURE() << "U+" << std::hex << unsigned(c);
+            ++wrong;
+        }
+    }
+    const QString texts[] = {QString(), QStringLiteral("abc 123"), QStringLiteral("İSTANBUL"),
+                             QStringLiteral("ΣΊΣΥΦΟΣ"), QString::fromUcs4(U"𐐀Deseret")};
+    for (const QString &s : texts)
+        EXPECT_EQ(lower(s), s.toLower()) << s.toStdString();
+}
+
 TEST(ScriptExpression, DateFunctions)
 {
     const Case cases[] = {

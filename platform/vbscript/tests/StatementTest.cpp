@@ -195,6 +195,11 @@ TEST(ScriptStatements, RegExp)
          "String:bbb"},
         {"Set r = New RegExp: r.Pattern = \"(\\w+) (\\w+)\": T = r.Replace(\"ab cd\", \"$2 $1\")",
          "String:cd ab"},
+        {"Set r = New RegExp: r.Pattern = \"b\": T = r.Replace(\"abc\", \"[$&|$`|$'|$$|$3|$]\")",
+         "String:a[b|a|c|$|$3|$]c"},
+        {"Set r = New RegExp: r.PATTERN = \"x\": T = r.rEPLACE(\"abc\", \"y\")", "String:abc"},
+        {"Set r = New RegExp: r.Pattern = \"\": r.Global = True: T = r.Replace(\"ab\", \"-\")",
+         "String:-a-b-"},
         {"Set r = New RegExp: r.Pattern = \"\\s+\": r.Global = True\n"
          "T = r.Replace(\"a  b \" & vbTab & \"c\", \" \")",
          "String:a b c"},

@@ -102,10 +102,21 @@ TEST_F(Menulet, EachObjectKeepsItsPicturesUntilItEnds)
 
 TEST_F(Menulet, PicturesAreScaledToTheDisplayFont)
 {
-    const TextMetrics old = DisplayTextMetrics();
+    // The display metrics and the menu outlive a failed assertion: put them back whatever
+    // happens, so that the tests after this one see the display as it was.
+    const struct Restore
+    {
+        TextMetrics old = DisplayTextMetrics();
+        HMENU menu = CreatePopupMenu();
+        ~Restore()
+        {
+            SetDisplayTextMetrics(old);
+            DestroyMenu(menu);
+        }
+    } restore;
+    const HMENU menu = restore.menu;
     SetDisplayTextMetrics({20, 24});
     ComPtr<IContextMenu> m = handler({QStringLiteral("/x/a.xlsx")});
-    const HMENU menu = CreatePopupMenu();
     ASSERT_TRUE(com::SUCCEEDED(m->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL)));
     MenuItem item;
     ASSERT_TRUE(GetMenuItem(menu, 1, &item));
@@ -113,8 +124,6 @@ TEST_F(Menulet, PicturesAreScaledToTheDisplayFont)
     ASSERT_TRUE(GetBitmapPixels(item.uncheckedBitmap, &w, &h, nullptr));
     EXPECT_EQ(w, 20);
     EXPECT_EQ(h, 24);
-    SetDisplayTextMetrics(old);
-    DestroyMenu(menu);
 }
 
 TEST_F(Menulet, NamesAreTakenWholeHoweverLong)

@@ -361,6 +361,44 @@ TEST(SheetWindow, TypingIntoACellSetsItsValueAndFiresChange)
     EXPECT_EQ(changedRows.back(), 4);
 }
 
+// However editing starts, the editor lies over the cell being edited, on the screen too.
+TEST(SheetWindow, TheEditorLiesOverItsCell)
+{
+    ShownWorkbook w;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.mainWindow()));
+    w.sheet()->Cells(6, 4).setValue(com::Variant(QStringLiteral("there")));
+    w.window()->setScrollRow(3);
+    excel::SheetGridWindow *grid = w.grid();
+    const struct
+    {
+        const char *how;
+        int row, column;
+    } cases[] = {{"typing", 4, 2}, {"F2", 6, 4}, {"double click", 7, 3}, {"typing", 5, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.how << " " << c.row << "," << c.column);
+        const QRect cell = grid->cellRect(c.row, c.column);
+        const std::string how = c.how;
+        if (how == "double click") {
+            QTest::mouseDClick(grid, Qt::LeftButton, Qt::NoModifier, cell.center());
+        } else {
+            QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, cell.center());
+            if (how == "F2")
+                QTest::keyClick(grid, Qt::Key_F2);
+            else
+                QTest::keyClicks(grid, QStringLiteral("7"));
+        }
+        QLineEdit *editor = grid->editor();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(grid->activeRow(), c.row);
+        EXPECT_EQ(grid->activeColumn(), c.column);
+        EXPECT_EQ(editor->geometry().topLeft(), cell.topLeft());
+        EXPECT_EQ(editor->height(), cell.height());
+        EXPECT_GE(editor->width(), cell.width());
+        EXPECT_EQ(editor->mapToGlobal(QPoint()), grid->mapToGlobal(cell.topLeft()));
+        QTest::keyClick(editor, Qt::Key_Escape);
+    }
+}
+
 TEST(SheetWindow, KeysMoveTheActiveCellAndScrollWithoutScrollMessages)
 {
     ShownWorkbook w;
