@@ -367,8 +367,10 @@ bool Reader::readStyles(const QString &part)
             s.fillColor = fills[fill].color;
             s.fillColorIndex = fills[fill].index;
         }
-        styles.push_back(s);
+        if (styles.size() < Cell::MaxStyles) styles.push_back(s);
     });
+    if (styles.size() >= Cell::MaxStyles)
+        return fail(part, QStringLiteral("more than %1 cell formats").arg(Cell::MaxStyles - 1));
     if (!styles.empty()) m_out->styles = std::move(styles);
     return true;
 }
