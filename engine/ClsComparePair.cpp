@@ -155,10 +155,10 @@ private:
     {
         return cell.style < book.styles.size() && book.styles[cell.style].isDate;
     }
-    static const QString &text(const excel::WorkbookData &book, const excel::Cell &cell)
+    static QStringView text(const excel::WorkbookData &book, const excel::Cell &cell)
     {
-        static const QString none;
-        return cell.value.string < book.strings.size() ? book.strings[cell.value.string] : none;
+        return cell.value.string < book.strings.size() ? book.strings.view(cell.value.string)
+                                                       : QStringView();
     }
 
     std::shared_ptr<const excel::Workbook> m_leftOwner;

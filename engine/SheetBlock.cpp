@@ -41,7 +41,7 @@ bool SheetBlock::cellIsEmpty(const excel::Cell &cell) const
         return true;
     case excel::CellKind::String:
         return cell.value.string >= m_workbook->strings.size() ||
-               m_workbook->strings[cell.value.string].isEmpty();
+               m_workbook->strings.view(cell.value.string).isEmpty();
     default:
         return false; // numbers, booleans and errors always have a text
     }

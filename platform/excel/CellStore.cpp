@@ -2,6 +2,7 @@
 
 #include "platform/excel/CellAddress.h"
 #include "platform/excel/FormulaText.h"
+#include "platform/excel/ModelErrors.h"
 
 #include <algorithm>
 
@@ -220,6 +221,9 @@ std::uint32_t CellStore::deriveStyle(WorkbookData &book, std::uint32_t base,
                                            : s.derivedFrom == wanted.derivedFrom;
         if (sameBase && s.sameFormat(wanted)) return std::uint32_t(i);
     }
+    if (book.styles.size() >= Cell::MaxStyles)
+        ModelErrors::refuse(
+            QStringLiteral("A workbook can hold at most %1 cell formats.").arg(Cell::MaxStyles));
     book.styles.push_back(wanted);
     return std::uint32_t(book.styles.size() - 1);
 }

@@ -283,6 +283,11 @@ void Range::setFormula(const QString &formula)
     checkSize(r, *this);
     if (formula.size() > 1 && formula.startsWith(u'=')) {
         const QString body = formula.mid(1);
+        if (double(sheet.formulas.size()) +
+                double(r.lastRow - r.firstRow + 1) * (r.lastColumn - r.firstColumn + 1) >
+            double(Cell::MaxFormulas))
+            ModelErrors::refuse(
+                QStringLiteral("A sheet can hold at most %1 formulas.").arg(Cell::MaxFormulas));
         for (int row = r.firstRow; row <= r.lastRow; ++row)
             for (int col = r.firstColumn; col <= r.lastColumn; ++col) {
                 Cell &cell = CellStore::obtain(sheet, row, col);

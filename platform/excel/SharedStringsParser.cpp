@@ -90,8 +90,7 @@ bool hasEscape(const std::string &s)
 
 } // namespace
 
-SharedStringsParser::SharedStringsParser(std::vector<QString> *strings, int maxDepth,
-                                         std::int64_t partSize)
+SharedStringsParser::SharedStringsParser(StringPool *strings, int maxDepth, std::int64_t partSize)
     : m_strings(strings), m_maxDepth(maxDepth), m_partSize(partSize)
 {
 }
@@ -259,10 +258,10 @@ const char *SharedStringsParser::plainItem(const char *p, const char *end)
     if (!textEnd || end - textEnd < 9 || std::memcmp(textEnd, "</t></si>", 9) != 0) return nullptr;
     const std::size_t length = std::size_t(textEnd - p);
     if (std::memchr(p, '&', length) || std::memchr(p, '\r', length)) return nullptr;
-    QString text = QString::fromUtf8(p, qsizetype(length));
     if (std::string_view(p, length).find("_x") != std::string_view::npos)
-        text = XmlText::unescapeStringValue(text);
-    m_strings->push_back(std::move(text));
+        m_strings->push_back(XmlText::unescapeStringValue(QString::fromUtf8(p, qsizetype(length))));
+    else
+        m_strings->pushUtf8(p, length);
     return textEnd + 9;
 }
 
@@ -388,7 +387,7 @@ bool SharedStringsParser::endItem()
             m_strings->push_back(XmlText::unescapeStringValue(
                 QString::fromUtf8(m_itemRaw.data(), qsizetype(m_itemRaw.size()))));
         else
-            m_strings->push_back(QString::fromUtf8(m_itemRaw.data(), qsizetype(m_itemRaw.size())));
+            m_strings->pushUtf8(m_itemRaw.data(), m_itemRaw.size());
         return true;
     }
     normalizeLineEnds(m_itemRaw);

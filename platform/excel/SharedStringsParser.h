@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/excel/StringPool.h"
+
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -22,8 +24,7 @@ namespace excel {
 class SharedStringsParser
 {
 public:
-    SharedStringsParser(std::vector<QString> *strings, int maxDepth = 64,
-                        std::int64_t partSize = -1);
+    SharedStringsParser(StringPool *strings, int maxDepth = 64, std::int64_t partSize = -1);
 
     // False when it declines; the strings added so far are then to be dropped.
     bool feed(const char *data, std::size_t size);
@@ -48,7 +49,7 @@ private:
         return false;
     }
 
-    std::vector<QString> *m_strings;
+    StringPool *m_strings;
     int m_maxDepth;
     std::int64_t m_partSize;
     bool m_declined = false;

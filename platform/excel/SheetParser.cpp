@@ -758,6 +758,10 @@ bool SheetParser::storeCell(std::string_view value)
                                       column - it->second.column);
         }
         if (!text.isEmpty()) {
+            if (m_sheet->formulas.size() >= std::size_t(Cell::MaxFormulas))
+                return fail(where() + QStringLiteral(": the sheet holds more than %1 formulas")
+                                          .arg(Cell::MaxFormulas),
+                            nullptr);
             cell.formula = std::int32_t(m_sheet->formulas.size());
             m_sheet->formulas.push_back(QLatin1Char('=') + text);
         }

@@ -2,6 +2,7 @@
 
 #include "platform/excel/CellStyle.h"
 #include "platform/excel/SheetData.h"
+#include "platform/excel/StringPool.h"
 
 #include <QSet>
 #include <QString>
@@ -33,7 +34,8 @@ struct WorkbookData
     QString path;
     // The file as it was when the store was read from it or last saved to it.
     FileStamp fileStamp;
-    std::vector<QString> strings;
+    // Every text of the workbook's cells, by index (Cell::value.string).
+    StringPool strings;
     std::vector<CellStyle> styles{CellStyle{}};
     std::vector<std::unique_ptr<SheetData>> sheets;
     // Set when sheets were added, removed, renamed, moved or shown/hidden.

@@ -314,6 +314,9 @@ bool XlsReader::readGlobals(BiffStream &stream)
             xf.isStyle = rd16(p + 4) & 0x0004;
             xf.pattern = int(rd32(p + 14) >> 26) & 0x3F;
             xf.foreColor = rd16(p + 18) & 0x7F;
+            if (m_xfs.size() >= Cell::MaxStyles - 1)
+                return failRecord(
+                    r, QStringLiteral("more than %1 cell formats").arg(Cell::MaxStyles - 1));
             m_xfs.push_back(xf);
             break;
         }
@@ -446,6 +449,7 @@ int XlsReader::formulaSlot(SheetData &sheet, const QString &text)
     const auto it = m_formulaSlots.constFind(text);
     if (it != m_formulaSlots.constEnd()) return it.value();
     const int slot = int(sheet.formulas.size());
+    if (slot >= Cell::MaxFormulas) return -1;
     sheet.formulas.push_back(text);
     m_formulaSlots.insert(text, slot);
     return slot;
@@ -453,6 +457,9 @@ int XlsReader::formulaSlot(SheetData &sheet, const QString &text)
 
 bool XlsReader::readFormula(SheetData &sheet, BiffRecord &r)
 {
+    const auto tooManyFormulas = [] {
+        return QStringLiteral("the sheet holds more than %1 formulas").arg(Cell::MaxFormulas);
+    };
     if (r.size() < 22) return failRecord(r, QStringLiteral("formula cut short"));
     const char *p = r.body();
     const int row = rd16(p), column = rd16(p + 2), xf = rd16(p + 4);
@@ -499,6 +506,7 @@ bool XlsReader::readFormula(SheetData &sheet, BiffRecord &r)
         pending.masterRow = rd16(p + 23);
         pending.masterColumn = rd16(p + 25);
         pending.slot = int(sheet.formulas.size());
+        if (pending.slot >= Cell::MaxFormulas) return failRecord(r, tooManyFormulas());
         pending.cellIndex = slotIndex;
         sheet.formulas.push_back(QString());
         cell.formula = pending.slot;
@@ -508,6 +516,7 @@ bool XlsReader::readFormula(SheetData &sheet, BiffRecord &r)
         const QByteArray extra(p + 22 + cce, r.size() - 22 - cce);
         cell.formula =
             formulaSlot(sheet, XlsFormula::decompile(tokens, extra, m_context, row, column));
+        if (cell.formula < 0) return failRecord(r, tooManyFormulas());
     }
     if (!addCell(sheet, r, row, column, xf, cell)) return false;
     if (waitsForString) {
@@ -702,7 +711,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             if (!r.ok()) return failRecord(r, QStringLiteral("formula text result cut short"));
             if (m_stringRow >= 0) {
                 const Cell &cell = sheet->rows[std::size_t(m_stringRow)][m_stringCell];
-                m_out->strings[cell.value.string] = text;
+                m_out->strings.replace(cell.value.string, text);
                 m_stringRow = -1;
             }
             break;

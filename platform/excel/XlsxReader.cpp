@@ -234,7 +234,7 @@ bool Reader::readSharedStrings(const QString &part)
         return true;
     }
     if (!parser.declined()) return fail(part, m_zip.errorString());
-    m_out->strings.resize(before);
+    m_out->strings.truncate(before);
 
     pugi::xml_document doc;
     if (!loadXml(part, &doc, true, Text::Kept)) return false;
@@ -367,8 +367,10 @@ bool Reader::readStyles(const QString &part)
             s.fillColor = fills[fill].color;
             s.fillColorIndex = fills[fill].index;
         }
-        styles.push_back(s);
+        if (styles.size() < Cell::MaxStyles) styles.push_back(s);
     });
+    if (styles.size() >= Cell::MaxStyles)
+        return fail(part, QStringLiteral("more than %1 cell formats").arg(Cell::MaxStyles - 1));
     if (!styles.empty()) m_out->styles = std::move(styles);
     return true;
 }
@@ -565,11 +567,10 @@ bool Reader::run()
             return fail(stringsPart, QStringLiteral("the package inflates to more than %1 bytes")
                                          .arg(m_limits.maxTotalBytes));
         // The pool: the shared strings, then the sheets' own texts, whose cells move past them.
-        std::vector<QString> own = std::move(m_out->strings);
+        StringPool own = std::move(m_out->strings);
         m_out->strings = std::move(sst->data.strings);
         const auto offset = std::uint32_t(m_out->strings.size());
-        m_out->strings.insert(m_out->strings.end(), std::make_move_iterator(own.begin()),
-                              std::make_move_iterator(own.end()));
+        m_out->strings.append(own);
         for (const SheetParser::CellPlace &place : m_deferredCells) {
             Cell *cell = CellStore::find(*place.sheet, place.row, place.column);
             if (cell && cell->kind == CellKind::String &&

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace excel {
 
@@ -37,7 +38,7 @@ bool needsPreserve(const QString &text)
 
 } // namespace
 
-XlsxSheetWriter::XlsxSheetWriter(const SheetData &sheet, const std::vector<QString> &strings,
+XlsxSheetWriter::XlsxSheetWriter(const SheetData &sheet, const StringPool &strings,
                                  const std::vector<std::int32_t> &stringMap,
                                  const std::vector<int> &styleMap, QByteArray head, QByteArray tail,
                                  QByteArray prefix, Kept kept)
@@ -261,14 +262,16 @@ void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cel
         out += '"';
     }
     const bool hasFormula = cell.formula >= 0 && size_t(cell.formula) < m_sheet.formulas.size();
-    const QString *text = nullptr;
+    // Only a formula's result is written as text; other texts go by their index.
+    std::optional<QString> text;
     switch (cell.kind) {
     case CellKind::Blank:
         break;
     case CellKind::Number:
         break;
     case CellKind::String:
-        if (cell.value.string < m_strings.size()) text = &m_strings[cell.value.string];
+        if (cell.value.string < m_strings.size())
+            text = hasFormula ? m_strings[cell.value.string] : QString();
         if (hasFormula)
             out += " t=\"str\"";
         else if (text)

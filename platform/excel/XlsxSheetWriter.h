@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/excel/SheetData.h"
+#include "platform/excel/StringPool.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,7 +28,7 @@ public:
     // stringMap: store string index -> shared string index; styleMap: store style -> cell
     // format. prefix is the element prefix of the part ("" or "x:"). kept holds what the store
     // does not model of the original cell data.
-    XlsxSheetWriter(const SheetData &sheet, const std::vector<QString> &strings,
+    XlsxSheetWriter(const SheetData &sheet, const StringPool &strings,
                     const std::vector<std::int32_t> &stringMap, const std::vector<int> &styleMap,
                     QByteArray head, QByteArray tail, QByteArray prefix = QByteArray(),
                     Kept kept = {});
@@ -60,7 +61,7 @@ private:
     void writeFormulaCell(QByteArray &out, int row, const Cell &cell);
 
     const SheetData &m_sheet;
-    const std::vector<QString> &m_strings;
+    const StringPool &m_strings;
     const std::vector<std::int32_t> &m_stringMap;
     const std::vector<int> &m_styleMap;
     QByteArray m_head;

@@ -482,7 +482,7 @@ bool XlsxWriter::writeSheet(std::size_t index, const QString &partName, bool isN
         }
     }
 
-    const std::vector<QString> &strings = m_data.strings;
+    const StringPool &strings = m_data.strings;
     const std::vector<std::int32_t> &stringMap = m_stringMap;
     const std::vector<int> &styleMap = m_styleMap;
     m_package.putStream(

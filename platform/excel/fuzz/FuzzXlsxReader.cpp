@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size < 2 || data[0] != 'P' || data[1] != 'K') {
         excel::WorkbookData book;
-        book.strings.assign(4, QStringLiteral("s"));
+        for (int i = 0; i < 4; ++i)
+            book.strings.push_back(u"s");
         book.styles.resize(3);
         excel::SheetData sheet;
         excel::SheetParser parser(&sheet, &book, 4);
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (std::size_t i = 0; ok && i < size; i += chunk)
             ok = parser.feed(reinterpret_cast<const char *>(data) + i, std::min(chunk, size - i));
         if (ok) parser.finish();
-        std::vector<QString> strings;
+        excel::StringPool strings;
         excel::SharedStringsParser sst(&strings, 64, std::int64_t(size));
         ok = true;
         for (std::size_t i = 0; ok && i < size; i += chunk)

@@ -14,7 +14,7 @@ namespace {
 // Parses the document in chunks of the given size; the strings, or "declined".
 QStringList parse(const std::string &xml, std::size_t chunk)
 {
-    std::vector<QString> strings;
+    StringPool strings;
     SharedStringsParser parser(&strings, 8, std::int64_t(xml.size()));
     bool ok = true;
     for (std::size_t at = 0; ok && at < xml.size(); at += chunk)

@@ -215,7 +215,7 @@ QJsonArray dumpBook(const WorkbookData &book)
                 if (kind.isEmpty() && formula.isEmpty()) continue;
                 if (kind == QLatin1String("s") && value.toString().isEmpty() && formula.isEmpty())
                     continue;
-                cells.append(QJsonArray{int(r) + 1, c.column, kind, value, formula,
+                cells.append(QJsonArray{int(r) + 1, int(c.column), kind, value, formula,
                                         book.styles[c.style].isDate});
             }
         }

@@ -281,6 +281,40 @@ TEST_F(XlsxFidelityTest, AFormatTheFileDefinesIsJudgedByItsCode)
     }
 }
 
+// A cell keeps its style and formula numbers in a few bits: a workbook with more cell formats
+// than fit is refused, naming the file and the part, instead of giving cells the wrong format.
+TEST_F(XlsxFidelityTest, MoreCellFormatsThanACellCanNameAreRefused)
+{
+    for (const std::uint32_t count : {Cell::MaxStyles - 1, Cell::MaxStyles}) {
+        SCOPED_TRACE(count);
+        QByteArray xfs;
+        xfs.reserve(qsizetype(count) * 6);
+        for (std::uint32_t i = 0; i < count; ++i)
+            xfs += "<xf/>";
+        HandPackage p = HandPackage::workbook(
+            {QStringLiteral("S")},
+            {sheetXml(QStringLiteral("<row r=\"1\"><c r=\"A1\" s=\"%1\"><v>1</v></c></row>")
+                          .arg(count - 1))});
+        p.workbookPart("styles", "styles.xml",
+                       QByteArray("<styleSheet ") + kMain + "><cellXfs>" + xfs +
+                           "</cellXfs></styleSheet>");
+        const QString path = write(QStringLiteral("formats.xlsx"), p);
+        WorkbookData wb;
+        QString error;
+        const bool read = XlsxReader::read(path, &wb, &error);
+        if (count < Cell::MaxStyles) {
+            ASSERT_TRUE(read) << error.toStdString();
+            EXPECT_EQ(wb.sheets[0]->rows[0][0].style, count - 1);
+            continue;
+        }
+        EXPECT_FALSE(read);
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Cannot read \"") + path))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String("xl/styles.xml"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String("cell formats"))) << error.toStdString();
+    }
+}
+
 // A damaged worksheet part is refused, naming the file and the part, instead of opening as an
 // empty sheet (which a comparison would report as every row deleted).
 TEST_F(XlsxFidelityTest, AWorksheetPartThatIsNoWorksheetIsRefused)
