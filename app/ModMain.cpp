@@ -7,6 +7,8 @@
 #include "diffview/LeftRightViewSeam.h"
 #include "platform/win/QtTranslations.h"
 
+#include <QDir>
+
 std::shared_ptr<ClsIni> g_SettingsIni;
 QString g_LastOpenPath;
 bool g_CloseCancelled = false;
@@ -83,6 +85,22 @@ void RememberOpenPath(const QString &path)
     QString folder;
     ModFile::SplitFilePath(path, folder);
     g_LastOpenPath = folder;
+}
+
+QString UserFolder(const QString &folder)
+{
+    if (!folder.isEmpty() && ModFile::FolderExists(folder))
+        return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return QDir::homePath() + QLatin1Char('/');
+}
+
+QString WorkbookDialogFolder(const QString &folder)
+{
+    // The first start's root says only that no workbook was chosen yet: on this system it is no
+    // place for a user's files.
+    if (g_LastOpenPath != DefaultOpenPath() && ModFile::FolderExists(g_LastOpenPath))
+        return g_LastOpenPath;
+    return UserFolder(folder);
 }
 
 int GetFileKind(const QString &path)

@@ -43,6 +43,14 @@ void SaveSettingsOnExit();
 // Keeps the folder part of the path (with its trailing "/") in g_LastOpenPath.
 void RememberOpenPath(const QString &path);
 
+// Where a file dialog starts when the user's files are in `folder`: that folder when it exists,
+// else the user's home folder (with a trailing "/").
+QString UserFolder(const QString &folder);
+// Where a workbook dialog starts: the folder a workbook was last chosen from; before the first
+// choice (LastOpenPath still the first start's root), or when that folder is gone, the user's
+// files in `folder` as UserFolder finds them.
+QString WorkbookDialogFolder(const QString &folder);
+
 // 1 for a project file (".vrk"), 2 for ".xls", else 0, by the file name's last extension
 // without regard to case.
 int GetFileKind(const QString &path);

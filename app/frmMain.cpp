@@ -102,12 +102,13 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), m_Controls(this)
     m_SplitWnd = std::make_unique<ClsSplitWnd>();
     connect(m_SplitWnd.get(), &ClsSplitWnd::Resize, this, [this] { layoutClientArea(); });
 
-    // A first start: a window of a comfortable size in the middle of the screen.
+    // A first start: a window in the middle of the screen, large enough for the project list
+    // and one session window with its whole layout where the screen allows.
     QRect available(0, 0, 1024, 768);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         available = screen->availableGeometry();
-    const QSize size(std::min(Twips::toPixels(13500), available.width()),
-                     std::min(Twips::toPixels(9750), available.height()));
+    const QSize size(std::min(Twips::toPixels(15300), available.width()),
+                     std::min(Twips::toPixels(11100), available.height()));
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
 
     CompareMainWindow::install(this);
@@ -997,7 +998,8 @@ QString frmMain::SaveFileOf(frmSession *frm)
     const QString name = frm->GetIniFileName();
     QString offered = name;
     for (;;) {
-        QString startFolder = name;
+        // A saved project's own folder, else where the session's workbooks are.
+        QString startFolder = frm->UserFilesFolder();
         // The dialog gives the name its ".vrk" before it asks about replacing a file.
         const QString path = ModDialog::ShowSaveFileDialog(
             this, offered, QStringLiteral("保存工程文件"), startFolder,
@@ -1067,7 +1069,11 @@ void frmMain::mnuFileSaveAs_Click()
 void frmMain::mnuFileOpen_Click()
 {
     if (m_Busy) return;
-    const QString path = ModFile::ShowOpenFileDialog(QString(), QStringLiteral("*.vrk|*.vrk"),
+    // Where the active session's files are, else the home folder; the program's working folder
+    // may be anywhere.
+    const frmSession *active = ActiveSessionWindow();
+    const QString start = ModMain::UserFolder(active ? active->UserFilesFolder() : QString());
+    const QString path = ModFile::ShowOpenFileDialog(start, QStringLiteral("*.vrk|*.vrk"),
                                                      QStringLiteral("打开文件"), 0, false);
     if (!path.isEmpty()) OpenSessionWindow(path);
 }

@@ -7,6 +7,7 @@
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
+#include "core/ModPub.h"
 #include "core/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
@@ -46,6 +47,8 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -408,6 +411,35 @@ QString frmSession::projectFilePath() const
     return m_Settings ? m_Settings->filePath() : QString();
 }
 
+QString frmSession::projectFolder() const
+{
+    return m_Settings ? m_Settings->folder() : QString();
+}
+
+QString frmSession::workbookFolder() const
+{
+    for (const QLineEdit *box : {TxtLeftFileName, txtRightFileName}) {
+        const QString name = box->text().trimmed();
+        if (name.isEmpty()) continue;
+        QString folder;
+        ModFile::SplitFilePath(ResolveFileName(name), folder);
+        if (!folder.isEmpty() && ModFile::FolderExists(folder)) return folder;
+    }
+    return QString();
+}
+
+bool frmSession::hasProjectFile() const
+{
+    // An untitled session, or one whose file was missing, reads the template instead.
+    return !m_Untitled && SessionSettings::isSameFile(projectFilePath(), m_IniFileName);
+}
+
+QString frmSession::UserFilesFolder() const
+{
+    return hasProjectFile() && ModFile::FileExists(m_IniFileName) ? projectFolder()
+                                                                  : workbookFolder();
+}
+
 QString frmSession::text(const QString &key, const QString &defaultText)
 {
     if (!m_Language) m_Language = std::make_unique<ClsLanguage>();
@@ -518,8 +550,9 @@ bool frmSession::Save2IniFile(const QString &strFileName)
     }
     if (!SaveToIniFile()) return false;
 
-    // The saved project becomes the template of new sessions; a failed replace leaves the old
-    // template whole, and a read-only one is kept as its owner wants.
+    // The saved project becomes the template of new sessions, naming its workbooks and report
+    // folder by full paths; a failed replace leaves the old template whole, and a read-only one
+    // is kept as its owner wants.
     if (!m_Settings->WriteTemplate(templatePath()))
         qCWarning(lcSession) << "The template" << templatePath()
                              << "could not be replaced:" << m_Settings->writeError();
@@ -718,8 +751,10 @@ void frmSession::RefreshSheetLists()
 
 bool frmSession::SelectWorkbookFile(QLineEdit *box, TSingleSideConfig &side)
 {
-    const QString path = ModFile::ShowOpenFileDialog(g_LastOpenPath, kWorkbookFilter,
-                                                     QStringLiteral("打开文件"), 0, false);
+    QString near = workbookFolder();
+    if (near.isEmpty()) near = UserFilesFolder();
+    const QString path = ModFile::ShowOpenFileDialog(
+        ModMain::WorkbookDialogFolder(near), kWorkbookFilter, QStringLiteral("打开文件"), 0, false);
     if (path.isEmpty()) return false;
     box->setText(path);
     side.CloseDoc();
@@ -863,9 +898,13 @@ bool frmSession::DoCompare(bool inDetail)
     }
     m_Option->setCompareInDetail(inDetail);
     // A relative report folder lies beside the project, as its workbooks do; the project keeps
-    // the folder as typed.
+    // the folder as typed. A project never saved has no folder of its own: its reports go below
+    // the user's report folder, not beside the program.
     const QString typed = txtReportPath->text().trimmed();
-    if (!typed.isEmpty()) m_Option->setReportPath(ResolveFileName(typed));
+    if (!typed.isEmpty()) {
+        const QString base = hasProjectFile() ? projectFolder() : ModPub::GetTempDir();
+        m_Option->setReportPath(SessionSettings::GetAbsolutePath(base, typed));
+    }
     m_RunReportPath = m_Option->ReportPath();
     m_Core->CompareSheetEntry(inDetail);
     if (m_Option) m_Option->setReportPath(txtReportPath->text());
@@ -1022,14 +1061,65 @@ void frmSession::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (m_Sized) return;
     m_Sized = true;
-    // A new window gets its designed size, but no more than the main window's session area
-    // shows, so that its compare buttons and options are in sight.
+    // A new window opens at the size its whole layout needs; where the main window's session
+    // area has less room than that, it takes all the room there is. The window is sized here,
+    // at its first showing, for every way it opens: the area may not have its final size
+    // before then (a window opened while the main window loads).
     auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
     QMdiArea *area = frame ? frame->mdiArea() : nullptr;
     if (!area || frame->isMaximized()) return;
     const QSize room = area->viewport()->size();
-    const QSize wanted = frame->size().boundedTo(room);
-    if (wanted != frame->size() && !room.isEmpty()) frame->resize(wanted);
+    const QSize wanted = frame->sizeHint();
+    if (room.width() >= wanted.width() && room.height() >= wanted.height()) {
+        frame->resize(wanted);
+        if (!QRect(QPoint(), room).contains(frame->geometry())) frame->move(0, 0);
+    } else {
+        frame->showMaximized();
+    }
+}
+
+QSize frmSession::sizeHint() const
+{
+    const QSize design(Twips::toPixels(kDesignWidth), Twips::toPixels(kDesignHeight));
+    if (!SSTab1) return design;
+    // The layout makes the tab control as wide as the row of file boxes, which grows by one
+    // twip for every twip of window width. The designed width may be too narrow for the pages
+    // once their captions are fitted to the font: the window is then made wider by what the
+    // pages lack.
+    QSize border;
+    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget())) {
+        const QMargins m = frame->contentsMargins();
+        border = QSize(m.left() + m.right(), m.top() + m.bottom());
+    } else if (isWindow()) {
+        border = frameGeometry().size() - size();
+    }
+    namespace tg = TwipsGeometry;
+    const double outer = Twips::fromPixels(design.width() + border.width());
+    const double w =
+        std::round(outer / 2 - tg::width(lblLeftFileName) - tg::width(CmdLeftSelectFile) - 600);
+    const double tab = 2 * w + tg::left(TxtLeftFileName) + 2 * tg::width(CmdLeftSelectFile) + 300 +
+                       tg::width(lblrightFileName) - tg::left(lblLeftFileName);
+    const int lacking = pagesWidth() - Twips::toPixels(tab);
+    return design + QSize(std::max(0, lacking), 0);
+}
+
+int frmSession::pagesWidth() const
+{
+    int contents = 0;
+    for (int i = 0; i < SSTab1->count(); ++i)
+        for (const QWidget *c :
+             SSTab1->widget(i)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            contents = std::max(contents, c->x() + c->width());
+    // The tab control's frame around its pages, as the style draws it.
+    QStyleOptionTabWidgetFrame option;
+    option.initFrom(SSTab1);
+    option.rect = QRect(0, 0, 1000, 1000);
+    option.tabBarSize = SSTab1->tabBar()->sizeHint();
+    option.lineWidth = SSTab1->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, SSTab1);
+    const QRect pages =
+        SSTab1->style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, SSTab1);
+    // A few pixels of room on the right, as the design leaves.
+    return contents + (option.rect.width() - pages.width()) + 6;
 }
 
 void frmSession::Form_Resize()

@@ -77,6 +77,13 @@ public:
     // The path the project file object points at: the project itself, or the template for an
     // untitled session.
     QString projectFilePath() const;
+    // The folder of the user's files for this session: the project's own folder once it is
+    // saved, else the folder of a workbook it names (left first) that exists; "" when neither.
+    QString UserFilesFolder() const;
+
+    // The client size at which the whole layout shows: the designed size, wider when the
+    // pages need it. A new window opens at this size.
+    QSize sizeHint() const override;
 
     // Controls, named as the language file knows them.
     QLabel *lblLeftFileName = nullptr;
@@ -171,6 +178,12 @@ private:
     void chkUseScript_Click();
     void ApplyCoupledRules();
 
+    // The project file's folder with its trailing "/", "" when the file object has no path.
+    QString projectFolder() const;
+    // True when the project file object points at the session's own project file.
+    bool hasProjectFile() const;
+    // The folder of the first workbook named (left first) whose folder exists, else "".
+    QString workbookFolder() const;
     QString text(const QString &key, const QString &defaultText);
     void showPage(int page);
     void pointAtField(QWidget *field);
@@ -179,6 +192,8 @@ private:
     // Moves a frame's controls below its caption where the style's caption takes more room than
     // the design gave it.
     void fitFrames();
+    // The width in pixels the tab control needs to show its pages' controls whole.
+    int pagesWidth() const;
     // The close question when the project file could not be saved; true when cancelled.
     bool QuerySaveFailed();
     // The answer to a close question: Yes saves under a chosen name, No closes without saving,

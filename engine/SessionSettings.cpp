@@ -25,13 +25,6 @@ QString keyOf(bool left, const char *key)
     return (left ? QStringLiteral("Left") : QStringLiteral("Right")) + QLatin1String(key);
 }
 
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return fa.absoluteFilePath() == fb.absoluteFilePath();
-}
-
 } // namespace
 
 SessionSettings::SessionSettings()
@@ -148,7 +141,7 @@ void SessionSettings::moveTo(const QString &path)
 bool SessionSettings::WriteTemplate(const QString &templatePath)
 {
     m_writeError.clear();
-    if (sameFile(filePath(), templatePath) || ModFile::IsFileReadOnly(templatePath)) return true;
+    if (isSameFile(filePath(), templatePath) || ModFile::IsFileReadOnly(templatePath)) return true;
     // The copy and the full names are one replace: another Quorva saving at the same time
     // leaves its whole template or this one, never a mixture.
     win::ProfileBatch batch(templatePath);
@@ -160,9 +153,19 @@ bool SessionSettings::WriteTemplate(const QString &templatePath)
         if (!name.isEmpty())
             base.WriteString(sectionOf(left), keyOf(left, "FileName"), resolve(name));
     }
+    const QString reports = m_option->ReportPath().trimmed();
+    if (!reports.startsWith(QLatin1Char('/')))
+        base.WriteString(QStringLiteral("Report"), QStringLiteral("ReportPath"), resolve(reports));
     if (batch.commit()) return true;
     m_writeError = batch.errorString();
     return false;
+}
+
+bool SessionSettings::isSameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
 }
 
 int SessionSettings::startRowOf(const QString &text)

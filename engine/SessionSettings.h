@@ -57,10 +57,14 @@ public:
     // become full paths, so that the project keeps naming the same workbooks.
     void moveTo(const QString &path);
     // Makes the template a copy of the project file, naming its workbooks by full paths (new
-    // sessions resolve names against the program's folder), in one replace. A template that
+    // sessions resolve names against the program's folder) and a relative report folder too
+    // (a new session's would lie in the user's report folder), in one replace. A template that
     // is the project itself or read-only is left alone (true). False with the reason in
     // writeError() when the replace failed; the old template is then whole.
     bool WriteTemplate(const QString &templatePath);
+
+    // True when the two paths name one file (on disk, or as paths while one is missing).
+    static bool isSameFile(const QString &a, const QString &b);
 
     // The start row as typed: the number at the start of the text, halves to even; 0 without
     // one ("自动"), which a side stores as its first row.

@@ -2,10 +2,10 @@
 
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "core/ProcessGlobals.h"
 #include "platform/win/FileDialog.h"
 #include "platform/win/MessageBox.h"
 
+#include <QDir>
 #include <QStringList>
 #include <QWidget>
 
@@ -42,13 +42,15 @@ QString ShowSaveFileDialog(QWidget *owner, const QString &defaultName, const QSt
                            QString &startFolder, const QString &filter, int flags,
                            const QString &extension)
 {
-    const QString programFolder = withoutTrailingSlash(AppPathOrDefault());
+    // Without a folder of its own the dialog starts where a user keeps files: the program's
+    // folder is an installed one, no place for them.
+    const QString home = withoutTrailingSlash(QDir::homePath());
     QString folder = startFolder.trimmed();
     if (folder.isEmpty()) {
-        folder = programFolder;
+        folder = home;
     } else {
         if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
-        if (!ModFile::FolderExists(folder)) folder = programFolder;
+        if (!ModFile::FolderExists(folder)) folder = home;
     }
     startFolder = folder;
 

@@ -18,11 +18,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QThread>
@@ -368,6 +370,19 @@ TEST_F(EndToEnd, TheSampleProjectsCompareAndKeepTheirFiles)
 }
 
 #ifdef QUORVA_EXE
+// The size of the program's top-level window whose whole title matches the pattern, as the X
+// server lists it; invalid when there is none.
+QSize topLevelSize(const QString &titlePattern)
+{
+    QProcess info;
+    info.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    if (!info.waitForFinished(5000)) return {};
+    const QRegularExpression line(
+        QStringLiteral("\"%1\": \\(\"Quorva\" \"Quorva\"\\)\\s+(\\d+)x(\\d+)").arg(titlePattern));
+    const QRegularExpressionMatch m = line.match(QString::fromUtf8(info.readAllStandardOutput()));
+    return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+}
+
 // The program itself, started on the sample project with " /A" as the README says, offscreen:
 // the reports appear beside the project.
 TEST_F(EndToEnd, TheProgramComparesTheSampleProjectItIsStartedWith)
@@ -383,9 +398,11 @@ TEST_F(EndToEnd, TheProgramComparesTheSampleProjectItIsStartedWith)
     const QString exe = folder() + "Quorva";
     ASSERT_TRUE(QFile::copy(QStringLiteral(QUORVA_EXE), exe));
 
+    // On a real display the program shows its windows there, and their sizes are checked.
+    const bool onDisplay = QGuiApplication::platformName() == "xcb";
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", onDisplay ? "xcb" : "offscreen");
     env.insert("TMPDIR", tempFolder());
     // No desktop programs: the text report is not opened in an editor.
     env.insert("PATH", folder() + "nobin");
@@ -401,6 +418,23 @@ TEST_F(EndToEnd, TheProgramComparesTheSampleProjectItIsStartedWith)
                lines(reports + "订单.txt").contains("在匹配行内，存在差异的行数3");
     }
     const bool running = program.state() == QProcess::Running;
+    if (onDisplay && done) {
+        // The report workbook's window is named by its full path, so the user knows where the
+        // report went, and both windows open at a size that shows their contents.
+        QSize mainSize, reportSize;
+        const bool listed = QTest::qWaitFor([&] {
+            mainSize = topLevelSize(QStringLiteral("Quorva(?: - \\[[^\"]*\\])?"));
+            reportSize = topLevelSize(QRegularExpression::escape(reports + "订单.xlsx"));
+            // A window being mapped is listed at no size for a moment.
+            return mainSize.width() > 1 && reportSize.width() > 1;
+        });
+        EXPECT_TRUE(listed) << "main " << mainSize.width() << "x" << mainSize.height()
+                            << ", report " << reportSize.width() << "x" << reportSize.height();
+        EXPECT_GE(mainSize.width(), 900);
+        EXPECT_GE(mainSize.height(), 650);
+        EXPECT_GE(reportSize.width(), 600);
+        EXPECT_GE(reportSize.height(), 400);
+    }
     program.kill();
     program.waitForFinished(5000);
     EXPECT_TRUE(done) << "no reports in " << reports.toStdString() << "\n"

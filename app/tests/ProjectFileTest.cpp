@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,7 +76,7 @@ TEST_F(ProjectFile, SavingAnUntitledSessionAsksForANameAndGivesItsExtension)
     const FakeFileDialog::Asked &asked = dialogs.asked.back();
     EXPECT_EQ(asked.title, "保存工程文件");
     EXPECT_EQ(asked.fileName, "New Project 1");
-    EXPECT_EQ(asked.folder, folder().chopped(1)) << "the program's folder";
+    EXPECT_EQ(asked.folder, folder()) << "where the session's workbook is";
     EXPECT_EQ(asked.filter, "*.vrk|*.vrk");
     EXPECT_EQ(asked.defaultSuffix, "vrk");
     EXPECT_TRUE(asked.confirmOverwrite);
@@ -290,6 +291,51 @@ TEST_F(ProjectFile, AnExistingProjectIsReplacedOnlyAfterTheQuestion)
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(leftBook(old), "LeftFileName=new.xlsx");
     EXPECT_EQ(sessionNames(), QStringList{old});
+}
+
+} // namespace
+
+namespace {
+
+// The program's folder is an installed one and "/" is nobody's: file dialogs start where the
+// user's files are.
+TEST_F(ProjectFile, FileDialogsStartWhereTheUsersFilesAre)
+{
+    const QString home = QDir::homePath() + "/";
+    const QString books = folder() + "books/";
+    const QString projects = folder() + "projects/";
+    ASSERT_TRUE(QDir().mkpath(books) && QDir().mkpath(projects));
+    frmSession *frm = newSession();
+    auto lastFolder = [this] { return dialogs.asked.back().folder; };
+
+    dialogs.answer("");
+    QTest::mouseClick(frm->CmdLeftSelectFile, Qt::LeftButton);
+    EXPECT_EQ(lastFolder(), home) << "nothing chosen yet";
+
+    type(frm->TxtLeftFileName, books + "l.xlsx");
+    dialogs.answer("");
+    QTest::mouseClick(frm->CmdRightSelectFile, Qt::LeftButton);
+    EXPECT_EQ(lastFolder(), books) << "beside the other side's workbook";
+
+    dialogs.answer("");
+    window->mnuFileOpen->trigger();
+    settle();
+    EXPECT_EQ(lastFolder(), books) << "open: where the session's workbooks are";
+
+    dialogs.answer(projects + "p");
+    window->mnuFileSaveAs->trigger();
+    settle();
+    EXPECT_EQ(lastFolder(), books) << "an untitled session is saved beside its workbooks";
+    ASSERT_TRUE(QFile::exists(projects + "p.vrk"));
+
+    dialogs.answer("");
+    window->mnuFileSaveAs->trigger();
+    settle();
+    EXPECT_EQ(lastFolder(), projects) << "a saved project's own folder";
+    dialogs.answer("");
+    window->mnuFileOpen->trigger();
+    settle();
+    EXPECT_EQ(lastFolder(), projects);
 }
 
 } // namespace

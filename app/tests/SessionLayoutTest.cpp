@@ -1,3 +1,4 @@
+#include "app/frmMain.h"
 #include "app/frmSession.h"
 #include "app/tests/SessionFixture.h"
 #include "core/Twips.h"
@@ -12,6 +13,8 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -145,6 +148,81 @@ TEST_F(SessionLayout, ANewWindowFitsTheSessionAreaAndItsControlsDoNotOverlap)
             }
         }
     }
+}
+
+// A session window opens at the size its whole layout needs, inside the session area, or takes
+// the whole area where that has less room; never as a bare title bar.
+void expectOpenedWhole(frmSession *frm, QMdiArea *area, const std::string &how)
+{
+    SCOPED_TRACE(how);
+    ASSERT_TRUE(frm);
+    auto *frame = qobject_cast<QMdiSubWindow *>(frm->parentWidget());
+    ASSERT_TRUE(frame);
+    const QSize room = area->viewport()->size();
+    const QSize wanted = frame->sizeHint();
+    if (room.width() < wanted.width() || room.height() < wanted.height()) {
+        EXPECT_TRUE(frame->isMaximized());
+        return;
+    }
+    EXPECT_FALSE(frame->isMaximized());
+    EXPECT_TRUE(QRect(QPoint(), room).contains(frame->geometry()));
+    EXPECT_GE(frm->width(), frm->sizeHint().width());
+    EXPECT_GE(frm->height(), frm->sizeHint().height());
+    // Every control shows whole: on the window, and on each page of the tab control.
+    auto expectInside = [](QWidget *parent) {
+        for (QWidget *c : parent->findChildren<QWidget *>(QRegularExpression("^(?!qt_).+"),
+                                                          Qt::FindDirectChildrenOnly)) {
+            if (c->isHidden()) continue;
+            EXPECT_LE(c->x() + c->width(), parent->width()) << c->objectName().toStdString();
+            EXPECT_LE(c->y() + c->height(), parent->height()) << c->objectName().toStdString();
+        }
+    };
+    expectInside(frm);
+    // A page gets its size when it is shown.
+    const int current = frm->SSTab1->currentIndex();
+    for (int page = 0; page < frm->SSTab1->count(); ++page) {
+        frm->SSTab1->setCurrentIndex(page);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(frm->SSTab1->tabText(page).toStdString());
+        expectInside(frm->SSTab1->widget(page));
+    }
+    frm->SSTab1->setCurrentIndex(current);
+}
+
+TEST_F(SessionLayout, EveryWayOfOpeningShowsTheWholeLayout)
+{
+    const QString project = folder() + "p.vrk";
+    ASSERT_TRUE(writeText(project, "[LEFT]\nLeftFileName=l.xlsx\n"));
+    // Opened while the main window is still coming up: its session area may not have its final
+    // size yet.
+    start("\"" + project + "\"");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return session(project) != nullptr; }));
+    settle();
+    expectOpenedWhole(session(project), window->MDIClient, "from the command line");
+
+    // A window opened beside a maximized one is maximized too, as MDI windows are.
+    ASSERT_TRUE(session(project)->CloseWindow());
+    window->resize(1300, 900);
+    settle();
+    expectOpenedWhole(newSession(), window->MDIClient, "new");
+    expectOpenedWhole(openProject(project), window->MDIClient, "opened");
+    dialogs.answer(folder() + "q");
+    window->mnuFileSaveAs->trigger();
+    settle();
+    expectOpenedWhole(session(folder() + "q.vrk"), window->MDIClient, "after Save As");
+}
+
+TEST_F(SessionLayout, AtTheFirstStartAScreenWithRoomShowsASessionWindowWhole)
+{
+    start();
+    const QRect available = window->screen()->availableGeometry();
+    frmSession *frm = newSession();
+    auto *frame = qobject_cast<QMdiSubWindow *>(frm->parentWidget());
+    const QSize needed = frame->sizeHint() + (window->size() - window->MDIClient->size());
+    if (available.width() < needed.width() + 100 || available.height() < needed.height() + 60)
+        GTEST_SKIP() << "the screen is too small for a main window around a session window";
+    EXPECT_FALSE(frame->isMaximized());
+    expectOpenedWhole(frm, window->MDIClient, "first start");
 }
 
 TEST_F(SessionLayout, TheTabKeyVisitsTheControlsInTheDesignedOrder)

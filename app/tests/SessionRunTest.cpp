@@ -1,6 +1,7 @@
 #include "app/ModMain.h"
 #include "app/frmSession.h"
 #include "app/tests/SessionFixture.h"
+#include "core/ModPub.h"
 #include "engine/ClsComparePair.h"
 #include "engine/CompareViewSeam.h"
 #include "tests/support/TestFiles.h"
@@ -234,6 +235,24 @@ TEST_F(SessionRun, CompareInDetailShowsEachPairOrSaysTheViewIsMissing)
     click(frm->CmdCompareDetail);
     EXPECT_TRUE(boxes.shown().empty());
     EXPECT_EQ(view.shown, QStringList{"Data->Data"});
+}
+
+// A session never saved has no folder of its own: a relative report folder lies in the user's
+// report folder, not beside the program wherever that is installed.
+TEST_F(SessionRun, AnUntitledSessionsRelativeReportFolderLiesInTheUsersReportFolder)
+{
+    QUORVA_NEED_OPENPYXL();
+    frmSession *frm = fruitSession();
+    ASSERT_TRUE(frm);
+    type(frm->txtReportPath, "reports");
+    click(frm->CmdCompare);
+    EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();
+    const QString reports = ModPub::GetTempDir() + "reports/";
+    ASSERT_TRUE(reports.startsWith(tempFolder())) << reports.toStdString();
+    EXPECT_TRUE(QFile::exists(reports + "Data.txt"));
+    EXPECT_FALSE(QFile::exists(folder() + "reports/Data.txt"));
+    EXPECT_EQ(shell.opened, QStringList{reports + "Data.txt"});
+    EXPECT_EQ(frm->txtReportPath->text(), "reports") << "the field keeps what was typed";
 }
 
 TEST_F(SessionRun, AutomaticStartComparesInEverySessionAtItsFirstActivation)

@@ -174,13 +174,16 @@ TEST_F(SessionSettingsFile, AMovedProjectKeepsItsWorkbooksAndTheTemplateNamesThe
     EXPECT_EQ(settings.side(false).fileName, "/data/b.xlsx");
     ASSERT_TRUE(settings.Write());
 
-    // Beside its workbook the name alone is stored; the template gets the full path.
+    // Beside its workbook the name alone is stored; the template gets the full path, also of a
+    // relative report folder.
+    settings.option()->setReportPath("out");
     settings.moveTo(path("proj/r.vrk"));
     ASSERT_TRUE(settings.Write());
     EXPECT_TRUE(linesOf(path("proj/r.vrk")).contains("LeftFileName=a.xlsx"));
     ASSERT_TRUE(settings.WriteTemplate(path("base.vrk")));
     QStringList expected = linesOf(path("proj/r.vrk"));
     expected.replaceInStrings("LeftFileName=a.xlsx", "LeftFileName=" + path("proj/a.xlsx"));
+    expected.replaceInStrings("ReportPath=out/", "ReportPath=" + path("proj/out/"));
     EXPECT_EQ(shown(linesOf(path("base.vrk"))), shown(expected));
 
     // The template saved as the project itself is not copied over itself.

@@ -38,9 +38,10 @@ protected:
     QString m_oldAppPath;
 };
 
-TEST_F(SaveDialog, StartsInAnExistingFolderElseInTheProgramsFolder)
+TEST_F(SaveDialog, StartsInAnExistingFolderElseInTheHomeFolder)
 {
     const QString program = folder() + "program";
+    const QString home = QDir::homePath();
     ASSERT_TRUE(TestFiles::write(folder() + "a.vrk", ""));
     const struct
     {
@@ -49,11 +50,11 @@ TEST_F(SaveDialog, StartsInAnExistingFolderElseInTheProgramsFolder)
         {folder() + "program", program + "/"},
         {folder(), folder()},
         {"  " + folder() + "  ", folder()},
-        {folder() + "a.vrk", program}, // a project's own name is no folder
-        {folder() + "gone", program},
-        {"", program},
-        {"   ", program},
-        {"New Project 1", program},
+        {folder() + "a.vrk", home}, // a project's own name is no folder
+        {folder() + "gone", home},
+        {"", home},
+        {"   ", home},
+        {"New Project 1", home},
     };
     for (const auto &c : cases) {
         FakeFileDialog dialogs;

@@ -135,7 +135,9 @@ void SheetMainWindow::refreshBars()
     std::shared_ptr<Application> app = application();
     std::shared_ptr<Workbook> book = app ? app->ActiveWorkbook() : nullptr;
     std::shared_ptr<Worksheet> sheet = app ? app->ActiveSheet() : nullptr;
-    setWindowTitle(book ? book->Name() : QStringLiteral("电子表格"));
+    // A workbook on disk is named by its full path: a report lands in a folder the user did not
+    // choose, and the caption is where the user looks for it.
+    setWindowTitle(book ? book->FullName() : QStringLiteral("电子表格"));
     if (!sheet) {
         m_address->clear();
         m_formula->clear();
