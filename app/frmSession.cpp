@@ -1,8 +1,8 @@
 #include "app/frmSession.h"
 
 #include "app/ModMain.h"
+#include "app/SessionHost.h"
 #include "app/SessionSheetList.h"
-#include "app/frmMain.h"
 #include "app/frmSessionOption.h"
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
@@ -24,6 +24,7 @@
 #include "ui/ClsCheckBoxGroup.h"
 #include "ui/ClsVbTab.h"
 #include "ui/ModListView.h"
+#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 #include "ui/ValueRules.h"
 
@@ -448,7 +449,7 @@ QString frmSession::text(const QString &key, const QString &defaultText)
 
 void frmSession::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     SwitchLanguage();
 
     m_Core = std::make_unique<ClsCompareCore>();
@@ -867,7 +868,7 @@ bool frmSession::CheckColumnText(QLineEdit *box)
 
 bool frmSession::DoCompare(bool inDetail)
 {
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (m_Busy || !m_Core || (main && main->IsBusy())) return false;
 
     const QList<QLineEdit *> columns = {txtLeftKeyCol, txtLeftDataCol, txtRightKeyCol,
@@ -1193,7 +1194,7 @@ void frmSession::SetTabOrder()
 
 void frmSession::Form_Activate()
 {
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (main) main->SubWindowActiveted(this);
     if (m_FirstActivated || m_Unloaded || !m_Option) return;
     m_FirstActivated = true;
@@ -1215,14 +1216,13 @@ void frmSession::Form_Activate()
     }
     // The automatic comparison of "/A" starts once the window is in place and the main window
     // has filled in what it opened the window with.
-    if (main && main->m_CmdPara.AutoRun())
-        QTimer::singleShot(0, this, [this] { AutoRunWhenIdle(); });
+    if (main && main->AutoRun()) QTimer::singleShot(0, this, [this] { AutoRunWhenIdle(); });
 }
 
 void frmSession::AutoRunWhenIdle()
 {
     if (m_Unloaded || !m_Core) return;
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (m_Busy || (main && main->IsBusy())) {
         // Another session's comparison runs: this one starts after it.
         QTimer::singleShot(250, this, [this] { AutoRunWhenIdle(); });
@@ -1254,7 +1254,7 @@ void frmSession::closeEvent(QCloseEvent *event)
     }
     // A running comparison uses this window's engine: offer to cancel it, and close once the
     // run has unwound.
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (main && main->IsRunning(this)) {
         QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
         main->QueryCloseWhileBusy(frame ? frame : this);
@@ -1287,7 +1287,7 @@ bool frmSession::closeAnswered(int answer)
     bool cancel = false;
     if (answer == win::vbYes) {
         const QString old = m_IniFileName;
-        frmMain *main = frmMain::Instance();
+        SessionHost *main = SessionHost::current();
         const QString path = main ? main->SaveFileOf(this) : QString();
         if (path.isEmpty()) {
             cancel = true;
@@ -1306,11 +1306,9 @@ bool frmSession::closeAnswered(int answer)
 
 bool frmSession::QuerySaveFailed()
 {
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     QString failed = QStringLiteral("保存文件失败，文件可能是只读或者被打开! ");
-    if (main)
-        failed = main->m_Language.ReadString(QStringLiteral("frmMain"),
-                                             QStringLiteral("SaveFailedPrompt"), failed);
+    if (main) failed = main->MainWindowText(QStringLiteral("SaveFailedPrompt"), failed);
     if (!m_SaveError.isEmpty()) failed += QStringLiteral("\r\n") + m_SaveError;
     return closeAnswered(ModCommon::ShowMsg(
         failed + QStringLiteral("\r\nFilename=") + m_IniFileName + QStringLiteral("\r\n") +
@@ -1326,7 +1324,7 @@ void frmSession::Form_Unload()
         ApplyFormToConfig(*m_Core);
         m_Core->ExcelWndUnloaded();
     }
-    if (frmMain *main = frmMain::Instance()) main->FileClosed(m_IniFileName);
+    if (SessionHost *main = SessionHost::current()) main->FileClosed(m_IniFileName);
     SaveToIniFile();
     if (m_Core) m_Core->Destroy();
     m_Core.reset();
