@@ -1,10 +1,7 @@
 #include "app/ModMain.h"
 
-#include "app/SessionOptionDialogLink.h"
-#include "app/frmMain.h"
 #include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
-#include "diffview/LeftRightViewSeam.h"
 #include "platform/win/QtTranslations.h"
 
 #include <QDir>
@@ -30,7 +27,7 @@ QString DefaultOpenPath()
     return QStringLiteral("/");
 }
 
-frmMain *Main(const QString &programFolder, const QString &commandLine)
+void ReadSettings(const QString &programFolder, const QString &commandLine)
 {
     g_AppPath = programFolder;
     if (!g_AppPath.endsWith(QLatin1Char('/'))) g_AppPath += QLatin1Char('/');
@@ -46,20 +43,6 @@ frmMain *Main(const QString &programFolder, const QString &commandLine)
     g_Options->SetRecorder(g_SettingsIni);
     g_Options->ReadFromFile();
     win::QtTranslations::installFor(g_Options->LanguageFileName());
-
-    auto *window = new frmMain;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->MDIForm_Load();
-    window->show();
-    return window;
-}
-
-void InstallDifferenceView()
-{
-    static LeftRightViewSeam view;
-    static SessionOptionDialogLink options;
-    CompareViewSeam::install(&view);
-    SessionOptionDialogSeam::install(&options);
 }
 
 QString CommandLine()

@@ -5,8 +5,6 @@
 #include <QString>
 #include <memory>
 
-class frmMain;
-
 // Process-wide state of the main program besides g_AppPath and g_Options (core/ProcessGlobals.h):
 // the settings file "Quorvex.ini" beside the program, the folder from which a workbook was last
 // chosen, and the close question's answer that the main window's Close All reads.
@@ -23,15 +21,10 @@ namespace ModMain {
 // The folder that g_LastOpenPath starts with on a first start.
 QString DefaultOpenPath();
 
-// The entry routine: takes the program folder (a "/" is appended when missing) and the command
-// line (the program's arguments joined by blanks), reads the settings file, and loads and shows
-// the main window. Returns the main window, which deletes itself when closed; the caller runs
-// the event loop.
-frmMain *Main(const QString &programFolder, const QString &commandLine);
-
-// Makes a detail run show its sheet pairs in the difference view, whose session options button
-// opens the session options dialog. The program calls it once at start.
-void InstallDifferenceView();
+// The first half of the entry routine ModMain::Main (app/ProgramEntry.h, which makes the main
+// window): takes the program folder (a "/" is appended when missing) and the command line,
+// reads the settings file and the program options, and loads Qt's texts for the language.
+void ReadSettings(const QString &programFolder, const QString &commandLine);
 
 // The command line that Main was given.
 QString CommandLine();

@@ -1,6 +1,5 @@
 #include "app/frmAbout.h"
 
-#include "app/frmMain.h"
 #include "ui/ModalDialog.h"
 #include "ui/ProductIcon.h"
 
@@ -101,7 +100,7 @@ QString frmAbout::VersionNumber()
 
 void frmAbout::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     // The product's name is the same in every language.
     m_Language.SkipControlByName(QStringLiteral("lblTitle"));
     m_Language.LoadLanguageOfForm(m_Controls.form());

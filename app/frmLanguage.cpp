@@ -1,6 +1,5 @@
 #include "app/frmLanguage.h"
 
-#include "app/frmMain.h"
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
@@ -8,6 +7,7 @@
 #include "core/ProcessGlobals.h"
 #include "platform/win/MessageBox.h"
 #include "ui/ModalDialog.h"
+#include "ui/ProductIcon.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -54,14 +54,16 @@ frmLanguage::frmLanguage(QWidget *owner) : QDialog(owner), m_Controls(this)
     Form_Load();
 }
 
-void frmLanguage::ShowModal(QWidget *owner)
+void frmLanguage::ShowModal(QWidget *owner, std::function<void()> chosen)
 {
-    ModalDialog::show(new frmLanguage(owner));
+    auto *dialog = new frmLanguage(owner);
+    dialog->m_Chosen = std::move(chosen);
+    ModalDialog::show(dialog);
 }
 
 void frmLanguage::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     m_Language.LoadLanguageOfForm(m_Controls.form());
     setWindowTitle(m_Language.ReadString(kSection, kSection, windowTitle()));
 
@@ -90,7 +92,7 @@ void frmLanguage::OKButton_Click()
     }
     m_Done = true;
     CurrentOptions().setLanguageFileName(chosen->text());
-    if (frmMain *main = frmMain::Instance()) main->OnLanguageChanged();
+    if (m_Chosen) m_Chosen();
     accept();
 }
 

@@ -4,6 +4,7 @@
 #include "ui/FormControls.h"
 
 #include <QDialog>
+#include <functional>
 
 class QListWidget;
 class QListWidgetItem;
@@ -19,8 +20,9 @@ class frmLanguage : public QDialog
 public:
     explicit frmLanguage(QWidget *owner = nullptr);
 
-    // Opens a new chooser modally over the owner; returns at once (see ModalDialog).
-    static void ShowModal(QWidget *owner);
+    // Opens a new chooser modally over the owner; returns at once (see ModalDialog). `chosen`
+    // runs when a language has been made current, so that the windows take its texts.
+    static void ShowModal(QWidget *owner, std::function<void()> chosen);
 
     void OKButton_Click();
     void CancelButton_Click();
@@ -38,4 +40,5 @@ private:
     ClsLanguage m_Language;
     FormControls m_Controls;
     bool m_Done = false;
+    std::function<void()> m_Chosen;
 };

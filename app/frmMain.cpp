@@ -10,7 +10,6 @@
 #include "core/ClsIni.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "core/ModString.h"
 #include "core/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
@@ -62,9 +61,6 @@ frmMain *g_instance = nullptr;
 
 const QString kSection = QStringLiteral("frmMain");
 const QString kTitle = QStringLiteral("Quorva");
-const QString kRecentFileSection = QStringLiteral("RecentFile");
-const QString kRecentOpenSection = QStringLiteral("RecentOpen");
-const int kMaxRecentFiles = 10;
 
 // Design sizes in twips.
 const int kProjectPaneWidth = 2400;
@@ -91,6 +87,7 @@ frmMain *frmMain::Instance()
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent), m_Controls(this)
 {
     g_instance = this;
+    setCurrent(this);
     setObjectName(kSection);
     setWindowTitle(kTitle);
     setWindowIcon(ProductIcon::icon());
@@ -127,6 +124,7 @@ frmMain::~frmMain()
         ModCompare::SetCancelListener({});
     }
     if (g_instance == this) g_instance = nullptr;
+    if (current() == this) setCurrent(nullptr);
 }
 
 void frmMain::buildControls()
@@ -630,7 +628,7 @@ void frmMain::OnLanguageChanged()
     applyToolTips();
     for (frmSession *frm : SessionWindows())
         frm->SwitchLanguage();
-    if (m_RecentFiles.isEmpty() && !mnuFileRecentFile.isEmpty()) {
+    if (m_Recent.files().isEmpty() && !mnuFileRecentFile.isEmpty()) {
         mnuFileRecentFile.first()->setText(text(sectionKey("NoRecentFile"), QStringLiteral("无")));
         mnuFileRecentFile.first()->setEnabled(false);
     }
@@ -806,35 +804,9 @@ void frmMain::UpdateCommandStates()
 // ---------------------------------------------------------------------------------------------
 // Recent files and reopened sessions
 
-QString frmMain::RecentFileCaption(int index, const QString &path)
-{
-    // A "&" of the path is shown as itself, not taken as the item's mnemonic.
-    QString shown = path;
-    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return QLatin1Char('&') + QString::number(index + 1) + QLatin1Char(' ') + shown;
-}
-
-QString frmMain::RecentFilePath(const QString &caption)
-{
-    if (!caption.startsWith(QLatin1Char('&'))) return QString();
-    qsizetype at = 1;
-    while (at < caption.size() && caption.at(at).isDigit())
-        ++at;
-    if (at == 1 || at >= caption.size() || caption.at(at) != QLatin1Char(' ')) return QString();
-    QString path = caption.mid(at + 1);
-    path.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    return path;
-}
-
 void frmMain::AddToRecentFile(const QString &path)
 {
-    if (path.isEmpty()) return;
-    int k = -1;
-    if (ModString::FindInArray(m_RecentFiles, path, k)) m_RecentFiles.removeAt(k);
-    // The newest spelling is kept, also when the path is at the front already.
-    m_RecentFiles.prepend(path);
-    while (m_RecentFiles.size() > kMaxRecentFiles)
-        m_RecentFiles.removeLast();
+    m_Recent.AddToRecentFile(path);
 }
 
 void frmMain::RefreshRecentFileMenu()
@@ -842,31 +814,15 @@ void frmMain::RefreshRecentFileMenu()
     while (mnuFileRecentFile.size() > 1)
         delete mnuFileRecentFile.takeLast();
 
-    QStringList lines;
-    try {
-        SettingsIni().GetKeys2(kRecentFileSection, lines);
-    } catch (const std::exception &e) {
-        qCWarning(lcStartup) << "The recent-file list cannot be read:" << e.what();
-        lines.clear();
-    }
-    m_RecentFiles.clear();
-    for (const QString &line : std::as_const(lines)) {
-        // Only the order of the lines counts; a line without "=" is a path as it stands.
-        const qsizetype at = line.indexOf(QLatin1Char('='));
-        const QString path = at < 0 ? line : line.mid(at + 1);
-        if (!path.isEmpty()) m_RecentFiles.append(path);
-    }
-    ModString::RemoveDuplicates(m_RecentFiles);
-    while (m_RecentFiles.size() > kMaxRecentFiles)
-        m_RecentFiles.removeLast();
-
+    m_Recent.ReadRecentFileList(SettingsIni());
+    const QStringList files = m_Recent.files();
     QAction *first = mnuFileRecentFile.first();
-    if (m_RecentFiles.isEmpty()) {
+    if (files.isEmpty()) {
         first->setText(text(sectionKey("NoRecentFile"), QStringLiteral("无")));
         first->setEnabled(false);
         return;
     }
-    for (int i = 0; i < m_RecentFiles.size(); ++i) {
+    for (int i = 0; i < files.size(); ++i) {
         QAction *item = first;
         if (i > 0) {
             item = mnuFileRecent->addAction(QString());
@@ -874,18 +830,14 @@ void frmMain::RefreshRecentFileMenu()
             connect(item, &QAction::triggered, this, [this, i] { mnuFileRecentFile_Click(i); });
             mnuFileRecentFile.append(item);
         }
-        item->setText(RecentFileCaption(i, m_RecentFiles.at(i)));
+        item->setText(RecentProjects::RecentFileCaption(i, files.at(i)));
         item->setEnabled(true);
     }
 }
 
 void frmMain::SaveRecentFileList()
 {
-    ClsIni &ini = SettingsIni();
-    ini.DelSection(kRecentFileSection);
-    for (int i = 0; i < m_RecentFiles.size(); ++i)
-        ini.WriteString(kRecentFileSection, QStringLiteral("File") + QString::number(i),
-                        m_RecentFiles.at(i));
+    m_Recent.SaveRecentFileList(SettingsIni());
 }
 
 QString frmMain::ProjectPath(const QString &path)
@@ -905,37 +857,19 @@ void frmMain::OpenProjectFile(const QString &path)
 
 void frmMain::SaveOpenSessionList(const QStringList &names)
 {
-    ClsIni &ini = SettingsIni();
-    ini.DelSection(kRecentOpenSection);
-    for (int i = 0; i < names.size(); ++i)
-        ini.WriteString(kRecentOpenSection, QStringLiteral("File") + QString::number(i),
-                        names.at(i));
+    RecentProjects::SaveOpenSessionList(SettingsIni(), names);
 }
 
 void frmMain::ReopenLastSessions()
 {
-    QStringList lines;
-    try {
-        SettingsIni().GetKeys2(kRecentOpenSection, lines);
-    } catch (const std::exception &e) {
-        qCWarning(lcStartup) << "The sessions of the last run cannot be read:" << e.what();
-        return;
-    }
-    for (const QString &line : std::as_const(lines)) {
-        QString path = line.trimmed();
-        const qsizetype at = path.indexOf(QLatin1Char('='));
-        if (at >= 0) path = path.mid(at + 1);
-        // Untitled windows were recorded by their "New Project n" names, which are no files
-        // (whatever a file of that name in the working folder may be).
-        if (!path.startsWith(QLatin1Char('/'))) continue;
-        if (ModFile::FileExists(path)) OpenSessionWindow(path);
-    }
+    for (const QString &path : RecentProjects::LastSessions(SettingsIni()))
+        OpenSessionWindow(path);
 }
 
 void frmMain::mnuFileRecentFile_Click(int index)
 {
     if (m_Busy || index < 0 || index >= mnuFileRecentFile.size()) return;
-    const QString path = RecentFilePath(mnuFileRecentFile.at(index)->text());
+    const QString path = RecentProjects::RecentFilePath(mnuFileRecentFile.at(index)->text());
     if (path.isEmpty()) return;
     if (ModFile::FileExists(path)) {
         OpenProjectFile(path);
@@ -1142,7 +1076,7 @@ void frmMain::mnuOption_Click()
 
 void frmMain::mnuLanguage_Click()
 {
-    frmLanguage::ShowModal(this);
+    frmLanguage::ShowModal(this, [this] { OnLanguageChanged(); });
 }
 
 void frmMain::mnuScript_Click()

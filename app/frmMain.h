@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/RecentProjects.h"
+#include "app/SessionHost.h"
 #include "app/StatusProgressBar.h"
 #include "core/ClsCmdParaParse.h"
 #include "core/ClsLanguage.h"
@@ -31,7 +33,7 @@ class frmSession;
 // The program's multiple-document main window: owns the session windows, shows them in the
 // project list on the left-hand pane, carries the menus and the toolbar, and shows the Cancel
 // button and the progress bar of a running comparison in its status bar.
-class frmMain : public QMainWindow, public CompareMainWindow
+class frmMain : public QMainWindow, public CompareMainWindow, public SessionHost
 {
     Q_OBJECT
 
@@ -42,11 +44,6 @@ public:
     // The main window while it exists; the session windows and dialogs talk to it.
     static frmMain *Instance();
 
-    // The main window's language texts, section "frmMain".
-    ClsLanguage m_Language;
-    // The parsed command line, kept for the life of the process (session windows read AutoRun).
-    ClsCmdParaParse m_CmdPara;
-
     // Busy while a comparison runs: the Cancel button shows, and the commands that start, open,
     // close or change sessions are disabled.
     void InCompare(bool busy) override;
@@ -54,17 +51,17 @@ public:
     // In the status bar, selectable so that a path can be copied; it stays until the next.
     void ShowStatusText(const QString &text) override;
     // Puts the path at the front of the recent-file list.
-    void AddToRecentFile(const QString &path);
+    void AddToRecentFile(const QString &path) override;
     // A session window closed: its project-list entry goes, the recent list is saved and shown.
-    void FileClosed(const QString &path);
+    void FileClosed(const QString &path) override;
     // Asks for a file name for the active (or the given) session's project and saves it there;
     // the path saved, or "" (cancelled, failed, no window).
     QString SaveFile();
-    QString SaveFileOf(frmSession *frm);
+    QString SaveFileOf(frmSession *frm) override;
     void mnuFileSave_Click();
     // Every activation of a session window: its project-list entry is selected (and follows
     // the window's name), and the command states are updated.
-    void SubWindowActiveted(frmSession *frm);
+    void SubWindowActiveted(frmSession *frm) override;
     // Re-reads the language file and re-captions this window and every session window.
     void OnLanguageChanged();
 
@@ -91,14 +88,20 @@ public:
     frmSession *SessionWindowNamed(const QString &name) const;
 
     // Busy rules for closing.
-    bool IsBusy() const { return m_Busy; }
+    bool IsBusy() const override { return m_Busy; }
     // True while the comparison that runs belongs to that window (to any window when the run
     // began without an active one).
-    bool IsRunning(const frmSession *frm) const;
+    bool IsRunning(const frmSession *frm) const override;
     // Someone wants to close a window while a comparison runs: asks whether to cancel the run;
     // on Yes the run is cancelled and the window is closed once the run has unwound. Returns
     // whether the run is being cancelled. The close itself is always refused for now.
-    bool QueryCloseWhileBusy(QWidget *closing);
+    bool QueryCloseWhileBusy(QWidget *closing) override;
+    // The command line asked for an automatic comparison (" /A").
+    bool AutoRun() const override { return m_CmdPara.AutoRun(); }
+    QString MainWindowText(const QString &key, const QString &defaultText) override
+    {
+        return text(key, defaultText);
+    }
 
     // Recent files (at most ten, the newest first, matched without regard to case) and the
     // sessions reopened at a start without arguments.
@@ -107,16 +110,13 @@ public:
     // Writes the list to [RecentFile].
     void SaveRecentFileList();
     // The list as it stands (the menu shows it as of its last rebuild).
-    QStringList RecentFiles() const { return m_RecentFiles; }
+    QStringList RecentFiles() const { return m_Recent.files(); }
     // Opens the project (by its full path) and puts it at the front of the recent list.
     void OpenProjectFile(const QString &path);
     // Writes [RecentOpen]: the project-file names of the session windows, in opening order.
     void SaveOpenSessionList(const QStringList &names);
     // Opens the projects of [RecentOpen] whose files exist.
     void ReopenLastSessions();
-    // "&" and the item's number, a blank and the path ("&" doubled); and back.
-    static QString RecentFileCaption(int index, const QString &path);
-    static QString RecentFilePath(const QString &caption);
 
     // Project files.
     // Saves the window's project under the path; says so when that failed.
@@ -215,9 +215,13 @@ private:
     QTreeWidgetItem *projectItemOf(const frmSession *frm) const;
     QString text(const QString &key, const QString &defaultText);
 
+    // The main window's language texts, section "frmMain".
+    ClsLanguage m_Language;
+    // The parsed command line, kept for the life of the process.
+    ClsCmdParaParse m_CmdPara;
     QWidget *m_client = nullptr;
     std::unique_ptr<ClsSplitWnd> m_SplitWnd;
-    QStringList m_RecentFiles;
+    RecentProjects m_Recent;
     int m_NewProjectCount = 0;
     // Keyed by window identity: a window renamed by a save stays the same entry.
     QList<QPointer<frmSession>> m_SessionWindows;

@@ -1,6 +1,5 @@
 #include "app/frmOption.h"
 
-#include "app/frmMain.h"
 #include "core/ModCommon.h"
 #include "core/ModContextMenu.h"
 #include "core/ModVbControls.h"
@@ -12,6 +11,7 @@
 #include "ui/CheckValue.h"
 #include "ui/ClsVbTab.h"
 #include "ui/ModalDialog.h"
+#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QCheckBox>
@@ -105,7 +105,7 @@ QString frmOption::text(const QString &key, const QString &defaultText)
 
 void frmOption::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     m_Language.LoadLanguageOfForm(m_Controls.form());
     setWindowTitle(text(kSection, windowTitle()));
     CheckValue::setValue(chkContextMenu,

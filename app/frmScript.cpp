@@ -1,12 +1,12 @@
 #include "app/frmScript.h"
 
-#include "app/frmMain.h"
 #include "core/ClsMap.h"
 #include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "platform/text/AnsiText.h"
 #include "ui/ModalDialog.h"
+#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QFile>
@@ -78,7 +78,7 @@ QString frmScript::text(const QString &key, const QString &defaultText)
 
 void frmScript::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     m_Language.LoadLanguageOfForm(m_Controls.form());
     setWindowTitle(text(kSection, windowTitle()));
     LoadScriptList(AppPathOrDefault() + QStringLiteral("Script"), QStringLiteral("*.vbs"));

@@ -1,10 +1,9 @@
 #include "app/frmSession.h"
 
 #include "app/ModMain.h"
+#include "app/SessionHost.h"
 #include "app/SessionSheetList.h"
-#include "app/frmMain.h"
 #include "app/frmSessionOption.h"
-#include "core/ClsIni.h"
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
@@ -17,14 +16,15 @@
 #include "engine/CompareViewSeam.h"
 #include "engine/ModCompare.h"
 #include "engine/ModExcelColumnList.h"
+#include "engine/SessionSettings.h"
 #include "engine/TSingleSideConfig.h"
-#include "platform/ini/ProfileBatch.h"
 #include "platform/text/BasicText.h"
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
 #include "ui/ClsCheckBoxGroup.h"
 #include "ui/ClsVbTab.h"
 #include "ui/ModListView.h"
+#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 #include "ui/ValueRules.h"
 
@@ -96,36 +96,14 @@ void designOnPage(QWidget *w, double left, double top, double width, double heig
     design(w, left - kPageLeft, top - kPageTop, width, height);
 }
 
-bool sameFile(const QString &a, const QString &b)
-{
-    const QFileInfo fa(a), fb(b);
-    if (fa.exists() && fb.exists()) return fa.canonicalFilePath() == fb.canonicalFilePath();
-    return fa.absoluteFilePath() == fb.absoluteFilePath();
-}
-
 QString templatePath()
 {
     return AppPathOrDefault() + kTemplateName;
 }
 
-int checkNumber(QCheckBox *box)
-{
-    return CheckValue::value(box) == 1 ? 1 : 0;
-}
-
 bool ticked(QCheckBox *box)
 {
     return CheckValue::value(box) != 0;
-}
-
-// The start row as typed: the number at the start of the text, halves to even; 0 without one
-// ("自动"), which the side stores as its first row.
-int startRowOf(const QString &text)
-{
-    const double value = BasicText::roundHalfEven(BasicText::val(text));
-    if (!(value > 0)) return 0;
-    if (value >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-    return int(value);
 }
 
 QLabel *label(const char *name, const QString &caption, QWidget *parent)
@@ -418,10 +396,10 @@ void frmSession::SetIniFileName(const QString &strFileName, bool untitled)
 {
     m_IniFileName = strFileName;
     m_Untitled = untitled;
-    if (!m_Ini) m_Ini = std::make_shared<ClsIni>();
+    if (!m_Settings) m_Settings = std::make_unique<SessionSettings>();
     // An untitled session has no file of its own: it reads the template, whatever files of its
     // name may lie about.
-    m_Ini->setIniFileName(untitled ? templatePath() : strFileName);
+    m_Settings->setFilePath(untitled ? templatePath() : strFileName);
     setWindowTitle(strFileName);
     if (!m_LoadRan) {
         m_LoadRan = true;
@@ -431,16 +409,12 @@ void frmSession::SetIniFileName(const QString &strFileName, bool untitled)
 
 QString frmSession::projectFilePath() const
 {
-    return m_Ini ? m_Ini->IniFileName() : QString();
+    return m_Settings ? m_Settings->filePath() : QString();
 }
 
 QString frmSession::projectFolder() const
 {
-    const QString path = projectFilePath();
-    if (path.isEmpty()) return QString();
-    QString folder;
-    ModFile::SplitFilePath(path, folder);
-    return folder;
+    return m_Settings ? m_Settings->folder() : QString();
 }
 
 QString frmSession::workbookFolder() const
@@ -458,7 +432,7 @@ QString frmSession::workbookFolder() const
 bool frmSession::hasProjectFile() const
 {
     // An untitled session, or one whose file was missing, reads the template instead.
-    return !m_Untitled && sameFile(projectFilePath(), m_IniFileName);
+    return !m_Untitled && SessionSettings::isSameFile(projectFilePath(), m_IniFileName);
 }
 
 QString frmSession::UserFilesFolder() const
@@ -475,7 +449,7 @@ QString frmSession::text(const QString &key, const QString &defaultText)
 
 void frmSession::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     SwitchLanguage();
 
     m_Core = std::make_unique<ClsCompareCore>();
@@ -491,10 +465,8 @@ void frmSession::Form_Load()
     ModVbControls::FillNumberCombo(cboLeftStartRow, QStringLiteral("1"));
     ModVbControls::FillNumberCombo(cboRightStartRow, QStringLiteral("1"));
 
-    m_Option = std::make_shared<ClsSessionOption>();
-    m_Option->SetRecorder(m_Ini);
-    m_Option->SetLeftSheetsOwner(m_LeftList.get());
-    m_Option->SetRightSheetsOwner(m_RightList.get());
+    m_Option = m_Settings->option();
+    m_Settings->setSheetLists(m_LeftList.get(), m_RightList.get());
 
     LoadFromIniFile();
 
@@ -507,9 +479,12 @@ void frmSession::Form_Load()
     m_Core->SetAppendOpt(m_Option);
 
     // Every session opens with the report workbook and all three of its sheets chosen.
-    for (QCheckBox *box :
-         {ChkExcelReport, ChkShowDiffInXls, ChkShowLeftSingleInXls, ChkShowRightSingleInXls})
-        CheckValue::setValue(box, 1);
+    for (const auto &[box, on] :
+         {std::pair{ChkExcelReport, m_Option->ShowXlsReport()},
+          std::pair{ChkShowDiffInXls, m_Option->ShowDiffInXls()},
+          std::pair{ChkShowLeftSingleInXls, m_Option->ShowLeftSingleInXls()},
+          std::pair{ChkShowRightSingleInXls, m_Option->ShowRightSingleInXls()}})
+        CheckValue::setValue(box, on ? 1 : 0);
 
     FillScriptList();
     ApplyOptionToForm();
@@ -534,149 +509,80 @@ void frmSession::Form_Load()
 
 void frmSession::LoadFromIniFile()
 {
-    if (m_Untitled || !m_Ini->IsValid()) m_Ini->setIniFileName(templatePath());
-    if (!m_Ini->IsValid()) return;
-    ClsIni &ini = *m_Ini;
+    m_Settings->Read(templatePath(), m_Untitled);
     for (bool left : {true, false}) {
         const SideFields f = sideFields(left);
-        auto read = [&](const char *key, const QString &defaultText) {
-            return ini.ReadString(f.section, f.prefix + QLatin1String(key), defaultText);
-        };
-        f.file->setText(read("FileName", f.file->text()));
-        f.keyCol->setText(read("KeyCol", QStringLiteral("A")));
-        f.dataCol->setText(read("DataCol", QString()));
-        f.startRow->setCurrentText(read("StartRow", QStringLiteral("1")));
+        const SessionSettings::Side &side = m_Settings->side(left);
+        f.file->setText(side.fileName);
+        f.keyCol->setText(side.keyCol);
+        f.dataCol->setText(side.dataCol);
+        f.startRow->setCurrentText(side.startRow);
     }
-
-    const QString option = QStringLiteral("Option");
-    m_Option->setDealMerge(
-        ini.ReadNum(option, QStringLiteral("DealMerge"), m_Option->DealMerge() ? -1 : 0) != 0);
-    CheckValue::setValue(ChkTxtReport,
-                         ini.ReadNum(option, QStringLiteral("AutoOpenTxtReport"), 1) != 0 ? 1 : 0);
-    m_Option->ReadFromFile();
+    CheckValue::setValue(ChkTxtReport, m_Option->TxtReport() ? 1 : 0);
 }
 
 bool frmSession::SaveToIniFile()
 {
     m_SaveError.clear();
-    if (!m_Loaded || !m_Ini || m_Ini->IniFileName().isEmpty()) return false;
+    if (!m_Loaded || !m_Settings || m_Settings->filePath().isEmpty()) return false;
     // A session that reads the template (untitled, or its file has gone) never writes it.
-    if (m_Untitled || m_Ini->IniFileName() != m_IniFileName) return false;
-    // The options the window shows are the ones saved, also when no comparison has copied them
+    if (m_Untitled || m_Settings->filePath() != m_IniFileName) return false;
+    // The values the window shows are the ones saved, also when no comparison has taken them
     // yet (a save from the menu, or at closing).
-    ApplyFormToOptions();
-    // Every key reaches the file in one replace, or none does: a save that fails half-way (a
-    // full disk, a refused value) leaves the old project whole.
-    win::ProfileBatch batch(m_Ini->IniFileName());
-    ClsIni &ini = *m_Ini;
-    bool ok =
-        ini.WriteNum(QStringLiteral("General"), QStringLiteral("TabIndex"), SSTab1->currentIndex());
-    const QString folder = projectFolder();
-    for (bool left : {true, false}) {
-        const SideFields f = sideFields(left);
-        auto write = [&](const char *key, const QString &value) {
-            ok &= ini.WriteString(f.section, f.prefix + QLatin1String(key), value);
-        };
-        write("FileName", ModCompare::GetRelativeFileName(folder, f.file->text()));
-        write("KeyCol", f.keyCol->text());
-        write("DataCol", f.dataCol->text());
-        write("StartRow", f.startRow->currentText());
-    }
-    const QString option = QStringLiteral("Option");
-    ok &= ini.WriteNum(option, QStringLiteral("AutoOpenTxtReport"), checkNumber(ChkTxtReport));
-    ok &= ini.WriteNum(option, QStringLiteral("ExcelReport"), checkNumber(ChkExcelReport));
-    ok &= ini.WriteNum(option, QStringLiteral("ShowDiffInXls"), checkNumber(ChkShowDiffInXls));
-    ok &= ini.WriteNum(option, QStringLiteral("ShowLeftSingleInXls"),
-                       checkNumber(ChkShowLeftSingleInXls));
-    ok &= ini.WriteNum(option, QStringLiteral("ShowRightSingleInXls"),
-                       checkNumber(ChkShowRightSingleInXls));
-    ok &= m_Option->Save2File();
-    if (!ok) {
-        m_SaveError = batch.file().problem();
-        if (m_SaveError.isEmpty())
-            m_SaveError = QStringLiteral("a value holds a line break or other text that a "
-                                         "project file cannot keep");
-        return false;
-    }
-    if (!batch.commit()) {
-        m_SaveError = batch.errorString();
-        return false;
-    }
-    return true;
+    ApplyFormToSettings();
+    if (m_Settings->Write()) return true;
+    m_SaveError = m_Settings->writeError();
+    return false;
 }
 
 bool frmSession::Save2IniFile(const QString &strFileName)
 {
     m_SaveError.clear();
-    if (!m_Loaded) return false;
+    if (!m_Loaded || !m_Settings) return false;
     // Workbook names are relative to the project's folder: a project saved into another folder
     // keeps pointing at the same workbooks.
-    const QString oldFolder = projectFolder();
+    ApplyFormToSettings();
+    m_Settings->moveTo(strFileName);
     SetIniFileName(strFileName, false);
-    const QString newFolder = projectFolder();
-    if (!oldFolder.isEmpty() && oldFolder != newFolder) {
-        for (QLineEdit *box : {TxtLeftFileName, txtRightFileName}) {
-            const QString name = box->text().trimmed();
-            if (!name.isEmpty() && !name.startsWith(QLatin1Char('/')))
-                box->setText(ModCompare::GetAbsolutePath(oldFolder, name));
-        }
+    for (bool left : {true, false}) {
+        QLineEdit *box = sideFields(left).file;
+        const QString name = m_Settings->side(left).fileName;
+        if (box->text() != name) box->setText(name);
     }
     if (!SaveToIniFile()) return false;
 
-    // The saved project becomes the template of new sessions. They resolve workbook names
-    // against the program's folder, so the template names its workbooks (and its report folder)
-    // by absolute paths.
-    // The copy and those names are one replace of the template: another Quorva saving at the
-    // same time leaves its whole template or this one, never a mixture. A failed replace leaves
-    // the old template whole; a read-only one is kept as its owner wants.
-    const QString tpl = templatePath();
-    if (sameFile(strFileName, tpl) || ModFile::IsFileReadOnly(tpl)) return true;
-    win::ProfileBatch batch(tpl);
-    batch.copyFrom(strFileName);
-    ClsIni base;
-    base.setIniFileName(tpl);
-    const QString folder = projectFolder();
-    const QString left = TxtLeftFileName->text().trimmed();
-    const QString right = txtRightFileName->text().trimmed();
-    if (!left.isEmpty())
-        base.WriteString(QStringLiteral("LEFT"), QStringLiteral("LeftFileName"),
-                         ModCompare::GetAbsolutePath(folder, left));
-    if (!right.isEmpty())
-        base.WriteString(QStringLiteral("Right"), QStringLiteral("RightFileName"),
-                         ModCompare::GetAbsolutePath(folder, right));
-    // A relative report folder lies beside the project; for a new session it would lie in the
-    // user's report folder instead.
-    const QString reports = txtReportPath->text().trimmed();
-    if (!reports.isEmpty() && !reports.startsWith(QLatin1Char('/')))
-        base.WriteString(QStringLiteral("Report"), QStringLiteral("ReportPath"),
-                         ModCompare::GetAbsolutePath(folder, reports));
-    if (!batch.commit())
-        qCWarning(lcSession) << "The template" << tpl
-                             << "could not be replaced:" << batch.errorString();
+    // The saved project becomes the template of new sessions, naming its workbooks and report
+    // folder by full paths; a failed replace leaves the old template whole, and a read-only one
+    // is kept as its owner wants.
+    if (!m_Settings->WriteTemplate(templatePath()))
+        qCWarning(lcSession) << "The template" << templatePath()
+                             << "could not be replaced:" << m_Settings->writeError();
     return true;
 }
 
 QString frmSession::ResolveFileName(const QString &name) const
 {
-    return ModCompare::GetAbsolutePath(projectFolder(), name);
+    return m_Settings ? m_Settings->resolve(name) : name;
 }
 
 void frmSession::ApplyFormToConfig(ClsCompareCore &core)
 {
-    for (bool left : {true, false}) {
-        const SideFields f = sideFields(left);
-        TSingleSideConfig &side = *(left ? core.m_leftObj : core.m_rightObj);
-        side.setFileName(ResolveFileName(f.file->text().trimmed()));
-        side.setStartRow(startRowOf(f.startRow->currentText()));
-        side.setKeyCol(f.keyCol->text().trimmed().toUpper());
-        side.setDataCol(f.dataCol->text().trimmed().toUpper());
-    }
-    ApplyFormToOptions();
+    ApplyFormToSettings();
+    m_Settings->applyToSides(*core.m_leftObj, *core.m_rightObj);
 }
 
-void frmSession::ApplyFormToOptions()
+void frmSession::ApplyFormToSettings()
 {
+    for (bool left : {true, false}) {
+        const SideFields f = sideFields(left);
+        SessionSettings::Side &side = m_Settings->side(left);
+        side.fileName = f.file->text();
+        side.startRow = f.startRow->currentText();
+        side.keyCol = f.keyCol->text();
+        side.dataCol = f.dataCol->text();
+    }
     ClsSessionOption &o = *m_Option;
+    o.setTabIndex(SSTab1->currentIndex());
     o.setCompareMethod(OptCompareMethod[0]->isChecked() ? ClsSessionOption::CompareRowByRow
                                                         : ClsSessionOption::CompareByKey);
     o.setTxtReport(ticked(ChkTxtReport));
@@ -799,10 +705,10 @@ void frmSession::ApplyCoupledRules()
 frmSession::SideFields frmSession::sideFields(bool left) const
 {
     if (left)
-        return {TxtLeftFileName,  cboLeftStartRow,  txtLeftKeyCol,          txtLeftDataCol,
-                m_LeftList.get(), m_LeftSide.get(), QStringLiteral("LEFT"), QStringLiteral("Left")};
-    return {txtRightFileName,  cboRightStartRow,  txtRightKeyCol,          txtRightDataCol,
-            m_RightList.get(), m_RightSide.get(), QStringLiteral("Right"), QStringLiteral("Right")};
+        return {TxtLeftFileName, cboLeftStartRow,  txtLeftKeyCol,
+                txtLeftDataCol,  m_LeftList.get(), m_LeftSide.get()};
+    return {txtRightFileName, cboRightStartRow,  txtRightKeyCol,
+            txtRightDataCol,  m_RightList.get(), m_RightSide.get()};
 }
 
 void frmSession::refreshSheets(bool left, bool tellMissing)
@@ -940,7 +846,7 @@ bool frmSession::CheckFileName(QLineEdit *box)
         ModCommon::ShowMsg(
             text(sectionKey("FileNameCheck_EmptyPrompt"), QStringLiteral("请先设置文件名")),
             win::vbCritical, kTitle);
-    } else if (!ModFile::FileExists(ModCompare::GetAbsolutePath(projectFolder(), name))) {
+    } else if (!ModFile::FileExists(ResolveFileName(name))) {
         ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
     } else {
         return true;
@@ -962,7 +868,7 @@ bool frmSession::CheckColumnText(QLineEdit *box)
 
 bool frmSession::DoCompare(bool inDetail)
 {
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (m_Busy || !m_Core || (main && main->IsBusy())) return false;
 
     const QList<QLineEdit *> columns = {txtLeftKeyCol, txtLeftDataCol, txtRightKeyCol,
@@ -998,7 +904,7 @@ bool frmSession::DoCompare(bool inDetail)
     const QString typed = txtReportPath->text().trimmed();
     if (!typed.isEmpty()) {
         const QString base = hasProjectFile() ? projectFolder() : ModPub::GetTempDir();
-        m_Option->setReportPath(ModCompare::GetAbsolutePath(base, typed));
+        m_Option->setReportPath(SessionSettings::GetAbsolutePath(base, typed));
     }
     m_RunReportPath = m_Option->ReportPath();
     m_Core->CompareSheetEntry(inDetail);
@@ -1288,7 +1194,7 @@ void frmSession::SetTabOrder()
 
 void frmSession::Form_Activate()
 {
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (main) main->SubWindowActiveted(this);
     if (m_FirstActivated || m_Unloaded || !m_Option) return;
     m_FirstActivated = true;
@@ -1310,14 +1216,13 @@ void frmSession::Form_Activate()
     }
     // The automatic comparison of "/A" starts once the window is in place and the main window
     // has filled in what it opened the window with.
-    if (main && main->m_CmdPara.AutoRun())
-        QTimer::singleShot(0, this, [this] { AutoRunWhenIdle(); });
+    if (main && main->AutoRun()) QTimer::singleShot(0, this, [this] { AutoRunWhenIdle(); });
 }
 
 void frmSession::AutoRunWhenIdle()
 {
     if (m_Unloaded || !m_Core) return;
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (m_Busy || (main && main->IsBusy())) {
         // Another session's comparison runs: this one starts after it.
         QTimer::singleShot(250, this, [this] { AutoRunWhenIdle(); });
@@ -1349,7 +1254,7 @@ void frmSession::closeEvent(QCloseEvent *event)
     }
     // A running comparison uses this window's engine: offer to cancel it, and close once the
     // run has unwound.
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     if (main && main->IsRunning(this)) {
         QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget());
         main->QueryCloseWhileBusy(frame ? frame : this);
@@ -1382,7 +1287,7 @@ bool frmSession::closeAnswered(int answer)
     bool cancel = false;
     if (answer == win::vbYes) {
         const QString old = m_IniFileName;
-        frmMain *main = frmMain::Instance();
+        SessionHost *main = SessionHost::current();
         const QString path = main ? main->SaveFileOf(this) : QString();
         if (path.isEmpty()) {
             cancel = true;
@@ -1401,11 +1306,9 @@ bool frmSession::closeAnswered(int answer)
 
 bool frmSession::QuerySaveFailed()
 {
-    frmMain *main = frmMain::Instance();
+    SessionHost *main = SessionHost::current();
     QString failed = QStringLiteral("保存文件失败，文件可能是只读或者被打开! ");
-    if (main)
-        failed = main->m_Language.ReadString(QStringLiteral("frmMain"),
-                                             QStringLiteral("SaveFailedPrompt"), failed);
+    if (main) failed = main->MainWindowText(QStringLiteral("SaveFailedPrompt"), failed);
     if (!m_SaveError.isEmpty()) failed += QStringLiteral("\r\n") + m_SaveError;
     return closeAnswered(ModCommon::ShowMsg(
         failed + QStringLiteral("\r\nFilename=") + m_IniFileName + QStringLiteral("\r\n") +
@@ -1421,7 +1324,7 @@ void frmSession::Form_Unload()
         ApplyFormToConfig(*m_Core);
         m_Core->ExcelWndUnloaded();
     }
-    if (frmMain *main = frmMain::Instance()) main->FileClosed(m_IniFileName);
+    if (SessionHost *main = SessionHost::current()) main->FileClosed(m_IniFileName);
     SaveToIniFile();
     if (m_Core) m_Core->Destroy();
     m_Core.reset();
@@ -1429,7 +1332,7 @@ void frmSession::Form_Unload()
     m_RightSide.reset();
     m_Option.reset();
     m_ChkGroup.reset();
-    m_Ini.reset();
+    m_Settings.reset();
 }
 
 // ---------------------------------------------------------------------------------------------

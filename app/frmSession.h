@@ -9,7 +9,6 @@
 
 class ClsCheckBoxGroup;
 class ClsCompareCore;
-class ClsIni;
 class ClsSessionOption;
 class QCheckBox;
 class QComboBox;
@@ -21,6 +20,7 @@ class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class QTreeWidget;
+class SessionSettings;
 class SessionSheetList;
 class TSingleSideConfig;
 
@@ -149,8 +149,9 @@ private:
     bool SaveToIniFile();
     QString ResolveFileName(const QString &name) const;
     void ApplyFormToConfig(ClsCompareCore &core);
-    // The options part of ApplyFormToConfig: method, items, report kinds and folder, script.
-    void ApplyFormToOptions();
+    // The fields into the settings: each side's texts as typed, the page shown, the method,
+    // items, report kinds and folder, and the script.
+    void ApplyFormToSettings();
     void ApplyOptionToForm();
     bool CheckCoreOptions(ClsCompareCore &core, bool blnShowDetail);
     bool CheckFileName(QLineEdit *box);
@@ -199,7 +200,7 @@ private:
     // Cancel stays; true when the close is cancelled.
     bool closeAnswered(int answer);
 
-    // One side's fields with its engine side and its keys in the project file.
+    // One side's fields with its engine side.
     struct SideFields
     {
         QLineEdit *file;
@@ -208,8 +209,6 @@ private:
         QLineEdit *dataCol;
         SessionSheetList *sheets;
         TSingleSideConfig *side;
-        QString section; // "LEFT" or "Right"
-        QString prefix;  // the keys' "Left" or "Right"
     };
     SideFields sideFields(bool left) const;
     // A missing workbook empties the list; with tellMissing a message names it.
@@ -234,7 +233,8 @@ private:
     std::shared_ptr<ClsSessionOption> m_Option;
     std::shared_ptr<TSingleSideConfig> m_LeftSide;
     std::shared_ptr<TSingleSideConfig> m_RightSide;
-    std::shared_ptr<ClsIni> m_Ini;
+    // The project's settings, the one reader and writer of its file.
+    std::unique_ptr<SessionSettings> m_Settings;
     std::unique_ptr<ClsCheckBoxGroup> m_ChkGroup;
     std::unique_ptr<ClsLanguage> m_Language;
     std::unique_ptr<SessionSheetList> m_LeftList;

@@ -1,6 +1,5 @@
 #include "app/frmSessionOption.h"
 
-#include "app/frmMain.h"
 #include "core/ModCommon.h"
 #include "core/ModVbControls.h"
 #include "core/Twips.h"
@@ -9,6 +8,7 @@
 #include "ui/CheckValue.h"
 #include "ui/ClsVbTab.h"
 #include "ui/ModalDialog.h"
+#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 #include "ui/ValueRules.h"
 
@@ -241,7 +241,7 @@ QString frmSessionOption::text(const QString &key, const QString &defaultText)
 
 void frmSessionOption::Form_Load()
 {
-    if (frmMain *main = frmMain::Instance()) setWindowIcon(main->windowIcon());
+    setWindowIcon(ProductIcon::icon());
     m_Language.LoadLanguageOfForm(m_Controls.form());
     setWindowTitle(text(kSection, windowTitle()));
 

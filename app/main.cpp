@@ -1,4 +1,5 @@
 #include "app/ModMain.h"
+#include "app/ProgramEntry.h"
 #include "core/ClsCmdParaParse.h"
 #include "platform/excel/windows/SheetWindows.h"
 #include "ui/ProductIcon.h"

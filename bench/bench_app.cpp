@@ -8,6 +8,7 @@
 // and numbers in B..T; the right side misses every thousandth row, gains as many at the end and
 // differs in one cell of every hundredth row.
 #include "app/ModMain.h"
+#include "app/ProgramEntry.h"
 #include "app/frmMain.h"
 #include "app/frmSession.h"
 #include "core/ProcessGlobals.h"

@@ -3,7 +3,6 @@
 #include "core/ClsArrayMap.h"
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
-#include "core/ModFile.h"
 #include "core/ProcessGlobals.h"
 #include "core/TextRules.h"
 #include "engine/ModExcel.h"
@@ -220,25 +219,6 @@ void LoadKeyRowsFromArray(const com::VariantArray &block, int &firstRow, int las
                           const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim)
 {
     LoadKeyRowsFromArray(blockOf(block), firstRow, lastRow, keyColumns, keyMap, trim);
-}
-
-QString GetRelativeFileName(const QString &folder, const QString &path)
-{
-    QString pathFolder;
-    const QString name = ModFile::SplitFilePath(path, pathFolder);
-    QString base = folder;
-    if (!base.isEmpty() && !base.endsWith(QLatin1Char('/'))) base += QLatin1Char('/');
-    // Linux file names keep their case: /Data/x.xlsx does not lie in /data/.
-    if (!pathFolder.isEmpty() && pathFolder == base) return name;
-    return path;
-}
-
-QString GetAbsolutePath(const QString &folder, const QString &path)
-{
-    if (path.startsWith(QLatin1Char('/'))) return path;
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        return folder + QLatin1Char('/') + path;
-    return folder + path;
 }
 
 } // namespace ModCompare

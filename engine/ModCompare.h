@@ -17,7 +17,7 @@ class Worksheet;
 }
 
 // Free procedures of the comparison that belong to no one object: the process-wide cancel flag,
-// sheet pairing, the column-list grammar and the path helpers of the session window.
+// sheet pairing, the column-list grammar and key loading.
 namespace ModCompare {
 
 // The cancel flag. Setting it to true also tells the listener (the main window hides its
@@ -85,11 +85,5 @@ void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow
                           const ClsMap &keyColumns, ClsArrayMap &keyMap, bool trim);
 void LoadKeyRowsFromArray(const BlockCellText &block, int &firstRow, int lastRow,
                           const ClsMap &keyColumns, const AddKeyRow &add, bool trim);
-
-// The file name alone when the path lies directly in the folder, else the path. Folders are
-// compared with their case: Linux file names keep it.
-QString GetRelativeFileName(const QString &folder, const QString &path);
-// A relative path is resolved against the folder; an absolute one (starting with "/") is kept.
-QString GetAbsolutePath(const QString &folder, const QString &path);
 
 } // namespace ModCompare

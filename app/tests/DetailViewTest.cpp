@@ -4,6 +4,7 @@
 // window is ready for the next run.
 
 #include "app/ModMain.h"
+#include "app/ProgramEntry.h"
 #include "app/frmSession.h"
 #include "app/tests/SessionFixture.h"
 #include "diffview/HookManagerSeam.h"

@@ -1,4 +1,5 @@
 #include "app/ModMain.h"
+#include "app/ProgramEntry.h"
 #include "app/frmSessionOption.h"
 #include "app/tests/DialogFixture.h"
 #include "diffview/LeftRightViewSeam.h"

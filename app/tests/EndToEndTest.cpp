@@ -1,4 +1,5 @@
 #include "app/ModMain.h"
+#include "app/ProgramEntry.h"
 #include "app/frmSession.h"
 #include "app/tests/SessionFixture.h"
 #include "core/ClsIni.h"

@@ -1,6 +1,7 @@
 #include "app/tests/MainWindowFixture.h"
 
 #include "app/ModMain.h"
+#include "app/ProgramEntry.h"
 #include "app/frmSession.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"

@@ -355,7 +355,7 @@ TEST_F(MainWindow, ACommandLinePairOpensOneUntitledSessionWithBothPaths)
     frmSession *frm = session("New Project 1");
     EXPECT_EQ(frm->TxtLeftFileName->text(), left);
     EXPECT_EQ(frm->txtRightFileName->text(), right);
-    EXPECT_TRUE(window->m_CmdPara.AutoRun());
+    EXPECT_TRUE(window->AutoRun());
     ASSERT_EQ(boxes.shown().size(), 3u);
     EXPECT_TRUE(boxes.shown()[0].prompt.contains(left));
     EXPECT_TRUE(boxes.shown()[1].prompt.contains(right));
@@ -368,7 +368,7 @@ TEST_F(MainWindow, ACommandLineProjectOpensItsSessionAndAMissingPairOpensNothing
     start("\"" + project + "\"");
     EXPECT_EQ(sessionNames(), QStringList{project});
     EXPECT_EQ(projectListTexts(), QStringList{"a b.vrk"});
-    EXPECT_FALSE(window->m_CmdPara.AutoRun());
+    EXPECT_FALSE(window->AutoRun());
     TearDown();
     SetUp();
     start(folder() + "missing.xlsx?" + touch("right.xlsx"));

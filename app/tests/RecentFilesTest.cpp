@@ -1,3 +1,4 @@
+#include "app/RecentProjects.h"
 #include "app/frmSession.h"
 #include "app/tests/MainWindowFixture.h"
 #include "core/ClsIni.h"
@@ -145,12 +146,12 @@ TEST_F(RecentFiles, CaptionsGiveBackTheirPaths)
     for (const QString &path : {QString("/a.vrk"), QString("/R&D/a.vrk"), QString("/a&&b/1 2.vrk"),
                                 QString("/工程/月报.vrk")})
         for (int index : {0, 8, 9}) {
-            const QString caption = frmMain::RecentFileCaption(index, path);
+            const QString caption = RecentProjects::RecentFileCaption(index, path);
             EXPECT_TRUE(caption.startsWith("&" + QString::number(index + 1) + " "));
-            EXPECT_EQ(frmMain::RecentFilePath(caption), path) << caption.toStdString();
+            EXPECT_EQ(RecentProjects::RecentFilePath(caption), path) << caption.toStdString();
         }
-    EXPECT_EQ(frmMain::RecentFilePath("无"), "");
-    EXPECT_EQ(frmMain::RecentFilePath("&x /a.vrk"), "");
+    EXPECT_EQ(RecentProjects::RecentFilePath("无"), "");
+    EXPECT_EQ(RecentProjects::RecentFilePath("&x /a.vrk"), "");
 }
 
 TEST_F(RecentFiles, AnItemOpensItsFileOrSaysThatItIsGone)

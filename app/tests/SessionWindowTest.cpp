@@ -2,10 +2,12 @@
 #include "app/frmSession.h"
 #include "app/frmSessionOption.h"
 #include "app/tests/SessionFixture.h"
+#include "core/ClsIni.h"
 #include "core/ProcessGlobals.h"
 #include "engine/ClsCompareCore.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/CompareMainWindow.h"
+#include "engine/SessionSettings.h"
 #include "engine/TSingleSideConfig.h"
 #include "tests/support/TestFiles.h"
 
@@ -20,6 +22,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -46,6 +49,14 @@ protected:
                   "");
     }
     QString proj() const { return folder() + "proj/"; }
+    // proj/p.vrk holding fullProject(), opened in a session window.
+    frmSession *openFullProject()
+    {
+        makeProjectBooks();
+        const QString project = proj() + "p.vrk";
+        EXPECT_TRUE(writeText(project, fullProject(proj() + "b.xlsx")));
+        return openProject(project);
+    }
     // The values the round trip stores, none of them a default.
     QString fullProject(const QString &rightBook) const
     {
@@ -123,10 +134,7 @@ TEST_F(SessionWindow, ANewSessionWithoutTemplateShowsTheBuiltInValuesAndLeavesNo
 TEST_F(SessionWindow, AProjectRoundTripsEveryKeyAndBecomesTheTemplateWithAbsolutePaths)
 {
     QUORVA_NEED_OPENPYXL();
-    makeProjectBooks();
-    const QString project = proj() + "p.vrk";
-    ASSERT_TRUE(writeText(project, fullProject(proj() + "b.xlsx")));
-    frmSession *frm = openProject(project);
+    frmSession *frm = openFullProject();
     ASSERT_TRUE(frm);
 
     EXPECT_EQ(frm->TxtLeftFileName->text(), "a.xlsx");
@@ -196,6 +204,58 @@ TEST_F(SessionWindow, OnlyOptionTabIndexZeroOrOneChoosesThePageAndGeneralIsNever
         frmSession *frm = openProject(project);
         ASSERT_TRUE(frm);
         EXPECT_EQ(frm->SSTab1->currentIndex(), page) << text.toStdString();
+    }
+}
+
+TEST_F(SessionWindow, ThePageShownWhenAProjectClosesIsThePageItOpensOn)
+{
+    const QString project = folder() + "page.vrk";
+    ASSERT_TRUE(writeText(project, "[Option]\nTabIndex=1\n"));
+    int shown = 1;
+    for (int page : {0, 1, 0}) {
+        frmSession *frm = openProject(project);
+        ASSERT_TRUE(frm);
+        EXPECT_EQ(frm->SSTab1->currentIndex(), shown);
+        QTabBar *tabs = frm->SSTab1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        ASSERT_EQ(frm->SSTab1->currentIndex(), page);
+        // A saved project is saved silently at closing.
+        ASSERT_TRUE(frm->CloseWindow());
+        settle();
+        shown = page;
+    }
+    frmSession *frm = openProject(project);
+    ASSERT_TRUE(frm);
+    EXPECT_EQ(frm->SSTab1->currentIndex(), 0);
+}
+
+TEST_F(SessionWindow, AProjectTheWindowWroteReadsTheSameThroughTheSettings)
+{
+    QUORVA_NEED_OPENPYXL();
+    frmSession *frm = openFullProject();
+    ASSERT_TRUE(frm);
+    const QString saved = proj() + "saved.vrk";
+    ASSERT_TRUE(frm->Save2IniFile(saved));
+
+    // Read and written again without a window, every key of every section stays as it was.
+    const QString copy = proj() + "copy.vrk";
+    ASSERT_TRUE(QFile::copy(saved, copy));
+    SessionSettings settings;
+    settings.setFilePath(copy);
+    ASSERT_TRUE(settings.Read(templatePath(), false));
+    ASSERT_TRUE(settings.Write()) << settings.writeError().toStdString();
+    ClsIni a, b;
+    a.setIniFileName(saved);
+    b.setIniFileName(copy);
+    QStringList sections, copySections;
+    a.GetSectionNames(sections);
+    b.GetSectionNames(copySections);
+    ASSERT_EQ(copySections, sections);
+    for (const QString &section : sections) {
+        QStringList keys, copyKeys;
+        a.GetKeys(section, keys);
+        b.GetKeys(section, copyKeys);
+        EXPECT_EQ(copyKeys, keys) << section.toStdString();
     }
 }
 

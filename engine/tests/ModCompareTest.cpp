@@ -132,35 +132,6 @@ TEST(ModComparePairing, ByNameAndPosition)
     }
 }
 
-TEST(ModComparePaths, RelativeAndAbsolute)
-{
-    EXPECT_EQ(ModCompare::GetAbsolutePath(QStringLiteral("/work/"), QStringLiteral("data.xlsx")),
-              QStringLiteral("/work/data.xlsx"));
-    EXPECT_EQ(ModCompare::GetAbsolutePath(QStringLiteral("/work"), QStringLiteral("sub/d.xlsx")),
-              QStringLiteral("/work/sub/d.xlsx"));
-    EXPECT_EQ(ModCompare::GetAbsolutePath(QStringLiteral("/work/"), QStringLiteral("/x/d.xlsx")),
-              QStringLiteral("/x/d.xlsx"));
-    // A colon is an ordinary character in a Linux file name.
-    EXPECT_EQ(ModCompare::GetAbsolutePath(QStringLiteral("/work/"), QStringLiteral("a:b.xlsx")),
-              QStringLiteral("/work/a:b.xlsx"));
-
-    EXPECT_EQ(ModCompare::GetRelativeFileName(QStringLiteral("/work/"),
-                                              QStringLiteral("/work/data.xlsx")),
-              QStringLiteral("data.xlsx"));
-    EXPECT_EQ(
-        ModCompare::GetRelativeFileName(QStringLiteral("/work"), QStringLiteral("/work/data.xlsx")),
-        QStringLiteral("data.xlsx"));
-    EXPECT_EQ(ModCompare::GetRelativeFileName(QStringLiteral("/work/"),
-                                              QStringLiteral("/work/sub/data.xlsx")),
-              QStringLiteral("/work/sub/data.xlsx"));
-    EXPECT_EQ(ModCompare::GetRelativeFileName(QStringLiteral("/work/"),
-                                              QStringLiteral("/WORK/data.xlsx")),
-              QStringLiteral("/WORK/data.xlsx"));
-    EXPECT_EQ(
-        ModCompare::GetRelativeFileName(QStringLiteral("/work/"), QStringLiteral("data.xlsx")),
-        QStringLiteral("data.xlsx"));
-}
-
 TEST(ModCompareCancel, FlagAndListener)
 {
     int hidden = 0;

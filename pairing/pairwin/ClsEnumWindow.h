@@ -23,6 +23,11 @@ public:
     // horizontal one); 0 when none. The window class is not looked at.
     win::HWND GetScrollWnd(std::int32_t style) const;
 
+    // The process-wide enumeration map (null until first used) and the enumeration's callback,
+    // which adds each window to it.
+    static std::shared_ptr<ClsMap> &EnumMap();
+    static win::BOOL EnumChildProc(win::HWND hWnd, win::LPARAM lParam);
+
 private:
     std::shared_ptr<ClsMap> m_map;
 };

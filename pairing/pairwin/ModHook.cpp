@@ -1,7 +1,7 @@
 #include "pairing/pairwin/ModHook.h"
 
 #include "pairing/pairwin/ClsEnumWindow.h"
-#include "pairing/pairwin/frmHookMsgRcv.h"
+#include "pairing/pairwin/HookReportReceiver.h"
 #include "pairing/winhook/Winhook.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Windows.h"
@@ -16,6 +16,7 @@ namespace {
 
 HWND g_hWndSubclassed = 0;
 WNDPROC g_oldWindowProc = nullptr;
+HookReportReceiver *g_receiver = nullptr;
 
 HWND handleOf(WPARAM wParam)
 {
@@ -24,10 +25,11 @@ HWND handleOf(WPARAM wParam)
 
 } // namespace
 
-void SubclassWindow(HWND hWnd)
+void SubclassWindow(HWND hWnd, HookReportReceiver *receiver)
 {
     if (g_hWndSubclassed) UnsubclassWindow();
     g_hWndSubclassed = hWnd;
+    g_receiver = receiver;
     g_oldWindowProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
 }
@@ -53,10 +55,10 @@ LRESULT WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
         OnCopyData(hWnd, wParam, lParam);
         return 0;
     case WM_RCV_MOUSEWHEEL:
-        frmHookMsgRcv::instance().OnRcv_WM_MOUSEWHEEL(handleOf(wParam), WM_MOUSEWHEEL, 0, 0);
+        if (g_receiver) g_receiver->OnRcv_WM_MOUSEWHEEL(handleOf(wParam), WM_MOUSEWHEEL, 0, 0);
         break;
     case WM_RCV_PAINT:
-        frmHookMsgRcv::instance().OnRcv_WM_PAINT(handleOf(wParam), WM_PAINT, 0, 0);
+        if (g_receiver) g_receiver->OnRcv_WM_PAINT(handleOf(wParam), WM_PAINT, 0, 0);
         break;
     default:
         break;
@@ -81,8 +83,9 @@ void OnCopyData(HWND hWnd, WPARAM wParam, LPARAM lParam)
     case WM_HSCROLL:
     case WM_VSCROLL:
         // At once, while the spreadsheet waits: the follower is moved before this one scrolls.
-        frmHookMsgRcv::instance().OnRcv_WM_SCROLL(reported, std::int32_t(data.dwData),
-                                                  params.wParam, params.lParam);
+        if (g_receiver)
+            g_receiver->OnRcv_WM_SCROLL(reported, std::int32_t(data.dwData), params.wParam,
+                                        params.lParam);
         break;
     case WM_MOUSEWHEEL:
         PostMessage(hWnd, WM_RCV_MOUSEWHEEL, WPARAM(std::uint32_t(reported)), params.lParam);
@@ -111,16 +114,14 @@ HWND GetScrollBarWnd(HWND hWnd, std::int32_t style)
     return walk.GetScrollWnd(style);
 }
 
-BOOL EnumChildProc(HWND hWnd, LPARAM)
+BOOL EnumChildProc(HWND hWnd, LPARAM lParam)
 {
-    if (std::shared_ptr<ClsMap> &map = EnumMap()) map->Add(QString::number(hWnd), QString());
-    return TRUE;
+    return ClsEnumWindow::EnumChildProc(hWnd, lParam);
 }
 
 std::shared_ptr<ClsMap> &EnumMap()
 {
-    static std::shared_ptr<ClsMap> map;
-    return map;
+    return ClsEnumWindow::EnumMap();
 }
 
 } // namespace ModHook

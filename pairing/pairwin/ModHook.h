@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+class HookReportReceiver;
+
 // The receiver window's procedure and the decoding of the hook library's reports; the lookup of
 // a spreadsheet main window's sheet window and of its scroll bars.
 namespace ModHook {
@@ -16,8 +18,9 @@ constexpr win::UINT WM_RCV_MOUSEWHEEL = 1001;
 constexpr win::UINT WM_RCV_PAINT = 1002;
 
 // Puts WindowProc in front of the window's procedure (restoring the window subclassed before,
-// if any); UnsubclassWindow puts the old procedure back.
-void SubclassWindow(win::HWND hWnd);
+// if any), its reports going to the receiver (none: they are dropped); UnsubclassWindow puts
+// the old procedure back.
+void SubclassWindow(win::HWND hWnd, HookReportReceiver *receiver = nullptr);
 void UnsubclassWindow();
 win::HWND SubclassedWindow();
 
@@ -34,7 +37,7 @@ win::HWND GetExcel7Wnd(win::HWND hWndExcel);
 win::HWND GetScrollBarWnd(win::HWND hWnd, std::int32_t style);
 win::BOOL EnumChildProc(win::HWND hWnd, win::LPARAM lParam);
 
-// The process-wide enumeration map (null until first used).
+// The process-wide enumeration map (null until first used); ClsEnumWindow keeps it.
 std::shared_ptr<ClsMap> &EnumMap();
 
 } // namespace ModHook

@@ -36,7 +36,7 @@ void frmHookMsgRcv::Load()
     m_window = window;
     Label1 = label;
     m_hWnd = registerWindow(window, QStringLiteral("QxSpyHookWindow"), WS_OVERLAPPEDWINDOW);
-    ModHook::SubclassWindow(m_hWnd);
+    ModHook::SubclassWindow(m_hWnd, this);
 }
 
 void frmHookMsgRcv::Unload()

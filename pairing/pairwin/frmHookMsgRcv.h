@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pairing/pairwin/HookReportReceiver.h"
 #include "platform/com/ComPtr.h"
 #include "platform/win/WinTypes.h"
 
@@ -18,7 +19,7 @@ class _ClsHookExcelManager;
 // One per process, made on first use and serving the latest manager; its window exists from
 // Load to Unload. Its procedure is ModHook::WindowProc, which decodes the reports and calls the
 // members below.
-class frmHookMsgRcv
+class frmHookMsgRcv : public HookReportReceiver
 {
 public:
     static frmHookMsgRcv &instance();
@@ -40,11 +41,11 @@ public:
     pairwin::_ClsHookExcelManager *Hooker() const { return m_hooker; }
 
     void OnRcv_WM_SCROLL(win::HWND hWnd, std::int32_t msgId, std::int32_t wParam,
-                         std::int32_t lParam);
+                         std::int32_t lParam) override;
     void OnRcv_WM_MOUSEWHEEL(win::HWND hWnd, std::int32_t msgId, std::int32_t wParam,
-                             std::int32_t lParam);
+                             std::int32_t lParam) override;
     void OnRcv_WM_PAINT(win::HWND hWnd, std::int32_t msgId, std::int32_t wParam,
-                        std::int32_t lParam);
+                        std::int32_t lParam) override;
     // Writes the report into Label1 while the window is visible.
     void PrintMsg(win::HWND hWnd, std::int32_t msg, std::int32_t wParam, std::int32_t lParam,
                   std::int32_t nPos);
