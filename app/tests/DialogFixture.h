@@ -35,7 +35,8 @@ protected:
             }
         EXPECT_EQ(count, 1) << "dialogs of the type shown";
         if (count != 1) return nullptr;
-        EXPECT_TRUE(QTest::qWaitFor([found] { return QApplication::activeWindow() == found; }))
+        EXPECT_TRUE(
+            QTest::qWaitFor([found] { return QApplication::activeWindow() == found; }, 20000))
             << "the dialog becomes the active window";
         return found;
     }

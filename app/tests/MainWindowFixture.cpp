@@ -47,7 +47,7 @@ frmMain *MainWindowFixture::start(const QString &commandLine)
     // a test that moves or closes it before then races the manager.
     if (window && window->isVisible() && QGuiApplication::platformName() == QLatin1String("xcb")) {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.data()));
-        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }));
+        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() != nullptr; }, 20000));
     }
     return window;
 }

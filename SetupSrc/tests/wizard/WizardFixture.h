@@ -74,9 +74,11 @@ protected:
         // before the copy ends, so it is not waited for. One may also finish and close while
         // it is being activated.
         if (page() == QLatin1String("PageCopyingFile")) return;
-        EXPECT_TRUE(QTest::qWaitFor([this] {
-            return QApplication::activeWindow() == window.get() || !window->isVisible();
-        })) << "the wizard becomes the active window";
+        // A window manager on a busy machine may take seconds to activate it.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] { return QApplication::activeWindow() == window.get() || !window->isVisible(); },
+            20000))
+            << "the wizard becomes the active window";
     }
 
     template <class T = QWidget> T *control(const char *name) const
