@@ -3,21 +3,47 @@
 #include "core/ClsMap.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "core/ModVbControls.h"
 #include "core/ProcessGlobals.h"
+#include "platform/ini/Profile.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/QtTranslations.h"
 #include "ui/ModalDialog.h"
 #include "ui/ProductIcon.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
+
 const QString kSection = QStringLiteral("frmLanguage");
+// The key by which a language file names its language (a translator may set it).
+const QString kNameKey = QStringLiteral("LanguageName");
+
+// The name a user knows the language of a file by, from the file's name: the language's own
+// name where the name stands for one ("ChineseS" 简体中文, "de" Deutsch), else the name without
+// its extension.
+QString knownLanguageName(const QString &fileName)
+{
+    const QString locale = win::QtTranslations::localeOf(fileName);
+    if (locale == QLatin1String("zh_CN")) return QStringLiteral("简体中文");
+    if (locale == QLatin1String("zh_TW")) return QStringLiteral("繁體中文");
+    const QString base = QFileInfo(fileName).completeBaseName();
+    if (locale.isEmpty())
+        return base.compare(QLatin1String("English"), Qt::CaseInsensitive) == 0
+                   ? QStringLiteral("English")
+                   : base;
+    QString name = QLocale(locale).nativeLanguageName();
+    if (name.isEmpty()) return base;
+    name[0] = name[0].toUpper();
+    return name;
 }
+
+} // namespace
 
 frmLanguage::frmLanguage(QWidget *owner) : QDialog(owner), m_Controls(this)
 {
@@ -73,12 +99,35 @@ void frmLanguage::Form_Load()
     files.setCompareMode(0);
     ModFile::ListFilesToMap(AppPathOrDefault() + QStringLiteral("Lang"), QStringLiteral("*.Lan"),
                             files);
+    // Each entry shows its language's name and holds its file name. The current file states
+    // its name, so that a translator finds the key to set.
     QString folder;
-    for (int i = 0; i < files.count(); ++i)
-        LstLanguage->addItem(ModFile::SplitFilePath(files.GetKey(i), folder));
+    const QString current = ModFile::SplitFilePath(CurrentOptions().LanguageFileName(), folder);
+    const QString currentName =
+        m_Language.ReadString(kSection, kNameKey, knownLanguageName(current));
+    QStringList names;
+    for (int i = 0; i < files.count(); ++i) {
+        const QString file = ModFile::SplitFilePath(files.GetKey(i), folder);
+        const QString name =
+            file == current
+                ? currentName
+                : win::GetPrivateProfileString(kSection, kNameKey, QString(), files.GetKey(i))
+                      .trimmed();
+        names.append(name.isEmpty() ? knownLanguageName(file) : name);
+    }
+    for (int i = 0; i < names.size(); ++i) {
+        const QString file = ModFile::SplitFilePath(files.GetKey(i), folder);
+        // Two files of one language are told apart by their file names.
+        auto *item = new QListWidgetItem(
+            names.count(names[i]) > 1 ? QStringLiteral("%1 (%2)").arg(names[i], file) : names[i],
+            LstLanguage);
+        item->setData(Qt::UserRole, file);
+        item->setToolTip(file);
+    }
     LstLanguage->setCurrentRow(-1);
-    ModVbControls::SelectListBoxItem(
-        LstLanguage, ModFile::SplitFilePath(CurrentOptions().LanguageFileName(), folder));
+    for (int i = 0; i < LstLanguage->count(); ++i)
+        if (LstLanguage->item(i)->data(Qt::UserRole).toString() == current)
+            LstLanguage->setCurrentRow(i);
 }
 
 void frmLanguage::OKButton_Click()
@@ -91,7 +140,7 @@ void frmLanguage::OKButton_Click()
         return;
     }
     m_Done = true;
-    CurrentOptions().setLanguageFileName(chosen->text());
+    CurrentOptions().setLanguageFileName(chosen->data(Qt::UserRole).toString());
     if (m_Chosen) m_Chosen();
     accept();
 }

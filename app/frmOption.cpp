@@ -67,7 +67,9 @@ frmOption::frmOption(QWidget *owner) : QDialog(owner), m_Controls(this)
     frameGeneral->setObjectName(QStringLiteral("frameGeneral"));
     frameGeneral->setFrameShape(QFrame::StyledPanel);
     frameGeneral->hide();
-    chkContextMenu = new QCheckBox(QStringLiteral("在资源管理器中显示上下文菜单"), frameGeneral);
+    // The entry goes into the desktop's file manager, which Chinese desktops call "文件管理器";
+    // the language keys keep their names ("Explorer", "chkContextMenu").
+    chkContextMenu = new QCheckBox(QStringLiteral("在文件管理器中显示上下文菜单"), frameGeneral);
     chkContextMenu->setObjectName(QStringLiteral("chkContextMenu"));
     auto *page = new QVBoxLayout(frameGeneral);
     page->addWidget(chkContextMenu);
@@ -115,7 +117,7 @@ void frmOption::Form_Load()
     m_OptionTab.SetFather(frameOwner);
 
     auto *node = new QTreeWidgetItem(
-        QStringList{text(QStringLiteral("Explorer"), QStringLiteral("资源管理器"))});
+        QStringList{text(QStringLiteral("Explorer"), QStringLiteral("文件管理器"))});
     node->setData(0, Qt::UserRole, frameGeneral->objectName());
     TreeView1->addTopLevelItem(node);
     TreeView1->setCurrentItem(node);
@@ -178,7 +180,7 @@ void frmOption::cmdOK_Click()
             on = false;
             if (ModContextMenu::GetShellExtClsid().trimmed().isEmpty())
                 ModCommon::ShowMsg(text(QStringLiteral("MenuletNotRegistered"),
-                                        QStringLiteral("资源管理器扩展 Menulet 尚未注册，无法在上下"
+                                        QStringLiteral("文件管理器扩展 Menulet 尚未注册，无法在上下"
                                                        "文菜单中显示比较命令。")),
                                    win::vbExclamation, kTitle);
             else

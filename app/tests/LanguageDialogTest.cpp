@@ -6,6 +6,7 @@
 #include "tests/support/TestHelpers.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -36,26 +37,43 @@ void clickItem(QListWidget *list, const QString &text, bool twice = false)
     if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
 }
 
-TEST_F(LanguageDialog, ListsTheLanguageFilesInOrderAndSelectsTheCurrentOne)
+TEST_F(LanguageDialog, ListsTheLanguagesByNameInFileOrderAndSelectsTheCurrentOne)
 {
     for (const char *name : {"zh.lan", "English.LAN", "ChineseS.Lan", "Deutsch.Lan", "notes.txt",
-                             "Lan", "french.lan.bak"})
+                             "Lan", "french.lan.bak", "de.Lan", "ChineseT.lan"})
         writeLanguageFile(name, "");
+    // A translator's own name for the language wins over the one its file name suggests.
+    writeLanguageFile("Pinyin.Lan", "[frmLanguage]\r\nLanguageName=  Hanyu Pinyin \r\n");
+    writeLanguageFile("zh_CN.Lan", "[frmLanguage]\r\nLanguageName=\r\n");
     ASSERT_TRUE(QDir().mkpath(folder() + "Lang/Folder.Lan"));
     frmMain *w = start();
     w->mnuLanguage->trigger();
     frmLanguage *d = shown<frmLanguage>();
     ASSERT_TRUE(d);
     EXPECT_TRUE(d->isModal());
+    // Two files of one language are told apart by their file names.
     EXPECT_EQ(listTexts(d->LstLanguage),
-              QStringList({"ChineseS.Lan", "Deutsch.Lan", "English.LAN", "zh.lan"}));
+              QStringList({S("简体中文 (ChineseS.Lan)"), S("繁體中文"), "Deutsch (de.Lan)",
+                           "Deutsch (Deutsch.Lan)", "English", "Hanyu Pinyin",
+                           S("简体中文 (zh.lan)"), S("简体中文 (zh_CN.Lan)")}));
     ASSERT_TRUE(d->LstLanguage->currentItem());
-    EXPECT_EQ(d->LstLanguage->currentItem()->text(), "ChineseS.Lan");
+    EXPECT_EQ(d->LstLanguage->currentItem()->text(), S("简体中文 (ChineseS.Lan)"));
     EXPECT_TRUE(d->LstLanguage->currentItem()->isSelected());
     EXPECT_EQ(d->windowTitle(), "Language");
 
-    // The dialog's own captions went into the current file.
-    EXPECT_FALSE(languageSection("frmLanguage").isEmpty());
+    // The dialog's own captions, and the name of the language, went into the current file.
+    EXPECT_TRUE(languageSection("frmLanguage").contains(S("LanguageName=简体中文")));
+    d->reject();
+    settle();
+
+    // The file, not the name shown, is what is chosen.
+    w->mnuLanguage->trigger();
+    d = shown<frmLanguage>();
+    ASSERT_TRUE(d);
+    clickItem(d->LstLanguage, "Deutsch (de.Lan)");
+    QTest::mouseClick(d->OKButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(g_Options->LanguageFileName(), "de.Lan");
 }
 
 TEST_F(LanguageDialog, NothingChosenAsksForALanguageAndStaysOpen)
@@ -111,17 +129,18 @@ TEST_F(LanguageDialog, ChoosingALanguageRecaptionsEveryOpenWindow)
     } const cases[] = {{"English.Lan", "&File", "Left file:", 0},
                        {"Pinyin.Lan", "Wenjian", "Zuobian:", 1},
                        {"English.Lan", "&File", "Left file:", 2}};
+    auto shownAs = [](const QString &file) { return QFileInfo(file).completeBaseName(); };
     for (const auto &c : cases) {
         w->mnuLanguage->trigger();
         frmLanguage *d = shown<frmLanguage>();
         ASSERT_TRUE(d);
         if (c.way == 0) {
-            clickItem(d->LstLanguage, c.file);
+            clickItem(d->LstLanguage, shownAs(c.file));
             QTest::mouseClick(d->OKButton, Qt::LeftButton);
         } else if (c.way == 1) {
-            clickItem(d->LstLanguage, c.file, true);
+            clickItem(d->LstLanguage, shownAs(c.file), true);
         } else {
-            clickItem(d->LstLanguage, c.file);
+            clickItem(d->LstLanguage, shownAs(c.file));
             QTest::keyClick(d->LstLanguage, Qt::Key_Return);
         }
         settle();
@@ -141,7 +160,7 @@ TEST_F(LanguageDialog, ChoosingALanguageRecaptionsEveryOpenWindow)
     w->mnuLanguage->trigger();
     frmLanguage *d = shown<frmLanguage>();
     ASSERT_TRUE(d);
-    clickItem(d->LstLanguage, "Pinyin.Lan");
+    clickItem(d->LstLanguage, "Pinyin");
     QTest::mouseClick(d->CancelButton, Qt::LeftButton);
     settle();
     EXPECT_EQ(g_Options->LanguageFileName(), "English.Lan");
@@ -160,7 +179,8 @@ TEST_F(LanguageDialog, WritesItsKeysAndTakesItsCaptionsFromTheLanguageFile)
     w->mnuLanguage->trigger();
     ASSERT_TRUE(shown<frmLanguage>());
     EXPECT_EQ(languageSection("frmLanguage"),
-              QStringList({S("OKButton=确定"), S("CancelButton=取消"), "frmLanguage=Language"}));
+              QStringList({S("OKButton=确定"), S("CancelButton=取消"), "frmLanguage=Language",
+                           S("LanguageName=简体中文")}));
     shown<frmLanguage>()->reject();
     settle();
 

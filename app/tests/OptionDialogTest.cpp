@@ -125,7 +125,7 @@ TEST_F(OptionDialog, ARegistryThatCannotBeChangedIsReportedAndTheOptionFollowsIt
     QTest::mouseClick(d->cmdOK, Qt::LeftButton);
     settle();
     ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_TRUE(boxes.shown()[0].prompt.contains("Menulet"))
+    EXPECT_TRUE(boxes.shown()[0].prompt.startsWith(S("文件管理器扩展 Menulet")))
         << boxes.shown()[0].prompt.toStdString();
     EXPECT_EQ(boxes.shown()[0].style, win::vbExclamation);
     EXPECT_EQ(boxes.shown()[0].title, "Quorva");
@@ -182,15 +182,15 @@ TEST_F(OptionDialog, ShowsOnePageAndWritesItsLanguageKeysInOrder)
     ASSERT_TRUE(d);
     EXPECT_TRUE(d->isModal());
     EXPECT_EQ(d->windowTitle(), S("选项"));
-    EXPECT_EQ(nodeTexts(d->TreeView1), QStringList{S("资源管理器")});
-    clickNode(d->TreeView1, S("资源管理器"));
+    EXPECT_EQ(nodeTexts(d->TreeView1), QStringList{S("文件管理器")});
+    clickNode(d->TreeView1, S("文件管理器"));
     EXPECT_TRUE(d->frameGeneral->isVisible());
     EXPECT_EQ(d->frameGeneral->parentWidget(), d->frameOwner);
     EXPECT_EQ(d->frameGeneral->geometry(), d->frameOwner->rect());
     EXPECT_TRUE(d->TreeView1->hasFocus());
     EXPECT_EQ(languageSection("frmOption"),
-              QStringList({S("chkContextMenu=在资源管理器中显示上下文菜单"), S("cmdOK=确定"),
-                           S("CmdCancel=取消"), S("frmOption=选项"), S("Explorer=资源管理器")}));
+              QStringList({S("chkContextMenu=在文件管理器中显示上下文菜单"), S("cmdOK=确定"),
+                           S("CmdCancel=取消"), S("frmOption=选项"), S("Explorer=文件管理器")}));
     // Tab walks tree, box, OK, Cancel.
     QStringList order;
     for (int i = 0; i < 4; ++i) {
