@@ -29,6 +29,7 @@ const QColor kSelectionBorder(0x21, 0x73, 0x46);
 const QColor kSelectionFill(0x21, 0x73, 0x46, 36);
 const QColor kCommentMark(0xD0, 0x00, 0x00);
 constexpr int kPadding = 2;
+constexpr double kGreekedBelowPixels = 5;
 
 QColor rgbColor(std::int32_t rgb)
 {
@@ -373,7 +374,11 @@ void SheetPainter::paintMerges()
 void SheetPainter::paintTexts()
 {
     const double fontPixels = m_fontPixels * m_g.scale() * 72.0 / 96.0;
-    if (fontPixels < 3) return; // too small to read: the cells show their colours only
+    if (fontPixels < 3) return; // too small to see: the cells show their colours only
+    // Below five pixels glyphs are smudges nobody reads, and a zoomed-out page has tens of
+    // thousands of them: a bar where each text stands shows the sheet's shape at a fraction of
+    // the cost.
+    m_greeked = fontPixels < kGreekedBelowPixels;
     QFont font = m_p.font();
     font.setPixelSize(std::max(1, int(fontPixels + 0.5)));
     m_p.setFont(font);
@@ -459,6 +464,12 @@ void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight,
     if (cell.kind == CellKind::Number && !style.isDate) {
         char written[64];
         QLatin1StringView text(written, numberChars(cell.value.number, written));
+        if (m_greeked) {
+            // A number never runs past its cell.
+            const int width = std::min(inner, int(text.size()) * greekedUnit());
+            drawGreeked(place(width), top, width, ink, right);
+            return;
+        }
         int width = m_texts.width(text);
         char fitted[256];
         if (width > inner) {
@@ -466,12 +477,48 @@ void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight,
                                                           significantDigits(text), fitted));
             width = m_texts.width(text);
         }
-        m_texts.draw(place(width), top, text, ink, right);
+        drawText(place(width), top, width, text, ink, right);
         return;
     }
     const QString text = displayText(m_book, m_sheet, cell);
     if (text.isEmpty()) return;
-    m_texts.draw(place(m_texts.width(text)), top, text, ink, right);
+    const int width = m_greeked ? greekedWidth(text) : m_texts.width(text);
+    drawText(place(width), top, width, text, ink, right);
+}
+
+template <typename Text>
+void SheetPainter::drawText(int x, int top, int width, const Text &text, QRgb ink, int clipRight)
+{
+    if (m_greeked)
+        drawGreeked(x, top, width, ink, clipRight);
+    else
+        m_texts.draw(x, top, text, ink, clipRight);
+}
+
+int SheetPainter::greekedWidth(const QString &text) const
+{
+    // A bar need not be exact: the width of a digit per character, two for the wide scripts,
+    // spares laying out texts nobody can read.
+    int units = 0;
+    for (QChar c : text)
+        units += c.unicode() >= 0x1100 ? 2 : 1;
+    return units * greekedUnit();
+}
+
+int SheetPainter::greekedUnit() const
+{
+    return std::max(1, m_ascent * 3 / 5);
+}
+
+void SheetPainter::drawGreeked(int x, int top, int width, QRgb ink, int clipRight)
+{
+    // The bar covers the letters' body, between the baseline and the x-height, in the ink
+    // softened as thin glyphs look.
+    const int right = std::min(x + width, clipRight);
+    if (right <= x) return;
+    const int height = std::max(1, m_ascent / 2);
+    const QColor colour(qRed(ink), qGreen(ink), qBlue(ink), 170);
+    m_p.fillRect(QRect(x, top + m_ascent - height, right - x, height), colour);
 }
 
 void SheetPainter::paintComments()

@@ -54,6 +54,11 @@ private:
     void paintMerges();
     void paintTexts();
     void paintText(const Cell &cell, const QRect &rect, int clipRight, int row);
+    template <typename Text>
+    void drawText(int x, int top, int width, const Text &text, QRgb ink, int clipRight);
+    int greekedWidth(const QString &text) const;
+    int greekedUnit() const;
+    void drawGreeked(int x, int top, int width, QRgb ink, int clipRight);
     void paintComments();
     void paintSelection();
     void paintHeaders();
@@ -63,6 +68,8 @@ private:
     QPainter &m_p;
     TextCache &m_texts;
     int m_ascent = 0, m_descent = 0;
+    // Texts too small to read are drawn as bars where their glyphs would be.
+    bool m_greeked = false;
     const WorkbookData &m_book;
     const SheetData &m_sheet;
     const GridGeometry &m_g;

@@ -89,6 +89,26 @@ TEST_F(SheetDrawing, ZoomAndScrollKeepTheCellsWhereTheirPointsSay)
     EXPECT_NEAR(w.grid()->cellRect(1, 2).width(), 6.4, 1.0);
 }
 
+// Zoomed out until the letters are smudges, texts show as bars where they stand: red text stays
+// red, a number keeps to the right of its cell and inside it.
+TEST_F(SheetDrawing, TextsTooSmallToReadShowAsBarsWhereTheyStand)
+{
+    w.window()->setZoom(25);
+    const QImage image = w.shot(QStringLiteral("zoom25"));
+    EXPECT_GT(countReddish(image, onImage(2, 3)), 2);
+    const QRect b2 = onImage(2, 2);
+    int left = b2.right() + 1, right = b2.left() - 1;
+    for (int y = b2.top() + 1; y < b2.bottom(); ++y)
+        for (int x = b2.left() + 1; x < b2.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 200) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_LE(left, right) << "the number 12 shows nothing";
+    EXPECT_GT(left, b2.center().x());
+    EXPECT_GE(right, b2.right() - 4);
+}
+
 TEST_F(SheetDrawing, TextsOfValues)
 {
     auto sheet = w.sheet();
