@@ -7,6 +7,7 @@
 #include "platform/ini/ProfileBatch.h"
 #include "platform/text/BasicText.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <limits>
 
@@ -202,6 +203,9 @@ QString SessionSettings::GetRelativeFileName(const QString &folder, const QStrin
 QString SessionSettings::GetAbsolutePath(const QString &folder, const QString &path)
 {
     if (path.startsWith(QLatin1Char('/'))) return path;
+    // "~/" is the user's home, as a shell reads it: a name typed into a file box often is so.
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + path.mid(1);
     if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
         return folder + QLatin1Char('/') + path;
     return folder + path;

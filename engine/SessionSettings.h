@@ -76,7 +76,8 @@ public:
     // The file name alone when the path lies directly in the folder, else the path. Folders are
     // compared with their case: Linux file names keep it.
     static QString GetRelativeFileName(const QString &folder, const QString &path);
-    // A relative path is resolved against the folder; an absolute one (starting with "/") is kept.
+    // A relative path is resolved against the folder, "~" and "~/..." against the user's home; an
+    // absolute one (starting with "/") is kept.
     static QString GetAbsolutePath(const QString &folder, const QString &path);
 
 private:

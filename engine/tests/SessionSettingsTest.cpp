@@ -239,4 +239,13 @@ TEST(SessionSettings, RelativeAndAbsolutePaths)
         EXPECT_EQ(SessionSettings::GetAbsolutePath(c.folder, c.path), c.absolute) << c.path;
         EXPECT_EQ(SessionSettings::GetRelativeFileName(c.folder, c.path), c.relative) << c.path;
     }
+    // A name typed as a shell user types it; one that only begins with "~" is an ordinary name.
+    const QString home = QDir::homePath();
+    const std::pair<const char *, QString> typed[] = {{"~/d.xlsx", home + "/d.xlsx"},
+                                                      {"~", home},
+                                                      {"~/sub/d.xlsx", home + "/sub/d.xlsx"},
+                                                      {"~d.xlsx", "/work/~d.xlsx"},
+                                                      {"~other/d.xlsx", "/work/~other/d.xlsx"}};
+    for (const auto &[path, absolute] : typed)
+        EXPECT_EQ(SessionSettings::GetAbsolutePath("/work/", path), absolute) << path;
 }
