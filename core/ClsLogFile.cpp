@@ -3,6 +3,7 @@
 #include "platform/text/AnsiText.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -30,7 +31,11 @@ bool ClsLogFile::SetFileName(const QString &path)
     CloseFile();
     m_lostLines = 0;
     m_pendingLines = 0;
-    if (path.isEmpty() || path.contains(QChar(0))) return false;
+    m_error.clear();
+    if (path.isEmpty() || path.contains(QChar(0))) {
+        m_error = QStringLiteral("the name is empty or holds a NUL character");
+        return false;
+    }
     const QByteArray name = QFile::encodeName(path);
     // O_EXCL creates the file only where no entry is, and refuses a link there, dangling or not.
     // An entry that reappears after the removal (someone racing for the name) is removed again,
@@ -39,11 +44,18 @@ bool ClsLogFile::SetFileName(const QString &path)
     for (int attempt = 0; attempt < 4 && fd < 0; ++attempt) {
         ::unlink(name.constData()); // a failure shows when the file is created
         fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
+        if (fd < 0 && errno != EEXIST) {
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
     }
-    if (fd < 0) return false;
+    if (fd < 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(EEXIST));
+        return false;
+    }
     auto file = std::make_unique<QFile>();
     if (!file->open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        m_error = file->errorString();
         ::close(fd);
         return false;
     }

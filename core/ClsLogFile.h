@@ -20,6 +20,8 @@ public:
     // followed, and the new file is created only where nothing is, so that a link planted in a
     // shared folder cannot turn the write onto another file.
     bool SetFileName(const QString &path);
+    // Why the last SetFileName failed, as the system said it; empty after a success.
+    const QString &errorString() const { return m_error; }
     // Closes any open file and opens the path for appending, creating it when missing.
     bool CreateFile(const QString &path);
     // Closes the open file, if any.
@@ -36,6 +38,7 @@ private:
     bool open(const QString &path, QIODevice::OpenMode mode);
 
     std::unique_ptr<QFile> m_file;
+    QString m_error;
     int m_lostLines = 0;
     int m_pendingLines = 0; // written to the buffer since the last flush
 };

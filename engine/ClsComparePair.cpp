@@ -59,18 +59,57 @@ QString fullNameOf(const std::shared_ptr<excel::Workbook> &book)
     }
 }
 
-// The report files' name for a sheet. Spreadsheet programs refuse "/" in sheet names, but a
-// file can still hold one, and a name such as "../x" would make the run delete and replace a
-// file outside the report folder.
-QString reportBaseName(const QString &sheetName)
+// Why a report folder could not be made: the first level that is a file, or that could not be
+// created where its parent is.
+QString folderFailure(const QString &folder)
 {
-    QString name = sheetName;
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    name.replace(QChar(0), QLatin1Char('_'));
-    return name;
+    QString level = folder.startsWith(QLatin1Char('/')) ? QString() : QStringLiteral(".");
+    for (const QString &piece : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const QString parent = level.isEmpty() ? QStringLiteral("/") : level;
+        level += QLatin1Char('/') + piece;
+        const QFileInfo info(level);
+        if (info.isDir()) continue;
+        if (info.exists())
+            return QStringLiteral("%1 是文件，不是文件夹，报告目录无法建立。").arg(level);
+        if (!QFileInfo(parent).isWritable())
+            return QStringLiteral("没有在 %1 中建立文件夹的权限。").arg(parent);
+        return QStringLiteral("文件夹 %1 无法建立。").arg(level);
+    }
+    return QString();
 }
 
 } // namespace
+
+QString ClsComparePair::reportBaseName(const QString &sheetName)
+{
+    // Spreadsheet programs refuse "/" in sheet names, but a file can still hold one, and a name
+    // such as "../x" would make the run delete and replace a file outside the report folder.
+    // Control characters make names no file manager shows, a leading "." hides the report, and
+    // a name longer than a folder entry takes could not be created at all.
+    QString name;
+    name.reserve(sheetName.size());
+    for (QChar c : sheetName) {
+        const bool control = c.unicode() < 0x20 || c.unicode() == 0x7f ||
+                             (c.unicode() >= 0x80 && c.unicode() < 0xa0);
+        name.append(control || c == QLatin1Char('/') ? QLatin1Char('_') : c);
+    }
+    if (name.startsWith(QLatin1Char('.'))) name[0] = QLatin1Char('_');
+    if (name.isEmpty()) name = QStringLiteral("_");
+    // Room is kept for a "(n)" of a unique name and the extension within the 255 bytes of an
+    // entry; the cut never splits a character.
+    constexpr qsizetype kMaxBytes = 200;
+    qsizetype bytes = 0, keep = 0;
+    for (; keep < name.size(); ++keep) {
+        const char16_t c = name.at(keep).unicode();
+        // UTF-8 bytes: each half of a surrogate pair counts two of the pair's four.
+        const int size = c < 0x80 ? 1 : c < 0x800 || QChar::isSurrogate(c) ? 2 : 3;
+        if (bytes + size > kMaxBytes) break;
+        bytes += size;
+    }
+    if (keep < name.size() && keep > 0 && name.at(keep - 1).isHighSurrogate()) --keep;
+    name.truncate(keep);
+    return name;
+}
 
 // Tells from the cell stores whether two cells certainly read as the same text, without making
 // either text: the common case of a comparison is equal cells, and turning every number into
@@ -386,15 +425,23 @@ ClsComparePair::Prepared ClsComparePair::BeforeCompare()
     }
 
     m_logFile = std::make_unique<ClsLogFile>();
-    ModFile::CreateFolderPath(reportPath);
+    const bool folderMade = ModFile::CreateFolderPath(reportPath);
     QFile::remove(logPath);
     m_logFileName = ModFile::GetUniqueFileName(logPath);
     m_reportExcelFileName = reportFile;
 
     bool ready = m_logFile->SetFileName(m_logFileName);
-    if (!ready)
-        ModCommon::ShowMsg(QStringLiteral("Can't Create log file ") + m_logFileName,
+    if (!ready) {
+        // The message's first line is the one users and scripts know; the second says why.
+        QString why = folderMade ? QString() : folderFailure(reportPath);
+        if (why.isEmpty())
+            why = QFileInfo(m_logFileName).isDir()
+                      ? QStringLiteral("%1 是文件夹。").arg(m_logFileName)
+                      : m_logFile->errorString();
+        ModCommon::ShowMsg(QStringLiteral("Can't Create log file ") + m_logFileName +
+                               (why.isEmpty() ? QString() : QLatin1Char('\n') + why),
                            win::vbCritical, QString());
+    }
 
     m_leftHasMerge = false;
     m_rightHasMerge = false;

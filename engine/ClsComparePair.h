@@ -139,6 +139,9 @@ public:
 
     // The clock EndWork's time line is measured with (milliseconds).
     static qint64 tickCount();
+    // The report files' name (without extension) for a sheet name: one plain entry of the
+    // report folder, whatever the sheet is called.
+    static QString reportBaseName(const QString &sheetName);
 
 private:
     class CellProbe;

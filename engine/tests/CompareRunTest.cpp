@@ -5,6 +5,7 @@
 // marks the main window busy and then idle, and that no unexpected message box appears.
 #include "core/ClsMap.h"
 #include "engine/ClsCompareCore.h"
+#include "engine/ClsComparePair.h"
 #include "engine/ClsScript.h"
 #include "engine/ClsSessionOption.h"
 #include "engine/ModCompare.h"
@@ -852,7 +853,10 @@ book('R.xlsx', [('Data', [['k1', 1]]), ('More', [['a', 2]])])
              ASSERT_TRUE(TestFiles::write(t.file(u"blocked"_s), "x"));
              t.options->setReportPath(t.file(u"blocked"_s));
          },
-     .boxes = {{u"Can't Create log file {dir}blocked/Data.txt"_s, win::vbCritical, {}}}},
+     .boxes =
+         {{u"Can't Create log file {dir}blocked/Data.txt\n{dir}blocked 是文件，不是文件夹，报告目录无法建立。"_s,
+           win::vbCritical,
+           {}}}},
     // A folder stands where the report workbook goes: the save fails with a message, the old
     // content stays, and the text report is written all the same.
     {.name = "AReportWorkbookThatCannotBeSavedIsReported",
@@ -956,9 +960,9 @@ open(folder + '/victim.xlsx', 'w').write('keep me too')
 )",
      .sides = {.sheets = {u"../victim"_s}},
      .made = Text | Book | Diff,
-     .reports = {{.sheet = u".._victim"_s, .counts = {0, 2, 1}, .lines = {u"工作表：../victim"_s}}},
-     .present = {u".._victim.xlsx"_s},
-     .opened = QStringList{u".._victim.txt"_s},
+     .reports = {{.sheet = u"_._victim"_s, .counts = {0, 2, 1}, .lines = {u"工作表：../victim"_s}}},
+     .present = {u"_._victim.xlsx"_s},
+     .opened = QStringList{u"_._victim.txt"_s},
      .after =
          [](CompareRun &t, ClsCompareCore &) {
              EXPECT_EQ(TestFiles::read(t.file(u"victim.txt"_s)), QByteArray("keep me"));
@@ -1048,6 +1052,32 @@ book('R.xlsx', [('Data', [['k1', 1], ['k2', 2]])])
              EXPECT_TRUE(t.window.statusTexts.front().contains(t.reportFolder + u"Data.txt"_s));
          }},
 };
+
+// A sheet's name, whatever it holds, gives one plain, visible entry of the report folder.
+TEST(ClsComparePair, ReportNamesAreOnePlainEntryOfTheReportFolder)
+{
+    const QString long300 = QString(300, QChar(0x6587));                      // 900 bytes of UTF-8
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80").repeated(60); // 240 bytes
+    const std::pair<QString, QString> cases[] = {
+        {u"订单"_s, u"订单"_s},
+        {u"a/b"_s, u"a_b"_s},
+        {u"../../etc/x"_s, u"_._.._etc_x"_s},
+        {u".."_s, u"_."_s},
+        {u".hidden"_s, u"_hidden"_s},
+        {u"a\nb\tc\x1b"_s, u"a_b_c_"_s},
+        {u"x"_s + QChar(0) + u"y"_s, u"x_y"_s},
+        {QString(), u"_"_s},
+    };
+    for (const auto &[sheet, file] : cases)
+        EXPECT_EQ(ClsComparePair::reportBaseName(sheet), file) << sheet.toStdString();
+    for (const QString &sheet : {long300, emoji}) {
+        const QString name = ClsComparePair::reportBaseName(sheet);
+        EXPECT_LE(name.toUtf8().size(), 200);
+        EXPECT_GE(name.toUtf8().size(), 190);
+        EXPECT_TRUE(sheet.startsWith(name));
+        EXPECT_FALSE(name.back().isHighSurrogate());
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, CompareRun, testing::ValuesIn(Scenarios),
                          [](const testing::TestParamInfo<Scenario> &info) {
