@@ -719,17 +719,29 @@ void frmSession::refreshSheets(bool left, bool tellMissing)
     const QString name = f.file->text().trimmed();
     if (name.isEmpty()) return;
     f.side->setFileName(ResolveFileName(name));
-    if (ModFile::FileExists(f.side->FileName())) {
+    if (QFileInfo(f.side->FileName()).isFile()) {
         f.side->RefreshWorkSheet2ListView(*f.sheets);
         return;
     }
     // The sheets of a workbook that is not there would be taken for its sheets.
     f.sheets->clear();
-    if (tellMissing) ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
+    if (tellMissing)
+        ModCommon::ShowMsg(notAFileText(name, f.side->FileName()), win::vbCritical, kTitle);
 }
 
-QString frmSession::notExistText(const QString &name)
+QString frmSession::notAFileText(const QString &name, const QString &path)
 {
+    // A folder or a pipe is named as what it is: "does not exist" would send the user looking
+    // for a file that is there. Nothing is opened to tell, so a pipe never makes us wait.
+    const QFileInfo info(path);
+    if (info.isDir())
+        return text(sectionKey("FileNameCheck_IsFolder"),
+                    QStringLiteral("这是文件夹，不是工作簿文件")) +
+               QStringLiteral(" -- ") + name;
+    if (info.exists())
+        return text(sectionKey("FileNameCheck_IsDevice"),
+                    QStringLiteral("这是设备或管道，不是普通文件")) +
+               QStringLiteral(" -- ") + name;
     return text(sectionKey("FileNameCheck_NotExist"), QStringLiteral("文件不存在")) +
            QStringLiteral(" -- ") + name;
 }
@@ -846,8 +858,8 @@ bool frmSession::CheckFileName(QLineEdit *box)
         ModCommon::ShowMsg(
             text(sectionKey("FileNameCheck_EmptyPrompt"), QStringLiteral("请先设置文件名")),
             win::vbCritical, kTitle);
-    } else if (!ModFile::FileExists(ResolveFileName(name))) {
-        ModCommon::ShowMsg(notExistText(name), win::vbCritical, kTitle);
+    } else if (!QFileInfo(ResolveFileName(name)).isFile()) {
+        ModCommon::ShowMsg(notAFileText(name, ResolveFileName(name)), win::vbCritical, kTitle);
     } else {
         return true;
     }

@@ -213,7 +213,7 @@ private:
     SideFields sideFields(bool left) const;
     // A missing workbook empties the list; with tellMissing a message names it.
     void refreshSheets(bool left, bool tellMissing = false);
-    QString notExistText(const QString &name);
+    QString notAFileText(const QString &name, const QString &path);
     void selectWorkbook(bool left);
 
     QString m_IniFileName;

@@ -98,6 +98,10 @@ QString OpenFailureText(const QString &file, const QString &failure)
     };
     using Content = excel::WorkbookFile::Content;
     const Content content = excel::WorkbookFile::contentOf(file);
+    if (content == Content::Folder)
+        return text("IsFolder", "%1 是文件夹，不是工作簿文件。").arg(file);
+    if (content == Content::Special)
+        return text("IsDevice", "%1 是设备或管道，不是普通文件，不能当作工作簿读取。").arg(file);
     if (content == Content::Unreadable)
         return text("Unreadable", "不能读取文件 %1：没有读取它的权限，或者它不是普通文件。")
             .arg(file);

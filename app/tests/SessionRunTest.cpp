@@ -7,6 +7,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
@@ -19,6 +20,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -136,6 +138,8 @@ TEST_F(SessionRun, RefreshingAFileThatIsNoWorkbookEmptiesTheListAndSaysWhy)
     QUORVA_NEED_OPENPYXL();
     ASSERT_EQ(makeBooks(FruitBooks), "");
     ASSERT_TRUE(TestFiles::write(folder() + "notes.xlsx", "plain text\n"));
+    ASSERT_TRUE(QDir().mkpath(folder() + "folder.xlsx"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder() + "pipe.xlsx").constData(), 0600), 0);
     struct Case
     {
         const char *name;
@@ -143,6 +147,9 @@ TEST_F(SessionRun, RefreshingAFileThatIsNoWorkbookEmptiesTheListAndSaysWhy)
     } cases[] = {
         {"gone.xlsx", "文件不存在 -- gone.xlsx"},
         {"notes.xlsx", "不是 Quorva 能读取的工作簿"},
+        {"folder.xlsx", "这是文件夹，不是工作簿文件 -- folder.xlsx"},
+        {"pipe.xlsx", "这是设备或管道，不是普通文件 -- pipe.xlsx"},
+        {"/dev/zero", "这是设备或管道，不是普通文件 -- /dev/zero"},
     };
     frmSession *frm = newSession();
     for (const Case &c : cases) {

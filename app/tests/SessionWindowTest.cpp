@@ -372,6 +372,8 @@ TEST_F(SessionWindow, TheChecksBeforeARunComeInOrderWithTheirMessagesPagesAndFoc
         {[] {}, frm->CmdCompareDetail, "请先设置文件名", 0, frm->TxtLeftFileName},
         {[&] { type(frm->TxtLeftFileName, " nope.xlsx "); }, frm->CmdCompareDetail,
          "文件不存在 -- nope.xlsx", 0, frm->TxtLeftFileName},
+        {[&] { type(frm->TxtLeftFileName, "/dev/zero"); }, frm->CmdCompareDetail,
+         "这是设备或管道，不是普通文件 -- /dev/zero", 0, frm->TxtLeftFileName},
         {[&] {
              type(frm->TxtLeftFileName, "a.xlsx");
              type(frm->txtRightFileName, "");
@@ -423,11 +425,11 @@ TEST_F(SessionWindow, TheChecksBeforeARunComeInOrderWithTheirMessagesPagesAndFoc
         if (s.focus) {
             EXPECT_EQ(frm->focusWidget(), s.focus) << "step " << i;
         }
-        if (i == 3) {
+        if (i == 4) {
             // A full-width comma typed by an input method became a comma, whatever came next.
             EXPECT_EQ(frm->txtLeftKeyCol->text(), "A,C");
         }
-        if (i == 5) {
+        if (i == 6) {
             // The fields reach the sides only after the file, column and sheet checks.
             EXPECT_TRUE(core->m_leftObj->KeyCol().isEmpty());
         }

@@ -5,8 +5,10 @@
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/TestFiles.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace ModExcel;
 using com::Variant;
@@ -92,6 +94,22 @@ TEST(ModExcel, OpenWorkbookRules)
         EXPECT_FALSE(prompt.contains(QStringLiteral("excel"))) << prompt.toStdString();
         EXPECT_EQ(boxes.shown()[0].style, 16);
         EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("输入有效性检查"));
+        boxes.clear();
+    }
+
+    // a pipe or a device where a workbook should be: named as what it is, without waiting for a
+    // writer or reading for ever
+    const QString pipe = dir.filePath(QStringLiteral("pipe.xlsx"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString &special : {pipe, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(special.toStdString());
+        boxes.expect(win::vbOK);
+        BookRef none;
+        EXPECT_FALSE(OpenWorkbook(special, app, none, false));
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_EQ(
+            boxes.shown()[0].prompt,
+            QStringLiteral("%1 是设备或管道，不是普通文件，不能当作工作簿读取。").arg(special));
         boxes.clear();
     }
 

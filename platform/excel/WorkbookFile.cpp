@@ -25,7 +25,11 @@ FileStamp FileStamp::of(const QString &path)
 
 WorkbookFile::Content WorkbookFile::contentOf(const QString &path)
 {
-    if (!QFileInfo(path).isFile()) return Content::Missing;
+    // Told from the entry alone: opening a pipe would wait for a writer.
+    const QFileInfo info(path);
+    if (!info.exists()) return Content::Missing;
+    if (info.isDir()) return Content::Folder;
+    if (!info.isFile()) return Content::Special;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return Content::Unreadable;
     const QByteArray head = file.read(8);
@@ -43,6 +47,14 @@ bool WorkbookFile::read(const QString &path, WorkbookData *out, QString *error)
     if (content == Content::Missing) {
         if (error)
             *error = QStringLiteral("Cannot read \"%1\": the file does not exist.").arg(shown);
+        return false;
+    }
+    if (content == Content::Folder || content == Content::Special) {
+        if (error)
+            *error = QStringLiteral("Cannot read \"%1\": it is %2, not a file.")
+                         .arg(shown, content == Content::Folder
+                                         ? QStringLiteral("a folder")
+                                         : QStringLiteral("a pipe, device or socket"));
         return false;
     }
     if (content == Content::Unreadable) {

@@ -12,7 +12,7 @@ class WorkbookFile
 {
 public:
     // What a file holds, told by its first bytes.
-    enum class Content { Missing, Unreadable, Package, Compound, Other };
+    enum class Content { Missing, Folder, Special, Unreadable, Package, Compound, Other };
     static Content contentOf(const QString &path);
 
     static bool read(const QString &path, WorkbookData *out, QString *error);
