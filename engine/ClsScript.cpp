@@ -112,11 +112,18 @@ void ClsScript::fail(const QString &prefix, int number, const QString &descripti
     setCancelCompare(true);
 }
 
+QString ClsScript::scriptNamed() const
+{
+    // A session may use any script of the folder: the user is told which one failed.
+    return m_fileName.isEmpty() ? QString() : QStringLiteral("\n脚本文件：") + m_fileName;
+}
+
 bool ClsScript::AddCode(const QString &strFileName)
 {
     try {
         // Each load starts from an empty scope: a second run must behave like the first.
         m_control->Reset();
+        m_fileName.clear();
         // The file name comes from a project file: it must name a file directly inside the
         // Script folder, never a path that leaves it.
         const QString folder = scriptFolder();
@@ -150,6 +157,7 @@ bool ClsScript::AddCode(const QString &strFileName)
             }
         }
         m_control->AddCode(text);
+        m_fileName = strFileName;
     } catch (const LoadError &e) {
         fail(QStringLiteral("AddCode::err="), e.number, e.description);
         return false;
@@ -180,10 +188,10 @@ bool ClsScript::IsEqual(const QString &str1, const QString &str2)
         // A script stopped by the Cancel button needs no message: the user asked for it.
         if (e.number() == 18 && !e.catchable() && isCancelCompare()) return true;
         QString where = e.line() > 0 ? QStringLiteral(" (line %1)").arg(e.line()) : QString();
-        fail(QStringLiteral("IsEqual::err="), e.number(), e.description() + where);
+        fail(QStringLiteral("IsEqual::err="), e.number(), e.description() + where + scriptNamed());
         return true;
     } catch (const BasicError &e) {
-        fail(QStringLiteral("IsEqual::err="), e.number(), e.description());
+        fail(QStringLiteral("IsEqual::err="), e.number(), e.description() + scriptNamed());
         return true;
     }
 }

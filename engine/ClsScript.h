@@ -45,9 +45,11 @@ public:
 private:
     void fail(const QString &prefix, int number, const QString &description);
     bool pollCancel();
+    QString scriptNamed() const;
 
     std::unique_ptr<vbs::ScriptControl> m_control;
     QString m_scriptFolder;
+    QString m_fileName; // the file loaded last, named when its IsEqual fails
     QElapsedTimer m_callClock;
     qint64 m_nextYieldMs = 0;
 };

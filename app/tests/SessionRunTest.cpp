@@ -7,6 +7,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
@@ -207,6 +209,59 @@ TEST_F(SessionRun, ALongRunKeepsTheWindowLiveAndCanBeCancelled)
         << text.join('\n').toStdString();
     EXPECT_TRUE(frm->CmdCompare->isEnabled());
     EXPECT_TRUE(frm->CmdLeftSelectFile->isEnabled());
+}
+
+// Scripts that never return, recurse without end or build an ever longer text, used by a run
+// from the window: the window keeps answering, Cancel stops the endless one without a word, and
+// the others stop with a message that names the script and the reason.
+TEST_F(SessionRun, RunawayScriptsLeaveTheWindowLiveAndStopWithTheirName)
+{
+    QUORVA_NEED_OPENPYXL();
+    struct Case
+    {
+        const char *file, *body, *says; // says: "" for a run the user cancels
+    } cases[] = {
+        {"loop.vbs", "    Do\r\n    Loop\r\n", ""},
+        {"deep.vbs", "    IsEqual = IsEqual(a, b)\r\n", "Out of stack space"},
+        {"grow.vbs", "    s = \"x\"\r\n    Do\r\n        s = s & s\r\n    Loop\r\n",
+         "IsEqual::err="},
+    };
+    frmSession *frm = fruitSession();
+    ASSERT_TRUE(frm);
+    ASSERT_TRUE(QDir().mkpath(folder() + "Script"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        ASSERT_TRUE(writeText(folder() + "Script/" + c.file,
+                              QString("Function IsEqual(a, b)\r\n") + c.body + "End Function\r\n"));
+        frm->SSTab1->setCurrentIndex(2);
+        if (!frm->chkUseScript->isChecked()) click(frm->chkUseScript);
+        type(frm->CboScriptName, QString::fromUtf8(c.file));
+        boxes.clear();
+        bool answered = false;
+        if (!*c.says) {
+            // Mid-run, the window answers: the Cancel button is pressed and confirmed.
+            QTimer::singleShot(300, frm, [&] {
+                answered = window->CmdCancel->isVisible() && !frm->CmdCompare->isEnabled();
+                boxes.expect(vbYes);
+                QTest::mouseClick(window->CmdCancel, Qt::LeftButton);
+            });
+        } else {
+            boxes.expect(vbOK);
+        }
+        click(frm->CmdCompare);
+        if (!*c.says) {
+            EXPECT_TRUE(answered);
+            EXPECT_EQ(prompts(), QStringList{"正在比较，是否取消？"});
+        } else {
+            ASSERT_EQ(prompts().size(), 1) << prompts().join('\n').toStdString();
+            EXPECT_TRUE(prompts()[0].contains(QString::fromUtf8(c.says)))
+                << prompts()[0].toStdString();
+            EXPECT_TRUE(prompts()[0].endsWith(QString::fromUtf8(c.file)))
+                << prompts()[0].toStdString();
+        }
+        EXPECT_TRUE(frm->CmdCompare->isEnabled());
+        EXPECT_FALSE(window->IsBusy());
+    }
 }
 
 class FakeView : public CompareViewSeam

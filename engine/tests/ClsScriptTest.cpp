@@ -133,6 +133,7 @@ TEST_F(ClsScriptTest, LoadFailuresShowTheirMessageAndCancel)
         QString prompt = onlyMessage();
         EXPECT_TRUE(prompt.startsWith(QString::fromUtf8(c.prefix))) << prompt.toStdString();
         EXPECT_TRUE(prompt.contains(QString::fromUtf8(c.mention))) << prompt.toStdString();
+        EXPECT_TRUE(prompt.endsWith(QStringLiteral("fail.vbs"))) << prompt.toStdString();
         EXPECT_TRUE(ClsScript::isCancelCompare());
     }
 }
@@ -228,6 +229,7 @@ TEST_F(ClsScriptTest, RunFailuresCountAsEqualAndCancel)
         QString prompt = onlyMessage();
         EXPECT_TRUE(prompt.startsWith(QString::fromUtf8(c.prefix))) << prompt.toStdString();
         EXPECT_TRUE(prompt.contains(QString::fromUtf8(c.mention))) << prompt.toStdString();
+        EXPECT_TRUE(prompt.endsWith(QStringLiteral("fail.vbs"))) << prompt.toStdString();
         EXPECT_TRUE(ClsScript::isCancelCompare());
     }
 }
