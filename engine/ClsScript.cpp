@@ -123,7 +123,7 @@ bool ClsScript::AddCode(const QString &strFileName)
     try {
         // Each load starts from an empty scope: a second run must behave like the first.
         m_control->Reset();
-        m_fileName.clear();
+        m_fileName = strFileName;
         // The file name comes from a project file: it must name a file directly inside the
         // Script folder, never a path that leaves it.
         const QString folder = scriptFolder();
@@ -157,21 +157,20 @@ bool ClsScript::AddCode(const QString &strFileName)
             }
         }
         m_control->AddCode(text);
-        m_fileName = strFileName;
+        return true;
     } catch (const LoadError &e) {
+        // These name the file themselves.
         fail(QStringLiteral("AddCode::err="), e.number, e.description);
-        return false;
     } catch (const vbs::ScriptError &e) {
         QString where = e.column() > 0
                             ? QStringLiteral(" (line %1, column %2)").arg(e.line()).arg(e.column())
                             : QStringLiteral(" (line %1)").arg(e.line());
-        fail(QStringLiteral("AddCode::err="), e.number(), e.description() + where);
-        return false;
+        fail(QStringLiteral("AddCode::err="), e.number(), e.description() + where + scriptNamed());
     } catch (const BasicError &e) {
-        fail(QStringLiteral("AddCode::err="), e.number(), e.description());
-        return false;
+        fail(QStringLiteral("AddCode::err="), e.number(), e.description() + scriptNamed());
     }
-    return true;
+    m_fileName.clear();
+    return false;
 }
 
 bool ClsScript::IsEqual(const QString &str1, const QString &str2)
