@@ -10,7 +10,7 @@
 #include "core/ClsIni.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "core/ModVbControls.h"
+#include "ui/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "engine/ModCompare.h"

@@ -2,7 +2,7 @@
 
 #include "core/ModCommon.h"
 #include "core/ModContextMenu.h"
-#include "core/ModVbControls.h"
+#include "ui/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "core/modRegistry.h"

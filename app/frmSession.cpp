@@ -8,7 +8,7 @@
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
 #include "core/ModPub.h"
-#include "core/ModVbControls.h"
+#include "ui/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "engine/ClsCompareCore.h"

@@ -1,7 +1,7 @@
 #include "app/frmSessionOption.h"
 
 #include "core/ModCommon.h"
-#include "core/ModVbControls.h"
+#include "ui/ModVbControls.h"
 #include "core/Twips.h"
 #include "engine/ClsSessionOption.h"
 #include "platform/win/MessageBox.h"

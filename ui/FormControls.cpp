@@ -1,6 +1,6 @@
 #include "ui/FormControls.h"
 
-#include "core/LanguageWidgets.h"
+#include "ui/LanguageWidgets.h"
 
 #include <QObject>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "core/LanguageWidgets.h"
+#include "ui/LanguageWidgets.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,7 +1,8 @@
-#include "core/ModVbControls.h"
+#include "ui/ModVbControls.h"
 
-#include "core/NumericKeyFilter.h"
 #include "platform/text/BasicError.h"
+#include "ui/CheckValue.h"
+#include "ui/NumericKeyFilter.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -54,17 +55,7 @@ int BoolToCheckValue(bool value)
 
 void FilterNumericKey(int &key, int mode)
 {
-    if (key == 8) return;
-    if (key == 0x3002) // "。"
-        key = '.';
-    else if (key == 0xFF0C) // "，"
-        key = ',';
-    if (key == ',' || key == '-' || key == '.') {
-        const bool passes = mode == 0 || (mode == 1 && key == '-');
-        if (!passes) key = 0;
-        return;
-    }
-    if (key < '0' || key > '9') key = 0;
+    NumericKeyFilter::filterKey(key, mode);
 }
 
 void InstallNumericKeyFilter(QLineEdit *field, int mode)
@@ -85,14 +76,14 @@ int GetCheckArrayMask(const QList<QCheckBox *> &row, int last)
 {
     int mask = 0;
     for (int i = 0; i <= last; ++i)
-        if (box(row, i)->checkState() == Qt::Checked) mask += 1 << i;
+        if (CheckValue::value(box(row, i)) == 1) mask += 1 << i;
     return mask;
 }
 
 void SetCheckArrayMask(const QList<QCheckBox *> &row, int last, int mask)
 {
     for (int i = 0; i <= last; ++i)
-        box(row, i)->setCheckState((mask >> i) & 1 ? Qt::Checked : Qt::Unchecked);
+        CheckValue::setValue(box(row, i), (mask >> i) & 1);
 }
 
 } // namespace ModVbControls

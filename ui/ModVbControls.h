@@ -10,8 +10,8 @@ class QLineEdit;
 class QListWidget;
 
 // Small procedures that the windows share for their standard controls. They keep no state and
-// show no messages. A check box's value is 1 when checked and 0 otherwise (partly checked counts
-// as unchecked); a check-box row is indexed from 0 and packs into a mask with bit i for box i.
+// show no messages. Check boxes are read and set through CheckValue (0, 1, 2 for grayed); a
+// check-box row is indexed from 0 and packs into a mask with bit i for a box whose value is 1.
 namespace ModVbControls {
 
 // Selects the first item whose text equals the text exactly (case counts); none leaves the
@@ -21,9 +21,7 @@ void SelectComboBoxItem(QComboBox *combo, const QString &text);
 // The 1-based position after the view's last item: its number of items plus one.
 int GetNextListViewIndex(const QAbstractItemView *view);
 int BoolToCheckValue(bool value);
-// Filters one typed character of a number field in place; 0 means swallowed. Backspace (8)
-// passes; the full-width "。" and "，" become "." and ","; mode 0 lets ",", "-" and "." pass,
-// mode 1 only "-", other modes none of them; digits pass, everything else is swallowed.
+// Filters one typed character of a number field in place (NumericKeyFilter::filterKey).
 void FilterNumericKey(int &key, int mode);
 // Runs FilterNumericKey on every character typed or committed by an input method into the
 // field (the field owns the filter).

@@ -1,18 +1,31 @@
-#include "core/NumericKeyFilter.h"
-
-#include "core/ModVbControls.h"
+#include "ui/NumericKeyFilter.h"
 
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
+void NumericKeyFilter::filterKey(int &key, int mode)
+{
+    if (key == 8) return;
+    if (key == 0x3002) // "。"
+        key = '.';
+    else if (key == 0xFF0C) // "，"
+        key = ',';
+    if (key == ',' || key == '-' || key == '.') {
+        const bool passes = mode == 0 || (mode == 1 && key == '-');
+        if (!passes) key = 0;
+        return;
+    }
+    if (key < '0' || key > '9') key = 0;
+}
+
 QString NumericKeyFilter::filterText(const QString &text) const
 {
     QString out;
     for (QChar c : text) {
         int key = c.unicode();
-        ModVbControls::FilterNumericKey(key, m_mode);
+        filterKey(key, m_mode);
         if (key != 0) out += QChar(char16_t(key));
     }
     return out;

@@ -1,4 +1,4 @@
-#include "core/LanguageWidgets.h"
+#include "ui/LanguageWidgets.h"
 #include "core/ClsLanguage.h"
 #include "core/ProcessGlobals.h"
 

@@ -1,4 +1,4 @@
-#include "core/ModVbControls.h"
+#include "ui/ModVbControls.h"
 
 #include <QApplication>
 #include <QCheckBox>
