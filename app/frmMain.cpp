@@ -10,7 +10,6 @@
 #include "core/ClsIni.h"
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
-#include "ui/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "engine/ModCompare.h"
@@ -21,6 +20,7 @@
 #include "platform/win/QtTranslations.h"
 #include "ui/ClsSplitWnd.h"
 #include "ui/ModDialog.h"
+#include "ui/ModVbControls.h"
 #include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 

@@ -2,7 +2,6 @@
 
 #include "core/ModCommon.h"
 #include "core/ModContextMenu.h"
-#include "ui/ModVbControls.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "core/modRegistry.h"
@@ -10,6 +9,7 @@
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
 #include "ui/ClsVbTab.h"
+#include "ui/ModVbControls.h"
 #include "ui/ModalDialog.h"
 #include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"

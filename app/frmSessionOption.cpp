@@ -1,12 +1,12 @@
 #include "app/frmSessionOption.h"
 
 #include "core/ModCommon.h"
-#include "ui/ModVbControls.h"
 #include "core/Twips.h"
 #include "engine/ClsSessionOption.h"
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
 #include "ui/ClsVbTab.h"
+#include "ui/ModVbControls.h"
 #include "ui/ModalDialog.h"
 #include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
