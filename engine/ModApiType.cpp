@@ -1,26 +1,24 @@
 #include "engine/ModApiType.h"
 
-#include "platform/text/BasicText.h"
-#include "platform/win/Gdi.h"
+#include "core/Twips.h"
 
 namespace ModApiType {
 
-int GetScreenDpi(bool horizontal)
+// One resolution for every conversion of the program: the window layer tells Twips the
+// screen's, tests fix it there.
+int GetScreenDpi(bool)
 {
-    win::HDC screen = win::GetDC(0);
-    const int dpi = win::GetDeviceCaps(screen, horizontal ? win::LOGPIXELSX : win::LOGPIXELSY);
-    win::ReleaseDC(0, screen);
-    return dpi;
+    return Twips::dpi();
 }
 
 int TwipsToPixels(int twips)
 {
-    return int(BasicText::roundHalfEven(twips / 1440.0 * GetScreenDpi(true)));
+    return Twips::toPixels(twips);
 }
 
 int PointsToPixels(int points)
 {
-    return TwipsToPixels(points * 20);
+    return Twips::pointsToPixels(points);
 }
 
 } // namespace ModApiType

@@ -1,6 +1,7 @@
 #pragma once
 
-// The screen's resolution and conversions of twips and points to pixels.
+// The screen's resolution and conversions of twips and points to pixels, as core/Twips makes
+// them.
 namespace ModApiType {
 
 // Logical pixels per inch of the screen, across (true) or down (false).

@@ -1,5 +1,5 @@
 #include "engine/ModApiType.h"
-#include "platform/win/Gdi.h"
+#include "core/Twips.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@ namespace {
 
 struct ScreenDpi
 {
-    explicit ScreenDpi(int dpi) { win::setScreenDpi(dpi); }
-    ~ScreenDpi() { win::setScreenDpi(0); }
+    explicit ScreenDpi(int dpi) { Twips::setDpiOverride(dpi); }
+    ~ScreenDpi() { Twips::setDpiOverride(0); }
 };
 
 } // namespace
