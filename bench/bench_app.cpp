@@ -11,6 +11,7 @@
 #include "app/ProgramEntry.h"
 #include "app/frmMain.h"
 #include "app/frmSession.h"
+#include "bench/BenchSupport.h"
 #include "core/ProcessGlobals.h"
 #include "engine/ClsCompareCore.h"
 #include "engine/ClsSessionOption.h"
@@ -123,14 +124,7 @@ bool writeBook(const QString &path, bool right)
     cells.rows.resize(out);
     cells.modified = true;
     book->markChanged(&cells);
-    try {
-        book->SaveAs(path);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), e.what());
-        return false;
-    }
-    app->Quit();
-    return true;
+    return BenchSupport::saveAndQuit(book, app, path);
 }
 
 bool reportsWritten(const QString &reports)
@@ -145,17 +139,7 @@ bool reportsWritten(const QString &reports)
 int runEngine(const QString &folder)
 {
     const QString reports = folder + QStringLiteral("/engine/");
-    auto options = std::make_shared<ClsSessionOption>();
-    options->setReportPath(reports);
-    options->setCompareMethod(ClsSessionOption::CompareByKey);
-    options->setCompareAllCol(true);
-    options->setTxtReport(true);
-    options->setShowXlsReport(true);
-    options->setShowDiffInXls(true);
-    options->setShowLeftSingleInXls(true);
-    options->setShowRightSingleInXls(true);
-    options->leftSelected().Add(QStringLiteral("Data"), QStringLiteral("1"));
-    options->rightSelected().Add(QStringLiteral("Data"), QStringLiteral("1"));
+    auto options = BenchSupport::allReportsOptions(reports);
     ClsCompareCore core;
     core.SetAppendOpt(options);
     core.m_leftObj->setFileName(folder + QStringLiteral("/left.xlsx"));

@@ -11,6 +11,7 @@
 //
 // The workbooks are written by the program's own writer into a temporary folder: about 1% of
 // the rows differ in one cell, some rows exist on one side only.
+#include "bench/BenchSupport.h"
 #include "core/ClsMap.h"
 #include "engine/ClsCompareCore.h"
 #include "engine/ClsSessionOption.h"
@@ -150,14 +151,7 @@ bool writeBook(const QString &path, int columns, bool right)
     sheet->setName(QStringLiteral("Data"));
     fillSheet(book->data(), sheet->data(), columns, right);
     book->markChanged(&sheet->data());
-    try {
-        book->SaveAs(path);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), e.what());
-        return false;
-    }
-    app->Quit();
-    return true;
+    return BenchSupport::saveAndQuit(book, app, path);
 }
 
 QString fileOf(const QString &folder, int columns, bool right)
@@ -266,18 +260,9 @@ int runCompare(const QString &folder, int columns, const QString &figure, int me
 {
     QElapsedTimer clock;
     clock.start();
-    auto options = std::make_shared<ClsSessionOption>();
-    options->setReportPath(folder + QStringLiteral("/out_") + figure);
+    auto options = BenchSupport::allReportsOptions(folder + QStringLiteral("/out_") + figure);
     options->setCompareMethod(method);
-    options->setCompareAllCol(true);
-    options->setTxtReport(true);
-    options->setShowXlsReport(true);
-    options->setShowDiffInXls(true);
-    options->setShowLeftSingleInXls(true);
-    options->setShowRightSingleInXls(true);
     options->setColorDiffCell(true);
-    options->leftSelected().Add(QStringLiteral("Data"), QStringLiteral("1"));
-    options->rightSelected().Add(QStringLiteral("Data"), QStringLiteral("1"));
 
     ClsCompareCore core;
     core.SetAppendOpt(options);

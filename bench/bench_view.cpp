@@ -6,6 +6,7 @@
 //
 // Prints "<figure> <value> <unit>" lines.
 
+#include "bench/BenchSupport.h"
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "diffview/HookManagerSeam.h"
@@ -93,14 +94,7 @@ bool makeBook(const QString &path, bool right)
         sheet->Range(sheet->Cells(first, 1), sheet->Cells(first + rows - 1, kColumns))
             .setValue(com::Variant(values));
     }
-    try {
-        book->SaveAs(path);
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), e.what());
-        return false;
-    }
-    app->Quit();
-    return true;
+    return BenchSupport::saveAndQuit(book, app, path);
 }
 
 double median(std::vector<double> values)
