@@ -8,6 +8,7 @@
 #include "platform/excel/Window.h"
 #include "platform/excel/windows/SheetGridWindow.h"
 #include "platform/win/Windows.h"
+#include "tests/support/ScrollBarParts.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,21 +30,6 @@ public:
 private:
     HookManagerSeam::Scope m_installed{this};
 };
-
-QPoint partOf(QScrollBar *bar, QStyle::SubControl which)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.pageStep = bar->pageStep();
-    opt.singleStep = bar->singleStep();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, which, bar).center();
-}
 
 class PairedScrolling : public ViewFixture
 {
@@ -88,7 +74,7 @@ book("R.xlsx", rows)
             QScrollBar *bar = grid(view, left)->verticalBar();
             const int before = scrollRow(left);
             QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
-                              partOf(bar, QStyle::SC_ScrollBarAddPage));
+                              scrollBarPart(bar, QStyle::SC_ScrollBarAddPage));
             for (int i = 0; i < 6; ++i) // what the handling posts is delivered too
                 settle();
             EXPECT_GT(scrollRow(left), before);

@@ -14,6 +14,7 @@
 #include "platform/excel/windows/SheetWindows.h"
 #include "platform/win/Gdi.h"
 #include "platform/win/Windows.h"
+#include "tests/support/ScrollBarParts.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -92,29 +93,14 @@ inline void drainQueue()
     }
 }
 
-// The centre of a part of a scroll bar (an arrow, the page areas, the thumb).
-inline QPoint partOf(QScrollBar *bar, QStyle::SubControl which)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.pageStep = bar->pageStep();
-    opt.singleStep = bar->singleStep();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, which, bar).center();
-}
-
 inline void clickPart(QScrollBar *bar, QStyle::SubControl which)
 {
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, partOf(bar, which));
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, scrollBarPart(bar, which));
 }
 
 inline void dragThumb(QScrollBar *bar, QPoint by)
 {
-    const QPoint thumb = partOf(bar, QStyle::SC_ScrollBarSlider);
+    const QPoint thumb = scrollBarPart(bar, QStyle::SC_ScrollBarSlider);
     QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
     QTest::mouseMove(bar, thumb + by / 2);
     QTest::mouseMove(bar, thumb + by);

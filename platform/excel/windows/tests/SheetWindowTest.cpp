@@ -5,6 +5,7 @@
 #include "platform/win/Hooks.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Windows.h"
+#include "tests/support/ScrollBarParts.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QInputMethodEvent>
@@ -88,20 +89,6 @@ struct Spy
     }
 };
 
-QPoint arrowOf(QScrollBar *bar, QStyle::SubControl which)
-{
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.pageStep = bar->pageStep();
-    opt.singleStep = bar->singleStep();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, which, bar).center();
-}
-
 void turnWheel(QWidget *target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     const QPointF local(100, 100);
@@ -163,7 +150,7 @@ TEST(SheetWindow, ArrowOfTheBarSendsTheScrollThenPaintThenEnd)
     QScrollBar *bar = w.grid()->verticalBar();
     Spy spy(excel7);
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier,
-                      arrowOf(bar, QStyle::SC_ScrollBarAddLine));
+                      scrollBarPart(bar, QStyle::SC_ScrollBarAddLine));
     QCoreApplication::processEvents();
     EXPECT_EQ(w.window()->ScrollRow(), 2);
     ASSERT_GE(g_seen.size(), 3u);
@@ -183,7 +170,7 @@ TEST(SheetWindow, DraggingTheThumbTracksThenSetsThePosition)
     const HWND excel7 = excel7Of(w.app->Hwnd());
     QScrollBar *bar = w.grid()->horizontalBar();
     Spy spy(excel7);
-    const QPoint thumb = arrowOf(bar, QStyle::SC_ScrollBarSlider);
+    const QPoint thumb = scrollBarPart(bar, QStyle::SC_ScrollBarSlider);
     QTest::mousePress(bar, Qt::LeftButton, Qt::NoModifier, thumb);
     QTest::mouseMove(bar, thumb + QPoint(40, 0));
     QTest::mouseRelease(bar, Qt::LeftButton, Qt::NoModifier, thumb + QPoint(40, 0));
