@@ -58,13 +58,7 @@ for ws in wb.worksheets:
 
 QStringList readWithOpenpyxl(const QString &path)
 {
-    QString output;
-    if (TestFiles::runPython(QString::fromUtf8(Reader), {path}, &output) != 0)
-        return {"cannot read " + path + ": " + output};
-    QStringList out = output.split('\n');
-    while (!out.isEmpty() && out.last().isEmpty())
-        out.removeLast();
-    return out;
+    return TestFiles::runPythonLines(QString::fromUtf8(Reader), path);
 }
 
 // The same lines (without comments) as the program's own spreadsheet component reads them.

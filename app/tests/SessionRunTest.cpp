@@ -59,13 +59,7 @@ class SessionRun : public SessionFixture
 protected:
     QStringList readBook(const QString &path)
     {
-        QString output;
-        if (TestFiles::runPython(QString::fromUtf8(Reader), {path}, &output) != 0)
-            return {"cannot read " + path + ": " + output};
-        QStringList out = output.split('\n');
-        while (!out.isEmpty() && out.last().isEmpty())
-            out.removeLast();
-        return out;
+        return TestFiles::runPythonLines(QString::fromUtf8(Reader), path);
     }
     // A session with both fruit workbooks, their Data sheets selected, key column A and data
     // columns B and C, reports into out/.

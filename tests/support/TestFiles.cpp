@@ -45,6 +45,17 @@ bool TestFiles::dependenciesRequired()
 #endif
 }
 
+QStringList TestFiles::runPythonLines(const QString &script, const QString &argument)
+{
+    QString output;
+    if (runPython(script, {argument}, &output) != 0)
+        return {QStringLiteral("cannot read ") + argument + QStringLiteral(": ") + output};
+    QStringList out = output.split(QLatin1Char('\n'));
+    while (!out.isEmpty() && out.last().isEmpty())
+        out.removeLast();
+    return out;
+}
+
 bool TestFiles::haveOpenpyxl()
 {
     static int ok = runPython(QStringLiteral("import openpyxl")) == 0 ? 1 : 0;

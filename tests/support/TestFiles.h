@@ -21,6 +21,9 @@ public:
     // Returns the exit code; output lands in *output when given.
     static int runPython(const QString &script, const QStringList &arguments = {},
                          QString *output = nullptr);
+    // The script's output lines (trailing empty ones dropped), or one line "cannot read
+    // <argument>: <output>" when it fails: readers of workbooks compare lines.
+    static QStringList runPythonLines(const QString &script, const QString &argument);
     static bool haveOpenpyxl();
     // True in builds that require every test dependency (QUORVA_REQUIRE_TEST_DEPS, the ci
     // preset): there a missing one fails the test instead of skipping it.
