@@ -100,6 +100,13 @@ protected:
 
 } // namespace
 
+// Two workbooks of five equal rows.
+const QString kEqualBooks = QStringLiteral(R"PY(
+rows = [["k%d" % i, i] for i in range(1, 6)]
+book("L.xlsx", rows)
+book("R.xlsx", rows)
+)PY");
+
 TEST_F(LeftRightView, HostsBothWindowsAndGivesThemBackBeforeTheLinkageEnds)
 {
     makeDefaultBooks();
@@ -382,11 +389,7 @@ TEST_F(LeftRightView, TheSavePromptOnClosing)
 
 TEST_F(LeftRightView, NoDifferencesAtAll)
 {
-    makeBooks(QStringLiteral(R"PY(
-rows = [["k%d" % i, i] for i in range(1, 6)]
-book("L.xlsx", rows)
-book("R.xlsx", rows)
-)PY"));
+    makeBooks(kEqualBooks);
     run([&](frmLeftRight &view) {
         EXPECT_EQ(view.txtResult->text(), QString::fromUtf8("完全相等"));
         EXPECT_EQ(view.diffUBound(), -1);
@@ -462,11 +465,7 @@ TEST_F(LeftRightView, WithoutLinkedScrollingTheViewStillWorks)
 
 TEST_F(LeftRightView, CompareAgainReadsTheFilesAnew)
 {
-    makeBooks(QStringLiteral(R"PY(
-rows = [["k%d" % i, i] for i in range(1, 6)]
-book("L.xlsx", rows)
-book("R.xlsx", rows)
-)PY"));
+    makeBooks(kEqualBooks);
     run([&](frmLeftRight &view) {
         EXPECT_EQ(view.txtResult->text(), QString::fromUtf8("完全相等"));
         // Another program changes the right file meanwhile.
