@@ -3,6 +3,7 @@
 // is accepted again with the same columns.
 #include "core/ClsMap.h"
 #include "engine/ModCompare.h"
+#include "tests/support/FuzzSupport.h"
 
 #include <QList>
 #include <QStringList>
@@ -10,16 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-[[noreturn]] void fault(const char *what)
-{
-    fprintf(stderr, "invariant broken: %s\n", what);
-    abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -32,10 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool ok = ModCompare::ParseColumnList(list, separator, columns);
     QList<int> numbers;
     columns.ToArray(numbers);
-    if (numbers.size() != columns.count()) fault("a key is no number");
+    if (numbers.size() != columns.count()) FuzzSupport::fault("a key is no number");
     for (int i = 0; i < numbers.size(); ++i) {
-        if (numbers[i] < 1 || numbers[i] > ModCompare::MaxListColumn) fault("column out of range");
-        if (numbers.indexOf(numbers[i]) != i) fault("column added twice");
+        if (numbers[i] < 1 || numbers[i] > ModCompare::MaxListColumn)
+            FuzzSupport::fault("column out of range");
+        if (numbers.indexOf(numbers[i]) != i) FuzzSupport::fault("column added twice");
     }
     if (!ok || separator.isEmpty() || numbers.isEmpty()) return 0;
     QStringList texts;
@@ -43,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         texts.append(QString::number(n));
     ClsMap again;
     if (!ModCompare::ParseColumnList(texts.join(separator), separator, again))
-        fault("the columns written back are refused");
+        FuzzSupport::fault("the columns written back are refused");
     QList<int> second;
     again.ToArray(second);
-    if (second != numbers) fault("the columns written back read differently");
+    if (second != numbers) FuzzSupport::fault("the columns written back read differently");
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "engine/ClsSessionOption.h"
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
+#include "tests/support/FuzzSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,23 +16,9 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
-
-[[noreturn]] void fault(const char *what)
-{
-    fprintf(stderr, "invariant broken: %s\n", what);
-    abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    // Every write syncs the file to disk: in memory that costs nothing.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/quorva-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/quorva-fuzz-XXXXXX"));
-    const QString path = dir.filePath(QStringLiteral("project.vrk"));
+    const QString path = FuzzSupport::filePath(QStringLiteral("project.vrk"));
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
@@ -44,11 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     try {
         options.ReadFromFile();
     } catch (const BasicError &) {
-        fault("an error escaped the read");
+        FuzzSupport::fault("an error escaped the read");
     }
     if (!ClsSessionOption::isSafeScriptFileName(options.ScriptFileName()) &&
         !options.ScriptFileName().isEmpty())
-        fault("an unsafe script name was taken");
+        FuzzSupport::fault("an unsafe script name was taken");
     const QString stored =
         ini->ReadString(QStringLiteral("Script"), QStringLiteral("ScriptFileName"), QString());
     if (stored != options.ScriptFileName()) {
@@ -56,10 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         for (const QString &p : options.readProblems())
             reported =
                 reported || (p.contains(path) && p.contains(QLatin1String("ScriptFileName")));
-        if (!reported) fault("a refused script name was not reported");
+        if (!reported) FuzzSupport::fault("a refused script name was not reported");
     }
     for (const QString &p : options.readProblems())
-        if (!p.startsWith(path)) fault("a problem does not name the file");
+        if (!p.startsWith(path)) FuzzSupport::fault("a problem does not name the file");
     // A value that is neither True, False nor a number is refused and reported.
     const QString allCol = ini->ReadString(QStringLiteral("Option"),
                                            QStringLiteral("CompareAllCol"), QStringLiteral("True"));
@@ -70,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         bool reported = false;
         for (const QString &p : options.readProblems())
             reported = reported || p.contains(QLatin1String("CompareAllCol=") + allCol);
-        if (!reported) fault("a refused CompareAllCol was not reported");
+        if (!reported) FuzzSupport::fault("a refused CompareAllCol was not reported");
     }
     if (!options.ReportPath().isEmpty() && !options.ReportPath().endsWith(QLatin1Char('/')))
-        fault("report path without its closing /");
+        FuzzSupport::fault("report path without its closing /");
     return 0;
 }

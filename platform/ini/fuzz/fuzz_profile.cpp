@@ -4,6 +4,7 @@
 // encoding cannot decode is not written at all.
 #include "platform/ini/Profile.h"
 #include "platform/text/AnsiText.h"
+#include "tests/support/FuzzSupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -51,21 +52,11 @@ QList<QString> listOf(const QString &packed)
     return out;
 }
 
-[[noreturn]] void fault(const char *what)
-{
-    fprintf(stderr, "invariant broken: %s\n", what);
-    abort();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    // Every write syncs the file to disk: in memory that costs nothing.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/quorva-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/quorva-fuzz-XXXXXX"));
-    const QString path = dir.filePath(QStringLiteral("f.ini"));
+    const QString path = FuzzSupport::filePath(QStringLiteral("f.ini"));
     // The first byte picks the write (a value, or the deletion of a key or a section); the rest
     // is the file.
     const int op = size > 0 ? data[0] : 0;
@@ -105,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         // check asks for the section's entries instead.
         if (DeletePrivateProfileSection(section, path) &&
             !listOf(GetPrivateProfileSection(section, path)).isEmpty())
-            fault("section still there after deletion");
+            FuzzSupport::fault("section still there after deletion");
         return 0;
     }
     if ((op & 0xC0) == 0xC0) {
@@ -113,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (DeletePrivateProfileKey(section, key, path) &&
             GetPrivateProfileString(section, key, QStringLiteral("<none>"), path) !=
                 QLatin1String("<none>"))
-            fault("key still there after deletion");
+            FuzzSupport::fault("key still there after deletion");
         return 0;
     }
     bool exact = true;
@@ -121,26 +112,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!WritePrivateProfileString(section, key, value, path)) {
         QFile f(path);
         if (!exact && (!f.open(QIODevice::ReadOnly) || f.readAll() != before))
-            fault("a refused write changed the file");
+            FuzzSupport::fault("a refused write changed the file");
         return 0; // a refused name, or a file that would lose bytes
     }
     if (!exact) {
         // Accepted only when the value was there already, and then nothing is written.
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly) || f.readAll() != before)
-            fault("a file that does not decode was rewritten");
+            FuzzSupport::fault("a file that does not decode was rewritten");
         return 0;
     }
     if (GetPrivateProfileString(section, key, QString(), path) != value)
-        fault("written value does not read back");
+        FuzzSupport::fault("written value does not read back");
 
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) fault("written file unreadable");
+    if (!f.open(QIODevice::ReadOnly)) FuzzSupport::fault("written file unreadable");
     const QByteArray after = f.readAll();
     // Files are written as UTF-8 (a UTF-8 BOM stays), so lines are compared as decoded text;
     // for a UTF-8 file that is its bytes.
     if (before.startsWith("\xEF\xBB\xBF") != after.startsWith("\xEF\xBB\xBF"))
-        fault("byte order mark changed");
+        FuzzSupport::fault("byte order mark changed");
     const Lines a = splitLines(AnsiText::decode(before).toUtf8());
     const Lines b = splitLines(AnsiText::decode(after).toUtf8());
     qsizetype head = 0;
@@ -158,6 +149,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         --changedAfter;
     }
     if (changedBefore > 1 || changedAfter - changedBefore > 2 || changedAfter < changedBefore)
-        fault("a line the write did not touch changed");
+        FuzzSupport::fault("a line the write did not touch changed");
     return 0;
 }
