@@ -6,8 +6,10 @@
 #include "core/Twips.h"
 #include "diffview/ClsExcelDraw.h"
 #include "diffview/HookManagerSeam.h"
+#include "diffview/ModControlExcelWindows.h"
 #include "diffview/SessionOptionDialogSeam.h"
 #include "diffview/ViewAligner.h"
+#include "diffview/ViewSideWindowHost.h"
 #include "diffview/frmPromptSave.h"
 #include "engine/ClsCompareCore.h"
 #include "engine/ClsComparePair.h"
@@ -15,7 +17,6 @@
 #include "engine/ClsSessionOption.h"
 #include "engine/ClsTxtCompareResult.h"
 #include "engine/ModCompare.h"
-#include "engine/ModControlExcel.h"
 #include "engine/ModExcel.h"
 #include "engine/TSingleSideConfig.h"
 #include "engine/ThrottledYield.h"
@@ -100,6 +101,8 @@ frmLeftRight::frmLeftRight(QWidget *owner) : QWidget(owner, Qt::Window), m_Contr
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("详细比较"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The sides' spreadsheet windows come into this view's frames through the view's host.
+    ViewSideWindowHost::install();
 
     // The toolbar row: navigation buttons, the "no more differences" line, zoom, Compare again,
     // Quit, session options and the result line.

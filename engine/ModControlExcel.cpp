@@ -2,29 +2,8 @@
 
 #include "platform/excel/Sheets.h"
 #include "platform/excel/Worksheet.h"
-#include "platform/win/Windows.h"
 
 namespace ModControlExcel {
-
-namespace {
-
-void setStyleBits(win::HWND hwnd, win::LONG bits, bool on)
-{
-    const win::LONG style = win::GetWindowLong(hwnd, win::GWL_STYLE);
-    win::SetWindowLong(hwnd, win::GWL_STYLE, on ? style | bits : style & ~bits);
-}
-
-} // namespace
-
-void SetWindowCaption(win::HWND hwnd, bool on)
-{
-    setStyleBits(hwnd, win::WS_CAPTION, on);
-}
-
-void SetWindowSizable(win::HWND hwnd, bool on)
-{
-    setStyleBits(hwnd, win::WS_THICKFRAME, on);
-}
 
 void ShowOnlySheet(const std::shared_ptr<excel::Workbook> &book, const QString &sheetName)
 {

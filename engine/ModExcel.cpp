@@ -9,8 +9,6 @@
 #include "platform/excel/Workbooks.h"
 #include "platform/text/BasicError.h"
 #include "platform/win/MessageBox.h"
-#include "platform/win/Messages.h"
-#include "platform/win/Windows.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -360,25 +358,6 @@ QString GetCellCommentText(const excel::Range &cell)
 {
     std::shared_ptr<excel::Comment> comment = cell.Comment();
     return comment ? comment->Text() : QString();
-}
-
-QString GetWindowClassName(win::HWND hwnd)
-{
-    char name[128];
-    const int length = win::GetClassName(hwnd, name, int(sizeof name));
-    return QString::fromUtf8(name, length);
-}
-
-void CloseCommandBars(win::HWND hwnd)
-{
-    win::EnumChildWindows(hwnd, &EnumCommandBarProc, 0);
-}
-
-win::BOOL EnumCommandBarProc(win::HWND hwnd, win::LPARAM)
-{
-    if (GetWindowClassName(hwnd) == QLatin1String("MsoCommandBar"))
-        win::SendMessage(hwnd, win::WM_CLOSE, 0, 0);
-    return win::TRUE;
 }
 
 } // namespace ModExcel

@@ -6,7 +6,6 @@
 #include "platform/excel/Range.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
-#include "platform/win/WinTypes.h"
 
 #include <QList>
 #include <QString>
@@ -87,13 +86,6 @@ void SaveVisibleSheets(const BookRef &book, ClsMap &map);
 // Gives each recorded sheet its recorded Visible value (a key without a value: visible);
 // shown sheets first, so that the workbook always keeps a visible sheet.
 void RestoreVisibleSheets(const BookRef &book, ClsMap &map);
-
-// The window's class name (at most 127 characters), "" for a window that is not there.
-QString GetWindowClassName(win::HWND hwnd);
-// Sends WM_CLOSE to every "MsoCommandBar" window below the spreadsheet's main window.
-void CloseCommandBars(win::HWND hwnd);
-// The enumeration procedure of CloseCommandBars: closes a command bar; always goes on.
-win::BOOL EnumCommandBarProc(win::HWND hwnd, win::LPARAM lParam);
 
 // True when the workbook has a worksheet of that name (ignoring case); any error gives False.
 bool SheetExists(const QString &name, const BookRef &book);

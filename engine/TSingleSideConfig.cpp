@@ -10,6 +10,7 @@
 #include "engine/ModExcel.h"
 #include "engine/SheetComboBox.h"
 #include "engine/SheetListView.h"
+#include "engine/SideWindowHost.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Sheets.h"
 #include "platform/excel/Window.h"
@@ -17,7 +18,6 @@
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/win/MessageBox.h"
-#include "platform/win/Windows.h"
 
 #include <algorithm>
 #include <exception>
@@ -63,9 +63,8 @@ void TSingleSideConfig::ShowWnd(bool blnShow)
             // Into the host before it shows: a window shown on its own first would flash on
             // the desktop, and the window system's late news of its own size would undo the
             // host's fitting.
-            const win::HWND main = m_excelApp->Hwnd();
-            ModControlExcel::SetWindowCaption(main, false);
-            const win::HWND previous = win::SetParent(main, m_hHostWnd);
+            SideWindowHost *host = SideWindowHost::current();
+            const win::HWND previous = host ? host->embed(m_excelApp->Hwnd(), m_hHostWnd) : 0;
             // Shown a second time, the window is in the host already: the parent to give it
             // back to stays the one it had before.
             if (previous != 0 && previous != m_hHostWnd) m_hPrevParentWnd = previous;
@@ -78,23 +77,17 @@ void TSingleSideConfig::ShowWnd(bool blnShow)
 
 void TSingleSideConfig::Event_ParentWndResize()
 {
-    if (!m_excelApp || m_hHostWnd <= 0) return;
-    win::RECT rect;
-    if (!win::GetWindowRect(m_hHostWnd, &rect)) return;
-    win::POINT topLeft{rect.left, rect.top};
-    win::POINT bottomRight{rect.right, rect.bottom};
-    win::ScreenToClient(m_hHostWnd, &topLeft);
-    win::ScreenToClient(m_hHostWnd, &bottomRight);
-    win::SetWindowPos(m_excelApp->Hwnd(), 0, 0, 0, bottomRight.x - topLeft.x,
-                      bottomRight.y - topLeft.y,
-                      win::SWP_FRAMECHANGED | win::SWP_NOACTIVATE | win::SWP_NOZORDER);
+    SideWindowHost *host = SideWindowHost::current();
+    if (!m_excelApp || m_hHostWnd <= 0 || !host) return;
+    host->fit(m_excelApp->Hwnd(), m_hHostWnd);
 }
 
 void TSingleSideConfig::Restore()
 {
     try {
         if (!m_excelApp) return;
-        if (m_hPrevParentWnd >= 1) win::SetParent(m_excelApp->Hwnd(), m_hPrevParentWnd);
+        SideWindowHost *host = SideWindowHost::current();
+        if (m_hPrevParentWnd >= 1 && host) host->giveBack(m_excelApp->Hwnd(), m_hPrevParentWnd);
         // The host goes with the view: a later ShowWnd must not put the window into it.
         m_hPrevParentWnd = 0;
         m_hHostWnd = 0;

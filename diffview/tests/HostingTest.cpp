@@ -1,5 +1,6 @@
+#include "diffview/ModControlExcelWindows.h"
+#include "diffview/ViewSideWindowHost.h"
 #include "engine/ModControlExcel.h"
-#include "engine/ModExcel.h"
 #include "engine/TSingleSideConfig.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Sheets.h"
@@ -58,6 +59,7 @@ protected:
     void SetUp() override
     {
         setScreenDpi(96);
+        ViewSideWindowHost::install();
         excel::SheetWindows::install();
         view->resize(800, 600);
         frame->setGeometry(10, 40, 500, 400);
@@ -71,6 +73,7 @@ protected:
         side.CloseExcelAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         excel::SheetWindows::uninstall();
+        SideWindowHost::install(nullptr);
         setScreenDpi(0);
     }
     HWND host() const { return hwndOf(frame); }
