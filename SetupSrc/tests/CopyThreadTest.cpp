@@ -261,7 +261,8 @@ TEST_F(CopyThread, RetryCopiesAgainAndIgnoreGoesOn)
 
 TEST_F(CopyThread, AMissingSourceIsAlwaysAskedAbout)
 {
-    // Whatever stands at the target: an empty file has the size a missing source used to count.
+    // Whatever stands at the target: an empty one too, though its size (0) is what a missing
+    // source would read as.
     struct
     {
         const char *name;
