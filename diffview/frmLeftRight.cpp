@@ -4,11 +4,12 @@
 #include "core/ModCommon.h"
 #include "core/ModFile.h"
 #include "core/Twips.h"
-#include "diffview/ClsExcelDraw.h"
 #include "diffview/HookManagerSeam.h"
 #include "diffview/ModControlExcelWindows.h"
 #include "diffview/SessionOptionDialogSeam.h"
 #include "diffview/ViewAligner.h"
+#include "diffview/ViewDiffMarks.h"
+#include "diffview/ViewSideSaver.h"
 #include "diffview/ViewSideWindowHost.h"
 #include "diffview/frmPromptSave.h"
 #include "engine/ClsCompareCore.h"
@@ -19,7 +20,6 @@
 #include "engine/ModCompare.h"
 #include "engine/ModExcel.h"
 #include "engine/TSingleSideConfig.h"
-#include "engine/ThrottledYield.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Range.h"
 #include "platform/excel/Window.h"
@@ -71,9 +71,7 @@ int rounded(double value)
 
 QString errorText(const std::exception &e)
 {
-    int number = 0;
-    const QString description = BasicError::describe(e, &number);
-    return QStringLiteral("error=%1,%2").arg(number).arg(description);
+    return BasicError::numbered(e);
 }
 
 template <typename F> void ignoringErrors(F &&f)
@@ -86,17 +84,17 @@ template <typename F> void ignoringErrors(F &&f)
 
 bool isSaved(const std::shared_ptr<excel::Workbook> &book)
 {
-    if (!book || book->isClosed()) return true;
-    try {
-        return book->Saved();
-    } catch (const std::exception &) {
-        return true;
-    }
+    return ViewSideSaver::isSaved(book);
 }
 
 } // namespace
 
-frmLeftRight::frmLeftRight(QWidget *owner) : QWidget(owner, Qt::Window), m_Controls(this)
+frmLeftRight::frmLeftRight(QWidget *owner)
+    : QWidget(owner, Qt::Window), m_Controls(this), m_Marks(std::make_unique<ViewDiffMarks>(this)),
+      m_Saver(std::make_unique<ViewSideSaver>(
+          this, [this](const QString &key, const QString &defaultText) {
+              return text(key, defaultText);
+          }))
 {
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("详细比较"));
@@ -408,10 +406,10 @@ void frmLeftRight::closeEvent(QCloseEvent *event)
 
 bool frmLeftRight::Form_QueryUnload()
 {
-    if (m_Drawing) {
+    if (m_Marks->drawing()) {
         // The marks under way stop at their next turn; the close follows then.
-        m_StopDrawing = true;
-        afterDrawing([this] { close(); });
+        m_Marks->stop();
+        m_Marks->afterDrawing([this] { close(); });
         return false;
     }
     if (m_Comparing) {
@@ -439,6 +437,7 @@ bool frmLeftRight::Form_QueryUnload()
 void frmLeftRight::Form_Unload()
 {
     m_Unloaded = true;
+    m_Marks->detach();
     Timer1->stop();
     m_Language.reset();
     disconnectSheetEvents();
@@ -601,7 +600,7 @@ void frmLeftRight::UpdateSaveButtons()
 
 void frmLeftRight::sheetChanged(bool left, const excel::Range &target)
 {
-    if (m_Drawing) m_EditedWhileDrawing[left ? 0 : 1] = true;
+    m_Marks->noteEdit(left);
     if (m_Aligner) m_Aligner->sheetChanged(left, target);
     (left ? CmdLeftSave : CmdRightSave)->setEnabled(true);
 }
@@ -628,9 +627,8 @@ void frmLeftRight::BuildDiffList()
 {
     if (!m_Pair || !m_Pair->GetTxtRecorder()) return;
     if (!m_Aligner) m_Aligner = std::make_unique<ViewAligner>();
-    m_DiffUBound = m_Aligner->align(m_Pair, m_DiffRows);
-    indexMarkedPairs();
-    m_CurIndex = 0;
+    m_DiffList.build(*m_Aligner, m_Pair);
+    m_Marks->index(m_Pair);
     GotoCurrentDiff();
     ClsTxtCompareResult &recorder = *m_Pair->GetTxtRecorder();
     if (!m_Pair->wasCompared())
@@ -638,31 +636,17 @@ void frmLeftRight::BuildDiffList()
         txtResult->setText(text(QStringLiteral("NotCompared"), QStringLiteral("没有比较")));
     else if (recorder.GetLeftSingleRows().count() != 0 ||
              recorder.GetRightSingleRows().count() != 0 || m_Pair->DiffRowCount() != 0)
-        txtResult->setText(QStringLiteral("差异行数：") + QString::number(m_DiffUBound + 1));
+        txtResult->setText(QStringLiteral("差异行数：") +
+                           QString::number(m_DiffList.upperBound() + 1));
     else
         txtResult->setText(QStringLiteral("完全相等"));
     txtResult->setVisible(true);
 }
 
-void frmLeftRight::indexMarkedPairs()
-{
-    m_Marked.clear();
-    if (!m_Pair || !m_Pair->GetTxtRecorder()) return;
-    const auto &store = m_Pair->GetTxtRecorder()->GetResult().GetObject();
-    for (int k = 0; k < store.count(); ++k) {
-        const std::shared_ptr<ClsOneRowDiff> &diff = store.valueAt(k);
-        if (diff && diff->GetFieldMap() && diff->GetFieldMap()->count() > 0)
-            m_Marked.push_back(MarkedPair{diff->NewLeftRow(), diff});
-    }
-    std::stable_sort(
-        m_Marked.begin(), m_Marked.end(),
-        [](const MarkedPair &a, const MarkedPair &b) { return a.newLeftRow < b.newLeftRow; });
-}
-
 void frmLeftRight::GotoCurrentDiff()
 {
-    if (m_CurIndex < 0 || m_CurIndex > m_DiffUBound) return;
-    const int row = m_DiffRows.at(m_CurIndex);
+    const int row = m_DiffList.currentRow();
+    if (row < 0) return;
     ignoringErrors([&] { m_LeftApp->ActiveWindow()->setScrollRow(row); });
     ignoringErrors([&] { m_RightApp->ActiveWindow()->setScrollRow(row); });
     NeedReDraw();
@@ -674,19 +658,11 @@ void frmLeftRight::Toolbar1_ButtonClick(int index)
     if (m_Comparing || m_Unloaded) return;
     switch (index) {
     case 1:
-        if (m_CurIndex >= m_DiffUBound) {
-            showNoMoreDiff(true);
-            return;
-        }
-        ++m_CurIndex;
-        GotoCurrentDiff();
-        break;
     case 2:
-        if (m_CurIndex <= 0) {
+        if (!(index == 1 ? m_DiffList.next() : m_DiffList.previous())) {
             showNoMoreDiff(true);
             return;
         }
-        --m_CurIndex;
         GotoCurrentDiff();
         break;
     case 3:
@@ -708,8 +684,8 @@ void frmLeftRight::showNoMoreDiff(bool show)
 
 void frmLeftRight::CopyDiffRowToOtherSide(int direction)
 {
-    if (m_CurIndex < 0 || m_CurIndex > m_DiffUBound) return;
-    const int row = m_DiffRows.at(m_CurIndex);
+    const int row = m_DiffList.currentRow();
+    if (row < 0) return;
     try {
         if (direction == 1)
             ModExcel::CopyRowValues(m_RightSheet, row, m_LeftSheet, row);
@@ -736,111 +712,30 @@ bool frmLeftRight::visibleRows(int *first, int *count) const
     }
 }
 
-std::vector<frmLeftRight::MarkedPair> frmLeftRight::visiblePairs(int first, int count) const
-{
-    const auto from =
-        std::lower_bound(m_Marked.begin(), m_Marked.end(), first,
-                         [](const MarkedPair &p, int row) { return p.newLeftRow < row; });
-    std::vector<MarkedPair> pairs;
-    for (auto it = from; it != m_Marked.end() && it->newLeftRow < first + count; ++it)
-        pairs.push_back(*it);
-    return pairs;
-}
-
 void frmLeftRight::DrawDiffMarks()
 {
     if (!m_ReDraw || !m_Pair || !m_Pair->GetTxtRecorder()) return;
     // A drawing that yields lets the timer and the commands run: they never draw over it.
-    if (m_Drawing || m_Comparing || m_Unloaded) return;
-    m_Drawing = true;
-    m_StopDrawing = false;
+    if (m_Marks->drawing() || m_Comparing || m_Unloaded) return;
     int first = 0, count = 0;
-    ignoringErrors([&] {
-        if (!m_Option || !visibleRows(&first, &count)) return;
-        switch (m_Option->ShowDiffMethod()) {
-        case ClsSessionOption::ShowRedFont:
-            ColorDiffCells(first, count);
-            break;
-        case ClsSessionOption::ShowEllipses:
-            DrawDiffOverlay(first, count);
-            break;
-        default:
-            break;
-        }
-    });
-    m_Drawing = false;
-    // A stopped drawing leaves its marks pending.
-    if (!m_StopDrawing) NeedNotReDraw();
-    m_StopDrawing = false;
-    if (!m_AfterDrawing.empty()) {
-        std::vector<std::function<void()>> commands = std::exchange(m_AfterDrawing, {});
-        QTimer::singleShot(0, this, [commands] {
-            for (const auto &command : commands)
-                command();
-        });
-    }
-}
-
-void frmLeftRight::afterDrawing(std::function<void()> command)
-{
-    if (!m_Drawing) {
-        command();
+    if (!m_Option || !visibleRows(&first, &count)) {
+        NeedNotReDraw();
         return;
     }
-    m_AfterDrawing.push_back(std::move(command));
+    const ViewDiffMarks::Sides sides{m_LeftApp, m_RightApp, book(true), book(false),
+                                     m_Aligner.get()};
+    // A stopped drawing leaves its marks pending.
+    if (m_Marks->draw(m_Option->ShowDiffMethod(), first, count, sides)) NeedNotReDraw();
 }
 
-void frmLeftRight::DrawDiffOverlay(int first, int count)
+void frmLeftRight::setDrawYieldInterval(int ms)
 {
-    const std::vector<MarkedPair> pairs = visiblePairs(first, count);
-    ClsExcelDraw left, right;
-    left.Initialize(m_LeftApp);
-    left.BeginDraw();
-    right.Initialize(m_RightApp);
-    right.BeginDraw();
-    for (const MarkedPair &p : pairs) {
-        const std::shared_ptr<ClsMap> fields = p.diff->GetFieldMap();
-        left.DrawDiffCols(p.diff->NewLeftRow(), *fields);
-        right.DrawDiffCols(p.diff->NewRightRow(), *fields);
-    }
-    left.EndDraw();
-    right.EndDraw();
+    m_Marks->setYieldInterval(ms);
 }
 
-void frmLeftRight::ColorDiffCells(int first, int count)
+bool frmLeftRight::drawing() const
 {
-    // Red marks are not the user's changes (their colours go before a save): a workbook saved
-    // before them stays saved, unless the user edited it meanwhile.
-    const bool leftSaved = isSaved(book(true));
-    const bool rightSaved = isSaved(book(false));
-    m_EditedWhileDrawing[0] = m_EditedWhileDrawing[1] = false;
-    for (const MarkedPair &p : visiblePairs(first, count)) {
-        if (m_StopDrawing || m_Unloaded) break;
-        ColorRowDiff(p.diff->NewLeftRow(), p.diff->NewRightRow(), p.diff->GetFieldMap());
-    }
-    if (m_Unloaded) return;
-    for (bool left : {true, false}) {
-        const BookRef b = book(left);
-        if (b && (left ? leftSaved : rightSaved) && !m_EditedWhileDrawing[left ? 0 : 1])
-            ignoringErrors([&] { b->setSaved(true); });
-    }
-}
-
-void frmLeftRight::ColorRowDiff(int leftRow, int rightRow, const std::shared_ptr<ClsMap> &fields)
-{
-    if (!fields) return;
-    ThrottledYield yield(m_YieldMs);
-    QStringList columns;
-    fields->ToArray_String(columns);
-    for (const QString &key : columns) {
-        yield.cancelled();
-        if (m_StopDrawing || m_Unloaded || !m_Aligner) return;
-        ignoringErrors([&] {
-            const int column = ModCommon::ParseColumn(key);
-            m_Aligner->markCellRed(true, leftRow, column);
-            m_Aligner->markCellRed(false, rightRow, column);
-        });
-    }
+    return m_Marks->drawing();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -935,80 +830,19 @@ int frmLeftRight::SaveRightSide()
 int frmLeftRight::saveSide(bool left)
 {
     TSingleSideConfig *s = side(left);
-    const BookRef b = book(left);
-    if (!s || !b) return NotSaved;
+    if (!s || !book(left)) return ViewSideSaver::NotSaved;
     if (!m_Aligner) m_Aligner = std::make_unique<ViewAligner>();
-    ignoringErrors([&] { m_Aligner->deleteAddedRows(left); });
-    ignoringErrors([&] { s->OnBeforeSave(); });
-    const int r = SaveWorkbook(b);
     const SheetRef sheet = left ? m_LeftSheet : m_RightSheet;
+    QString sheetName;
     ignoringErrors([&] {
-        if (sheet) s->ShowOneSheet(sheet->Name());
+        if (sheet) sheetName = sheet->Name();
     });
-    // The file holds only the user's rows; the view gets its empty rows back, so that both
-    // sides still face each other and the marks and steps find their rows.
-    const bool written = r == SavedInPlace || r == SavedAsCopy;
-    ignoringErrors([&] { m_Aligner->putBackAddedRows(left); });
+    const int r = m_Saver->saveSide(left, *s, sheetName, *m_Aligner);
+    const bool written = r == ViewSideSaver::SavedInPlace || r == ViewSideSaver::SavedAsCopy;
     (left ? CmdLeftSave : CmdRightSave)->setEnabled(!written);
-    if (written) ignoringErrors([&] { b->setSaved(true); });
     NeedReDraw();
-    if (r == SavedAsCopy) showFileName(left); // the workbook now is the copy
+    if (r == ViewSideSaver::SavedAsCopy) showFileName(left); // the workbook now is the copy
     return r;
-}
-
-int frmLeftRight::SaveWorkbook(const BookRef &book)
-{
-    bool asCopy = false;
-    QString fullName, name, path;
-    try {
-        // A read-only workbook, and one read from a legacy .xls file (never overwritten), are
-        // saved as a copy under a new .xlsx name.
-        asCopy = book->ReadOnly() || book->data().format == excel::WorkbookData::Format::Xls;
-        fullName = book->FullName();
-        name = book->Name();
-        path = book->Path();
-    } catch (const std::exception &e) {
-        ModCommon::ShowMsg(errorText(e), win::vbCritical, kTitle);
-        return NotSaved;
-    }
-    const QString failed = text(QStringLiteral("SaveFailedPrompt"),
-                                QStringLiteral("保存文件失败，文件可能是只读或者被打开! "));
-    if (!asCopy) {
-        try {
-            book->Save();
-            return SavedInPlace;
-        } catch (const std::exception &e) {
-            ModCommon::ShowMsg(failed + QStringLiteral("\r\nFilename=") + fullName +
-                                   QStringLiteral("\r\n") + BasicError::describe(e),
-                               win::vbCritical, kTitle);
-            return NotSaved;
-        }
-    }
-    if (name.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive)) name += QLatin1Char('x');
-    // The copy is always an .xlsx: a name typed without it gets it, and the overwrite question
-    // is asked for the name actually written.
-    QString folder = path;
-    const QString chosen = ModDialog::ShowSaveFileDialog(
-        this, name, QStringLiteral("保存副本"), folder, QStringLiteral("*.xlsx|*.xlsx"),
-        ModDialog::OFN_OVERWRITEPROMPT, QStringLiteral("xlsx"));
-    if (chosen.isEmpty()) return NotSaved;
-    QString why;
-    if (SaveWorkbookAs(book, chosen, &why)) return SavedAsCopy;
-    ModCommon::ShowMsg(failed + QStringLiteral("\r\nFilename=") + chosen +
-                           (why.isEmpty() ? QString() : QStringLiteral("\r\n") + why),
-                       win::vbCritical, kTitle);
-    return NotSaved;
-}
-
-bool frmLeftRight::SaveWorkbookAs(const BookRef &book, const QString &fileName, QString *why)
-{
-    try {
-        book->SaveAs(fileName);
-        return true;
-    } catch (const std::exception &e) {
-        *why = BasicError::describe(e);
-        return false;
-    }
 }
 
 void frmLeftRight::PromptSaveChanges(std::function<void(int)> then)
@@ -1054,9 +888,9 @@ void frmLeftRight::PromptSaveChanges(std::function<void(int)> then)
 void frmLeftRight::CmdCompareAgain_Click()
 {
     if (m_Comparing || m_Prompting || m_Unloaded || !m_Activated) return;
-    if (m_Drawing) {
-        m_StopDrawing = true;
-        afterDrawing([this] { CmdCompareAgain_Click(); });
+    if (m_Marks->drawing()) {
+        m_Marks->stop();
+        m_Marks->afterDrawing([this] { CmdCompareAgain_Click(); });
         return;
     }
     if (CmdLeftSave->isEnabled() || CmdRightSave->isEnabled() || !isSaved(book(true)) ||

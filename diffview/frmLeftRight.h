@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ClsLanguage.h"
+#include "diffview/ViewDiffList.h"
 #include "ui/FormControls.h"
 
 #include <QList>
@@ -12,7 +13,6 @@
 
 class ClsCompareCore;
 class ClsComparePair;
-class ClsOneRowDiff;
 class ClsSessionOption;
 class ClsSplitWnd;
 class HookManager;
@@ -24,6 +24,8 @@ class QTimer;
 class QToolButton;
 class TSingleSideConfig;
 class ViewAligner;
+class ViewDiffMarks;
+class ViewSideSaver;
 
 namespace excel {
 class Application;
@@ -38,6 +40,9 @@ class Worksheet;
 // for a read-only one), compares again and changes the session options; closing offers to save
 // the changed sides and gives both windows back to their applications.
 //
+// The view hosts, scrolls and zooms; the rows to visit (ViewDiffList), the marks
+// (ViewDiffMarks) and saving a side (ViewSideSaver) are classes of their own.
+//
 // The comparison core shows it modally (SetOpt, SetPair, show, activate) and waits for
 // `unloaded`. Nothing in the view waits inside a nested event loop: the save prompt and the
 // session options dialog return at once and go on in their callbacks.
@@ -46,9 +51,6 @@ class frmLeftRight : public QWidget
     Q_OBJECT
 
 public:
-    // Save results.
-    enum SaveResult { NotSaved = 0, SavedInPlace = 3, SavedAsCopy = 4 };
-
     explicit frmLeftRight(QWidget *owner = nullptr);
     ~frmLeftRight() override;
 
@@ -80,17 +82,17 @@ public:
     std::shared_ptr<ClsComparePair> pair() const { return m_Pair; }
     bool isUnloaded() const { return m_Unloaded; }
     bool redrawPending() const { return m_ReDraw; }
-    const QList<int> &diffRows() const { return m_DiffRows; }
-    int diffUBound() const { return m_DiffUBound; }
-    int currentIndex() const { return m_CurIndex; }
+    const QList<int> &diffRows() const { return m_DiffList.rows(); }
+    int diffUBound() const { return m_DiffList.upperBound(); }
+    int currentIndex() const { return m_DiffList.index(); }
     double zoomPercent() const { return m_Zoom; }
     // True while Compare again compares; commands wait.
     bool comparing() const { return m_Comparing; }
     // True while marks are being drawn.
-    bool drawing() const { return m_Drawing; }
+    bool drawing() const;
     // How often drawing red marks lets the event loop run, in milliseconds (0: after every
     // cell, as tests use it to reach the view in the middle of a drawing).
-    void setDrawYieldInterval(int ms) { m_YieldMs = ms; }
+    void setDrawYieldInterval(int ms);
 
     // Controls (their object names are the language file's keys).
     QWidget *Toolbar1 = nullptr;
@@ -128,12 +130,6 @@ private:
     using SheetRef = std::shared_ptr<excel::Worksheet>;
     using AppRef = std::shared_ptr<excel::Application>;
     using BookRef = std::shared_ptr<excel::Workbook>;
-    // A pair with a mark, by its aligned left row.
-    struct MarkedPair
-    {
-        int newLeftRow;
-        std::shared_ptr<ClsOneRowDiff> diff;
-    };
 
     void Form_Load();
     // True lets the view close; false keeps it open (a question is under way or was refused).
@@ -151,9 +147,6 @@ private:
     void BuildDiffList();
     void GotoCurrentDiff();
     void DrawDiffMarks();
-    void DrawDiffOverlay(int first, int count);
-    void ColorDiffCells(int first, int count);
-    void ColorRowDiff(int leftRow, int rightRow, const std::shared_ptr<class ClsMap> &fields);
     void CopyDiffRowToOtherSide(int direction);
     void ApplyZoom();
     // Enter in the zoom box, or an entry picked from its list.
@@ -161,8 +154,6 @@ private:
     int SaveLeftSide();
     int SaveRightSide();
     int saveSide(bool left);
-    int SaveWorkbook(const BookRef &book);
-    bool SaveWorkbookAs(const BookRef &book, const QString &fileName, QString *why);
     // Asks which changed sides to save, saves them and calls `then` with 2 (saved what was
     // ticked), 1 (don't save) or 0 (cancelled, or a save failed: stop).
     void PromptSaveChanges(std::function<void(int)> then);
@@ -175,14 +166,9 @@ private:
 
     // Commands wait while Compare again compares; the hosted windows take no input then.
     void setBusy(bool busy);
-    // Runs the command now, or once the drawing under way has stopped.
-    void afterDrawing(std::function<void()> command);
 
     // The visible rows of the left window: first row and count.
     bool visibleRows(int *first, int *count) const;
-    // The pairs with differing cells whose aligned left row lies in [first, first + count).
-    std::vector<MarkedPair> visiblePairs(int first, int count) const;
-    void indexMarkedPairs();
 
     TSingleSideConfig *side(bool left) const;
     AppRef app(bool left) const;
@@ -203,12 +189,11 @@ private:
     std::unique_ptr<ClsSplitWnd> m_SplitWnd;
     std::unique_ptr<ViewAligner> m_Aligner;
 
-    QList<int> m_DiffRows;
-    int m_DiffUBound = -1;
-    int m_CurIndex = 0;
+    ViewDiffList m_DiffList;
+    std::unique_ptr<ViewDiffMarks> m_Marks;
+    std::unique_ptr<ViewSideSaver> m_Saver;
     double m_Zoom = 100;
     bool m_ReDraw = false;
-    std::vector<MarkedPair> m_Marked; // ascending by aligned left row
 
     bool m_Loaded = false;
     bool m_Activated = false;
@@ -216,11 +201,6 @@ private:
     bool m_Closing = false;       // the close question was answered: close without asking
     bool m_Comparing = false;     // Compare again is comparing
     bool m_CloseWhenIdle = false; // a close waits for Compare again to end
-    bool m_Drawing = false;
-    bool m_StopDrawing = false;
-    bool m_EditedWhileDrawing[2] = {false, false}; // left, right
-    bool m_Prompting = false;                      // the save prompt is open
-    int m_YieldMs = 30;
-    std::vector<std::function<void()>> m_AfterDrawing;
+    bool m_Prompting = false;     // the save prompt is open
     bool m_LeftAlerts = true, m_RightAlerts = true; // DisplayAlerts before the view turned it off
 };

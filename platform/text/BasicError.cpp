@@ -15,6 +15,13 @@ QString BasicError::describe(const std::exception &e, int *number)
     return basic ? basic->description() : QString::fromUtf8(e.what());
 }
 
+QString BasicError::numbered(const std::exception &e)
+{
+    int number = 0;
+    const QString description = describe(e, &number);
+    return QStringLiteral("error=%1,%2").arg(number).arg(description);
+}
+
 QString BasicError::standardDescription(int number)
 {
     switch (number) {

@@ -40,6 +40,8 @@ public:
     // What a message tells of any error: a Basic error's description, else the exception's own
     // text; *number (when given) gets the Basic error's number, or 0.
     static QString describe(const std::exception &e, int *number = nullptr);
+    // "error=<number>,<description>", as the windows' error boxes show an unexpected error.
+    static QString numbered(const std::exception &e);
 
 private:
     int m_number;
