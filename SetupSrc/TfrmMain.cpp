@@ -6,6 +6,7 @@
 #include "SetupSrc/TCorvaleCopyFileThread.h"
 #include "SetupSrc/TSetupRule.h"
 #include "platform/text/AnsiText.h"
+#include "platform/win/FormTemplate.h"
 #include "platform/win/MessageBox.h"
 
 #include <QCheckBox>
@@ -58,39 +59,6 @@ const char *const CaptionedControls[] = {
     "TabSheet5",       "PageFinish",      "PanelLeft",       "PanelButtons",
     "BtnComplete",     "BtnBack",         "BtnNext",         "BtnCancel",
     "ChkLaunchApp"};
-
-QFrame *panel(QWidget *parent, const char *name)
-{
-    auto *p = new QFrame(parent);
-    p->setObjectName(QLatin1String(name));
-    p->setFrameShape(QFrame::NoFrame);
-    // A panel's caption is kept (the language file may set it) but not drawn.
-    p->setProperty("caption", QString());
-    return p;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *l = new QLabel(parent);
-    // Labels show paths and lines of the rules file: markup in them is text, and an image tag
-    // must not make the label read the file it names.
-    l->setTextFormat(Qt::PlainText);
-    l->setText(text);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(geometry);
-    l->setWordWrap(true);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, int x)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(x, ButtonTop, ButtonWidth, ButtonHeight);
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
@@ -149,115 +117,124 @@ void TfrmMain::buildControls()
     setFixedSize(FormWidth, FormHeight);
     setWindowTitle(QStringLiteral("frmMain"));
 
-    PanelUp = panel(this, "PanelUp");
-    PanelUp->setGeometry(0, 0, FormWidth, PanelUpHeight);
-    PanelLeft = panel(PanelUp, "PanelLeft");
-    PanelLeft->setGeometry(0, 0, PanelLeftWidth, PanelUpHeight);
-    ImgWizard = new QLabel(PanelLeft);
-    ImgWizard->setObjectName(QStringLiteral("ImgWizard"));
-    ImgWizard->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ImgWizard->setGeometry(0, 0, 0, 0);
-    PanelParent = panel(PanelUp, "PanelParent");
-    PanelParent->setGeometry(PanelLeftWidth, 0, PageWidth, PanelUpHeight);
-
-    // The design-time holder of the pages; it is never shown.
-    PageControl1 = new QTabWidget(PanelParent);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setVisible(false);
-    auto sheet = [this](const char *name) {
-        auto *s = new QWidget;
-        s->setObjectName(QLatin1String(name));
-        PageControl1->addTab(s, QLatin1String(name));
-        return s;
+    using T = FormTemplate;
+    // The design-time holder of the pages (PageControl1) is never shown; its sheets hold one
+    // page each until the wizard takes the pages over.
+    const auto sheet = [this](const char *name) {
+        return T::made(QLatin1String(name), [this, name](QWidget *) {
+            auto *s = new QWidget;
+            PageControl1->addTab(s, QLatin1String(name));
+            return s;
+        });
     };
-    TabSheet1 = sheet("TabSheet1");
-    TabSheet3 = sheet("TabSheet3");
-    TabSheet4 = sheet("TabSheet4");
-    TabSheet5 = sheet("TabSheet5");
+    const int buttonLeft[] = {217, 298, 384, 466};
+    const auto buttonAt = [&](int i) {
+        return QRect(buttonLeft[i], ButtonTop, ButtonWidth, ButtonHeight);
+    };
+    const std::vector<T::Control> controls = {
+        T::control(PanelUp, "PanelUp", nullptr, {0, 0, FormWidth, PanelUpHeight}),
+        T::control(PanelLeft, "PanelLeft", nullptr, {0, 0, PanelLeftWidth, PanelUpHeight},
+                   "PanelUp"),
+        T::control(ImgWizard, "ImgWizard", nullptr, {}, "PanelLeft"),
+        T::control(PanelParent, "PanelParent", nullptr,
+                   {PanelLeftWidth, 0, PageWidth, PanelUpHeight}, "PanelUp"),
+        T::control(PageControl1, "PageControl1", nullptr, {}, "PanelParent"),
+        sheet("TabSheet1"),
+        sheet("TabSheet3"),
+        sheet("TabSheet4"),
+        sheet("TabSheet5"),
+        T::control(PanelLicense, "PanelLicense", nullptr, {}, "TabSheet1"),
+        T::control(LblSelect1, "LblSelect1",
+                   "Please read the following license agreement carefully.",
+                   {Margin, Margin, InnerWidth, 30}, "PanelLicense"),
+        T::control(MemoLicense, "MemoLicense", nullptr, {Margin, 40, InnerWidth, 200},
+                   "PanelLicense"),
+        T::control(ChkAgreeLicense, "ChkAgreeLicense", "Yes, i accept this agreement.",
+                   {Margin, 240, InnerWidth, 20}, "PanelLicense"),
+        T::control(PageAskDestPath, "PageAskDestPath", nullptr, {}, "TabSheet3"),
+        T::control(LblSelect3, "LblSelect3", "Select folder where Setup will install files.",
+                   {Margin, Margin, InnerWidth, 30}, "PageAskDestPath"),
+        T::control(GroupBox1, "GroupBox1", "Destination Folder", {Margin, 44, InnerWidth, 64},
+                   "PageAskDestPath"),
+        T::control(EditDestFolder, "EditDestFolder", nullptr,
+                   {10, 28, InnerWidth - 20 - ButtonWidth - 18, EditHeight}, "GroupBox1"),
+        T::control(BtnBrowse, "BtnBrowse", "B&rowse...",
+                   {InnerWidth - 10 - ButtonWidth - 8, 28, ButtonWidth + 8, EditHeight},
+                   "GroupBox1"),
+        T::control(LblDestProblem, "LblDestProblem", nullptr, {Margin, 118, InnerWidth, 150},
+                   "PageAskDestPath"),
+        T::control(PageCopyingFile, "PageCopyingFile", nullptr, {}, "TabSheet4"),
+        T::control(LblSelect4, "LblSelect4", "Copying files.", {Margin, Margin, InnerWidth, 30},
+                   "PageCopyingFile"),
+        T::control(LblCopyingFileName, "LblCopyingFileName", "Copying...",
+                   {Margin, 48, InnerWidth, 18}, "PageCopyingFile"),
+        T::control(ProgressBar1, "ProgressBar1", nullptr, {Margin, 72, InnerWidth, 20},
+                   "PageCopyingFile"),
+        T::control(PageFinish, "PageFinish", nullptr, {}, "TabSheet5"),
+        T::control(MemoFinishTitle, "MemoFinishTitle",
+                   "Setup has finished installing Corvale on your computer.",
+                   {Margin, Margin, InnerWidth, 56}, "PageFinish"),
+        T::control(ChkLaunchApp, "ChkLaunchApp", "Launch Corvale", {Margin, 70, InnerWidth, 20},
+                   "PageFinish"),
+        T::control(LblFinishProblems, "LblFinishProblems",
+                   "Some steps did not succeed (Setup.log in the install folder tells more):",
+                   {Margin, 100, InnerWidth, 30}, "PageFinish"),
+        T::control(MemoFinishProblems, "MemoFinishProblems", nullptr,
+                   {Margin, 132, InnerWidth, PanelUpHeight - 132 - Margin}, "PageFinish"),
+        T::control(PanelButtons, "PanelButtons", nullptr,
+                   {0, PanelUpHeight, FormWidth, ButtonsHeight}),
+        T::control(Bevel1, "Bevel1", nullptr, {0, 0, FormWidth, 2}, "PanelButtons"),
+        T::control(BtnBack, "BtnBack", "<&Back", buttonAt(0), "PanelButtons"),
+        T::control(BtnNext, "BtnNext", "&Next>", buttonAt(1), "PanelButtons"),
+        T::control(BtnCancel, "BtnCancel", "&Cancel", buttonAt(2), "PanelButtons"),
+        T::control(BtnComplete, "BtnComplete", "&Finish", buttonAt(3), "PanelButtons"),
+    };
+    T::build(this, controls);
+    TabSheet1 = PageControl1->widget(0);
+    TabSheet3 = PageControl1->widget(1);
+    TabSheet4 = PageControl1->widget(2);
+    TabSheet5 = PageControl1->widget(3);
 
-    PanelLicense = panel(TabSheet1, "PanelLicense");
-    LblSelect1 = label(PanelLicense, "LblSelect1",
-                       QStringLiteral("Please read the following license agreement carefully."),
-                       QRect(Margin, Margin, InnerWidth, 30));
-    MemoLicense = new QPlainTextEdit(PanelLicense);
-    MemoLicense->setObjectName(QStringLiteral("MemoLicense"));
+    for (QFrame *panel : {PanelUp, PanelLeft, PanelParent, PanelLicense, PageAskDestPath,
+                          PageCopyingFile, PageFinish, PanelButtons}) {
+        panel->setFrameShape(QFrame::NoFrame);
+        // A panel's caption is kept (the language file may set it) but not drawn.
+        panel->setProperty("caption", QString());
+    }
+    for (QLabel *l : {ImgWizard, LblSelect1, LblSelect3, LblDestProblem, LblSelect4,
+                      LblCopyingFileName, LblFinishProblems}) {
+        // Labels show paths and lines of the rules file: markup in them is text, and an image
+        // tag must not make the label read the file it names.
+        l->setTextFormat(Qt::PlainText);
+        l->setWordWrap(l != LblCopyingFileName);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    ImgWizard->setWordWrap(false);
+    ImgWizard->setGeometry(0, 0, 0, 0); // sized to its picture
+    PageControl1->setVisible(false);
     MemoLicense->setReadOnly(true);
     MemoLicense->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MemoLicense->setGeometry(Margin, 40, InnerWidth, 200);
-    ChkAgreeLicense = new QCheckBox(QStringLiteral("Yes, i accept this agreement."), PanelLicense);
-    ChkAgreeLicense->setObjectName(QStringLiteral("ChkAgreeLicense"));
-    ChkAgreeLicense->setGeometry(Margin, 240, InnerWidth, 20);
-
-    PageAskDestPath = panel(TabSheet3, "PageAskDestPath");
-    LblSelect3 = label(PageAskDestPath, "LblSelect3",
-                       QStringLiteral("Select folder where Setup will install files."),
-                       QRect(Margin, Margin, InnerWidth, 30));
-    GroupBox1 = new QGroupBox(QStringLiteral("Destination Folder"), PageAskDestPath);
-    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(Margin, 44, InnerWidth, 64);
-    EditDestFolder = new QLineEdit(GroupBox1);
-    EditDestFolder->setObjectName(QStringLiteral("EditDestFolder"));
-    EditDestFolder->setGeometry(10, 28, InnerWidth - 20 - ButtonWidth - 18, EditHeight);
-    BtnBrowse = new QPushButton(QStringLiteral("B&rowse..."), GroupBox1);
-    BtnBrowse->setObjectName(QStringLiteral("BtnBrowse"));
-    BtnBrowse->setGeometry(InnerWidth - 10 - ButtonWidth - 8, 28, ButtonWidth + 8, EditHeight);
     BtnBrowse->setAutoDefault(false);
-    LblDestProblem =
-        label(PageAskDestPath, "LblDestProblem", QString(), QRect(Margin, 118, InnerWidth, 150));
     LblDestProblem->setStyleSheet(QStringLiteral("color: #a00000"));
     LblDestProblem->setVisible(false);
-
-    PageCopyingFile = panel(TabSheet4, "PageCopyingFile");
-    LblSelect4 = label(PageCopyingFile, "LblSelect4", QStringLiteral("Copying files."),
-                       QRect(Margin, Margin, InnerWidth, 30));
-    LblCopyingFileName = label(PageCopyingFile, "LblCopyingFileName", QStringLiteral("Copying..."),
-                               QRect(Margin, 48, InnerWidth, 18));
-    LblCopyingFileName->setWordWrap(false);
-    ProgressBar1 = new QProgressBar(PageCopyingFile);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(Margin, 72, InnerWidth, 20);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-
-    PageFinish = panel(TabSheet5, "PageFinish");
-    MemoFinishTitle = new QPlainTextEdit(
-        QStringLiteral("Setup has finished installing Corvale on your computer."), PageFinish);
-    MemoFinishTitle->setObjectName(QStringLiteral("MemoFinishTitle"));
     MemoFinishTitle->setReadOnly(true);
     MemoFinishTitle->setFrameShape(QFrame::NoFrame);
     MemoFinishTitle->setFocusPolicy(Qt::NoFocus);
-    MemoFinishTitle->setGeometry(Margin, Margin, InnerWidth, 56);
     {
         QPalette p = MemoFinishTitle->palette();
         p.setColor(QPalette::Base, p.color(QPalette::Button));
         MemoFinishTitle->setPalette(p);
     }
-    ChkLaunchApp = new QCheckBox(QStringLiteral("Launch Corvale"), PageFinish);
-    ChkLaunchApp->setObjectName(QStringLiteral("ChkLaunchApp"));
-    ChkLaunchApp->setGeometry(Margin, 70, InnerWidth, 20);
-    LblFinishProblems = label(
-        PageFinish, "LblFinishProblems",
-        QStringLiteral("Some steps did not succeed (Setup.log in the install folder tells more):"),
-        QRect(Margin, 100, InnerWidth, 30));
     LblFinishProblems->setVisible(false);
-    MemoFinishProblems = new QPlainTextEdit(PageFinish);
-    MemoFinishProblems->setObjectName(QStringLiteral("MemoFinishProblems"));
     MemoFinishProblems->setReadOnly(true);
-    MemoFinishProblems->setGeometry(Margin, 132, InnerWidth, PanelUpHeight - 132 - Margin);
     MemoFinishProblems->setVisible(false);
-
-    PanelButtons = panel(this, "PanelButtons");
-    PanelButtons->setGeometry(0, PanelUpHeight, FormWidth, ButtonsHeight);
-    Bevel1 = new QFrame(PanelButtons);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(0, 0, FormWidth, 2);
-    BtnBack = button(PanelButtons, "BtnBack", QStringLiteral("<&Back"), 217);
+    for (QPushButton *b : {BtnBack, BtnNext, BtnCancel, BtnComplete})
+        b->setAutoDefault(false);
     BtnBack->setEnabled(false);
-    BtnNext = button(PanelButtons, "BtnNext", QStringLiteral("&Next>"), 298);
-    BtnCancel = button(PanelButtons, "BtnCancel", QStringLiteral("&Cancel"), 384);
-    BtnComplete = button(PanelButtons, "BtnComplete", QStringLiteral("&Finish"), 466);
     BtnComplete->setDefault(true);
     BtnComplete->setEnabled(false);
 

@@ -18,6 +18,7 @@
 #include "engine/SessionSettings.h"
 #include "engine/TSingleSideConfig.h"
 #include "platform/text/BasicText.h"
+#include "platform/win/FormTemplate.h"
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
 #include "ui/ClsCheckBoxGroup.h"
@@ -106,22 +107,6 @@ bool ticked(QCheckBox *box)
     return CheckValue::value(box) != 0;
 }
 
-QLabel *label(const char *name, const QString &caption, QWidget *parent)
-{
-    auto *l = new QLabel(caption, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    // The caption stands at the top of its place, level with the text of its field.
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return l;
-}
-
-QLineEdit *line(const char *name, QWidget *parent)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
 } // namespace
 
 frmSession::frmSession(QWidget *parent) : QWidget(parent), m_WindowId(++g_nextWindowId)
@@ -140,17 +125,109 @@ frmSession::~frmSession() = default;
 
 void frmSession::buildControls()
 {
-    QStyle *style = QApplication::style();
-    auto picture = [](const char *name, const QIcon &icon, QWidget *parent) {
-        auto *b = new QToolButton(parent);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(icon);
-        b->setAutoRaise(false);
-        return b;
+    using T = FormTemplate;
+    // The pages of the tab control hold the option controls; the table names them as parents.
+    const auto page = [this](int index, const QString &caption) {
+        return T::made(QStringLiteral("SSTab1Page%1").arg(index), [this, caption](QWidget *) {
+            auto *p = new QWidget;
+            SSTab1->addTab(p, caption);
+            return p;
+        });
     };
-    auto sheets = [this](const char *name) {
-        auto *list = new QTreeWidget(this);
-        list->setObjectName(QString::fromLatin1(name));
+    const std::vector<T::Control> controls = {
+        T::control(lblLeftFileName, "lblLeftFileName", "左边文件:", {180, 270, 810, 180}),
+        T::control(TxtLeftFileName, "TxtLeftFileName", nullptr, {1290, 210, 3345, 375}),
+        T::control(CmdLeftSelectFile, "CmdLeftSelectFile", nullptr, {4800, 300, 465, 405}),
+        T::control(CmdLeft_Refresh_Sheet, "CmdLeft_Refresh_Sheet", nullptr, {4830, 780, 405, 375}),
+        T::control(ListViewLeftSheets, "ListViewLeftSheets", nullptr, {750, 840, 3885, 1965}),
+        T::control(lblrightFileName, "lblrightFileName", "右边文件:", {5520, 420, 810, 180}),
+        T::control(txtRightFileName, "txtRightFileName", nullptr, {6570, 330, 3375, 375}),
+        T::control(CmdRightSelectFile, "CmdRightSelectFile", nullptr, {10140, 330, 465, 405}),
+        T::control(CmdRight_Refresh_Sheet, "CmdRight_Refresh_Sheet", nullptr,
+                   {10410, 780, 405, 375}),
+        T::control(ListViewRightSheets, "ListViewRightSheets", nullptr, {6360, 930, 3885, 1965}),
+        T::control(CmdCompare, "CmdCompare", "输出比较报告", {6150, 3540, 2115, 525}),
+        T::control(CmdCompareDetail, "CmdCompareDetail", "详细对比", {8490, 3570, 2115, 525}),
+        T::control(SSTab1, "SSTab1", nullptr, {360, 4710, 10635, 3315}),
+        page(0, QStringLiteral("比较选项")),
+        page(1, QStringLiteral("比较报告")),
+        page(2, QStringLiteral("比较规则")),
+        // Page 0: compare options.
+        T::control(FrameCompareMethod, "FrameCompareMethod", "比较方式", {180, 420, 3975, 675},
+                   "SSTab1Page0"),
+        T::element(OptCompareMethod, 0, "OptCompareMethod", "逐行比较", {210, 300, 1215, 315},
+                   "FrameCompareMethod"),
+        T::element(OptCompareMethod, 1, "OptCompareMethod", "基于关键列的比较",
+                   {1770, 240, 2055, 315}, "FrameCompareMethod"),
+        T::control(ChkCompareAllCol, "ChkCompareAllCol", "比较所有列", {5070, 510, 2865, 375},
+                   "SSTab1Page0"),
+        T::control(Frame1, "Frame1", "左", {180, 1170, 3975, 1995}, "SSTab1Page0"),
+        T::control(lblLeftStartRow, "lblLeftStartRow", "开始行:", {120, 420, 630, 180}, "Frame1"),
+        T::control(cboLeftStartRow, "cboLeftStartRow", nullptr, {1320, 360, 2500, 315}, "Frame1"),
+        T::control(lblLeftKeyCol, "lblLeftKeyCol", "关键列:", {120, 990, 630, 180}, "Frame1"),
+        T::control(txtLeftKeyCol, "txtLeftKeyCol", nullptr, {1320, 900, 2500, 375}, "Frame1"),
+        T::control(lblLeftDataCol, "lblLeftDataCol", "比较列:", {120, 1560, 630, 180}, "Frame1"),
+        T::control(txtLeftDataCol, "txtLeftDataCol", nullptr, {1320, 1470, 2500, 375}, "Frame1"),
+        T::control(Frame2, "Frame2", "右", {4500, 1170, 3975, 1995}, "SSTab1Page0"),
+        // On the frame's top edge, in its caption's row (see onEdge below).
+        T::control(ChkSameToLeft, "ChkSameToLeft", "同左边一样", {}, "SSTab1Page0"),
+        T::control(lblRightStartRow, "lblRightStartRow", "开始行:", {120, 390, 630, 180}, "Frame2"),
+        T::control(cboRightStartRow, "cboRightStartRow", nullptr, {1350, 360, 2500, 315}, "Frame2"),
+        T::control(lblRightKeyCol, "lblRightKeyCol", "关键列:", {120, 990, 630, 180}, "Frame2"),
+        T::control(txtRightKeyCol, "txtRightKeyCol", nullptr, {1350, 900, 2500, 375}, "Frame2"),
+        T::control(lblRightDataCol, "lblRightDataCol", "比较列:", {120, 1530, 630, 180}, "Frame2"),
+        T::control(txtRightDataCol, "txtRightDataCol", nullptr, {1350, 1440, 2500, 375}, "Frame2"),
+        T::control(Frame3, "Frame3", "比较项", {8610, 1170, 1935, 2025}, "SSTab1Page0"),
+        T::element(ChkCompareContent, 0, "ChkCompareContent", "比较数据", {120, 210, 1725, 375},
+                   "Frame3"),
+        T::element(ChkCompareContent, 1, "ChkCompareContent", "比较公式", {120, 600, 1725, 375},
+                   "Frame3"),
+        T::element(ChkCompareContent, 2, "ChkCompareContent", "比较批注", {120, 990, 1725, 375},
+                   "Frame3"),
+        // Page 1: report.
+        T::control(frameTxtReport, "frameTxtReport", "报告保存路径", {240, 420, 9690, 645},
+                   "SSTab1Page1"),
+        T::control(txtReportPath, "txtReportPath", nullptr, {270, 210, 9195, 315},
+                   "frameTxtReport"),
+        T::control(ChkTxtReport, "ChkTxtReport", "文本格式报告", {330, 1140, 1545, 315},
+                   "SSTab1Page1"),
+        // The frame's caption row holds the report-workbook box: a blank caption keeps the row.
+        T::control(FrameXlsReport, "FrameXlsReport", " ", {240, 1530, 9630, 1695}, "SSTab1Page1"),
+        T::control(ChkExcelReport, "ChkExcelReport", "Excel格式报告", {}, "SSTab1Page1"),
+        T::control(ChkShowDiffInXls, "ChkShowDiffInXls", "逐行显示差异", {180, 360, 1725, 375},
+                   "FrameXlsReport"),
+        T::control(ChkShowLeftSingleInXls, "ChkShowLeftSingleInXls", "显示左边孤立的行",
+                   {2550, 360, 2200, 375}, "FrameXlsReport"),
+        T::control(ChkShowRightSingleInXls, "ChkShowRightSingleInXls", "显示右边孤立的行",
+                   {5070, 390, 2200, 315}, "FrameXlsReport"),
+        // Page 2: rules.
+        T::control(chkUseScript, "chkUseScript", "对比较内容是否相等使用脚本判断",
+                   {600, 600, 3255, 465}, "SSTab1Page2"),
+        T::control(CboScriptName, "CboScriptName", nullptr, {600, 1110, 2500, 315}, "SSTab1Page2"),
+    };
+    const auto place = [](QWidget *w, const QRect &r, const QString &parent) {
+        // A page's controls are designed relative to the tab control.
+        if (parent.startsWith(QLatin1String("SSTab1Page")))
+            designOnPage(w, r.x(), r.y(), r.width(), r.height());
+        else
+            design(w, r.x(), r.y(), r.width(), r.height());
+    };
+    T::build(this, controls, place, [this](QWidget *w, int index) {
+        // The pages are the tab control's; their captions are the tab control's own texts.
+        if (w->parentWidget() != SSTab1 && !w->objectName().startsWith(QLatin1String("SSTab1Page")))
+            m_Controls.add(w, index);
+    });
+
+    // What each kind of control needs beyond its place and caption.
+    for (QLabel *l : findChildren<QLabel *>())
+        // The caption stands at the top of its place, level with the text of its field.
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QStyle *style = QApplication::style();
+    for (QToolButton *b : {CmdLeftSelectFile, CmdRightSelectFile})
+        b->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+    for (QToolButton *b : {CmdLeft_Refresh_Sheet, CmdRight_Refresh_Sheet})
+        b->setIcon(style->standardIcon(QStyle::SP_BrowserReload));
+    for (QTreeWidget *list : {ListViewLeftSheets, ListViewRightSheets}) {
         list->setColumnCount(1);
         list->setHeaderLabel(QStringLiteral("工作表"));
         list->setRootIsDecorated(false);
@@ -160,48 +237,26 @@ void frmSession::buildControls()
         list->header()->setStretchLastSection(false);
         // The only column is as wide as the list; no bar for the frame's few pixels.
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        return list;
+    }
+    for (QComboBox *c : {cboLeftStartRow, cboRightStartRow, CboScriptName}) {
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+    }
+    auto *methods = new QButtonGroup(this);
+    for (int i = 0; i < OptCompareMethod.size(); ++i)
+        methods->addButton(OptCompareMethod[i], i);
+    // A check box that stands on a frame's top edge, in its caption's row: a sibling of the
+    // frame, above it.
+    const auto onEdge = [](QCheckBox *box, QGroupBox *frame, double left, double top, double width,
+                           double height) {
+        const QRect f = frame->property(kDesignRect).toRect(); // on its page already
+        design(box, f.x() + left, f.y() + top, width, height);
+        box->raise();
     };
-
-    lblLeftFileName = label("lblLeftFileName", QStringLiteral("左边文件:"), this);
-    design(lblLeftFileName, 180, 270, 810, 180);
-    TxtLeftFileName = line("TxtLeftFileName", this);
-    design(TxtLeftFileName, 1290, 210, 3345, 375);
-    CmdLeftSelectFile =
-        picture("CmdLeftSelectFile", style->standardIcon(QStyle::SP_DialogOpenButton), this);
-    design(CmdLeftSelectFile, 4800, 300, 465, 405);
-    CmdLeft_Refresh_Sheet =
-        picture("CmdLeft_Refresh_Sheet", style->standardIcon(QStyle::SP_BrowserReload), this);
-    design(CmdLeft_Refresh_Sheet, 4830, 780, 405, 375);
-    ListViewLeftSheets = sheets("ListViewLeftSheets");
-    design(ListViewLeftSheets, 750, 840, 3885, 1965);
-    lblrightFileName = label("lblrightFileName", QStringLiteral("右边文件:"), this);
-    design(lblrightFileName, 5520, 420, 810, 180);
-    txtRightFileName = line("txtRightFileName", this);
-    design(txtRightFileName, 6570, 330, 3375, 375);
-    CmdRightSelectFile =
-        picture("CmdRightSelectFile", style->standardIcon(QStyle::SP_DialogOpenButton), this);
-    design(CmdRightSelectFile, 10140, 330, 465, 405);
-    CmdRight_Refresh_Sheet =
-        picture("CmdRight_Refresh_Sheet", style->standardIcon(QStyle::SP_BrowserReload), this);
-    design(CmdRight_Refresh_Sheet, 10410, 780, 405, 375);
-    ListViewRightSheets = sheets("ListViewRightSheets");
-    design(ListViewRightSheets, 6360, 930, 3885, 1965);
-    CmdCompare = new QPushButton(QStringLiteral("输出比较报告"), this);
-    CmdCompare->setObjectName(QStringLiteral("CmdCompare"));
-    design(CmdCompare, 6150, 3540, 2115, 525);
-    CmdCompareDetail = new QPushButton(QStringLiteral("详细对比"), this);
-    CmdCompareDetail->setObjectName(QStringLiteral("CmdCompareDetail"));
-    design(CmdCompareDetail, 8490, 3570, 2115, 525);
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    design(SSTab1, 360, 4710, 10635, 3315);
-
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             lblLeftFileName, lblrightFileName, TxtLeftFileName, txtRightFileName,
-             CmdLeftSelectFile, CmdRightSelectFile, CmdLeft_Refresh_Sheet, CmdRight_Refresh_Sheet,
-             ListViewLeftSheets, ListViewRightSheets, CmdCompare, CmdCompareDetail, SSTab1})
-        m_Controls.add(w);
+    onEdge(ChkSameToLeft, Frame2, 570, -30, 1905, 285);
+    onEdge(ChkExcelReport, FrameXlsReport, 90, -30, 1515, 315);
+    // The page shown at creation, until the project chooses page 0 or 1.
+    SSTab1->setCurrentIndex(2);
 
     for (QLineEdit *box : {TxtLeftFileName, txtRightFileName}) {
         box->setAcceptDrops(true);
@@ -209,8 +264,6 @@ void frmSession::buildControls()
     }
     m_LeftList = std::make_unique<SessionSheetList>(ListViewLeftSheets);
     m_RightList = std::make_unique<SessionSheetList>(ListViewRightSheets);
-
-    buildPages();
 
     connect(CmdLeftSelectFile, &QToolButton::clicked, this, [this] { CmdLeftSelectFile_Click(); });
     connect(CmdRightSelectFile, &QToolButton::clicked, this,
@@ -222,150 +275,6 @@ void frmSession::buildControls()
             [this] { refreshSheets(false, true); });
     connect(CmdCompare, &QPushButton::clicked, this, [this] { CmdCompare_Click(); });
     connect(CmdCompareDetail, &QPushButton::clicked, this, [this] { CmdCompareDetail_Click(); });
-}
-
-void frmSession::buildPages()
-{
-    auto page = [this](const QString &caption) {
-        auto *p = new QWidget;
-        SSTab1->addTab(p, caption);
-        return p;
-    };
-    auto frame = [](const char *name, const QString &caption, QWidget *parent) {
-        auto *f = new QGroupBox(caption, parent);
-        f->setObjectName(QString::fromLatin1(name));
-        return f;
-    };
-    auto check = [](const char *name, const QString &caption, QWidget *parent) {
-        auto *c = new QCheckBox(caption, parent);
-        c->setObjectName(QString::fromLatin1(name));
-        return c;
-    };
-    auto combo = [](const char *name, QWidget *parent) {
-        auto *c = new QComboBox(parent);
-        c->setObjectName(QString::fromLatin1(name));
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        return c;
-    };
-    // A check box that stands on a frame's top edge, in its caption's row: a sibling of the
-    // frame, above it.
-    auto onEdge = [](QCheckBox *box, QGroupBox *frame, double left, double top, double width,
-                     double height) {
-        const QRect f = frame->property(kDesignRect).toRect(); // on its page already
-        design(box, f.x() + left, f.y() + top, width, height);
-        box->raise();
-    };
-
-    // Page 0: compare options.
-    QWidget *p0 = page(QStringLiteral("比较选项"));
-    FrameCompareMethod = frame("FrameCompareMethod", QStringLiteral("比较方式"), p0);
-    designOnPage(FrameCompareMethod, 180, 420, 3975, 675);
-    auto *methods = new QButtonGroup(this);
-    for (int i = 0; i < 2; ++i) {
-        auto *o = new QRadioButton(i == 0 ? QStringLiteral("逐行比较")
-                                          : QStringLiteral("基于关键列的比较"),
-                                   FrameCompareMethod);
-        o->setObjectName(QStringLiteral("OptCompareMethod"));
-        methods->addButton(o, i);
-        OptCompareMethod.append(o);
-    }
-    design(OptCompareMethod[0], 210, 300, 1215, 315);
-    design(OptCompareMethod[1], 1770, 240, 2055, 315);
-    ChkCompareAllCol = check("ChkCompareAllCol", QStringLiteral("比较所有列"), p0);
-    designOnPage(ChkCompareAllCol, 5070, 510, 2865, 375);
-
-    Frame1 = frame("Frame1", QStringLiteral("左"), p0);
-    designOnPage(Frame1, 180, 1170, 3975, 1995);
-    lblLeftStartRow = label("lblLeftStartRow", QStringLiteral("开始行:"), Frame1);
-    design(lblLeftStartRow, 120, 420, 630, 180);
-    cboLeftStartRow = combo("cboLeftStartRow", Frame1);
-    design(cboLeftStartRow, 1320, 360, 2500, 315);
-    lblLeftKeyCol = label("lblLeftKeyCol", QStringLiteral("关键列:"), Frame1);
-    design(lblLeftKeyCol, 120, 990, 630, 180);
-    txtLeftKeyCol = line("txtLeftKeyCol", Frame1);
-    design(txtLeftKeyCol, 1320, 900, 2500, 375);
-    lblLeftDataCol = label("lblLeftDataCol", QStringLiteral("比较列:"), Frame1);
-    design(lblLeftDataCol, 120, 1560, 630, 180);
-    txtLeftDataCol = line("txtLeftDataCol", Frame1);
-    design(txtLeftDataCol, 1320, 1470, 2500, 375);
-
-    Frame2 = frame("Frame2", QStringLiteral("右"), p0);
-    designOnPage(Frame2, 4500, 1170, 3975, 1995);
-    ChkSameToLeft = check("ChkSameToLeft", QStringLiteral("同左边一样"), p0);
-    onEdge(ChkSameToLeft, Frame2, 570, -30, 1905, 285);
-    lblRightStartRow = label("lblRightStartRow", QStringLiteral("开始行:"), Frame2);
-    design(lblRightStartRow, 120, 390, 630, 180);
-    cboRightStartRow = combo("cboRightStartRow", Frame2);
-    design(cboRightStartRow, 1350, 360, 2500, 315);
-    lblRightKeyCol = label("lblRightKeyCol", QStringLiteral("关键列:"), Frame2);
-    design(lblRightKeyCol, 120, 990, 630, 180);
-    txtRightKeyCol = line("txtRightKeyCol", Frame2);
-    design(txtRightKeyCol, 1350, 900, 2500, 375);
-    lblRightDataCol = label("lblRightDataCol", QStringLiteral("比较列:"), Frame2);
-    design(lblRightDataCol, 120, 1530, 630, 180);
-    txtRightDataCol = line("txtRightDataCol", Frame2);
-    design(txtRightDataCol, 1350, 1440, 2500, 375);
-
-    Frame3 = frame("Frame3", QStringLiteral("比较项"), p0);
-    designOnPage(Frame3, 8610, 1170, 1935, 2025);
-    const QStringList items = {QStringLiteral("比较数据"), QStringLiteral("比较公式"),
-                               QStringLiteral("比较批注")};
-    for (int i = 0; i < 3; ++i) {
-        QCheckBox *c = check("ChkCompareContent", items.at(i), Frame3);
-        design(c, 120, 210 + 390 * i, 1725, 375);
-        ChkCompareContent.append(c);
-    }
-
-    // Page 1: report.
-    QWidget *p1 = page(QStringLiteral("比较报告"));
-    frameTxtReport = frame("frameTxtReport", QStringLiteral("报告保存路径"), p1);
-    designOnPage(frameTxtReport, 240, 420, 9690, 645);
-    txtReportPath = line("txtReportPath", frameTxtReport);
-    design(txtReportPath, 270, 210, 9195, 315);
-    ChkTxtReport = check("ChkTxtReport", QStringLiteral("文本格式报告"), p1);
-    designOnPage(ChkTxtReport, 330, 1140, 1545, 315);
-    // The frame's caption row holds the report-workbook box: a blank caption keeps the row.
-    FrameXlsReport = frame("FrameXlsReport", QStringLiteral(" "), p1);
-    designOnPage(FrameXlsReport, 240, 1530, 9630, 1695);
-    ChkExcelReport = check("ChkExcelReport", QStringLiteral("Excel格式报告"), p1);
-    onEdge(ChkExcelReport, FrameXlsReport, 90, -30, 1515, 315);
-    ChkShowDiffInXls = check("ChkShowDiffInXls", QStringLiteral("逐行显示差异"), FrameXlsReport);
-    design(ChkShowDiffInXls, 180, 360, 1725, 375);
-    ChkShowLeftSingleInXls =
-        check("ChkShowLeftSingleInXls", QStringLiteral("显示左边孤立的行"), FrameXlsReport);
-    design(ChkShowLeftSingleInXls, 2550, 360, 2200, 375);
-    ChkShowRightSingleInXls =
-        check("ChkShowRightSingleInXls", QStringLiteral("显示右边孤立的行"), FrameXlsReport);
-    design(ChkShowRightSingleInXls, 5070, 390, 2200, 315);
-
-    // Page 2: rules.
-    QWidget *p2 = page(QStringLiteral("比较规则"));
-    chkUseScript = check("chkUseScript", QStringLiteral("对比较内容是否相等使用脚本判断"), p2);
-    designOnPage(chkUseScript, 600, 600, 3255, 465);
-    CboScriptName = combo("CboScriptName", p2);
-    designOnPage(CboScriptName, 600, 1110, 2500, 315);
-
-    // The page shown at creation, until the project chooses page 0 or 1.
-    SSTab1->setCurrentIndex(2);
-
-    // The language texts walk the controls in the design's order.
-    m_Controls.add(FrameCompareMethod);
-    for (int i = 0; i < 2; ++i)
-        m_Controls.add(OptCompareMethod[i], i);
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             ChkCompareAllCol, Frame1, lblLeftStartRow, cboLeftStartRow, lblLeftKeyCol,
-             txtLeftKeyCol, lblLeftDataCol, txtLeftDataCol, Frame2, ChkSameToLeft, lblRightStartRow,
-             cboRightStartRow, lblRightKeyCol, txtRightKeyCol, lblRightDataCol, txtRightDataCol,
-             Frame3})
-        m_Controls.add(w);
-    for (int i = 0; i < 3; ++i)
-        m_Controls.add(ChkCompareContent[i], i);
-    for (QWidget *w : std::initializer_list<QWidget *>{
-             frameTxtReport, txtReportPath, ChkTxtReport, FrameXlsReport, ChkExcelReport,
-             ChkShowDiffInXls, ChkShowLeftSingleInXls, ChkShowRightSingleInXls, chkUseScript,
-             CboScriptName})
-        m_Controls.add(w);
 }
 
 // Rules tied to value changes, so that values set from code (loading a project) run them as a

@@ -137,7 +137,6 @@ protected:
 
 private:
     void buildControls();
-    void buildPages();
     void connectRules();
     void Form_Load();
     void Form_Resize();

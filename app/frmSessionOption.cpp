@@ -3,6 +3,7 @@
 #include "core/ModCommon.h"
 #include "core/Twips.h"
 #include "engine/ClsSessionOption.h"
+#include "platform/win/FormTemplate.h"
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
 #include "ui/ClsVbTab.h"
@@ -41,19 +42,6 @@ const int kButtonWidth = 1200;
 const int kButtonHeight = 375;
 const int kMaxRowHeight = 409;
 
-template <typename T> T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QFrame *page(QWidget *parent, const char *name)
-{
-    auto *frame = named(new QFrame(parent), name);
-    frame->setFrameShape(QFrame::StyledPanel);
-    return frame;
-}
-
 } // namespace
 
 frmSessionOption::frmSessionOption(QWidget *owner) : QDialog(owner), m_Controls(this)
@@ -69,27 +57,58 @@ frmSessionOption::frmSessionOption(QWidget *owner) : QDialog(owner), m_Controls(
 
 void frmSessionOption::buildControls()
 {
-    TreeView1 = named(new QTreeWidget(this), "TreeView1");
+    using T = FormTemplate;
+    // The pages' design-time home is SSTab1; at run time the page switcher moves them into
+    // frameOwner. Their controls are placed by layouts, which fit the captions to the font.
+    const std::vector<T::Control> controls = {
+        T::control(TreeView1, "TreeView1"),
+        T::control(frameOwner, "frameOwner"),
+        T::control(SSTab1, "SSTab1"),
+        T::control(frameGeneral, "frameGeneral"),
+        T::control(chkIgnoreCase_Key, "chkIgnoreCase_Key", "关键字忽略大小写", {}, "frameGeneral"),
+        T::control(chkIgnoreCase_text, "chkIgnoreCase_text", "比较内容忽略大小写", {},
+                   "frameGeneral"),
+        T::control(chkDealMerge, "chkDealMerge", "遇到合并，往上寻找,直到非空", {}, "frameGeneral"),
+        T::control(ChkUseTrimForKey, "ChkUseTrimForKey", "忽略关键字首尾空格", {}, "frameGeneral"),
+        T::control(ChkCreatePairMethod, "ChkCreatePairMethod", "优先用工作表名称创建比较对", {},
+                   "frameGeneral"),
+        T::control(FrameReport, "FrameReport"),
+        T::control(ChkModifyRowHeight, "ChkModifyRowHeight", "修改Excel报告的行高", {},
+                   "FrameReport"),
+        T::control(Label1, "Label1", "行高：", {}, "FrameReport"),
+        T::control(TxtXlsRowHeight, "TxtXlsRowHeight", nullptr, {}, "FrameReport"),
+        T::control(ChkColorDiffCell, "ChkColorDiffCell", "对差异的列使用颜色标识", {},
+                   "FrameReport"),
+        T::control(Label2, "Label2", "左边名称:", {}, "FrameReport"),
+        T::control(txtLeftName, "txtLeftName", nullptr, {}, "FrameReport"),
+        T::control(Label8, "Label8", "右边名称:", {}, "FrameReport"),
+        T::control(txtRightName, "txtRightName", nullptr, {}, "FrameReport"),
+        T::control(frameSheetName, "frameSheetName", "工作表显示名称", {}, "FrameReport"),
+        T::control(Label3, "Label3", "差异的行:", {}, "frameSheetName"),
+        T::control(TxtDiffSheetName, "TxtDiffSheetName", nullptr, {}, "frameSheetName"),
+        T::control(Label4, "Label4", "左边孤立的行", {}, "frameSheetName"),
+        T::control(TxtLeftSingleSheetName, "TxtLeftSingleSheetName", nullptr, {}, "frameSheetName"),
+        T::control(Label5, "Label5", "右边孤立的行", {}, "frameSheetName"),
+        T::control(TxtRightSingleSheetName, "TxtRightSingleSheetName", nullptr, {},
+                   "frameSheetName"),
+        T::control(FrameDetail, "FrameDetail"),
+        T::control(FrameShowDiffMethod, "FrameShowDiffMethod", "对于不同内容的标识方式", {},
+                   "FrameDetail"),
+        T::control(OptDrawNone, "OptDrawNone", "不作什么", {}, "FrameShowDiffMethod"),
+        T::control(OptDrawGraph, "OptDrawGraph", "画椭圆", {}, "FrameShowDiffMethod"),
+        T::control(OptDrawColor, "OptDrawColor", "使用颜色标识(这会修改文档内容)", {},
+                   "FrameShowDiffMethod"),
+        T::control(cmdOK, "cmdOK", "确定"),
+        T::control(cmdCancel, "cmdCancel", "取消"),
+    };
+    T::build(this, controls, {}, [this](QWidget *w, int index) { m_Controls.add(w, index); });
+
     TreeView1->setColumnCount(1);
     TreeView1->setHeaderHidden(true);
     TreeView1->setRootIsDecorated(false);
-    frameOwner = named(new QFrame(this), "frameOwner");
-    // The pages' design-time home; at run time the page switcher moves them into frameOwner.
-    SSTab1 = named(new QTabWidget(this), "SSTab1");
     SSTab1->hide();
-
-    frameGeneral = page(this, "frameGeneral");
-    chkIgnoreCase_Key =
-        named(new QCheckBox(QStringLiteral("关键字忽略大小写"), frameGeneral), "chkIgnoreCase_Key");
-    chkIgnoreCase_text = named(new QCheckBox(QStringLiteral("比较内容忽略大小写"), frameGeneral),
-                               "chkIgnoreCase_text");
-    chkDealMerge = named(new QCheckBox(QStringLiteral("遇到合并，往上寻找,直到非空"), frameGeneral),
-                         "chkDealMerge");
-    ChkUseTrimForKey = named(new QCheckBox(QStringLiteral("忽略关键字首尾空格"), frameGeneral),
-                             "ChkUseTrimForKey");
-    ChkCreatePairMethod =
-        named(new QCheckBox(QStringLiteral("优先用工作表名称创建比较对"), frameGeneral),
-              "ChkCreatePairMethod");
+    for (QFrame *page : {frameGeneral, FrameReport, FrameDetail})
+        page->setFrameShape(QFrame::StyledPanel);
     auto *general = new QVBoxLayout(frameGeneral);
     for (QWidget *w :
          std::initializer_list<QWidget *>{chkIgnoreCase_Key, chkIgnoreCase_text, chkDealMerge,
@@ -97,27 +116,8 @@ void frmSessionOption::buildControls()
         general->addWidget(w);
     general->addStretch(1);
 
-    FrameReport = page(this, "FrameReport");
-    ChkModifyRowHeight = named(new QCheckBox(QStringLiteral("修改Excel报告的行高"), FrameReport),
-                               "ChkModifyRowHeight");
-    Label1 = named(new QLabel(QStringLiteral("行高："), FrameReport), "Label1");
-    TxtXlsRowHeight = named(new QLineEdit(FrameReport), "TxtXlsRowHeight");
     TxtXlsRowHeight->setMaxLength(12);
     TxtXlsRowHeight->setFixedWidth(Twips::toPixels(900));
-    ChkColorDiffCell = named(new QCheckBox(QStringLiteral("对差异的列使用颜色标识"), FrameReport),
-                             "ChkColorDiffCell");
-    Label2 = named(new QLabel(QStringLiteral("左边名称:"), FrameReport), "Label2");
-    txtLeftName = named(new QLineEdit(FrameReport), "txtLeftName");
-    Label8 = named(new QLabel(QStringLiteral("右边名称:"), FrameReport), "Label8");
-    txtRightName = named(new QLineEdit(FrameReport), "txtRightName");
-    frameSheetName =
-        named(new QGroupBox(QStringLiteral("工作表显示名称"), FrameReport), "frameSheetName");
-    Label3 = named(new QLabel(QStringLiteral("差异的行:"), frameSheetName), "Label3");
-    TxtDiffSheetName = named(new QLineEdit(frameSheetName), "TxtDiffSheetName");
-    Label4 = named(new QLabel(QStringLiteral("左边孤立的行"), frameSheetName), "Label4");
-    TxtLeftSingleSheetName = named(new QLineEdit(frameSheetName), "TxtLeftSingleSheetName");
-    Label5 = named(new QLabel(QStringLiteral("右边孤立的行"), frameSheetName), "Label5");
-    TxtRightSingleSheetName = named(new QLineEdit(frameSheetName), "TxtRightSingleSheetName");
     Label1->setBuddy(TxtXlsRowHeight);
     Label2->setBuddy(txtLeftName);
     Label8->setBuddy(txtRightName);
@@ -150,17 +150,6 @@ void frmSessionOption::buildControls()
     report->addWidget(frameSheetName);
     report->addStretch(1);
 
-    FrameDetail = page(this, "FrameDetail");
-    FrameShowDiffMethod =
-        named(new QGroupBox(QStringLiteral("对于不同内容的标识方式"), FrameDetail),
-              "FrameShowDiffMethod");
-    OptDrawNone =
-        named(new QRadioButton(QStringLiteral("不作什么"), FrameShowDiffMethod), "OptDrawNone");
-    OptDrawGraph =
-        named(new QRadioButton(QStringLiteral("画椭圆"), FrameShowDiffMethod), "OptDrawGraph");
-    OptDrawColor = named(
-        new QRadioButton(QStringLiteral("使用颜色标识(这会修改文档内容)"), FrameShowDiffMethod),
-        "OptDrawColor");
     // One below the other at the same left edge.
     auto *marks = new QVBoxLayout(FrameShowDiffMethod);
     marks->addWidget(OptDrawNone);
@@ -174,43 +163,7 @@ void frmSessionOption::buildControls()
     SSTab1->addTab(FrameReport, QStringLiteral("比较报告"));
     SSTab1->addTab(FrameDetail, QStringLiteral("详细比较窗口"));
 
-    cmdOK = named(new QPushButton(QStringLiteral("确定"), this), "cmdOK");
     cmdOK->setDefault(true);
-    cmdCancel = named(new QPushButton(QStringLiteral("取消"), this), "cmdCancel");
-
-    for (QObject *c : std::initializer_list<QObject *>{TreeView1,
-                                                       frameOwner,
-                                                       SSTab1,
-                                                       frameGeneral,
-                                                       chkIgnoreCase_Key,
-                                                       chkIgnoreCase_text,
-                                                       chkDealMerge,
-                                                       ChkUseTrimForKey,
-                                                       ChkCreatePairMethod,
-                                                       FrameReport,
-                                                       ChkModifyRowHeight,
-                                                       Label1,
-                                                       TxtXlsRowHeight,
-                                                       ChkColorDiffCell,
-                                                       Label2,
-                                                       txtLeftName,
-                                                       Label8,
-                                                       txtRightName,
-                                                       frameSheetName,
-                                                       Label3,
-                                                       TxtDiffSheetName,
-                                                       Label4,
-                                                       TxtLeftSingleSheetName,
-                                                       Label5,
-                                                       TxtRightSingleSheetName,
-                                                       FrameDetail,
-                                                       FrameShowDiffMethod,
-                                                       OptDrawNone,
-                                                       OptDrawGraph,
-                                                       OptDrawColor,
-                                                       cmdOK,
-                                                       cmdCancel})
-        m_Controls.add(c);
 
     connect(TreeView1, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });

@@ -29,6 +29,7 @@
 #include "platform/text/BasicError.h"
 #include "platform/text/BasicText.h"
 #include "platform/win/FileDialog.h"
+#include "platform/win/FormTemplate.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Windows.h"
 #include "ui/ClsSplitWnd.h"
@@ -103,9 +104,37 @@ frmLeftRight::frmLeftRight(QWidget *owner)
     ViewSideWindowHost::install();
 
     // The toolbar row: navigation buttons, the "no more differences" line, zoom, Compare again,
-    // Quit, session options and the result line.
-    Toolbar1 = new QWidget(this);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    // Quit, session options and the result line. Below it a title strip over each side with its
+    // file name and Save button, and the two frames that host the sides' windows, with the
+    // splitter bar between them.
+    using T = FormTemplate;
+    const std::vector<T::Control> controls = {
+        T::control(Toolbar1, "Toolbar1"),
+        T::element(ToolbarButtons, 0, "Toolbar1Button1", nullptr, {}, "Toolbar1"),
+        T::element(ToolbarButtons, 1, "Toolbar1Button2", nullptr, {}, "Toolbar1"),
+        T::element(ToolbarButtons, 2, "Toolbar1Button3", nullptr, {}, "Toolbar1"),
+        T::element(ToolbarButtons, 3, "Toolbar1Button4", nullptr, {}, "Toolbar1"),
+        T::control(txtNoMoreDiff, "txtNoMoreDiff", "找不到更多差异", {}, "Toolbar1"),
+        T::control(CboSize, "CboSize", nullptr, {}, "Toolbar1"),
+        T::control(CmdCompareAgain, "CmdCompareAgain", nullptr, {}, "Toolbar1"),
+        T::control(CmdQuit, "CmdQuit", "退出", {}, "Toolbar1"),
+        T::control(CmdAdvanceOption, "CmdAdvanceOption", "会话选项", {}, "Toolbar1"),
+        T::control(txtResult, "txtResult", "差异的行数", {}, "Toolbar1"),
+        T::control(LeftPane, "LeftPane"),
+        T::control(RightPane, "RightPane"),
+        T::control(TxtLeftFileName, "TxtLeftFileName", nullptr, {}, "LeftPane"),
+        T::control(txtRightFileName, "txtRightFileName", nullptr, {}, "RightPane"),
+        T::control(CmdLeftSave, "CmdLeftSave", nullptr, {}, "LeftPane"),
+        T::control(CmdRightSave, "CmdRightSave", nullptr, {}, "RightPane"),
+        T::control(frameLeft, "frameLeft"),
+        T::control(frameRight, "frameRight"),
+        T::control(Splitter, "Splitter"),
+    };
+    // The toolbar's buttons are not the language file's controls: their pictures and tips are.
+    T::build(this, controls, {}, [this](QWidget *w, int index) {
+        if (index < 0) m_Controls.add(w);
+    });
+
     const struct
     {
         const char *key;
@@ -116,31 +145,17 @@ frmLeftRight::frmLeftRight(QWidget *owner)
                    {"RIGHT_ARROW", QStyle::SP_ArrowRight, "复制到右边"},
                    {"LEFT_ARROW", QStyle::SP_ArrowLeft, "复制到左边"}};
     for (int i = 0; i < 4; ++i) {
-        auto *b = new QToolButton(Toolbar1);
-        b->setObjectName(QStringLiteral("Toolbar1Button%1").arg(i + 1));
+        QToolButton *b = ToolbarButtons[i];
         b->setProperty("Key", QString::fromLatin1(buttons[i].key));
         b->setIcon(style()->standardIcon(buttons[i].picture));
         b->setToolTip(QString::fromUtf8(buttons[i].tip));
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
-        ToolbarButtons.append(b);
         connect(b, &QToolButton::clicked, this, [this, i] { Toolbar1_ButtonClick(i + 1); });
     }
-    txtNoMoreDiff = new QLineEdit(QStringLiteral("找不到更多差异"), Toolbar1);
-    txtNoMoreDiff->setObjectName(QStringLiteral("txtNoMoreDiff"));
-    CboSize = new QComboBox(Toolbar1);
-    CboSize->setObjectName(QStringLiteral("CboSize"));
     CboSize->setEditable(true);
     CboSize->setInsertPolicy(QComboBox::NoInsert);
-    CmdCompareAgain = new QPushButton(Toolbar1);
-    CmdCompareAgain->setObjectName(QStringLiteral("CmdCompareAgain"));
     CmdCompareAgain->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-    CmdQuit = new QPushButton(QStringLiteral("退出"), Toolbar1);
-    CmdQuit->setObjectName(QStringLiteral("CmdQuit"));
-    CmdAdvanceOption = new QPushButton(QStringLiteral("会话选项"), Toolbar1);
-    CmdAdvanceOption->setObjectName(QStringLiteral("CmdAdvanceOption"));
-    txtResult = new QLineEdit(QStringLiteral("差异的行数"), Toolbar1);
-    txtResult->setObjectName(QStringLiteral("txtResult"));
     for (QLineEdit *line : {txtNoMoreDiff, txtResult}) {
         line->setReadOnly(true);
         line->setFrame(false);
@@ -152,46 +167,19 @@ frmLeftRight::frmLeftRight(QWidget *owner)
     QPalette red = txtNoMoreDiff->palette();
     red.setColor(QPalette::Text, QColor(192, 0, 0));
     txtNoMoreDiff->setPalette(red);
-
-    // A title strip above each side with its file name and Save button, and the two frames that
-    // host the sides' windows, with the splitter bar between them.
-    LeftPane = new QWidget(this);
-    LeftPane->setObjectName(QStringLiteral("LeftPane"));
-    RightPane = new QWidget(this);
-    RightPane->setObjectName(QStringLiteral("RightPane"));
-    TxtLeftFileName = new QLineEdit(LeftPane);
-    TxtLeftFileName->setObjectName(QStringLiteral("TxtLeftFileName"));
-    txtRightFileName = new QLineEdit(RightPane);
-    txtRightFileName->setObjectName(QStringLiteral("txtRightFileName"));
     for (QLineEdit *name : {TxtLeftFileName, txtRightFileName})
         name->setReadOnly(true);
-    CmdLeftSave = new QPushButton(LeftPane);
-    CmdLeftSave->setObjectName(QStringLiteral("CmdLeftSave"));
-    CmdRightSave = new QPushButton(RightPane);
-    CmdRightSave->setObjectName(QStringLiteral("CmdRightSave"));
     for (QPushButton *save : {CmdLeftSave, CmdRightSave}) {
         save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
         save->setToolTip(QStringLiteral("保存"));
         tg::move(save, 0, 0, kSaveButtonWidth, kSaveButtonHeight);
     }
-    frameLeft = new QFrame(this);
-    frameLeft->setObjectName(QStringLiteral("frameLeft"));
-    frameRight = new QFrame(this);
-    frameRight->setObjectName(QStringLiteral("frameRight"));
-    Splitter = new QWidget(this);
-    Splitter->setObjectName(QStringLiteral("Splitter"));
     Splitter->setAutoFillBackground(true);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(2000);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
-
-    for (QObject *c : std::initializer_list<QObject *>{
-             Toolbar1, CboSize, CmdCompareAgain, CmdAdvanceOption, CmdQuit, txtResult,
-             txtNoMoreDiff, LeftPane, RightPane, TxtLeftFileName, txtRightFileName, CmdLeftSave,
-             CmdRightSave, frameLeft, frameRight, Splitter})
-        m_Controls.add(c);
 
     connect(CmdQuit, &QPushButton::clicked, this, [this] { CmdQuit_Click(); });
     connect(CmdAdvanceOption, &QPushButton::clicked, this, [this] { CmdAdvanceOption_Click(); });
