@@ -56,13 +56,22 @@ QString keyOf(win::HWND hWnd)
 
 } // namespace
 
-ClsHookExcelManager::ClsHookExcelManager(ServerModule &module) : m_module(module)
+ClsHookExcelManager::ClsHookExcelManager(ServerModule &module) : ComObject(0), m_module(module)
 {
     m_module.lock();
     m_ShowDebugWindow = false;
     frmHookMsgRcv &receiver = frmHookMsgRcv::instance();
     receiver.SetHooker(this);
     receiver.Load();
+}
+
+void *ClsHookExcelManager::interfaceFor(REFIID riid)
+{
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == pairwin::IID__ClsHookExcelManager)
+        return static_cast<pairwin::_ClsHookExcelManager *>(this);
+    if (riid == IID_IConnectionPointContainer)
+        return static_cast<IConnectionPointContainer *>(this);
+    return nullptr;
 }
 
 ClsHookExcelManager::~ClsHookExcelManager()
@@ -77,33 +86,6 @@ ClsHookExcelManager::~ClsHookExcelManager()
     RemoveAllPairs();
     m_events.disconnectAll();
     m_module.unlock();
-}
-
-HRESULT ClsHookExcelManager::QueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == pairwin::IID__ClsHookExcelManager)
-        *ppv = static_cast<pairwin::_ClsHookExcelManager *>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *ppv = static_cast<IConnectionPointContainer *>(this);
-    else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-ULONG ClsHookExcelManager::AddRef()
-{
-    return ++m_refs;
-}
-
-ULONG ClsHookExcelManager::Release()
-{
-    const ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
 }
 
 HRESULT ClsHookExcelManager::GetIDsOfNames(const QString &name, DISPID *dispId)

@@ -2,17 +2,16 @@
 
 #include "core/ClsObjMap.h"
 #include "pairing/pairwin/ClsHookExcelPair.h"
+#include "platform/com/ComObject.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/ServerModule.h"
 #include "platform/com/typelib/IHookExcelManager.h"
 
-#include <atomic>
-
 // The pairing manager: its window pairs keyed by the spied sheet window, the hook library it
 // loaded, and the events OnPaint and OnScrolled. Creating one hands the process's receiver
 // window to it; its end removes every hook of its pairs and unloads the receiver window.
-class ClsHookExcelManager final : public pairwin::_ClsHookExcelManager,
-                                  public com::IConnectionPointContainer
+class ClsHookExcelManager final
+    : public com::ComObject<pairwin::_ClsHookExcelManager, com::IConnectionPointContainer>
 {
 public:
     // Holds the module while it lives. Starts with no reference.
@@ -20,9 +19,6 @@ public:
     ClsHookExcelManager(const ClsHookExcelManager &) = delete;
     ClsHookExcelManager &operator=(const ClsHookExcelManager &) = delete;
 
-    com::HRESULT QueryInterface(com::REFIID riid, void **ppv) override;
-    com::ULONG AddRef() override;
-    com::ULONG Release() override;
     com::HRESULT GetIDsOfNames(const QString &name, com::DISPID *dispId) override;
     com::HRESULT Invoke(com::DISPID dispId, quint16 flags, std::vector<com::Variant> &args,
                         com::Variant *result) override;
@@ -47,14 +43,14 @@ public:
     static QString libraryFolder();
 
 private:
-    ~ClsHookExcelManager();
+    ~ClsHookExcelManager() override;
+    void *interfaceFor(com::REFIID riid) override;
 
     using PairPointer = std::shared_ptr<ClsHookExcelPair>;
     PairPointer pairOf(win::HWND hWndExcel7) const;
     bool setSpyHook(bool fSet);
 
     com::ServerModule &m_module;
-    std::atomic<com::ULONG> m_refs{0};
 
     ClsObjMap<ClsHookExcelPair> m_PairMap;
     void *m_hmodDll = nullptr;

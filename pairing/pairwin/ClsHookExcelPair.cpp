@@ -46,39 +46,22 @@ VARIANT_BOOL boolOf(bool value)
 
 } // namespace
 
-ClsHookExcelPair::ClsHookExcelPair(ServerModule &module) : m_module(module)
+ClsHookExcelPair::ClsHookExcelPair(ServerModule &module) : ComObject(0), m_module(module)
 {
     m_module.lock();
+}
+
+void *ClsHookExcelPair::interfaceFor(REFIID riid)
+{
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == pairwin::IID__ClsHookExcelPair)
+        return static_cast<pairwin::_ClsHookExcelPair *>(this);
+    return nullptr;
 }
 
 ClsHookExcelPair::~ClsHookExcelPair()
 {
     endHook();
     m_module.unlock();
-}
-
-HRESULT ClsHookExcelPair::QueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == pairwin::IID__ClsHookExcelPair) {
-        *ppv = static_cast<pairwin::_ClsHookExcelPair *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG ClsHookExcelPair::AddRef()
-{
-    return ++m_refs;
-}
-
-ULONG ClsHookExcelPair::Release()
-{
-    const ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
 }
 
 HRESULT ClsHookExcelPair::GetIDsOfNames(const QString &name, DISPID *dispId)

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "platform/com/ComObject.h"
 #include "platform/com/ServerModule.h"
 #include "platform/com/typelib/IHookExcelManager.h"
-
-#include <atomic>
 
 // One direction of a window pair: hooks the spied sheet window's thread and moves the follower's
 // sheet window to the positions reported. Inert from InitWnd until BeginHook; its hooks go when
 // EndHook runs or the pair ends.
-class ClsHookExcelPair final : public pairwin::_ClsHookExcelPair
+class ClsHookExcelPair final : public com::ComObject<pairwin::_ClsHookExcelPair>
 {
 public:
     // Holds the module while it lives. Starts with no reference.
@@ -16,9 +15,6 @@ public:
     ClsHookExcelPair(const ClsHookExcelPair &) = delete;
     ClsHookExcelPair &operator=(const ClsHookExcelPair &) = delete;
 
-    com::HRESULT QueryInterface(com::REFIID riid, void **ppv) override;
-    com::ULONG AddRef() override;
-    com::ULONG Release() override;
     com::HRESULT GetIDsOfNames(const QString &name, com::DISPID *dispId) override;
     com::HRESULT Invoke(com::DISPID dispId, quint16 flags, std::vector<com::Variant> &args,
                         com::Variant *result) override;
@@ -42,10 +38,10 @@ public:
     win::HWND spyWnd() const { return hWndSpy; }
 
 private:
-    ~ClsHookExcelPair();
+    ~ClsHookExcelPair() override;
+    void *interfaceFor(com::REFIID riid) override;
 
     com::ServerModule &m_module;
-    std::atomic<com::ULONG> m_refs{0};
 
     win::HWND hWndSpy = 0;
     win::HWND m_hWndSpyExcel7 = 0;

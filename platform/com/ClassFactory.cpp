@@ -3,38 +3,21 @@
 namespace com {
 
 ClassFactory::ClassFactory(ServerModule &module, ServerModule::Creator create)
-    : m_module(module), m_create(std::move(create))
+    : ComObject(1), m_module(module), m_create(std::move(create))
 {
     m_module.lock();
+}
+
+void *ClassFactory::interfaceFor(REFIID riid)
+{
+    if (riid == IID_IUnknown || riid == IID_IClassFactory)
+        return static_cast<IClassFactory *>(this);
+    return nullptr;
 }
 
 ClassFactory::~ClassFactory()
 {
     m_module.unlock();
-}
-
-HRESULT ClassFactory::QueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-        *ppv = static_cast<IClassFactory *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG ClassFactory::AddRef()
-{
-    return ++m_refs;
-}
-
-ULONG ClassFactory::Release()
-{
-    const ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown *outer, REFIID riid, void **ppv)

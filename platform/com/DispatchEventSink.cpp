@@ -2,7 +2,17 @@
 
 namespace com {
 
-DispatchEventSink::DispatchEventSink(const IID &eventInterface) : m_iid(eventInterface) {}
+DispatchEventSink::DispatchEventSink(const IID &eventInterface)
+    : ComObject(1), m_iid(eventInterface)
+{
+}
+
+void *DispatchEventSink::interfaceFor(REFIID riid)
+{
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_iid)
+        return static_cast<IDispatch *>(this);
+    return nullptr;
+}
 
 DispatchEventSink::~DispatchEventSink() = default;
 
@@ -37,30 +47,6 @@ HRESULT DispatchEventSink::unadvise()
     const DWORD cookie = m_cookie;
     m_cookie = 0;
     return point->Unadvise(cookie);
-}
-
-HRESULT DispatchEventSink::QueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_iid) {
-        *ppv = static_cast<IDispatch *>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DispatchEventSink::AddRef()
-{
-    return ++m_refs;
-}
-
-ULONG DispatchEventSink::Release()
-{
-    const ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
 }
 
 HRESULT DispatchEventSink::GetIDsOfNames(const QString &, DISPID *)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/com/ComObject.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/IConnectionPointContainer.h"
 #include "platform/com/IDispatch.h"
 
-#include <atomic>
 #include <functional>
 #include <map>
 
@@ -15,7 +15,7 @@ namespace com {
 // unadvise(). While connected, the source holds the sink and the sink holds the source's
 // connection point, so the owner calls unadvise() before letting either go. Identifiers without
 // a handler are taken and ignored, as an event nobody listens to.
-class DispatchEventSink final : public IDispatch
+class DispatchEventSink final : public ComObject<IDispatch>
 {
 public:
     using Handler = std::function<void(std::vector<Variant> &args)>;
@@ -30,21 +30,18 @@ public:
     HRESULT unadvise();
     bool connected() const { return m_cookie != 0; }
 
-    HRESULT QueryInterface(REFIID riid, void **ppv) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT GetIDsOfNames(const QString &name, DISPID *dispId) override;
     HRESULT Invoke(DISPID dispId, quint16 flags, std::vector<Variant> &args,
                    Variant *result) override;
 
 private:
-    ~DispatchEventSink();
+    ~DispatchEventSink() override;
+    void *interfaceFor(REFIID riid) override;
 
     IID m_iid;
     std::map<DISPID, Handler> m_handlers;
     ComPtr<IConnectionPoint> m_point;
     DWORD m_cookie = 0;
-    std::atomic<ULONG> m_refs{1};
 };
 
 } // namespace com

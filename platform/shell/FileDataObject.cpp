@@ -4,30 +4,13 @@
 
 namespace shell {
 
-FileDataObject::FileDataObject(const QStringList &files) : m_files(files) {}
+FileDataObject::FileDataObject(const QStringList &files) : ComObject(1), m_files(files) {}
 
-HRESULT FileDataObject::QueryInterface(const com::IID &riid, void **ppv)
+void *FileDataObject::interfaceFor(const com::IID &riid)
 {
-    if (!ppv) return com::E_POINTER;
-    if (riid == com::IID_IUnknown || riid == IID_IDataObject) {
-        *ppv = static_cast<IDataObject *>(this);
-        AddRef();
-        return com::S_OK;
-    }
-    *ppv = nullptr;
-    return com::E_NOINTERFACE;
-}
-
-com::ULONG FileDataObject::AddRef()
-{
-    return ++m_refs;
-}
-
-com::ULONG FileDataObject::Release()
-{
-    const com::ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
+    if (riid == com::IID_IUnknown || riid == IID_IDataObject)
+        return static_cast<IDataObject *>(this);
+    return nullptr;
 }
 
 HRESULT FileDataObject::QueryGetData(const FORMATETC *format)

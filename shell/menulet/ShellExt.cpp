@@ -52,7 +52,7 @@ void storeUtf16(const QString &text, char16_t *out, shell::UINT cchMax)
 
 } // namespace
 
-ShellExt::ShellExt(com::ServerModule &module) : m_module(module)
+ShellExt::ShellExt(com::ServerModule &module) : ComObject(0), m_module(module)
 {
     m_module.lock();
     m_LibraryFolder = QFileInfo(com::ServerRegistration::moduleFileName(
@@ -83,40 +83,19 @@ ShellExt::ShellExt(com::ServerModule &module) : m_module(module)
     }
 }
 
+void *ShellExt::interfaceFor(const com::IID &riid)
+{
+    if (riid == com::IID_IUnknown || riid == IID__ShellExt) return static_cast<_ShellExt *>(this);
+    if (riid == shell::IID_IShellExtInit) return static_cast<shell::IShellExtInit *>(this);
+    if (riid == shell::IID_IContextMenu) return static_cast<shell::IContextMenu *>(this);
+    return nullptr;
+}
+
 ShellExt::~ShellExt()
 {
     for (shell::HBITMAP b : m_Bitmaps)
         shell::DeleteObject(b);
     m_module.unlock();
-}
-
-com::HRESULT ShellExt::QueryInterface(const com::IID &riid, void **ppv)
-{
-    if (!ppv) return com::E_POINTER;
-    if (riid == com::IID_IUnknown || riid == IID__ShellExt)
-        *ppv = static_cast<_ShellExt *>(this);
-    else if (riid == shell::IID_IShellExtInit)
-        *ppv = static_cast<shell::IShellExtInit *>(this);
-    else if (riid == shell::IID_IContextMenu)
-        *ppv = static_cast<shell::IContextMenu *>(this);
-    else {
-        *ppv = nullptr;
-        return com::E_NOINTERFACE;
-    }
-    AddRef();
-    return com::S_OK;
-}
-
-com::ULONG ShellExt::AddRef()
-{
-    return ++m_refs;
-}
-
-com::ULONG ShellExt::Release()
-{
-    const com::ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
 }
 
 com::HRESULT ShellExt::Initialize(const void *folder, shell::IDataObject *data, win::HKEY progIdKey)

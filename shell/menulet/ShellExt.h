@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/ClsIni.h"
+#include "platform/com/ComObject.h"
 #include "platform/com/ServerModule.h"
 #include "platform/shell/IContextMenu.h"
 #include "platform/shell/IShellExtInit.h"
 #include "shell/menulet/ShellExtIds.h"
 
 #include <QString>
-#include <atomic>
 #include <vector>
 
 namespace menulet {
@@ -16,17 +16,13 @@ namespace menulet {
 // files; remember one selected file as the left file; compare the remembered left file with
 // the selected one. The file manager creates one object per menu, initialises it with the
 // selection, asks it for its commands and invokes at most one.
-class ShellExt final : public _ShellExt, public shell::IShellExtInit, public shell::IContextMenu
+class ShellExt final : public com::ComObject<_ShellExt, shell::IShellExtInit, shell::IContextMenu>
 {
 public:
     // Holds the module while it lives. Starts with no reference.
     explicit ShellExt(com::ServerModule &module);
     ShellExt(const ShellExt &) = delete;
     ShellExt &operator=(const ShellExt &) = delete;
-
-    com::HRESULT QueryInterface(const com::IID &riid, void **ppv) override;
-    com::ULONG AddRef() override;
-    com::ULONG Release() override;
 
     com::HRESULT Initialize(const void *folder, shell::IDataObject *data,
                             win::HKEY progIdKey) override;
@@ -41,12 +37,12 @@ public:
     enum Command { BeginCompare = 0, SelLeft = 1, CompareWithLeft = 2 };
 
 private:
-    ~ShellExt();
+    ~ShellExt() override;
+    void *interfaceFor(const com::IID &riid) override;
     // The command at an offset of the latest menu (the offset itself before any menu).
     int commandAt(com::UINT_PTR offset) const;
 
     com::ServerModule &m_module;
-    std::atomic<com::ULONG> m_refs{0};
 
     QString m_FirstFile;
     QString m_SecondFile;

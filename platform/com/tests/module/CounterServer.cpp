@@ -1,12 +1,12 @@
 // A small server module for the tests: one class, registered and found like any other.
 #include "platform/com/tests/module/CounterInterfaces.h"
 
+#include "platform/com/ComObject.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/ServerExports.h"
 #include "platform/com/ServerModule.h"
 #include "platform/com/ServerRegistration.h"
 
-#include <atomic>
 #include <cstdlib>
 
 using namespace com;
@@ -16,37 +16,23 @@ namespace {
 
 ServerModule g_module;
 
-class Counter final : public ICounter, public IConnectionPointContainer
+class Counter final : public ComObject<ICounter, IConnectionPointContainer>
 {
 public:
-    Counter() { g_module.lock(); }
-    ~Counter()
+    Counter() : ComObject(0) { g_module.lock(); }
+    ~Counter() override
     {
         m_events.disconnectAll();
         m_dispatchEvents.disconnectAll();
         g_module.unlock();
     }
 
-    HRESULT QueryInterface(REFIID riid, void **ppv) override
+    void *interfaceFor(REFIID riid) override
     {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ICounter)
-            *ppv = static_cast<ICounter *>(this);
-        else if (riid == IID_IConnectionPointContainer)
-            *ppv = static_cast<IConnectionPointContainer *>(this);
-        else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_refs; }
-    ULONG Release() override
-    {
-        const ULONG n = --m_refs;
-        if (n == 0) delete this;
-        return n;
+        if (riid == IID_IUnknown || riid == IID_ICounter) return static_cast<ICounter *>(this);
+        if (riid == IID_IConnectionPointContainer)
+            return static_cast<IConnectionPointContainer *>(this);
+        return nullptr;
     }
 
     HRESULT Add(int by) override
@@ -79,7 +65,6 @@ public:
     }
 
 private:
-    std::atomic<ULONG> m_refs{0};
     int m_value = 0;
     ConnectionPoint m_events{this, IID_ICounterEvents};
     ConnectionPoint m_dispatchEvents{this, DIID_DCounterEvents};
