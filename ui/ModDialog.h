@@ -16,7 +16,7 @@ inline constexpr int OFN_LONGNAMES = 0x200000;
 // Shows the save dialog and returns the chosen path, "" when cancelled.
 // - owner: the window the dialog belongs to (null: the active window).
 // - defaultName: the name offered; a path opens the dialog in its folder when that exists.
-// - startFolder: a folder to start in; blank, or not an existing folder, gives the program's
+// - startFolder: a folder to start in; blank, or not an existing folder, gives the user's home
 //   folder (without its trailing "/"). Receives the folder used.
 // - filter: description and pattern pieces separated by "|" (a NUL separates too).
 // - flags: OFN_ bits; with OFN_OVERWRITEPROMPT an existing file is replaced only when the user
