@@ -53,6 +53,7 @@ void RecentProjects::ReadRecentFileList(ClsIni &ini)
     for (const QString &line : sectionLines(ini, kRecentFileSection, "The recent-file list")) {
         const qsizetype at = line.indexOf(QLatin1Char('='));
         const QString path = at < 0 ? line : line.mid(at + 1);
+        // An empty line names no file: a menu item for it would open nothing.
         if (!path.isEmpty()) m_files.append(path);
     }
     ModString::RemoveDuplicates(m_files);

@@ -100,14 +100,10 @@ QString frmAbout::VersionNumber()
 
 void frmAbout::Form_Load()
 {
-    setWindowIcon(ProductIcon::icon());
     // The product's name is the same in every language.
-    m_Language.SkipControlByName(QStringLiteral("lblTitle"));
-    m_Language.LoadLanguageOfForm(m_Controls.form());
-    setWindowTitle(m_Language.ReadString(kSection, kSection, windowTitle()));
-    lblVersion->setText(
-        m_Language.ReadString(kSection, QStringLiteral("Version"), QStringLiteral("版本")) +
-        QLatin1Char(' ') + VersionNumber());
+    m_Language.load({QStringLiteral("lblTitle")});
+    lblVersion->setText(m_Language.text(QStringLiteral("Version"), QStringLiteral("版本")) +
+                        QLatin1Char(' ') + VersionNumber());
     lblTitle->setText(QStringLiteral("Quorva"));
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QDialog>
 #include <QList>
@@ -34,6 +34,6 @@ public:
 private:
     void Form_Load();
 
-    ClsLanguage m_Language;
     FormControls m_Controls;
+    LanguageWindow m_Language{this, m_Controls};
 };

@@ -8,7 +8,6 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/QtTranslations.h"
 #include "ui/ModalDialog.h"
-#include "ui/ProductIcon.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -89,9 +88,7 @@ void frmLanguage::ShowModal(QWidget *owner, std::function<void()> chosen)
 
 void frmLanguage::Form_Load()
 {
-    setWindowIcon(ProductIcon::icon());
-    m_Language.LoadLanguageOfForm(m_Controls.form());
-    setWindowTitle(m_Language.ReadString(kSection, kSection, windowTitle()));
+    m_Language.load();
 
     LstLanguage->clear();
     // Names that differ only in case are different files here.
@@ -103,8 +100,7 @@ void frmLanguage::Form_Load()
     // its name, so that a translator finds the key to set.
     QString folder;
     const QString current = ModFile::SplitFilePath(CurrentOptions().LanguageFileName(), folder);
-    const QString currentName =
-        m_Language.ReadString(kSection, kNameKey, knownLanguageName(current));
+    const QString currentName = m_Language.text(kNameKey, knownLanguageName(current));
     QStringList names;
     for (int i = 0; i < files.count(); ++i) {
         const QString file = ModFile::SplitFilePath(files.GetKey(i), folder);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QDialog>
 #include <functional>
@@ -37,8 +37,8 @@ protected:
 private:
     void Form_Load();
 
-    ClsLanguage m_Language;
     FormControls m_Controls;
+    LanguageWindow m_Language{this, m_Controls};
     bool m_Done = false;
     std::function<void()> m_Chosen;
 };

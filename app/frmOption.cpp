@@ -11,7 +11,6 @@
 #include "ui/ClsVbTab.h"
 #include "ui/ModVbControls.h"
 #include "ui/ModalDialog.h"
-#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QCheckBox>
@@ -102,14 +101,12 @@ void frmOption::ShowModal(QWidget *owner)
 
 QString frmOption::text(const QString &key, const QString &defaultText)
 {
-    return m_Language.ReadString(kSection, key, defaultText);
+    return m_Language.text(key, defaultText);
 }
 
 void frmOption::Form_Load()
 {
-    setWindowIcon(ProductIcon::icon());
-    m_Language.LoadLanguageOfForm(m_Controls.form());
-    setWindowTitle(text(kSection, windowTitle()));
+    m_Language.load();
     CheckValue::setValue(chkContextMenu,
                          ModVbControls::BoolToCheckValue(CurrentOptions().ContextMenu()));
 

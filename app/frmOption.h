@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "ui/ClsOptionTab.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QDialog>
 
@@ -46,6 +46,6 @@ private:
     QString text(const QString &key, const QString &defaultText);
 
     ClsOptionTab m_OptionTab;
-    ClsLanguage m_Language;
     FormControls m_Controls;
+    LanguageWindow m_Language{this, m_Controls};
 };

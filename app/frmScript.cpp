@@ -6,7 +6,6 @@
 #include "core/Twips.h"
 #include "platform/text/AnsiText.h"
 #include "ui/ModalDialog.h"
-#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QFile>
@@ -73,14 +72,12 @@ void frmScript::ShowModal(QWidget *owner)
 
 QString frmScript::text(const QString &key, const QString &defaultText)
 {
-    return m_Language.ReadString(kSection, key, defaultText);
+    return m_Language.text(key, defaultText);
 }
 
 void frmScript::Form_Load()
 {
-    setWindowIcon(ProductIcon::icon());
-    m_Language.LoadLanguageOfForm(m_Controls.form());
-    setWindowTitle(text(kSection, windowTitle()));
+    m_Language.load();
     LoadScriptList(AppPathOrDefault() + QStringLiteral("Script"), QStringLiteral("*.vbs"));
     if (QTreeWidgetItem *first = TreeView1->topLevelItem(0)) {
         TreeView1->setCurrentItem(first);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QDialog>
 
@@ -44,7 +44,7 @@ private:
     void LoadFile(const QString &path);
     QString text(const QString &key, const QString &defaultText);
 
-    ClsLanguage m_Language;
     FormControls m_Controls;
+    LanguageWindow m_Language{this, m_Controls};
     QString m_Shown;
 };

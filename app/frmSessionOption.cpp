@@ -9,7 +9,6 @@
 #include "ui/ClsVbTab.h"
 #include "ui/ModVbControls.h"
 #include "ui/ModalDialog.h"
-#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 #include "ui/ValueRules.h"
 
@@ -189,14 +188,12 @@ void frmSessionOption::ShowModal(ClsSessionOption *option, QWidget *owner,
 
 QString frmSessionOption::text(const QString &key, const QString &defaultText)
 {
-    return m_Language.ReadString(kSection, key, defaultText);
+    return m_Language.text(key, defaultText);
 }
 
 void frmSessionOption::Form_Load()
 {
-    setWindowIcon(ProductIcon::icon());
-    m_Language.LoadLanguageOfForm(m_Controls.form());
-    setWindowTitle(text(kSection, windowTitle()));
+    m_Language.load();
 
     m_OptionTab.AddSons({frameGeneral, FrameReport, FrameDetail});
     m_OptionTab.SetFather(frameOwner);

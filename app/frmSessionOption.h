@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "ui/ClsOptionTab.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QDialog>
 #include <functional>
@@ -107,6 +107,6 @@ private:
 
     ClsSessionOption *m_Option = nullptr;
     ClsOptionTab m_OptionTab;
-    ClsLanguage m_Language;
     FormControls m_Controls;
+    LanguageWindow m_Language{this, m_Controls};
 };

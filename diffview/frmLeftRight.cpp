@@ -35,7 +35,6 @@
 #include "ui/ClsSplitWnd.h"
 #include "ui/ModDialog.h"
 #include "ui/ModalDialog.h"
-#include "ui/ProductIcon.h"
 #include "ui/TwipsGeometry.h"
 
 #include <QComboBox>
@@ -258,11 +257,7 @@ void frmLeftRight::showEvent(QShowEvent *event)
 void frmLeftRight::Form_Load()
 {
     m_Loaded = true;
-    setWindowIcon(ProductIcon::icon());
-    m_Language = std::make_unique<ClsLanguage>();
-    m_Language->SkipControls({QStringLiteral("txtResult")});
-    m_Language->LoadLanguageOfForm(m_Controls.form());
-    setWindowTitle(m_Language->ReadString(kSection, kSection, windowTitle()));
+    m_Language.load({QStringLiteral("txtResult")});
     if (m_Core) m_Option = m_Core->GetAppendOpt();
     txtNoMoreDiff->hide();
     m_SplitWnd = std::make_unique<ClsSplitWnd>();
@@ -427,7 +422,6 @@ void frmLeftRight::Form_Unload()
     m_Unloaded = true;
     m_Marks->detach();
     Timer1->stop();
-    m_Language.reset();
     disconnectSheetEvents();
     // The windows go back to their applications (and the workbooks are closed) before the
     // scroll linkage ends.
@@ -973,6 +967,5 @@ frmLeftRight::BookRef frmLeftRight::book(bool left) const
 
 QString frmLeftRight::text(const QString &key, const QString &defaultText)
 {
-    if (!m_Language) m_Language = std::make_unique<ClsLanguage>();
-    return m_Language->ReadString(kSection, key, defaultText);
+    return m_Language.text(key, defaultText);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "diffview/ViewDiffList.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QList>
 #include <QString>
@@ -177,7 +177,7 @@ private:
     void showNoMoreDiff(bool show);
 
     FormControls m_Controls;
-    std::unique_ptr<ClsLanguage> m_Language;
+    LanguageWindow m_Language{this, m_Controls};
     ClsCompareCore *m_Core = nullptr;
     std::shared_ptr<ClsSessionOption> m_Option;
     std::shared_ptr<ClsComparePair> m_Pair;

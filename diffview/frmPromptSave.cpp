@@ -2,7 +2,6 @@
 
 #include "ui/CheckValue.h"
 #include "ui/ClsVbTab.h"
-#include "ui/ProductIcon.h"
 #include "ui/ValueRules.h"
 
 #include <QApplication>
@@ -98,9 +97,7 @@ void frmPromptSave::showEvent(QShowEvent *event)
 void frmPromptSave::Form_Load()
 {
     m_Loaded = true;
-    setWindowIcon(ProductIcon::icon());
-    m_Language = std::make_unique<ClsLanguage>();
-    m_Language->LoadLanguageOfForm(m_Controls.form());
+    m_Language.load({}, false);
     // The program's name, whatever the language file says.
     setWindowTitle(QStringLiteral("Quorva"));
     ChkSaveLeft->setEnabled(m_LeftDirty);
@@ -142,6 +139,5 @@ void frmPromptSave::CmdCancel_Click()
 
 void frmPromptSave::done(int result)
 {
-    m_Language.reset();
     QDialog::done(result);
 }

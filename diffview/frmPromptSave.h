@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/ClsLanguage.h"
 #include "ui/FormControls.h"
+#include "ui/LanguageWindow.h"
 
 #include <QDialog>
 #include <memory>
@@ -56,8 +56,8 @@ private:
     void Form_Load();
     void updateOk();
 
-    std::unique_ptr<ClsLanguage> m_Language;
     FormControls m_Controls;
+    LanguageWindow m_Language{this, m_Controls};
     int m_Selected = Cancelled;
     bool m_LeftDirty = false;
     bool m_RightDirty = false;
