@@ -6,8 +6,10 @@
 #include "core/Twips.h"
 #include "core/modRegistry.h"
 #include "platform/registry/Registry.h"
+#include "platform/win/FormTemplate.h"
 #include "platform/win/MessageBox.h"
 #include "ui/CheckValue.h"
+#include "ui/ClsOptionTab.h"
 #include "ui/ClsVbTab.h"
 #include "ui/ModVbControls.h"
 #include "ui/ModalDialog.h"
@@ -55,37 +57,25 @@ frmOption::frmOption(QWidget *owner) : QDialog(owner), m_Controls(this)
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("选项"));
 
-    TreeView1 = new QTreeWidget(this);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setColumnCount(1);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setRootIsDecorated(false);
-    frameOwner = new QFrame(this);
-    frameOwner->setObjectName(QStringLiteral("frameOwner"));
-    frameGeneral = new QFrame(this);
-    frameGeneral->setObjectName(QStringLiteral("frameGeneral"));
+    using T = FormTemplate;
+    FormTemplate::build(
+        this,
+        {T::control(TreeView1, "TreeView1"), T::control(frameOwner, "frameOwner"),
+         T::control(frameGeneral, "frameGeneral"),
+         // The entry goes into the desktop's file manager, which Chinese desktops call
+         // "文件管理器"; the language keys keep their names ("Explorer", "chkContextMenu").
+         T::control(chkContextMenu, "chkContextMenu", "在文件管理器中显示上下文菜单", {},
+                    "frameGeneral"),
+         T::control(cmdOK, "cmdOK", "确定"), T::control(CmdCancel, "CmdCancel", "取消")},
+        {}, [this](QWidget *w, int) { m_Controls.add(w); });
+    ClsOptionTab::SetUpPageTree(TreeView1,
+                                [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     frameGeneral->setFrameShape(QFrame::StyledPanel);
     frameGeneral->hide();
-    // The entry goes into the desktop's file manager, which Chinese desktops call "文件管理器";
-    // the language keys keep their names ("Explorer", "chkContextMenu").
-    chkContextMenu = new QCheckBox(QStringLiteral("在文件管理器中显示上下文菜单"), frameGeneral);
-    chkContextMenu->setObjectName(QStringLiteral("chkContextMenu"));
     auto *page = new QVBoxLayout(frameGeneral);
     page->addWidget(chkContextMenu);
     page->addStretch(1);
-    cmdOK = new QPushButton(QStringLiteral("确定"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    CmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    CmdCancel->setObjectName(QStringLiteral("CmdCancel"));
-    for (QObject *c : std::initializer_list<QObject *>{TreeView1, frameOwner, frameGeneral,
-                                                       chkContextMenu, cmdOK, CmdCancel})
-        m_Controls.add(c);
-
-    connect(TreeView1, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(CmdCancel, &QPushButton::clicked, this, [this] { CmdCancel_Click(); });
 

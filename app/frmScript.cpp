@@ -5,6 +5,8 @@
 #include "core/ProcessGlobals.h"
 #include "core/Twips.h"
 #include "platform/text/AnsiText.h"
+#include "platform/win/FormTemplate.h"
+#include "ui/ClsOptionTab.h"
 #include "ui/ModalDialog.h"
 #include "ui/TwipsGeometry.h"
 
@@ -34,28 +36,20 @@ frmScript::frmScript(QWidget *owner) : QDialog(owner), m_Controls(this)
     setObjectName(kSection);
     setWindowTitle(QStringLiteral("脚本系统"));
 
-    TreeView1 = new QTreeWidget(this);
-    TreeView1->setObjectName(QStringLiteral("TreeView1"));
-    TreeView1->setColumnCount(1);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setRootIsDecorated(false);
-    RichTextBox1 = new QTextEdit(this);
-    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
+    using T = FormTemplate;
+    FormTemplate::build(this,
+                        {T::control(TreeView1, "TreeView1"),
+                         T::control(RichTextBox1, "RichTextBox1"),
+                         T::control(cmdOK, "cmdOK", "确定")},
+                        {}, [this](QWidget *w, int) { m_Controls.add(w); });
+    // Walking the tree with the keyboard shows each file as well.
+    ClsOptionTab::SetUpPageTree(TreeView1,
+                                [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     RichTextBox1->setReadOnly(true);
     RichTextBox1->setAcceptRichText(false);
     RichTextBox1->setLineWrapMode(QTextEdit::NoWrap);
     RichTextBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    cmdOK = new QPushButton(QStringLiteral("确定"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
-    for (QObject *c : std::initializer_list<QObject *>{TreeView1, RichTextBox1, cmdOK})
-        m_Controls.add(c);
-
-    connect(TreeView1, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
-    // Walking the tree with the keyboard shows each file as well.
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
 
     TwipsGeometry::move(TreeView1, 150, 20, kTreeWidth, 3000);

@@ -102,9 +102,8 @@ void frmSessionOption::buildControls()
     };
     T::build(this, controls, {}, [this](QWidget *w, int index) { m_Controls.add(w, index); });
 
-    TreeView1->setColumnCount(1);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setRootIsDecorated(false);
+    ClsOptionTab::SetUpPageTree(TreeView1,
+                                [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     SSTab1->hide();
     for (QFrame *page : {frameGeneral, FrameReport, FrameDetail})
         page->setFrameShape(QFrame::StyledPanel);
@@ -164,10 +163,6 @@ void frmSessionOption::buildControls()
 
     cmdOK->setDefault(true);
 
-    connect(TreeView1, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *node) { TreeView1_NodeClick(node); });
     ValueRules::onCheck(ChkModifyRowHeight, this, [this] {
         TxtXlsRowHeight->setEnabled(CheckValue::value(ChkModifyRowHeight) != 0);
     });

@@ -1,5 +1,7 @@
 #include "ui/ClsOptionTab.h"
 
+#include <QTreeWidget>
+
 #include <QWidget>
 
 void ClsOptionTab::AddSons(const QList<QWidget *> &pages)
@@ -44,4 +46,14 @@ void ClsOptionTab::OnFatherResize()
 {
     if (!m_shown || !m_father) return;
     m_shown->setGeometry(0, 0, m_father->width(), m_father->height());
+}
+
+void ClsOptionTab::SetUpPageTree(QTreeWidget *tree, std::function<void(QTreeWidgetItem *)> onNode)
+{
+    tree->setColumnCount(1);
+    tree->setHeaderHidden(true);
+    tree->setRootIsDecorated(false);
+    QObject::connect(tree, &QTreeWidget::itemClicked, tree, onNode);
+    QObject::connect(tree, &QTreeWidget::currentItemChanged, tree,
+                     [onNode](QTreeWidgetItem *node) { onNode(node); });
 }

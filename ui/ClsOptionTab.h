@@ -4,7 +4,10 @@
 #include <QPair>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
+class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 // The page switcher of the option dialogs: a tree or list picks a page by its container's
@@ -22,6 +25,10 @@ public:
     void OnFatherResize();
 
     QWidget *shownPage() const { return m_shown; }
+
+    // Makes `tree` the dialog's list of pages: one column, no header, no root decoration; a
+    // click on a node and walking to it with the keyboard both call `onNode`.
+    static void SetUpPageTree(QTreeWidget *tree, std::function<void(QTreeWidgetItem *)> onNode);
 
 private:
     QList<QPair<QString, QPointer<QWidget>>> m_pages;
