@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-translations-l10n
-  libzip-dev zlib1g-dev libpugixml-dev
+  libzip-dev zlib1g-dev libpugixml-dev libpcre2-dev
   googletest libgtest-dev libgmock-dev
   python3-openpyxl
   clang-format

@@ -6,8 +6,6 @@
 #include "platform/vbscript/Operators.h"
 #include "platform/vbscript/ValueHolder.h"
 
-#include <QRegularExpressionMatchIterator>
-
 namespace vbs {
 
 using com::Variant;
@@ -59,14 +57,15 @@ private:
 class MatchObject : public com::DispatchObject, public ValueHolder
 {
 public:
-    explicit MatchObject(const QRegularExpressionMatch &m)
-        : m_value(m.captured(0)), m_index(std::int32_t(m.capturedStart(0)))
+    // The pattern's last match in `subject`.
+    MatchObject(const QString &subject, const CompiledPattern &m)
+        : m_value(subject.mid(m.start(), m.end() - m.start())), m_index(std::int32_t(m.start()))
     {
         std::vector<Variant> subs;
-        for (int i = 1; i <= m.lastCapturedIndex(); ++i)
-            subs.push_back(m.capturedStart(i) < 0 ? Variant() : Variant(m.captured(i)));
-        for (int i = m.lastCapturedIndex() + 1; i <= m.regularExpression().captureCount(); ++i)
-            subs.push_back(Variant());
+        for (int i = 1; i <= m.captureCount(); ++i)
+            subs.push_back(m.start(i) < 0
+                               ? Variant()
+                               : Variant(subject.mid(m.start(i), m.end(i) - m.start(i))));
         m_subMatches = Variant(std::static_pointer_cast<com::DispatchObject>(
             std::make_shared<ValueCollection>(QStringLiteral("ISubMatches"), std::move(subs))));
     }
@@ -96,54 +95,51 @@ private:
 
 } // namespace
 
-const QRegularExpression &RegExpObject::compiled()
+CompiledPattern &RegExpObject::compiled()
 {
-    if (m_dirty) {
-        QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption;
-        if (m_ignoreCase) options |= QRegularExpression::CaseInsensitiveOption;
-        if (m_multiLine) options |= QRegularExpression::MultilineOption;
-        m_regex = QRegularExpression(m_pattern, options);
-        m_dirty = false;
-    }
-    if (!m_regex.isValid())
+    // Compiled once per pattern and options, however often the script calls Test or Replace.
+    if (!m_regex) m_regex = std::make_unique<CompiledPattern>(m_pattern, m_ignoreCase, m_multiLine);
+    if (!m_regex->isValid())
         throw BasicError(5017, QStringLiteral("Syntax error in regular expression: %1 (pattern "
                                               "\"%2\")")
-                                   .arg(m_regex.errorString(), m_pattern));
-    return m_regex;
+                                   .arg(m_regex->errorString(), m_pattern));
+    return *m_regex;
 }
 
 QString RegExpObject::replace(const QString &subject, const QString &replacement)
 {
-    const QRegularExpression &re = compiled();
-    QRegularExpressionMatchIterator it = re.globalMatch(subject);
-    if (!it.hasNext()) return subject;
+    CompiledPattern &re = compiled();
+    CompiledPattern::Walk walk(re, subject);
+    if (!walk.next()) return subject;
     // A replacement without "$" goes in as it stands.
     const bool plain = !replacement.contains(QLatin1Char('$'));
     QString out;
     out.reserve(subject.size() + (plain ? replacement.size() : 0));
     qsizetype last = 0;
     unsigned turns = 0;
-    while (it.hasNext()) {
+    do {
         if (++turns % 1024 == 0) Interpreter::pulse();
-        QRegularExpressionMatch m = it.next();
-        out += QStringView(subject).mid(last, m.capturedStart(0) - last);
+        out += QStringView(subject).mid(last, re.start() - last);
         if (plain)
             out += replacement;
         else
-            expand(out, replacement, subject, m);
+            expand(out, replacement, subject, re);
         Operators::checkLimit(out.size());
-        last = m.capturedEnd(0);
-        if (!m_global) break;
-    }
+        last = re.end();
+    } while (m_global && walk.next());
     out += QStringView(subject).mid(last);
     Operators::checkLength(out.size());
     return out;
 }
 
 void RegExpObject::expand(QString &out, const QString &replacement, const QString &subject,
-                          const QRegularExpressionMatch &m)
+                          const CompiledPattern &m)
 {
-    const int captures = m.regularExpression().captureCount();
+    const int captures = m.captureCount();
+    const auto captured = [&](int n) {
+        return m.start(n) < 0 ? QStringView()
+                              : QStringView(subject).mid(m.start(n), m.end(n) - m.start(n));
+    };
     for (qsizetype i = 0; i < replacement.size(); ++i) {
         QChar c = replacement[i];
         if (c != QLatin1Char('$') || i + 1 >= replacement.size()) {
@@ -155,13 +151,13 @@ void RegExpObject::expand(QString &out, const QString &replacement, const QStrin
             out += QLatin1Char('$');
             ++i;
         } else if (d == QLatin1Char('&')) {
-            out += m.captured(0);
+            out += captured(0);
             ++i;
         } else if (d == QLatin1Char('`')) {
-            out += QStringView(subject).left(m.capturedStart(0));
+            out += QStringView(subject).left(m.start());
             ++i;
         } else if (d == QLatin1Char('\'')) {
-            out += QStringView(subject).mid(m.capturedEnd(0));
+            out += QStringView(subject).mid(m.end());
             ++i;
         } else if (d.isDigit()) {
             int n = d.digitValue();
@@ -172,7 +168,7 @@ void RegExpObject::expand(QString &out, const QString &replacement, const QStrin
                 used = 2;
             }
             if (n >= 1 && n <= captures) {
-                out += m.captured(n);
+                out += captured(n);
                 i += used;
             } else {
                 out += c;
@@ -189,20 +185,20 @@ Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
     if (MemberName::is(member, "IgnoreCase")) return Variant(m_ignoreCase);
     if (MemberName::is(member, "Global")) return Variant(m_global);
     if (MemberName::is(member, "MultiLine")) return Variant(m_multiLine);
-    if (MemberName::is(member, "Test"))
-        return Variant(compiled().match(argText(args, 0)).hasMatch());
+    if (MemberName::is(member, "Test")) return Variant(compiled().find(argText(args, 0), 0));
     if (MemberName::is(member, "Replace"))
         return Variant(replace(argText(args, 0), argText(args, 1)));
     if (MemberName::is(member, "Execute")) {
-        QString subject = argText(args, 0);
+        const QString subject = argText(args, 0);
         std::vector<Variant> matches;
-        QRegularExpressionMatchIterator it = compiled().globalMatch(subject);
+        CompiledPattern &re = compiled();
+        CompiledPattern::Walk walk(re, subject);
         unsigned turns = 0;
-        while (it.hasNext()) {
+        while (walk.next()) {
             if (++turns % 1024 == 0) Interpreter::pulse();
             Operators::checkElements(qint64(matches.size()) + 1);
             matches.push_back(Variant(std::static_pointer_cast<com::DispatchObject>(
-                std::make_shared<MatchObject>(it.next()))));
+                std::make_shared<MatchObject>(subject, re))));
             if (!m_global) break;
         }
         return Variant(
@@ -227,7 +223,7 @@ void RegExpObject::put(const QString &member, const std::vector<Variant> &args,
         DispatchObject::put(member, args, value);
         return;
     }
-    m_dirty = true;
+    m_regex.reset();
 }
 
 } // namespace vbs

@@ -3,7 +3,9 @@
 #include "platform/com/DispatchObject.h"
 #include "platform/vbscript/ValueHolder.h"
 
-#include <QRegularExpression>
+#include "platform/vbscript/CompiledPattern.h"
+
+#include <memory>
 
 namespace vbs {
 
@@ -23,18 +25,17 @@ public:
              const com::Variant &value) override;
 
 private:
-    const QRegularExpression &compiled();
+    CompiledPattern &compiled();
     QString replace(const QString &subject, const QString &replacement);
-    // Appends `replacement` with its "$" references filled in from the match.
+    // Appends `replacement` with its "$" references filled in from the pattern's last match.
     static void expand(QString &out, const QString &replacement, const QString &subject,
-                       const QRegularExpressionMatch &m);
+                       const CompiledPattern &m);
 
     QString m_pattern;
     bool m_ignoreCase = false;
     bool m_global = false;
     bool m_multiLine = false;
-    QRegularExpression m_regex;
-    bool m_dirty = true;
+    std::unique_ptr<CompiledPattern> m_regex;
 };
 
 } // namespace vbs
