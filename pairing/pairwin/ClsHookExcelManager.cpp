@@ -96,48 +96,44 @@ HRESULT ClsHookExcelManager::GetIDsOfNames(const QString &name, DISPID *dispId)
 HRESULT ClsHookExcelManager::Invoke(DISPID dispId, quint16 flags, std::vector<Variant> &args,
                                     Variant *result)
 {
-    auto needs = [&](std::size_t count) { return args.size() == count; };
-    auto give = [&](const Variant &value) {
-        if (result) *result = value;
-    };
-    return pairwin::DispatchMember::guarded([&]() -> HRESULT {
+    return pairwin::DispatchMember::guarded(args, result, [&](const auto &c) -> HRESULT {
         VARIANT_BOOL answer = VARIANT_FALSE;
         HRESULT hr = S_OK;
         switch (dispId) {
         case DISPID_UnLoadDebugWindow:
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
             return UnLoadDebugWindow();
         case DISPID_AddPair:
-            if (!needs(2)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(2)) return DISP_E_BADPARAMCOUNT;
             hr = AddPair(args[0].toLong(), args[1].toLong(), &answer);
             break;
         case DISPID_RemoveAllPairs:
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
             return RemoveAllPairs();
         case DISPID_StartHookOnePair:
-            if (!needs(2)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(2)) return DISP_E_BADPARAMCOUNT;
             hr = StartHookOnePair(args[0].toLong(), args[1].toLong(), &answer);
             break;
         case DISPID_StopHookOnePair:
-            if (!needs(1)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(1)) return DISP_E_BADPARAMCOUNT;
             hr = StopHookOnePair(args[0].toLong(), &answer);
             break;
         case DISPID_SetSpyHook:
-            if (!needs(1)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(1)) return DISP_E_BADPARAMCOUNT;
             hr = SetSpyHook(boolOf(args[0].toBool()), &answer);
             break;
         case DISPID_OnRcv_WM_SCROLL:
-            if (!needs(3)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(3)) return DISP_E_BADPARAMCOUNT;
             return OnRcv_WM_SCROLL(args[0].toLong(), args[1].toLong(), args[2].toLong());
         case DISPID_RaiseScrollEvent:
-            if (!needs(3)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(3)) return DISP_E_BADPARAMCOUNT;
             return RaiseScrollEvent(args[0].toLong(), args[1].toLong(), args[2].toLong());
         case DISPID_ShowDebugWindow:
             if (flags & DISPATCH_PROPERTYPUT) {
-                if (!needs(1)) return DISP_E_BADPARAMCOUNT;
+                if (!c.needs(1)) return DISP_E_BADPARAMCOUNT;
                 return put_ShowDebugWindow(boolOf(args[0].toBool()));
             }
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
             answer = boolOf(m_ShowDebugWindow);
             break;
         case DISPID_GetChild:
@@ -145,12 +141,12 @@ HRESULT ClsHookExcelManager::Invoke(DISPID dispId, quint16 flags, std::vector<Va
             // here carries no component objects.
             return DISP_E_TYPEMISMATCH;
         case DISPID_OnRcv_WM_PAINT:
-            if (!needs(2)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(2)) return DISP_E_BADPARAMCOUNT;
             return OnRcv_WM_PAINT(args[0].toLong(), args[1].toLong());
         default:
             return DISP_E_MEMBERNOTFOUND;
         }
-        if (SUCCEEDED(hr)) give(Variant(answer != VARIANT_FALSE));
+        if (SUCCEEDED(hr)) c.give(Variant(answer != VARIANT_FALSE));
         return hr;
     });
 }

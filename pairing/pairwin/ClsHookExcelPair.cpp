@@ -72,53 +72,49 @@ HRESULT ClsHookExcelPair::GetIDsOfNames(const QString &name, DISPID *dispId)
 HRESULT ClsHookExcelPair::Invoke(DISPID dispId, quint16 flags, std::vector<Variant> &args,
                                  Variant *result)
 {
-    auto needs = [&](std::size_t count) { return args.size() == count; };
-    auto give = [&](const Variant &value) {
-        if (result) *result = value;
-    };
-    return pairwin::DispatchMember::guarded([&]() -> HRESULT {
+    return pairwin::DispatchMember::guarded(args, result, [&](const auto &c) -> HRESULT {
         switch (dispId) {
         case DISPID_Initialize:
             // Module handles and procedure addresses do not fit an automation Long here.
             return DISP_E_TYPEMISMATCH;
         case DISPID_InitWnd:
-            if (!needs(3)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(3)) return DISP_E_BADPARAMCOUNT;
             return InitWnd(args[0].toLong(), args[1].toLong(), args[2].toLong());
         case DISPID_GetCtrlExcel7Wnd:
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
-            give(Variant(std::int32_t(m_hWndCtrlExcel7)));
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
+            c.give(Variant(std::int32_t(m_hWndCtrlExcel7)));
             return S_OK;
         case DISPID_BeginHook:
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
-            give(Variant(beginHook()));
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
+            c.give(Variant(beginHook()));
             return S_OK;
         case DISPID_EndHook:
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
             endHook();
-            give(Variant(true));
+            c.give(Variant(true));
             return S_OK;
         case DISPID_OnRcv_WM_SCROLL:
-            if (!needs(2)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(2)) return DISP_E_BADPARAMCOUNT;
             return OnRcv_WM_SCROLL(args[0].toLong(), args[1].toLong());
         case DISPID_OnRcv_WM_MOUSEWHEEL:
-            if (!needs(2)) return DISP_E_BADPARAMCOUNT;
+            if (!c.needs(2)) return DISP_E_BADPARAMCOUNT;
             return OnRcv_WM_MOUSEWHEEL(args[0].toLong(), args[1].toLong());
         case DISPID_InHooking:
             if (flags & DISPATCH_PROPERTYPUT) {
-                if (!needs(1)) return DISP_E_BADPARAMCOUNT;
+                if (!c.needs(1)) return DISP_E_BADPARAMCOUNT;
                 return put_InHooking(args[0]);
             }
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
-            give(Variant(InHooking));
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
+            c.give(Variant(InHooking));
             return S_OK;
         case DISPID_SpyWnd:
             if (flags & DISPATCH_PROPERTYPUT) {
-                if (!needs(1)) return DISP_E_BADPARAMCOUNT;
+                if (!c.needs(1)) return DISP_E_BADPARAMCOUNT;
                 hWndSpy = args[0].toLong();
                 return S_OK;
             }
-            if (!needs(0)) return DISP_E_BADPARAMCOUNT;
-            give(Variant(std::int32_t(hWndSpy)));
+            if (!c.needs(0)) return DISP_E_BADPARAMCOUNT;
+            c.give(Variant(std::int32_t(hWndSpy)));
             return S_OK;
         default:
             return DISP_E_MEMBERNOTFOUND;

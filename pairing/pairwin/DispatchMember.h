@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <vector>
 
 namespace pairwin {
 
@@ -29,8 +30,21 @@ struct DispatchMember
         return com::DISP_E_UNKNOWNNAME;
     }
 
-    // Runs a call made through Invoke: an argument that does not convert is a type mismatch,
-    // never an exception through the interface.
+    // One call made through Invoke: its arguments and where its result goes.
+    struct Call
+    {
+        std::vector<com::Variant> &args;
+        com::Variant *result;
+
+        bool needs(std::size_t count) const { return args.size() == count; }
+        void give(const com::Variant &value) const
+        {
+            if (result) *result = value;
+        }
+    };
+
+    // Runs a call made through Invoke or a property put: an argument that does not convert is
+    // a type mismatch, never an exception through the interface.
     template <class F> static com::HRESULT guarded(F &&call)
     {
         try {
@@ -38,6 +52,11 @@ struct DispatchMember
         } catch (const BasicError &) {
             return com::DISP_E_TYPEMISMATCH;
         }
+    }
+    template <class F>
+    static com::HRESULT guarded(std::vector<com::Variant> &args, com::Variant *result, F &&call)
+    {
+        return guarded([&] { return call(Call{args, result}); });
     }
 };
 
