@@ -14,9 +14,10 @@ namespace excel {
 
 // A workbook's texts, by index. A pool of a million short texts is most of a workbook's memory
 // when each is a QString of its own (a heap block with a header, plus the QString itself): here
-// every text is its UTF-16 characters after a length, in large blocks, found through one 8-byte
-// place per text. Texts never move once added (a block is never grown), so views handed out
-// stay valid until the text is replaced or the pool shrinks, clears or goes.
+// every text is its UTF-16 characters after a length (one unit below 32,768 characters, two
+// above), in large blocks, found through one 4-byte place per text. Texts never move once added (a
+// block is never grown), so views handed out stay valid until the text is replaced or the pool
+// shrinks, clears or goes.
 class StringPool
 {
 public:
@@ -37,11 +38,10 @@ public:
     // The text at index (which must be below size()) without copying it.
     QStringView view(std::size_t index) const
     {
-        const std::uint64_t place = m_places[index];
-        const char16_t *at = m_blocks[std::size_t(place >> 32)].get() + std::uint32_t(place);
-        std::uint32_t length;
-        static_assert(sizeof length == 2 * sizeof(char16_t));
-        std::memcpy(&length, at, sizeof length);
+        const std::uint32_t place = m_places[index];
+        const char16_t *at = m_blocks[place >> OffsetBits].get() + (place & OffsetMask);
+        if (!(at[0] & LongLength)) return QStringView(at + 1, qsizetype(at[0]));
+        const auto length = (std::uint32_t(at[0] & ~LongLength) << 16) | at[1];
         return QStringView(at + 2, qsizetype(length));
     }
     QString operator[](std::size_t index) const { return view(index).toString(); }
@@ -96,17 +96,24 @@ public:
     const_iterator end() const { return const_iterator(this, size()); }
 
 private:
-    // Characters per block; a longer text gets a block of its own size.
-    static constexpr std::size_t BlockChars = std::size_t(1) << 16;
+    // Characters per block; a longer text gets a block of its own size, at its start. A place
+    // is the block's number above the offset of the text's length in it.
+    static constexpr unsigned OffsetBits = 16;
+    static constexpr std::size_t BlockChars = std::size_t(1) << OffsetBits;
+    static constexpr std::uint32_t OffsetMask = BlockChars - 1;
+    static constexpr std::size_t MaxBlocks = std::size_t(1) << (32 - OffsetBits);
+    // The first unit of a length that takes two.
+    static constexpr char16_t LongLength = 0x8000;
 
     // Room for a text of `length` characters after its length; the place of the length.
-    char16_t *room(std::size_t length, std::uint64_t *place);
-    std::uint64_t store(QStringView text);
+    char16_t *room(std::size_t length, std::uint32_t *place);
+    std::uint32_t store(QStringView text);
+    std::size_t storedLength(std::uint32_t place) const;
 
     std::vector<std::unique_ptr<char16_t[]>> m_blocks;
     std::vector<std::uint32_t> m_blockSizes; // characters each block can hold
     std::size_t m_used = 0;                  // characters used of the last block
-    std::vector<std::uint64_t> m_places;     // (block << 32) | offset of the length
+    std::vector<std::uint32_t> m_places;     // (block << OffsetBits) | offset of the length
 };
 
 } // namespace excel

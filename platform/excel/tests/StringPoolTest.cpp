@@ -21,9 +21,18 @@ QString longText()
 
 TEST(StringPoolTest, KeepsEveryTextAsGiven)
 {
-    const QStringList texts = {
-        QString(),         QStringLiteral(" "), QStringLiteral("中文 text"),
-        QString(QChar(0)), longText(),          QStringLiteral("after long")};
+    // Lengths around the one-unit length limit (32,767) and around a block's size.
+    const QStringList texts = {QString(),
+                               QStringLiteral(" "),
+                               QStringLiteral("中文 text"),
+                               QString(QChar(0)),
+                               longText(),
+                               QStringLiteral("after long"),
+                               QString(32767, QLatin1Char('a')),
+                               QString(32768, QLatin1Char('b')),
+                               QString(65534, QLatin1Char('c')),
+                               QString(65535, QLatin1Char('d')),
+                               QStringLiteral("end")};
     StringPool pool;
     for (const QString &text : texts)
         pool.push_back(text);
