@@ -1120,21 +1120,9 @@ void frmSession::Form_Activate()
     if (m_FirstActivated || m_Unloaded || !m_Option) return;
     m_FirstActivated = true;
     RefreshSheetLists();
-    // The selection the project stored; a side that stored none keeps the first sheet that
-    // reading its workbook selected.
-    const bool leftStored = m_Option->leftSelected().count() > 0;
-    const bool rightStored = m_Option->rightSelected().count() > 0;
-    if (leftStored || rightStored) {
-        const QStringList left = m_LeftList->selectedTexts();
-        const QStringList right = m_RightList->selectedTexts();
-        m_Option->ShowSelected();
-        auto keep = [](SessionSheetList &list, const QStringList &texts) {
-            for (int i = 1; i <= list.count(); ++i)
-                list.setSelected(i, texts.contains(list.itemText(i)));
-        };
-        if (!leftStored) keep(*m_LeftList, left);
-        if (!rightStored) keep(*m_RightList, right);
-    }
+    // Exactly the selection the project stored: a side that stored none has no sheet selected,
+    // so that a run asks for one rather than comparing a sheet nobody chose.
+    m_Option->ShowSelected();
     // The automatic comparison of "/A" starts once the window is in place and the main window
     // has filled in what it opened the window with.
     if (main && main->AutoRun()) QTimer::singleShot(0, this, [this] { AutoRunWhenIdle(); });

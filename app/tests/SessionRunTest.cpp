@@ -311,6 +311,27 @@ TEST_F(SessionRun, AnUntitledSessionsRelativeReportFolderLiesInTheUsersReportFol
     EXPECT_EQ(frm->txtReportPath->text(), "reports") << "the field keeps what was typed";
 }
 
+// A project that stores no sheets opens with none chosen: a run asks for them instead of
+// comparing a sheet nobody chose, and the automatic start stops with the same question.
+TEST_F(SessionRun, AProjectWithoutStoredSheetsAsksForThemBeforeARun)
+{
+    QUORVA_NEED_OPENPYXL();
+    ASSERT_EQ(makeBooks(FruitBooks), "");
+    const QString project = folder() + "nosheets.vrk";
+    ASSERT_TRUE(writeText(project, "[LEFT]\nLeftFileName=left.xlsx\n[Right]\nRightFileName="
+                                   "right.xlsx\n[Report]\nReportPath=out\n"));
+    boxes.expect(vbOK);
+    start("\"" + project + "\" /A");
+    settle();
+    frmSession *frm = window->SessionWindowNamed(project);
+    ASSERT_TRUE(frm);
+    EXPECT_GT(frm->ListViewLeftSheets->topLevelItemCount(), 0);
+    EXPECT_TRUE(frm->ListViewLeftSheets->selectedItems().isEmpty());
+    EXPECT_TRUE(frm->ListViewRightSheets->selectedItems().isEmpty());
+    EXPECT_EQ(prompts(), QStringList{"请选择要比较的工作表"});
+    EXPECT_FALSE(QFile::exists(folder() + "out/Data.txt"));
+}
+
 TEST_F(SessionRun, AutomaticStartComparesInEverySessionAtItsFirstActivation)
 {
     QUORVA_NEED_OPENPYXL();
@@ -318,7 +339,8 @@ TEST_F(SessionRun, AutomaticStartComparesInEverySessionAtItsFirstActivation)
     const QString project = folder() + "auto.vrk";
     // The report folder is relative, as the workbooks are: it lies beside the project.
     ASSERT_TRUE(writeText(project, "[LEFT]\nLeftFileName=left.xlsx\n[Right]\nRightFileName="
-                                   "right.xlsx\n[Report]\nReportPath=auto\n"));
+                                   "right.xlsx\n[Report]\nReportPath=auto\n[LeftSheets]\n"
+                                   "sheet0=1\n[RightSheets]\nsheet0=1\n"));
     start("\"" + project + "\" /A");
     settle();
     EXPECT_TRUE(boxes.shown().empty()) << prompts().join('\n').toStdString();

@@ -344,7 +344,8 @@ TEST_F(SessionWindow, TheChecksBeforeARunComeInOrderWithTheirMessagesPagesAndFoc
     makeProjectBooks();
     const QString project = proj() + "p.vrk";
     ASSERT_TRUE(writeText(project, "[LEFT]\nLeftFileName=a.xlsx\n[Right]\nRightFileName=b.xlsx\n"
-                                   "[Option]\nSameToLeft=0\nCompareAllCol=False\nTabIndex=1\n"));
+                                   "[Option]\nSameToLeft=0\nCompareAllCol=False\nTabIndex=1\n"
+                                   "[LeftSheets]\nsheet0=1\n[RightSheets]\nsheet0=1\n"));
     frmSession *frm = openProject(project);
     ASSERT_TRUE(frm);
     ClsCompareCore *core = frm->compareCore();
