@@ -66,6 +66,7 @@ int g_nextWindowId = 0;
 const QString kSection = QStringLiteral("frmSession");
 const QString kTitle = QStringLiteral("Quorva");
 const QString kTemplateName = QStringLiteral("base.vrk");
+// Every kind of workbook the reader opens, not only legacy .xls files.
 const QString kWorkbookFilter = QStringLiteral("Excel 工作簿|*.xls;*.xlsx;*.xlsm");
 
 // Design client size in twips.
