@@ -42,8 +42,8 @@ TEST(FormTemplate, BuildsEveryControlUnderItsParentInTheTablesOrder)
                  made << w->objectName() + QLatin1Char('/') + QString::number(index);
              });
 
-    EXPECT_EQ(made, (QStringList{"Frame1/-1", "Label1/-1", "Text1/-1", "Opt/0", "Opt/1",
-                                 "Check1/-1"}));
+    EXPECT_EQ(made,
+              (QStringList{"Frame1/-1", "Label1/-1", "Text1/-1", "Opt/0", "Opt/1", "Check1/-1"}));
     ASSERT_EQ(f.options.size(), 2);
     const struct
     {
