@@ -52,22 +52,36 @@ CompiledPattern::~CompiledPattern()
     pcre2_code_free_16(code(m_code));
 }
 
+QStringView CompiledPattern::valid(QStringView subject, QString &fixed)
+{
+    const auto stray = [&](qsizetype i) {
+        const QChar c = subject[i];
+        if (c.isHighSurrogate()) return i + 1 >= subject.size() || !subject[i + 1].isLowSurrogate();
+        return c.isLowSurrogate() && (i == 0 || !subject[i - 1].isHighSurrogate());
+    };
+    qsizetype i = 0;
+    while (i < subject.size() && !stray(i))
+        ++i;
+    if (i == subject.size()) return subject;
+    fixed = subject.toString();
+    for (; i < subject.size(); ++i)
+        if (stray(i)) fixed[i] = QChar(QChar::ReplacementCharacter);
+    return fixed;
+}
+
 bool CompiledPattern::find(QStringView subject, qsizetype from, bool notEmptyHere)
 {
-    return match(subject, from, notEmptyHere, false);
+    QString fixed;
+    return matchValid(valid(subject, fixed), from, notEmptyHere);
 }
 
-bool CompiledPattern::findInChecked(QStringView subject, qsizetype from, bool notEmptyHere)
-{
-    return match(subject, from, notEmptyHere, true);
-}
-
-bool CompiledPattern::match(QStringView subject, qsizetype from, bool notEmptyHere, bool checked)
+bool CompiledPattern::matchValid(QStringView subject, qsizetype from, bool notEmptyHere)
 {
     m_failed = false;
+    m_failure.clear();
     if (!m_code || from < 0 || from > subject.size()) return false;
-    uint32_t options = notEmptyHere ? (PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED) : 0;
-    if (checked) options |= PCRE2_NO_UTF_CHECK;
+    const uint32_t options =
+        PCRE2_NO_UTF_CHECK | (notEmptyHere ? (PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED) : 0);
     // A null view still names an empty subject.
     static const char16_t empty = 0;
     const auto *text = subject.isNull() ? &empty : subject.utf16();
@@ -75,6 +89,12 @@ bool CompiledPattern::match(QStringView subject, qsizetype from, bool notEmptyHe
                                   PCRE2_SIZE(subject.size()), PCRE2_SIZE(from), options,
                                   data(m_data), nullptr);
     m_failed = rc < 0 && rc != PCRE2_ERROR_NOMATCH;
+    if (m_failed) {
+        PCRE2_UCHAR16 buffer[256];
+        const int n = pcre2_get_error_message_16(rc, buffer, 256);
+        m_failure = n > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer), n)
+                          : QStringLiteral("error %1").arg(rc);
+    }
     return rc > 0;
 }
 
@@ -92,18 +112,19 @@ qsizetype CompiledPattern::end(int group) const
     return v[2 * group + 1] == PCRE2_UNSET ? -1 : qsizetype(v[2 * group + 1]);
 }
 
+CompiledPattern::Walk::Walk(CompiledPattern &pattern, QStringView subject)
+    : m_p(pattern), m_s(valid(subject, m_fixed))
+{
+}
+
 bool CompiledPattern::Walk::next()
 {
     while (!m_done) {
-        const bool found = m_checked ? m_p.findInChecked(m_s, m_offset, m_lastEmpty)
-                                     : m_p.find(m_s, m_offset, m_lastEmpty);
-        if (found) {
-            m_checked = true;
+        if (m_p.matchValid(m_s, m_offset, m_lastEmpty)) {
             m_lastEmpty = m_p.start() == m_p.end();
             m_offset = m_p.end();
             return true;
         }
-        m_checked = m_checked || !m_p.failed();
         if (!m_lastEmpty || m_offset >= m_s.size() || m_p.failed()) {
             m_done = true;
             break;

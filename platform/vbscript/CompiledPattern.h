@@ -7,9 +7,11 @@
 namespace vbs {
 
 // A RegExp object's pattern compiled once (with the JIT where the machine has one) and matched
-// against UTF-16 text without allocating per match: the match data is kept and reused. A
-// subject that is not valid UTF-16 matches nothing, and a match that hits the engine's limits
-// counts as no match, as in the script's own library.
+// against UTF-16 text without allocating per match: the match data is kept and reused. Text
+// that is not valid UTF-16 is matched with each lone surrogate standing in as U+FFFD (one unit
+// for one, so every offset holds): "." matches it and the rest of the text matches as it
+// stands. A match the engine gives up on (its backtracking limit) is a failure, never taken
+// for "no match": failed() says so and failure() why.
 class CompiledPattern
 {
 public:
@@ -28,12 +30,9 @@ public:
     // read through start() and end() (group 0 is the whole match; -1 for a group that took no
     // part).
     bool find(QStringView subject, qsizetype from, bool notEmptyHere = false);
-    // As find, for a subject an earlier call has found to be valid UTF-16 (the engine checks
-    // the whole subject on every call otherwise, which would make a walk over a long text
-    // quadratic). `from` must not split a surrogate pair.
-    bool findInChecked(QStringView subject, qsizetype from, bool notEmptyHere);
-    // Whether the last find ended on invalid text (or an engine limit) rather than "no match".
+    // Whether the last find was given up (an engine limit) rather than finding no match.
     bool failed() const { return m_failed; }
+    QString failure() const { return m_failure; }
     qsizetype start(int group = 0) const;
     qsizetype end(int group = 0) const;
 
@@ -42,16 +41,18 @@ public:
     class Walk
     {
     public:
-        Walk(CompiledPattern &pattern, QStringView subject) : m_p(pattern), m_s(subject) {}
+        Walk(CompiledPattern &pattern, QStringView subject);
+        Walk(const Walk &) = delete;
+        Walk &operator=(const Walk &) = delete;
         bool next();
 
     private:
         CompiledPattern &m_p;
+        QString m_fixed; // the subject with its lone surrogates replaced, when it has any
         QStringView m_s;
         qsizetype m_offset = 0;
         bool m_lastEmpty = false;
         bool m_done = false;
-        bool m_checked = false;
     };
 
 private:
@@ -60,8 +61,13 @@ private:
     QString m_error;
     int m_captures = 0;
     bool m_failed = false;
+    QString m_failure;
 
-    bool match(QStringView subject, qsizetype from, bool notEmptyHere, bool checked);
+    // Matches in text known to be valid UTF-16 (the engine would check the whole text on
+    // every call otherwise, which makes a walk over a long text quadratic).
+    bool matchValid(QStringView subject, qsizetype from, bool notEmptyHere);
+    // The subject as valid UTF-16: itself, or a copy in `fixed` with U+FFFD for stray units.
+    static QStringView valid(QStringView subject, QString &fixed);
 };
 
 } // namespace vbs

@@ -106,11 +106,23 @@ CompiledPattern &RegExpObject::compiled()
     return *m_regex;
 }
 
+void RegExpObject::checkGivenUp(const CompiledPattern &re) const
+{
+    // A wrong True or False would be worse than a stop: the script's author hears why.
+    if (re.failed())
+        throw BasicError(28, QStringLiteral("The regular expression \"%1\" backtracks too much "
+                                            "to finish (%2); write it without nested repeats")
+                                 .arg(m_pattern, re.failure()));
+}
+
 QString RegExpObject::replace(const QString &subject, const QString &replacement)
 {
     CompiledPattern &re = compiled();
     CompiledPattern::Walk walk(re, subject);
-    if (!walk.next()) return subject;
+    if (!walk.next()) {
+        checkGivenUp(re);
+        return subject;
+    }
     // A replacement without "$" goes in as it stands.
     const bool plain = !replacement.contains(QLatin1Char('$'));
     QString out;
@@ -127,6 +139,7 @@ QString RegExpObject::replace(const QString &subject, const QString &replacement
         Operators::checkLimit(out.size());
         last = re.end();
     } while (m_global && walk.next());
+    checkGivenUp(re);
     out += QStringView(subject).mid(last);
     Operators::checkLength(out.size());
     return out;
@@ -185,7 +198,12 @@ Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
     if (MemberName::is(member, "IgnoreCase")) return Variant(m_ignoreCase);
     if (MemberName::is(member, "Global")) return Variant(m_global);
     if (MemberName::is(member, "MultiLine")) return Variant(m_multiLine);
-    if (MemberName::is(member, "Test")) return Variant(compiled().find(argText(args, 0), 0));
+    if (MemberName::is(member, "Test")) {
+        CompiledPattern &re = compiled();
+        const bool found = re.find(argText(args, 0), 0);
+        checkGivenUp(re);
+        return Variant(found);
+    }
     if (MemberName::is(member, "Replace"))
         return Variant(replace(argText(args, 0), argText(args, 1)));
     if (MemberName::is(member, "Execute")) {
@@ -201,6 +219,7 @@ Variant RegExpObject::invoke(const QString &member, std::vector<Variant> &args)
                 std::make_shared<MatchObject>(subject, re))));
             if (!m_global) break;
         }
+        checkGivenUp(re);
         return Variant(
             std::static_pointer_cast<com::DispatchObject>(std::make_shared<ValueCollection>(
                 QStringLiteral("IMatchCollection2"), std::move(matches))));

@@ -26,6 +26,8 @@ public:
 
 private:
     CompiledPattern &compiled();
+    // Raises the engine's giving up on the last match as the script's error.
+    void checkGivenUp(const CompiledPattern &re) const;
     QString replace(const QString &subject, const QString &replacement);
     // Appends `replacement` with its "$" references filled in from the pattern's last match.
     static void expand(QString &out, const QString &replacement, const QString &subject,

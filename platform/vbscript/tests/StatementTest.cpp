@@ -213,6 +213,13 @@ TEST(ScriptStatements, RegExp)
          "For Each x In r.Execute(\"a1b2\"): s = s & x.Value: Next: T = s",
          "String:12"},
         {"Set r = New RegExp: r.Pattern = \"(\": T = r.Test(\"x\")", "error 5017"},
+        // A pattern the engine gives up on stops the script rather than answering wrongly.
+        {"Set r = New RegExp: r.Pattern = \"(a+)+c|x\": T = r.Test(String(40, \"a\") & \"bx\")",
+         "error 28"},
+        {"Set r = New RegExp: r.Pattern = \"(a+)+c|x\": r.Global = True\n"
+         "T = r.Replace(String(40, \"a\") & \"bx\", \"-\")",
+         "error 28"},
+        {"Set r = New RegExp: r.Pattern = \"a\": T = r.Test(ChrW(&HD800) & \"a\")", "Boolean:True"},
         {"Set r = New RegExp: r.Global = True: Set m = r.Execute(Space(2000000))", "error 7"},
         {"Set r = New RegExp: T = r.Nope", "error 438"},
         {"Set r = New Thing", "error 506"},
