@@ -21,7 +21,8 @@ pcre2_match_data_16 *data(void *p)
 
 CompiledPattern::CompiledPattern(const QString &pattern, bool ignoreCase, bool multiLine)
 {
-    uint32_t options = PCRE2_UTF;
+    // \C matches half a character, which would leave a match inside a surrogate pair.
+    uint32_t options = PCRE2_UTF | PCRE2_NEVER_BACKSLASH_C;
     if (ignoreCase) options |= PCRE2_CASELESS;
     if (multiLine) options |= PCRE2_MULTILINE;
     int errorCode = 0;

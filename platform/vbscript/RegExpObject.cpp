@@ -93,6 +93,15 @@ private:
     Variant m_subMatches;
 };
 
+// The pattern as a message quotes it: a pattern of thousands of characters is cut.
+QString quotedPattern(const QString &pattern)
+{
+    constexpr qsizetype shown = 80;
+    return QLatin1Char('"') +
+           (pattern.size() <= shown ? pattern : pattern.left(shown) + QStringLiteral("...")) +
+           QLatin1Char('"');
+}
+
 } // namespace
 
 CompiledPattern &RegExpObject::compiled()
@@ -100,9 +109,8 @@ CompiledPattern &RegExpObject::compiled()
     // Compiled once per pattern and options, however often the script calls Test or Replace.
     if (!m_regex) m_regex = std::make_unique<CompiledPattern>(m_pattern, m_ignoreCase, m_multiLine);
     if (!m_regex->isValid())
-        throw BasicError(5017, QStringLiteral("Syntax error in regular expression: %1 (pattern "
-                                              "\"%2\")")
-                                   .arg(m_regex->errorString(), m_pattern));
+        throw BasicError(5017, QStringLiteral("Syntax error in regular expression: %1 (pattern %2)")
+                                   .arg(m_regex->errorString(), quotedPattern(m_pattern)));
     return *m_regex;
 }
 
@@ -110,9 +118,10 @@ void RegExpObject::checkGivenUp(const CompiledPattern &re) const
 {
     // A wrong True or False would be worse than a stop: the script's author hears why.
     if (re.failed())
-        throw BasicError(28, QStringLiteral("The regular expression \"%1\" backtracks too much "
-                                            "to finish (%2); write it without nested repeats")
-                                 .arg(m_pattern, re.failure()));
+        throw BasicError(28, QStringLiteral("The regular expression %1 needs too much backtracking "
+                                            "or recursion to finish (%2); write it without "
+                                            "nested repeats")
+                                 .arg(quotedPattern(m_pattern), re.failure()));
 }
 
 QString RegExpObject::replace(const QString &subject, const QString &replacement)

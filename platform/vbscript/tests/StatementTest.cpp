@@ -220,6 +220,8 @@ TEST(ScriptStatements, RegExp)
          "T = r.Replace(String(40, \"a\") & \"bx\", \"-\")",
          "error 28"},
         {"Set r = New RegExp: r.Pattern = \"a\": T = r.Test(ChrW(&HD800) & \"a\")", "Boolean:True"},
+        {"Set r = New RegExp: r.Pattern = \"(?R)\": T = r.Test(\"x\")", "error 28"},
+        {"Set r = New RegExp: r.Pattern = \"\\C\": T = r.Test(\"x\")", "error 5017"},
         {"Set r = New RegExp: r.Global = True: Set m = r.Execute(Space(2000000))", "error 7"},
         {"Set r = New RegExp: T = r.Nope", "error 438"},
         {"Set r = New Thing", "error 506"},
