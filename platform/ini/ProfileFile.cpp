@@ -327,7 +327,9 @@ bool ProfileFile::save(QString *why) const
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     QByteArray bytes = AnsiText::encode(text);
-    if (m_bom) bytes.prepend(Utf8Bom);
+    // Text that begins with U+FEFF (a UTF-16 file's character after its mark, say) needs a mark
+    // of its own in front, or the next read takes the character for one and drops it.
+    if (m_bom || text.startsWith(QChar(0xFEFF))) bytes.prepend(Utf8Bom);
     // QSaveFile commits what reached the disk even after a failed write (a full disk), so the
     // write is flushed and checked first: the old file stays whole when the new one cannot be.
     if (file.write(bytes) != bytes.size() || !file.flush()) {

@@ -88,9 +88,11 @@ QString AnsiText::decode(const QByteArray &bytes, bool *exact)
                                                      QStringDecoder::Flag::ConvertInitialBom),
             QByteArrayView(bytes).sliced(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        // The mark is sliced off here; a U+FEFF after it is the text's own character.
         return run(QStringDecoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
                                                                : QStringDecoder::Utf16BE,
-                                  QStringDecoder::Flag::Stateless),
+                                  QStringDecoder::Flag::Stateless |
+                                      QStringDecoder::Flag::ConvertInitialBom),
                    QByteArrayView(bytes).sliced(2));
     if (isValidUtf8(bytes)) {
         if (exact) *exact = true;

@@ -203,6 +203,19 @@ TEST_F(Profile, KeepsByteOrderMarkAndRefusesReadOnlyFiles)
     QFile::setPermissions(file, QFileDevice::ReadOwner);
     EXPECT_FALSE(WritePrivateProfileString("A", "x", "3", file));
     EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "2");
+
+    // A UTF-16 file whose text begins with U+FEFF after its mark (here on a comment line) is
+    // rewritten as UTF-8 with a mark, so that the character is still there at the next read.
+    QFile::setPermissions(file, perms);
+    const char16_t utf16[] = {0xFEFF, 0xFEFF, u';', u'\n', u'[', u'A',
+                              u']',   u'\n',  u'x', u'=',  u'1', u'\n'};
+    ASSERT_TRUE(TestFiles::write(
+        file, QByteArray(reinterpret_cast<const char *>(utf16), qsizetype(sizeof utf16))));
+    EXPECT_TRUE(WritePrivateProfileString("A", "x", "2", file));
+    EXPECT_EQ(bytes(), "\xEF\xBB\xBF\xEF\xBB\xBF;\n[A]\nx=2\n");
+    EXPECT_EQ(GetPrivateProfileString("A", "x", "", file), "2");
+    EXPECT_TRUE(WritePrivateProfileString("A", "x", "3", file));
+    EXPECT_EQ(bytes(), "\xEF\xBB\xBF\xEF\xBB\xBF;\n[A]\nx=3\n");
 }
 
 } // namespace
