@@ -2,6 +2,7 @@
 
 #include "platform/com/Variant.h"
 
+#include <functional>
 #include <vector>
 
 namespace com {
@@ -18,7 +19,9 @@ public:
     };
 
     VariantArray() = default;
-    explicit VariantArray(std::vector<Bound> bounds);
+    // `turn`, when given, is called after each block of elements is made, so that a caller can
+    // stop the making of a huge array (a script's Cancel) by throwing from it.
+    explicit VariantArray(std::vector<Bound> bounds, const std::function<void()> &turn = {});
     // A one-dimensional array lower..upper (upper = lower - 1 for no elements).
     static std::shared_ptr<VariantArray> vector(int lower, int upper);
     // A two-dimensional array indexed (1..rows, 1..columns), as a range's Value.
@@ -42,7 +45,7 @@ public:
 
     // ReDim: new bounds; with preserve only the last dimension may change and elements keep
     // their places.
-    void redim(std::vector<Bound> bounds, bool preserve);
+    void redim(std::vector<Bound> bounds, bool preserve, const std::function<void()> &turn = {});
     std::shared_ptr<VariantArray> clone() const;
 
     // A fixed-size array (declared with bounds) cannot be re-dimensioned (error 10).

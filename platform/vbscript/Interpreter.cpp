@@ -602,10 +602,11 @@ void Interpreter::execReDim(const ReDimStmt &s, Frame &f)
                 arr = arr->clone();
                 *slot = Variant(arr);
             }
-            arr->redim(std::move(bounds), true);
+            arr->redim(std::move(bounds), true, [] { pulse(); });
         } else {
             charge(slotBytes(bounds));
-            *slot = Variant(std::make_shared<com::VariantArray>(std::move(bounds)));
+            *slot =
+                Variant(std::make_shared<com::VariantArray>(std::move(bounds), [] { pulse(); }));
         }
     }
 }
