@@ -518,10 +518,11 @@ int ClsComparePair::BeginCompareByKeyCol()
     if (BeforeCompare() != Prepared::Ready) return Done;
     m_compared = true;
 
-    KeyRowIndex keyMap(GetKeyCompareMethod() != 0);
-    keyMap.reserve(std::max(0, m_leftEndRow - m_leftSide->StartRow() + 1));
+    // Held only while rows are matched: the reports that follow need the memory.
+    auto keyMap = std::make_unique<KeyRowIndex>(GetKeyCompareMethod() != 0);
+    keyMap->reserve(std::max(0, m_leftEndRow - m_leftSide->StartRow() + 1));
     const ModCompare::AddKeyRow addKey = [&keyMap](const QStringList &keyRow, int row) {
-        keyMap.add(keyRow, row);
+        keyMap->add(keyRow, row);
     };
 
     // Keys of a side with merged key cells are read from the live sheet, through their merged
@@ -570,7 +571,7 @@ int ClsComparePair::BeginCompareByKeyCol()
         else
             ModCompare::ReadArrayRowCells(rightKeys, i, rightKeyCols, keyRow, trim);
         if (ModCommon::IsStrArrayEmpty(keyRow)) continue;
-        if (const int leftRow = keyMap.find(keyRow)) {
+        if (const int leftRow = keyMap->find(keyRow)) {
             ++m_matchedCount;
             DealDiffRow(leftRow, i, lastPairIndex, leftDataCols, rightDataCols);
             markMatched(leftRow, i);
@@ -580,6 +581,7 @@ int ClsComparePair::BeginCompareByKeyCol()
         }
     }
     m_endRowReached = i;
+    keyMap.reset();
     checkKeyValues(true);
     checkKeyValues(false);
 
