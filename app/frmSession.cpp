@@ -215,8 +215,7 @@ void frmSession::buildControls()
     };
     T::build(this, controls, place, [this](QWidget *w, int index) {
         // The pages are the tab control's; their captions are the tab control's own texts.
-        if (w->parentWidget() != SSTab1 && !w->objectName().startsWith(QLatin1String("SSTab1Page")))
-            m_Controls.add(w, index);
+        if (!w->objectName().startsWith(QLatin1String("SSTab1Page"))) m_Controls.add(w, index);
     });
 
     // What each kind of control needs beyond its place and caption.

@@ -69,22 +69,12 @@ int rounded(double value)
     return int(BasicText::roundHalfEven(value));
 }
 
-QString errorText(const std::exception &e)
-{
-    return BasicError::numbered(e);
-}
-
 template <typename F> void ignoringErrors(F &&f)
 {
     try {
         f();
     } catch (const std::exception &) {
     }
-}
-
-bool isSaved(const std::shared_ptr<excel::Workbook> &book)
-{
-    return ViewSideSaver::isSaved(book);
 }
 
 } // namespace
@@ -408,7 +398,7 @@ bool frmLeftRight::Form_QueryUnload()
     }
     if (m_Prompting) return false;
     if (m_Closing) return true;
-    if (isSaved(book(true)) && isSaved(book(false))) return true;
+    if (saved(true) && saved(false)) return true;
     PromptSaveChanges([this](int r) {
         if (r == 0) return;
         m_Closing = true;
@@ -462,7 +452,7 @@ bool frmLeftRight::EmbedExcelWindows()
         ModExcel::CloseCommandBars(m_LeftApp->Hwnd());
         ModExcel::CloseCommandBars(m_RightApp->Hwnd());
     } catch (const std::exception &e) {
-        ModCommon::ShowMsg(errorText(e), win::vbCritical, kTitle);
+        ModCommon::ShowMsg(BasicError::numbered(e), win::vbCritical, kTitle);
         close();
         return false;
     }
@@ -470,8 +460,8 @@ bool frmLeftRight::EmbedExcelWindows()
     try {
         m_hooker = HookManagerSeam::createManager();
     } catch (const std::exception &e) {
-        ModCommon::ShowMsg(errorText(e) + QStringLiteral("\r\n") + kLinkFailed, win::vbCritical,
-                           kTitle);
+        ModCommon::ShowMsg(BasicError::numbered(e) + QStringLiteral("\r\n") + kLinkFailed,
+                           win::vbCritical, kTitle);
         return true;
     }
     m_hooker->OnPaint = [this](int, int) { NeedReDraw(); };
@@ -530,8 +520,8 @@ void frmLeftRight::StartScrollSync()
         m_hooker->AddPair(right, left);
         if (!m_hooker->SetSpyHook(true)) ModCommon::ShowMsg(kLinkFailed, win::vbCritical, kTitle);
     } catch (const std::exception &e) {
-        ModCommon::ShowMsg(errorText(e) + QStringLiteral("\r\n") + kLinkFailed, win::vbCritical,
-                           kTitle);
+        ModCommon::ShowMsg(BasicError::numbered(e) + QStringLiteral("\r\n") + kLinkFailed,
+                           win::vbCritical, kTitle);
     }
 }
 
@@ -597,8 +587,8 @@ void frmLeftRight::sheetSelectionChanged(bool left)
 void frmLeftRight::Timer1_Timer()
 {
     if (m_Unloaded || m_Comparing) return;
-    CmdLeftSave->setEnabled(!isSaved(book(true)));
-    CmdRightSave->setEnabled(!isSaved(book(false)));
+    CmdLeftSave->setEnabled(!saved(true));
+    CmdRightSave->setEnabled(!saved(false));
     if (m_ReDraw) DrawDiffMarks();
 }
 
@@ -674,7 +664,7 @@ void frmLeftRight::CopyDiffRowToOtherSide(int direction)
         else
             ModExcel::CopyRowValues(m_LeftSheet, row, m_RightSheet, row);
     } catch (const std::exception &e) {
-        ModCommon::ShowMsg(errorText(e), win::vbCritical, kTitle);
+        ModCommon::ShowMsg(BasicError::numbered(e), win::vbCritical, kTitle);
     }
 }
 
@@ -831,7 +821,7 @@ void frmLeftRight::PromptSaveChanges(std::function<void(int)> then)
 {
     m_Prompting = true;
     auto *prompt = new frmPromptSave(this);
-    prompt->InitDirty(!isSaved(book(true)), !isSaved(book(false)));
+    prompt->InitDirty(!saved(true), !saved(false));
     ModalDialog::show(prompt, [this, prompt, then](int) {
         m_Prompting = false;
         int r = 0;
@@ -852,7 +842,7 @@ void frmLeftRight::PromptSaveChanges(std::function<void(int)> then)
             // Answered: the sides not saved are closed without saving and without a question.
             for (bool left : {true, false}) {
                 const AppRef a = app(left);
-                if (!a || isSaved(book(left))) continue;
+                if (!a || saved(left)) continue;
                 ignoringErrors([&] {
                     const bool alerts = a->DisplayAlerts();
                     a->setDisplayAlerts(false);
@@ -875,8 +865,7 @@ void frmLeftRight::CmdCompareAgain_Click()
         m_Marks->afterDrawing([this] { CmdCompareAgain_Click(); });
         return;
     }
-    if (CmdLeftSave->isEnabled() || CmdRightSave->isEnabled() || !isSaved(book(true)) ||
-        !isSaved(book(false))) {
+    if (CmdLeftSave->isEnabled() || CmdRightSave->isEnabled() || !saved(true) || !saved(false)) {
         PromptSaveChanges([this](int r) {
             if (r != 0) compareAgain();
         });
@@ -902,7 +891,7 @@ void frmLeftRight::compareAgain()
         StartScrollSync();
         m_Pair->BeginCompare();
     } catch (const std::exception &e) {
-        ModCommon::ShowMsg(errorText(e), win::vbCritical, kTitle);
+        ModCommon::ShowMsg(BasicError::numbered(e), win::vbCritical, kTitle);
     }
     if (m_CloseWhenIdle) {
         // The cancel was this view's own: the session's other sheet pairs still come.
@@ -957,6 +946,11 @@ TSingleSideConfig *frmLeftRight::side(bool left) const
 frmLeftRight::AppRef frmLeftRight::app(bool left) const
 {
     return left ? m_LeftApp : m_RightApp;
+}
+
+bool frmLeftRight::saved(bool left) const
+{
+    return ViewSideSaver::isSaved(book(left));
 }
 
 frmLeftRight::BookRef frmLeftRight::book(bool left) const

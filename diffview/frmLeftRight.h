@@ -173,6 +173,8 @@ private:
     TSingleSideConfig *side(bool left) const;
     AppRef app(bool left) const;
     BookRef book(bool left) const;
+    // A side whose workbook is gone counts as saved.
+    bool saved(bool left) const;
     QString text(const QString &key, const QString &defaultText);
     void showNoMoreDiff(bool show);
 
