@@ -69,8 +69,7 @@ void put(excel::WorkbookData &book, std::vector<excel::Cell> &row, int column, c
 {
     excel::Cell cell;
     cell.column = std::uint16_t(column);
-    cell.kind = excel::CellKind::String;
-    cell.value.string = std::uint32_t(book.strings.size());
+    cell.setString(std::uint32_t(book.strings.size()));
     book.strings.push_back(text);
     row.push_back(cell);
 }
@@ -79,8 +78,7 @@ void put(std::vector<excel::Cell> &row, int column, double value)
 {
     excel::Cell cell;
     cell.column = std::uint16_t(column);
-    cell.kind = excel::CellKind::Number;
-    cell.value.number = value;
+    cell.setNumber(value);
     row.push_back(cell);
 }
 

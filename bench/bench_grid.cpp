@@ -64,11 +64,9 @@ void fill(excel::Workbook &book)
             excel::Cell &cell = cells[std::size_t(c - 1)];
             cell.column = std::uint16_t(c);
             if (c % 2) {
-                cell.kind = excel::CellKind::String;
-                cell.value.string = first + (seed >> 8) % 1000;
+                cell.setString(first + (seed >> 8) % 1000);
             } else {
-                cell.kind = excel::CellKind::Number;
-                cell.value.number = double((seed >> 4) % 1000000) / 100.0;
+                cell.setNumber(double((seed >> 4) % 1000000) / 100.0);
             }
             if (r % 7 == 0)
                 cell.style = styles + 1;

@@ -32,12 +32,10 @@ void fill(excel::Worksheet &sheet, int rows, int columns, int salt)
         for (int c = 1; c <= columns; ++c) {
             excel::Cell &cell = excel::CellStore::obtain(data, r, c);
             if (c % 2) {
-                cell.kind = excel::CellKind::String;
-                cell.value.string = excel::CellStore::addString(
-                    book, QStringLiteral("文本%1-%2").arg(r).arg(c + (r % 100 == 0 ? salt : 0)));
+                cell.setString(excel::CellStore::addString(
+                    book, QStringLiteral("文本%1-%2").arg(r).arg(c + (r % 100 == 0 ? salt : 0))));
             } else {
-                cell.kind = excel::CellKind::Number;
-                cell.value.number = r * 0.5 + c;
+                cell.setNumber(r * 0.5 + c);
             }
         }
     }

@@ -31,11 +31,9 @@ std::unique_ptr<WorkbookData> makeWorkbook(int rows, int columns)
             Cell cell;
             cell.column = std::uint16_t(c);
             if (c % 4 == 1) {
-                cell.kind = CellKind::String;
-                cell.value.string = std::uint32_t((r * 31 + c) % 1000);
+                cell.setString(std::uint32_t((r * 31 + c) % 1000));
             } else {
-                cell.kind = CellKind::Number;
-                cell.value.number = r * 0.25 + c * 1000.0 + (r % 7) / 3.0;
+                cell.setNumber(r * 0.25 + c * 1000.0 + (r % 7) / 3.0);
             }
             cells.push_back(cell);
         }

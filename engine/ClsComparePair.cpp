@@ -141,13 +141,14 @@ public:
     {
         const excel::Cell *a = m_left.find(leftColumn);
         const excel::Cell *b = m_right.find(rightColumn);
-        const bool aBlank = !a || a->kind == excel::CellKind::Blank;
-        const bool bBlank = !b || b->kind == excel::CellKind::Blank;
+        const bool aBlank = !a || a->kind() == excel::CellKind::Blank;
+        const bool bBlank = !b || b->kind() == excel::CellKind::Blank;
         if (aBlank || bBlank) return aBlank && bBlank;
-        if (a->kind != b->kind) return false;
-        switch (a->kind) {
+        if (a->kind() != b->kind()) return false;
+        switch (a->kind()) {
         case excel::CellKind::Number: {
-            if (std::memcmp(&a->value.number, &b->value.number, sizeof(double)) != 0) return false;
+            const double x = a->number(), y = b->number();
+            if (std::memcmp(&x, &y, sizeof x) != 0) return false;
             const bool aDate = isDate(*m_leftBook, *a);
             return aDate == isDate(*m_rightBook, *b) &&
                    (!aDate || m_leftBook->date1904 == m_rightBook->date1904);
@@ -155,9 +156,9 @@ public:
         case excel::CellKind::String:
             return text(*m_leftBook, *a) == text(*m_rightBook, *b);
         case excel::CellKind::Boolean:
-            return a->value.boolean == b->value.boolean;
+            return a->boolean() == b->boolean();
         case excel::CellKind::Error:
-            return a->value.error == b->value.error;
+            return a->error() == b->error();
         case excel::CellKind::Blank:
             break;
         }
@@ -196,8 +197,8 @@ private:
     }
     static QStringView text(const excel::WorkbookData &book, const excel::Cell &cell)
     {
-        return cell.value.string < book.strings.size() ? book.strings.view(cell.value.string)
-                                                       : QStringView();
+        return cell.string() < book.strings.size() ? book.strings.view(cell.string())
+                                                   : QStringView();
     }
 
     std::shared_ptr<const excel::Workbook> m_leftOwner;

@@ -36,12 +36,12 @@ const excel::Cell *SheetBlock::find(int row, int column) const
 
 bool SheetBlock::cellIsEmpty(const excel::Cell &cell) const
 {
-    switch (cell.kind) {
+    switch (cell.kind()) {
     case excel::CellKind::Blank:
         return true;
     case excel::CellKind::String:
-        return cell.value.string >= m_workbook->strings.size() ||
-               m_workbook->strings.view(cell.value.string).isEmpty();
+        return cell.string() >= m_workbook->strings.size() ||
+               m_workbook->strings.view(cell.string()).isEmpty();
     default:
         return false; // numbers, booleans and errors always have a text
     }
@@ -57,10 +57,9 @@ QString SheetBlock::text(int row, int column) const
 {
     const excel::Cell *cell = find(row, column);
     if (!cell) return QString();
-    if (cell->kind == excel::CellKind::String)
-        return cell->value.string < m_workbook->strings.size()
-                   ? m_workbook->strings[cell->value.string]
-                   : QString();
+    if (cell->kind() == excel::CellKind::String)
+        return cell->string() < m_workbook->strings.size() ? m_workbook->strings[cell->string()]
+                                                           : QString();
     return excel::CellStore::value(*m_workbook, *cell).toText();
 }
 

@@ -35,16 +35,14 @@ struct Store
     {
         excel::Cell c;
         c.column = std::uint16_t(col);
-        c.kind = excel::CellKind::String;
-        c.value.string = s;
+        c.setString(s);
         return c;
     }
     static excel::Cell num(int col, double v, std::uint32_t style = 0)
     {
         excel::Cell c;
         c.column = std::uint16_t(col);
-        c.kind = excel::CellKind::Number;
-        c.value.number = v;
+        c.setNumber(v);
         c.style = style;
         return c;
     }
@@ -52,16 +50,14 @@ struct Store
     {
         excel::Cell c;
         c.column = std::uint16_t(col);
-        c.kind = excel::CellKind::Boolean;
-        c.value.boolean = v;
+        c.setBoolean(v);
         return c;
     }
     static excel::Cell error(int col, int code)
     {
         excel::Cell c;
         c.column = std::uint16_t(col);
-        c.kind = excel::CellKind::Error;
-        c.value.error = code;
+        c.setError(code);
         return c;
     }
     static excel::Cell blank(int col)

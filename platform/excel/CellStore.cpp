@@ -22,6 +22,15 @@ const Cell *CellStore::find(const SheetData &sheet, int row, int column)
     return it != cells.end() && it->column == column ? &*it : nullptr;
 }
 
+const QString *CellStore::formula(const SheetData &sheet, int row, const Cell &cell)
+{
+    if (!cell.hasFormula || row < 1 || std::size_t(row) > sheet.rows.size()) return nullptr;
+    const std::int32_t index = sheet.rows[std::size_t(row - 1)].formulaOf(cell);
+    return index >= 0 && std::size_t(index) < sheet.formulas.size()
+               ? &sheet.formulas[std::size_t(index)]
+               : nullptr;
+}
+
 Cell *CellStore::find(SheetData &sheet, int row, int column)
 {
     return const_cast<Cell *>(find(static_cast<const SheetData &>(sheet), row, column));
@@ -41,26 +50,27 @@ Cell &CellStore::obtain(SheetData &sheet, int row, int column)
 void CellStore::erase(SheetData &sheet, int row, int column)
 {
     if (row < 1 || std::size_t(row) > sheet.rows.size()) return;
-    std::vector<Cell> &cells = sheet.rows[std::size_t(row - 1)];
+    CellRow &cells = sheet.rows[std::size_t(row - 1)];
     auto it = std::lower_bound(cells.begin(), cells.end(), column, columnLess);
-    if (it != cells.end() && it->column == column) cells.erase(it);
+    if (it == cells.end() || it->column != column) return;
+    cells.setFormula(*it, -1);
+    cells.erase(it);
 }
 
 com::Variant CellStore::value(const WorkbookData &book, const Cell &cell)
 {
-    switch (cell.kind) {
+    switch (cell.kind()) {
     case CellKind::Number:
         if (cell.style < book.styles.size() && book.styles[cell.style].isDate)
-            return com::Variant::fromDate(cell.value.number + (book.date1904 ? 1462.0 : 0.0));
-        return com::Variant(cell.value.number);
+            return com::Variant::fromDate(cell.number() + (book.date1904 ? 1462.0 : 0.0));
+        return com::Variant(cell.number());
     case CellKind::String:
-        return cell.value.string < book.strings.size()
-                   ? com::Variant(book.strings[cell.value.string])
-                   : com::Variant(QString());
+        return cell.string() < book.strings.size() ? com::Variant(book.strings[cell.string()])
+                                                   : com::Variant(QString());
     case CellKind::Boolean:
-        return com::Variant(cell.value.boolean);
+        return com::Variant(cell.boolean());
     case CellKind::Error:
-        return com::Variant::fromError(cell.value.error);
+        return com::Variant::fromError(cell.error());
     case CellKind::Blank:
         break;
     }
@@ -145,7 +155,7 @@ bool CellStore::insertRows(WorkbookData &book, SheetData &sheet, int row, int co
         if (m.lastRow >= row && m.lastRow > limit) return false;
 
     if (std::size_t(row - 1) < sheet.rows.size())
-        sheet.rows.insert(sheet.rows.begin() + (row - 1), std::size_t(count), std::vector<Cell>());
+        sheet.rows.insert(sheet.rows.begin() + (row - 1), std::size_t(count), CellRow());
     std::map<std::uint64_t, CellComment> comments;
     for (auto &[key, c] : sheet.comments) {
         int r = int(key >> 16), col = int(key & 0xFFFF);

@@ -19,6 +19,13 @@ public:
     // The cell, created blank with the default style when missing.
     static Cell &obtain(SheetData &sheet, int row, int column);
     static void erase(SheetData &sheet, int row, int column);
+    // The "=..." text of the formula of `cell` (a cell of `row`), or null for a constant.
+    static const QString *formula(const SheetData &sheet, int row, const Cell &cell);
+    static QString formulaText(const SheetData &sheet, int row, const Cell &cell)
+    {
+        const QString *text = formula(sheet, row, cell);
+        return text ? *text : QString();
+    }
 
     // The cell's value as the automation model gives it: a number in a date format is a Date,
     // texts come from the pool, a formula gives its cached result.

@@ -49,9 +49,8 @@ void writeCell(WorkbookData &book, SheetData &sheet, int row, int column, const 
         if (cell->style == 0 || cell->style >= book.styles.size())
             CellStore::erase(sheet, row, column);
         else {
-            cell->kind = CellKind::Blank;
-            cell->formula = -1;
-            cell->value.number = 0;
+            cell->setBlank();
+            sheet.rows[std::size_t(row - 1)].setFormula(*cell, -1);
         }
         return;
     }
@@ -61,24 +60,20 @@ void writeCell(WorkbookData &book, SheetData &sheet, int row, int column, const 
             QStringLiteral("A cell cannot hold an %1.")
                 .arg(v.isArray() ? QStringLiteral("array") : QStringLiteral("object")));
     Cell &cell = CellStore::obtain(sheet, row, column);
-    cell.formula = -1;
+    sheet.rows[std::size_t(row - 1)].setFormula(cell, -1);
     switch (v.type()) {
     case com::vbString:
-        cell.kind = CellKind::String;
-        cell.value.string = CellStore::addString(book, v.stringValue());
+        cell.setString(CellStore::addString(book, v.stringValue()));
         break;
     case com::vbBoolean:
-        cell.kind = CellKind::Boolean;
-        cell.value.boolean = v.boolValue();
+        cell.setBoolean(v.boolValue());
         break;
     case com::vbError:
-        cell.kind = CellKind::Error;
-        cell.value.error = v.errorCode();
+        cell.setError(v.errorCode());
         break;
     case com::vbDate: {
-        cell.kind = CellKind::Number;
         double serial = v.dateValue() - (book.date1904 ? 1462.0 : 0.0);
-        cell.value.number = serial;
+        cell.setNumber(serial);
         bool hasTime = serial != std::floor(serial);
         cell.style = CellStore::deriveStyle(book, cell.style, [&](CellStyle &s) {
             if (s.isDate) return;
@@ -89,8 +84,7 @@ void writeCell(WorkbookData &book, SheetData &sheet, int row, int column, const 
         break;
     }
     default:
-        cell.kind = CellKind::Number;
-        cell.value.number = v.numberValue();
+        cell.setNumber(v.numberValue());
         break;
     }
 }
@@ -256,18 +250,16 @@ QString Range::Formula() const
     const WorkbookData &book = m_sheet->book();
     const Cell *cell = CellStore::find(sheet, m_rect.firstRow, m_rect.firstColumn);
     if (!cell) return QString();
-    if (cell->formula >= 0 && std::size_t(cell->formula) < sheet.formulas.size())
-        return sheet.formulas[std::size_t(cell->formula)];
-    switch (cell->kind) {
+    if (const QString *formula = CellStore::formula(sheet, m_rect.firstRow, *cell)) return *formula;
+    switch (cell->kind()) {
     case CellKind::Number:
         return CellStore::value(book, *cell).toText();
     case CellKind::String:
-        return cell->value.string < book.strings.size() ? book.strings[cell->value.string]
-                                                        : QString();
+        return cell->string() < book.strings.size() ? book.strings[cell->string()] : QString();
     case CellKind::Boolean:
-        return cell->value.boolean ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        return cell->boolean() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     case CellKind::Error:
-        return XmlText::errorText(cell->value.error);
+        return XmlText::errorText(cell->error());
     case CellKind::Blank:
         break;
     }
@@ -291,7 +283,8 @@ void Range::setFormula(const QString &formula)
         for (int row = r.firstRow; row <= r.lastRow; ++row)
             for (int col = r.firstColumn; col <= r.lastColumn; ++col) {
                 Cell &cell = CellStore::obtain(sheet, row, col);
-                cell.formula = std::int32_t(sheet.formulas.size());
+                sheet.rows[std::size_t(row - 1)].setFormula(cell,
+                                                            std::int32_t(sheet.formulas.size()));
                 sheet.formulas.push_back(
                     QLatin1Char('=') +
                     FormulaText::shift(body, row - r.firstRow, col - r.firstColumn));
@@ -546,7 +539,7 @@ int lastFilledRow(const SheetData &sheet)
     int last = 0;
     for (std::size_t i = sheet.rows.size(); i-- > 0 && !last;)
         for (const Cell &c : sheet.rows[i])
-            if (c.kind != CellKind::Blank || c.formula >= 0) {
+            if (c.kind() != CellKind::Blank || c.hasFormula) {
                 last = int(i + 1);
                 break;
             }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/excel/Cell.h"
+#include "platform/excel/CellRow.h"
 
 #include <QString>
 #include <cstdint>
@@ -35,7 +35,7 @@ struct SheetData
 {
     QString name;
     int visible = -1; // -1 visible, 0 hidden, 2 very hidden
-    std::vector<std::vector<Cell>> rows;
+    std::vector<CellRow> rows;
     std::vector<QString> formulas;                 // "=..." texts in A1 style
     std::map<std::uint64_t, CellComment> comments; // key: (row << 16) | column
     std::vector<CellRect> merges;

@@ -733,6 +733,7 @@ bool SheetParser::storeCell(std::string_view value)
     m_capture = None;
     const int row = m_row, column = m_column;
     Cell cell;
+    std::int32_t formula = -1;
     cell.column = std::uint16_t(column);
     cell.style = m_style;
     auto where = [&] {
@@ -762,21 +763,23 @@ bool SheetParser::storeCell(std::string_view value)
                 return fail(where() + QStringLiteral(": the sheet holds more than %1 formulas")
                                           .arg(Cell::MaxFormulas),
                             nullptr);
-            cell.formula = std::int32_t(m_sheet->formulas.size());
+            formula = std::int32_t(m_sheet->formulas.size());
             m_sheet->formulas.push_back(QLatin1Char('=') + text);
         }
     }
 
     if (m_hasValue) {
         switch (m_type) {
-        case 'n':
+        case 'n': {
             if (value.empty()) break;
-            if (!parseDouble(value.data(), value.size(), &cell.value.number))
+            double number = 0;
+            if (!parseDouble(value.data(), value.size(), &number))
                 return fail(where() + QStringLiteral(": bad number \"%1\"")
                                           .arg(QString::fromUtf8(value.substr(0, 40))),
                             nullptr);
-            cell.kind = CellKind::Number;
+            cell.setNumber(number);
             break;
+        }
         case 's': {
             std::uint32_t index = 0;
             const bool number = parseInt(value.data(), value.size(), &index);
@@ -786,19 +789,16 @@ bool SheetParser::storeCell(std::string_view value)
                 return fail(where() + QStringLiteral(": shared string %1 does not exist")
                                           .arg(QString::fromUtf8(value.substr(0, 20))),
                             nullptr);
-            cell.kind = CellKind::String;
-            cell.value.string = index;
+            cell.setString(index);
             break;
         }
         case 'b':
-            cell.kind = CellKind::Boolean;
-            cell.value.boolean = value == "1" || value == "true";
+            cell.setBoolean(value == "1" || value == "true");
             break;
         case 'e': {
             QString t = QString::fromUtf8(value).trimmed();
-            cell.kind = CellKind::Error;
-            cell.value.error = XmlText::errorCode(t);
-            if (!cell.value.error) cell.value.error = 2015;
+            const std::int32_t code = XmlText::errorCode(t);
+            cell.setError(code ? code : 2015);
             break;
         }
         case 'd': {
@@ -807,8 +807,7 @@ bool SheetParser::storeCell(std::string_view value)
                 return fail(where() + QStringLiteral(": bad date \"%1\"")
                                           .arg(QString::fromUtf8(value.substr(0, 40))),
                             nullptr);
-            cell.kind = CellKind::Number;
-            cell.value.number = d;
+            cell.setNumber(d);
             break;
         }
         case 't':
@@ -818,10 +817,9 @@ bool SheetParser::storeCell(std::string_view value)
             if (!XmlText::decode(raw.data(), raw.size(), &text))
                 return fail(where() + QStringLiteral(": bad character reference in its text"),
                             nullptr);
-            cell.kind = CellKind::String;
-            cell.value.string = std::uint32_t(m_book->strings.size());
+            cell.setString(std::uint32_t(m_book->strings.size()) |
+                           (m_deferred ? DeferredString : 0u));
             if (m_deferred) {
-                cell.value.string |= DeferredString;
                 m_deferred->push_back(CellPlace{m_sheet, row, column});
             }
             m_book->strings.push_back(XmlText::unescapeStringValue(text));
@@ -830,17 +828,22 @@ bool SheetParser::storeCell(std::string_view value)
         }
     }
 
-    std::vector<Cell> &cells = *m_rowCells;
+    CellRow &cells = *m_rowCells;
+    Cell *stored = nullptr;
     if (cells.empty() || cells.back().column < cell.column) {
-        cells.push_back(cell);
+        stored = &cells.emplace_back(cell);
     } else {
         auto it = std::lower_bound(cells.begin(), cells.end(), cell.column,
                                    [](const Cell &c, std::uint16_t col) { return c.column < col; });
-        if (it != cells.end() && it->column == cell.column)
+        if (it != cells.end() && it->column == cell.column) {
+            cells.setFormula(*it, -1); // a cell given twice: the later one stands
             *it = cell;
-        else
-            cells.insert(it, cell);
+            stored = &*it;
+        } else {
+            stored = &*cells.insert(it, cell);
+        }
     }
+    if (formula >= 0) cells.setFormula(*stored, formula);
     m_lastRowSize = std::max(m_lastRowSize, cells.size());
     m_maxRow = std::max(m_maxRow, row);
     m_maxColumn = std::max(m_maxColumn, column);

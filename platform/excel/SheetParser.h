@@ -108,7 +108,7 @@ private:
 
     int m_row = 0;
     int m_column = 0;
-    std::vector<Cell> *m_rowCells = nullptr;
+    CellRow *m_rowCells = nullptr;
     int m_maxRow = 0;
     int m_maxColumn = 0;
     std::size_t m_lastRowSize = 0;

@@ -40,7 +40,7 @@ void StyleRange::apply(Worksheet &ws, const CellRect &r,
                 cell = &CellStore::obtain(sheet, row, col);
             }
             cell->style = derive(cell->style);
-            if (cell->style == 0 && cell->kind == CellKind::Blank && cell->formula < 0)
+            if (cell->style == 0 && cell->kind() == CellKind::Blank && !cell->hasFormula)
                 CellStore::erase(sheet, row, col);
         }
     ws.markChanged();

@@ -2,6 +2,7 @@
 
 #include "platform/excel/BiffRecord.h"
 #include "platform/excel/BiffStream.h"
+#include "platform/excel/CellStore.h"
 #include "platform/excel/CompoundFile.h"
 #include "platform/excel/StyleCodes.h"
 
@@ -468,22 +469,18 @@ bool XlsReader::readFormula(SheetData &sheet, BiffRecord &r)
     if (rd16(p + 12) == 0xFFFF) {
         switch (std::uint8_t(p[6])) {
         case 0:
-            cell.kind = CellKind::String;
-            cell.value.string = std::uint32_t(m_out->strings.size());
+            cell.setString(std::uint32_t(m_out->strings.size()));
             m_out->strings.push_back(QString());
             waitsForString = true;
             break;
         case 1:
-            cell.kind = CellKind::Boolean;
-            cell.value.boolean = p[8] != 0;
+            cell.setBoolean(p[8] != 0);
             break;
         case 2:
-            cell.kind = CellKind::Error;
-            cell.value.error = 2000 + std::uint8_t(p[8]);
+            cell.setError(2000 + std::uint8_t(p[8]));
             break;
         case 3:
-            cell.kind = CellKind::String;
-            cell.value.string = std::uint32_t(m_out->strings.size());
+            cell.setString(std::uint32_t(m_out->strings.size()));
             m_out->strings.push_back(QString());
             break;
         default:
@@ -491,10 +488,10 @@ bool XlsReader::readFormula(SheetData &sheet, BiffRecord &r)
                 r, QStringLiteral("unknown formula result type %1").arg(std::uint8_t(p[6])));
         }
     } else {
-        cell.kind = CellKind::Number;
-        cell.value.number = rdF64(p + 6);
+        cell.setNumber(rdF64(p + 6));
     }
     const int cce = rd16(p + 20);
+    int slot = -1;
     if (22 + cce > r.size()) return failRecord(r, QStringLiteral("formula tokens cut short"));
     const int slotIndex =
         int(sheet.rows.size() > std::size_t(row) ? sheet.rows[std::size_t(row)].size() : 0);
@@ -509,16 +506,17 @@ bool XlsReader::readFormula(SheetData &sheet, BiffRecord &r)
         if (pending.slot >= Cell::MaxFormulas) return failRecord(r, tooManyFormulas());
         pending.cellIndex = slotIndex;
         sheet.formulas.push_back(QString());
-        cell.formula = pending.slot;
+        slot = pending.slot;
         m_pending.push_back(pending);
     } else {
         const QByteArray tokens(p + 22, cce);
         const QByteArray extra(p + 22 + cce, r.size() - 22 - cce);
-        cell.formula =
-            formulaSlot(sheet, XlsFormula::decompile(tokens, extra, m_context, row, column));
-        if (cell.formula < 0) return failRecord(r, tooManyFormulas());
+        slot = formulaSlot(sheet, XlsFormula::decompile(tokens, extra, m_context, row, column));
+        if (slot < 0) return failRecord(r, tooManyFormulas());
     }
+    cell.hasFormula = 1;
     if (!addCell(sheet, r, row, column, xf, cell)) return false;
+    m_cellFormulas.push_back(CellFormula{row, column, slot});
     if (waitsForString) {
         m_stringRow = row;
         m_stringCell = sheet.rows[std::size_t(row)].size() - 1;
@@ -542,7 +540,7 @@ void XlsReader::resolvePending(SheetData &sheet)
             // cells keep their results as constants.
             if (pending.row != pending.masterRow || pending.column != pending.masterColumn) {
                 Cell &cell = sheet.rows[std::size_t(pending.row)][std::size_t(pending.cellIndex)];
-                cell.formula = -1;
+                cell.hasFormula = 0;
                 continue;
             }
             text = XlsFormula::decompile(it->second.tokens, it->second.extra, m_context,
@@ -576,8 +574,16 @@ void XlsReader::finishSheet(SheetData &sheet)
             else
                 unique.push_back(c);
         }
-        row.swap(unique);
+        static_cast<std::vector<Cell> &>(row).swap(unique);
     }
+    // In reading order, so that a cell written twice keeps its last formula; a cell whose last
+    // record is a constant has lost its flag above.
+    for (const CellFormula &f : m_cellFormulas) {
+        CellRow &row = sheet.rows[std::size_t(f.row)];
+        Cell *cell = CellStore::find(sheet, f.row + 1, f.column + 1);
+        if (cell && cell->hasFormula) row.setFormula(*cell, f.slot);
+    }
+    m_cellFormulas.clear();
 }
 
 bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
@@ -600,6 +606,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
     sheet->visible = bound.visible;
     m_shared.clear();
     m_pending.clear();
+    m_cellFormulas.clear();
     m_formulaSlots.clear();
     m_objectTexts.clear();
     m_lastObjectId = -1;
@@ -625,16 +632,14 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
         case kNumber: {
             if (size < 14) return failRecord(r, QStringLiteral("number cut short"));
             Cell cell;
-            cell.kind = CellKind::Number;
-            cell.value.number = rdF64(p + 6);
+            cell.setNumber(rdF64(p + 6));
             if (!addCell(*sheet, r, rd16(p), rd16(p + 2), rd16(p + 4), cell)) return false;
             break;
         }
         case kRk: {
             if (size < 10) return failRecord(r, QStringLiteral("number cut short"));
             Cell cell;
-            cell.kind = CellKind::Number;
-            cell.value.number = rkValue(rd32(p + 6));
+            cell.setNumber(rkValue(rd32(p + 6)));
             if (!addCell(*sheet, r, rd16(p), rd16(p + 2), rd16(p + 4), cell)) return false;
             break;
         }
@@ -644,8 +649,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             const int count = (size - 6) / 6;
             for (int i = 0; i < count; ++i) {
                 Cell cell;
-                cell.kind = CellKind::Number;
-                cell.value.number = rkValue(rd32(p + 4 + 6 * i + 2));
+                cell.setNumber(rkValue(rd32(p + 4 + 6 * i + 2)));
                 if (!addCell(*sheet, r, row, first + i, rd16(p + 4 + 6 * i), cell)) return false;
             }
             break;
@@ -668,11 +672,9 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             if (size < 8) return failRecord(r, QStringLiteral("boolean or error cut short"));
             Cell cell;
             if (p[7]) {
-                cell.kind = CellKind::Error;
-                cell.value.error = 2000 + std::uint8_t(p[6]);
+                cell.setError(2000 + std::uint8_t(p[6]));
             } else {
-                cell.kind = CellKind::Boolean;
-                cell.value.boolean = p[6] != 0;
+                cell.setBoolean(p[6] != 0);
             }
             if (!addCell(*sheet, r, rd16(p), rd16(p + 2), rd16(p + 4), cell)) return false;
             break;
@@ -685,8 +687,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
                                          .arg(index)
                                          .arg(m_sst.size()));
             Cell cell;
-            cell.kind = CellKind::String;
-            cell.value.string = m_sst[index];
+            cell.setString(m_sst[index]);
             if (!addCell(*sheet, r, rd16(p), rd16(p + 2), rd16(p + 4), cell)) return false;
             break;
         }
@@ -697,8 +698,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             const QString text = r.readUnicodeString();
             if (!r.ok()) return failRecord(r, QStringLiteral("text cell cut short"));
             Cell cell;
-            cell.kind = CellKind::String;
-            cell.value.string = std::uint32_t(m_out->strings.size());
+            cell.setString(std::uint32_t(m_out->strings.size()));
             m_out->strings.push_back(text);
             if (!addCell(*sheet, r, rd16(p), rd16(p + 2), rd16(p + 4), cell)) return false;
             break;
@@ -711,7 +711,7 @@ bool XlsReader::readSheet(BiffStream &stream, const BoundSheet &bound)
             if (!r.ok()) return failRecord(r, QStringLiteral("formula text result cut short"));
             if (m_stringRow >= 0) {
                 const Cell &cell = sheet->rows[std::size_t(m_stringRow)][m_stringCell];
-                m_out->strings.replace(cell.value.string, text);
+                m_out->strings.replace(cell.string(), text);
                 m_stringRow = -1;
             }
             break;

@@ -51,6 +51,12 @@ private:
         QByteArray tokens, extra;
         bool isArray = false;
     };
+    // A formula record's cell and its formula's number, joined to the cell once the sheet's
+    // cells are sorted.
+    struct CellFormula
+    {
+        int row = 0, column = 0, slot = 0;
+    };
     struct PendingFormula
     {
         int row = 0, column = 0, masterRow = 0, masterColumn = 0, slot = 0, cellIndex = 0;
@@ -98,6 +104,7 @@ private:
     // Per sheet.
     std::map<std::uint32_t, SharedFormula> m_shared; // key: (row << 16) | column of the master
     std::vector<PendingFormula> m_pending;
+    std::vector<CellFormula> m_cellFormulas;
     QHash<QString, int> m_formulaSlots;
     std::map<int, QString> m_objectTexts; // OBJ id -> TXO text
     int m_lastObjectId = -1;

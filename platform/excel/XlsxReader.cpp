@@ -573,9 +573,9 @@ bool Reader::run()
         m_out->strings.append(own);
         for (const SheetParser::CellPlace &place : m_deferredCells) {
             Cell *cell = CellStore::find(*place.sheet, place.row, place.column);
-            if (cell && cell->kind == CellKind::String &&
-                (cell->value.string & SheetParser::DeferredString))
-                cell->value.string = (cell->value.string & ~SheetParser::DeferredString) + offset;
+            if (cell && cell->kind() == CellKind::String &&
+                (cell->string() & SheetParser::DeferredString))
+                cell->setString((cell->string() & ~SheetParser::DeferredString) + offset);
         }
         m_sharedCount = offset;
     }

@@ -1,5 +1,6 @@
 #include "platform/excel/XlsxSheetWriter.h"
 
+#include "platform/excel/CellStore.h"
 #include "platform/excel/XlsxXml.h"
 
 #include <algorithm>
@@ -102,7 +103,7 @@ bool XlsxSheetWriter::produce(QByteArray &out)
 
 void XlsxSheetWriter::writeRow(QByteArray &out, int row)
 {
-    const std::vector<Cell> *cells =
+    const CellRow *cells =
         row <= int(m_sheet.rows.size()) ? &m_sheet.rows[size_t(row - 1)] : nullptr;
     while (m_height != m_sheet.rowHeights.end() && m_height->first < row)
         ++m_height;
@@ -167,8 +168,9 @@ const ColumnNames &columnNames()
 
 void XlsxSheetWriter::writeCell(QByteArray &out, int row, const Cell &cell)
 {
-    const bool hasFormula = cell.formula >= 0 && size_t(cell.formula) < m_sheet.formulas.size();
-    if (!hasFormula && (cell.kind != CellKind::String || cell.value.string < m_strings.size())) {
+    const QString *formula = CellStore::formula(m_sheet, row, cell);
+    const bool hasFormula = formula;
+    if (!hasFormula && (cell.kind() != CellKind::String || cell.string() < m_strings.size())) {
         // The common case, written straight into the buffer: a constant cell of bounded size.
         const QByteArray &pre = m_prefix;
         const size_t pl = size_t(pre.size());
@@ -192,10 +194,10 @@ void XlsxSheetWriter::writeCell(QByteArray &out, int row, const Cell &cell)
             p = std::to_chars(p, p + 12, style).ptr;
             *p++ = '"';
         }
-        if (cell.kind == CellKind::Blank) {
+        if (cell.kind() == CellKind::Blank) {
             put("/>", 2);
         } else {
-            switch (cell.kind) {
+            switch (cell.kind()) {
             case CellKind::String:
                 put(" t=\"s\"", 6);
                 break;
@@ -212,22 +214,22 @@ void XlsxSheetWriter::writeCell(QByteArray &out, int row, const Cell &cell)
             *p++ = '<';
             put(pre.constData(), pl);
             put("v>", 2);
-            switch (cell.kind) {
+            switch (cell.kind()) {
             case CellKind::Number: {
-                double v = cell.value.number;
+                double v = cell.number();
                 if (!std::isfinite(v)) v = 0.0;
                 if (v == 0.0) v = 0.0;
                 p = std::to_chars(p, p + 32, v).ptr;
                 break;
             }
             case CellKind::String:
-                p = std::to_chars(p, p + 12, m_stringMap[cell.value.string]).ptr;
+                p = std::to_chars(p, p + 12, m_stringMap[cell.string()]).ptr;
                 break;
             case CellKind::Boolean:
-                *p++ = cell.value.boolean ? '1' : '0';
+                *p++ = cell.boolean() ? '1' : '0';
                 break;
             case CellKind::Error: {
-                const char *e = errorText(cell.value.error);
+                const char *e = errorText(cell.error());
                 put(e, std::strlen(e));
                 break;
             }
@@ -261,17 +263,18 @@ void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cel
         appendInt(out, style);
         out += '"';
     }
-    const bool hasFormula = cell.formula >= 0 && size_t(cell.formula) < m_sheet.formulas.size();
+    const QString *formula = CellStore::formula(m_sheet, row, cell);
+    const bool hasFormula = formula;
     // Only a formula's result is written as text; other texts go by their index.
     std::optional<QString> text;
-    switch (cell.kind) {
+    switch (cell.kind()) {
     case CellKind::Blank:
         break;
     case CellKind::Number:
         break;
     case CellKind::String:
-        if (cell.value.string < m_strings.size())
-            text = hasFormula ? m_strings[cell.value.string] : QString();
+        if (cell.string() < m_strings.size())
+            text = hasFormula ? m_strings[cell.string()] : QString();
         if (hasFormula)
             out += " t=\"str\"";
         else if (text)
@@ -284,13 +287,14 @@ void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cel
         out += " t=\"e\"";
         break;
     }
-    if (!hasFormula && (cell.kind == CellKind::Blank || (cell.kind == CellKind::String && !text))) {
+    if (!hasFormula &&
+        (cell.kind() == CellKind::Blank || (cell.kind() == CellKind::String && !text))) {
         out += "/>";
         return;
     }
     out += '>';
     if (hasFormula) {
-        const QString &f = m_sheet.formulas[size_t(cell.formula)];
+        const QString &f = *formula;
         QByteArray text =
             XlsxXml::escaped(XlsxXml::fileFormula(f.startsWith(QLatin1Char('=')) ? f.mid(1) : f));
         out += '<';
@@ -306,27 +310,27 @@ void XlsxSheetWriter::writeFormulaCell(QByteArray &out, int row, const Cell &cel
         out += p;
         out += "f>";
     }
-    if (cell.kind != CellKind::Blank && !(cell.kind == CellKind::String && !text)) {
+    if (cell.kind() != CellKind::Blank && !(cell.kind() == CellKind::String && !text)) {
         out += '<';
         out += p;
         out += 'v';
         if (hasFormula && text && needsPreserve(*text)) out += " xml:space=\"preserve\"";
         out += '>';
-        switch (cell.kind) {
+        switch (cell.kind()) {
         case CellKind::Number:
-            XlsxXml::appendNumber(out, cell.value.number);
+            XlsxXml::appendNumber(out, cell.number());
             break;
         case CellKind::String:
             if (hasFormula)
                 XlsxXml::appendEscaped(out, *text);
             else
-                appendInt(out, m_stringMap[cell.value.string]);
+                appendInt(out, m_stringMap[cell.string()]);
             break;
         case CellKind::Boolean:
-            out += cell.value.boolean ? '1' : '0';
+            out += cell.boolean() ? '1' : '0';
             break;
         case CellKind::Error:
-            out += errorText(cell.value.error);
+            out += errorText(cell.error());
             break;
         case CellKind::Blank:
             break;

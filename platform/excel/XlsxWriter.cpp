@@ -1,5 +1,6 @@
 #include "platform/excel/XlsxWriter.h"
 
+#include "platform/excel/CellStore.h"
 #include "platform/excel/PackagePath.h"
 #include "platform/excel/RowMoves.h"
 #include "platform/excel/XlsxCommentWriter.h"
@@ -241,8 +242,8 @@ bool XlsxWriter::prepareStrings()
         if (!sheet->modified && !isNewSheet(*sheet)) continue; // its part is copied as it is
         for (const auto &row : sheet->rows)
             for (const Cell &c : row)
-                if (c.kind == CellKind::String && c.formula < 0 && c.value.string < used.size()) {
-                    used[c.value.string] = true;
+                if (c.kind() == CellKind::String && !c.hasFormula && c.string() < used.size()) {
+                    used[c.string()] = true;
                     any = true;
                 }
     }
@@ -365,16 +366,16 @@ bool XlsxWriter::checkSheet(const SheetData &sheet)
                                            "last column (16384)")
                                 .arg(sheet.name)
                                 .arg(c.column));
-            const bool hasFormula = c.formula >= 0 && size_t(c.formula) < sheet.formulas.size();
-            if (c.kind == CellKind::String && c.value.string < m_data.strings.size() &&
-                m_data.strings[c.value.string].size() > 32767)
+            const QString *formula = CellStore::formula(sheet, int(r) + 1, c);
+            if (c.kind() == CellKind::String && c.string() < m_data.strings.size() &&
+                m_data.strings[c.string()].size() > 32767)
                 return fail(
                     QStringLiteral("the text in %1 of the sheet \"%2\" is %3 characters "
                                    "long; a cell holds at most 32767")
                         .arg(QString::fromLatin1(XlsxXml::cellReference(int(r) + 1, c.column)),
                              sheet.name)
-                        .arg(m_data.strings[c.value.string].size()));
-            if (hasFormula && sheet.formulas[size_t(c.formula)].size() > 8192)
+                        .arg(m_data.strings[c.string()].size()));
+            if (formula && formula->size() > 8192)
                 return fail(
                     QStringLiteral("the formula in %1 of the sheet \"%2\" is longer than "
                                    "8192 characters")

@@ -112,11 +112,11 @@ TEST(Package, ReaderAndWriterFindTheSameParts)
     QString error;
     ASSERT_TRUE(XlsxReader::read(path, &wb, &error)) << error.toStdString();
     EXPECT_EQ(wb.sheets[0]->partName.toStdString(), "xl/worksheets/sheet1.xml");
-    wb.sheets[0]->rows[0][0].value.number = 8;
+    wb.sheets[0]->rows[0][0].setNumber(8);
     wb.sheets[0]->modified = true;
     ASSERT_TRUE(XlsxWriter::save(wb, path, &error)) << error.toStdString();
     WorkbookData again;
     ASSERT_TRUE(XlsxReader::read(path, &again, &error)) << error.toStdString();
     ASSERT_EQ(again.sheets.size(), 1u);
-    EXPECT_EQ(again.sheets[0]->rows[0][0].value.number, 8.0);
+    EXPECT_EQ(again.sheets[0]->rows[0][0].number(), 8.0);
 }

@@ -177,12 +177,12 @@ QString cellsOf(const WorkbookData &book)
         out += sheet->name + QLatin1Char('\n');
         for (std::size_t r = 0; r < sheet->rows.size(); ++r)
             for (const Cell &c : sheet->rows[r]) {
-                out += QStringLiteral("%1,%2:%3:").arg(r + 1).arg(c.column).arg(int(c.kind));
-                if (c.kind == CellKind::String)
-                    out += c.value.string < book.strings.size() ? book.strings[c.value.string]
-                                                                : QStringLiteral("<bad index>");
-                else if (c.kind == CellKind::Number)
-                    out += QString::number(c.value.number);
+                out += QStringLiteral("%1,%2:%3:").arg(r + 1).arg(c.column).arg(int(c.kind()));
+                if (c.kind() == CellKind::String)
+                    out += c.string() < book.strings.size() ? book.strings[c.string()]
+                                                            : QStringLiteral("<bad index>");
+                else if (c.kind() == CellKind::Number)
+                    out += QString::number(c.number());
                 out += QLatin1Char('\n');
             }
     }

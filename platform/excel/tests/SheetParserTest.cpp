@@ -1,4 +1,5 @@
 #include "platform/excel/SheetParser.h"
+#include "platform/excel/CellStore.h"
 #include "platform/excel/WorkbookData.h"
 
 #include <gtest/gtest.h>
@@ -46,25 +47,26 @@ QString describe(const Parsed &p)
             s += QStringLiteral("%1:%2:%3:%4:")
                      .arg(r + 1)
                      .arg(c.column)
-                     .arg(int(c.kind))
+                     .arg(int(c.kind()))
                      .arg(c.style);
-            switch (c.kind) {
+            switch (c.kind()) {
             case CellKind::Number:
-                s += QString::number(c.value.number, 'g', 17);
+                s += QString::number(c.number(), 'g', 17);
                 break;
             case CellKind::String:
-                s += p.book.strings[c.value.string];
+                s += p.book.strings[c.string()];
                 break;
             case CellKind::Boolean:
-                s += QString::number(c.value.boolean);
+                s += QString::number(c.boolean());
                 break;
             case CellKind::Error:
-                s += QString::number(c.value.error);
+                s += QString::number(c.error());
                 break;
             case CellKind::Blank:
                 break;
             }
-            if (c.formula >= 0) s += QLatin1Char('|') + p.sheet.formulas[std::size_t(c.formula)];
+            if (c.hasFormula)
+                s += QLatin1Char('|') + CellStore::formulaText(p.sheet, int(r) + 1, c);
             s += QLatin1Char('\n');
         }
     for (const CellRect &m : p.sheet.merges)

@@ -271,9 +271,9 @@ TEST(XlsReaderTest, ReadsFormatsCommentsAndRows)
     EXPECT_DOUBLE_EQ(data.rowHeights.at(2), 30.0);
     EXPECT_EQ(data.comments.at(SheetData::commentKey(2, 1)).text.toStdString(), "first fruit");
     // Error constants are automation error numbers.
-    EXPECT_EQ(cell(2, 5).kind, CellKind::Error);
-    EXPECT_EQ(cell(2, 5).value.error, 2042);
-    EXPECT_EQ(cell(3, 5).value.error, 2007);
+    EXPECT_EQ(cell(2, 5).kind(), CellKind::Error);
+    EXPECT_EQ(cell(2, 5).error(), 2042);
+    EXPECT_EQ(cell(3, 5).error(), 2007);
 }
 
 } // namespace

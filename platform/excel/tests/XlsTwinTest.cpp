@@ -1,5 +1,6 @@
 // Each .xls fixture must read the same as its .xlsx twin (made by the same program from the same
 // source). The twin is read by openpyxl, an independent reader.
+#include "platform/excel/CellStore.h"
 #include "platform/excel/XlsFormula.h"
 #include "platform/excel/XlsReader.h"
 #include "platform/excel/XlsxReader.h"
@@ -100,7 +101,7 @@ QStringList compare(const WorkbookData &book, const QJsonArray &twin)
         std::map<std::pair<int, int>, const Cell *> ours;
         for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
             for (const Cell &c : sheet.rows[r]) {
-                if (c.kind != CellKind::Blank || c.formula >= 0) ours[{int(r) + 1, c.column}] = &c;
+                if (c.kind() != CellKind::Blank || c.hasFormula) ours[{int(r) + 1, c.column}] = &c;
             }
         }
         for (const QJsonValue &v : expected[QStringLiteral("cells")].toArray()) {
@@ -115,8 +116,7 @@ QStringList compare(const WorkbookData &book, const QJsonArray &twin)
             const Cell &c = *it->second;
             ours.erase(it);
             const QString kind = e[2].toString();
-            const QString formula =
-                c.formula >= 0 ? sheet.formulas[std::size_t(c.formula)] : QString();
+            const QString formula = CellStore::formulaText(sheet, row, c);
             if (formula != e[4].toString())
                 diffs << at + QStringLiteral(": formula %1 vs %2").arg(formula, e[4].toString());
             if (kind == QLatin1String("n") && book.styles[c.style].isDate != e[5].toBool())
@@ -124,30 +124,30 @@ QStringList compare(const WorkbookData &book, const QJsonArray &twin)
                                   .arg(book.styles[c.style].isDate)
                                   .arg(e[5].toBool());
             if (kind == QLatin1String("n")) {
-                if (c.kind != CellKind::Number ||
-                    std::abs(c.value.number - e[3].toDouble()) >
+                if (c.kind() != CellKind::Number ||
+                    std::abs(c.number() - e[3].toDouble()) >
                         1e-9 * std::max(1.0, std::abs(e[3].toDouble())))
                     diffs << at + QStringLiteral(": number %1 vs kind %2 value %3")
                                       .arg(e[3].toDouble())
-                                      .arg(int(c.kind))
-                                      .arg(c.kind == CellKind::Number ? c.value.number : 0);
+                                      .arg(int(c.kind()))
+                                      .arg(c.kind() == CellKind::Number ? c.number() : 0);
             } else if (kind == QLatin1String("s")) {
-                const QString text = c.kind == CellKind::String ? book.strings[c.value.string]
-                                                                : QStringLiteral("<not text>");
+                const QString text = c.kind() == CellKind::String ? book.strings[c.string()]
+                                                                  : QStringLiteral("<not text>");
                 if (text != e[3].toString())
                     diffs << at + QStringLiteral(": text \"%1\" vs \"%2\"")
                                       .arg(text, e[3].toString());
             } else if (kind == QLatin1String("b")) {
-                if (c.kind != CellKind::Boolean || c.value.boolean != e[3].toBool())
+                if (c.kind() != CellKind::Boolean || c.boolean() != e[3].toBool())
                     diffs << at + QStringLiteral(": boolean expected %1").arg(e[3].toBool());
             } else if (kind == QLatin1String("e")) {
-                if (c.kind != CellKind::Error || errorName(c.value.error) != e[3].toString())
+                if (c.kind() != CellKind::Error || errorName(c.error()) != e[3].toString())
                     diffs << at + QStringLiteral(": error expected %1").arg(e[3].toString());
             }
         }
         for (const auto &[key, cell] : ours) {
             // The twin's reader gives no value for an empty text result.
-            if (cell->kind == CellKind::String && book.strings[cell->value.string].isEmpty())
+            if (cell->kind() == CellKind::String && book.strings[cell->string()].isEmpty())
                 continue;
             diffs << where + XlsFormula::columnName(key.second - 1) + QString::number(key.first) +
                          QStringLiteral(": only in .xls");
@@ -188,28 +188,27 @@ QJsonArray dumpBook(const WorkbookData &book)
         QJsonArray cells;
         for (std::size_t r = 0; r < sheet->rows.size(); ++r) {
             for (const Cell &c : sheet->rows[r]) {
-                const QString formula =
-                    c.formula >= 0 ? sheet->formulas[std::size_t(c.formula)] : QString();
+                const QString formula = CellStore::formulaText(*sheet, int(r) + 1, c);
                 QJsonValue value;
                 QString kind;
-                switch (c.kind) {
+                switch (c.kind()) {
                 case CellKind::Blank:
                     break;
                 case CellKind::Number:
                     kind = QStringLiteral("n");
-                    value = c.value.number;
+                    value = c.number();
                     break;
                 case CellKind::String:
                     kind = QStringLiteral("s");
-                    value = book.strings[c.value.string];
+                    value = book.strings[c.string()];
                     break;
                 case CellKind::Boolean:
                     kind = QStringLiteral("b");
-                    value = c.value.boolean;
+                    value = c.boolean();
                     break;
                 case CellKind::Error:
                     kind = QStringLiteral("e");
-                    value = errorName(c.value.error);
+                    value = errorName(c.error());
                     break;
                 }
                 if (kind.isEmpty() && formula.isEmpty()) continue;

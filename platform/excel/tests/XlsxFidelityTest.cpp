@@ -39,7 +39,7 @@ const Cell *cellAt(const SheetData &s, int row, int column)
 std::string textAt(const WorkbookData &wb, int row, int column, int sheet = 0)
 {
     const Cell *c = cellAt(*wb.sheets[size_t(sheet)], row, column);
-    return c && c->kind == CellKind::String ? wb.strings[c->value.string].toStdString() : "<none>";
+    return c && c->kind() == CellKind::String ? wb.strings[c->string()].toStdString() : "<none>";
 }
 
 class XlsxFidelityTest : public ::testing::Test

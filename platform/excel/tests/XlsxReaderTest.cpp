@@ -1,5 +1,6 @@
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/CellAddress.h"
+#include "platform/excel/CellStore.h"
 #include "platform/excel/ZipReader.h"
 #include "platform/excel/tests/ModelTestSupport.h"
 #include "tests/support/TestFiles.h"
@@ -58,21 +59,21 @@ wb.epoch = openpyxl.utils.datetime.CALENDAR_WINDOWS_1900
 
     const Cell *b2 = cellAt(s, 2, 2);
     ASSERT_TRUE(b2);
-    EXPECT_EQ(b2->kind, CellKind::Number);
-    EXPECT_EQ(b2->value.number, 1.5);
+    EXPECT_EQ(b2->kind(), CellKind::Number);
+    EXPECT_EQ(b2->number(), 1.5);
     const Cell *c2 = cellAt(s, 2, 3);
     ASSERT_TRUE(c2);
-    ASSERT_EQ(c2->kind, CellKind::String);
-    EXPECT_EQ(wb.strings[c2->value.string], QStringLiteral("text & <more>"));
-    EXPECT_EQ(cellAt(s, 2, 4)->kind, CellKind::Boolean);
-    EXPECT_TRUE(cellAt(s, 2, 4)->value.boolean);
+    ASSERT_EQ(c2->kind(), CellKind::String);
+    EXPECT_EQ(wb.strings[c2->string()], QStringLiteral("text & <more>"));
+    EXPECT_EQ(cellAt(s, 2, 4)->kind(), CellKind::Boolean);
+    EXPECT_TRUE(cellAt(s, 2, 4)->boolean());
     const Cell *e2 = cellAt(s, 2, 5);
-    ASSERT_TRUE(e2 && e2->formula >= 0);
-    EXPECT_EQ(s.formulas[std::size_t(e2->formula)], QStringLiteral("=B2*2"));
+    ASSERT_TRUE(e2 && e2->hasFormula);
+    EXPECT_EQ(CellStore::formulaText(s, 2, *e2), QStringLiteral("=B2*2"));
     const Cell *f2 = cellAt(s, 2, 6);
     ASSERT_TRUE(f2);
     EXPECT_TRUE(wb.styles[f2->style].isDate);
-    EXPECT_DOUBLE_EQ(f2->value.number, 45322.5);
+    EXPECT_DOUBLE_EQ(f2->number(), 45322.5);
     EXPECT_EQ(wb.styles[cellAt(s, 3, 2)->style].fontColor, 0xFF0000);
     EXPECT_EQ(wb.styles[cellAt(s, 3, 2)->style].fontColorIndex, 3);
     const CellStyle &fill = wb.styles[cellAt(s, 3, 3)->style];
@@ -103,20 +104,20 @@ TEST(XlsxReader, ReadsFixtureFromAnotherWriter)
     const SheetData &s = *wb.sheets[0];
     const Cell *a1 = cellAt(s, 1, 1);
     ASSERT_TRUE(a1);
-    EXPECT_EQ(a1->kind, CellKind::String);
-    EXPECT_EQ(wb.strings[a1->value.string], QStringLiteral("名称"));
+    EXPECT_EQ(a1->kind(), CellKind::String);
+    EXPECT_EQ(wb.strings[a1->string()], QStringLiteral("名称"));
     const Cell *c2 = cellAt(s, 2, 3);
-    ASSERT_TRUE(c2 && c2->formula >= 0);
-    EXPECT_EQ(s.formulas[std::size_t(c2->formula)], QStringLiteral("=A2+B2"));
-    EXPECT_EQ(c2->kind, CellKind::Number);
-    EXPECT_EQ(c2->value.number, 42.0);
+    ASSERT_TRUE(c2 && c2->hasFormula);
+    EXPECT_EQ(CellStore::formulaText(s, 2, *c2), QStringLiteral("=A2+B2"));
+    EXPECT_EQ(c2->kind(), CellKind::Number);
+    EXPECT_EQ(c2->number(), 42.0);
     const Cell *d2 = cellAt(s, 2, 4);
     ASSERT_TRUE(d2);
-    EXPECT_EQ(d2->kind, CellKind::String);
-    EXPECT_EQ(wb.strings[d2->value.string], QStringLiteral("cached text"));
+    EXPECT_EQ(d2->kind(), CellKind::String);
+    EXPECT_EQ(wb.strings[d2->string()], QStringLiteral("cached text"));
     const Cell *rich = cellAt(s, 3, 1);
     ASSERT_TRUE(rich);
-    EXPECT_EQ(wb.strings[rich->value.string], QStringLiteral("bold and plain"));
+    EXPECT_EQ(wb.strings[rich->string()], QStringLiteral("bold and plain"));
     EXPECT_EQ(wb.sheets[1]->visible, 0);
 }
 
@@ -150,18 +151,18 @@ z.close()
     const SheetData &s = *wb.sheets[0];
     auto formula = [&](int r, int c) {
         const Cell *cell = cellAt(s, r, c);
-        return cell && cell->formula >= 0 ? s.formulas[std::size_t(cell->formula)] : QString();
+        return cell ? CellStore::formulaText(s, r, *cell) : QString();
     };
     EXPECT_EQ(formula(2, 2), QStringLiteral("=A2*$A$1+SUM(A$1:A2)&\"A1\""));
     EXPECT_EQ(formula(2, 3), QStringLiteral("=B2*$A$1+SUM(B$1:B2)&\"A1\""));
     EXPECT_EQ(formula(3, 2), QStringLiteral("=A3*$A$1+SUM(A$1:A3)&\"A1\""));
-    EXPECT_EQ(cellAt(s, 3, 4)->kind, CellKind::Error);
-    EXPECT_EQ(cellAt(s, 3, 4)->value.error, 2042);
-    EXPECT_EQ(wb.strings[cellAt(s, 3, 5)->value.string], QStringLiteral("ab c\r"));
-    EXPECT_EQ(wb.strings[cellAt(s, 5, 1)->value.string], QStringLiteral("xy"));
+    EXPECT_EQ(cellAt(s, 3, 4)->kind(), CellKind::Error);
+    EXPECT_EQ(cellAt(s, 3, 4)->error(), 2042);
+    EXPECT_EQ(wb.strings[cellAt(s, 3, 5)->string()], QStringLiteral("ab c\r"));
+    EXPECT_EQ(wb.strings[cellAt(s, 5, 1)->string()], QStringLiteral("xy"));
     EXPECT_EQ(formula(5, 1), QStringLiteral("=\"x\"&\"y\""));
-    EXPECT_EQ(cellAt(s, 5, 2)->kind, CellKind::Boolean);
-    EXPECT_EQ(cellAt(s, 5, 3)->kind, CellKind::Blank);
+    EXPECT_EQ(cellAt(s, 5, 2)->kind(), CellKind::Boolean);
+    EXPECT_EQ(cellAt(s, 5, 3)->kind(), CellKind::Blank);
 }
 
 TEST(XlsxReader, BadFilesGiveClearErrorsNamingFileAndPart)
@@ -289,7 +290,7 @@ TEST(XlsxReader, CellsBeyondTheGridAreNamed)
     ASSERT_EQ(wb.warnings.size(), 1u);
     EXPECT_TRUE(wb.warnings[0].contains(QStringLiteral("\"Big\""))) << wb.warnings[0].toStdString();
     EXPECT_TRUE(wb.warnings[0].contains(QStringLiteral("KN70000"))) << wb.warnings[0].toStdString();
-    EXPECT_EQ(cellAt(*wb.sheets[0], 70000, 300)->value.number, 5.0);
+    EXPECT_EQ(cellAt(*wb.sheets[0], 70000, 300)->number(), 5.0);
 }
 
 namespace {
@@ -308,8 +309,10 @@ std::string faultIn(const WorkbookData &wb)
                 if (cell.column > 16384 || (i > 0 ? row[i - 1].column : 0) >= cell.column)
                     return at + "column " + std::to_string(cell.column) + " out of order";
                 if (cell.style >= wb.styles.size()) return at + "style out of range";
-                if (cell.formula >= int(sheet->formulas.size())) return at + "formula out of range";
-                if (cell.kind == CellKind::String && cell.value.string >= wb.strings.size())
+                if (cell.hasFormula &&
+                    !CellStore::formula(*sheet, int(&row - sheet->rows.data()) + 1, cell))
+                    return at + "formula out of range";
+                if (cell.kind() == CellKind::String && cell.string() >= wb.strings.size())
                     return at + "shared string out of range";
             }
         }

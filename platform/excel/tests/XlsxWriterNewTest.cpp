@@ -46,19 +46,16 @@ TEST_F(XlsxWriterNewTest, ValuesOfEveryKindReadBack)
     setString(wb, s, 2, 4, QStringLiteral("tab\there\nline"));
     setString(wb, s, 2, 5, QStringLiteral("bell\x07 and _x0041_"));
     Cell &b = put(s, 3, 1);
-    b.kind = CellKind::Boolean;
-    b.value.boolean = true;
+    b.setBoolean(true);
     Cell &b2 = put(s, 3, 2);
-    b2.kind = CellKind::Boolean;
-    b2.value.boolean = false;
+    b2.setBoolean(false);
     const std::pair<int, const char *> errors[] = {
         {2000, "#NULL!"}, {2007, "#DIV/0!"}, {2015, "#VALUE!"}, {2023, "#REF!"},
         {2029, "#NAME?"}, {2036, "#NUM!"},   {2042, "#N/A"}};
     int col = 1;
     for (const auto &[code, text] : errors) {
         Cell &e = put(s, 4, col++);
-        e.kind = CellKind::Error;
-        e.value.error = code;
+        e.setError(code);
     }
     setNumber(s, 100, 256, 7); // IV100
     setNumber(s, 5, 16384, 8); // the last column
@@ -106,18 +103,14 @@ TEST_F(XlsxWriterNewTest, FormulasKeepTheirTextAndCachedResults)
     setNumber(s, 1, 1, 2);
     setNumber(s, 2, 1, 3);
     setFormula(s, 3, 1, QStringLiteral("=SUM(A1:A2)"));
-    put(s, 3, 1).kind = CellKind::Number;
-    put(s, 3, 1).value.number = 5;
+    put(s, 3, 1).setNumber(5);
     setFormula(s, 4, 1, QStringLiteral("=A1&\"<x>\""));
     wb.strings.push_back(QStringLiteral("2<x>"));
-    put(s, 4, 1).kind = CellKind::String;
-    put(s, 4, 1).value.string = std::uint32_t(wb.strings.size() - 1);
+    put(s, 4, 1).setString(std::uint32_t(wb.strings.size() - 1));
     setFormula(s, 5, 1, QStringLiteral("=A1>A2"));
-    put(s, 5, 1).kind = CellKind::Boolean;
-    put(s, 5, 1).value.boolean = false;
+    put(s, 5, 1).setBoolean(false);
     setFormula(s, 6, 1, QStringLiteral("=1/0"));
-    put(s, 6, 1).kind = CellKind::Error;
-    put(s, 6, 1).value.error = 2007;
+    put(s, 6, 1).setError(2007);
     setFormula(s, 7, 1, QStringLiteral("=NOW()")); // no cached result
 
     QJsonObject sh = sheet(saveAndDump(wb), 0);
@@ -291,8 +284,7 @@ TEST_F(XlsxWriterNewTest, LargeSheetWritesAllCells)
         for (int c = 1; c <= cols; ++c) {
             Cell cell;
             cell.column = std::uint16_t(c);
-            cell.kind = CellKind::Number;
-            cell.value.number = r * 1000 + c;
+            cell.setNumber(r * 1000 + c);
             s.rows[size_t(r)].push_back(cell);
         }
     }

@@ -1,3 +1,4 @@
+#include "platform/excel/CellStore.h"
 #include "platform/excel/XlsxReader.h"
 #include "platform/excel/XlsxWriter.h"
 #include "platform/excel/tests/XlsxWriterTestSupport.h"
@@ -29,7 +30,7 @@ const Cell *cellAt(const SheetData &s, int row, int column)
 QString textAt(const WorkbookData &wb, const SheetData &s, int row, int column)
 {
     const Cell *c = cellAt(s, row, column);
-    return c && c->kind == CellKind::String ? wb.strings[c->value.string] : QString();
+    return c && c->kind() == CellKind::String ? wb.strings[c->string()] : QString();
 }
 
 std::uint32_t addString(WorkbookData &wb, const QString &text)
@@ -79,19 +80,16 @@ TEST_F(XlsxWriterRoundTripTest, NewWorkbookReadsBackIntoTheSameStore)
     put(s, 2, 3).style = 2; // blank with a format
     setString(wb, s, 3, 1, QStringLiteral(" 空格 "));
     setFormula(s, 3, 2, QStringLiteral("=A1*2"));
-    put(s, 3, 2).kind = CellKind::Number;
-    put(s, 3, 2).value.number = 0;
+    put(s, 3, 2).setNumber(0);
     setFormula(s, 3, 3, QStringLiteral("=\"a\"&\"b\""));
-    put(s, 3, 3).kind = CellKind::String;
-    put(s, 3, 3).value.string = addString(wb, QStringLiteral("ab"));
+    put(s, 3, 3).setString(addString(wb, QStringLiteral("ab")));
     s.merges.push_back({5, 1, 6, 2});
     s.rowHeights[5] = 33.75;
     s.comments[SheetData::commentKey(3, 1)] = {QStringLiteral("note"), QStringLiteral("me")};
     SheetData &t = addSheet(wb, QStringLiteral("Two"));
     t.visible = 2;
     Cell &e = put(t, 1, 1);
-    e.kind = CellKind::Error;
-    e.value.error = 2042;
+    e.setError(2042);
 
     QString error;
     const QString path = file(QStringLiteral("new.xlsx"));
@@ -107,18 +105,19 @@ TEST_F(XlsxWriterRoundTripTest, NewWorkbookReadsBackIntoTheSameStore)
     for (double v : numbers) {
         const Cell *c = cellAt(b, 1, col++);
         ASSERT_TRUE(c);
-        EXPECT_EQ(c->kind, CellKind::Number);
-        EXPECT_EQ(std::memcmp(&c->value.number, &v, sizeof v), 0) << v;
+        EXPECT_EQ(c->kind(), CellKind::Number);
+        const double stored = c->number();
+        EXPECT_EQ(std::memcmp(&stored, &v, sizeof v), 0) << v;
     }
     EXPECT_TRUE(sameStyle(back.styles[cellAt(b, 2, 1)->style], date));
     EXPECT_TRUE(sameStyle(back.styles[cellAt(b, 2, 2)->style], coloured));
     ASSERT_TRUE(cellAt(b, 2, 3));
-    EXPECT_EQ(cellAt(b, 2, 3)->kind, CellKind::Blank);
+    EXPECT_EQ(cellAt(b, 2, 3)->kind(), CellKind::Blank);
     EXPECT_TRUE(sameStyle(back.styles[cellAt(b, 2, 3)->style], coloured));
     EXPECT_EQ(textAt(back, b, 2, 2), QStringLiteral("styled"));
     EXPECT_EQ(textAt(back, b, 3, 1), QStringLiteral(" 空格 "));
-    EXPECT_EQ(b.formulas[size_t(cellAt(b, 3, 2)->formula)], QStringLiteral("=A1*2"));
-    EXPECT_EQ(b.formulas[size_t(cellAt(b, 3, 3)->formula)], QStringLiteral("=\"a\"&\"b\""));
+    EXPECT_EQ(CellStore::formulaText(b, 3, *cellAt(b, 3, 2)), QStringLiteral("=A1*2"));
+    EXPECT_EQ(CellStore::formulaText(b, 3, *cellAt(b, 3, 3)), QStringLiteral("=\"a\"&\"b\""));
     EXPECT_EQ(textAt(back, b, 3, 3), QStringLiteral("ab"));
     ASSERT_EQ(b.merges.size(), 1u);
     EXPECT_EQ(b.merges[0].firstRow, 5);
@@ -126,8 +125,8 @@ TEST_F(XlsxWriterRoundTripTest, NewWorkbookReadsBackIntoTheSameStore)
     EXPECT_EQ(b.rowHeights.at(5), 33.75);
     ASSERT_EQ(b.comments.count(SheetData::commentKey(3, 1)), 1u);
     EXPECT_EQ(b.comments.at(SheetData::commentKey(3, 1)).text, QStringLiteral("note"));
-    EXPECT_EQ(cellAt(*back.sheets[1], 1, 1)->kind, CellKind::Error);
-    EXPECT_EQ(cellAt(*back.sheets[1], 1, 1)->value.error, 2042);
+    EXPECT_EQ(cellAt(*back.sheets[1], 1, 1)->kind(), CellKind::Error);
+    EXPECT_EQ(cellAt(*back.sheets[1], 1, 1)->error(), 2042);
 }
 
 // A file from another writer (shared strings with rich text, cached results, a comment, a
@@ -163,7 +162,7 @@ TEST_F(XlsxWriterRoundTripTest, EditedFileFromAnotherWriterKeepsWhatWasNotEdited
     WorkbookData back;
     ASSERT_TRUE(XlsxReader::read(path, &back, &error)) << error.toStdString();
     const SheetData &b = *back.sheets[0];
-    EXPECT_EQ(cellAt(b, 2, 2)->value.number, 5.0);
+    EXPECT_EQ(cellAt(b, 2, 2)->number(), 5.0);
     EXPECT_EQ(textAt(back, b, 9, 1), QStringLiteral("added"));
     EXPECT_EQ(textAt(back, b, 3, 1), rich);
     EXPECT_EQ(textAt(back, b, 1, 1), QStringLiteral("名称"));
@@ -175,8 +174,8 @@ TEST_F(XlsxWriterRoundTripTest, EditedFileFromAnotherWriterKeepsWhatWasNotEdited
     EXPECT_TRUE(
         sameStyle(back.styles[cellAt(b, 4, 1)->style], wb.styles[cellAt(data, 4, 1)->style]));
     EXPECT_EQ(b.comments.begin()->second.text, QStringLiteral("edited comment"));
-    EXPECT_EQ(b.formulas[size_t(cellAt(b, 2, 3)->formula)], QStringLiteral("=A2+B2"));
-    EXPECT_EQ(cellAt(b, 2, 3)->value.number, 42.0); // the cached result stays until recalculated
+    EXPECT_EQ(CellStore::formulaText(b, 2, *cellAt(b, 2, 3)), QStringLiteral("=A2+B2"));
+    EXPECT_EQ(cellAt(b, 2, 3)->number(), 42.0); // the cached result stays until recalculated
 
     QUORVA_NEED_OPENPYXL();
     // The rich text keeps its runs, the old strings keep their places and the new one follows.

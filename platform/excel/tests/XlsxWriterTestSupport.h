@@ -38,8 +38,7 @@ inline excel::Cell &put(excel::SheetData &s, int row, int column)
 inline void setNumber(excel::SheetData &s, int row, int column, double v, std::uint32_t style = 0)
 {
     excel::Cell &c = put(s, row, column);
-    c.kind = excel::CellKind::Number;
-    c.value.number = v;
+    c.setNumber(v);
     c.style = style;
 }
 
@@ -51,15 +50,14 @@ inline void setString(excel::WorkbookData &wb, excel::SheetData &s, int row, int
         ++index;
     if (index == wb.strings.size()) wb.strings.push_back(text);
     excel::Cell &c = put(s, row, column);
-    c.kind = excel::CellKind::String;
-    c.value.string = index;
+    c.setString(index);
     c.style = style;
 }
 
 inline void setFormula(excel::SheetData &s, int row, int column, const QString &formula)
 {
     excel::Cell &c = put(s, row, column);
-    c.formula = int(s.formulas.size());
+    s.rows[size_t(row - 1)].setFormula(c, int(s.formulas.size()));
     s.formulas.push_back(formula);
 }
 

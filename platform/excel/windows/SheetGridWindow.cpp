@@ -964,8 +964,8 @@ void SheetGridWindow::copySelection()
         for (int column = r.firstColumn; column <= r.lastColumn; ++column) {
             if (column > r.firstColumn) out += QLatin1Char('\t');
             if (const Cell *cell = CellStore::find(data, row, column))
-                if (cell->kind != CellKind::Blank)
-                    out += SheetPainter::displayText(book, data, *cell);
+                if (cell->kind() != CellKind::Blank)
+                    out += SheetPainter::displayText(book, data, row, *cell);
         }
         out += QLatin1Char('\n');
     }

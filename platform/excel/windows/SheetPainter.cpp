@@ -99,7 +99,7 @@ const QImage &patternTile(int pattern, QRgb ink)
 
 bool hasValue(const Cell &cell)
 {
-    return cell.kind != CellKind::Blank || cell.formula >= 0;
+    return cell.kind() != CellKind::Blank || cell.hasFormula;
 }
 
 // Upper case in place ("1E+20", "INF"), as the window writes numbers.
@@ -195,27 +195,24 @@ void SheetPainter::setSelection(const CellRect &selection, int activeRow, int ac
     m_activeColumn = activeColumn;
 }
 
-QString SheetPainter::displayText(const WorkbookData &book, const SheetData &sheet,
+QString SheetPainter::displayText(const WorkbookData &book, const SheetData &sheet, int row,
                                   const Cell &cell)
 {
-    switch (cell.kind) {
+    switch (cell.kind()) {
     case CellKind::String:
-        return cell.value.string < book.strings.size() ? book.strings[cell.value.string]
-                                                       : QString();
+        return cell.string() < book.strings.size() ? book.strings[cell.string()] : QString();
     case CellKind::Number: {
         const CellStyle &style =
             cell.style < book.styles.size() ? book.styles[cell.style] : book.styles.front();
         if (style.isDate) return CellStore::value(book, cell).toText();
-        return numberText(cell.value.number);
+        return numberText(cell.number());
     }
     case CellKind::Boolean:
-        return cell.value.boolean ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        return cell.boolean() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     case CellKind::Error:
-        return XmlText::errorText(cell.value.error);
+        return XmlText::errorText(cell.error());
     case CellKind::Blank:
-        if (cell.formula >= 0 && std::size_t(cell.formula) < sheet.formulas.size())
-            return sheet.formulas[std::size_t(cell.formula)];
-        return QString();
+        return CellStore::formulaText(sheet, row, cell);
     }
     return QString();
 }
@@ -231,7 +228,7 @@ QBrush SheetPainter::fillBrush(const CellStyle &style)
 
 Qt::Alignment SheetPainter::alignment(const WorkbookData &, const Cell &cell)
 {
-    switch (cell.kind) {
+    switch (cell.kind()) {
     case CellKind::Number:
         return Qt::AlignRight;
     case CellKind::Boolean:
@@ -400,7 +397,7 @@ void SheetPainter::paintTexts()
         while (before != cells.begin()) {
             --before;
             if (!hasValue(*before)) continue;
-            if (before->kind == CellKind::String && !coveredByMerge(r, before->column) &&
+            if (before->kind() == CellKind::String && !coveredByMerge(r, before->column) &&
                 SheetMetrics::columnWidth(m_sheet, before->column) > 0) {
                 const double leftPts = SheetMetrics::left(m_sheet, before->column);
                 const int x = m_areas.cells.left() + m_g.originX() + m_g.pixels(leftPts);
@@ -423,7 +420,7 @@ void SheetPainter::paintTexts()
             const QRect rect = cellRect(r, it->column);
             if (rect.width() <= 0) continue; // a hidden column shows nothing
             int clip = rect.right() + 1;
-            if (it->kind == CellKind::String) {
+            if (it->kind() == CellKind::String) {
                 auto next = std::find_if(it + 1, cells.end(), hasValue);
                 clip = next != cells.end() && next->column <= lastColumn
                            ? cellRect(r, next->column).left()
@@ -444,7 +441,7 @@ void SheetPainter::paintTexts()
     m_texts.flush(m_p);
 }
 
-void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight, int)
+void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight, int row)
 {
     if (rect.height() < 4) return;
     const int top = rect.bottom() - 1 - m_descent - m_ascent;
@@ -452,7 +449,7 @@ void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight,
     const int inner = rect.width() - 2 * kPadding;
     const CellStyle &style = styleOf(cell);
     QRgb ink = style.fontColor >= 0 ? rgbColor(style.fontColor).rgb() : qRgb(0, 0, 0);
-    if (cell.kind == CellKind::Blank) ink = qRgb(128, 128, 128); // a formula without a result
+    if (cell.kind() == CellKind::Blank) ink = qRgb(128, 128, 128); // a formula without a result
     // Glyphs that would cross into the next filled cell are left out; numbers always fit.
     const int right = std::max(clipRight, rect.right() + 1);
     const Qt::Alignment align = alignment(m_book, cell);
@@ -461,9 +458,9 @@ void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight,
         if (align == Qt::AlignHCenter) return rect.left() + (rect.width() - width) / 2;
         return rect.left() + kPadding;
     };
-    if (cell.kind == CellKind::Number && !style.isDate) {
+    if (cell.kind() == CellKind::Number && !style.isDate) {
         char written[64];
-        QLatin1StringView text(written, numberChars(cell.value.number, written));
+        QLatin1StringView text(written, numberChars(cell.number(), written));
         if (m_greeked) {
             // A number never runs past its cell.
             const int width = std::min(inner, int(text.size()) * greekedUnit());
@@ -473,14 +470,14 @@ void SheetPainter::paintText(const Cell &cell, const QRect &rect, int clipRight,
         int width = m_texts.width(text);
         char fitted[256];
         if (width > inner) {
-            text = QLatin1StringView(fitted, fittedNumber(cell.value.number, m_texts, inner,
+            text = QLatin1StringView(fitted, fittedNumber(cell.number(), m_texts, inner,
                                                           significantDigits(text), fitted));
             width = m_texts.width(text);
         }
         drawText(place(width), top, width, text, ink, right);
         return;
     }
-    const QString text = displayText(m_book, m_sheet, cell);
+    const QString text = displayText(m_book, m_sheet, row, cell);
     if (text.isEmpty()) return;
     const int width = m_greeked ? greekedWidth(text) : m_texts.width(text);
     drawText(place(width), top, width, text, ink, right);

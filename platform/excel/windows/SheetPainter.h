@@ -39,7 +39,8 @@ public:
 
     // A cell's value as the window shows it: numbers and dates as the runtime writes them,
     // TRUE and FALSE, error texts; a formula without a result shows its text.
-    static QString displayText(const WorkbookData &book, const SheetData &sheet, const Cell &cell);
+    static QString displayText(const WorkbookData &book, const SheetData &sheet, int row,
+                               const Cell &cell);
     // The fill of a format: solid colour, a pattern over white, or none.
     static QBrush fillBrush(const CellStyle &style);
     // How a value lines up by default: numbers and dates right, logical values and errors in

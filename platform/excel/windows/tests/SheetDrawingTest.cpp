@@ -125,7 +125,8 @@ TEST_F(SheetDrawing, TextsOfValues)
                          Case{1, 1, "名称", Qt::AlignLeft}}) {
         const excel::Cell *cell = excel::CellStore::find(data, c.row, c.column);
         ASSERT_NE(cell, nullptr);
-        EXPECT_EQ(excel::SheetPainter::displayText(book, data, *cell), QString::fromUtf8(c.text));
+        EXPECT_EQ(excel::SheetPainter::displayText(book, data, c.row, *cell),
+                  QString::fromUtf8(c.text));
         EXPECT_EQ(excel::SheetPainter::alignment(book, *cell), c.align);
     }
 }
