@@ -2,7 +2,6 @@
 
 #include "platform/excel/BiffRecord.h"
 #include "platform/excel/BiffStream.h"
-#include "platform/excel/CellStore.h"
 #include "platform/excel/CompoundFile.h"
 #include "platform/excel/StyleCodes.h"
 
@@ -580,8 +579,11 @@ void XlsReader::finishSheet(SheetData &sheet)
     // record is a constant has lost its flag above.
     for (const CellFormula &f : m_cellFormulas) {
         CellRow &row = sheet.rows[std::size_t(f.row)];
-        Cell *cell = CellStore::find(sheet, f.row + 1, f.column + 1);
-        if (cell && cell->hasFormula) row.setFormula(*cell, f.slot);
+        const auto cell = std::lower_bound(
+            row.begin(), row.end(), std::uint32_t(f.column + 1),
+            [](const Cell &c, std::uint32_t column) { return c.column < column; });
+        if (cell != row.end() && cell->column == std::uint32_t(f.column + 1) && cell->hasFormula)
+            row.setFormula(*cell, f.slot);
     }
     m_cellFormulas.clear();
 }
