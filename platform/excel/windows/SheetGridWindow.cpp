@@ -719,7 +719,7 @@ bool SheetGridWindow::focusNextPrevChild(bool)
 void SheetGridWindow::keyPressEvent(QKeyEvent *event)
 {
     if (editor()) { // keys that reach the window while a cell is edited belong to the editor
-        QCoreApplication::sendEvent(m_editor, event);
+        forwardToEditor(event);
         return;
     }
     const bool shift = event->modifiers() & Qt::ShiftModifier;
@@ -799,7 +799,18 @@ void SheetGridWindow::inputMethodEvent(QInputMethodEvent *event)
     // Composed text (Chinese input) starts editing like typing does.
     if (!sheet()) return;
     if (!editor()) beginEdit(QString(), true);
-    if (m_editor) QCoreApplication::sendEvent(m_editor, event);
+    if (m_editor) forwardToEditor(event);
+}
+
+void SheetGridWindow::forwardToEditor(QEvent *event)
+{
+    if (m_forwarding) {
+        event->ignore();
+        return;
+    }
+    m_forwarding = true;
+    QCoreApplication::sendEvent(m_editor, event);
+    m_forwarding = false;
 }
 
 // --- editing ---

@@ -98,6 +98,9 @@ private:
     void syncActiveCell();
     void select(const CellRect &rect, int activeRow, int activeColumn, bool notify);
     void moveActive(int row, int column, bool extend);
+    // Hands a key or composed text to the cell editor; one the editor leaves comes back to this
+    // window, its parent, and goes on from here instead of round again.
+    void forwardToEditor(QEvent *event);
     void pageActive(int direction, bool extend);
 
     void beginEdit(const QString &text, bool typed);
@@ -113,6 +116,7 @@ private:
     QScrollBar *m_hbar;
     QTabBar *m_tabs;
     QLineEdit *m_editor = nullptr;
+    bool m_forwarding = false; // an input event is being handed to the editor
     win::HWND m_hwnd = 0;
     win::HWND m_vbarHwnd = 0;
     win::HWND m_hbarHwnd = 0;

@@ -348,6 +348,30 @@ TEST(SheetWindow, TypingIntoACellSetsItsValueAndFiresChange)
     EXPECT_EQ(changedRows.back(), 4);
 }
 
+// A formula typed as on a keyboard: "*" comes after a Shift press of its own, which the editor
+// leaves to its parent, the sheet window, while the window hands keys to the editor.
+TEST(SheetWindow, TypingAFormulaWithShiftedKeysStoresIt)
+{
+    ShownWorkbook w;
+    auto sheet = w.sheet();
+    excel::SheetGridWindow *grid = w.grid();
+    QTest::mouseClick(grid, Qt::LeftButton, Qt::NoModifier, grid->cellRect(6, 5).center());
+    QTest::keyClicks(grid, QStringLiteral("=B3"));
+    QLineEdit *editor = grid->editor();
+    ASSERT_NE(editor, nullptr);
+    for (QWidget *target : {static_cast<QWidget *>(editor), static_cast<QWidget *>(grid)}) {
+        QTest::keyPress(target, Qt::Key_Shift, Qt::ShiftModifier);
+        QTest::keyClick(target, Qt::Key_Asterisk, Qt::ShiftModifier);
+        QTest::keyRelease(target, Qt::Key_Shift);
+    }
+    EXPECT_EQ(editor->text(), S("=B3**"));
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, QStringLiteral("2"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(grid->editor(), nullptr);
+    EXPECT_EQ(sheet->Cells(6, 5).Formula(), S("=B3*2"));
+}
+
 // However editing starts, the editor lies over the cell being edited, on the screen too.
 TEST(SheetWindow, TheEditorLiesOverItsCell)
 {
