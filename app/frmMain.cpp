@@ -693,7 +693,10 @@ void frmMain::OpenSessionWindow(const QString &name)
     auto *frm = new frmSession;
     frm->SetIniFileName(windowName, untitled);
     m_SessionWindows.append(frm);
-    connect(frm, &QObject::destroyed, this, [this] { sessionWindowGone(); });
+    // Tidied once the window is gone: while it is being destroyed it is no longer a session
+    // window, and its pointer still reads as set.
+    connect(
+        frm, &QObject::destroyed, this, [this] { sessionWindowGone(); }, Qt::QueuedConnection);
     frm->MainWindowBusy(m_Busy);
     QMdiSubWindow *sub = MDIClient->addSubWindow(frm);
     AddProjectListItem(windowName, frm);
