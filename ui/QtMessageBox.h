@@ -1,14 +1,13 @@
 #pragma once
 
-#include "platform/win/MessageBox.h"
+#include "platform/win/MessageDialog.h"
 
-// The program's message boxes on the desktop: a modal QMessageBox over the active window with
-// the style's buttons, icon and default button, answering with the Basic runtime's numbers.
-// Escape answers Cancel, or No, or the only button.
-class QtMessageBox : public win::MessageBoxSeam
+// The program's message boxes on the desktop: the message dialog every program shows, titled
+// "Quorva" when asked without a title.
+class QtMessageBox : public win::MessageDialog
 {
 public:
-    int show(const QString &prompt, int style, const QString &title) override;
+    QtMessageBox() : win::MessageDialog(QStringLiteral("Quorva")) {}
 
     // Installs one process-wide instance.
     static void install();

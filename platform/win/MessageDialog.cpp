@@ -1,7 +1,10 @@
 #include "platform/win/MessageDialog.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <algorithm>
 #include <vector>
 
 namespace win {
@@ -51,6 +54,9 @@ QMessageBox::Icon iconOf(int style)
     }
 }
 
+// What a title bar takes besides the title: the window's icon and its three buttons.
+constexpr int kTitleBarRoom = 120;
+
 } // namespace
 
 int MessageDialog::show(const QString &prompt, int style, const QString &title)
@@ -60,10 +66,18 @@ int MessageDialog::show(const QString &prompt, int style, const QString &title)
                     QMessageBox::NoButton, QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     box.setText(prompt);
+    // A short prompt makes a narrow box, whose title the window manager cuts to "Q..." between
+    // its icon and buttons: the box is kept wide enough for the title to show whole.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int wanted =
+            std::min(box.fontMetrics().horizontalAdvance(box.windowTitle()) + kTitleBarRoom, 480);
+        grid->addItem(new QSpacerItem(wanted, 0), grid->rowCount(), 0, 1, grid->columnCount());
+    }
     for (const Choice &c : choices)
         box.addButton(c.button);
-    const size_t defaultIndex = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
-    box.setDefaultButton(choices[qMin(defaultIndex, choices.size() - 1)].button);
+    size_t defaultIndex = (style & vbDefaultButton3) ? 2 : (style & vbDefaultButton2) ? 1 : 0;
+    if (defaultIndex >= choices.size()) defaultIndex = 0; // a default the box lacks: the first
+    box.setDefaultButton(choices[defaultIndex].button);
     const int safe = safeAnswer(style);
     for (const Choice &c : choices)
         if (c.answer == safe) box.setEscapeButton(c.button);

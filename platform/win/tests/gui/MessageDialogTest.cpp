@@ -66,4 +66,19 @@ TEST(MessageDialog, PromptsShowAsPlainTextAndButtonsAnswer)
     }
 }
 
+// A one-word prompt still makes a box wide enough for its title and the title bar's buttons,
+// which a window manager would otherwise cut to "Q...".
+TEST(MessageDialog, AShortPromptLeavesRoomForTheTitle)
+{
+    MessageDialog dialog(QStringLiteral("Quorva"));
+    for (const QString &title : {QStringLiteral("Quorva"), QStringLiteral("比较选项设置")}) {
+        whenShown([&title](QMessageBox *box) {
+            EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(title) + 100)
+                << title.toStdString();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(dialog.show(QStringLiteral("无效"), vbCritical, title), vbOK);
+    }
+}
+
 } // namespace
