@@ -119,6 +119,8 @@ frmMain::~frmMain()
     // The session windows go with this window; their last signals must not reach it.
     for (frmSession *frm : std::as_const(m_SessionWindows))
         if (frm) disconnect(frm, nullptr, this, nullptr);
+    // Nor the area's, which reports the end of its active window while it goes with it.
+    disconnect(MDIClient, nullptr, this, nullptr);
     if (CompareMainWindow::installed() == this) {
         CompareMainWindow::install(nullptr);
         ModCompare::SetCancelListener({});
