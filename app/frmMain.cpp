@@ -351,6 +351,13 @@ void frmMain::MDIForm_Load()
                 frm->CmdLeft_Refresh_Sheet_Click();
                 frm->CmdRight_Refresh_Sheet_Click();
             }
+        } else {
+            // Nothing opens; the user who typed two workbooks apart, or a name that is not
+            // there, learns why instead of facing an empty window.
+            ShowStatusText(text(sectionKey("CmdLineNothingToOpen"),
+                                QStringLiteral("命令行没有指明工程文件（.vrk）或两个存在的工作簿"
+                                               "（左边?右边）：")) +
+                           cmd);
         }
     }
 

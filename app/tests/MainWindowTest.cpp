@@ -373,6 +373,9 @@ TEST_F(MainWindow, ACommandLineProjectOpensItsSessionAndAMissingPairOpensNothing
     SetUp();
     start(folder() + "missing.xlsx?" + touch("right.xlsx"));
     EXPECT_TRUE(sessionNames().isEmpty());
+    // The status bar says why nothing opened, naming what was given.
+    EXPECT_TRUE(window->LblStatus->text().contains("missing.xlsx?"))
+        << window->LblStatus->text().toStdString();
 }
 
 TEST_F(MainWindow, TheSplitterBarDragsTheProjectPaneAndTheSessionAreaFollows)
