@@ -169,18 +169,11 @@ private:
     // The stored cells of one row, sorted by column.
     struct Row
     {
-        const excel::Cell *cells = nullptr;
-        std::size_t size = 0;
+        const excel::CellRow *cells = nullptr;
 
         const excel::Cell *find(int column) const
         {
-            // Rows are mostly dense: the cell of column c then sits at index c - 1.
-            const std::size_t guess = std::size_t(column) - 1;
-            if (guess < size && cells[guess].column == column) return &cells[guess];
-            const excel::Cell *end = cells + size;
-            const excel::Cell *it = std::lower_bound(
-                cells, end, column, [](const excel::Cell &c, int col) { return c.column < col; });
-            return it != end && it->column == column ? it : nullptr;
+            return cells ? cells->find(std::uint32_t(column)) : nullptr;
         }
     };
 
@@ -188,8 +181,7 @@ private:
     {
         // A row after the end row reads as empty, as the in-memory copy reads it.
         if (row < 1 || row > endRow || std::size_t(row) > sheet.rows.size()) return Row{};
-        const std::vector<excel::Cell> &cells = sheet.rows[std::size_t(row) - 1];
-        return Row{cells.data(), cells.size()};
+        return Row{&sheet.rows[std::size_t(row) - 1]};
     }
     static bool isDate(const excel::WorkbookData &book, const excel::Cell &cell)
     {

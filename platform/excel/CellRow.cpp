@@ -14,6 +14,17 @@ template <typename Slots> auto slotAt(Slots &slots, std::uint32_t column)
 
 } // namespace
 
+CellRow::const_iterator CellRow::lowerBound(std::uint32_t column) const
+{
+    return std::lower_bound(begin(), end(), column,
+                            [](const Cell &c, std::uint32_t col) { return c.column < col; });
+}
+
+CellRow::iterator CellRow::lowerBound(std::uint32_t column)
+{
+    return begin() + (static_cast<const CellRow *>(this)->lowerBound(column) - cbegin());
+}
+
 std::int32_t CellRow::formulaOf(const Cell &cell) const
 {
     if (!cell.hasFormula) return -1;

@@ -8,18 +8,10 @@
 
 namespace excel {
 
-namespace {
-
-auto columnLess = [](const Cell &c, int column) { return c.column < column; };
-
-} // namespace
-
 const Cell *CellStore::find(const SheetData &sheet, int row, int column)
 {
     if (row < 1 || std::size_t(row) > sheet.rows.size()) return nullptr;
-    const std::vector<Cell> &cells = sheet.rows[std::size_t(row - 1)];
-    auto it = std::lower_bound(cells.begin(), cells.end(), column, columnLess);
-    return it != cells.end() && it->column == column ? &*it : nullptr;
+    return sheet.rows[std::size_t(row - 1)].find(std::uint32_t(column));
 }
 
 const QString *CellStore::formula(const SheetData &sheet, int row, const Cell &cell)
@@ -39,9 +31,9 @@ Cell *CellStore::find(SheetData &sheet, int row, int column)
 Cell &CellStore::obtain(SheetData &sheet, int row, int column)
 {
     if (std::size_t(row) > sheet.rows.size()) sheet.rows.resize(std::size_t(row));
-    std::vector<Cell> &cells = sheet.rows[std::size_t(row - 1)];
-    auto it = std::lower_bound(cells.begin(), cells.end(), column, columnLess);
-    if (it != cells.end() && it->column == column) return *it;
+    CellRow &cells = sheet.rows[std::size_t(row - 1)];
+    auto it = cells.lowerBound(std::uint32_t(column));
+    if (it != cells.end() && it->column == std::uint32_t(column)) return *it;
     Cell cell;
     cell.column = std::uint16_t(column);
     return *cells.insert(it, cell);
@@ -51,8 +43,8 @@ void CellStore::erase(SheetData &sheet, int row, int column)
 {
     if (row < 1 || std::size_t(row) > sheet.rows.size()) return;
     CellRow &cells = sheet.rows[std::size_t(row - 1)];
-    auto it = std::lower_bound(cells.begin(), cells.end(), column, columnLess);
-    if (it == cells.end() || it->column != column) return;
+    auto it = cells.lowerBound(std::uint32_t(column));
+    if (it == cells.end() || it->column != std::uint32_t(column)) return;
     cells.setFormula(*it, -1);
     cells.erase(it);
 }

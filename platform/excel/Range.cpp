@@ -176,9 +176,8 @@ com::Variant Range::Value() const
     auto grid = com::VariantArray::grid(rows, columns);
     const int lastStored = std::min<int>(r.lastRow, int(sheet.rows.size()));
     for (int row = r.firstRow; row <= lastStored; ++row) {
-        const std::vector<Cell> &cells = sheet.rows[std::size_t(row - 1)];
-        auto it = std::lower_bound(cells.begin(), cells.end(), r.firstColumn,
-                                   [](const Cell &c, int col) { return c.column < col; });
+        const CellRow &cells = sheet.rows[std::size_t(row - 1)];
+        auto it = cells.lowerBound(std::uint32_t(r.firstColumn));
         const std::size_t base = std::size_t(row - r.firstRow) * std::size_t(columns);
         for (; it != cells.end() && it->column <= r.lastColumn; ++it)
             grid->flat(base + std::size_t(it->column - r.firstColumn)) =

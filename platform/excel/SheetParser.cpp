@@ -833,8 +833,7 @@ bool SheetParser::storeCell(std::string_view value)
     if (cells.empty() || cells.back().column < cell.column) {
         stored = &cells.emplace_back(cell);
     } else {
-        auto it = std::lower_bound(cells.begin(), cells.end(), cell.column,
-                                   [](const Cell &c, std::uint16_t col) { return c.column < col; });
+        auto it = cells.lowerBound(cell.column);
         if (it != cells.end() && it->column == cell.column) {
             cells.setFormula(*it, -1); // a cell given twice: the later one stands
             *it = cell;

@@ -33,10 +33,8 @@ public:
         };
         std::int64_t stored = 0;
         for (int row = r.firstRow; row <= std::min<int>(r.lastRow, int(sheet.rows.size())); ++row) {
-            const std::vector<Cell> &cells = sheet.rows[std::size_t(row - 1)];
-            auto c =
-                std::lower_bound(cells.begin(), cells.end(), r.firstColumn,
-                                 [](const Cell &cell, int column) { return cell.column < column; });
+            const CellRow &cells = sheet.rows[std::size_t(row - 1)];
+            auto c = cells.lowerBound(std::uint32_t(r.firstColumn));
             for (; c != cells.end() && c->column <= r.lastColumn; ++c) {
                 ++stored;
                 if (!consider(c->style)) return com::Variant::null();

@@ -579,11 +579,8 @@ void XlsReader::finishSheet(SheetData &sheet)
     // record is a constant has lost its flag above.
     for (const CellFormula &f : m_cellFormulas) {
         CellRow &row = sheet.rows[std::size_t(f.row)];
-        const auto cell =
-            std::lower_bound(row.begin(), row.end(), std::uint32_t(f.column + 1),
-                             [](const Cell &c, std::uint32_t column) { return c.column < column; });
-        if (cell != row.end() && cell->column == std::uint32_t(f.column + 1) && cell->hasFormula)
-            row.setFormula(*cell, f.slot);
+        Cell *cell = row.find(std::uint32_t(f.column + 1));
+        if (cell && cell->hasFormula) row.setFormula(*cell, f.slot);
     }
     m_cellFormulas.clear();
 }
